@@ -1,0 +1,201 @@
+// kelvra-render: the batch renderer. Loads a data file (or carries out a launch
+// file), applies a settings file, writes settings and data files, draws the
+// picture in an off-screen GL context and writes it as an image file. Messages
+// go to stderr; the exit status says whether everything asked for was done.
+#include <GL/gl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/render/offscreenContext.h"
+#include "core/appInfo.h"
+#include "core/headlessHost.h"
+#include "core/kelvraView.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: kelvra-render [OPTIONS] DATA_FILE\n"
+    "       kelvra-render [OPTIONS] LAUNCH_FILE\n"
+    "\n"
+    "Draws a graph of DATA_FILE without a display. A file whose first line begins\n"
+    "with \"[\" is carried out as a launch file (Data_File_Name, Setting_File_Name,\n"
+    "Image_File_Name; Soft_On has no effect here: the command always ends).\n"
+    "\n"
+    "  -s, --settings FILE      apply a settings file after the load\n"
+    "  -o, --output IMAGE       write the picture; .png, .jpg/.jpeg or .bmp, any other\n"
+    "                           name is written as PNG with the extension .png\n"
+    "      --size WxH           picture size in pixels (default 775x550)\n"
+    "      --write-settings FILE  write the settings as a settings file\n"
+    "      --write-data FILE    save the data set with the settings appended\n"
+    "      --timings            print the time of each phase on stderr\n"
+    "  -h, --help               show this help\n"
+    "      --version            show the version\n"
+    "\n"
+    "Order: load data, apply settings, write settings and data files, draw, write\n"
+    "the image. Exit status 0 on success, 1 when a load or a write fails, 2 for a\n"
+    "usage error.\n";
+
+struct Options {
+    std::string input;
+    std::string settings;
+    std::string output;
+    std::string writeSettings;
+    std::string writeData;
+    int width = 775;
+    int height = 550;
+    bool timings = false;
+};
+
+// Phase timer for --timings.
+class Timings {
+public:
+    explicit Timings(bool on) : on_(on), last_(Clock::now()) {}
+    void mark(const char* phase) {
+        if (!on_) return;
+        auto now = Clock::now();
+        std::fprintf(stderr, "%-12s %8.3f s\n", phase, std::chrono::duration<double>(now - last_).count());
+        total_ += now - last_;
+        last_ = now;
+    }
+    void total() {
+        if (on_) std::fprintf(stderr, "%-12s %8.3f s\n", "total", std::chrono::duration<double>(total_).count());
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    bool on_;
+    Clock::time_point last_;
+    Clock::duration total_{};
+};
+
+bool parseSize(const char* text, int* w, int* h) {
+    char* end = nullptr;
+    long a = std::strtol(text, &end, 10);
+    if (end == text || (*end != 'x' && *end != 'X')) return false;
+    const char* second = end + 1;
+    long b = std::strtol(second, &end, 10);
+    if (end == second || *end != '\0') return false;
+    if (a < 1 || b < 1 || a > 16384 || b > 16384) return false;
+    *w = int(a);
+    *h = int(b);
+    return true;
+}
+
+// 0: run; 1: exit 0 (help, version); 2: usage error (message printed).
+int parseOptions(int argc, char** argv, Options* o) {
+    auto value = [&](int& i, const char* name) -> const char* {
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "kelvra-render: %s needs a value\n", name);
+            return nullptr;
+        }
+        return argv[++i];
+    };
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        const char* v = nullptr;
+        if (a == "-h" || a == "--help") {
+            std::fputs(kUsage, stdout);
+            return 1;
+        } else if (a == "--version") {
+            std::printf("kelvra-render %s\n", kelvra::kAppTitle);
+            return 1;
+        } else if (a == "--timings") {
+            o->timings = true;
+        } else if (a == "-s" || a == "--settings") {
+            if (!(v = value(i, "--settings"))) return 2;
+            o->settings = v;
+        } else if (a == "-o" || a == "--output") {
+            if (!(v = value(i, "--output"))) return 2;
+            o->output = v;
+        } else if (a == "--write-settings") {
+            if (!(v = value(i, "--write-settings"))) return 2;
+            o->writeSettings = v;
+        } else if (a == "--write-data") {
+            if (!(v = value(i, "--write-data"))) return 2;
+            o->writeData = v;
+        } else if (a == "--size") {
+            if (!(v = value(i, "--size"))) return 2;
+            if (!parseSize(v, &o->width, &o->height)) {
+                std::fprintf(stderr, "kelvra-render: --size takes WIDTHxHEIGHT between 1x1 and 16384x16384, not \"%s\"\n", v);
+                return 2;
+            }
+        } else if (a.size() > 1 && a[0] == '-') {
+            std::fprintf(stderr, "kelvra-render: unknown option %s (see --help)\n", a.c_str());
+            return 2;
+        } else if (o->input.empty()) {
+            o->input = a;
+        } else {
+            std::fprintf(stderr, "kelvra-render: one input file only (\"%s\" and \"%s\")\n",
+                         o->input.c_str(), a.c_str());
+            return 2;
+        }
+    }
+    if (o->input.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    return 0;
+}
+
+// A launch file begins with "[" on its first line.
+bool isLaunchFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char first = 0;
+    return in.get(first) && first == '[';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options opt;
+    int parsed = parseOptions(argc, argv, &opt);
+    if (parsed == 1) return 0;
+    if (parsed == 2) return 2;
+
+    Timings timer(opt.timings);
+    kelvra::HeadlessHost host({opt.width, opt.height});
+    kelvra::OffscreenContext gl;
+    std::string error;
+    if (!gl.create(&error) || !gl.setSize(opt.width, opt.height, &error)) {
+        std::fprintf(stderr, "kelvra-render: no off-screen GL context: %s\n", error.c_str());
+        return 1;
+    }
+    kelvra::CKelvraView view(host);
+    view.initGlState();
+    timer.mark("context");
+
+    if (isLaunchFile(opt.input)) {
+        kelvra::LaunchResult r = view.runLaunchFile(opt.input, {opt.width, opt.height});
+        timer.mark("launch");
+        if (r.dataLoadFailed) return 1;
+        bool ok = !r.imageRequested || r.imageWritten;
+        if (!opt.output.empty()) ok = view.saveImage(opt.output, opt.width, opt.height) && ok;
+        timer.total();
+        return ok ? 0 : 1;
+    }
+
+    if (!view.loadDataFile(opt.input, false)) return 1;
+    timer.mark("load");
+    if (!opt.settings.empty() && view.loadSettingsFile(opt.settings, 2500) != 1) return 1;
+    if (!opt.settings.empty()) timer.mark("settings");
+    if (!opt.writeSettings.empty() && view.saveSettingsFile(opt.writeSettings) != 0) return 1;
+    if (!opt.writeData.empty() && view.writeDataFile(opt.writeData, view.settingsText()) != 0) return 1;
+    if (opt.output.empty()) {
+        timer.total();
+        return 0;
+    }
+    view.resizeViewport(opt.width, opt.height);
+    view.drawScene();
+    glFinish();
+    timer.mark("draw");
+    bool ok = view.saveImage(opt.output, opt.width, opt.height);
+    timer.mark("image");
+    timer.total();
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,27 @@
+#include "core/headlessHost.h"
+
+#include <cstdio>
+
+#include "core/cp932.h"
+
+namespace kelvra {
+
+void HeadlessHost::showMessage(const std::string& text) {
+    messages.push_back(text);
+    if (printMessages) std::fprintf(stderr, "kelvra: %s\n", cp932ToUtf8(text).c_str());
+}
+
+void HeadlessHost::setStatusPane(int paneId, const std::string& text) {
+    int index = paneId - PanePosition;
+    if (index >= 0 && index < 4) statusPanes[index] = text;
+}
+
+std::optional<std::string> HeadlessHost::askFileName(const FileDialogSpec&) {
+    if (fileAnswers.empty()) return std::nullopt;
+    std::string answer = fileAnswers.front();
+    fileAnswers.erase(fileAnswers.begin());
+    if (answer.empty()) return std::nullopt;
+    return answer;
+}
+
+}  // namespace kelvra

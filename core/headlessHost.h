@@ -1,0 +1,45 @@
+// ViewHost for running without a window: the batch renderer and the tests.
+// Messages go to stderr in UTF-8 (and are kept, so callers and tests can see
+// what was said); the frame and the client area are both the picture.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/viewHost.h"
+
+namespace kelvra {
+
+class HeadlessHost : public ViewHost {
+public:
+    explicit HeadlessHost(PixelSize picture = {775, 550}) : picture_(picture) {}
+
+    void showMessage(const std::string& text) override;
+    void invalidate() override { ++invalidations; }
+    void setCaption(const std::string& text) override { caption = text; }
+    void setStatusPane(int paneId, const std::string& text) override;
+    void resizeFrame(int width, int height) override {}
+    PixelSize frameSize() const override { return picture_; }
+    PixelSize clientSize() const override { return picture_; }
+    void showLoadProgress(bool visible) override {}
+    void setLoadProgress(int percent) override { lastProgress = percent; }
+    void hideLoadProgress() override {}
+    std::optional<std::string> askFileName(const FileDialogSpec& spec) override;
+
+    void setPictureSize(PixelSize size) { picture_ = size; }
+    // When false, messages are only recorded (tests keep their output quiet).
+    bool printMessages = true;
+
+    std::vector<std::string> messages;   // CP932, in the order shown
+    std::string caption;
+    std::string statusPanes[4];          // texts of panes 59143..59146
+    int invalidations = 0;
+    int lastProgress = -1;
+    // Answers for askFileName, taken from the front; empty means "cancelled".
+    std::vector<std::string> fileAnswers;
+
+private:
+    PixelSize picture_;
+};
+
+}  // namespace kelvra

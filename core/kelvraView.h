@@ -1,0 +1,217 @@
+// CKelvraView: the one object of substance. It holds the data set, the graph
+// settings record and the interaction state as plain fields, and owns every
+// operation on them: load and save, scale recompute, display-list builds, the
+// scene draw, navigation and picking. It draws into whatever GL context is
+// current and talks to the window system only through its ViewHost.
+//
+// The operations are spread over the folders by subject; the comment above each
+// group names the file that implements it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/viewHost.h"
+#include "data/graphData.h"
+#include "render/levels.h"
+#include "render/mapping.h"
+#include "settings/graphSettings.h"
+
+namespace kelvra {
+
+class GlyphRenderer;
+
+// Display-list names used by the scene.
+enum DisplayList {
+    ListGraph = 100,
+    ListLegend = 150,
+    ListAxisIndicator = 200,
+    ListScaleFrame = 300,
+    ListPickTargets = 500,
+    ListPickMarker = 550,
+    ListScratchGlyph = 9000,
+};
+
+enum InteractionMode { ModeMove = 0, ModeZoom = 1, ModeRotate = 2, ModeSection = 3, ModePick = 4 };
+
+// What every drawing routine of a build shares: the graph mapping and the
+// colour levels, computed once at the start of buildDisplayLists.
+struct BuildContext {
+    AxisMapping map;
+    LevelTable levels;
+    double legendBandHeight = 0.0;   // height of one level in the legend list, world units
+};
+
+// Interaction state and values derived from the settings; never saved.
+struct ViewState {
+    double axisSpan[3] = {200, 200, 200};   // data length mapped onto the full axis
+    int sectionIndexX = 0;                  // grid column of the X section
+    int sectionIndexY = 0;                  // grid row of the Y section
+    int interactionMode = ModeRotate;
+    bool dragging = false;
+    int dragStartX = 0, dragStartY = 0;     // client pixels at button-down
+    int dragStartValue[2] = {0, 0};         // the mode's values at button-down
+    bool pickMarkersShown = false;
+    bool startupDone = false;               // the start-up argument ran (first paint)
+    bool glyphListsBuilt = false;
+    bool graphListsBuilt = false;
+};
+
+// A formatted number and the width label placement counts it as.
+struct FormattedValue {
+    std::string text;
+    int width = 0;
+};
+
+enum class ArrowKey { Up, Down, Left, Right };
+
+// What a launch file did; the shells decide what follows (exit status, ending).
+struct LaunchResult {
+    bool dataLoadFailed = false;   // Data_File_Name named a file that did not load
+    bool imageRequested = false;   // Image_File_Name was present
+    bool imageWritten = false;
+    bool endProgram = false;       // Soft_On=NO (the desktop program ends)
+};
+
+class CKelvraView : public GraphData, public GraphSettings, public ViewState {
+public:
+    explicit CKelvraView(ViewHost& host);
+    ~CKelvraView();
+    CKelvraView(const CKelvraView&) = delete;
+    CKelvraView& operator=(const CKelvraView&) = delete;
+
+    ViewHost& host() { return host_; }
+
+    // The settings part of the view as one record (the dialog edits a copy).
+    GraphSettings& settings() { return *this; }
+    const GraphSettings& settings() const { return *this; }
+
+    // After a bulk settings change (dialog OK, settings file): panes, anchored
+    // overlays, scale recompute keeping the user's scales, glyph lists, display
+    // lists, repaint. (core/kelvraView.cpp)
+    void applySettingsChange();
+
+    // ---- data in and out (data/dataReader.cpp, data/dataWriter.cpp) ----
+    // Reads a data file into the data set and brings the picture up to date.
+    // False (after its message) when the file cannot be opened or memory runs out.
+    bool loadDataFile(const std::string& path, bool reload);
+    bool chooseDataFile();      // File/Open
+    bool reloadDataFile();      // F5
+    void fitGraphChoiceToData();
+    // Writes the data set and the given settings text (a whole settings file)
+    // to path, replacing it only when complete. 0 on success, 1 on failure.
+    int writeDataFile(const std::string& path, const std::string& settingsText);
+    bool saveDataCommand();     // File/Save with its dialog
+
+    // ---- settings files (settings/settingsFile.cpp) ----
+    // 1 when the file was read to its end (and applied), 0 when it could not be read.
+    int loadSettingsFile(const std::string& path, int lineBufferSize);
+    // Applies settings-file text already in memory; same rules and result.
+    int applySettingsText(std::string_view text, int lineBufferSize);
+    // 0 on success, 1 when the file could not be written (after the message).
+    int saveSettingsFile(const std::string& path);
+    std::string settingsText() const;   // the whole settings file, CP932, CR LF line breaks
+    int chooseAndLoadSettingsFile();
+    int chooseAndSaveSettingsFile();
+
+    // ---- scales and numbers (render/scaleMapping.cpp) ----
+    FormattedValue formatValue(double value, int kind) const;   // kind 0..3 axes, 4..5 sections
+    void recomputeScales(bool keepUserScales);
+    void snapSections();
+    void resetBarSizes();
+    AxisMapping graphMapping() const;
+    AxisMapping scaleMapping() const;
+
+    // ---- scene and camera (render/scene.cpp) ----
+    void initGlState();
+    void resizeViewport(int width, int height);
+    void setProjection(int width, int height);
+    void drawScene();
+    // Sets the caption, then viewport and scene for a window of the given size.
+    void paint(int width, int height);
+    void layoutAnchoredOverlays();
+    // Deletes every list the view made in the current context.
+    void destroyGlLists();
+
+    // ---- display lists (render/displayLists.cpp) ----
+    void buildDisplayLists();
+    BuildContext makeBuildContext() const;
+    void clipToScaleBox() const;
+    void unclipScaleBox() const;
+    void offsetFillOn() const;
+    bool insideScaleBox(const double* xyz) const;
+    void drawPickTargets(const BuildContext& ctx);
+
+    // ---- grid graphs: contours (render/contours.cpp) ----
+    void drawContourFill(const BuildContext& ctx, bool onFloor) const;
+    void drawGreyContourFill(const BuildContext& ctx, bool onFloor) const;
+    void drawContourLines(const BuildContext& ctx, bool coloured, bool onFloor) const;
+    void drawContourHiddenFill(const BuildContext& ctx) const;
+
+    // ---- grid graphs: surfaces (render/surfaces.cpp) ----
+    void drawWireframe(const BuildContext& ctx) const;
+    void drawColorWireframe(const BuildContext& ctx) const;
+    void drawWireHiddenFill(const BuildContext& ctx) const;
+    void drawShadedShape(const BuildContext& ctx) const;
+
+    // ---- points, bars, vectors (render/marks.cpp) ----
+    void drawColorPoints(const BuildContext& ctx, const Rgb* colors, int levelCount) const;
+    void drawGreyPoints(const BuildContext& ctx) const;
+    void drawBlackPoints(const BuildContext& ctx) const;
+    void drawBars(const BuildContext& ctx) const;
+    void drawVectors(const BuildContext& ctx) const;
+
+    // ---- sections; axis 0 is the X section, 1 the Y section (render/sections.cpp) ----
+    void updateSectionX();
+    void updateSectionY();
+    void drawSectionLine(const BuildContext& ctx, int axis) const;
+    void drawSectionPoints(const BuildContext& ctx, int axis) const;
+    void drawSectionFill(const BuildContext& ctx, int axis) const;
+    void drawSectionCut(const BuildContext& ctx, int axis) const;
+
+    // ---- text (render/text.cpp) ----
+    void buildGlyphLists();
+    void drawText(std::string_view text, int role);
+    GlyphRenderer* glyphRenderer() { return glyphs_.get(); }
+
+    // ---- legend, title, scale frame, axis indicator (render/legend.cpp, render/scaleFrame.cpp) ----
+    // The builders emit into the display list being compiled; the caller opens
+    // and closes it (lists 150, 300 and 200).
+    void buildLegend(int levelCount, double valueStep, double cellHeight, const Rgb* colors);
+    void drawTitle();
+    void buildScaleFrame3D();
+    void buildScaleFrame2D(double plane);
+    void buildAxisIndicator();
+
+    // ---- navigation and status panes (interact/navigation.cpp) ----
+    void leftButtonDown(int x, int y);
+    void mouseMove(int x, int y);
+    void leftButtonUp();
+    void keyDown(ArrowKey key);
+    void resetView();
+    void setViewPlane(int plane);   // 0 X-Y, 1 X-Z, 2 Y-Z
+    void fitModeToDisplay();
+    void showPosition();
+    void showZoom();
+    void showAngles();
+    void showDisplayKind();
+
+    // ---- image files (output/imageFiles.cpp) ----
+    // Reads back the picture last drawn (width x height from the bottom-left
+    // corner of the current framebuffer) and writes it; the extension chooses
+    // the format. False, after its message, when nothing could be written.
+    bool saveImage(const std::string& path, int width, int height);
+
+    // ---- start-up, launch files, dropped files (app/launch/launch.cpp) ----
+    // Carries out a launch file, drawing the picture at `picture` size.
+    LaunchResult runLaunchFile(const std::string& path, PixelSize picture);
+    // Runs once, after the first paint: a data file is loaded, a launch file carried out.
+    void runStartupArgument(const std::string& path);
+
+private:
+    ViewHost& host_;
+    std::unique_ptr<GlyphRenderer> glyphs_;
+};
+
+}  // namespace kelvra

@@ -1,0 +1,68 @@
+// ViewHost: every effect the core has on the window system goes through here.
+//
+// The desktop program implements it with wx (message boxes, caption, status
+// bar, frame size, progress window, file dialogs); the batch renderer and the
+// tests implement it without a window (messages on stderr, the "frame" is the
+// picture). The core never includes a toolkit header and never creates a GL
+// context; it only calls this interface.
+//
+// All texts passed here are CP932 byte strings; the host converts them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvra {
+
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+};
+
+// Identifiers of the four status-bar panes after the message pane.
+enum StatusPane {
+    PanePosition = 59143,
+    PaneZoom = 59144,
+    PaneAngles = 59145,
+    PaneDisplayKind = 59146,
+};
+
+// What a file dialog shows. Filters are (label, pattern) pairs; the first is
+// selected. Texts are CP932.
+struct FileDialogSpec {
+    bool save = false;
+    std::string title;
+    std::vector<std::pair<std::string, std::string>> filters;
+    std::string initialFolder;   // empty: the toolkit's default
+    std::string initialName;     // save dialogs
+    bool confirmOverwrite = false;
+};
+
+class ViewHost {
+public:
+    virtual ~ViewHost() = default;
+
+    // A message box with an exclamation icon captioned with the application title.
+    virtual void showMessage(const std::string& text) = 0;
+    // Ask for a repaint without erasing.
+    virtual void invalidate() = 0;
+    virtual void setCaption(const std::string& text) = 0;
+    virtual void setStatusPane(int paneId, const std::string& text) = 0;
+    // Resize the main frame, keeping its top-left corner.
+    virtual void resizeFrame(int width, int height) = 0;
+    // Outer size of the main frame and size of the view's client area.
+    virtual PixelSize frameSize() const = 0;
+    virtual PixelSize clientSize() const = 0;
+
+    // The load-progress window: created and shown (when `visible`) at the start
+    // of a load, advanced in percent, hidden at the end.
+    virtual void showLoadProgress(bool visible) = 0;
+    virtual void setLoadProgress(int percent) = 0;
+    virtual void hideLoadProgress() = 0;
+
+    // A file dialog; nothing when the user cancels or there is no user.
+    virtual std::optional<std::string> askFileName(const FileDialogSpec& spec) = 0;
+};
+
+}  // namespace kelvra

@@ -1,0 +1,40 @@
+// Image files: the picture read back from GL and written as PNG, JPEG or BMP.
+// Each encoder works into memory; the file writers are thin wrappers that
+// write a new file beside the target and rename it over the target only when
+// every byte was written.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kelvra {
+
+// A picture as RGBA bytes, rows from the bottom of the picture up, no padding.
+struct ImageBuffer {
+    std::vector<unsigned char> pixels;   // width * height * 4
+    int width = 0;
+    int height = 0;
+    int componentCount = 3;              // components written: 3 RGB; 1 grey (JPEG), 4 RGBA (PNG)
+};
+
+enum class ImageFormat { Png, Jpeg, Bmp };
+
+// The format and the path actually written, by the extension rules: .png,
+// .bmp, .jpg/.jpeg (any case); anything else writes PNG with the extension
+// replaced (or added) by ".png".
+ImageFormat imageFormatFor(const std::string& path, std::string* pathWritten);
+
+bool writeImageFile(const ImageBuffer& image, const std::string& path);
+bool writePngFile(const std::string& path, const ImageBuffer& image);
+bool writeJpegFile(const std::string& path, const ImageBuffer& image, int quality);
+bool writeBmpFile(const std::string& path, const ImageBuffer& image);
+
+// In-memory encoders; `title` is the text of the PNG "Title" chunk.
+bool encodePng(const ImageBuffer& image, const std::string& title, std::string* out);
+bool encodeJpeg(const ImageBuffer& image, int quality, std::string* out);
+bool encodeBmp(const ImageBuffer& image, std::string* out);
+
+// Reads width x height pixels of the current framebuffer into an ImageBuffer.
+bool readPicture(int width, int height, ImageBuffer* image);
+
+}  // namespace kelvra

@@ -1,0 +1,7 @@
+#include "core/kelvraView.h"
+
+namespace kelvra {
+
+void CKelvraView::drawPickTargets(const BuildContext& ctx) {}
+
+}  // namespace kelvra

@@ -1,0 +1,149 @@
+// The scene: fixed GL state, the orthographic camera and the per-frame draw.
+//
+// The camera makes one pixel 1/(2 * viewZoom) world units, so every position
+// the settings hold in pixels at 100 % becomes world units by * 0.005 and grows
+// with the zoom. A frame only calls prebuilt lists (graph, pick markers, axis
+// indicator, legend), rebuilds the scale frame (its labels follow the angles)
+// and draws the title: turning, moving and zooming rebuild nothing else.
+#include <GL/gl.h>
+
+#include <algorithm>
+
+#include "core/appInfo.h"
+#include "core/kelvraView.h"
+#include "render/text.h"
+
+namespace kelvra {
+
+void CKelvraView::initGlState() {
+    const GLfloat diffuse[] = {0.8f, 0.8f, 0.8f, 1.0f};
+    const GLfloat specular[] = {0.9f, 0.9f, 0.9f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 50.0f);
+    // A directional light along +Z given under the identity modelview stays
+    // fixed to the eye whatever the graph's turn.
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const GLfloat lightPosition[] = {0.0f, 0.0f, 10.0f, 0.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+    glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
+    glDepthFunc(GL_LESS);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_AUTO_NORMAL);
+    glLoadIdentity();
+    buildGlyphLists();
+}
+
+void CKelvraView::resizeViewport(int width, int height) {
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    setProjection(width, height);
+}
+
+void CKelvraView::setProjection(int width, int height) {
+    // A zero-sized window (minimised) or a zero zoom would give an empty volume,
+    // which GL rejects; the matrix is then left as it is.
+    if (width > 0 && height > 0 && viewZoom != 0) {
+        double f = 4.0 * viewZoom;
+        double m = std::min(width, height);
+        glOrtho(-width / f, width / f, -height / f, height / f, -50.0 * m / f, 50.0 * m / f);
+    }
+    glMatrixMode(GL_MODELVIEW);
+}
+
+namespace {
+
+// Position of a window-anchored overlay: fixed to the window, or moving with the graph.
+void translateOverlay(bool anchored, double posH, double posV, int viewPosX, int viewPosY) {
+    double x = anchored ? posH : posH + viewPosX;
+    double y = anchored ? posV : posV + viewPosY;
+    glTranslated(x * 0.005, y * 0.005, 3.0);
+}
+
+}  // namespace
+
+void CKelvraView::drawScene() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (!dataLoaded) return;
+
+    glLoadIdentity();
+    glPushMatrix();
+    glTranslated(viewPosX * 0.005, viewPosY * 0.005, 0.0);
+    glRotated(viewAngleX, 1.0, 0.0, 0.0);
+    glRotated(viewAngleZ, 0.0, 0.0, 1.0);
+    glCallList(ListGraph);
+    if (pickMarkersShown) glCallList(ListPickMarker);
+    glPopMatrix();
+
+    // The overlays cancel the zoom, so they keep their screen size (in percent).
+    double unzoom = viewZoom != 0 ? 100.0 / viewZoom : 1.0;
+    if (axisShow) {
+        glPushMatrix();
+        translateOverlay(axisFixLowerLeft != 0, axisPosH, axisPosV, viewPosX, viewPosY);
+        double s = unzoom * axisSize * 0.01;
+        glScaled(s, s, s);
+        glRotated(viewAngleX, 1.0, 0.0, 0.0);
+        glRotated(viewAngleZ, 0.0, 0.0, 1.0);
+        glCallList(ListAxisIndicator);
+        glPopMatrix();
+    }
+    if (legendShow) {
+        glPushMatrix();
+        translateOverlay(legendFixRight != 0, legendPosH, legendPosV, viewPosX, viewPosY);
+        double s = unzoom * legendSize * 0.01;
+        glScaled(s, s, s);
+        glCallList(ListLegend);
+        glPopMatrix();
+    }
+    if (scaleShow) {
+        glNewList(ListScaleFrame, GL_COMPILE);
+        if (displayMode == Display2D) buildScaleFrame2D(-1.0);
+        else buildScaleFrame3D();
+        glEndList();
+        glPushMatrix();
+        glTranslated(viewPosX * 0.005, viewPosY * 0.005, 0.0);
+        glRotated(viewAngleX, 1.0, 0.0, 0.0);
+        glRotated(viewAngleZ, 0.0, 0.0, 1.0);
+        glCallList(ListScaleFrame);
+        glPopMatrix();
+    }
+    if (!titleText.empty()) drawTitle();
+}
+
+void CKelvraView::paint(int width, int height) {
+    host_.setCaption(dataFileTitle + " - " + kAppTitle);
+    resizeViewport(width, height);
+    drawScene();
+}
+
+void CKelvraView::layoutAnchoredOverlays() {
+    if (axisSizeFixed == 0) axisSize = viewZoom;
+    if (legendSizeFixed == 0) legendSize = viewZoom;
+    if (viewZoom == 0) return;
+    PixelSize frame = host_.frameSize();
+    if (axisFixLowerLeft == 1) {
+        axisPosH = (frame.width - 175) * (-0.5) / viewZoom * 100;
+        axisPosV = (frame.height - 250) * (-0.5) / viewZoom * 100;
+    }
+    if (legendFixRight == 1) {
+        int t = legendSize * 225 / 100;
+        int u = -(legendHeight * legendSize) / 100;
+        legendPosH = (frame.width - t) * 0.5 / viewZoom * 100;
+        legendPosV = u * 0.5 / viewZoom * 100;
+    }
+}
+
+void CKelvraView::destroyGlLists() {
+    for (int list : {ListGraph, ListLegend, ListAxisIndicator, ListScaleFrame, ListPickTargets,
+                     ListPickMarker}) {
+        if (glIsList(list)) glDeleteLists(list, 1);
+    }
+    glyphs_->destroy();
+    glyphListsBuilt = false;
+    graphListsBuilt = false;
+}
+
+}  // namespace kelvra

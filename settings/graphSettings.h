@@ -1,0 +1,144 @@
+// The graph settings record: every user-adjustable choice of how the data set
+// is drawn. It is a plain record of fields that the view inherits, so every part
+// of the program reads `view.graphType` in place; being one struct, it can also
+// be copied whole (the settings dialog works on a copy) and compared (tests).
+//
+// Units: positions and sizes are pixels at 100 % zoom; percentages are plain
+// integers; flags are ints holding 0 or 1; strings are CP932 bytes; colours are
+// R, G, B doubles in 0..1. Axis arrays are indexed 0 X, 1 Y, 2 Z, 3 legend.
+// Valid ranges and the values the settings file reader falls back to live in the
+// key table of the settings file (settings/settingsFile.cpp), once.
+#pragma once
+
+#include <string>
+
+namespace kelvra {
+
+struct Rgb {
+    double r = 0.0, g = 0.0, b = 0.0;
+    bool operator==(const Rgb&) const = default;
+};
+
+inline constexpr int kTextRoleCount = 7;
+inline constexpr int kLegendColorCount = 21;   // entry 0 mirrors entry 1
+
+enum DisplayMode { Display3D = 0, Display2D = 1, DisplayXSection = 2, DisplayYSection = 3 };
+enum NumberFormat { FormatAuto = 0, FormatInteger = 1, FormatDecimal = 2, FormatExponent = 3 };
+
+struct GraphSettings {
+    // [グラフの設定] graph choice
+    int graphType = 0;        // index into the graph-type list of the data kind and display mode
+    int displayMode = 0;      // DisplayMode
+    int xyContourMode = 0;    // 0..6, contour projection onto the floor
+
+    // [表示の設定] view
+    int viewPosX = 0;         // -999..999, pixels at 100 %
+    int viewPosY = 0;
+    int viewZoom = 100;       // percent
+    int viewAngleX = 300;     // 0..359, held 270 ahead of the shown angle (300 shows 30)
+    int viewAngleZ = 330;     // 0..359
+
+    // [線，点の設定] lines, points, bars, vectors
+    int wireIntervalX = 1;    // draw every n-th grid column line; 0 draws none
+    int wireIntervalY = 1;    // every n-th grid row line
+    int wireWidthX = 1;       // pixels
+    int wireWidthY = 1;
+    int pointSize = 5;        // pixels
+    int vectorSize = 100;     // arrow length, percent
+    int contour2Width = 1;    // contour line width, pixels
+    double barSizeX = 1.0;    // bar footprint along X, data units
+    double barSizeY = 1.0;
+
+    // [色の設定] colours
+    Rgb wireColorX;
+    Rgb wireColorY;
+    Rgb contour2Color;
+
+    // [フォントの設定] per text role (TextRole order)
+    int fontFace[kTextRoleCount] = {4, 4, 4, 4, 4, 4, 4};   // index into the face table
+    int fontSize[kTextRoleCount] = {12, 12, 12, 12, 12, 12, 12};
+
+    // [軸の設定] axis indicator
+    int axisShow = 1;
+    double axisPosV = -100;   // whole numbers, pixels at 100 %
+    double axisPosH = -300;
+    std::string axisLabelX = "X";
+    std::string axisLabelY = "Y";
+    std::string axisLabelZ = "Z";
+    int axisSize = 100;       // percent
+    int axisSizeFixed = 1;    // 0: axisSize follows viewZoom
+    int axisFixLowerLeft = 1; // 1: position follows the window's lower-left corner
+
+    // [凡例の設定] colour legend
+    int legendShow = 1;
+    double legendPosV = -140;
+    double legendPosH = 260;
+    int legendHeight = 350;   // pixels at 100 %
+    int legendWidth = 20;
+    int legendStyle = 0;      // 0 standard, 1 absolute value
+    int legendSize = 100;     // percent
+    int legendSizeFixed = 1;
+    int legendFixRight = 1;
+    int legendColorSource = 2; // 0 X, 1 Y, 2 Z, 3 data value
+    int legendReverse = 0;
+
+    // [ｶﾗｰ凡例色の設定] level colours
+    Rgb legendColors[kLegendColorCount] = {
+        {0.0, 0.0, 0.82},  {0.0, 0.0, 0.82},  {0.0, 0.143, 1.0}, {0.0, 0.286, 1.0},
+        {0.0, 0.429, 1.0}, {0.0, 0.572, 1.0}, {0.0, 0.715, 1.0}, {0.0, 0.858, 1.0},
+        {0.0, 0.98, 0.98}, {0.0, 0.98, 0.65}, {0.0, 1.0, 0.0},   {0.5, 1.0, 0.0},
+        {0.75, 1.0, 0.0},  {0.98, 0.98, 0.0}, {1.0, 0.858, 0.0}, {1.0, 0.715, 0.0},
+        {1.0, 0.572, 0.0}, {1.0, 0.429, 0.0}, {1.0, 0.286, 0.0}, {1.0, 0.143, 0.0},
+        {0.92, 0.0, 0.0}};
+
+    // [グラフタイトル] title
+    std::string titleText;
+    int titlePosV = 180;
+    int titlePosH = -50;
+
+    // [スケールの設定] scales; index 3 is the legend scale
+    int scaleShow = 1;
+    int scaleSameStep = 0;    // X, Y, Z share one interval length
+    double scaleMin[4] = {-100, -100, -100, -100};
+    double scaleMax[4] = {100, 100, 100, 100};
+    double scaleStep[4] = {50, 50, 50, 3};   // legend: index into the level counts
+    double scaleSizePercent[3] = {100, 100, 100};
+    std::string scaleLabel[3];
+    std::string scaleUnit[4];
+    int scaleFormat[4] = {0, 0, 0, 0};       // NumberFormat; sections in sectionFormat
+    int scaleDigits[4] = {3, 3, 3, 3};
+    int scaleAuto[4] = {0, 0, 0, 0};
+    int scaleLog[4] = {0, 0, 0, 0};
+    int scaleReverse[3] = {0, 0, 0};         // the legend's is legendReverse
+    int scaleShowValues[4] = {1, 1, 1, 1};
+    int scaleTicks[3] = {0, 0, 0};           // 0 outside, 1 inside, 2 none
+
+    // [断面表示の設定] sections, index 0 X, 1 Y
+    double sectionPos[2] = {0, 0};           // data units
+    std::string sectionLabel[2] = {"X=", "Y="};
+    std::string sectionUnit[2];
+    int sectionFormat[2] = {0, 0};           // value kinds 4 and 5 of formatValue
+    int sectionDigits[2] = {3, 3};
+    int sectionLineWidth = 2;
+
+    // [ウィンドウサイズ] outer size of the main frame
+    int windowWidth = 775;
+    int windowHeight = 550;
+
+    // Not saved: the settings-dialog page shown first.
+    int settingsPage = 0;
+
+    bool operator==(const GraphSettings&) const = default;
+};
+
+// Shown X angle (0..359) of an internal viewAngleX, and back.
+inline int shownAngleX(int viewAngleX) {
+    int shown = viewAngleX - 270;
+    return shown < 0 ? shown + 360 : shown;
+}
+inline int internalAngleX(int shown) {
+    int internal = shown + 270;
+    return internal > 359 ? internal - 360 : internal;
+}
+
+}  // namespace kelvra

@@ -1,0 +1,60 @@
+// Fixed tables of the settings record: font faces, text roles, graph-type
+// labels per data kind and display mode, level counts, number formats, floor
+// projections and display modes. Texts are UTF-8 here (the source encoding);
+// use sj() from core/cp932.h where CP932 bytes are needed.
+#pragma once
+
+#include <span>
+
+#include "settings/graphSettings.h"
+
+namespace kelvra {
+
+inline constexpr int kFontFaceCount = 41;
+inline constexpr int kJapaneseFaceCount = 4;   // faces 0..3 are Japanese
+extern const char* const kFontFaceNames[kFontFaceCount];
+
+// Text roles: who draws with which font settings and glyph lists.
+enum TextRole {
+    RoleTitle = 0,
+    RoleAxisLabel = 1,
+    RoleScaleValue = 2,
+    RoleScaleLabel = 3,
+    RoleScaleUnit = 4,
+    RoleLegendValue = 5,
+    RoleLegendUnit = 6,
+};
+
+enum class SizeSource { Zoom, AxisSize, LegendSize };
+
+struct TextRoleInfo {
+    const char* settingsWord;   // word in the settings file keys
+    const char* pageName;       // name on the font page of the settings dialog
+    int listBase;               // first of the role's 256 glyph lists
+    SizeSource sizeFollows;
+};
+extern const TextRoleInfo kTextRoles[kTextRoleCount];
+
+// Level counts selected by the legend's scaleStep index 0..11.
+inline constexpr int kLevelCountChoices = 12;
+inline constexpr int kLevelCounts[kLevelCountChoices] = {2, 5, 10, 20, 40, 80, 120, 160, 200, 280, 360, 480};
+inline constexpr int kMaxLevelCount = 480;
+// Level count of a legend step index, or 0 when the index names none.
+int levelCountOfIndex(double legendStepIndex);
+
+extern const char* const kNumberFormatNames[4];     // 自動, 整数, 小数, 指数
+extern const char* const kXyContourModeNames[7];    // XY平面-...
+extern const char* const kDisplayModeNames[4];      // 3次元, 2次元, X断面, Y断面
+extern const char* const kLegendSourceNames[4];     // X, Y, Z, data
+extern const char* const kTickStyleNames[3];        // 外側, 内側, なし
+extern const char* const kLegendStyleNames[2];      // 標準, 絶対値
+
+// Graph-type labels that apply to a data kind and display mode (and, for the
+// section views, the number of values per point). Empty for combinations that
+// offer no types.
+std::span<const char* const> graphTypeLabels(int dataKind, int displayMode, int valuesPerPoint);
+
+// The level colours of a fresh record.
+const Rgb* defaultLegendColors();
+
+}  // namespace kelvra

@@ -1,0 +1,120 @@
+#include "support/glFixture.h"
+
+#include <GL/gl.h>
+
+#include <memory>
+#include <ostream>
+
+#include "app/render/offscreenContext.h"
+#include "output/imageFiles.h"
+
+namespace kelvra::test {
+
+std::ostream& operator<<(std::ostream& os, const Pixel& p) {
+    return os << "(" << p.r << ", " << p.g << ", " << p.b << ")";
+}
+
+bool ensureContext(int width, int height, std::string* why) {
+    static std::unique_ptr<OffscreenContext> context;
+    static bool failed = false;
+    static std::string failure;
+    if (failed) {
+        *why = failure;
+        return false;
+    }
+    if (!context) {
+        context = std::make_unique<OffscreenContext>();
+        if (!context->create(&failure)) {
+            failed = true;
+            failure = "no headless GL context: " + failure;
+            *why = failure;
+            return false;
+        }
+    }
+    if (!context->setSize(width, height, why)) return false;
+    glViewport(0, 0, width, height);
+    return true;
+}
+
+Pixel pixelAt(int x, int y) {
+    unsigned char rgba[4] = {0, 0, 0, 0};
+    glFinish();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    return {rgba[0], rgba[1], rgba[2]};
+}
+
+Pixel screenPixel(int x, int y) {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return pixelAt(x, viewport[3] - 1 - y);
+}
+
+bool near(const Pixel& a, const Pixel& b, int tolerance) {
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+           std::abs(a.b - b.b) <= tolerance;
+}
+
+void dumpPicture(const std::string& path) {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    ImageBuffer image;
+    if (readPicture(viewport[2], viewport[3], &image)) writePngFile(path, image);
+}
+
+std::vector<FeedbackPrimitive> captureFeedback(const std::function<void()>& draw) {
+    std::vector<GLfloat> buffer(1 << 22);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    GLint count = glRenderMode(GL_RENDER);
+    std::vector<FeedbackPrimitive> out;
+    if (count < 0) {
+        ADD_FAILURE() << "feedback buffer overflow";
+        return out;
+    }
+    auto readVertex = [&](GLint& i) {
+        FeedbackVertex v{buffer[i], buffer[i + 1], buffer[i + 2], buffer[i + 3],
+                         buffer[i + 4], buffer[i + 5], buffer[i + 6]};
+        i += 7;
+        return v;
+    };
+    for (GLint i = 0; i < count;) {
+        GLint token = GLint(buffer[i++]);
+        FeedbackPrimitive p{FeedbackPrimitive::Other, {}};
+        switch (token) {
+            case GL_POINT_TOKEN:
+                p.kind = FeedbackPrimitive::Point;
+                p.vertices.push_back(readVertex(i));
+                break;
+            case GL_LINE_TOKEN:
+            case GL_LINE_RESET_TOKEN:
+                p.kind = FeedbackPrimitive::Line;
+                p.vertices.push_back(readVertex(i));
+                p.vertices.push_back(readVertex(i));
+                break;
+            case GL_POLYGON_TOKEN: {
+                p.kind = FeedbackPrimitive::Polygon;
+                GLint n = GLint(buffer[i++]);
+                for (GLint k = 0; k < n; ++k) p.vertices.push_back(readVertex(i));
+                break;
+            }
+            case GL_BITMAP_TOKEN:
+            case GL_DRAW_PIXEL_TOKEN:
+            case GL_COPY_PIXEL_TOKEN:
+                p.kind = FeedbackPrimitive::Bitmap;
+                p.vertices.push_back(readVertex(i));
+                break;
+            case GL_PASS_THROUGH_TOKEN:
+                i += 1;
+                continue;
+            default:
+                ADD_FAILURE() << "unknown feedback token " << token;
+                return out;
+        }
+        out.push_back(std::move(p));
+    }
+    return out;
+}
+
+}  // namespace kelvra::test

@@ -1,0 +1,55 @@
+#include "support/testFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/cp932.h"
+
+namespace kelvra::test {
+
+ScratchDir::ScratchDir() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "kelvra";
+    for (char& c : name)
+        if (c == '/') c = '_';
+    std::filesystem::path base = std::filesystem::temp_directory_path() / "kelvra-tests";
+    std::filesystem::create_directories(base);
+    std::string pattern = (base / (name + ".XXXXXX")).string();
+    char* made = mkdtemp(pattern.data());
+    path_ = made ? made : pattern;
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ec;
+    // Undo read-only folders a test made, so the removal can finish.
+    for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ec))
+        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string sourcePath(const std::string& relative) {
+    return std::string(KELVRA_SOURCE_DIR) + "/" + relative;
+}
+
+std::string cp932(const std::string& utf8) { return utf8ToCp932(utf8); }
+
+}  // namespace kelvra::test

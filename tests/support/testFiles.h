@@ -1,0 +1,27 @@
+// Small helpers for tests that read and write files: a scratch folder per
+// test, whole-file reads and writes, and the paths of the project's own files.
+#pragma once
+
+#include <string>
+
+namespace kelvra::test {
+
+// A fresh empty folder for the running test, removed when the object goes.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+std::string sourcePath(const std::string& relative);   // a file of the source tree
+// UTF-8 literal to CP932 bytes (for writing test files as users' tools would).
+std::string cp932(const std::string& utf8);
+
+}  // namespace kelvra::test
