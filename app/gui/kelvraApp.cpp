@@ -23,9 +23,9 @@ void reportAssert(const wxString& file, int line, const wxString& func, const wx
 
 void installAssertHandler() { wxSetAssertHandler(reportAssert); }
 
-std::string startupArgument(int argc, const wxCmdLineArgsArray& argv) {
-    if (argc != 2) return {};
-    return pathBytes(argv[1]);
+std::string startupArgument(const wxArrayString& args) {
+    if (args.size() != 2) return {};
+    return pathBytes(args[1]);
 }
 
 CKelvraApp::CKelvraApp() = default;
@@ -35,7 +35,7 @@ bool CKelvraApp::OnInit() {
     installAssertHandler();
     // The base class would parse the command line and reject a file name.
     SetAppName(kAppName);
-    std::string argument = startupArgument(argc, argv);
+    std::string argument = startupArgument(argv.GetArguments());
 
     // The recent-file list is kept, as the framework keeps it, for the file
     // named on the command line; no menu shows it.

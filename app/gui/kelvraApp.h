@@ -26,7 +26,8 @@ private:
 // The start-up argument: the one argument after the program name, or empty
 // when there are none or more than one (the shell has already split and
 // unquoted them).
-std::string startupArgument(int argc, const wxCmdLineArgsArray& argv);
+// `args` holds the program name first.
+std::string startupArgument(const wxArrayString& args);
 
 // Reports a failed wx assertion on stderr instead of in a modal dialog, which
 // would stop an unattended run.

@@ -37,6 +37,7 @@ CMainFrame::CMainFrame(std::string startupArgument)
         Bind(wxEVT_MENU, &CMainFrame::onCommand, this, wxIdOf(c.id));
         Bind(wxEVT_UPDATE_UI, &CMainFrame::onUpdateUI, this, wxIdOf(c.id));
     }
+    Bind(wxEVT_IDLE, &CMainFrame::onIdle, this);
     canvas_->SetFocus();
 }
 
@@ -127,6 +128,20 @@ void CMainFrame::onUpdateUI(wxUpdateUIEvent& event) {
     event.Enable(isCommandEnabled(id));
     const CommandInfo* c = findCommand(id);
     if (c && c->check != CheckRule::Never) event.Check(isCommandChecked(id));
+}
+
+void CMainFrame::onIdle(wxIdleEvent& event) {
+    event.Skip();
+    // GTK updates menu items only when a menu opens, but it also refuses the
+    // accelerator of an item it holds disabled. Bringing the items up to date
+    // whenever what the rules read has changed keeps Ctrl+S and F5 working
+    // after a load, and keeps them dead while their commands are disabled.
+    const CKelvraView& v = canvas_->view();
+    long state = long(v.dataLoaded) | long(v.displayMode & 0xFF) << 1 | long(v.interactionMode & 0xFF) << 9 |
+                 long(isCommandChecked(IdViewToolbar)) << 17 | long(isCommandChecked(IdViewStatusBar)) << 18;
+    if (state == menuState_ || !GetMenuBar()) return;
+    menuState_ = state;
+    GetMenuBar()->UpdateMenus();
 }
 
 void CMainFrame::onCommand(wxCommandEvent& event) {

@@ -37,9 +37,11 @@ private:
     void buildStatusBar();
     void onCommand(wxCommandEvent& event);
     void onUpdateUI(wxUpdateUIEvent& event);
+    void onIdle(wxIdleEvent& event);
     void showBar(wxWindow* bar, bool show);
 
     CViewCanvas* canvas_ = nullptr;
+    long menuState_ = -1;   // the state the menu items were last brought up to date for
 };
 
 }  // namespace kelvra
