@@ -235,6 +235,33 @@ TEST_F(MainWindow, DisabledReloadDoesNothingFromItsAcceleratorButOpenRuns) {
     EXPECT_FALSE(dialogs[0].save);
 }
 
+TEST_F(MainWindow, AfterALoadF5ReloadsAndCtrlSAsksWhereToSave) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string data = dir.file("grid.csv");
+    test::writeFile(data, gridFile(6));
+    open();
+    wxUIActionSimulator sim;
+    sim.MouseMove(pointInView(100, 100));
+    frame->canvas()->SetFocus();
+    test::pumpFor(100);
+    sim.Char(WXK_F5);   // no data yet: nothing happens
+    test::pumpFor(200);
+    EXPECT_TRUE(dialogs.empty());
+
+    frame->canvas()->dropFiles({data});
+    ASSERT_TRUE(frame->view().dataLoaded);
+    test::writeFile(data, gridFile(9));   // the file changes on disk
+    test::pumpFor(100);
+    sim.Char(WXK_F5);
+    ASSERT_TRUE(pumpUntil([&] { return frame->view().columnCount == 9; }, 3000)) << "F5 did not reload";
+    EXPECT_TRUE(dialogs.empty());   // a reload asks nothing
+
+    sim.Char('s', wxMOD_CONTROL);
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.empty(); }, 3000)) << "Ctrl+S did not reach the save command";
+    EXPECT_TRUE(dialogs[0].save);
+    EXPECT_TRUE(dialogs[0].confirmOverwrite);
+}
+
 TEST_F(MainWindow, ArrowKeysAndDragsTurnTheGraphAndUpdateThePanes) {
     GUI_TEST_REQUIRE_DISPLAY();
     open();
