@@ -402,6 +402,10 @@ void GlyphRenderer::destroy() {
     if (glIsList(ListScratchGlyph)) glDeleteLists(ListScratchGlyph, 1);
 }
 
+void GlyphRenderer::forgetBuiltLists() {
+    for (RoleLists& r : roleLists) r = RoleLists{};
+}
+
 RoleGlyphInfo GlyphRenderer::roleInfo(int role) const {
     RoleGlyphInfo info;
     if (role < 0 || role >= kTextRoleCount) return info;

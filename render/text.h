@@ -20,6 +20,9 @@
 // list runs, and the colour set before it.
 // Text draws nothing in GL_SELECT mode, so labels never become pick hits (this
 // too is decided when drawText runs, so not for text compiled into a list).
+//
+// List names belong to the GL context, so there is one set of glyph lists per
+// context, shared by every view that draws into it.
 #pragma once
 
 #include <memory>
@@ -68,6 +71,9 @@ public:
     void draw(std::string_view text, int role);
     // Deletes every glyph list made in the current context.
     void destroy();
+    // Forgets what the lists hold without deleting them: call it after making
+    // another GL context current, so that the next build compiles every role there.
+    void forgetBuiltLists();
     RoleGlyphInfo roleInfo(int role) const;
 };
 
