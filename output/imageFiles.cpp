@@ -46,7 +46,16 @@ const unsigned char* pixelRow(const ImageBuffer& image, int row) {
 
 // Writes `bytes` to a new file beside `path` and renames it over `path`. The
 // new file takes the old file's permissions, or the usual ones for a new file.
-bool writeFileSafely(const std::string& path, const std::string& bytes) {
+// A symbolic link is followed, so the link stays and its target is replaced.
+bool writeFileSafely(const std::string& target, const std::string& bytes) {
+    std::string path = target;
+    struct stat link;
+    if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+            path = resolved;
+            std::free(resolved);
+        }
+    }
     size_t slash = path.find_last_of('/');
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
     std::string base = slash == std::string::npos ? path : path.substr(slash + 1);

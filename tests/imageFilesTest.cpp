@@ -426,6 +426,15 @@ TEST(ImageFiles, ReplacingAFileKeepsItsPermissions) {
               std::filesystem::perms(0644));
 }
 
+TEST(ImageFiles, ReplacingThroughALinkKeepsTheLink) {
+    test::ScratchDir dir;
+    test::writeFile(dir.file("real.png"), "old");
+    std::filesystem::create_symlink(dir.file("real.png"), dir.file("link.png"));
+    ASSERT_TRUE(writePngFile(dir.file("link.png"), makeImage()));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.png")));
+    EXPECT_EQ(test::readFile(dir.file("real.png")).find("PNG"), 1u);
+}
+
 // ---- saving the picture from GL ----
 
 class SaveImage : public ::testing::Test {
