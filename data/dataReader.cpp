@@ -10,6 +10,7 @@
 // array: the array is sized from the same lines that the readers walk, and each
 // reader also checks every store against it.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,7 @@
 
 #include "core/cp932.h"
 #include "core/kelvraView.h"
+#include "data/pointSort.h"
 #include "data/textScan.h"
 #include "render/glCurrent.h"
 
@@ -42,6 +44,17 @@ constexpr const char kOutOfMemoryText[] = "メモリー不足です";
 constexpr const char kOpenTitle[] = "ｸﾞﾗﾌﾃﾞｰﾀを開く";
 
 // ---- the file in memory -------------------------------------------------------
+
+// Large blocks ask for transparent huge pages: the reader fills them from start
+// to end, and one fault per 2 MB instead of per 4 KB is most of the time saved
+// on big files. Only an advice; without huge pages nothing changes.
+void adviseHugePages(void* block, std::size_t bytes) {
+    constexpr std::size_t kHuge = std::size_t(2) << 20;
+    if (bytes < 2 * kHuge) return;
+    std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(block) + kHuge - 1) & ~(kHuge - 1);
+    std::uintptr_t last = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(kHuge - 1);
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
 
 // The whole file, read with as few read() calls as its size allows.
 struct FileText {
@@ -80,6 +93,7 @@ ReadStatus readWholeFile(int fd, FileText* text) {
     }
     text->bytes = static_cast<char*>(std::malloc(capacity));
     if (!text->bytes) return ReadStatus::NoMemory;
+    adviseHugePages(text->bytes, capacity);
     std::size_t used = 0;
     for (;;) {
         if (used == capacity) {
@@ -319,6 +333,9 @@ struct ReadJob {
     const char* dataEnd;         // settings section or end of text
     std::int64_t rowEstimate;
     std::size_t capacityPoints;  // points the array has room for
+    // Memory the point sort may overwrite: the text of the lines already parsed.
+    void* scratch;
+    std::size_t scratchBytes;
 };
 
 // Format 1: line 4 is the X header (first cell dropped, empty fields skipped),
@@ -451,20 +468,6 @@ double vectorLength(double x, double y, double z) {
     return std::isfinite(s) ? s : std::numeric_limits<double>::max();
 }
 
-template <int N>
-struct PointRecord {
-    double v[N];
-};
-
-// Sorts points by Y, equal Y by X; points equal in both keep their file order.
-template <int N>
-void sortByYThenX(double* values, std::size_t n) {
-    auto* first = reinterpret_cast<PointRecord<N>*>(values);
-    std::stable_sort(first, first + n, [](const PointRecord<N>& a, const PointRecord<N>& b) {
-        return a.v[1] < b.v[1] || (a.v[1] == b.v[1] && a.v[0] < b.v[0]);
-    });
-}
-
 // Formats 2 and 3 after sorting: rows are runs of equal Y. All rows of equal
 // length make a grid, anything else a scattered list.
 void groupRows(GraphData& d, std::size_t n) {
@@ -536,7 +539,7 @@ void readPoints(ReadJob& job, bool pointValueList) {
         if (!pointValueList) {
             // The progress of the sort runs from total / 6 in steps of 10 per point.
             job.progress.show(std::floor(total / 6.0) / total);
-            sortByYThenX<N>(values, n);
+            datafile::sortPointsByYThenX(values, n, N, job.scratch, job.scratchBytes);
             job.progress.show((std::floor(total / 6.0) + 10.0 * double(n)) / total);
             groupRows(d, n);
         }
@@ -625,6 +628,8 @@ bool CKelvraView::loadDataFile(const std::string& path, bool reload) {
         return false;
     }
 
+    adviseHugePages(pointValues.data(), pointValues.size() * sizeof(double));
+
     const std::int64_t estimate = layout.rowEstimate * layout.columnEstimate;
     host().showLoadProgress(estimate > 1500);
     for (ValueRange& r : valueRange) r.reset();
@@ -634,7 +639,7 @@ bool CKelvraView::loadDataFile(const std::string& path, bool reload) {
     LoadProgress progress(host(), layout.rowEstimate);
     Layout kind = layoutOf(format);
     ReadJob job{*this, progress, kind, layout.dataBegin, layout.dataEnd, layout.rowEstimate,
-                std::size_t(capacityPoints)};
+                std::size_t(capacityPoints), text.bytes, std::size_t(layout.dataEnd - text.begin())};
     switch (kind) {
         case Layout::ColumnGrid: readColumnGrid(job); break;
         case Layout::SteppedGrid: readSteppedGrid(job); break;

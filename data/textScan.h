@@ -2,7 +2,7 @@
 // reader. Lines end at LF (a CR before it is dropped); fields end at commas.
 // Numbers are converted as the C library's atof does in the "C" locale, but
 // without depending on the process locale and without copying the field:
-// std::from_chars handles a plain decimal field in place, anything else
+// parseDecimal handles a plain decimal field in place, anything else
 // (spaces to remove, a '+' sign, hex, junk after the number, out of range)
 // goes through a slow path with strtod_l on a cleaned copy.
 #pragma once
@@ -11,6 +11,7 @@
 #include <climits>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace kelvra::datafile {
@@ -48,6 +49,63 @@ private:
     const char* end_;
 };
 
+// A plain decimal number at the start of [p, end): an optional '-', digits
+// with an optional '.', an optional exponent. Returns the end of the number, or
+// nullptr when there is none. Most numbers in data files have at most 19
+// significant digits and a small exponent; those are converted exactly (one
+// correctly rounded multiplication or division of two exact doubles, so the
+// result equals strtod's) without calling the library. The rest go to
+// std::from_chars, which is correctly rounded as well.
+inline const char* parseDecimal(const char* p, const char* end, double* value) {
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    auto isDigit = [](char c) { return unsigned(c - '0') < 10; };
+    const char* start = p;
+    bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    std::uint64_t mantissa = 0;   // wraps when there are too many digits; then unused
+    const char* q = p;
+    while (q < end && isDigit(*q)) mantissa = mantissa * 10 + unsigned(*q++ - '0');
+    std::ptrdiff_t digits = q - p, fraction = 0;
+    if (q < end && *q == '.') {
+        const char* f = ++q;
+        while (q < end && isDigit(*q)) mantissa = mantissa * 10 + unsigned(*q++ - '0');
+        fraction = q - f;
+        digits += fraction;
+    }
+    if (digits == 0) return nullptr;
+    long exponent = 0;
+    if (q < end && (*q == 'e' || *q == 'E')) {
+        // Part of the number only with at least one digit ("1e" reads as 1).
+        const char* e = q + 1;
+        bool negativeExponent = e < end && *e == '-';
+        if (e < end && (*e == '-' || *e == '+')) ++e;
+        const char* first = e;
+        long x = 0;
+        for (; e < end && isDigit(*e); ++e)
+            if (x < 100000) x = x * 10 + (*e - '0');   // beyond that only the exit path matters
+        if (e > first) {
+            q = e;
+            exponent = negativeExponent ? -x : x;
+        }
+    }
+    if (digits <= 19 && mantissa <= (std::uint64_t(1) << 53)) {
+        long e10 = exponent - long(fraction);
+        double m = double(mantissa);
+        if (e10 >= 0 && e10 <= 22) {
+            *value = negative ? -(m * kPow10[e10]) : m * kPow10[e10];
+            return q;
+        }
+        if (e10 < 0 && e10 >= -22) {
+            *value = negative ? -(m / kPow10[-e10]) : m / kPow10[-e10];
+            return q;
+        }
+    }
+    auto r = std::from_chars(start, end, *value, std::chars_format::general);
+    return r.ec == std::errc() ? r.ptr : nullptr;
+}
+
 // atof in the "C" locale on a NUL-terminated string; non-finite results
 // (inf, nan, overflow) read as 0.0 so that ranges and drawing stay finite.
 double parseNumberSlow(const char* text);
@@ -78,16 +136,16 @@ public:
         }
         if ((c >= '0' && c <= '9') || c == '-' || c == '.') {
             double v;
-            auto r = std::from_chars(f, end_, v, std::chars_format::general);
-            if (r.ec == std::errc() && r.ptr - f <= kFieldMaxChars) {
-                if (r.ptr == end_) {
+            const char* stop = parseDecimal(f, end_, &v);
+            if (stop && stop - f <= kFieldMaxChars) {
+                if (stop == end_) {
                     more_ = false;
                     p_ = end_;
                     *value = std::isfinite(v) ? v : 0.0;
                     return true;
                 }
-                if (*r.ptr == ',') {
-                    p_ = r.ptr + 1;
+                if (*stop == ',') {
+                    p_ = stop + 1;
                     *value = std::isfinite(v) ? v : 0.0;
                     return true;
                 }

@@ -7,7 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <algorithm>
+#include <cerrno>
 #include <clocale>
+#include <cstring>
+#include <locale.h>
+#include <random>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +23,8 @@
 #include "core/cp932.h"
 #include "core/headlessHost.h"
 #include "core/kelvraView.h"
+#include "data/pointSort.h"
+#include "data/textScan.h"
 #include "support/testFiles.h"
 
 namespace kelvra {
@@ -482,7 +489,9 @@ TEST_F(ReaderFields, NonFiniteNumbersReadZero) {
 
 TEST_F(ReaderFields, AFieldKeepsAtMost199Characters) {
     std::string longNumber = "1" + std::string(250, '0');   // 1e250, cut to 1e198
-    std::string spaced = "1 " + std::string(198, '0') + "5";   // spaces do not count
+    std::string spaced = "1 ";   // spaces do not count
+    spaced.append(198, '0');
+    spaced += '5';
     ASSERT_TRUE(load(dataFile(2, {longNumber + "," + spaced + ",0.5"})));
     EXPECT_DOUBLE_EQ(pt(0)[0], 1e198);
     EXPECT_DOUBLE_EQ(pt(0)[1], 1e198);
@@ -514,6 +523,121 @@ TEST_F(ReaderFields, CommaDecimalLocaleStillReadsAPoint) {
     ASSERT_TRUE(loaded);
     EXPECT_EQ(pt(0), (V{1.5, 2.25, -0.125, 3}));
     EXPECT_EQ(pt(1), (V{1.5, 2.5, 0, 7}));
+}
+
+// The field scanner against a reference model of the field rules: remove the
+// spaces, keep 199 characters, atof in the "C" locale, non-finite reads 0.
+double referenceField(const std::string& field, bool* nonEmpty) {
+    std::string kept;
+    for (char c : field)
+        if (c != ' ') kept += c;
+    *nonEmpty = !kept.empty();
+    if (kept.size() > 199) kept.resize(199);
+    static locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    double v = strtod_l(kept.c_str(), nullptr, c);
+    return std::isfinite(v) ? v : 0.0;
+}
+
+std::string bitsOf(double v) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%a", v);
+    return text;
+}
+
+TEST_F(ReaderFields, ScannerAgreesWithTheReferenceOnRandomFields) {
+    std::mt19937 random(1234);
+    const std::string alphabet = "0123456789012345678901234567890123456789..--+eE x\t";
+    for (int round = 0; round < 20000; ++round) {
+        std::string field;
+        int length = int(random() % 30);
+        for (int i = 0; i < length; ++i) field += alphabet[random() % alphabet.size()];
+        std::string line = field + ",7";
+        datafile::TextLine text{line.data(), line.data() + line.size()};
+        datafile::FieldCursor cursor(text);
+        double got = -12345.0, second = 0.0;
+        bool gotNonEmpty = cursor.next(&got);
+        bool expectedNonEmpty;
+        double expected = referenceField(field, &expectedNonEmpty);
+        ASSERT_EQ(gotNonEmpty, expectedNonEmpty) << "[" << field << "]";
+        if (expectedNonEmpty) {
+            ASSERT_EQ(bitsOf(got), bitsOf(expected)) << "[" << field << "]";
+        }
+        ASSERT_TRUE(cursor.more());
+        ASSERT_TRUE(cursor.next(&second));   // the cursor stopped at the right comma
+        ASSERT_EQ(second, 7.0);
+        ASSERT_FALSE(cursor.more());
+    }
+}
+
+// The in-place decimal conversion must give strtod's value bit for bit.
+TEST_F(ReaderFields, DecimalConversionIsCorrectlyRounded) {
+    std::mt19937_64 random(99);
+    static locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    auto digits = [&](int n) {
+        std::string s;
+        for (int i = 0; i < n; ++i) s += char('0' + random() % 10);
+        return s;
+    };
+    for (int round = 0; round < 200000; ++round) {
+        std::string text;
+        if (random() % 3 == 0) text += '-';
+        text += digits(int(random() % 12));
+        if (random() % 2) {
+            text += '.';
+            text += digits(int(random() % 14));
+        }
+        if (random() % 2) {
+            text += random() % 2 ? 'e' : 'E';
+            int sign = int(random() % 3);
+            if (sign) text += sign == 1 ? '-' : '+';
+            text += digits(int(random() % 3));   // "1e" and "1e+" end before the 'e'
+        }
+        double got = 0.0;
+        const char* stop = datafile::parseDecimal(text.data(), text.data() + text.size(), &got);
+        errno = 0;
+        char* end = nullptr;
+        double expected = strtod_l(text.c_str(), &end, c);
+        if (!stop) {
+            // No number, or out of range: the scanner's slow path takes over.
+            ASSERT_TRUE(end == text.c_str() || errno == ERANGE) << text;
+            continue;
+        }
+        ASSERT_EQ(stop - text.data(), end - text.c_str()) << text;
+        ASSERT_EQ(bitsOf(got), bitsOf(expected)) << text;
+    }
+}
+
+// ---- sorting ------------------------------------------------------------------------
+
+// The row sort against std::stable_sort, on points with many equal X and Y
+// (a small alphabet of values), whose fourth value numbers them in file order.
+TEST(ReaderSort, AgreesWithAStableSortOfTheWholeList) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        int n = 1 + int(random() % 3000);
+        int spread = 1 + int(random() % 60);
+        std::vector<double> values(std::size_t(n) * 4);
+        for (int i = 0; i < n; ++i) {
+            values[i * 4 + 0] = double(int(random() % spread) - spread / 2) * 0.5;
+            values[i * 4 + 1] = round % 5 == 0 ? double(random() % 3) : double(int(random() % spread));
+            if (random() % 7 == 0) values[i * 4 + 1] = -0.0;
+            values[i * 4 + 2] = 1.0;
+            values[i * 4 + 3] = i;
+        }
+        struct P {
+            double v[4];
+        };
+        std::vector<P> expected(static_cast<std::size_t>(n));
+        std::memcpy(expected.data(), values.data(), values.size() * sizeof(double));
+        std::stable_sort(expected.begin(), expected.end(), [](const P& a, const P& b) {
+            return a.v[1] < b.v[1] || (a.v[1] == b.v[1] && a.v[0] < b.v[0]);
+        });
+        // Odd rounds offer no scratch memory, so the sort finds its own.
+        std::vector<char> scratch(round % 2 ? 0 : values.size() * sizeof(double) + 8);
+        datafile::sortPointsByYThenX(values.data(), std::size_t(n), 4, scratch.empty() ? nullptr : scratch.data() + 1,
+                                     scratch.empty() ? 0 : scratch.size() - 1);
+        for (int i = 0; i < n; ++i) ASSERT_EQ(values[i * 4 + 3], expected[i].v[3]) << "round " << round << " point " << i;
+    }
 }
 
 // ---- ranges -------------------------------------------------------------------------
