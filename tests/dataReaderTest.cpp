@@ -816,6 +816,21 @@ TEST_F(ReaderFailures, HugeEstimateIsOutOfMemoryAndLeavesNoData) {
     EXPECT_TRUE(view.dataLoaded);
 }
 
+// An estimate within int range but far beyond memory (about 2e9 points of 7
+// values): the allocation fails and says so. (Where the system promises any
+// amount of memory, the load succeeds instead; either way nothing breaks.)
+TEST_F(ReaderFailures, EstimateBeyondMemoryIsOutOfMemory) {
+    std::string text = dataFile(6, {"1,2,3,4,5,6,7", "1,2,3,4,5,6,7", std::string(40000, ',')});
+    for (int i = 0; i < 50000; ++i) text += "7\r\n";
+    if (load(text)) {
+        EXPECT_EQ(view.pointCount, 3);
+        return;
+    }
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0], cp932("メモリー不足です"));
+    EXPECT_FALSE(view.dataLoaded);
+}
+
 // ---- inputs that must not break the reader ------------------------------------------
 
 class ReaderHostile : public Reader {};
