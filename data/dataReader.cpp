@@ -115,11 +115,6 @@ ReadStatus readWholeFile(int fd, FileText* text) {
     return ReadStatus::Ok;
 }
 
-struct FdCloser {
-    int fd;
-    ~FdCloser() { ::close(fd); }
-};
-
 bool isValidUtf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
         unsigned char b = static_cast<unsigned char>(s[i]);
@@ -592,12 +587,12 @@ bool CKelvraView::loadDataFile(const std::string& path, bool reload) {
         host().showMessage(title + sj(kCannotOpenText));
         return false;
     }
-    FdCloser closer{fd};
     dataFileTitle = title;
     dataFilePath = path;
 
     FileText text;
     ReadStatus status = readWholeFile(fd, &text);
+    ::close(fd);
     if (status == ReadStatus::NoMemory) {
         host().showMessage(sj(kOutOfMemoryText));
         return false;
