@@ -517,10 +517,11 @@ bool useCommaDecimalLocale() {
 
 TEST_F(ReaderFields, CommaDecimalLocaleStillReadsAPoint) {
     if (!useCommaDecimalLocale()) GTEST_SKIP() << "no comma-decimal locale";
+    struct Restore {
+        ~Restore() { std::setlocale(LC_NUMERIC, "C"); }
+    } restore;
     ASSERT_EQ(std::atof("1.5"), 1.0) << "the locale should use a decimal comma";
-    bool loaded = load(dataFile(7, {"1.5,2.25, -0.125 ,0x1.8p1", "1.5x,+2.5,1e400,7"}));
-    std::setlocale(LC_NUMERIC, "C");
-    ASSERT_TRUE(loaded);
+    ASSERT_TRUE(load(dataFile(7, {"1.5,2.25, -0.125 ,0x1.8p1", "1.5x,+2.5,1e400,7"})));
     EXPECT_EQ(pt(0), (V{1.5, 2.25, -0.125, 3}));
     EXPECT_EQ(pt(1), (V{1.5, 2.5, 0, 7}));
 }
