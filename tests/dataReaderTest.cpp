@@ -938,12 +938,64 @@ TEST_F(ReaderHostile, NulBytesAndLoneCarriageReturnsAreOrdinaryCharacters) {
 class ReaderSettingsSection : public Reader {};
 
 // Decided: a settings section is found from line 4 on, so a saved file of one
-// data line still ends its data there (the section starts at line 6).
-TEST_F(ReaderSettingsSection, SectionRightAfterOneDataLineEndsTheData) {
-    std::string text = dataFile(2, {"1,2,3", ""}) + cp932("[グラフの設定]\r\n 種類 = 1\r\n2,3,4\r\n");
+// data line still ends its data there (the section starts at line 6) and its
+// settings are applied.
+TEST_F(ReaderSettingsSection, SectionRightAfterOneDataLineIsApplied) {
+    std::string text = dataFile(2, {"1,2,3", ""}) + cp932("[グラフの設定]\r\n 種類       = 3\r\n2,3,4\r\n");
     ASSERT_TRUE(load(text));
     EXPECT_EQ(view.pointCount, 1);
     EXPECT_EQ(pt(0), (V{1, 2, 3}));
+    if (view.settingsText().empty()) GTEST_SKIP() << "no settings file support in this build";
+    EXPECT_EQ(view.graphType, 3);
+}
+
+TEST_F(ReaderSettingsSection, SettingsAfterTheDataApplyFromTheSameFile) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 30; ++i) lines.push_back(std::to_string(i % 6) + "," + std::to_string(i / 6) + ",1");
+    lines.push_back("");
+    std::string text = dataFile(2, lines) + cp932("[グラフの設定]\r\n 種類       = 4\r\n");
+    ASSERT_TRUE(load(text));
+    EXPECT_EQ(view.pointCount, 30);
+    EXPECT_EQ(view.dataKind, Grid);
+    EXPECT_TRUE(host.dialogs.empty());
+    if (view.settingsText().empty()) GTEST_SKIP() << "no settings file support in this build";
+    EXPECT_EQ(view.graphType, 4);
+}
+
+// What the writer saves reads back as the same data and settings.
+TEST_F(ReaderSettingsSection, SavedFileReadsBackWithItsSettings) {
+    if (view.settingsText().empty()) GTEST_SKIP() << "no settings file support in this build";
+    for (int format : {1, 2, 3, 4, 5, 6}) {
+        SCOPED_TRACE(format);
+        std::vector<std::string> lines;
+        if (format == 1) {
+            lines = {",0.5,1,1.5", "-2,1,2,3", "-1,4,5,6"};
+        } else if (format == 4) {
+            lines = {"0.5,0.5", "-2,1", "1,2,3", "4,5,6"};
+        } else {
+            for (int i = 0; i < 6; ++i) {
+                std::string line = std::to_string(i % 3) + "," + std::to_string(i / 3) + "," + std::to_string(i * 1.25);
+                for (int k = 3; k < (format == 2 ? 3 : format == 3 ? 4 : format == 5 ? 6 : 7); ++k) line += ",-0.5";
+                lines.push_back(line);
+            }
+        }
+        ASSERT_TRUE(load(dataFile(format, lines)));
+        std::vector<double> before(view.pointValues.data(),
+                                   view.pointValues.data() + std::size_t(view.valuesPerPoint) * 6);
+        view.graphType = 1;
+        view.titleText = "saved";
+        std::string saved = dir.file("saved.csv");
+        ASSERT_EQ(view.writeDataFile(saved, view.settingsText()), 0);
+        view.graphType = 0;
+        view.titleText.clear();
+        ASSERT_TRUE(view.loadDataFile(saved, false));
+        EXPECT_EQ(view.dataFormat, format);
+        EXPECT_EQ(std::vector<double>(view.pointValues.data(),
+                                      view.pointValues.data() + std::size_t(view.valuesPerPoint) * 6),
+                  before);
+        EXPECT_EQ(view.graphType, format <= 4 ? 1 : 0);   // vectors have one graph type only
+        EXPECT_EQ(view.titleText, "saved");
+    }
 }
 
 // ---- graph choice -------------------------------------------------------------------
