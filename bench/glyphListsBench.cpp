@@ -1,6 +1,6 @@
 // Build time of the glyph lists, which are rebuilt on every zoom change.
 //
-//   glyphListsBench
+//   kelvra-glyph-lists-bench
 //
 // Times, in an off-screen context: the first build of all seven roles (font
 // lookup and face opening included), a zoom step to a size not seen before

@@ -1,6 +1,6 @@
 // Encoding time of the image writers on a rendered picture.
 //
-//   imageFilesBench [DATA_FILE [SETTINGS_FILE]]
+//   kelvra-image-files-bench [DATA_FILE [SETTINGS_FILE]]
 //
 // Draws the data file (default examples/surface.csv with
 // examples/surface-settings.txt, run from the source tree) at 800x600 and
