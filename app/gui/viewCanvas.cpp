@@ -13,23 +13,7 @@
 #include "app/gui/guiText.h"
 #include "app/gui/loadProgressDlg.h"
 #include "app/gui/offscreenTarget.h"
-#if __has_include("app/launch/launch.h")
 #include "app/launch/launch.h"
-#define KELVRA_HAVE_LAUNCH 1
-#else
-// TEMPORARY until the launch-file code is merged.
-#include <fstream>
-namespace kelvra {
-enum class StartupFileKind { LaunchFile, DataFile };
-enum class DroppedFileKind { Ignored, SettingsFile, DataFile };
-inline StartupFileKind probeStartupFile(const std::string& path) {
-    std::ifstream in(path);
-    char c = 0;
-    return in && in.get(c) && c != '[' ? StartupFileKind::DataFile : StartupFileKind::LaunchFile;
-}
-inline DroppedFileKind classifyDroppedFile(const std::string&) { return DroppedFileKind::DataFile; }
-}  // namespace kelvra
-#endif
 #include "core/appInfo.h"
 #include "core/cp932.h"
 
@@ -199,34 +183,29 @@ void CViewCanvas::onDropFiles(wxDropFilesEvent& event) {
 
 void CViewCanvas::runStartup() {
     if (view_.startupDone) return;
-    if (startupArgument_.empty() || !makeCurrent()) {
+    if (!makeCurrent()) {
+        startupScheduled_ = false;   // the next paint tries again
+        return;
+    }
+    if (startupArgument_.empty()) {
         view_.startupDone = true;
         startupFinished_ = true;
         return;
     }
     LaunchResult result;
-    if (probeStartupFile(startupArgument_) == StartupFileKind::LaunchFile) {
-        // The launch draws at the client size of this moment into a picture
-        // of its own, so a settings file that resizes the frame cannot change
-        // or tear the image it writes.
+    {
         PaintBlock block(paintBlocked_);
+        // A launch draws at the client size of this moment into a picture of
+        // its own, so a settings file that resizes the frame can neither
+        // change nor tear the image it writes.
         OffscreenTarget target;
-        PixelSize size = clientSize();
-        target.bind(size.width, size.height);
-#ifdef KELVRA_HAVE_LAUNCH
+        if (probeStartupFile(startupArgument_) == StartupFileKind::LaunchFile) {
+            PixelSize size = clientSize();
+            target.bind(size.width, size.height);
+        }
         result = view_.runStartupArgument(startupArgument_);
-#else
-        result = view_.runLaunchFile(startupArgument_, size);
-        view_.startupDone = true;
-#endif
-    } else {
-#ifdef KELVRA_HAVE_LAUNCH
-        result = view_.runStartupArgument(startupArgument_);
-#else
-        view_.startupDone = true;
-        view_.loadDataFile(startupArgument_, false);
-#endif
     }
+    hideLoadProgress();   // in case a failed load left it up
     startupFinished_ = true;
     Refresh(false);
     if (result.endProgram) {
