@@ -1,3 +1,5 @@
+// Application start: assert reporting, the recent-file list, the main frame
+// with its start-up argument (see kelvraApp.h).
 #include "app/gui/kelvraApp.h"
 
 #include <wx/config.h>

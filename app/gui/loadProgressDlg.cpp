@@ -1,3 +1,4 @@
+// The load progress window (see loadProgressDlg.h).
 #include "app/gui/loadProgressDlg.h"
 
 #include <wx/evtloop.h>

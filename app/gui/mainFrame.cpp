@@ -1,3 +1,5 @@
+// The main window: menus, toolbar and status bar built from the command
+// tables, and the one gate every command passes (see mainFrame.h).
 #include "app/gui/mainFrame.h"
 
 #include <wx/menu.h>

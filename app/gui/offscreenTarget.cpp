@@ -1,3 +1,4 @@
+// Framebuffer-object pictures in the view's context (see offscreenTarget.h).
 #include "app/gui/offscreenTarget.h"
 
 #include <GL/gl.h>

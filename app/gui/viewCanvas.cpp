@@ -1,3 +1,6 @@
+// The view window: GL context, paint and size, mouse and keys turned into
+// navigation calls, drops, the start-up argument, off-screen pictures, and
+// the wx side of ViewHost (see viewCanvas.h).
 #include "app/gui/viewCanvas.h"
 
 #include <GL/gl.h>
