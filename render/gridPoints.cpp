@@ -30,7 +30,7 @@ GridPoints::GridPoints(const CKelvraView& view, const BuildContext& ctx)
     valuesPerPoint_ = view.valuesPerPoint;
     colorIndex_ = colorValueIndex(view.legendColorSource, valuesPerPoint_);
     values_ = view.pointValues.data();
-    if (rows_ < 1 || columns_ < 1 || valuesPerPoint_ < 3 || !values_) return;
+    if (view.dataKind != Grid || rows_ < 1 || columns_ < 1 || valuesPerPoint_ < 3 || !values_) return;
     // The grid must fit in what was allocated (counts set without data must not
     // make the walk read past the buffer).
     std::size_t points = std::size_t(rows_) * std::size_t(columns_);

@@ -40,8 +40,8 @@ private:
 };
 
 // Reads grid points of the view's data set and maps them with the build's
-// mapping and levels. ready() is false when the data set does not hold a
-// rowCount x columnCount grid (then nothing may be read).
+// mapping and levels. ready() is false unless the data set is a Grid that holds
+// rowCount x columnCount points (then nothing may be read).
 class GridPoints {
 public:
     GridPoints(const CKelvraView& view, const BuildContext& ctx);

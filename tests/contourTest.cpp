@@ -359,6 +359,28 @@ TEST(ContourPicture, LogAxisLeavesOutCellsAtOrBelowZeroAndKeepsTheRest) {
     }
 }
 
+TEST(ContourGrid, NothingIsDrawnForPointListsOrCountsBeyondTheData) {
+    GL_TEST_REQUIRE_CONTEXT(800, 600);
+    GridView g;
+    planeZEqualsX(g);
+    g.view.resizeViewport(800, 600);
+    glLoadIdentity();
+    auto drawAll = [&] {
+        BuildContext ctx = g.view.makeBuildContext();
+        g.view.drawContourFill(ctx, true);
+        g.view.drawGreyContourFill(ctx, false);
+        g.view.drawContourLines(ctx, false, true);
+        g.view.drawContourHiddenFill(ctx);
+    };
+    g.view.dataKind = Scattered;   // a floor projection asked for on a point list
+    EXPECT_TRUE(test::captureFeedback(drawAll).empty());
+    g.view.dataKind = Grid;
+    g.view.rowCount = 12;          // one row more than the data holds
+    EXPECT_TRUE(test::captureFeedback(drawAll).empty());
+    g.view.rowCount = 11;
+    EXPECT_FALSE(test::captureFeedback(drawAll).empty());
+}
+
 // ---- a small irregular grid against a brute-force reference -------------------------
 
 struct SmallGrid {

@@ -310,6 +310,39 @@ TEST(ShadedShape, CellsWithoutAPlaceAreLeftOutAndNothingNonFiniteIsDrawn) {
             ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.r));
 }
 
+// ---- every grid type through the list builder ----------------------------------------
+
+TEST(GridTypes, EveryTypeAndProjectionDrawsFiniteGeometry) {
+    GL_TEST_REQUIRE_CONTEXT(400, 400);
+    GridView g;
+    // A logarithmic Z axis with a few points at zero: those cells go, the rest stay.
+    g.fill(8, 9, -100, 100, -100, 100, [](double x, double y) { return x == 0 && y < 0 ? 0.0 : 51 + x / 2; });
+    for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
+    g.scale(2, 1, 101, 10);
+    g.view.scaleLog[2] = 1;
+    g.initGl();
+    auto listGraph = [&] {
+        g.view.resizeViewport(400, 400);
+        g.view.buildDisplayLists();
+        glLoadIdentity();
+        glRotated(g.view.viewAngleX, 1, 0, 0);
+        glRotated(g.view.viewAngleZ, 0, 0, 1);
+        return test::captureFeedback([] { glCallList(ListGraph); });
+    };
+    for (int type : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 17, 18}) {
+        g.view.graphType = type;
+        for (int mode = 0; mode <= 6; ++mode) {
+            g.view.xyContourMode = mode;
+            auto fb = listGraph();
+            ASSERT_FALSE(fb.empty()) << "type " << type << ", projection " << mode;
+            for (const auto& p : fb)
+                for (const auto& v : p.vertices)
+                    ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z))
+                        << "type " << type << ", projection " << mode;
+        }
+    }
+}
+
 // ---- pictures for looking at ---------------------------------------------------------------
 
 // Writes a picture of every grid type and every floor projection, in 3-D and
