@@ -134,8 +134,8 @@ void fillLevelPolygon(const CellPolygon& p, CellPaint& paint) {
     int K[4] = {0, 0, 0, 0};
     clampedLevels(p, paint.levelCount, K);
     if (oneLevel(K, m)) {
-        paint.color.set(paint.colors[K[0]]);
         glBegin(GL_TRIANGLE_STRIP);
+        paint.color.set(paint.colors[K[0]]);
         // Strip order of the polygon outline: V0, V1, V2 (and V3 before V2 in a quad).
         emitVertex(p.v[0]->x, p.v[0]->y, p.v[0]->z, paint);
         emitVertex(p.v[1]->x, p.v[1]->y, p.v[1]->z, paint);
@@ -184,8 +184,8 @@ void traceLevelLines(const CellPolygon& p, CellPaint& paint) {
         }
         if (!hold) {
             if (std::fabs(end[0].value - end[1].value) < tol && std::fabs(top - end[1].value) < tol && k != n) {
-                paint.color.set(paint.colors[k]);
                 glBegin(GL_LINE_STRIP);
+                paint.color.set(paint.colors[k]);
                 emitVertex(end[0].x, end[0].y, end[0].z, paint);
                 emitVertex(end[1].x, end[1].y, end[1].z, paint);
                 glEnd();
@@ -199,8 +199,8 @@ void traceLevelLines(const CellPolygon& p, CellPaint& paint) {
 void fillHiddenPolygon(const CellPolygon& p, CellPaint& paint) {
     if (!drawable(p)) return;
     if (p.count == 3) {
-        paint.color.set(kWhite);
         glBegin(GL_TRIANGLE_STRIP);
+        paint.color.set(kWhite);
         for (int i : {0, 1, 2}) glVertex3d(p.v[i]->x, p.v[i]->y, p.v[i]->z);
         glEnd();
         return;

@@ -30,6 +30,9 @@ inline Corner makeCorner(double x, double y, double z, double value, int level) 
 // Colour of the current vertex, given to GL only when it changes; the colour in
 // effect for every vertex stays what setting it each time would give. Valid for
 // one routine's run of primitives (nothing else may set the colour meanwhile).
+// Set it after glBegin, never between primitives: in a display list Mesa ends
+// its block of vertices at a colour given outside glBegin/glEnd, and a list of
+// many small blocks compiles slower and draws several times slower.
 class CurrentColor {
 public:
     void set(const Rgb& c);

@@ -20,9 +20,10 @@ namespace {
 
 void setLineWidth(int pixels) { glLineWidth(GLfloat(std::max(pixels, 1))); }
 
-// One wire: a GL_LINE_STRIP through `count` points, broken where a point is not finite.
+// One wire in `rgb`: a GL_LINE_STRIP through `count` points, broken where a
+// point is not finite.
 template <class PointAt>
-void drawWire(int count, PointAt pointAt) {
+void drawWire(int count, const Rgb& rgb, CurrentColor& color, PointAt pointAt) {
     bool open = false;
     for (int i = 0; i < count; ++i) {
         Corner p = pointAt(i);
@@ -31,7 +32,10 @@ void drawWire(int count, PointAt pointAt) {
             open = false;
             continue;
         }
-        if (!open) glBegin(GL_LINE_STRIP);
+        if (!open) {
+            glBegin(GL_LINE_STRIP);
+            color.set(rgb);
+        }
         open = true;
         glVertex3d(p.x, p.y, p.z);
     }
@@ -80,8 +84,8 @@ void drawColorSegment(const Corner& p, const Corner& q, const LevelTable& t, Cur
         } else {
             tx = a.x + (b.x - a.x) * f, ty = a.y + (b.y - a.y) * f, tz = a.z + (b.z - a.z) * f;
         }
-        color.set(t.colors[k]);
         glBegin(GL_LINE_STRIP);
+        color.set(t.colors[k]);
         glVertex3d(cx, cy, cz);
         glVertex3d(tx, ty, tz);
         glEnd();
@@ -105,16 +109,14 @@ void CKelvraView::drawWireframe(const BuildContext& ctx) const {
     CurrentColor color;
     // X-lines: one per chosen column, through its rows.
     setLineWidth(wireWidthX);
-    color.set(wireColorX);
     if (wireIntervalX >= 1)
         for (long long c = 0; c < columns; c += wireIntervalX)
-            drawWire(rows, [&](int r) { return grid.position(r, int(c)); });
+            drawWire(rows, wireColorX, color, [&](int r) { return grid.position(r, int(c)); });
     // Y-lines: one per chosen row, through its columns.
     setLineWidth(wireWidthY);
-    color.set(wireColorY);
     if (wireIntervalY >= 1)
         for (long long r = 0; r < rows; r += wireIntervalY)
-            drawWire(columns, [&](int c) { return grid.position(int(r), c); });
+            drawWire(columns, wireColorY, color, [&](int c) { return grid.position(int(r), c); });
 }
 
 void CKelvraView::drawColorWireframe(const BuildContext& ctx) const {
@@ -153,7 +155,7 @@ void CKelvraView::drawWireHiddenFill(const BuildContext& ctx) const {
     const int rows = grid.rows(), columns = grid.columns();
     glEnable(GL_POLYGON_OFFSET_FILL);
     glPolygonOffset(1.0f, 1.0f);
-    glColor3d(1.0, 1.0, 1.0);
+    CurrentColor color;
     if (rows >= 2 && columns >= 2) {
         std::vector<Corner> left(rows), right(rows);
         grid.columnPositions(0, 0, rows - 1, left.data());
@@ -164,6 +166,7 @@ void CKelvraView::drawWireHiddenFill(const BuildContext& ctx) const {
                 if (!(quad[0]->finite && quad[1]->finite && quad[2]->finite && quad[3]->finite)) continue;
                 // Two triangles meeting on the diagonal (r, c + 1) - (r + 1, c).
                 glBegin(GL_TRIANGLE_STRIP);
+                color.set({1.0, 1.0, 1.0});
                 for (const Corner* v : quad) glVertex3d(v->x, v->y, v->z);
                 glEnd();
             }
@@ -200,14 +203,14 @@ void CKelvraView::drawShadedShape(const BuildContext& ctx) const {
                 Vec3 d2 = rawPoint(r, c + 1), d3 = rawPoint(r + 1, c + 1);
                 Vec3 n1 = vertexNormal(d0, d2, d1);
                 Vec3 n2 = vertexNormal(d2, d1, d3);
-                glNormal3d(n1.x, n1.y, n1.z);
                 glBegin(GL_TRIANGLE_STRIP);
+                glNormal3d(n1.x, n1.y, n1.z);
                 glVertex3d(c0.x, c0.y, c0.z);
                 glVertex3d(c2.x, c2.y, c2.z);
                 glVertex3d(c1.x, c1.y, c1.z);
                 glEnd();
-                glNormal3d(n2.x, n2.y, n2.z);
                 glBegin(GL_TRIANGLE_STRIP);
+                glNormal3d(n2.x, n2.y, n2.z);
                 glVertex3d(c2.x, c2.y, c2.z);
                 glVertex3d(c1.x, c1.y, c1.z);
                 glVertex3d(c3.x, c3.y, c3.z);
