@@ -1,6 +1,9 @@
 // A view holding a small grid filled directly (no data file), with the scales
 // set by hand, for tests that draw grid graphs: fill it, choose the graph, then
-// build the lists and draw or capture.
+// build the lists and draw, or capture the drawing routines in feedback mode.
+// Capture the routines themselves, not glCallList of a built list: Mesa 22
+// merges consecutive primitives of a display list, and its feedback (and
+// selection) path then returns only the first primitive of each merged run.
 #pragma once
 
 #include <GL/gl.h>
