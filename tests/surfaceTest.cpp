@@ -426,12 +426,12 @@ TEST(GridPictures, WritesEveryGridTypeWhenAsked) {
     g.view.wireIntervalY = 3;
     g.view.wireColorY = {0.6, 0.0, 0.0};
     g.view.scaleShow = 1;
-    g.view.viewZoom = 170;   // the graph fills the picture
     const int types[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 17, 18};
     for (int mode : {Display3D, Display2D}) {
         g.view.displayMode = mode;
         g.view.viewAngleX = mode == Display3D ? 300 : 0;
         g.view.viewAngleZ = mode == Display3D ? 330 : 0;
+        g.view.viewZoom = mode == Display3D ? 130 : 170;   // the graph fills the picture
         std::string prefix = std::string(dir) + (mode == Display3D ? "/3d-" : "/2d-");
         g.view.xyContourMode = 0;
         for (int t : types) {
