@@ -63,7 +63,7 @@ int wireLevel(const LevelTable& t, double value) {
 // so they are drawn as one piece each: the first piece runs from A to the top
 // of level max(lo, 1), and when B lies above level n the last piece (level n)
 // runs on to B. A segment far outside the legend range is then a few pieces,
-// not one per level step.
+// not one per level step. Pieces of zero length are left out.
 void drawColorSegment(const Corner& p, const Corner& q, const LevelTable& t, CurrentColor& color) {
     const bool pIsLower = p.value < q.value;
     const Corner& a = pIsLower ? p : q;
@@ -84,6 +84,8 @@ void drawColorSegment(const Corner& p, const Corner& q, const LevelTable& t, Cur
         } else {
             tx = a.x + (b.x - a.x) * f, ty = a.y + (b.y - a.y) * f, tz = a.z + (b.z - a.z) * f;
         }
+        // A piece of zero length (before A or after B) rasterises nothing.
+        if (tx == cx && ty == cy && tz == cz) continue;
         glBegin(GL_LINE_STRIP);
         color.set(t.colors[k]);
         glVertex3d(cx, cy, cz);
