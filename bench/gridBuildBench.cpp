@@ -5,7 +5,7 @@
 // time of the whole buildDisplayLists, and the time to redraw one frame of the
 // built lists at 800 x 600 (glFinish included), in the headless context.
 //
-//     build/bench/gridBuildBench [--size N] [--type T] [--repeat R]
+//     build/bench/kelvra-grid-build-bench [--size N] [--type T] [--repeat R]
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -62,7 +62,7 @@ void fillSurface(kelvra::CKelvraView& v, int n) {
     v.columnCount = n;
     v.pointCount = n * n;
     if (!v.pointValues.allocate(std::size_t(n) * n * 3)) {
-        std::fprintf(stderr, "gridBuildBench: no memory for %d x %d points\n", n, n);
+        std::fprintf(stderr, "kelvra-grid-build-bench: no memory for %d x %d points\n", n, n);
         std::exit(1);
     }
     double zMin = 1e300, zMax = -1e300;
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     kelvra::OffscreenContext context;
     std::string error;
     if (!context.create(&error) || !context.setSize(800, 600, &error)) {
-        std::fprintf(stderr, "gridBuildBench: no headless GL context: %s\n", error.c_str());
+        std::fprintf(stderr, "kelvra-grid-build-bench: no headless GL context: %s\n", error.c_str());
         return 1;
     }
     kelvra::HeadlessHost host({800, 600});
