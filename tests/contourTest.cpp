@@ -496,7 +496,7 @@ TEST(ContourReference, FillOfAnIrregularGridMatchesTheBruteForceLevels) {
     g.topView();
     g.draw(300, 300);
     const LevelTable t = g.view.makeBuildContext().levels;
-    if (const char* dir = std::getenv("KELVRA_PICTURES_DIR")) test::dumpPpm(std::string(dir) + "/reference.ppm");
+    if (const char* dir = std::getenv("KELVRA_PICTURES_DIR")) test::dumpPicture(std::string(dir) + "/reference.png");
 
     int judged = 0;
     EXPECT_EQ(mismatches(s, t, &judged), 0);

@@ -411,7 +411,7 @@ TEST(GridTypes, OddSettingsAndDataDrawWithoutHarm) {
 // ---- pictures for looking at ---------------------------------------------------------------
 
 // Writes a picture of every grid type and every floor projection, in 3-D and
-// 2-D, into $KELVRA_PICTURES_DIR (PPM). Skipped when that is not set.
+// 2-D, into $KELVRA_PICTURES_DIR (PNG). Skipped when that is not set.
 TEST(GridPictures, WritesEveryGridTypeWhenAsked) {
     const char* dir = std::getenv("KELVRA_PICTURES_DIR");
     if (!dir) GTEST_SKIP() << "set KELVRA_PICTURES_DIR to write the pictures";
@@ -437,13 +437,13 @@ TEST(GridPictures, WritesEveryGridTypeWhenAsked) {
         for (int t : types) {
             g.view.graphType = t;
             g.draw(400, 400);
-            test::dumpPpm(prefix + "type" + (t < 10 ? "0" : "") + std::to_string(t) + ".ppm");
+            test::dumpPicture(prefix + "type" + (t < 10 ? "0" : "") + std::to_string(t) + ".png");
         }
         g.view.graphType = 12;
         for (int m = 1; m <= 6; ++m) {
             g.view.xyContourMode = m;
             g.draw(400, 400);
-            test::dumpPpm(prefix + "xy" + std::to_string(m) + ".ppm");
+            test::dumpPicture(prefix + "xy" + std::to_string(m) + ".png");
         }
     }
 }

@@ -6,13 +6,8 @@
 // selection) path then returns only the first primitive of each merged run.
 #pragma once
 
-#include <GL/gl.h>
-
 #include <cstddef>
-#include <cstdio>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "core/headlessHost.h"
 #include "core/kelvraView.h"
@@ -87,22 +82,5 @@ struct GridView {
 
     bool glReady = false;
 };
-
-// Writes the current picture as a binary PPM (for looking at; no image library
-// needed). Ignored when the file cannot be written.
-inline void dumpPpm(const std::string& path) {
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const int w = viewport[2], h = viewport[3];
-    std::vector<unsigned char> rgb(std::size_t(w) * h * 3);
-    glFinish();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    std::fprintf(f, "P6\n%d %d\n255\n", w, h);
-    for (int y = h - 1; y >= 0; --y) std::fwrite(&rgb[std::size_t(y) * w * 3], 1, std::size_t(w) * 3, f);
-    std::fclose(f);
-}
 
 }  // namespace kelvra::test
