@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -421,18 +420,14 @@ TEST(SettingsLoad, InAGlContextTheListsAreRebuilt) {
 
 // ---- saving -----------------------------------------------------------------------------
 
-// Runs a save in a child process that cannot write where permissions forbid
-// it (root would ignore a read-only folder). The child exits 0 when the save
-// returned 1 and showed exactly `message`.
+// Runs a save as a user for whom permissions apply; expects it to return 1
+// after showing exactly `message`.
 void expectSaveFailsAsUser(const std::function<int(CKelvraView&)>& save, const std::string& message) {
-    auto child = [&] {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+    test::expectTrueAsUnprivilegedChild([&] {
         RecordingHost host;
         CKelvraView view(host);
-        int result = save(view);
-        _exit(result == 1 && host.messages.size() == 1 && host.messages[0] == message ? 0 : 1);
-    };
-    EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "");
+        return save(view) == 1 && host.messages.size() == 1 && host.messages[0] == message;
+    });
 }
 
 // Entries of a folder, so a test can see no temporary file was left.
