@@ -142,6 +142,14 @@ TEST(DataRoundTrip, UnknownFormatNumberReopensAsAColumnGrid) {
 
 // ---- kelvra-render ----------------------------------------------------------------------
 
+// A path as one shell word.
+std::string q(const std::string& path) {
+    std::string out = " '";
+    out += path;
+    out += "'";
+    return out;
+}
+
 int runRender(const std::string& arguments) {
     std::string command = "'";
     command += KELVRA_RENDER_PATH;
@@ -154,8 +162,8 @@ TEST(RenderWrites, SettingsAndDataFilesReopenToWhatWasLoaded) {
     ScratchDir dir;
     std::string data = sourcePath("examples/surface.csv");
     std::string settings = sourcePath("examples/surface-settings.txt");
-    ASSERT_EQ(runRender("'" + data + "' -s '" + settings + "' --write-settings '" + dir.file("s.txt") +
-                        "' --write-data '" + dir.file("d.csv") + "'"),
+    ASSERT_EQ(runRender(q(data) + " -s" + q(settings) + " --write-settings" + q(dir.file("s.txt")) +
+                        " --write-data" + q(dir.file("d.csv"))),
               0);
 
     // What kelvra-render had: the example and its settings.
@@ -178,8 +186,8 @@ TEST(RenderWrites, SettingsAndDataFilesReopenToWhatWasLoaded) {
 TEST(RenderWrites, FailedWriteGivesANonZeroExitStatus) {
     ScratchDir dir;
     std::string data = sourcePath("examples/surface.csv");
-    EXPECT_NE(runRender("'" + data + "' --write-settings '" + dir.file("missing/s.txt") + "'"), 0);
-    EXPECT_NE(runRender("'" + data + "' --write-data '" + dir.path() + "'"), 0);
+    EXPECT_NE(runRender(q(data) + " --write-settings" + q(dir.file("missing/s.txt"))), 0);
+    EXPECT_NE(runRender(q(data) + " --write-data" + q(dir.path())), 0);
 }
 
 TEST(RenderWrites, LaunchFileRunsAndTheOptionsActAfterIt) {
@@ -187,7 +195,7 @@ TEST(RenderWrites, LaunchFileRunsAndTheOptionsActAfterIt) {
     std::string launch = "[Kelvra]\nData_File_Name=" + sourcePath("examples/surface.csv") +
                          "\nSetting_File_Name=" + sourcePath("examples/surface-settings.txt") + "\nSoft_On=NO\n";
     test::writeFile(dir.file("launch.txt"), launch);
-    ASSERT_EQ(runRender("'" + dir.file("launch.txt") + "' --write-settings '" + dir.file("s.txt") + "'"), 0);
+    ASSERT_EQ(runRender(q(dir.file("launch.txt")) + " --write-settings" + q(dir.file("s.txt"))), 0);
     ViewFixture f;
     ASSERT_EQ(f.view.loadSettingsFile(dir.file("s.txt"), 2500), 1);
     EXPECT_EQ(f.view.graphType, 8);
