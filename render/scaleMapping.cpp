@@ -230,8 +230,8 @@ void CKelvraView::recomputeScales(bool keepUserScales) {
             scaleMin[a] = shownValue(*this, R[a].min, a);
             scaleMax[a] = shownValue(*this, R[a].max, a);
             scaleLog[a] = 0;
-            if (a < 3) scaleStep[a] = (R[a].max - R[a].min) * 0.2;
-            scaleStep[a] = shownValue(*this, scaleStep[a], a);
+            // The legend's step is the level-count index, not a shown value.
+            if (a < 3) scaleStep[a] = shownValue(*this, (R[a].max - R[a].min) * 0.2, a);
         }
         sectionPos[0] = R[0].min;
         sectionPos[1] = R[1].min;

@@ -81,6 +81,9 @@ struct KeyRow {
     Accessor field;
     int lo = 0, hi = 0, fallback = 0;   // kind I only
     int formatKind = 0;                 // Out::Formatted: formatValue kind
+    // Kind I written through a number format ("3.000", "1.000e+01"): the whole
+    // part of the number is the value, so the exponent form reads back too.
+    bool wholePartOfNumber = false;
     bool blankLineAfter = false;
 };
 
@@ -210,7 +213,11 @@ std::vector<KeyRow> makeKeyTable() {
         t.add(key("最小"), label("最小"), Kind::N, Out::Formatted, f.min).formatKind = a;
         t.add(key("最大"), label("最大"), Kind::N, Out::Formatted, f.max).formatKind = a;
         if (a < 3) t.add(key("間隔"), label("間隔"), Kind::N, Out::Formatted, f.step).formatKind = a;
-        else t.integer(key("間隔"), label("間隔"), f.step, 0, kLevelCountChoices - 1, 3, Out::Formatted).formatKind = a;
+        else {
+            KeyRow& levels = t.integer(key("間隔"), label("間隔"), f.step, 0, kLevelCountChoices - 1, 3, Out::Formatted);
+            levels.formatKind = a;
+            levels.wholePartOfNumber = true;
+        }
         if (a < 3) t.integer(key("倍率"), label("倍率"), f.percent, 1, 1000, 100, Out::Truncated);
         if (a < 3) t.add(key("ﾗﾍﾞﾙ"), label("ﾗﾍﾞﾙ"), Kind::S, Out::Text, f.label);
         t.add(key("単位"), label("単位"), Kind::S, Out::Text, f.unit);
@@ -376,7 +383,7 @@ void applyRow(const KeyRow& row, std::string_view line, GraphSettings& s) {
     if (!valueAfterLastEquals(line, &value)) return;
     switch (row.kind) {
         case Kind::I: {
-            int v = textToInt(value);
+            int v = row.wholePartOfNumber ? truncatedInt(textToDouble(value)) : textToInt(value);
             if (v < row.lo || v > row.hi) v = row.fallback;
             if (row.out == Out::ShownAngleX) v = internalAngleX(v);
             if (int** i = std::get_if<int*>(&ref)) **i = v;
@@ -463,11 +470,12 @@ int CKelvraView::applySettingsText(std::string_view text, int lineBufferSize) {
     int section = -1;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = std::min(text.size(), pos + pieceMax);
-        std::size_t lineBreak = text.find('\n', pos);
-        if (lineBreak != std::string_view::npos && lineBreak < end) end = lineBreak + 1;
-        std::string_view line = text.substr(pos, end - pos);
-        pos = end;
+        // Only the piece's own bytes are searched: a file without line breaks
+        // costs one pass, not one pass per piece.
+        std::string_view line = text.substr(pos, pieceMax);
+        std::size_t lineBreak = line.find('\n');
+        if (lineBreak != std::string_view::npos) line = line.substr(0, lineBreak + 1);
+        pos += line.size();
         if (line[0] == '[') {
             headerLine = line;
             section = sectionOf(headerLine);

@@ -192,6 +192,16 @@ TEST(RecomputeAutomatic, NewDataResetsLogSectionsAndIndices) {
     EXPECT_DOUBLE_EQ(f.view.sectionPos[1], 3.0);
 }
 
+TEST(RecomputeAutomatic, LegendLevelIndexIsNotRoundedThroughItsFormat) {
+    ViewFixture f;
+    setGrid(f.view, {0, 1}, {0, 1}, [](double x, double) { return x; });
+    f.view.scaleFormat[3] = FormatExponent;
+    f.view.scaleDigits[3] = 0;   // 11 would show as 1e+01
+    f.view.scaleStep[3] = 11;
+    f.view.recomputeScales(false);
+    EXPECT_EQ(f.view.scaleStep[3], 11.0);
+}
+
 TEST(RecomputeAutomatic, IntegerFormatWidensSmallRangesToWholeSteps) {
     ViewFixture f;
     setGrid(f.view, {0.6, 1.2}, steps(0, 1, 2), [](double, double) { return 0.0; });

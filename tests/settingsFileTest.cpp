@@ -321,6 +321,17 @@ TEST(SettingsReader, LegendIndexWrittenWithDecimalsReadsAsAWholeNumber) {
     EXPECT_EQ(b.view.scaleStep[3], 11.0);
 }
 
+TEST(SettingsReader, LegendIndexWrittenInExponentFormReadsBack) {
+    ScratchDir dir;
+    ViewFixture writer;
+    writer.view.scaleFormat[3] = FormatExponent;
+    writer.view.scaleStep[3] = 11;   // 480 levels, written "1.100e+01"
+    ASSERT_EQ(writer.view.saveSettingsFile(dir.file("s.txt")), 0);
+    ViewFixture reader;
+    reader.view.loadSettingsFile(dir.file("s.txt"), 2500);
+    EXPECT_EQ(reader.view.scaleStep[3], 11.0);
+}
+
 TEST(SettingsReader, LinesLongerThanTheBufferArriveAsSeparateLines) {
     // A title line of 100 000 bytes read with a 2500-byte buffer: the first
     // piece (2499 bytes) is the title line; the next piece begins with a key
