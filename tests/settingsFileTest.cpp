@@ -463,6 +463,18 @@ TEST(SettingsSave, ReplacesTheOldFileAndLeavesNothingElse) {
     EXPECT_TRUE(f.host.messages.empty());
 }
 
+TEST(SettingsSave, ThroughASymbolicLinkReplacesTheFileItNames) {
+    ScratchDir dir;
+    std::filesystem::create_directory(dir.file("real"));
+    writeFile(dir.file("real/s.txt"), "old");
+    std::filesystem::create_symlink("real/s.txt", dir.file("link.txt"));
+    ViewFixture f;
+    EXPECT_EQ(f.view.saveSettingsFile(dir.file("link.txt")), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.txt")));
+    EXPECT_EQ(readFile(dir.file("real/s.txt")), f.view.settingsText());
+    EXPECT_EQ(entries(dir.file("real")), std::vector<std::string>{"s.txt"});
+}
+
 TEST(SettingsSave, OntoAFolderReportsAndLeavesItAlone) {
     ScratchDir dir;
     std::filesystem::create_directory(dir.file("folder"));
