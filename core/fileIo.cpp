@@ -1,5 +1,7 @@
 #include "core/fileIo.h"
 
+#include "core/cp932.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,6 +51,34 @@ std::string folderOf(const std::string& path) {
 std::string fileNameOf(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+namespace {
+
+// Lead bytes and the right number of continuation bytes; what iconv would
+// still reject (overlong forms, surrogates) is left to the conversion.
+bool isValidUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        unsigned char c = (unsigned char)s[i];
+        int more;
+        if (c < 0x80) more = 0;
+        else if (c >= 0xC2 && c <= 0xDF) more = 1;
+        else if (c >= 0xE0 && c <= 0xEF) more = 2;
+        else if (c >= 0xF0 && c <= 0xF4) more = 3;
+        else return false;
+        if (s.size() - i <= std::size_t(more)) return false;
+        for (int k = 1; k <= more; ++k)
+            if (((unsigned char)s[i + k] & 0xC0) != 0x80) return false;
+        i += std::size_t(more) + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string fileTitleOf(const std::string& path) {
+    std::string name = fileNameOf(path);
+    return isValidUtf8(name) ? utf8ToCp932(name) : name;
 }
 
 ReadResult readWholeFile(const std::string& path, std::string* bytes) {

@@ -58,8 +58,12 @@ bool writeFileSafely(const std::string& path, std::string_view bytes);
 // (the default) turns the fault off.
 void setSafeWriteFaultAfter(long long bytes);
 
-// The folder part of a path ("" for a bare name) and the name part.
+// The folder part of a path ("" for a bare name, "/" for the root) and the
+// name part. Only '/' separates folders: 0x5C is a trail byte in CP932 names.
 std::string folderOf(const std::string& path);
 std::string fileNameOf(const std::string& path);
+// The name part as the CP932 text that captions and messages show. Names on
+// disk are UTF-8 here; a name that is not valid UTF-8 is kept as it is.
+std::string fileTitleOf(const std::string& path);
 
 }  // namespace kelvra

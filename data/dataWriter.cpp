@@ -155,7 +155,7 @@ int CKelvraView::writeDataFile(const std::string& path, const std::string& setti
     if (!written) return failed();
 
     dataFormat = format;
-    dataFileTitle = fileNameOf(path);
+    dataFileTitle = fileTitleOf(path);
     dataFilePath = path;
     host().setCaption(dataFileTitle + " - " + kAppTitle);
     return 0;

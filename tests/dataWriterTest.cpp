@@ -219,6 +219,11 @@ TEST(DataWriterCurrentFile, SavedFileBecomesTheCurrentOne) {
     EXPECT_EQ(f.view.dataFileTitle, cp932("新しい.csv"));
     EXPECT_EQ(f.view.dataFilePath, path);
     EXPECT_EQ(f.host.caption, cp932("新しい.csv") + " - Kelvra ver.1.52");
+    // A name on disk in UTF-8 is shown in CP932 like every other text.
+    std::string utf8Path = dir.file("名前.csv");
+    ASSERT_EQ(f.view.writeDataFile(utf8Path, f.view.settingsText()), 0);
+    EXPECT_EQ(f.view.dataFileTitle, cp932("名前.csv"));
+    EXPECT_EQ(f.view.dataFilePath, utf8Path);
 }
 
 TEST(DataWriterCurrentFile, NothingLoadedIsReportedAndNothingWritten) {
