@@ -300,6 +300,8 @@ void appendText(std::string& out, const std::string& value) {
     for (char c : value) out += (c == '\r' || c == '\n') ? ' ' : c;
 }
 
+// A double as "%d" writes it after truncation toward zero, saturating at the
+// int limits instead of overflowing (NaN gives 0).
 int truncatedInt(double v) {
     if (!(v > -2147483649.0 && v < 2147483648.0)) return std::isnan(v) ? 0 : v < 0 ? -2147483647 - 1 : 2147483647;
     return int(v);
