@@ -16,9 +16,9 @@
 #include "core/appInfo.h"
 #include "core/cp932.h"
 #include "core/fileIo.h"
-#include "core/glContext.h"
 #include "core/kelvraView.h"
 #include "core/numberText.h"
+#include "render/glCurrent.h"
 #include "settings/settingsTables.h"
 
 namespace kelvra {
@@ -494,7 +494,7 @@ int CKelvraView::applySettingsText(std::string_view text, int lineBufferSize) {
     showAngles();
     layoutAnchoredOverlays();
     recomputeScales(true);
-    if (hasCurrentGlContext()) {
+    if (glContextIsCurrent()) {
         buildGlyphLists();
         buildDisplayLists();
     } else {
