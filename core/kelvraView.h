@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/viewHost.h"
 #include "data/graphData.h"
@@ -21,6 +22,7 @@
 namespace kelvra {
 
 class GlyphRenderer;
+struct PlacedLabel;
 
 // Display-list names used by the scene.
 enum DisplayList {
@@ -56,6 +58,9 @@ struct ViewState {
     bool startupDone = false;               // the start-up argument ran (first paint)
     bool glyphListsBuilt = false;
     bool graphListsBuilt = false;
+    // Tests: when set, every label the scale frame, the axis indicator, the
+    // legend and the title place is recorded here (render/scaleFrame.h).
+    std::vector<PlacedLabel>* labelTrace = nullptr;
 };
 
 // A formatted number and the width label placement counts it as.
