@@ -79,7 +79,8 @@ void CKelvraView::drawTitle() {
     double x = (titlePosH + viewPosX) * 0.005;
     double y = (titlePosV + viewPosY) * 0.005;
     glPushMatrix();
-    glPushAttrib(GL_CURRENT_BIT);
+    glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT);
+    glDisable(GL_LIGHTING);   // lighting would also colour the raster position
     glTranslated(x, y, 0.0);
     // Bitmap glyphs start at the raster position (its colour latched there);
     // outline glyphs at the origin, one em per unit, hence the scale.
