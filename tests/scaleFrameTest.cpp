@@ -401,19 +401,6 @@ TEST_F(ScaleFrame3D, FloorProjectionLeavesOnlyTheEdgeLinesOnTheFloor) {
     EXPECT_EQ(greyOnWalls, 4 + 1 + 3 * 2);
 }
 
-TEST_F(ScaleFrame3D, FloorAndTopRectanglesAreClosed) {
-    build(Build::Frame3D);
-    for (double z : {-0.5, 0.5}) {
-        int edges = 0;
-        for (const Line& l : lines)
-            if (l.grey == 0 && near(l.a.z, z) && near(l.b.z, z) &&
-                std::fabs(std::fabs(l.b.x - l.a.x) + std::fabs(l.b.y - l.a.y) - 1.0) < kTol)
-                ++edges;
-        // Four rectangle edges; at the floor also the black X and Y edge grid lines.
-        EXPECT_GE(edges, 4) << z;
-    }
-}
-
 TEST_F(ScaleFrame3D, HostileScalesNeitherLoopNorFlood) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
