@@ -12,6 +12,7 @@
 
 #include "core/kelvraView.h"
 #include "render/scaleFrame.h"
+#include "render/text.h"
 
 namespace kelvra {
 
@@ -85,7 +86,7 @@ void CKelvraView::drawTitle() {
     // Bitmap glyphs start at the raster position (its colour latched there);
     // outline glyphs at the origin, one em per unit, hence the scale.
     glColor3d(0.0, 0.0, 0.0);
-    glRasterPos3d(0.0, 0.0, 0.0);
+    textRasterPos(0.0, 0.0, 0.0);
     double s = fontSize[RoleTitle] * 0.005;
     glScaled(s, s, s);
     traceLabel(*this, x, y, 0.0, titleText, RoleTitle);

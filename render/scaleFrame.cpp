@@ -1,11 +1,11 @@
-// The scale frame (list 300) and the axis indicator (list 200).
+// The scale frame and the axis indicator (list 200).
 //
 // The frame is the box around the graph: grid lines on the floor and the two
-// back walls, tick marks, value labels, units and axis labels. The scene draw
-// rebuilds it on every paint, because the edges beside which the labels stand
+// back walls, tick marks, value labels, units and axis labels. The scene draws
+// it afresh on every paint, because the edges beside which the labels stand
 // follow the view angles (the offset tables below, read through angleTable).
-// The axis indicator is the small X/Y/Z arrow cross, built with the other graph
-// lists. Both emit into the list their caller is compiling.
+// The axis indicator is the small X/Y/Z arrow cross, compiled with the other
+// graph lists. Both draw into whatever list is being compiled, or directly.
 #include "render/scaleFrame.h"
 
 #include <GL/gl.h>
@@ -15,6 +15,7 @@
 #include <numbers>
 
 #include "core/kelvraView.h"
+#include "render/text.h"
 
 namespace kelvra {
 
@@ -33,9 +34,7 @@ void traceLabel(CKelvraView& view, double x, double y, double z, std::string_vie
 void placeLabel(CKelvraView& view, double x, double y, double z, std::string_view text, int role) {
     if (text.empty() || !std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) return;
     traceLabel(view, x, y, z, text, role);
-    // The raster colour is latched by glRasterPos, so the colour comes first.
-    glColor3d(0.0, 0.0, 0.0);
-    glRasterPos3d(x, y, z);
+    textRasterPos(x, y, z);
     view.drawText(text, role);
 }
 

@@ -24,8 +24,10 @@ struct PlacedLabel {
 };
 
 // Draws `text` in black with `role` at the raster position (x, y, z) of the
-// current list or transform. Empty texts and non-finite positions draw
-// nothing. When the view's labelTrace is set, the label is recorded there.
+// current list or transform. Drawn directly (not into a list), a label whose
+// start lies outside the window still shows its visible part. Empty texts and
+// non-finite positions draw nothing. When the view's labelTrace is set, the
+// label is recorded there.
 void placeLabel(CKelvraView& view, double x, double y, double z, std::string_view text, int role);
 
 // Records a label in the view's labelTrace, when one is set.

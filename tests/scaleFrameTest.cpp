@@ -539,6 +539,40 @@ TEST_F(AxisIndicator, ArrowsPointAlongTheAxesAndTurnWhenReversed) {
     EXPECT_EQ(labels[2].role, RoleAxisLabel);
 }
 
+// ---- in the scene -------------------------------------------------------------------------
+
+// The scene draws the frame directly, so a value label whose start lies left of
+// the window (the graph moved) still shows its visible part.
+TEST(ScaleFrameScene, LabelStartingLeftOfTheWindowShowsItsVisiblePart) {
+    GL_TEST_REQUIRE_CONTEXT(400, 300);
+    HeadlessHost host({400, 300});
+    host.printMessages = false;
+    CKelvraView view(host);
+    view.initGlState();
+    view.dataLoaded = true;
+    view.axisShow = view.legendShow = 0;
+    for (int a = 0; a < 3; ++a) view.axisSpan[a] = view.scaleMax[a] - view.scaleMin[a];
+    view.scaleMin[2] = 0;
+    view.scaleMax[2] = 1;
+    view.scaleStep[2] = 0.25;
+    view.axisSpan[2] = 1;
+    view.viewAngleX = 270;   // front view: Z values left of the box at x0 - 0.2
+    view.viewAngleZ = 0;
+    view.viewPosX = -76;     // x0 at world -0.88: the labels start at -1.08, left of -1
+    std::vector<PlacedLabel> labels;
+    view.labelTrace = &labels;
+    view.paint(400, 300);
+    const PlacedLabel* z = nullptr;
+    for (const auto& l : labels)
+        if (l.text == "0.750") z = &l;
+    ASSERT_TRUE(z);
+    // The label's baseline is at world y = 0.23 (pixel row 196); look just above it, left of the ticks.
+    int dark = 0;
+    for (int x = 0; x < 12; ++x)
+        for (int y = 194; y < 212; ++y) dark += test::pixelAt(x, y).r < 128;
+    EXPECT_GT(dark, 5);
+}
+
 // ---- pictures for looking at -----------------------------------------------------------
 
 // With KELVRA_PICTURES_DIR set, writes the default view, the three plane views,
@@ -583,6 +617,28 @@ TEST(ScaleFramePictures, WritesViewsWhenAsked) {
         view.paint(775, 550);
         test::dumpPicture(std::string(dir) + "/frame-" + s.name + ".png");
     }
+    // Log X, reversed Y, inside ticks and a floor projection, turned to 45 degrees.
+    view.displayMode = 0;
+    view.viewAngleX = 300;
+    view.viewAngleZ = 45;
+    view.scaleLog[0] = 1;
+    view.scaleMin[0] = 1;
+    view.scaleMax[0] = 1000;
+    view.scaleStep[0] = 10;
+    view.scaleReverse[1] = 1;
+    view.scaleTicks[0] = view.scaleTicks[1] = view.scaleTicks[2] = 1;
+    view.xyContourMode = 1;
+    view.buildDisplayLists();
+    view.paint(775, 550);
+    test::dumpPicture(std::string(dir) + "/frame-options.png");
+    // Zoomed and moved: labels starting left of the window show their visible part.
+    view.viewAngleZ = 330;
+    view.viewZoom = 200;
+    view.viewPosX = -40;
+    view.layoutAnchoredOverlays();
+    view.buildGlyphLists();
+    view.paint(775, 550);
+    test::dumpPicture(std::string(dir) + "/frame-zoomed.png");
 }
 
 }  // namespace
