@@ -18,6 +18,7 @@
 #include "core/kelvraView.h"
 #include "render/scaleFrame.h"
 #include "support/glFixture.h"
+#include "support/testFiles.h"
 
 namespace kelvra {
 namespace {
@@ -597,10 +598,11 @@ TEST(ScaleFramePictures, WritesViewsWhenAsked) {
     view.scaleUnit[1] = "m";
     view.scaleUnit[2] = "kPa";
     view.scaleUnit[3] = "kPa";
-    view.scaleLabel[0] = "Distance";
+    view.scaleLabel[0] = test::cp932("距離");
     view.scaleLabel[1] = "Depth";
     view.scaleLabel[2] = "Pressure";
-    view.titleText = "Scale frame test";
+    view.titleText = test::cp932("圧力分布 Scale frame");
+    view.fontFace[RoleTitle] = 0;   // a Japanese face: outline glyphs
     view.sectionPos[0] = 4;
     view.layoutAnchoredOverlays();
     view.buildGlyphLists();
