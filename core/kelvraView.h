@@ -181,9 +181,9 @@ public:
     GlyphRenderer* glyphRenderer() { return glyphs_.get(); }
 
     // ---- legend, title, scale frame, axis indicator (render/legend.cpp, render/scaleFrame.cpp) ----
-    // The builders emit into the display list being compiled, when the caller
-    // opens one (lists 150 and 200; list 300 in tests), or draw directly (the
-    // scene draws the scale frame afresh on every paint).
+    // The builders emit into the display list being compiled when the caller
+    // opens one (lists 150 and 200), or draw directly (the scene draws the
+    // scale frame afresh on every paint).
     void buildLegend(int levelCount, double valueStep, double cellHeight, const Rgb* colors);
     void drawTitle();
     void buildScaleFrame3D();
