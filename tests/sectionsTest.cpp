@@ -1,0 +1,191 @@
+// Sections: the section index is held inside the grid at every build and the
+// section position follows it; the curve runs through the chosen column or
+// row; section points and targets take every point of it; the band under the
+// curve and the cut surface keep to their side. Top view of a 400 x 400
+// viewport (200 pixels per world unit) unless turned so that Z runs up.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/headlessHost.h"
+#include "core/kelvraView.h"
+#include "support/glFixture.h"
+#include "support/handMadeData.h"
+
+namespace kelvra {
+namespace {
+
+using test::FeedbackPrimitive;
+using test::Pixel;
+using test::windowOf;
+
+class Sections : public ::testing::Test {
+protected:
+    void SetUp() override {
+        GL_TEST_REQUIRE_CONTEXT(400, 400);
+        host.printMessages = false;
+        view.resizeViewport(400, 400);
+        glLoadIdentity();
+        glClearColor(1, 1, 1, 1);
+        glEnable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+        // A 6 x 5 grid, X = column, Y = row, Z = column + 2 * row (0..13).
+        test::fillGrid(view, 6, 5, [](int c, int r) { return c + 2.0 * r; });
+        test::setScale(view, 0, 0, 5);
+        test::setScale(view, 1, 0, 4);
+        test::setScale(view, 2, 0, 13);
+        test::setScale(view, 3, 0, 20);
+        view.scaleStep[3] = 3;   // 20 levels of 1
+        view.legendColors[0] = {0, 1, 0};
+        for (int k = 1; k <= 20; ++k) view.legendColors[k] = {k * 0.05, 0.3, 1 - k * 0.05};
+    }
+
+    enum Camera { Top, Side, Front };
+    // Side: world Z up the screen and X across (for Y sections); Front: Z up
+    // and Y across (for X sections).
+    std::vector<FeedbackPrimitive> graphFeedback(Camera camera = Top) {
+        return test::captureFeedback([&] {
+            glLoadIdentity();
+            if (camera != Top) glRotated(-90, 1, 0, 0);
+            if (camera == Front) glRotated(-90, 0, 0, 1);
+            glCallList(ListGraph);
+        });
+    }
+    void drawGraph() {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        glCallList(ListGraph);
+    }
+    Pixel levelColor(int k) const {
+        const Rgb& c = view.legendColors[k];
+        return {int(std::lround(c.r * 255)), int(std::lround(c.g * 255)), int(std::lround(c.b * 255))};
+    }
+
+    HeadlessHost host{{400, 400}};
+    CKelvraView view{host};
+};
+
+std::vector<FeedbackPrimitive> ofKind(const std::vector<FeedbackPrimitive>& all, FeedbackPrimitive::Kind kind) {
+    std::vector<FeedbackPrimitive> out;
+    for (const auto& p : all)
+        if (p.kind == kind) out.push_back(p);
+    return out;
+}
+
+TEST_F(Sections, IndexBeyondTheGridIsBroughtBackAndThePositionFollows) {
+    view.graphType = 2;
+    view.displayMode = DisplayXSection;
+    view.sectionIndexX = 17;   // as after a larger file or many key presses
+    view.sectionPos[0] = 17;
+    view.buildDisplayLists();
+    EXPECT_EQ(view.sectionIndexX, 5);
+    EXPECT_DOUBLE_EQ(view.sectionPos[0], 5.0);
+
+    view.displayMode = DisplayYSection;
+    view.sectionIndexY = 9;
+    view.buildDisplayLists();
+    EXPECT_EQ(view.sectionIndexY, 4);
+    EXPECT_DOUBLE_EQ(view.sectionPos[1], 4.0);
+
+    // A smaller file: the next build brings both indices inside it.
+    test::fillGrid(view, 3, 2, [](int c, int r) { return 1.0; });
+    view.buildDisplayLists();
+    EXPECT_EQ(view.sectionIndexY, 1);
+    EXPECT_DOUBLE_EQ(view.sectionPos[1], 1.0);
+    view.displayMode = DisplayXSection;
+    view.buildDisplayLists();
+    EXPECT_EQ(view.sectionIndexX, 2);
+    EXPECT_DOUBLE_EQ(view.sectionPos[0], 2.0);
+
+    view.sectionIndexX = -3;
+    view.updateSectionX();
+    EXPECT_EQ(view.sectionIndexX, 0);
+    EXPECT_DOUBLE_EQ(view.sectionPos[0], 0.0);
+}
+
+TEST_F(Sections, WithoutAGridTheIndexIsZeroAndNothingIsRead) {
+    test::fillPoints(view, Scattered, 3, {{1, 2, 3}});
+    view.displayMode = DisplayXSection;
+    view.sectionIndexX = 4;
+    view.sectionPos[0] = 2.5;
+    view.buildDisplayLists();
+    EXPECT_EQ(view.sectionIndexX, 0);
+    EXPECT_DOUBLE_EQ(view.sectionPos[0], 2.5);
+    EXPECT_TRUE(graphFeedback().empty());
+}
+
+TEST_F(Sections, LineRunsThroughTheRowsOfTheColumnOrTheColumnsOfTheRow) {
+    view.graphType = 2;   // ﾜｲﾔｰﾌﾚｰﾑ
+    view.displayMode = DisplayXSection;
+    view.sectionIndexX = 3;
+    view.buildDisplayLists();
+    AxisMapping map = view.graphMapping();
+    auto lines = ofKind(graphFeedback(), FeedbackPrimitive::Line);
+    ASSERT_EQ(lines.size(), 4u);   // five rows, four segments
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_NEAR(lines[r].vertices[0].x, windowOf(map.world(0, 3)), 0.01);
+        EXPECT_NEAR(lines[r].vertices[0].y, windowOf(map.world(1, r)), 0.01);
+        EXPECT_NEAR(lines[r].vertices[1].y, windowOf(map.world(1, r + 1)), 0.01);
+        EXPECT_FLOAT_EQ(lines[r].vertices[0].r, 0.0f);
+    }
+    // Turned so that Z runs up: the heights are Z of the column, 3 + 2r.
+    lines = ofKind(graphFeedback(Side), FeedbackPrimitive::Line);
+    ASSERT_EQ(lines.size(), 4u);
+    for (int r = 0; r < 4; ++r) EXPECT_NEAR(lines[r].vertices[0].y, windowOf(map.world(2, 3 + 2 * r)), 0.01);
+
+    view.displayMode = DisplayYSection;
+    view.sectionIndexY = 2;
+    view.buildDisplayLists();
+    lines = ofKind(graphFeedback(Side), FeedbackPrimitive::Line);
+    ASSERT_EQ(lines.size(), 5u);   // six columns
+    for (int c = 0; c < 5; ++c) {
+        EXPECT_NEAR(lines[c].vertices[0].x, windowOf(map.world(0, c)), 0.01);
+        EXPECT_NEAR(lines[c].vertices[0].y, windowOf(map.world(2, c + 4)), 0.01);
+    }
+}
+
+TEST_F(Sections, PointsTakeEveryPointOfTheSectionInsideTheBoxColouredByPointLevel) {
+    view.graphType = 3;   // 点(ｶﾗｰ)
+    view.pointSize = 7;
+    view.wireIntervalY = 3;   // the grid thinning does not apply to sections
+    view.displayMode = DisplayXSection;
+    view.sectionIndexX = 2;
+    test::setScale(view, 2, 0, 9);   // Z = 10 (row 4 of column 2) lies above the box
+    view.buildDisplayLists();
+    AxisMapping map = view.graphMapping();
+    auto points = ofKind(graphFeedback(), FeedbackPrimitive::Point);
+    ASSERT_EQ(points.size(), 4u);   // rows 0..3: Z = 2, 4, 6, 8
+    for (int r = 0; r < 4; ++r) EXPECT_NEAR(points[r].vertices[0].y, windowOf(map.world(1, r)), 0.01);
+
+    // Z = 4 lies on the top of level 4 and takes level 5.
+    drawGraph();
+    Pixel got = test::pixelAt(int(windowOf(map.world(0, 2))), int(windowOf(map.world(1, 1))));
+    EXPECT_TRUE(test::near(got, levelColor(5))) << got;
+
+    // Targets: every row inside the box, named by value index, none for rows above it.
+    for (int r = 0; r < 5; ++r) {
+        auto names = test::pickNames(view, windowOf(map.world(0, 2)), windowOf(map.world(1, r)));
+        if (r < 4) EXPECT_EQ(names, (std::vector<GLuint>{GLuint((r * 6 + 2) * 3)})) << "row " << r;
+        else EXPECT_TRUE(names.empty());
+    }
+    // Neighbouring columns are no targets in a section display.
+    EXPECT_TRUE(test::pickNames(view, windowOf(map.world(0, 3)), windowOf(map.world(1, 1))).empty());
+}
+
+TEST_F(Sections, YSectionTargetsAreTheColumnsOfTheRow) {
+    view.graphType = 2;
+    view.displayMode = DisplayYSection;
+    view.sectionIndexY = 7;   // clamped to row 4 when list 500 is built
+    test::setScale(view, 2, 0, 20);
+    view.buildDisplayLists();
+    AxisMapping map = view.graphMapping();
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(test::pickNames(view, windowOf(map.world(0, c)), windowOf(map.world(1, 4))),
+                  (std::vector<GLuint>{GLuint((4 * 6 + c) * 3)}))
+            << "column " << c;
+}
+
+}  // namespace
+}  // namespace kelvra
