@@ -377,3 +377,79 @@ TEST_F(Marks, GridPickTargetsFollowTheThinningAndAreNamedByValueIndex) {
 
 }  // namespace
 }  // namespace kelvra
+
+namespace kelvra {
+namespace {
+
+// Pictures for looking at by eye, written only when KELVRA_PICTURES_DIR names
+// a folder: scattered points, bars on a grid and on a logarithmic axis, and a
+// vector field, each under the default 3-D camera.
+TEST(MarkPictures, WrittenWhenAFolderIsNamed) {
+    const char* dir = std::getenv("KELVRA_PICTURES_DIR");
+    if (!dir) GTEST_SKIP() << "KELVRA_PICTURES_DIR not set";
+    GL_TEST_REQUIRE_CONTEXT(600, 450);
+    HeadlessHost host({600, 450});
+    host.printMessages = false;
+    CKelvraView view(host);
+    view.initGlState();
+    auto shoot = [&](const char* name) {
+        view.buildDisplayLists();
+        view.paint(600, 450);
+        test::dumpPicture(std::string(dir) + "/" + name);
+    };
+    auto scales = [&](double x0, double x1, double y0, double y1, double z0, double z1) {
+        test::setScale(view, 0, x0, x1);
+        test::setScale(view, 1, y0, y1);
+        test::setScale(view, 2, z0, z1);
+        test::setScale(view, 3, z0, z1);
+    };
+
+    std::vector<std::vector<double>> scattered;
+    for (int i = 0; i < 400; ++i) {
+        double x = std::fmod(i * 0.618034, 1.0) * 10, y = std::fmod(i * 0.414214, 1.0) * 10;
+        scattered.push_back({x, y, std::sin(x * 0.6) * std::cos(y * 0.5) * 4 + 5});
+    }
+    test::fillPoints(view, Scattered, 3, scattered);
+    scales(0, 10, 0, 10, 0, 10);
+    view.graphType = 0;
+    view.pointSize = 6;
+    shoot("scattered-points.png");
+
+    test::fillGrid(view, 6, 5, [](int c, int r) { return 1 + c + r * 0.8 + (c == 3 && r == 2 ? 3 : 0); });
+    scales(-0.5, 5.5, -0.5, 4.5, 0, 10);
+    view.graphType = 19;
+    view.barSizeX = 0.7;
+    view.barSizeY = 0.7;
+    shoot("grid-bars.png");
+    view.scaleReverse[2] = 1;
+    shoot("grid-bars-reversed-z.png");
+    view.scaleReverse[2] = 0;
+
+    test::fillPoints(view, Scattered, 3, {{2, 2, 3}, {20, 5, 6}, {200, 8, 9}, {2000, 5, 4}, {20000, 2, 7}});
+    scales(1, 100000, 0, 10, 0, 10);
+    view.scaleLog[0] = 1;
+    view.graphType = 3;
+    view.barSizeX = 10000;   // a tenth of the scale range
+    view.barSizeY = 1;
+    shoot("bars-log-x.png");
+    view.scaleLog[0] = 0;
+
+    std::vector<std::vector<double>> field;
+    for (int r = 0; r < 7; ++r)
+        for (int c = 0; c < 7; ++c) {
+            double x = c - 3, y = r - 3;
+            field.push_back({x, y, 0, -y, x, 0.5 * (r - c), std::hypot(x, y)});
+        }
+    field[24][3] = field[24][4] = field[24][5] = 0;   // the centre: a zero vector
+    test::fillPoints(view, Vectors, 7, field);
+    scales(-4, 4, -4, 4, -4, 4);
+    test::setScale(view, 3, 0, 5);
+    view.legendColorSource = 3;
+    view.graphType = 0;
+    view.wireWidthX = 1;
+    view.viewZoom = 300;   // arrows are small beside the box; look closely
+    shoot("vectors.png");
+}
+
+}  // namespace
+}  // namespace kelvra
