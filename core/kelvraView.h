@@ -206,8 +206,9 @@ public:
     // ---- start-up, launch files, dropped files (app/launch/launch.cpp) ----
     // Carries out a launch file, drawing the picture at `picture` size.
     LaunchResult runLaunchFile(const std::string& path, PixelSize picture);
-    // Runs once, after the first paint: a data file is loaded, a launch file carried out.
-    void runStartupArgument(const std::string& path);
+    // Runs once, after the first paint: a data file is loaded, a launch file
+    // carried out (its result tells the shell whether to end the program).
+    LaunchResult runStartupArgument(const std::string& path);
 
 private:
     ViewHost& host_;

@@ -1,10 +1,697 @@
+// The data file reader: File/Open, F5 and every other way a data file enters
+// the program. The file is read into memory in one go; a sizing pass over the
+// lines finds the format, the size estimates and where a settings section
+// starts; the reader of the layout then parses the text in place into the
+// zero-filled point array. Afterwards the graph choice is fitted to the data,
+// the scales are recomputed, an appended settings section is applied, and the
+// picture is rebuilt.
+//
+// Everything a file can contain is handled without writing outside the point
+// array: the array is sized from the same lines that the readers walk, and each
+// reader also checks every store against it.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "core/cp932.h"
 #include "core/kelvraView.h"
+#include "data/pointSort.h"
+#include "data/textScan.h"
+#include "render/glCurrent.h"
 
 namespace kelvra {
+namespace {
 
-bool CKelvraView::loadDataFile(const std::string& path, bool reload) { return false; }
-bool CKelvraView::chooseDataFile() { return false; }
-bool CKelvraView::reloadDataFile() { return false; }
-void CKelvraView::fitGraphChoiceToData() {}
+using datafile::FieldCursor;
+using datafile::LineCursor;
+using datafile::TextLine;
+
+constexpr const char kCannotOpenText[] =
+    " を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)";
+constexpr const char kOutOfMemoryText[] = "メモリー不足です";
+constexpr const char kOpenTitle[] = "ｸﾞﾗﾌﾃﾞｰﾀを開く";
+
+// ---- the file in memory -------------------------------------------------------
+
+// Large blocks ask for transparent huge pages: the reader fills them from start
+// to end, and one fault per 2 MB instead of per 4 KB is most of the time saved
+// on big files. Only an advice; without huge pages nothing changes.
+void adviseHugePages(void* block, std::size_t bytes) {
+    constexpr std::size_t kHuge = std::size_t(2) << 20;
+    if (bytes < 2 * kHuge) return;
+    std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(block) + kHuge - 1) & ~(kHuge - 1);
+    std::uintptr_t last = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(kHuge - 1);
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
+// The whole file, read with as few read() calls as its size allows.
+struct FileText {
+    char* bytes = nullptr;
+    std::size_t size = 0;
+    FileText() = default;
+    FileText(const FileText&) = delete;
+    FileText& operator=(const FileText&) = delete;
+    ~FileText() { std::free(bytes); }
+    const char* begin() const { return bytes; }
+    const char* end() const { return bytes + size; }
+};
+
+enum class ReadStatus { Ok, ReadFailed, NoMemory };
+
+// -1 when the path cannot be opened for reading (folders included).
+int openForReading(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Reads to the end of fd. Regular files are read into a buffer of their size
+// (one read); pipes and the like grow the buffer as they go.
+ReadStatus readWholeFile(int fd, FileText* text) {
+    struct stat st;
+    std::size_t capacity = 1 << 16;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        if (std::uintmax_t(st.st_size) >= SIZE_MAX / 2) return ReadStatus::NoMemory;
+        capacity = std::size_t(st.st_size) + 1;   // +1: the end shows as a short read
+    }
+    text->bytes = static_cast<char*>(std::malloc(capacity));
+    if (!text->bytes) return ReadStatus::NoMemory;
+    adviseHugePages(text->bytes, capacity);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == capacity) {
+            if (capacity > SIZE_MAX / 4) return ReadStatus::NoMemory;
+            char* grown = static_cast<char*>(std::realloc(text->bytes, capacity * 2));
+            if (!grown) return ReadStatus::NoMemory;
+            text->bytes = grown;
+            capacity *= 2;
+        }
+        ssize_t got = ::read(fd, text->bytes + used, capacity - used);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return ReadStatus::ReadFailed;
+        }
+        if (got == 0) break;
+        used += std::size_t(got);
+    }
+    text->size = used;
+    return ReadStatus::Ok;
+}
+
+bool isValidUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        unsigned char b = static_cast<unsigned char>(s[i]);
+        std::size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+        if (n == 0 || i + n > s.size()) return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        i += n;
+    }
+    return true;
+}
+
+// Name and extension of a path, as the CP932 text that captions and messages
+// show. Only '/' separates folders: 0x5C is a trail byte in CP932 names.
+// Names on disk are UTF-8 here; a name that is not UTF-8 is kept as it is.
+std::string fileTitleOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return isValidUtf8(name) ? utf8ToCp932(name) : name;
+}
+
+// Folder part of a path for the open dialog; empty when the path names none.
+std::string folderOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// ---- sizing pass ----------------------------------------------------------------
+
+// What the sizing pass learns about a file before anything is allocated.
+struct FileLayout {
+    int lineBufferSize = 1250;          // what the settings reader gets
+    std::int64_t rowEstimate = 4;
+    std::int64_t columnEstimate = 2;
+    std::int64_t capacityRows = 4;      // rows the point array is sized for
+    std::int64_t capacityColumns = 2;   // columns the point array is sized for
+    const char* dataBegin = nullptr;    // start of line 4
+    const char* dataEnd = nullptr;      // first "[" line (settings) or end of text
+    bool hasSettings = false;
+};
+
+// Which reader a format number selects.
+enum class Layout { ColumnGrid, SteppedGrid, PointList, PointValueList };
+
+Layout layoutOf(int format) {
+    switch (format) {
+        case 2: case 3: case 5: case 6: return Layout::PointList;
+        case 4: return Layout::SteppedGrid;
+        case 7: return Layout::PointValueList;
+        default: return Layout::ColumnGrid;
+    }
+}
+
+int valuesPerPointOf(int format) {
+    switch (format) {
+        case 3: case 7: return 4;
+        case 5: return 6;
+        case 6: return 7;
+        default: return 3;
+    }
+}
+
+// Format number from line 1: the one character after the first comma decides;
+// any other character keeps the previous file's format, except on the first
+// load, where the field is read as an integer. An empty field reads as 1,
+// whether a comma or the end of the line follows it; so does a line without a
+// comma, which has no format field at all.
+int decideFormat(const TextLine& line1, int previousFormat) {
+    const char* comma = static_cast<const char*>(std::memchr(line1.begin, ',', line1.size()));
+    if (!comma) return 1;
+    const char* field = comma + 1;
+    if (field == line1.end || *field == ',') return 1;
+    char c = *field;
+    if (c >= '1' && c <= '7') return c - '0';
+    if (previousFormat != -1) return previousFormat;
+    const char* fieldEnd = static_cast<const char*>(std::memchr(field, ',', std::size_t(line1.end - field)));
+    return datafile::parseInteger(field, fieldEnd ? fieldEnd : line1.end);
+}
+
+// A blank line (skipped, never counted as a row or point): at most 1 character
+// in the grid layouts, 2 in the point lists, line break not counted.
+std::size_t blankLimit(Layout layout) {
+    return layout == Layout::ColumnGrid || layout == Layout::SteppedGrid ? 1 : 2;
+}
+
+// The line-buffer size, the estimates and the section boundaries. Lines 1-6 are
+// read first: line 1 gives the format, line 6 (or the last line when the file
+// is shorter) the column estimate. The row estimate counts the lines after line
+// 6 up to a settings section, stopping its count (not the scan) at a "<" line.
+// The point array is sized on larger figures where the estimate could fall
+// short: every line up to the settings section, the X header of a column grid,
+// the first row of a stepped grid.
+FileLayout measureFile(const FileText& text, int previousFormat, int* format) {
+    FileLayout out;
+    LineCursor lines(text.begin(), text.end());
+    TextLine first[7];   // lines 1..6
+    int count = 0;
+    while (count < 6 && lines.next(&first[count + 1])) ++count;
+
+    *format = decideFormat(count >= 1 ? first[1] : TextLine{text.begin(), text.begin()}, previousFormat);
+    Layout layout = layoutOf(*format);
+
+    if (count >= 6) {
+        std::int64_t pieces = std::int64_t(first[6].size()) / 999;   // 999-character pieces of line 6
+        out.lineBufferSize = pieces >= INT_MAX / 1250 - 1 ? INT_MAX : int(1250 * (1 + pieces));
+    }
+    const TextLine& line6 = count >= 1 ? first[std::min(count, 6)] : TextLine{text.begin(), text.begin()};
+    out.columnEstimate = 2 + std::count(line6.begin, line6.end, ',');
+
+    out.dataBegin = count >= 4 ? first[4].begin : text.end();
+    out.dataEnd = text.end();
+    for (int k = 4; k <= count && !out.hasSettings; ++k) {
+        if (first[k].startsWith('[')) {
+            out.hasSettings = true;
+            out.dataEnd = first[k].begin;
+        }
+    }
+
+    // The first non-blank row of a stepped grid (line 6 on) sets its columns.
+    std::int64_t steppedColumns = 0;
+    bool steppedFound = false;
+    if (layout == Layout::SteppedGrid && count >= 6 && first[6].begin < out.dataEnd &&
+        first[6].size() > blankLimit(layout)) {
+        steppedColumns = datafile::countNonEmptyFields(first[6]);
+        steppedFound = true;
+    }
+
+    std::int64_t counted = 0, scanned = 0;
+    bool counting = true;
+    TextLine line;
+    if (!out.hasSettings) {
+        while (lines.next(&line)) {
+            if (line.startsWith('[')) {
+                out.hasSettings = true;
+                out.dataEnd = line.begin;
+                break;
+            }
+            if (line.startsWith('<')) counting = false;
+            else if (counting) ++counted;
+            ++scanned;
+            if (layout == Layout::SteppedGrid && !steppedFound && line.size() > blankLimit(layout)) {
+                steppedColumns = datafile::countNonEmptyFields(line);
+                steppedFound = true;
+            }
+        }
+    }
+    out.rowEstimate = 4 + counted;
+    out.capacityRows = 4 + scanned;
+
+    std::int64_t neededColumns = 0;
+    if (layout == Layout::ColumnGrid && count >= 4 && first[4].begin < out.dataEnd) {
+        // X values: the non-empty fields after the first cell.
+        FieldCursor header(first[4]);
+        double ignored;
+        bool firstCellFilled = header.next(&ignored);
+        neededColumns = datafile::countNonEmptyFields(first[4]) - (firstCellFilled ? 1 : 0);
+    } else if (layout == Layout::SteppedGrid) {
+        neededColumns = steppedColumns;
+    }
+    out.capacityColumns = std::max(out.columnEstimate, neededColumns);
+    return out;
+}
+
+// ---- progress -------------------------------------------------------------------
+
+// Advances the progress bar every max(1, row estimate / 100)-th row or point.
+class LoadProgress {
+public:
+    LoadProgress(ViewHost& host, std::int64_t rowEstimate)
+        : host_(host), step_(std::max<std::int64_t>(1, rowEstimate / 100)) {}
+    bool due(std::int64_t count) const { return count % step_ == 0; }
+    // Shows fraction * 100, cut to a whole percent and to 0..100.
+    void show(double fraction) {
+        double percent = std::floor(fraction * 100.0);
+        host_.setLoadProgress(percent >= 100.0 ? 100 : percent <= 0.0 ? 0 : int(percent));
+    }
+
+private:
+    ViewHost& host_;
+    std::int64_t step_;
+};
+
+// ---- readers -----------------------------------------------------------------
+
+// Smallest and largest of the values added; empty until the first.
+struct Span {
+    double lo = std::numeric_limits<double>::infinity();
+    double hi = -std::numeric_limits<double>::infinity();
+    void add(double v) {
+        if (v < lo) lo = v;
+        if (v > hi) hi = v;
+    }
+    // A quantity that received no value keeps the range's initial state.
+    void storeInto(ValueRange& r) const {
+        if (lo <= hi) {
+            r.min = lo;
+            r.max = hi;
+        }
+    }
+};
+
+double finiteOrZero(double v) { return std::isfinite(v) ? v : 0.0; }
+
+// What every reader works on.
+struct ReadJob {
+    GraphData& data;
+    LoadProgress& progress;
+    Layout layout;
+    const char* dataBegin;       // line 4
+    const char* dataEnd;         // settings section or end of text
+    std::int64_t rowEstimate;
+    std::size_t capacityPoints;  // points the array has room for
+    // Memory the point sort may overwrite: the text of the lines already parsed.
+    void* scratch;
+    std::size_t scratchBytes;
+};
+
+// Format 1: line 4 is the X header (first cell dropped, empty fields skipped),
+// each later non-blank line a row: its Y, then one Z per column. Empty fields
+// are skipped, values beyond the header's columns are ignored.
+void readColumnGrid(ReadJob& job) {
+    GraphData& d = job.data;
+    double* values = d.pointValues.data();
+    LineCursor lines(job.dataBegin, job.dataEnd);
+    TextLine line;
+    d.columnCount = 0;
+    d.rowCount = 0;
+    if (!lines.next(&line)) return;
+
+    Span xs, ys, zs;
+    double v;
+    FieldCursor header(line);
+    header.skip();
+    std::size_t cols = 0;
+    while (header.more()) {
+        if (!header.next(&v)) continue;
+        if (cols >= job.capacityPoints) break;
+        values[cols * 3] = v;
+        xs.add(v);
+        ++cols;
+    }
+
+    const std::size_t blank = blankLimit(job.layout);
+    std::size_t row = 0;
+    while (lines.next(&line)) {
+        if (line.size() <= blank) continue;
+        if (cols > 0 && (row + 1) * cols > job.capacityPoints) break;
+        double* rowValues = values + row * cols * 3;
+        FieldCursor f(line);
+        bool haveY = false;
+        double y = 0.0;
+        std::size_t c = 0;
+        while (f.more() && (!haveY || c < cols)) {
+            if (!f.next(&v)) continue;
+            if (!haveY) {
+                haveY = true;
+                y = v;
+                ys.add(y);
+                if (cols > 0) rowValues[1] = y;
+                continue;
+            }
+            double* p = rowValues + c * 3;
+            p[0] = values[c * 3];
+            p[1] = y;
+            p[2] = v;
+            zs.add(v);
+            ++c;
+        }
+        ++row;
+        if (job.progress.due(std::int64_t(row))) job.progress.show(double(row) / double(job.rowEstimate));
+    }
+    d.columnCount = int(cols);
+    d.rowCount = int(row);
+    xs.storeInto(d.valueRange[RangeX]);
+    ys.storeInto(d.valueRange[RangeY]);
+    zs.storeInto(d.valueRange[RangeZ]);
+}
+
+// The first two non-empty fields of a line (0.0 for those missing).
+void firstTwoValues(const TextLine& line, double* a, double* b) {
+    FieldCursor f(line);
+    double v;
+    int got = 0;
+    while (f.more() && got < 2) {
+        if (!f.next(&v)) continue;
+        (got == 0 ? *a : *b) = v;
+        ++got;
+    }
+}
+
+// Format 4: line 4 first X and X step, line 5 first Y and Y step, then one row
+// of Z values per non-blank line. The first row sets the number of columns;
+// later rows' extra values are ignored. X and Y ranges follow the steps.
+void readSteppedGrid(ReadJob& job) {
+    GraphData& d = job.data;
+    double* values = d.pointValues.data();
+    LineCursor lines(job.dataBegin, job.dataEnd);
+    TextLine line;
+    double x0 = 0.0, dx = 0.0, y0 = 0.0, dy = 0.0;
+    if (lines.next(&line)) firstTwoValues(line, &x0, &dx);
+    if (lines.next(&line)) firstTwoValues(line, &y0, &dy);
+
+    Span zs;
+    const std::size_t blank = blankLimit(job.layout);
+    std::size_t cols = 0, row = 0;
+    bool firstRow = true;
+    double v;
+    while (lines.next(&line)) {
+        if (line.size() <= blank) continue;
+        if (firstRow) {
+            cols = std::size_t(datafile::countNonEmptyFields(line));
+            firstRow = false;
+        }
+        if ((row + 1) * cols > job.capacityPoints) break;
+        double* rowValues = values + row * cols * 3;
+        double y = finiteOrZero(y0 + double(row) * dy);
+        FieldCursor f(line);
+        std::size_t c = 0;
+        while (f.more() && c < cols) {
+            if (!f.next(&v)) continue;
+            double* p = rowValues + c * 3;
+            p[0] = finiteOrZero(x0 + double(c) * dx);
+            p[1] = y;
+            p[2] = v;
+            zs.add(v);
+            ++c;
+        }
+        ++row;
+        if (job.progress.due(std::int64_t(row))) job.progress.show(double(row) / double(job.rowEstimate));
+    }
+    d.columnCount = int(cols);
+    d.rowCount = int(row);
+    // First and last X and Y as the steps give them; a negative step leaves
+    // min above max, as the file says.
+    d.valueRange[RangeX] = {finiteOrZero(x0), finiteOrZero(x0 + (double(cols) - 1.0) * dx)};
+    d.valueRange[RangeY] = {finiteOrZero(y0), finiteOrZero(y0 + (double(row) - 1.0) * dy)};
+    zs.storeInto(d.valueRange[RangeZ]);
+}
+
+// Length of a vector; huge components neither overflow to infinity nor give NaN.
+double vectorLength(double x, double y, double z) {
+    double s = std::sqrt(x * x + y * y + z * z);
+    if (std::isfinite(s)) return s;
+    s = std::hypot(x, y, z);
+    return std::isfinite(s) ? s : std::numeric_limits<double>::max();
+}
+
+// Formats 2 and 3 after sorting: rows are runs of equal Y. All rows of equal
+// length make a grid, anything else a scattered list.
+void groupRows(GraphData& d, std::size_t n) {
+    if (n == 0) {
+        d.rowCount = 0;
+        d.columnCount = 0;
+        return;
+    }
+    const int vpp = d.valuesPerPoint;
+    const double* values = d.pointValues.data();
+    std::size_t rows = 1, run = 1, longest = 0, shortest = SIZE_MAX;
+    for (std::size_t i = 1; i < n; ++i) {
+        if (values[i * vpp + 1] != values[(i - 1) * vpp + 1]) {
+            longest = std::max(longest, run);
+            shortest = std::min(shortest, run);
+            ++rows;
+            run = 1;
+        } else {
+            ++run;
+        }
+    }
+    longest = std::max(longest, run);
+    shortest = std::min(shortest, run);
+    d.rowCount = int(rows);
+    d.columnCount = int(longest);
+    if (shortest < longest) d.dataKind = Scattered;
+}
+
+// Formats 2, 3, 5, 6 (N values per point) and 7 (N = 4, ends at a "<" line):
+// one point per non-blank line, empty fields read 0, extra fields are ignored.
+template <int N>
+void readPoints(ReadJob& job, bool pointValueList) {
+    GraphData& d = job.data;
+    double* values = d.pointValues.data();
+    LineCursor lines(job.dataBegin, job.dataEnd);
+    TextLine line;
+    Span xs, ys, zs, data, lengths;
+    const std::size_t blank = blankLimit(job.layout);
+    // The progress of the point lists runs against 12 x the estimate for three
+    // values per point, against the estimate otherwise; format 7 as the grids.
+    const double total = pointValueList ? double(job.rowEstimate)
+                                        : double(job.rowEstimate) * (N == 3 ? 12.0 : 1.0);
+    std::size_t n = 0;
+    while (lines.next(&line)) {
+        if (pointValueList && line.startsWith('<')) break;
+        if (line.size() <= blank) continue;
+        if (n >= job.capacityPoints) break;
+        double* p = values + n * N;
+        FieldCursor f(line);
+        for (int k = 0; k < N && f.more(); ++k) f.next(&p[k]);
+        xs.add(p[0]);
+        ys.add(p[1]);
+        zs.add(p[2]);
+        if constexpr (N == 4) data.add(p[3]);
+        if constexpr (N == 6) lengths.add(vectorLength(p[3], p[4], p[5]));
+        if constexpr (N == 7) {
+            lengths.add(vectorLength(p[3], p[4], p[5]));
+            data.add(p[6]);
+        }
+        ++n;
+        if (job.progress.due(std::int64_t(n))) {
+            if (pointValueList) job.progress.show(double(n) / total);
+            else job.progress.show(std::floor(double(n) / 6.0) / total);
+        }
+    }
+    d.pointCount = int(n);
+
+    if constexpr (N == 3 || N == 4) {
+        if (!pointValueList) {
+            // The progress of the sort runs from total / 6 in steps of 10 per point.
+            job.progress.show(std::floor(total / 6.0) / total);
+            datafile::sortPointsByYThenX(values, n, N, job.scratch, job.scratchBytes);
+            job.progress.show((std::floor(total / 6.0) + 10.0 * double(n)) / total);
+            groupRows(d, n);
+        }
+    }
+
+    xs.storeInto(d.valueRange[RangeX]);
+    ys.storeInto(d.valueRange[RangeY]);
+    zs.storeInto(d.valueRange[RangeZ]);
+    if constexpr (N == 4) data.storeInto(d.valueRange[RangeData]);
+    if constexpr (N == 6) {
+        lengths.storeInto(d.valueRange[RangeData]);
+        lengths.storeInto(d.valueRange[RangeVector]);
+    }
+    if constexpr (N == 7) {
+        lengths.storeInto(d.valueRange[RangeVector]);
+        data.storeInto(d.valueRange[RangeData]);
+    }
+}
+
+void readPointList(ReadJob& job, int valuesPerPoint) {
+    switch (valuesPerPoint) {
+        case 3: readPoints<3>(job, false); break;
+        case 4: readPoints<4>(job, false); break;
+        case 6: readPoints<6>(job, false); break;
+        case 7: readPoints<7>(job, false); break;
+    }
+}
+
+void readPointValueList(ReadJob& job) { readPoints<4>(job, true); }
+
+// Glyph and graph lists need a current GL context; without one (reader tests,
+// benchmarks) they stay marked as not built and the next paint makes them.
+void rebuildPicture(CKelvraView& view) {
+    if (glContextIsCurrent()) {
+        view.buildGlyphLists();
+        view.buildDisplayLists();
+    } else {
+        view.glyphListsBuilt = false;
+        view.graphListsBuilt = false;
+    }
+    view.host().invalidate();
+}
+
+}  // namespace
+
+bool CKelvraView::loadDataFile(const std::string& path, bool reload) {
+    std::string title = fileTitleOf(path);
+    int fd = openForReading(path);
+    if (fd < 0) {
+        host().showMessage(title + sj(kCannotOpenText));
+        return false;
+    }
+    dataFileTitle = title;
+    dataFilePath = path;
+
+    FileText text;
+    ReadStatus status = readWholeFile(fd, &text);
+    ::close(fd);
+    if (status == ReadStatus::NoMemory) {
+        host().showMessage(sj(kOutOfMemoryText));
+        return false;
+    }
+    if (status == ReadStatus::ReadFailed) {
+        host().showMessage(title + sj(kCannotOpenText));
+        return false;
+    }
+
+    int format = dataFormat;
+    FileLayout layout = measureFile(text, dataFormat, &format);
+    dataFormat = format;
+    valuesPerPoint = valuesPerPointOf(format);
+    if (!(reload && dataLoaded)) legendColorSource = valuesPerPoint == 3 ? 2 : 3;
+
+    // The old array goes first, so that both never need memory at once. The
+    // point count must stay within int: every count and index of the data set is one.
+    pointValues.release();
+    std::int64_t capacityPoints = 0;
+    bool fits = !__builtin_mul_overflow(layout.capacityRows, layout.capacityColumns, &capacityPoints) &&
+                capacityPoints <= INT_MAX &&
+                pointValues.allocate(std::size_t(capacityPoints) * std::size_t(valuesPerPoint));
+    if (!fits) {
+        dataLoaded = false;
+        rowCount = columnCount = pointCount = 0;
+        host().showMessage(sj(kOutOfMemoryText));
+        host().invalidate();
+        return false;
+    }
+
+    adviseHugePages(pointValues.data(), pointValues.size() * sizeof(double));
+
+    const std::int64_t estimate = layout.rowEstimate * layout.columnEstimate;
+    host().showLoadProgress(estimate > 1500);
+    for (ValueRange& r : valueRange) r.reset();
+    dataKind = Grid;
+    rowCount = columnCount = pointCount = 0;
+
+    LoadProgress progress(host(), layout.rowEstimate);
+    Layout kind = layoutOf(format);
+    ReadJob job{*this, progress, kind, layout.dataBegin, layout.dataEnd, layout.rowEstimate,
+                std::size_t(capacityPoints), text.bytes, std::size_t(layout.dataEnd - text.begin())};
+    switch (kind) {
+        case Layout::ColumnGrid: readColumnGrid(job); break;
+        case Layout::SteppedGrid: readSteppedGrid(job); break;
+        case Layout::PointList: readPointList(job, valuesPerPoint); break;
+        case Layout::PointValueList: readPointValueList(job); break;
+    }
+    if (kind == Layout::ColumnGrid || kind == Layout::SteppedGrid) {
+        pointCount = rowCount * columnCount;
+    } else if (format != 2 && format != 3) {
+        // Lists without rows keep the sizing estimate here, as the array is laid out.
+        dataKind = format == 7 ? PointValues : Vectors;
+        rowCount = int(layout.rowEstimate);
+        columnCount = int(layout.columnEstimate);
+    }
+
+    fitGraphChoiceToData();
+    dataLoaded = true;
+    host().hideLoadProgress();
+
+    recomputeScales(reload);
+    if (layout.hasSettings) {
+        std::string_view settings(layout.dataEnd, std::size_t(text.end() - layout.dataEnd));
+        if (applySettingsText(settings, layout.lineBufferSize) == 1) return true;
+    }
+    rebuildPicture(*this);
+    return true;
+}
+
+bool CKelvraView::chooseDataFile() {
+    FileDialogSpec spec;
+    spec.title = sj(kOpenTitle);
+    spec.filters = {{"Graph Data File (*.csv)", "*.csv"}, {"All Files (*.*)", "*.*"}};
+    if (dataLoaded) spec.initialFolder = folderOf(dataFilePath);
+    std::optional<std::string> path = host().askFileName(spec);
+    if (!path) return false;
+    return loadDataFile(*path, false);
+}
+
+bool CKelvraView::reloadDataFile() {
+    if (!dataLoaded) return chooseDataFile();
+    return loadDataFile(dataFilePath, true);
+}
+
+void CKelvraView::fitGraphChoiceToData() {
+    if (displayMode < 0) displayMode = 0;
+    if (graphType < 0) graphType = 0;
+    if (dataKind != Grid) {
+        if (displayMode >= DisplayXSection) displayMode = Display3D;
+        xyContourMode = 0;
+    }
+    if (displayMode == DisplayXSection || displayMode == DisplayYSection) {
+        if (graphType >= (valuesPerPoint == 3 ? 4 : 2)) graphType = 0;
+    } else if (displayMode == Display3D || displayMode == Display2D) {
+        static const int kTypesOfKind[] = {20, 4, 1, 2};   // Grid, Scattered, Vectors, PointValues
+        int limit = dataKind >= 0 && dataKind < 4 ? kTypesOfKind[dataKind] : 1;
+        if (graphType >= limit) graphType = 0;
+    }
+}
 
 }  // namespace kelvra

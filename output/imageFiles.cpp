@@ -1,22 +1,367 @@
+// Image files: the picture read back from GL and written as PNG (libpng), JPEG
+// (libjpeg) or 24-bit BMP (our own writer).
+//
+// Each encoder builds the whole file in memory; the file writers then write it
+// to a temporary file beside the target and rename it over the target, so a
+// failed or interrupted write leaves an existing file as it was. Neither
+// library may end the process on an error: both report through longjmp back
+// into the encoder, which then fails.
 #include "output/imageFiles.h"
 
+#include <GL/gl.h>
+#include <fcntl.h>
+#include <jpeglib.h>
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <new>
+
+#include "core/cp932.h"
 #include "core/kelvraView.h"
 
 namespace kelvra {
+namespace {
+
+constexpr int kMaxImageSide = 16384;   // the largest renderbuffer llvmpipe offers
+
+// A buffer the encoders can trust: sizes positive and the pixels all there.
+bool isWellFormed(const ImageBuffer& image) {
+    if (image.width <= 0 || image.height <= 0) return false;
+    uint64_t need = uint64_t(image.width) * uint64_t(image.height) * 4;
+    return image.pixels.size() >= need;
+}
+
+const unsigned char* pixelRow(const ImageBuffer& image, int row) {
+    return image.pixels.data() + size_t(row) * size_t(image.width) * 4;
+}
+
+// ---- safe file writing ----
+
+// Writes `bytes` to a new file beside `path` and renames it over `path`. The
+// new file takes the old file's permissions, or the usual ones for a new file.
+// A symbolic link is followed, so the link stays and its target is replaced.
+bool writeFileSafely(const std::string& target, const std::string& bytes) {
+    std::string path = target;
+    struct stat link;
+    if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+            path = resolved;
+            std::free(resolved);
+        }
+    }
+    size_t slash = path.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (base.empty()) return false;
+    std::string temp = folder + "/." + base.substr(0, 200) + ".XXXXXX";
+    int fd = mkstemp(temp.data());
+    if (fd < 0) return false;
+
+    bool ok = true;
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (ok && left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) ok = false;
+        else {
+            p += n;
+            left -= size_t(n);
+        }
+    }
+    struct stat old;
+    mode_t mode;
+    if (::stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ok = ok && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+// ---- PNG ----
+
+void pngAppend(png_structp png, png_bytep data, png_size_t length) {
+    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+}
+void pngFlush(png_structp) {}
+[[noreturn]] void pngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void pngWarning(png_structp, png_const_charp) {}
+
+// ---- JPEG ----
+
+struct JpegErrors {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+[[noreturn]] void jpegError(j_common_ptr c) { std::longjmp(reinterpret_cast<JpegErrors*>(c->err)->jump, 1); }
+void jpegMessage(j_common_ptr) {}
+
+void putLe16(std::string& s, unsigned v) {
+    s += char(v & 0xFF);
+    s += char((v >> 8) & 0xFF);
+}
+void putLe32(std::string& s, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xFF);
+}
+
+}  // namespace
 
 ImageFormat imageFormatFor(const std::string& path, std::string* pathWritten) {
     *pathWritten = path;
+    size_t slash = path.find_last_of('/');
+    size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < nameStart) {
+        *pathWritten += ".png";
+        return ImageFormat::Png;
+    }
+    std::string ext = path.substr(dot);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    if (ext == ".png") return ImageFormat::Png;
+    if (ext == ".bmp") return ImageFormat::Bmp;
+    if (ext == ".jpg" || ext == ".jpeg") return ImageFormat::Jpeg;
+    *pathWritten = path.substr(0, dot) + ".png";
     return ImageFormat::Png;
 }
-bool writeImageFile(const ImageBuffer&, const std::string&) { return false; }
-bool writePngFile(const std::string&, const ImageBuffer&) { return false; }
-bool writeJpegFile(const std::string&, const ImageBuffer&, int) { return false; }
-bool writeBmpFile(const std::string&, const ImageBuffer&) { return false; }
-bool encodePng(const ImageBuffer&, const std::string&, std::string*) { return false; }
-bool encodeJpeg(const ImageBuffer&, int, std::string*) { return false; }
-bool encodeBmp(const ImageBuffer&, std::string*) { return false; }
-bool readPicture(int, int, ImageBuffer*) { return false; }
 
-bool CKelvraView::saveImage(const std::string& path, int width, int height) { return false; }
+namespace {
+
+// Grey is written from the red channel; anything else is RGB unless RGBA is asked for.
+int pngComponents(const ImageBuffer& image) {
+    return image.componentCount == 4 ? 4 : image.componentCount == 1 ? 1 : 3;
+}
+
+// The libpng calls of encodePng; libpng leaves through longjmp into encodePng
+// on an error, so nothing here owns anything.
+void writePngStream(png_structp png, png_infop info, const ImageBuffer& image, const std::string& title,
+                    int components, unsigned char* row) {
+    int colorType = components == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : components == 1 ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB;
+    // Rendered graphs are flat colour, thin lines and text. On such pictures
+    // the unfiltered rows compress smallest at level 9 and fastest: letting
+    // libpng choose a filter per row took 1.2 to 1.7 times as long and gave
+    // files up to 10 % larger (bench/imageFilesBench.cpp).
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_level(png, 9);
+    png_set_IHDR(png, info, png_uint_32(image.width), png_uint_32(image.height), 8, colorType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_gAMA(png, info, 0.45454545454545453);
+    png_time now;
+    png_convert_from_time_t(&now, std::time(nullptr));
+    png_set_tIME(png, info, &now);
+    png_text text = {};
+    text.compression = PNG_TEXT_COMPRESSION_NONE;
+    text.key = const_cast<char*>("Title");
+    text.text = const_cast<char*>(title.c_str());
+    text.text_length = title.size();
+    png_set_text(png, info, &text, 1);
+    png_write_info(png, info);
+    // The buffer's rows run bottom-up; the file's run top-down.
+    for (int y = image.height - 1; y >= 0; --y) {
+        const unsigned char* src = pixelRow(image, y);
+        unsigned char* dst = row;
+        for (int x = 0; x < image.width; ++x, src += 4) {
+            for (int c = 0; c < components; ++c) *dst++ = src[c];
+        }
+        png_write_row(png, row);
+    }
+    png_write_end(png, info);
+}
+
+// The libjpeg calls of encodeJpeg, likewise.
+void writeJpegStream(jpeg_compress_struct* cinfo, const ImageBuffer& image, int quality, int components,
+                     unsigned char* row) {
+    cinfo->image_width = JDIMENSION(image.width);
+    cinfo->image_height = JDIMENSION(image.height);
+    cinfo->input_components = components;
+    cinfo->in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(cinfo);
+    jpeg_set_quality(cinfo, quality, TRUE);   // baseline-compatible tables
+    jpeg_start_compress(cinfo, TRUE);
+    while (cinfo->next_scanline < cinfo->image_height) {
+        const unsigned char* src = pixelRow(image, image.height - 1 - int(cinfo->next_scanline));
+        unsigned char* dst = row;
+        for (int x = 0; x < image.width; ++x, src += 4) {
+            for (int c = 0; c < components; ++c) *dst++ = src[c];
+        }
+        JSAMPROW rows[1] = {row};
+        jpeg_write_scanlines(cinfo, rows, 1);
+    }
+    jpeg_finish_compress(cinfo);
+}
+
+}  // namespace
+
+bool encodePng(const ImageBuffer& image, const std::string& title, std::string* out) {
+    out->clear();
+    if (!isWellFormed(image)) return false;
+    std::vector<unsigned char> row;
+    try {
+        row.resize(size_t(image.width) * 4);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        out->clear();
+        return false;
+    }
+    png_set_write_fn(png, out, pngAppend, pngFlush);
+    writePngStream(png, info, image, title, pngComponents(image), row.data());
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+bool encodeJpeg(const ImageBuffer& image, int quality, std::string* out) {
+    out->clear();
+    if (!isWellFormed(image)) return false;
+    std::vector<unsigned char> row;
+    try {
+        row.resize(size_t(image.width) * 3);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    jpeg_compress_struct cinfo = {};
+    JpegErrors errors;
+    cinfo.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = jpegError;
+    errors.manager.output_message = jpegMessage;
+    unsigned char* memory = nullptr;
+    unsigned long size = 0;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        std::free(memory);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &memory, &size);
+    writeJpegStream(&cinfo, image, quality, image.componentCount == 1 ? 1 : 3, row.data());
+    out->assign(reinterpret_cast<const char*>(memory), size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(memory);
+    return true;
+}
+
+bool encodeBmp(const ImageBuffer& image, std::string* out) {
+    out->clear();
+    if (!isWellFormed(image)) return false;
+    uint64_t rowSize = (uint64_t(image.width) * 3 + 3) / 4 * 4;
+    uint64_t fileSize = rowSize * uint64_t(image.height) + 56;
+    if (fileSize > 0xFFFFFFFFu) return false;   // the size field has 32 bits
+    try {
+        out->reserve(size_t(fileSize));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    // File header.
+    *out += "BM";
+    putLe32(*out, uint32_t(fileSize));
+    putLe16(*out, 0);
+    putLe16(*out, 0);
+    putLe32(*out, 54);
+    // Information header.
+    putLe32(*out, 40);
+    putLe32(*out, uint32_t(image.width));
+    putLe32(*out, uint32_t(image.height));   // positive: rows stored bottom-up
+    putLe16(*out, 1);
+    putLe16(*out, 24);
+    putLe32(*out, 0);
+    putLe32(*out, 0);
+    putLe32(*out, 2834);
+    putLe32(*out, 2834);
+    putLe32(*out, 0);
+    putLe32(*out, 0);
+    // Rows bottom-up like the buffer, B G R, zero padded to the row size.
+    std::string row(size_t(rowSize), '\0');
+    for (int y = 0; y < image.height; ++y) {
+        const unsigned char* src = pixelRow(image, y);
+        for (int x = 0; x < image.width; ++x, src += 4) {
+            row[size_t(x) * 3] = char(src[2]);
+            row[size_t(x) * 3 + 1] = char(src[1]);
+            row[size_t(x) * 3 + 2] = char(src[0]);
+        }
+        *out += row;
+    }
+    *out += std::string(2, '\0');
+    return true;
+}
+
+bool writePngFile(const std::string& path, const ImageBuffer& image) {
+    std::string bytes;
+    return encodePng(image, path, &bytes) && writeFileSafely(path, bytes);
+}
+
+bool writeJpegFile(const std::string& path, const ImageBuffer& image, int quality) {
+    std::string bytes;
+    return encodeJpeg(image, quality, &bytes) && writeFileSafely(path, bytes);
+}
+
+bool writeBmpFile(const std::string& path, const ImageBuffer& image) {
+    std::string bytes;
+    return encodeBmp(image, &bytes) && writeFileSafely(path, bytes);
+}
+
+bool writeImageFile(const ImageBuffer& image, const std::string& path) {
+    std::string target;
+    switch (imageFormatFor(path, &target)) {
+        case ImageFormat::Png: return writePngFile(target, image);
+        case ImageFormat::Jpeg: return writeJpegFile(target, image, 90);
+        case ImageFormat::Bmp: return writeBmpFile(target, image);
+    }
+    return false;
+}
+
+bool readPicture(int width, int height, ImageBuffer* image) {
+    *image = ImageBuffer{};
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
+    try {
+        image->pixels.assign(size_t(width) * size_t(height) * 4, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    image->width = width;
+    image->height = height;
+    image->componentCount = 3;
+    glFinish();
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image->pixels.data());
+    glPopClientAttrib();
+    glFlush();
+    return true;
+}
+
+bool CKelvraView::saveImage(const std::string& path, int width, int height) {
+    ImageBuffer image;
+    if (!readPicture(width, height, &image) || !writeImageFile(image, path)) {
+        host().showMessage(sj("ﾌｧｲﾙを作成することが出来ません。"));
+        return false;
+    }
+    return true;
+}
 
 }  // namespace kelvra

@@ -1,10 +1,307 @@
+// Contour fills and contour lines of grid data, on the surface or projected
+// onto the floor of the scale box: the cell walk of contourCells.h and the four
+// entry points the display-list builder calls inside list 100.
+//
+// Every grid point is mapped and levelled once per walk, a column at a time
+// (two columns of corners live at once); the colour is given to GL only when it
+// changes. The build time grows with cells times the levels each cell spans.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <utility>
+#include <vector>
+
 #include "core/kelvraView.h"
+#include "render/contourCells.h"
 
 namespace kelvra {
 
-void CKelvraView::drawContourFill(const BuildContext& ctx, bool onFloor) const {}
-void CKelvraView::drawGreyContourFill(const BuildContext& ctx, bool onFloor) const {}
-void CKelvraView::drawContourLines(const BuildContext& ctx, bool coloured, bool onFloor) const {}
-void CKelvraView::drawContourHiddenFill(const BuildContext& ctx) const {}
+namespace {
+
+constexpr Rgb kWhite{1.0, 1.0, 1.0};
+
+// A polygon of three or four finite corners; anything else is not drawn.
+inline bool drawable(const CellPolygon& p) {
+    if (p.count != 3 && p.count != 4) return false;
+    for (int i = 0; i < p.count; ++i)
+        if (!p.v[i]->finite) return false;
+    return true;
+}
+
+inline int wrapIndex(int i, int m) { return i < 0 ? i + m : (i >= m ? i - m : i); }
+
+inline void emitVertex(double x, double y, double z, const CellPaint& paint) {
+    glVertex3d(x, y, paint.onFloor ? paint.floorZ : z);
+}
+
+// Polygon levels clamped into the colour table (levels from levelOf already are).
+inline void clampedLevels(const CellPolygon& p, int n, int* K) {
+    for (int i = 0; i < p.count; ++i) K[i] = std::clamp(p.v[i]->level, 0, n);
+}
+
+// A polygon in one level needs no cutting: three equal levels for a triangle,
+// four for a quad (a quad from splitCell never has three equal levels).
+inline bool oneLevel(const int* K, int m) {
+    return K[0] == K[1] && K[1] == K[2] && (m == 3 || K[3] == K[0]);
+}
+
+// A point the walk reaches: a corner, or where the value crosses a level top.
+struct WalkPoint {
+    double x, y, z, value;
+};
+
+// The two chains of the level walk. Both start at the first lowest corner s;
+// chain A runs backwards round the polygon, chain B forwards. step() advances
+// one chain at level k: to its next corner when that corner is not above k
+// (raising `hold` when the corner after it is), otherwise it stays and yields
+// the point on the edge towards its next corner where the value reaches the top
+// of level k.
+class LevelWalk {
+public:
+    LevelWalk(const CellPolygon& p, const int* K, const LevelTable& levels)
+        : p_(p), K_(K), m_(p.count), levels_(levels) {
+        for (int i = 1; i < m_; ++i)
+            if (K[i] < K[start_]) start_ = i;
+        kmin_ = K[start_];
+        kmax_ = *std::max_element(K, K + m_);
+        next_[0] = wrapIndex(start_ - 1, m_);
+        next_[1] = wrapIndex(start_ + 1, m_);
+    }
+    int start() const { return start_; }
+    int kmin() const { return kmin_; }
+    int kmax() const { return kmax_; }
+
+    // chain 0 is A (backwards), 1 is B (forwards).
+    WalkPoint step(int chain, int k, bool& hold, bool& crossed) {
+        const int direction = chain == 0 ? -1 : 1;
+        int n = next_[chain];
+        const Corner& vn = *p_.v[n];
+        if (K_[n] > k) {
+            const Corner& vp = *p_.v[wrapIndex(n - direction, m_)];
+            double t = levelCrossing(levels_, vn.value, vp.value, k);
+            crossed = true;
+            return {vn.x + (vp.x - vn.x) * t, vn.y + (vp.y - vn.y) * t, vn.z + (vp.z - vn.z) * t, 0.0};
+        }
+        next_[chain] = wrapIndex(n + direction, m_);
+        if (K_[next_[chain]] > k) hold = true;
+        crossed = false;
+        return {vn.x, vn.y, vn.z, vn.value};
+    }
+
+private:
+    const CellPolygon& p_;
+    const int* K_;
+    int m_;
+    const LevelTable& levels_;
+    int start_ = 0, kmin_ = 0, kmax_ = 0;
+    int next_[2] = {0, 0};
+};
+
+}  // namespace
+
+CellSplit splitCell(const Corner& c0, const Corner& c1, const Corner& c2, const Corner& c3) {
+    const int b0 = c0.level, b1 = c1.level, b2 = c2.level, b3 = c3.level;
+    CellSplit s;
+    auto onC1C2 = [&] {
+        s.polygon[0] = {{&c0, &c1, &c2, nullptr}, 3};
+        s.polygon[1] = {{&c1, &c3, &c2, nullptr}, 3};
+        s.count = 2;
+    };
+    auto onC0C3 = [&] {
+        s.polygon[0] = {{&c0, &c1, &c3, nullptr}, 3};
+        s.polygon[1] = {{&c0, &c3, &c2, nullptr}, 3};
+        s.count = 2;
+    };
+    if ((b0 == b1 && b1 == b2) || (b1 == b2 && b2 == b3)) {
+        onC1C2();
+    } else if ((b0 == b1 && b1 == b3) || (b0 == b2 && b2 == b3)) {
+        onC0C3();
+    } else if (std::max(b0, b3) <= std::min(b1, b2) || std::max(b1, b2) <= std::min(b0, b3)) {
+        if (std::fabs(c2.z - c1.z) < std::fabs(c3.z - c0.z)) onC1C2();
+        else onC0C3();
+    } else {
+        s.polygon[0] = {{&c0, &c1, &c3, &c2}, 4};
+        s.count = 1;
+    }
+    return s;
+}
+
+void fillLevelPolygon(const CellPolygon& p, CellPaint& paint) {
+    if (!drawable(p)) return;
+    const int m = p.count;
+    int K[4] = {0, 0, 0, 0};
+    clampedLevels(p, paint.levelCount, K);
+    if (oneLevel(K, m)) {
+        glBegin(GL_TRIANGLE_STRIP);
+        paint.color.set(paint.colors[K[0]]);
+        // Strip order of the polygon outline: V0, V1, V2 (and V3 before V2 in a quad).
+        emitVertex(p.v[0]->x, p.v[0]->y, p.v[0]->z, paint);
+        emitVertex(p.v[1]->x, p.v[1]->y, p.v[1]->z, paint);
+        if (m == 4) emitVertex(p.v[3]->x, p.v[3]->y, p.v[3]->z, paint);
+        emitVertex(p.v[2]->x, p.v[2]->y, p.v[2]->z, paint);
+        glEnd();
+        return;
+    }
+    LevelWalk walk(p, K, *paint.levels);
+    const Corner& s = *p.v[walk.start()];
+    glBegin(GL_TRIANGLE_STRIP);
+    paint.color.set(paint.colors[walk.kmin()]);
+    emitVertex(s.x, s.y, s.z, paint);
+    bool hold = true;
+    for (int k = walk.kmin(); k <= walk.kmax();) {
+        for (int chain = 0; chain < 2; ++chain) {
+            bool crossed;
+            WalkPoint w = walk.step(chain, k, hold, crossed);
+            paint.color.set(paint.colors[k]);
+            emitVertex(w.x, w.y, w.z, paint);
+        }
+        if (!hold) ++k;
+        hold = false;
+    }
+    glEnd();
+}
+
+void traceLevelLines(const CellPolygon& p, CellPaint& paint) {
+    if (!drawable(p)) return;
+    const int m = p.count;
+    const int n = paint.levelCount;
+    int K[4] = {0, 0, 0, 0};
+    clampedLevels(p, n, K);
+    if (oneLevel(K, m)) return;
+    const LevelTable& levels = *paint.levels;
+    const double tol = 0.01 * levels.levelStep;
+    LevelWalk walk(p, K, levels);
+    WalkPoint end[2];
+    bool hold = true;
+    for (int k = walk.kmin(); k <= walk.kmax();) {
+        const double top = levels.levelBase + k * levels.levelStep;
+        for (int chain = 0; chain < 2; ++chain) {
+            bool crossed;
+            end[chain] = walk.step(chain, k, hold, crossed);
+            if (crossed) end[chain].value = top;
+        }
+        if (!hold) {
+            if (std::fabs(end[0].value - end[1].value) < tol && std::fabs(top - end[1].value) < tol && k != n) {
+                glBegin(GL_LINE_STRIP);
+                paint.color.set(paint.colors[k]);
+                emitVertex(end[0].x, end[0].y, end[0].z, paint);
+                emitVertex(end[1].x, end[1].y, end[1].z, paint);
+                glEnd();
+            }
+            ++k;
+        }
+        hold = false;
+    }
+}
+
+void fillHiddenPolygon(const CellPolygon& p, CellPaint& paint) {
+    if (!drawable(p)) return;
+    if (p.count == 3) {
+        glBegin(GL_TRIANGLE_STRIP);
+        paint.color.set(kWhite);
+        for (int i : {0, 1, 2}) glVertex3d(p.v[i]->x, p.v[i]->y, p.v[i]->z);
+        glEnd();
+        return;
+    }
+    // A quad: the level walk, all white (a quad in one level is one strip there).
+    static const std::array<Rgb, kMaxLevelCount + 1> white = [] {
+        std::array<Rgb, kMaxLevelCount + 1> a;
+        a.fill(kWhite);
+        return a;
+    }();
+    const Rgb* colors = paint.colors;
+    const bool onFloor = paint.onFloor;
+    paint.colors = white.data();
+    paint.onFloor = false;
+    fillLevelPolygon(p, paint);
+    paint.colors = colors;
+    paint.onFloor = onFloor;
+}
+
+CellRange wholeGrid(const CKelvraView& view) {
+    return {0, view.columnCount - 1, 0, view.rowCount - 1};
+}
+
+double floorZ(const CKelvraView& view, const AxisMapping& map) {
+    return map.world(2, view.scaleReverse[2] == 1 ? view.scaleMax[2] : view.scaleMin[2]);
+}
+
+void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* colors, int levelCount,
+                   const CellRange& range, bool onFloor, CellDrawer drawer) {
+    glShadeModel(GL_FLAT);
+    GridPoints grid(view, ctx);
+    if (!grid.ready() || levelCount <= 0) return;
+    const int firstColumn = std::max(range.firstColumn, 0);
+    const int endColumn = std::min(range.endColumn, grid.columns() - 1);
+    const int firstRow = std::max(range.firstRow, 0);
+    const int endRow = std::min(range.endRow, grid.rows() - 1);
+    if (firstColumn >= endColumn || firstRow >= endRow) return;
+
+    std::array<Rgb, kMaxLevelCount + 1> single;
+    if (drawer == CellDrawer::SingleColorLines) {
+        single.fill(view.contour2Color);
+        colors = single.data();
+        levelCount = std::min(levelCount, kMaxLevelCount);
+    }
+    CellPaint paint(ctx.levels, colors, levelCount);
+    if (onFloor && drawer != CellDrawer::HiddenFill) {
+        paint.onFloor = true;
+        paint.floorZ = floorZ(view, ctx.map);
+        if (!std::isfinite(paint.floorZ)) return;   // a log Z axis whose floor is at or below zero
+    }
+    if (drawer == CellDrawer::LevelLines || drawer == CellDrawer::SingleColorLines)
+        glLineWidth(GLfloat(std::max(view.contour2Width, 1)));
+
+    // Corners of the rows firstRow..endRow of two neighbouring columns.
+    const int pointRows = endRow - firstRow + 1;
+    std::vector<Corner> left(pointRows), right(pointRows);
+    grid.column(firstColumn, firstRow, endRow, left.data());
+    for (int i = firstColumn; i < endColumn; ++i) {
+        grid.column(i + 1, firstRow, endRow, right.data());
+        for (int j = 0; j + 1 < pointRows; ++j) {
+            const Corner& c0 = left[j];
+            const Corner& c1 = left[j + 1];
+            const Corner& c2 = right[j];
+            const Corner& c3 = right[j + 1];
+            if (!(c0.finite && c1.finite && c2.finite && c3.finite)) continue;
+            CellSplit split = splitCell(c0, c1, c2, c3);
+            for (int k = 0; k < split.count; ++k) {
+                switch (drawer) {
+                    case CellDrawer::FillLevels: fillLevelPolygon(split.polygon[k], paint); break;
+                    case CellDrawer::LevelLines:
+                    case CellDrawer::SingleColorLines: traceLevelLines(split.polygon[k], paint); break;
+                    case CellDrawer::HiddenFill: fillHiddenPolygon(split.polygon[k], paint); break;
+                }
+            }
+        }
+        std::swap(left, right);
+    }
+}
+
+void CKelvraView::drawContourFill(const BuildContext& ctx, bool onFloor) const {
+    drawGridCells(*this, ctx, ctx.levels.colors, ctx.levels.levelCount, wholeGrid(*this), onFloor,
+                  CellDrawer::FillLevels);
+}
+
+void CKelvraView::drawGreyContourFill(const BuildContext& ctx, bool onFloor) const {
+    Rgb grey[kMaxLevelCount + 1];
+    int n = buildLevelColors(kGreyLevelSource, legendStyle, legendReverse, scaleStep[3], grey);
+    drawGridCells(*this, ctx, grey, n, wholeGrid(*this), onFloor, CellDrawer::FillLevels);
+}
+
+void CKelvraView::drawContourLines(const BuildContext& ctx, bool coloured, bool onFloor) const {
+    drawGridCells(*this, ctx, ctx.levels.colors, ctx.levels.levelCount, wholeGrid(*this), onFloor,
+                  coloured ? CellDrawer::LevelLines : CellDrawer::SingleColorLines);
+}
+
+void CKelvraView::drawContourHiddenFill(const BuildContext& ctx) const {
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.0f, 1.0f);
+    drawGridCells(*this, ctx, ctx.levels.colors, ctx.levels.levelCount, wholeGrid(*this), false,
+                  CellDrawer::HiddenFill);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+}
 
 }  // namespace kelvra

@@ -1,29 +1,80 @@
 // Glyph display lists for the seven text roles, made from fonts found with
-// fontconfig and rasterised with FreeType.
+// fontconfig and rasterised with FreeType (render/fonts.h).
+//
+// Each role owns the 256 lists from its base (1000, 2000, ... 7000), one per
+// CP932 byte. Bitmap roles draw at the raster position; the title in a
+// Japanese face draws outline glyphs one em per unit at the modelview origin.
+// Double-byte characters are drawn whole in every role: each one gets a list
+// of its own the first time it is drawn (names from 10000 up, at most 4096 per
+// role; a rebuild of the role recompiles them under the same names, so lists
+// that call them follow the new size); past 4096, the scratch list 9000 serves.
+//
+// How to draw text with a bitmap role:
+//   textRasterPos(x, y, z);      // or glColor3d(0,0,0) and then glRasterPos3d
+//   view.drawText(text, role);
+// The raster colour is latched by the raster-position call, so the colour must
+// be set before it. Outside a display list drawText re-latches black itself,
+// and textRasterPos places a string whose start lies outside the view (its
+// visible part draws). Inside a display list being compiled neither can look at
+// the run-time state: the raster position must then be inside the view when the
+// list runs, and the colour set before it.
+// Text draws nothing in GL_SELECT mode, so labels never become pick hits (this
+// too is decided when drawText runs, so not for text compiled into a list).
+//
+// List names belong to the GL context, so there is one set of glyph lists per
+// context, shared by every view that draws into it.
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace kelvra {
 
 struct GraphSettings;
 
+inline constexpr int kDefaultCellHeight = 12;   // pixels, for a size product that truncates to 0
+inline constexpr int kMaxGlyphPixels = 1000;    // cell and em sizes are clamped to this
+inline constexpr int kWideListBase = 10000;     // first list of the double-byte glyphs
+inline constexpr int kWideListsPerRole = 4096;
+
+// Cell height in pixels (ascent + descent, as Windows sizes fonts) of a bitmap
+// role: trunc(fontSize * k / 100) with k the zoom, the axis-indicator size or
+// the legend size. 0 gives kDefaultCellHeight; a negative value is an em size.
+int glyphCellHeight(const GraphSettings& s, int role);
+// True when the role draws outline glyphs: the title in one of the Japanese faces.
+bool roleUsesOutlines(const GraphSettings& s, int role);
+
+// Sets colour black and the raster position for drawText at (x, y, z) in
+// object coordinates. See the header comment for display lists.
+void textRasterPos(double x, double y, double z);
+
+// What a role was last built with (for tests and diagnostics).
+struct RoleGlyphInfo {
+    bool built = false;
+    bool outline = false;
+    int cellHeight = 0;        // bitmap roles
+    int emPixels = 0;          // bitmap roles, in the role's own face
+    std::string family;        // the family fontconfig found
+    int cachedWideGlyphs = 0;  // double-byte characters that have a list of their own
+};
+
 class GlyphRenderer {
 public:
     GlyphRenderer();
     ~GlyphRenderer();
-    // (Re)builds the 256 lists of every role in the current GL context.
+    // (Re)builds the 256 lists of every role in the current GL context. A role
+    // whose face and size did not change keeps its lists.
     void build(const GraphSettings& s);
     // Draws text with a role at the current raster position (bitmap roles) or
-    // at the modelview origin (outline title).
+    // at the modelview origin (outline title), as the header comment says.
     void draw(std::string_view text, int role);
-    // Deletes every list made in the current context.
+    // Deletes every glyph list made in the current context.
     void destroy();
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
+    // Forgets what the lists hold without deleting them: call it after making
+    // another GL context current, so that the next build compiles every role there.
+    void forgetBuiltLists();
+    RoleGlyphInfo roleInfo(int role) const;
 };
 
 }  // namespace kelvra

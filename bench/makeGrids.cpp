@@ -1,0 +1,146 @@
+// kelvra-make-grids: writes large data files for the reader benchmark, in the
+// writer's own form (CP932 header lines, "%e" numbers, CR LF): a column grid
+// (format 1) and the same points as a point list (format 2) in shuffled order,
+// so that the reader has to sort them back into rows.
+//
+//   kelvra-make-grids [--out DIR] [--format 1|2|both] SIZE...
+//   SIZE is N (N x N) or NxM (N columns, M rows); X and Y run over -3..3.
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Line 1 "ﾃﾞｰﾀ形式,%d" in CP932, line 2 the title, line 3 empty.
+std::string header(int format) {
+    static const char kFormatWord[] = "\xC3\xDE\xB0\xC0\x8C\x60\x8E\xAE,";   // ﾃﾞｰﾀ形式,
+    return std::string(kFormatWord) + std::to_string(format) + "\r\nKelvra ver.1.52\r\n\r\n";
+}
+
+double surface(double x, double y) {
+    double r2 = x * x + y * y;
+    return std::sin(1.4 * x) * std::cos(1.2 * y) * std::exp(-r2 / 6.0) +
+           0.35 * std::exp(-((x - 1.2) * (x - 1.2) + (y + 1.0) * (y + 1.0)) / 0.5) +
+           0.04 * std::sin(7.0 * x + 2.0 * y) * std::cos(5.0 * y);
+}
+
+// "%e" without printf: to_chars writes the same text (two-digit exponent
+// included), several times faster.
+void appendNumber(std::string& out, double v) {
+    char buf[32];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 6);
+    out.append(buf, r.ptr);
+}
+
+bool writeFile(const std::string& path, const std::string& text) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+bool parseSize(const char* s, int* cols, int* rows) {
+    char* end = nullptr;
+    long a = std::strtol(s, &end, 10);
+    long b = a;
+    if (*end == 'x' || *end == 'X') b = std::strtol(end + 1, &end, 10);
+    if (*end != '\0' || a < 2 || b < 2 || a > 20000 || b > 20000) return false;
+    *cols = int(a);
+    *rows = int(b);
+    return true;
+}
+
+std::vector<double> axis(int n) {
+    std::vector<double> v(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) v[std::size_t(i)] = -3.0 + 6.0 * i / (n - 1);
+    return v;
+}
+
+std::string columnGrid(int cols, int rows) {
+    std::vector<double> xs = axis(cols), ys = axis(rows);
+    std::string text = header(1);
+    text.reserve(std::size_t(cols + 1) * std::size_t(rows + 1) * 14 + 64);
+    for (double x : xs) {
+        text += ',';
+        appendNumber(text, x);
+    }
+    text += "\r\n";
+    for (double y : ys) {
+        appendNumber(text, y);
+        for (double x : xs) {
+            text += ',';
+            appendNumber(text, surface(x, y));
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::string shuffledPoints(int cols, int rows) {
+    std::vector<double> xs = axis(cols), ys = axis(rows);
+    std::vector<std::size_t> order(std::size_t(cols) * std::size_t(rows));
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    std::mt19937_64 random(20240607);
+    std::shuffle(order.begin(), order.end(), random);
+    std::string text = header(2);
+    text.reserve(order.size() * 42 + 64);
+    for (std::size_t p : order) {
+        double x = xs[p % std::size_t(cols)], y = ys[p / std::size_t(cols)];
+        appendNumber(text, x);
+        text += ',';
+        appendNumber(text, y);
+        text += ',';
+        appendNumber(text, surface(x, y));
+        text += "\r\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string outDir = "/tmp/kbench";
+    std::string formats = "both";
+    std::vector<const char*> sizes;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--out") && i + 1 < argc) outDir = argv[++i];
+        else if (!std::strcmp(argv[i], "--format") && i + 1 < argc) formats = argv[++i];
+        else sizes.push_back(argv[i]);
+    }
+    if (sizes.empty() || (formats != "1" && formats != "2" && formats != "both")) {
+        std::fprintf(stderr, "usage: kelvra-make-grids [--out DIR] [--format 1|2|both] SIZE...\n"
+                             "       SIZE is N or NxM (columns x rows), 2..20000\n");
+        return 2;
+    }
+    std::string mkdir = "mkdir -p '" + outDir + "'";
+    if (std::system(mkdir.c_str()) != 0) return 1;
+    for (const char* s : sizes) {
+        int cols, rows;
+        if (!parseSize(s, &cols, &rows)) {
+            std::fprintf(stderr, "kelvra-make-grids: bad size \"%s\"\n", s);
+            return 2;
+        }
+        std::string name = std::to_string(cols) + "x" + std::to_string(rows) + ".csv";
+        for (int format : {1, 2}) {
+            if (formats != "both" && formats != std::to_string(format)) continue;
+            auto t0 = std::chrono::steady_clock::now();
+            std::string text = format == 1 ? columnGrid(cols, rows) : shuffledPoints(cols, rows);
+            std::string path = outDir + "/grid-f" + std::to_string(format) + "-" + name;
+            if (!writeFile(path, text)) {
+                std::fprintf(stderr, "kelvra-make-grids: cannot write %s\n", path.c_str());
+                return 1;
+            }
+            double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+            std::printf("%s  %.1f MB  %.2f s\n", path.c_str(), text.size() / 1e6, s);
+        }
+    }
+    return 0;
+}

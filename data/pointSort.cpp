@@ -1,0 +1,239 @@
+// Row-wise sort of point lists. Measured data has few distinct Y values (one
+// per row of a grid, a few thousand at most), so instead of a general sort of
+// the whole list the points are distributed into their rows in file order (a
+// counting sort over the distinct Y values, found with a hash table), and then
+// each row, small and cache-resident, is sorted by X. Both steps keep equal
+// points in file order. Data with very many distinct Y values goes through
+// std::stable_sort instead.
+#include "data/pointSort.h"
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace kelvra::datafile {
+namespace {
+
+template <int N>
+struct PointRecord {
+    double v[N];
+};
+
+template <int N>
+bool lessYThenX(const PointRecord<N>& a, const PointRecord<N>& b) {
+    return a.v[1] < b.v[1] || (a.v[1] == b.v[1] && a.v[0] < b.v[0]);
+}
+
+// Bit pattern of a value as a hash key; 0.0 and -0.0 compare equal, so they
+// share a key. Values are finite, so the all-ones pattern (a NaN) marks a free slot.
+constexpr std::uint64_t kFreeSlot = ~std::uint64_t(0);
+std::uint64_t keyOf(double v) {
+    if (v == 0.0) v = 0.0;
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+}
+
+// Open-addressing table from a Y value to its row's count, then its next free
+// position in the output. Gives up (returns false) beyond kMaxRows distinct values.
+class RowTable {
+public:
+    static constexpr std::size_t kMaxRows = std::size_t(1) << 20;
+
+    struct Slot {
+        std::uint64_t key;
+        double y;
+        std::size_t count;   // points in the row, then the next output position
+    };
+
+    bool init() { return resize(std::size_t(1) << 12); }
+
+    Slot* find(double y) {
+        std::uint64_t key = keyOf(y);
+        std::size_t i = hash(key);
+        while (slots_[i].key != key) {
+            if (slots_[i].key == kFreeSlot) return nullptr;
+            i = (i + 1) & mask_;
+        }
+        return &slots_[i];
+    }
+
+    bool add(double y) {
+        std::uint64_t key = keyOf(y);
+        std::size_t i = hash(key);
+        while (slots_[i].key != key) {
+            if (slots_[i].key == kFreeSlot) {
+                if (used_ + 1 > kMaxRows) return false;
+                if (2 * (used_ + 1) > size_ && !resize(size_ * 2)) return false;
+                return insertNew(key, y);
+            }
+            i = (i + 1) & mask_;
+        }
+        ++slots_[i].count;
+        return true;
+    }
+
+    std::size_t used() const { return used_; }
+    Slot* begin() { return slots_.get(); }
+    Slot* end() { return slots_.get() + size_; }
+
+private:
+    std::size_t hash(std::uint64_t key) const {
+        return std::size_t((key * 0x9E3779B97F4A7C15ull) >> (64 - bits_));
+    }
+
+    bool insertNew(std::uint64_t key, double y) {
+        std::size_t i = hash(key);
+        while (slots_[i].key != kFreeSlot) i = (i + 1) & mask_;
+        slots_[i] = {key, y, 1};
+        ++used_;
+        return true;
+    }
+
+    bool resize(std::size_t size) {
+        std::unique_ptr<Slot[]> old = std::move(slots_);
+        std::size_t oldSize = size_;
+        slots_.reset(new (std::nothrow) Slot[size]);
+        if (!slots_) return false;
+        for (std::size_t i = 0; i < size; ++i) slots_[i].key = kFreeSlot;
+        size_ = size;
+        mask_ = size - 1;
+        bits_ = 0;
+        while ((std::size_t(1) << bits_) < size) ++bits_;
+        for (std::size_t i = 0; i < oldSize; ++i) {
+            if (old[i].key == kFreeSlot) continue;
+            std::size_t j = hash(old[i].key);
+            while (slots_[j].key != kFreeSlot) j = (j + 1) & mask_;
+            slots_[j] = old[i];
+        }
+        return true;
+    }
+
+    std::unique_ptr<Slot[]> slots_;
+    std::size_t size_ = 0, mask_ = 0, used_ = 0;
+    int bits_ = 0;
+};
+
+// Memory for the distributed copy: the caller's scratch when it is big enough,
+// else a block of our own (freed on destruction).
+class Scratch {
+public:
+    Scratch(void* offered, std::size_t offeredBytes, std::size_t needed) {
+        std::uintptr_t p = reinterpret_cast<std::uintptr_t>(offered);
+        std::uintptr_t aligned = (p + alignof(double) - 1) & ~std::uintptr_t(alignof(double) - 1);
+        if (offered && aligned - p <= offeredBytes && offeredBytes - (aligned - p) >= needed) {
+            data_ = reinterpret_cast<double*>(aligned);
+            return;
+        }
+        own_ = static_cast<double*>(std::malloc(needed ? needed : 1));
+        data_ = own_;
+        // Filled from start to end: huge pages save most of the page faults.
+        constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
+        std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(own_) + kHuge - 1) & ~(kHuge - 1);
+        std::uintptr_t last = (reinterpret_cast<std::uintptr_t>(own_) + needed) & ~(kHuge - 1);
+        if (own_ && last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    }
+    ~Scratch() { std::free(own_); }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    double* data() const { return data_; }
+
+private:
+    double* data_ = nullptr;
+    double* own_ = nullptr;
+};
+
+template <int N>
+void sortInPlace(double* values, std::size_t n) {
+    auto* first = reinterpret_cast<PointRecord<N>*>(values);
+    std::stable_sort(first, first + n, lessYThenX<N>);
+}
+
+template <int N>
+void sortByRows(double* values, std::size_t n, void* scratchMemory, std::size_t scratchBytes) {
+    auto* points = reinterpret_cast<PointRecord<N>*>(values);
+    RowTable rows;
+    bool fits = rows.init();
+    for (std::size_t i = 0; fits && i < n; ++i) fits = rows.add(points[i].v[1]);
+    if (!fits) {
+        sortInPlace<N>(values, n);
+        return;
+    }
+    Scratch scratch(scratchMemory, scratchBytes, n * sizeof(PointRecord<N>));
+    if (!scratch.data()) {
+        sortInPlace<N>(values, n);
+        return;
+    }
+
+    // Rows in ascending Y; each slot's count becomes its row's first position.
+    std::unique_ptr<RowTable::Slot*[]> order(new (std::nothrow) RowTable::Slot*[rows.used()]);
+    if (!order) {
+        sortInPlace<N>(values, n);
+        return;
+    }
+    std::size_t k = 0;
+    for (RowTable::Slot& s : rows)
+        if (s.key != kFreeSlot) order[k++] = &s;
+    std::sort(order.get(), order.get() + k,
+              [](const RowTable::Slot* a, const RowTable::Slot* b) { return a->y < b->y; });
+    std::size_t position = 0;
+    for (std::size_t r = 0; r < k; ++r) {
+        std::size_t count = order[r]->count;
+        order[r]->count = position;
+        position += count;
+    }
+
+    // Distribute in file order into the scratch copy.
+    auto* out = reinterpret_cast<PointRecord<N>*>(scratch.data());
+    for (std::size_t i = 0; i < n; ++i) out[rows.find(points[i].v[1])->count++] = points[i];
+
+    // Each row goes back sorted by X. A row already in order is copied; any other
+    // is sorted as (X, place in the row) keys, which keeps equal X in file order,
+    // and gathered back.
+    std::size_t longest = 0, start = 0;
+    for (std::size_t r = 0; r < k; ++r) {
+        longest = std::max(longest, order[r]->count - start);
+        start = order[r]->count;
+    }
+    struct Key {
+        double x;
+        std::size_t place;
+    };
+    std::unique_ptr<Key[]> keys(new (std::nothrow) Key[longest]);
+    auto byX = [](const PointRecord<N>& a, const PointRecord<N>& b) { return a.v[0] < b.v[0]; };
+    start = 0;
+    for (std::size_t r = 0; r < k; ++r) {
+        const std::size_t end = order[r]->count;   // now one past the row's last point
+        const std::size_t length = end - start;
+        PointRecord<N>* row = out + start;
+        if (std::is_sorted(row, row + length, byX)) {
+            std::memcpy(points + start, row, length * sizeof(PointRecord<N>));
+        } else if (keys) {
+            for (std::size_t j = 0; j < length; ++j) keys[j] = {row[j].v[0], j};
+            std::sort(keys.get(), keys.get() + length, [](const Key& a, const Key& b) {
+                return a.x < b.x || (a.x == b.x && a.place < b.place);
+            });
+            for (std::size_t j = 0; j < length; ++j) points[start + j] = row[keys[j].place];
+        } else {
+            std::stable_sort(row, row + length, byX);
+            std::memcpy(points + start, row, length * sizeof(PointRecord<N>));
+        }
+        start = end;
+    }
+}
+
+}  // namespace
+
+void sortPointsByYThenX(double* values, std::size_t n, int valuesPerPoint, void* scratch,
+                        std::size_t scratchBytes) {
+    if (n < 2) return;
+    if (valuesPerPoint == 3) sortByRows<3>(values, n, scratch, scratchBytes);
+    else if (valuesPerPoint == 4) sortByRows<4>(values, n, scratch, scratchBytes);
+}
+
+}  // namespace kelvra::datafile

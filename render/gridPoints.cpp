@@ -1,0 +1,77 @@
+// Grid points mapped to world space and levelled, for the grid drawing
+// routines; see gridPoints.h.
+#include "render/gridPoints.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace kelvra {
+
+void CurrentColor::set(const Rgb& c) {
+    if (known_ && c == last_) return;
+    last_ = c;
+    known_ = true;
+    // A colour that is not a number would reach GL as garbage; it draws black.
+    auto channel = [](double x) { return std::isfinite(x) ? x : 0.0; };
+    glColor3d(channel(c.r), channel(c.g), channel(c.b));
+}
+
+int colorValueIndex(int legendColorSource, int valuesPerPoint) {
+    if (valuesPerPoint <= 3) return legendColorSource >= 0 && legendColorSource <= 2 ? legendColorSource : 2;
+    return legendColorSource >= 0 && legendColorSource <= 3 ? legendColorSource : 3;
+}
+
+GridPoints::GridPoints(const CKelvraView& view, const BuildContext& ctx)
+    : map_(&ctx.map), levels_(&ctx.levels) {
+    rows_ = view.rowCount;
+    columns_ = view.columnCount;
+    valuesPerPoint_ = view.valuesPerPoint;
+    colorIndex_ = colorValueIndex(view.legendColorSource, valuesPerPoint_);
+    values_ = view.pointValues.data();
+    if (view.dataKind != Grid || rows_ < 1 || columns_ < 1 || valuesPerPoint_ < 3 || !values_) return;
+    // The grid must fit in what was allocated (counts set without data must not
+    // make the walk read past the buffer).
+    std::size_t points = std::size_t(rows_) * std::size_t(columns_);
+    if (points > SIZE_MAX / std::size_t(valuesPerPoint_)) return;
+    ready_ = points * std::size_t(valuesPerPoint_) <= view.pointValues.size();
+}
+
+Corner GridPoints::corner(int r, int c) const {
+    const double* p = raw(r, c);
+    double value = levels_->logLegend ? std::log(p[colorIndex_]) : p[colorIndex_];
+    return makeCorner(map_->world(0, p[0]), map_->world(1, p[1]), map_->world(2, p[2]), value,
+                      levelOf(*levels_, value));
+}
+
+void GridPoints::column(int c, int firstRow, int lastRow, Corner* out) const {
+    for (int r = firstRow; r <= lastRow; ++r) *out++ = corner(r, c);
+}
+
+Corner GridPoints::position(int r, int c) const {
+    const double* p = raw(r, c);
+    return makeCorner(map_->world(0, p[0]), map_->world(1, p[1]), map_->world(2, p[2]), 0.0, 0);
+}
+
+void GridPoints::columnPositions(int c, int firstRow, int lastRow, Corner* out) const {
+    for (int r = firstRow; r <= lastRow; ++r) *out++ = position(r, c);
+}
+
+Vec3 vertexNormal(const Vec3& p0, const Vec3& p1, const Vec3& p2) {
+    Vec3 a{p1.x - p0.x, p1.y - p0.y, p1.z - p0.z};
+    Vec3 b{p2.x - p0.x, p2.y - p0.y, p2.z - p0.z};
+    // Scaling an edge by a positive number keeps the direction of the product.
+    auto unitSize = [](Vec3& e) {
+        double m = std::max({std::fabs(e.x), std::fabs(e.y), std::fabs(e.z)});
+        if (m > 0.0 && std::isfinite(m)) e = {e.x / m, e.y / m, e.z / m};
+    };
+    unitSize(a);
+    unitSize(b);
+    Vec3 n{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+    double length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (!(length > 0.0) || !std::isfinite(length)) return {0.0, 0.0, 1.0};
+    return {n.x / length, n.y / length, n.z / length};
+}
+
+}  // namespace kelvra
