@@ -10,6 +10,7 @@
 #include <cstddef>
 
 #include "core/kelvraView.h"
+#include "render/gridPoints.h"
 
 namespace kelvra::marks {
 
@@ -83,15 +84,12 @@ inline bool finite(const Vec3& w) {
 }
 
 // The raw value a point is coloured by: value legendColorSource (0 X, 1 Y, 2 Z,
-// 3 data). "Data" is the data value of a four- or seven-value point and the
-// vector length of a six-value point; a source that names no value of the
-// point falls back as the scale recompute does (Z for three values, data
-// otherwise).
+// 3 data), brought into the point's values as the grid routines do. "Data" is
+// the data value of a four- or seven-value point and the vector length of a
+// six-value point.
 inline double rawColorValue(const CKelvraView& v, const double* p) {
-    int source = v.legendColorSource;
-    if (v.valuesPerPoint == 3 && (source < 0 || source > 2)) source = 2;
-    if (source < 0 || source > 3) source = 3;
-    if (source < 3) return p[source];
+    int index = colorValueIndex(v.legendColorSource, v.valuesPerPoint);
+    if (index < 3) return p[index];
     switch (v.valuesPerPoint) {
         case 6: return std::hypot(p[3], p[4], p[5]);
         case 7: return p[6];

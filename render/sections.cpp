@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "core/kelvraView.h"
+#include "render/contourCells.h"
 #include "render/markPoints.h"
 
 namespace kelvra {
@@ -70,7 +71,62 @@ void CKelvraView::drawSectionPoints(const BuildContext& ctx, int axis) const {
     glPopAttrib();
 }
 
-void CKelvraView::drawSectionFill(const BuildContext& ctx, int axis) const {}
-void CKelvraView::drawSectionCut(const BuildContext& ctx, int axis) const {}
+// The band under the curve: for each pair of neighbouring section points P, Q
+// a quad of P, Q and both moved down to the bottom of the data range (the
+// data minimum, or the maximum on a reversed Z, whose mapped position is the
+// lower one on screen), filled in colour levels by the contour cell pieces.
+// Around the quad the corners run P, P below, Q below, Q. The bottom corners
+// take the level of their own value, which on data whose legend covers the Z
+// range is level 1 (level n on a reversed Z); a fixed level there would send
+// the level crossings outside the quad when the legend range starts above the
+// data. A quad with a corner that has no finite position or value is left out.
+void CKelvraView::drawSectionFill(const BuildContext& ctx, int axis) const {
+    glShadeModel(GL_FLAT);
+    marks::SectionWalk walk = marks::sectionWalk(*this, axis);
+    const LevelTable& t = ctx.levels;
+    if (walk.count < 2 || t.levelCount <= 0) return;
+    double bottom = scaleReverse[2] == 1 ? valueRange[RangeZ].max : valueRange[RangeZ].min;
+    double bottomValue = marks::levelSpace(t, bottom);
+    double bottomZ = ctx.map.world(2, bottom);
+    int bottomLevel = levelOf(t, bottomValue);
+
+    CellPaint paint(t, t.colors, t.levelCount);
+    auto top = [&](std::size_t k) {
+        const double* p = point(walk.first + k * walk.stride);
+        Vec3 w = ctx.map.world(p);
+        double value = marks::levelSpace(t, p[2]);
+        return makeCorner(w.x, w.y, w.z, value, levelOf(t, value));
+    };
+    Corner p = top(0);
+    for (std::size_t k = 0; k + 1 < walk.count; ++k) {
+        Corner q = top(k + 1);
+        Corner pBelow = makeCorner(p.x, p.y, bottomZ, bottomValue, bottomLevel);
+        Corner qBelow = makeCorner(q.x, q.y, bottomZ, bottomValue, bottomLevel);
+        if (p.finite && q.finite && pBelow.finite && qBelow.finite) {
+            CellSplit split = splitCell(p, q, pBelow, qBelow);
+            for (int i = 0; i < split.count; ++i) fillLevelPolygon(split.polygon[i], paint);
+        }
+        p = q;
+    }
+}
+
+// The contour fill of the surface on one side of the section: the X section
+// keeps the cells at lower X (higher X on a reversed X axis), the Y section
+// the cells at higher Y (lower Y on a reversed Y axis), so that the kept part
+// lies on the same side of the picture whichever way the axis runs.
+void CKelvraView::drawSectionCut(const BuildContext& ctx, int axis) const {
+    if (!marks::gridFits(*this)) return;
+    CellRange range = wholeGrid(*this);
+    if (axis == 0) {
+        int c = std::clamp(sectionIndexX, 0, columnCount - 1);
+        if (scaleReverse[0] == 1) range.firstColumn = c;
+        else range.endColumn = c;
+    } else {
+        int r = std::clamp(sectionIndexY, 0, rowCount - 1);
+        if (scaleReverse[1] == 1) range.endRow = r;
+        else range.firstRow = r;
+    }
+    drawGridCells(*this, ctx, ctx.levels.colors, ctx.levels.levelCount, range, false, CellDrawer::FillLevels);
+}
 
 }  // namespace kelvra

@@ -187,5 +187,159 @@ TEST_F(Sections, YSectionTargetsAreTheColumnsOfTheRow) {
             << "column " << c;
 }
 
+// ---- the band under the curve and the cut surface ----
+
+// Polygons that cover something seen from the current camera (the level walk
+// emits degenerate triangles, which are left out).
+std::vector<FeedbackPrimitive> visiblePolygons(const std::vector<FeedbackPrimitive>& all) {
+    std::vector<FeedbackPrimitive> out;
+    for (const auto& p : all) {
+        if (p.kind != FeedbackPrimitive::Polygon) continue;
+        double area = 0;
+        for (std::size_t i = 0; i < p.vertices.size(); ++i) {
+            const auto& a = p.vertices[i];
+            const auto& b = p.vertices[(i + 1) % p.vertices.size()];
+            area += a.x * b.y - b.x * a.y;
+        }
+        if (std::fabs(area) > 0.01) out.push_back(p);
+    }
+    return out;
+}
+
+class SectionBand : public Sections {
+protected:
+    void SetUp() override {
+        Sections::SetUp();
+        if (IsSkipped()) return;
+        view.graphType = 0;   // 等高線(ｶﾗｰ)
+        view.displayMode = DisplayYSection;
+        view.sectionIndexY = 2;   // Z = column + 4: 4..9; the data runs 0..13
+        test::setScale(view, 2, 0, 13);
+        test::setScale(view, 3, 0, 13);   // the legend over the data: 20 levels of 0.65
+        view.buildDisplayLists();
+        ctx = view.makeBuildContext();
+        map = ctx.map;
+    }
+    // The band alone, seen with Z up the screen and X across.
+    std::vector<FeedbackPrimitive> band() {
+        return visiblePolygons(test::captureFeedback([&] {
+            glLoadIdentity();
+            glRotated(-90, 1, 0, 0);
+            view.drawSectionFill(ctx, 1);
+        }));
+    }
+    // Colour at data position (x, z) in the side picture.
+    Pixel sideColor(double x, double z) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        glRotated(-90, 1, 0, 0);
+        glCallList(ListGraph);
+        return test::pixelAt(int(windowOf(map.world(0, x))), int(windowOf(map.world(2, z))));
+    }
+    Pixel entry(int k) const {
+        const Rgb& c = ctx.levels.colors[k];
+        return {int(std::lround(c.r * 255)), int(std::lround(c.g * 255)), int(std::lround(c.b * 255))};
+    }
+    // Lowest and highest window y of the band's vertices at column c.
+    std::pair<float, float> heightAt(const std::vector<FeedbackPrimitive>& polygons, int c) {
+        float lo = 1e9f, hi = -1e9f;
+        double x = windowOf(map.world(0, c));
+        for (const auto& p : polygons)
+            for (const auto& v : p.vertices)
+                if (std::fabs(v.x - x) < 0.01) lo = std::min(lo, v.y), hi = std::max(hi, v.y);
+        return {lo, hi};
+    }
+
+    BuildContext ctx;
+    AxisMapping map;
+};
+
+TEST_F(SectionBand, RunsFromTheDataMinimumUpToTheCurveInLevelColours) {
+    auto polygons = band();
+    ASSERT_FALSE(polygons.empty());
+    for (int c = 0; c < 6; ++c) {
+        auto [lo, hi] = heightAt(polygons, c);
+        EXPECT_NEAR(lo, windowOf(map.world(2, 0)), 0.01) << "column " << c;
+        EXPECT_NEAR(hi, windowOf(map.world(2, c + 4)), 0.01) << "column " << c;
+    }
+    // Level 1 at the bottom; just under the curve at X = 2.5 (Z 6.5) the
+    // level of Z = 6.3, level 10 (6.3 / 0.65 = 9.7).
+    EXPECT_TRUE(test::near(sideColor(2.5, 0.3), entry(1))) << sideColor(2.5, 0.3);
+    EXPECT_TRUE(test::near(sideColor(2.5, 6.3), entry(10))) << sideColor(2.5, 6.3);
+    EXPECT_EQ(sideColor(2.5, 7.0), (Pixel{255, 255, 255}));   // above the curve
+}
+
+TEST_F(SectionBand, ALegendReachingBelowTheDataKeepsTheBandInsideItsQuads) {
+    // The bottom corners take the level of the data minimum (half-way up a
+    // legend over -13..13), so no level crossing falls outside a quad.
+    test::setScale(view, 3, -13, 13);
+    ctx = view.makeBuildContext();
+    auto polygons = band();
+    ASSERT_FALSE(polygons.empty());
+    float lo = 1e9f, hi = -1e9f;
+    for (const auto& p : polygons)
+        for (const auto& v : p.vertices) lo = std::min(lo, v.y), hi = std::max(hi, v.y);
+    EXPECT_NEAR(lo, windowOf(map.world(2, 0)), 0.01);
+    EXPECT_NEAR(hi, windowOf(map.world(2, 9)), 0.01);
+}
+
+TEST_F(SectionBand, OnAReversedZStartsFromTheDataMaximumInTheTopLevel) {
+    view.scaleReverse[2] = 1;
+    view.buildDisplayLists();
+    ctx = view.makeBuildContext();
+    map = ctx.map;
+    auto polygons = band();
+    ASSERT_FALSE(polygons.empty());
+    for (int c = 0; c < 6; ++c) {
+        auto [lo, hi] = heightAt(polygons, c);
+        // The maximum, 13, is mapped to the bottom of the box on a reversed Z.
+        EXPECT_NEAR(lo, windowOf(map.world(2, 13)), 0.01) << "column " << c;
+        EXPECT_NEAR(hi, windowOf(map.world(2, c + 4)), 0.01) << "column " << c;
+    }
+    EXPECT_TRUE(test::near(sideColor(2.5, 12.8), entry(20))) << sideColor(2.5, 12.8);
+}
+
+TEST_F(SectionBand, CutKeepsLowerXForAnXSectionAndHigherYForAYSection) {
+    struct Case {
+        int axis, reversed;
+        double from, to;   // the kept part, in grid columns (X) or rows (Y)
+    };
+    const Case cases[] = {{0, 0, 0, 2}, {0, 1, 2, 5}, {1, 0, 2, 4}, {1, 1, 0, 2}};
+    view.sectionIndexX = 2;
+    view.sectionIndexY = 2;
+    for (const Case& k : cases) {
+        view.scaleReverse[0] = view.scaleReverse[1] = 0;
+        view.scaleReverse[k.axis] = k.reversed;
+        ctx = view.makeBuildContext();
+        auto polygons = visiblePolygons(test::captureFeedback([&] {
+            glLoadIdentity();
+            view.drawSectionCut(ctx, k.axis);
+        }));
+        ASSERT_FALSE(polygons.empty()) << "axis " << k.axis << " reversed " << k.reversed;
+        float lo = 1e9f, hi = -1e9f;
+        for (const auto& p : polygons)
+            for (const auto& v : p.vertices) {
+                float along = k.axis == 0 ? v.x : v.y;
+                lo = std::min(lo, along), hi = std::max(hi, along);
+            }
+        double a = windowOf(ctx.map.world(k.axis, k.from)), b = windowOf(ctx.map.world(k.axis, k.to));
+        EXPECT_NEAR(lo, std::min(a, b), 0.01) << "axis " << k.axis << " reversed " << k.reversed;
+        EXPECT_NEAR(hi, std::max(a, b), 0.01) << "axis " << k.axis << " reversed " << k.reversed;
+    }
+}
+
+TEST_F(SectionBand, FillWithCutDrawsTheSurfaceOnlyUpToTheSectionColumn) {
+    view.graphType = 1;   // 等高線(ｶﾗｰ，形状付き)
+    view.displayMode = DisplayXSection;
+    view.sectionIndexX = 2;
+    view.buildDisplayLists();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glCallList(ListGraph);
+    int y = int(windowOf(map.world(1, 1.5)));
+    EXPECT_NE(test::pixelAt(int(windowOf(map.world(0, 1))), y), (Pixel{255, 255, 255}));
+    EXPECT_EQ(test::pixelAt(int(windowOf(map.world(0, 4))), y), (Pixel{255, 255, 255}));
+}
+
 }  // namespace
 }  // namespace kelvra
