@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 #include "core/headlessHost.h"
 #include "core/kelvraView.h"
@@ -339,6 +341,48 @@ TEST_F(SectionBand, FillWithCutDrawsTheSurfaceOnlyUpToTheSectionColumn) {
     int y = int(windowOf(map.world(1, 1.5)));
     EXPECT_NE(test::pixelAt(int(windowOf(map.world(0, 1))), y), (Pixel{255, 255, 255}));
     EXPECT_EQ(test::pixelAt(int(windowOf(map.world(0, 4))), y), (Pixel{255, 255, 255}));
+}
+
+// Pictures for looking at by eye, written only when KELVRA_PICTURES_DIR names
+// a folder: each section type in both section modes on a smooth surface, from
+// the default camera and from the side.
+TEST(SectionPictures, WrittenWhenAFolderIsNamed) {
+    const char* dir = std::getenv("KELVRA_PICTURES_DIR");
+    if (!dir) GTEST_SKIP() << "KELVRA_PICTURES_DIR not set";
+    GL_TEST_REQUIRE_CONTEXT(600, 450);
+    HeadlessHost host({600, 450});
+    host.printMessages = false;
+    CKelvraView view(host);
+    view.initGlState();
+    test::fillGrid(view, 30, 25, [](int c, int r) {
+        return 5 + 3 * std::sin(c * 0.25) * std::cos(r * 0.2) + 0.05 * c;
+    });
+    test::setScale(view, 0, 0, 29);
+    test::setScale(view, 1, 0, 24);
+    test::setScale(view, 2, 0, 10);
+    test::setScale(view, 3, view.valueRange[RangeZ].min, view.valueRange[RangeZ].max);
+    view.sectionIndexX = 12;
+    view.sectionIndexY = 8;
+    auto shoot = [&](const std::string& name, int mode, int type, bool side) {
+        view.displayMode = mode;
+        view.graphType = type;
+        view.viewAngleX = side ? 270 : 300;
+        view.viewAngleZ = side ? (mode == DisplayXSection ? 270 : 0) : 330;
+        view.buildDisplayLists();
+        view.paint(600, 450);
+        test::dumpPicture(std::string(dir) + "/" + name + ".png");
+    };
+    const char* typeNames[] = {"fill", "fill-cut", "line", "points"};
+    for (int mode : {DisplayXSection, DisplayYSection}) {
+        std::string m = mode == DisplayXSection ? "x-section-" : "y-section-";
+        for (int type = 0; type < 4; ++type) shoot(m + typeNames[type], mode, type, false);
+        shoot(m + "fill-side", mode, 0, true);
+    }
+    view.scaleReverse[2] = 1;
+    shoot("y-section-fill-side-reversed-z", DisplayYSection, 0, true);
+    view.scaleReverse[2] = 0;
+    view.scaleReverse[0] = 1;
+    shoot("x-section-fill-cut-reversed-x", DisplayXSection, 1, false);
 }
 
 }  // namespace
