@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/viewHost.h"
 #include "data/graphData.h"
@@ -21,6 +22,7 @@
 namespace kelvra {
 
 class GlyphRenderer;
+struct PlacedLabel;
 
 // Display-list names used by the scene.
 enum DisplayList {
@@ -56,6 +58,9 @@ struct ViewState {
     bool startupDone = false;               // the start-up argument ran (first paint)
     bool glyphListsBuilt = false;
     bool graphListsBuilt = false;
+    // Tests: when set, every label the scale frame, the axis indicator, the
+    // legend and the title place is recorded here (render/scaleFrame.h).
+    std::vector<PlacedLabel>* labelTrace = nullptr;
 };
 
 // A formatted number and the width label placement counts it as.
@@ -176,8 +181,9 @@ public:
     GlyphRenderer* glyphRenderer() { return glyphs_.get(); }
 
     // ---- legend, title, scale frame, axis indicator (render/legend.cpp, render/scaleFrame.cpp) ----
-    // The builders emit into the display list being compiled; the caller opens
-    // and closes it (lists 150, 300 and 200).
+    // The builders emit into the display list being compiled when the caller
+    // opens one (lists 150 and 200), or draw directly (the scene draws the
+    // scale frame afresh on every paint).
     void buildLegend(int levelCount, double valueStep, double cellHeight, const Rgb* colors);
     void drawTitle();
     void buildScaleFrame3D();

@@ -26,6 +26,7 @@
 #include <string_view>
 
 #include "core/cp932.h"
+#include "core/fileIo.h"
 #include "core/kelvraView.h"
 #include "data/pointSort.h"
 #include "data/textScan.h"
@@ -113,34 +114,6 @@ ReadStatus readWholeFile(int fd, FileText* text) {
     }
     text->size = used;
     return ReadStatus::Ok;
-}
-
-bool isValidUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        unsigned char b = static_cast<unsigned char>(s[i]);
-        std::size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-        if (n == 0 || i + n > s.size()) return false;
-        for (std::size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        i += n;
-    }
-    return true;
-}
-
-// Name and extension of a path, as the CP932 text that captions and messages
-// show. Only '/' separates folders: 0x5C is a trail byte in CP932 names.
-// Names on disk are UTF-8 here; a name that is not UTF-8 is kept as it is.
-std::string fileTitleOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return isValidUtf8(name) ? utf8ToCp932(name) : name;
-}
-
-// Folder part of a path for the open dialog; empty when the path names none.
-std::string folderOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return {};
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
 // ---- sizing pass ----------------------------------------------------------------

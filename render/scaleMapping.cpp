@@ -1,69 +1,138 @@
 // Number formatting and the scale recompute: how every number the user sees is
-// written, and how the four scales follow the data and the user's choices.
-#include <climits>
+// written, and how the four scales (X, Y, Z, legend) follow the data and the
+// user's choices. recomputeScales runs after every data load and every bulk
+// settings change; the scale frame, the legend and every graph routine then read
+// scaleMin / scaleMax / scaleStep and axisSpan as it leaves them.
+//
+// What the recompute guarantees, whatever the data or the settings file held:
+// for X, Y and Z, min, max and step are finite with max > min and step > 0
+// (linear) or min > 0 and step > 1 (logarithmic), and the axis has at most
+// kMaxSteps intervals, so a tick loop `for (v = min; v < max + step / 2; v += step)`
+// ends; the legend range is finite with max > min; axisSpan is finite and > 0.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "core/kelvraView.h"
+#include "core/numberText.h"
 
 namespace kelvra {
 namespace {
 
-std::string printed(const char* format, double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, format, v);
-    return buf;
+// Upper bound on the intervals of one axis. The rules keep a kept scale to 50
+// and an automatic one to 5 (a few more after rounding to the shown digits);
+// this only stops absurd values from reaching the tick loops.
+constexpr double kMaxSteps = 1000.0;
+
+// Data values beyond this are treated as this (a range of +-inf would give
+// infinite steps).
+constexpr double kHugeValue = 1e300;
+
+struct Range {
+    double min = 0.0;
+    double max = 0.0;
+};
+
+double clampHuge(double v) {
+    if (std::isnan(v)) return 0.0;
+    return std::clamp(v, -kHugeValue, kHugeValue);
 }
 
-std::string printedDigits(const char* format, int digits, double v) {
-    // Wide fixed-point numbers (1e300 with %f) need a bigger buffer than 64.
-    int needed = std::snprintf(nullptr, 0, format, digits, v);
-    std::string s(std::size_t(needed > 0 ? needed : 0), '\0');
-    std::snprintf(s.data(), s.size() + 1, format, digits, v);
-    return s;
+// The working range of a data range. A range no value has widened (the reset
+// values 999999 / -999999) is empty and becomes 0..0, to be widened like any
+// flat range; a range whose ends are the wrong way round (a stepped grid with a
+// negative step) is turned round so that the scale runs upwards.
+Range workingRange(const ValueRange& r) {
+    if (r.min == 999999.0 && r.max == -999999.0) return {0.0, 0.0};
+    Range w{clampHuge(r.min), clampHuge(r.max)};
+    if (w.min > w.max) std::swap(w.min, w.max);
+    return w;
+}
+
+bool finite3(double a, double b, double c) {
+    return std::isfinite(a) && std::isfinite(b) && std::isfinite(c);
+}
+
+bool validLinear(double min, double max, double step) {
+    if (!finite3(min, max, step) || !(max > min) || !(step > 0)) return false;
+    double steps = (max - min) / step;
+    return std::isfinite(steps) && steps <= kMaxSteps;
+}
+
+bool validLog(double min, double max, double step) {
+    if (!finite3(min, max, step) || !(min > 0) || !(max > min) || !(step > 1)) return false;
+    double lnStep = std::log(step);
+    double steps = (std::log(max) - std::log(min)) / lnStep;
+    return lnStep > 0 && std::isfinite(steps) && steps <= kMaxSteps;
+}
+
+struct Scale {
+    double min, max, step;
+};
+
+// Raises max to min + a whole number of steps (at least one). A result that
+// would not be finite leaves max where it was.
+void snapLinear(Scale& s) {
+    double n = std::trunc((s.max - s.min) / s.step);
+    if ((n + 0.01) * s.step + s.min < s.max) n += 1;
+    n = std::max(n, 1.0);
+    double snapped = n * s.step + s.min;
+    if (std::isfinite(snapped) && snapped > s.min) s.max = snapped;
+}
+
+void snapLog(Scale& s) {
+    double lnMin = std::log(s.min), lnMax = std::log(s.max), lnStep = std::log(s.step);
+    double n = std::trunc((lnMax - lnMin) / lnStep);
+    if (lnMax > lnMin + lnStep * (n + 0.01)) n += 1;
+    n = std::max(n, 1.0);
+    double snapped = std::exp(n * lnStep + lnMin);
+    if (std::isfinite(snapped) && snapped > s.min) s.max = snapped;
 }
 
 }  // namespace
 
+// ---- formatValue ---------------------------------------------------------------
+
 FormattedValue CKelvraView::formatValue(double v, int kind) const {
+    FormattedValue out;
+    if (kind < 0 || kind > 5) return out;   // no such value kind: no text
     int format = kind < 4 ? scaleFormat[kind] : sectionFormat[kind - 4];
     int digits = kind < 4 ? scaleDigits[kind] : sectionDigits[kind - 4];
-    FormattedValue out;
+    if (v == 0) v = 0.0;   // -0 prints as 0, not "-0.000"
     switch (format) {
         case FormatAuto:
+            // Fixed point with 3 significant-looking decimals inside the usual
+            // range, three-digit exponent form outside it. The negative fixed
+            // range ends at -999 (not -1000) and prints one place wider.
             if (std::isnan(v)) {
-                out = {printed("%.3e", v), 10};
+                out = {exponentText(v, 3), 10};
             } else if (v >= 0) {
-                if (v == 0 || (v >= 0.01 && v < 1000)) {
-                    out = {printed(v >= 100 ? "%.1lf" : v >= 10 ? "%.2lf" : "%.3lf", v), 5};
-                } else {
-                    out = {printed("%.3e", v), 10};
-                }
+                if (v == 0 || (v >= 0.01 && v < 1000)) out = {fixedText(v, v >= 100 ? 1 : v >= 10 ? 2 : 3), 5};
+                else out = {exponentText(v, 3), 10};
             } else if (v >= -999 && v <= -0.01) {
-                out = {printed(v <= -100 ? "%.1lf" : v <= -10 ? "%.2lf" : "%.3lf", v), 6};
+                out = {fixedText(v, v <= -100 ? 1 : v <= -10 ? 2 : 3), 6};
             } else {
-                out = {printed("%.3e", v), 11};
+                out = {exponentText(v, 3), 11};
             }
             return out;
         case FormatInteger: {
+            // Values a hair below a whole number (2.9999999) print as that
+            // number. Outside the int range the text saturates; NaN prints as 0.
             double adjusted = v > 0 ? v + 0.00001 : v - 0.00001;
-            // Saturate rather than overflow the conversion; NaN prints as 0.
-            long long whole = 0;
-            if (adjusted >= double(INT_MAX)) whole = INT_MAX;
-            else if (adjusted <= double(INT_MIN)) whole = INT_MIN;
-            else if (!std::isnan(adjusted)) whole = (long long)(int)adjusted;
-            char buf[32];
-            std::snprintf(buf, sizeof buf, "%d", int(whole));
-            out.text = buf;
+            int whole = 0;
+            if (adjusted >= 2147483647.0) whole = 2147483647;
+            else if (adjusted <= -2147483648.0) whole = -2147483647 - 1;
+            else if (!std::isnan(adjusted)) whole = int(adjusted);
+            out.text = std::to_string(whole);
             out.width = int(out.text.size());
             return out;
         }
         case FormatDecimal:
-            out.text = printedDigits("%.*f", digits, v);
+            out.text = fixedText(v, digits);
             out.width = int(out.text.size());
             return out;
         case FormatExponent:
-            out.text = printedDigits("%.*e", digits, v);
+            out.text = exponentText(v, digits);
             out.width = int(out.text.size());
             return out;
         default:
@@ -71,13 +140,243 @@ FormattedValue CKelvraView::formatValue(double v, int kind) const {
     }
 }
 
-}  // namespace kelvra
+// ---- recomputeScales -------------------------------------------------------------
 
-namespace kelvra {
+namespace {
 
-void CKelvraView::recomputeScales(bool keepUserScales) {}
-void CKelvraView::snapSections() {}
-void CKelvraView::resetBarSizes() {}
+// The value of the text a number is shown as, so that stored values equal what
+// the user sees. A kind whose format gives no text keeps the value.
+double shownValue(const CKelvraView& view, double v, int kind) {
+    FormattedValue f = view.formatValue(v, kind);
+    return f.text.empty() ? v : textToDouble(f.text);
+}
+
+// Step 7 of the recompute for one axis, given its working range lo..hi.
+void fitAxisScale(CKelvraView& view, int a, double lo, double hi) {
+    bool integer = view.scaleFormat[a] == FormatInteger;
+    Scale s{view.scaleMin[a], view.scaleMax[a], view.scaleStep[a]};
+    bool log = view.scaleLog[a] == 1;
+    if (log) {
+        bool keep = s.max > s.min && s.step > 1 && s.min > 0 &&
+                    (std::log(s.max) - std::log(s.min)) / std::log(s.step) <= 50 && view.scaleAuto[a] == 0;
+        if (!keep) s = {lo, hi, std::sqrt(hi / lo)};   // two intervals from min to max
+        if (integer && s.step < 2) s = {lo, hi + 1, 2};
+    } else {
+        bool keep = s.max > s.min && s.step > 0 && (s.max - s.min) / s.step <= 50 && view.scaleAuto[a] == 0;
+        if (!keep) s = {lo, hi, (hi - lo) * 0.2};
+        if (integer && s.step < 1) {
+            s.step = 1;
+            if (std::abs(hi - lo) < 1) s = {lo - 1, hi + 1, 1};
+        }
+    }
+
+    // Stored values equal the shown ones. Where the format has too few digits
+    // for this scale (the interval shows as 0, the ends as one value), the
+    // unrounded values stay; where even those are unusable, the axis falls back
+    // to linear over the working range.
+    Scale shown{shownValue(view, s.min, a), shownValue(view, s.max, a), shownValue(view, s.step, a)};
+    auto valid = [log](const Scale& t) { return log ? validLog(t.min, t.max, t.step) : validLinear(t.min, t.max, t.step); };
+    if (valid(shown)) {
+        s = shown;
+    } else if (!valid(s)) {
+        view.scaleLog[a] = 0;
+        log = false;
+        s = {lo, hi, (hi - lo) * 0.2};
+        if (!validLinear(s.min, s.max, s.step)) s.step = hi - lo;
+    }
+
+    if (log) snapLog(s);
+    else snapLinear(s);
+    view.scaleMin[a] = s.min;
+    view.scaleMax[a] = s.max;
+    view.scaleStep[a] = s.step;
+}
+
+}  // namespace
+
+void CKelvraView::recomputeScales(bool keepUserScales) {
+    // 1. Working ranges; the legend follows the quantity its colours show.
+    if (valuesPerPoint == 3) {
+        if (legendColorSource < 0 || legendColorSource > 2) legendColorSource = 2;
+    } else if (legendColorSource < 0 || legendColorSource > 3) {
+        legendColorSource = 3;
+    }
+    static constexpr int kLegendRange[4] = {RangeX, RangeY, RangeZ, RangeData};
+    Range R[4] = {workingRange(valueRange[RangeX]), workingRange(valueRange[RangeY]),
+                  workingRange(valueRange[RangeZ]),
+                  workingRange(valueRange[kLegendRange[legendColorSource]])};
+
+    // 2. A range whose ends show as the same text is widened, so the scale
+    // never collapses to one label. Where +-10 is lost in the magnitude of the
+    // values, the widening is 1 % of them instead.
+    for (int a = 0; a < 4; ++a) {
+        FormattedValue lo = formatValue(R[a].min, a), hi = formatValue(R[a].max, a);
+        std::size_t w = std::size_t(std::max(hi.width, 0));
+        if (lo.text.substr(0, w) == hi.text.substr(0, w)) {
+            R[a].min -= 10;
+            R[a].max += 10;
+        }
+        if (!(R[a].max > R[a].min)) {
+            double d = std::max(10.0, std::abs(R[a].max) * 0.01);
+            R[a].min -= d;
+            R[a].max += d;
+        }
+    }
+
+    // 3. A new data set takes its scales from the data, as they are shown.
+    if (!keepUserScales) {
+        resetBarSizes();
+        for (int a = 0; a < 4; ++a) {
+            scaleMin[a] = shownValue(*this, R[a].min, a);
+            scaleMax[a] = shownValue(*this, R[a].max, a);
+            scaleLog[a] = 0;
+            // The legend's step is the level-count index, not a shown value.
+            if (a < 3) scaleStep[a] = shownValue(*this, (R[a].max - R[a].min) * 0.2, a);
+        }
+        sectionPos[0] = R[0].min;
+        sectionPos[1] = R[1].min;
+        sectionIndexX = 0;
+        sectionIndexY = 0;
+    }
+
+    // 4. No logarithm of data that reaches zero or below.
+    for (int a = 0; a < 4; ++a)
+        if (R[a].min <= 0) scaleLog[a] = 0;
+
+    // 5. The absolute legend needs values on both sides of zero.
+    if (R[3].min >= 0 || R[3].max <= 0) legendStyle = 0;
+
+    // 6. Bars stand out of their points by half a bar; the box makes room for
+    // them on automatic axes. Bar sizes that are no size are reset first, so
+    // the room is the one the bars get.
+    bool bars = (graphType == 19 && dataKind == Grid) || (graphType == 3 && dataKind == Scattered);
+    if (bars) {
+        if (!(barSizeX > 0) || !(barSizeY > 0) || !std::isfinite(barSizeX) || !std::isfinite(barSizeY))
+            resetBarSizes();
+        const double half[2] = {barSizeX * 0.5, barSizeY * 0.5};
+        for (int a = 0; a < 2; ++a) {
+            if (scaleAuto[a] != 1 || !std::isfinite(half[a]) || !(half[a] > 0)) continue;
+            R[a].min = clampHuge(R[a].min - half[a]);
+            R[a].max = clampHuge(R[a].max + half[a]);
+        }
+        if (scaleAuto[2] == 1) {
+            R[2].min -= (R[2].max - R[2].min) * 0.05;
+            R[2].max += (R[2].max - R[2].min) * 0.05;
+        }
+    }
+
+    // 7. X, Y and Z: keep the user's scale where it is usable, else take the
+    // range with five intervals; then round to the shown digits and snap the
+    // maximum to whole intervals.
+    for (int a = 0; a < 3; ++a) fitAxisScale(*this, a, R[a].min, R[a].max);
+
+    // 8. The legend range (its step is the level-count index and stays).
+    double& lmin = scaleMin[3];
+    double& lmax = scaleMax[3];
+    auto userLegend = [&] {
+        return std::isfinite(lmin) && std::isfinite(lmax) && lmin < lmax && scaleAuto[3] != 1;
+    };
+    if (legendStyle == 0) {
+        if (scaleLog[3] == 1 && lmin <= 0) lmin = R[3].min;
+        if (!userLegend()) {
+            lmin = R[3].min;
+            lmax = R[3].max;
+        }
+    } else {
+        double h = 0.0;
+        if (!userLegend()) h = std::max(std::abs(R[3].min), std::abs(R[3].max));
+        else if (std::abs(lmax - lmin) > 0.00001) h = std::max(std::abs(lmin), std::abs(lmax));
+        if (h > 0) {
+            lmin = -h;
+            lmax = h;
+        }
+    }
+    if (scaleLog[3] == 1 && !(lmin > 0)) scaleLog[3] = 0;
+
+    // 9. Bars need a size.
+    if (!(barSizeX > 0) || !(barSizeY > 0)) resetBarSizes();
+
+    // 10. Marked points may no longer be where they were drawn.
+    pickMarkersShown = false;
+
+    // 11. The data length each axis maps onto its full length.
+    for (int a = 0; a < 3; ++a) axisSpan[a] = scaleMax[a] - scaleMin[a];
+    if (scaleSameStep == 1) {
+        double longest = std::max({axisSpan[0], axisSpan[1], axisSpan[2]});
+        for (double& span : axisSpan) span = longest;
+    }
+
+    // 12. The view follows the display mode.
+    if (displayMode == Display2D) {
+        viewAngleX = 0;
+        viewAngleZ = 0;
+        showAngles();
+    }
+    fitModeToDisplay();
+    if (dataKind == Grid) snapSections();
+    showDisplayKind();
+}
+
+// ---- bar sizes and sections -------------------------------------------------------
+
+void CKelvraView::resetBarSizes() {
+    // A footprint that comes out as no size (one column, a flat range, no
+    // data) becomes 1, the size of a fresh record.
+    auto usable = [](double size) { return std::isfinite(size) && size > 0 ? size : 1.0; };
+    const ValueRange& x = valueRange[RangeX];
+    const ValueRange& y = valueRange[RangeY];
+    switch (dataKind) {
+        case Grid:
+            barSizeX = usable(columnCount > 0 ? std::abs(x.max - x.min) / columnCount : 0.0);
+            barSizeY = usable(rowCount > 0 ? std::abs(y.max - y.min) / rowCount : 0.0);
+            break;
+        case Scattered:
+            barSizeX = usable(std::abs(x.max - x.min) * 0.05);
+            barSizeY = usable(std::abs(y.max - y.min) * 0.05);
+            break;
+        case Vectors:
+            barSizeX = 1.0;
+            barSizeY = 1.0;
+            break;
+        default:
+            break;   // point values have no bars: the sizes stay
+    }
+}
+
+namespace {
+
+// Index of the entry of values[0..count) (taken every `stride` doubles) nearest
+// to target; the first of equally near entries wins.
+int nearestIndex(const double* values, int count, std::size_t stride, double target) {
+    int best = 0;
+    double bestDistance = std::abs(values[0] - target);
+    for (int i = 1; i < count; ++i) {
+        double d = std::abs(values[std::size_t(i) * stride] - target);
+        if (d < bestDistance) {
+            best = i;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+void CKelvraView::snapSections() {
+    // Each section sits on a grid line: the X section on the column whose X
+    // (in the first row) is nearest, the Y section on the row whose Y (of its
+    // first point) is nearest. A position beyond the data goes to the end
+    // column or row.
+    if (columnCount <= 0 || rowCount <= 0 || pointValues.empty()) return;
+    std::size_t needed = std::size_t(rowCount) * std::size_t(columnCount) * std::size_t(valuesPerPoint);
+    if (needed > pointValues.size()) return;
+    const double* first = pointValues.data();
+    sectionIndexX = nearestIndex(first, columnCount, std::size_t(valuesPerPoint), sectionPos[0]);
+    sectionPos[0] = gridPoint(0, sectionIndexX)[0];
+    sectionIndexY = nearestIndex(first + 1, rowCount, std::size_t(columnCount) * valuesPerPoint, sectionPos[1]);
+    sectionPos[1] = gridPoint(sectionIndexY, 0)[1];
+}
+
 AxisMapping CKelvraView::graphMapping() const { return kelvra::graphMapping(settings(), axisSpan); }
 AxisMapping CKelvraView::scaleMapping() const { return kelvra::scaleMapping(settings(), axisSpan); }
 

@@ -3,8 +3,8 @@
 // The camera makes one pixel 1/(2 * viewZoom) world units, so every position
 // the settings hold in pixels at 100 % becomes world units by * 0.005 and grows
 // with the zoom. A frame only calls prebuilt lists (graph, pick markers, axis
-// indicator, legend), rebuilds the scale frame (its labels follow the angles)
-// and draws the title: turning, moving and zooming rebuild nothing else.
+// indicator, legend), draws the scale frame afresh (its labels follow the
+// angles) and the title: turning, moving and zooming rebuild nothing else.
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -99,15 +99,16 @@ void CKelvraView::drawScene() {
         glPopMatrix();
     }
     if (scaleShow) {
-        glNewList(ListScaleFrame, GL_COMPILE);
-        if (displayMode == Display2D) buildScaleFrame2D(-1.0);
-        else buildScaleFrame3D();
-        glEndList();
+        // The frame changes with every turn, so it is drawn afresh each frame;
+        // drawn directly rather than through a list, its labels are placed by
+        // window position, and one whose start lies outside the window (the
+        // graph zoomed or moved) still shows its visible part.
         glPushMatrix();
         glTranslated(viewPosX * 0.005, viewPosY * 0.005, 0.0);
         glRotated(viewAngleX, 1.0, 0.0, 0.0);
         glRotated(viewAngleZ, 0.0, 0.0, 1.0);
-        glCallList(ListScaleFrame);
+        if (displayMode == Display2D) buildScaleFrame2D(-1.0);
+        else buildScaleFrame3D();
         glPopMatrix();
     }
     if (!titleText.empty()) drawTitle();

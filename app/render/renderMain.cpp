@@ -170,25 +170,35 @@ int main(int argc, char** argv) {
     view.initGlState();
     timer.mark("context");
 
+    // A launch file loads, applies its settings, draws and writes its own
+    // image; the options then act on what it left, as they do after a data file.
+    bool launchOk = true;
+    bool drawn = false;
     if (isLaunchFile(opt.input)) {
         kelvra::LaunchResult r = view.runLaunchFile(opt.input, {opt.width, opt.height});
         timer.mark("launch");
         if (r.dataLoadFailed) return 1;
-        bool ok = !r.imageRequested || r.imageWritten;
-        if (!opt.output.empty()) ok = view.saveImage(opt.output, opt.width, opt.height) && ok;
-        timer.total();
-        return ok ? 0 : 1;
+        launchOk = !r.imageRequested || r.imageWritten;
+        drawn = true;
+    } else {
+        if (!view.loadDataFile(opt.input, false)) return 1;
+        timer.mark("load");
     }
-
-    if (!view.loadDataFile(opt.input, false)) return 1;
-    timer.mark("load");
-    if (!opt.settings.empty() && view.loadSettingsFile(opt.settings, 2500) != 1) return 1;
-    if (!opt.settings.empty()) timer.mark("settings");
+    if (!opt.settings.empty()) {
+        if (view.loadSettingsFile(opt.settings, 2500) != 1) return 1;
+        timer.mark("settings");
+        drawn = false;
+    }
     if (!opt.writeSettings.empty() && view.saveSettingsFile(opt.writeSettings) != 0) return 1;
     if (!opt.writeData.empty() && view.writeDataFile(opt.writeData, view.settingsText()) != 0) return 1;
     if (opt.output.empty()) {
         timer.total();
-        return 0;
+        return launchOk ? 0 : 1;
+    }
+    if (drawn) {   // the launch's picture is still in the buffer
+        bool ok = view.saveImage(opt.output, opt.width, opt.height);
+        timer.total();
+        return ok && launchOk ? 0 : 1;
     }
     view.resizeViewport(opt.width, opt.height);
     view.drawScene();
@@ -197,5 +207,5 @@ int main(int argc, char** argv) {
     bool ok = view.saveImage(opt.output, opt.width, opt.height);
     timer.mark("image");
     timer.total();
-    return ok ? 0 : 1;
+    return ok && launchOk ? 0 : 1;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -48,6 +50,14 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 std::string sourcePath(const std::string& relative) {
     return std::string(KELVRA_SOURCE_DIR) + "/" + relative;
+}
+
+void expectTrueAsUnprivilegedChild(const std::function<bool()>& check) {
+    auto child = [&] {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+        _exit(check() ? 0 : 1);
+    };
+    EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "");
 }
 
 std::string cp932(const std::string& utf8) { return utf8ToCp932(utf8); }

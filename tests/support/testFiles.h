@@ -2,6 +2,7 @@
 // test, whole-file reads and writes, and the paths of the project's own files.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace kelvra::test {
@@ -21,6 +22,11 @@ private:
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 std::string sourcePath(const std::string& relative);   // a file of the source tree
+// Runs check() in a child process that has given up root (when the tests run
+// as root), so that file permissions apply to it as to a user: a read-only
+// folder is then read-only. Expects check() to return true.
+void expectTrueAsUnprivilegedChild(const std::function<bool()>& check);
+
 // UTF-8 literal to CP932 bytes (for writing test files as users' tools would).
 std::string cp932(const std::string& utf8);
 

@@ -1,0 +1,90 @@
+#include "core/numberText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+
+namespace kelvra {
+namespace {
+
+bool isCBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::size_t skipBlanks(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && isCBlank(text[i])) ++i;
+    return i;
+}
+
+// Room for the widest fixed-point double (309 digits), a sign, a point and the
+// largest precision.
+constexpr int kMaxPrecision = 40;
+constexpr std::size_t kNumberRoom = 400;
+
+void appendFormatted(std::string& out, double v, int precision, std::chars_format how) {
+    precision = std::clamp(precision, 0, kMaxPrecision);
+    if (std::isnan(v)) {
+        out += std::signbit(v) ? "-nan" : "nan";
+        return;
+    }
+    if (std::isinf(v)) {
+        out += v < 0 ? "-inf" : "inf";
+        return;
+    }
+    char buf[kNumberRoom];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, how, precision);
+    if (ec == std::errc()) out.append(buf, end);
+}
+
+}  // namespace
+
+int textToInt(std::string_view text) {
+    std::size_t i = skipBlanks(text);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > 1LL + INT_MAX) value = 1LL + INT_MAX;   // stays far from overflow
+    }
+    if (negative) value = -value;
+    return int(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+double textToDouble(std::string_view text) {
+    std::size_t i = skipBlanks(text);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    // from_chars takes no "+" and would take a second "-"; only a digit or a
+    // point may start the number itself.
+    if (i >= text.size() || !((text[i] >= '0' && text[i] <= '9') || text[i] == '.')) return 0.0;
+    double value = 0.0;
+    auto [ptr, ec] = std::from_chars(text.data() + i, text.data() + text.size(), value,
+                                     std::chars_format::general);
+    if (ec != std::errc() || !std::isfinite(value)) return 0.0;
+    return negative ? -value : value;
+}
+
+std::string fixedText(double v, int precision) {
+    std::string s;
+    appendFixed(s, v, precision);
+    return s;
+}
+
+std::string exponentText(double v, int precision) {
+    std::string s;
+    appendExponent(s, v, precision);
+    return s;
+}
+
+void appendFixed(std::string& out, double v, int precision) {
+    appendFormatted(out, v, precision, std::chars_format::fixed);
+}
+
+void appendExponent(std::string& out, double v, int precision) {
+    appendFormatted(out, v, precision, std::chars_format::scientific);
+}
+
+}  // namespace kelvra

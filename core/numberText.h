@@ -1,0 +1,32 @@
+// Numbers to text and back, the way the program's files hold them, without
+// depending on the C locale: a German LC_NUMERIC (which the GUI toolkit may set)
+// would otherwise turn "1.5" into "1,5" in every file written and misread every
+// file read. Used by the number formatter, the settings file and the data files.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kelvra {
+
+// The leading decimal integer of text, read as the C atoi reads it: blanks
+// (space, tab, line breaks, VT, FF) skipped, an optional sign, then digits up
+// to the first other byte; no digits gives 0. Unlike atoi it cannot overflow:
+// a number beyond the int range saturates at INT_MIN or INT_MAX.
+int textToInt(std::string_view text);
+
+// The leading number of text, read as the C atof reads it in the "C" locale
+// (blanks, optional sign, digits with "." and an optional exponent), except
+// that what is not a finite number reads as 0.0: no leading number, "nan",
+// "inf", and values beyond the double range alike.
+double textToDouble(std::string_view text);
+
+// printf("%.*f") and printf("%.*e") in the "C" locale; precision is clamped to
+// 0..40. NaN and infinities print as "nan", "-nan", "inf", "-inf".
+std::string fixedText(double v, int precision);
+std::string exponentText(double v, int precision);
+// The same, appended to out (no temporary string: for writing large data).
+void appendFixed(std::string& out, double v, int precision);
+void appendExponent(std::string& out, double v, int precision);
+
+}  // namespace kelvra
