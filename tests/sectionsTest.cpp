@@ -107,6 +107,21 @@ TEST_F(Sections, IndexBeyondTheGridIsBroughtBackAndThePositionFollows) {
     EXPECT_DOUBLE_EQ(view.sectionPos[0], 0.0);
 }
 
+TEST_F(Sections, APositionBetweenColumnsDrawsTheNearerColumnTiesTheLower) {
+    view.graphType = 2;
+    view.displayMode = DisplayXSection;
+    AxisMapping map = view.graphMapping();
+    for (auto [pos, column] : {std::pair{2.5, 2}, std::pair{2.6, 3}, std::pair{-4.0, 0}}) {
+        view.sectionPos[0] = pos;
+        view.snapSections();
+        view.buildDisplayLists();
+        EXPECT_DOUBLE_EQ(view.sectionPos[0], column) << "position " << pos;
+        auto lines = ofKind(graphFeedback(), FeedbackPrimitive::Line);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_NEAR(lines[0].vertices[0].x, windowOf(map.world(0, column)), 0.01) << "position " << pos;
+    }
+}
+
 TEST_F(Sections, WithoutAGridTheIndexIsZeroAndNothingIsRead) {
     test::fillPoints(view, Scattered, 3, {{1, 2, 3}});
     view.displayMode = DisplayXSection;
