@@ -1,0 +1,107 @@
+// Point access shared by the mark routines (points, bars, vectors), the
+// sections and the pick targets: how many points the data set really holds,
+// the thinned walk over a grid, the colour value of a point, and the test that
+// keeps non-finite positions away from GL.
+//
+// Private to render/; the view's fields are read in place.
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+
+#include "core/kelvraView.h"
+#include "render/gridPoints.h"
+
+namespace kelvra::marks {
+
+// Points whose values lie inside pointValues; the counts of a data set are
+// trusted only this far, so no walk can read past the buffer.
+inline std::size_t storedPoints(const CKelvraView& v) {
+    if (!v.dataLoaded || v.valuesPerPoint < 3) return 0;
+    return v.pointValues.size() / std::size_t(v.valuesPerPoint);
+}
+
+// True when the grid's rows and columns are all in the buffer.
+inline bool gridFits(const CKelvraView& v) {
+    if (v.dataKind != Grid || v.columnCount <= 0 || v.rowCount <= 0) return false;
+    return std::size_t(v.rowCount) * std::size_t(v.columnCount) <= storedPoints(v);
+}
+
+// Points of a list (any kind but Grid), bounded by the buffer.
+inline std::size_t listPoints(const CKelvraView& v) {
+    std::size_t n = v.pointCount > 0 ? std::size_t(v.pointCount) : 0;
+    std::size_t stored = storedPoints(v);
+    return n < stored ? n : stored;
+}
+
+// Every point of the data set, grids thinned by the wire intervals: columns
+// 0, i, 2i, ... (outer) and within each rows 0, j, 2j, ... (inner); an interval
+// below 1 counts as 1. Other kinds: every listed point in order. f(p) gets the
+// point number.
+template <class F>
+void forEachShownPoint(const CKelvraView& v, F&& f) {
+    if (v.dataKind == Grid) {
+        if (!gridFits(v)) return;
+        int stepX = v.wireIntervalX < 1 ? 1 : v.wireIntervalX;
+        int stepY = v.wireIntervalY < 1 ? 1 : v.wireIntervalY;
+        // Counting in wide integers: c + stepX cannot overflow for any interval.
+        for (long long c = 0; c < v.columnCount; c += stepX)
+            for (long long r = 0; r < v.rowCount; r += stepY)
+                f(std::size_t(r) * std::size_t(v.columnCount) + std::size_t(c));
+        return;
+    }
+    std::size_t n = listPoints(v);
+    for (std::size_t p = 0; p < n; ++p) f(p);
+}
+
+// Every point, grids included whole (bars are not thinned).
+template <class F>
+void forEachPoint(const CKelvraView& v, F&& f) {
+    std::size_t n = v.dataKind == Grid ? (gridFits(v) ? std::size_t(v.rowCount) * v.columnCount : 0)
+                                       : listPoints(v);
+    for (std::size_t p = 0; p < n; ++p) f(p);
+}
+
+// The points of a section: the rows of column sectionIndexX (axis 0) or the
+// columns of row sectionIndexY (axis 1), the index held inside the grid.
+// Point k of the section is first + k * stride.
+struct SectionWalk {
+    std::size_t count = 0, first = 0, stride = 0;
+};
+inline SectionWalk sectionWalk(const CKelvraView& v, int axis) {
+    if (!gridFits(v)) return {};
+    std::size_t columns = std::size_t(v.columnCount);
+    if (axis == 0) {
+        int c = v.sectionIndexX < 0 ? 0 : (v.sectionIndexX >= v.columnCount ? v.columnCount - 1 : v.sectionIndexX);
+        return {std::size_t(v.rowCount), std::size_t(c), columns};
+    }
+    int r = v.sectionIndexY < 0 ? 0 : (v.sectionIndexY >= v.rowCount ? v.rowCount - 1 : v.sectionIndexY);
+    return {columns, std::size_t(r) * columns, 1};
+}
+
+inline bool finite(const Vec3& w) {
+    return std::isfinite(w.x) && std::isfinite(w.y) && std::isfinite(w.z);
+}
+
+// The raw value a point is coloured by: value legendColorSource (0 X, 1 Y, 2 Z,
+// 3 data), brought into the point's values as the grid routines do. "Data" is
+// the data value of a four- or seven-value point and the vector length of a
+// six-value point.
+inline double rawColorValue(const CKelvraView& v, const double* p) {
+    int index = colorValueIndex(v.legendColorSource, v.valuesPerPoint);
+    if (index < 3) return p[index];
+    switch (v.valuesPerPoint) {
+        case 6: return std::hypot(p[3], p[4], p[5]);
+        case 7: return p[6];
+        default: return p[3];
+    }
+}
+
+// A raw value in level space: its natural logarithm on a logarithmic legend
+// (minus infinity or NaN for values at or below zero; the level rules take
+// those as below the range).
+inline double levelSpace(const LevelTable& t, double raw) {
+    return t.logLegend ? std::log(raw) : raw;
+}
+
+}  // namespace kelvra::marks
