@@ -284,6 +284,47 @@ TEST_F(MainWindow, ArrowKeysAndDragsTurnTheGraphAndUpdateThePanes) {
     EXPECT_FALSE(frame->view().dragging);
 }
 
+// ---- file dialogs ----
+
+TEST_F(MainWindow, EachFileCommandAsksWithItsOwnDialog) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string data = dir.file("grid.csv");
+    test::writeFile(data, gridFile(5));
+    open(data);
+    ASSERT_TRUE(frame->view().dataLoaded);
+    struct Expected {
+        int command;
+        const char* title;
+        const char* firstFilter;
+        bool save;
+        const char* initialName;
+    };
+    const Expected expected[] = {
+        {IdFileOpen, "ｸﾞﾗﾌﾃﾞｰﾀを開く", "*.csv", false, ""},
+        {IdFileSave, "ｸﾞﾗﾌﾃﾞｰﾀの保存", "*.csv", true, "grid.csv"},
+        {IdSettingsFileOpen, "設定ﾌｧｲﾙを開く", "*.txt", false, ""},
+        {IdSettingsFileSave, "設定ﾌｧｲﾙの保存", "*.txt", true, nullptr},
+    };
+    for (const Expected& e : expected) {
+        dialogs.clear();
+        ASSERT_TRUE(frame->runCommand(e.command)) << e.command;
+        ASSERT_EQ(dialogs.size(), 1u) << e.command;
+        const FileDialogSpec& spec = dialogs[0];
+        EXPECT_EQ(cp932ToUtf8(spec.title), e.title);
+        ASSERT_EQ(spec.filters.size(), 2u) << e.command;
+        EXPECT_EQ(spec.filters[0].second, e.firstFilter);
+        EXPECT_EQ(spec.filters[1].second, "*.*");
+        EXPECT_EQ(spec.save, e.save);
+        EXPECT_EQ(spec.confirmOverwrite, e.save);
+        if (e.initialName) {
+            EXPECT_EQ(spec.initialName, e.initialName);
+        }
+        // Once data is loaded every dialog starts in its folder.
+        EXPECT_EQ(spec.initialFolder, dir.path()) << e.command;
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
 // ---- loads, drops and launch files ----
 
 TEST_F(MainWindow, StartsWithAPathContainingSpacesAndLoadsIt) {
