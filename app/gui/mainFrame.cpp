@@ -1,0 +1,196 @@
+// The main window: menus, toolbar and status bar built from the command
+// tables, and the one gate every command passes (see mainFrame.h).
+#include "app/gui/mainFrame.h"
+
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+#include <wx/toolbar.h>
+
+#include <algorithm>
+#include <span>
+
+#include "app/gui/commands.h"
+#include "app/gui/guiText.h"
+#include "app/gui/toolbarImages.h"
+#include "core/appInfo.h"
+
+namespace kelvra {
+namespace {
+
+constexpr int kFrameWidth = 775;
+constexpr int kFrameHeight = 550;
+constexpr int kPanePadding = 24;     // the pane's frame and margins around its text
+constexpr int kSizeGripWidth = 16;   // the last pane also holds the size grip
+
+bool isCheckTool(const CommandInfo& c) {
+    return c.check != CheckRule::Never && c.menuText == nullptr;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(std::string startupArgument)
+    : wxFrame(nullptr, wxID_ANY, ui("newfile - ") + kAppTitle, wxDefaultPosition,
+              wxSize(kFrameWidth, kFrameHeight)) {
+    buildMenus();
+    buildToolbar();
+    buildStatusBar();
+    canvas_ = new CViewCanvas(this, std::move(startupArgument), hooks);
+    for (const CommandInfo& c : std::span(kCommands, kCommandCount)) {
+        Bind(wxEVT_MENU, &CMainFrame::onCommand, this, wxIdOf(c.id));
+        Bind(wxEVT_UPDATE_UI, &CMainFrame::onUpdateUI, this, wxIdOf(c.id));
+    }
+    Bind(wxEVT_IDLE, &CMainFrame::onIdle, this);
+    canvas_->SetFocus();
+}
+
+// ---- construction ------------------------------------------------------------------
+
+void CMainFrame::buildMenus() {
+    auto* bar = new wxMenuBar;
+    for (const MenuInfo& m : std::span(kMenus, kMenuCount)) {
+        auto* menu = new wxMenu;
+        for (int i = 0; i < m.itemCount; ++i) {
+            int id = m.items[i];
+            const CommandInfo* c = findCommand(id);
+            if (!c) {
+                menu->AppendSeparator();
+                continue;
+            }
+            wxItemKind kind = c->check == CheckRule::Never ? wxITEM_NORMAL : wxITEM_CHECK;
+            menu->Append(wxIdOf(id), ui(c->menuText), ui(c->statusText), kind);
+        }
+        bar->Append(menu, ui(m.title));
+    }
+    SetMenuBar(bar);
+}
+
+void CMainFrame::buildToolbar() {
+    wxToolBar* tools = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT);
+    tools->SetToolBitmapSize(wxSize(16, 15));
+    for (int id : std::span(kToolbarButtons, kToolbarButtonCount)) {
+        const CommandInfo* c = findCommand(id);
+        if (!c) {
+            tools->AddSeparator();
+            continue;
+        }
+        tools->AddTool(wxIdOf(id), ui(c->tooltip), toolImage(c->image), wxNullBitmap,
+                       isCheckTool(*c) ? wxITEM_CHECK : wxITEM_NORMAL, ui(c->tooltip), ui(c->statusText));
+    }
+    tools->Realize();
+}
+
+void CMainFrame::buildStatusBar() {
+    wxStatusBar* bar = CreateStatusBar(5);
+    // The initial texts of the four view panes also fix their widths.
+    int widths[5] = {-1, 0, 0, 0, 0};
+    for (int i = 0; i < 4; ++i) {
+        wxString text = ui(kInitialPaneTexts[i]);
+        widths[i + 1] = bar->GetTextExtent(text).x + kPanePadding + (i == 3 ? kSizeGripWidth : 0);
+        bar->SetStatusText(text, i + 1);
+    }
+    bar->SetStatusWidths(5, widths);
+    bar->SetStatusText(ui(kIdleMessage), 0);
+}
+
+// ---- gating --------------------------------------------------------------------------
+
+bool CMainFrame::isCommandEnabled(int id) const {
+    const CommandInfo* c = findCommand(id);
+    if (!c) return false;
+    const CKelvraView& v = canvas_->view();
+    switch (c->enable) {
+        case EnableRule::Always: return true;
+        case EnableRule::DataLoaded: return v.dataLoaded;
+        case EnableRule::Rotate: return v.dataLoaded && v.displayMode != Display2D;
+        case EnableRule::Section: return v.displayMode == DisplayXSection || v.displayMode == DisplayYSection;
+        case EnableRule::NotYet: return false;
+    }
+    return false;
+}
+
+bool CMainFrame::isCommandChecked(int id) const {
+    const CommandInfo* c = findCommand(id);
+    if (!c) return false;
+    const CKelvraView& v = canvas_->view();
+    switch (c->check) {
+        case CheckRule::Never: return false;
+        case CheckRule::ModeMove: return v.interactionMode == ModeMove;
+        case CheckRule::ModeZoom: return v.interactionMode == ModeZoom;
+        case CheckRule::ModeRotate: return v.interactionMode == ModeRotate && v.dataLoaded;
+        case CheckRule::ModeSection: return v.interactionMode == ModeSection;
+        case CheckRule::ModePick: return v.interactionMode == ModePick;
+        case CheckRule::ToolbarShown: return GetToolBar() && GetToolBar()->IsShown();
+        case CheckRule::StatusBarShown: return GetStatusBar() && GetStatusBar()->IsShown();
+    }
+    return false;
+}
+
+void CMainFrame::onUpdateUI(wxUpdateUIEvent& event) {
+    int id = commandIdOf(event.GetId());
+    event.Enable(isCommandEnabled(id));
+    const CommandInfo* c = findCommand(id);
+    if (c && c->check != CheckRule::Never) event.Check(isCommandChecked(id));
+}
+
+void CMainFrame::onIdle(wxIdleEvent& event) {
+    event.Skip();
+    // GTK updates menu items only when a menu opens, but it also refuses the
+    // accelerator of an item it holds disabled. Bringing the items up to date
+    // whenever what the rules read has changed keeps Ctrl+S and F5 working
+    // after a load, and keeps them dead while their commands are disabled.
+    const CKelvraView& v = canvas_->view();
+    long state = long(v.dataLoaded) | long(v.displayMode & 0xFF) << 1 | long(v.interactionMode & 0xFF) << 9 |
+                 long(isCommandChecked(IdViewToolbar)) << 17 | long(isCommandChecked(IdViewStatusBar)) << 18;
+    if (state == menuState_ || !GetMenuBar()) return;
+    menuState_ = state;
+    GetMenuBar()->UpdateMenus();
+}
+
+void CMainFrame::onCommand(wxCommandEvent& event) {
+    int command = commandIdOf(event.GetId());
+    runCommand(command);
+    // A toolbar check button toggles itself when pressed; put it back to
+    // what the mode says at once rather than at the next idle time.
+    const CommandInfo* c = findCommand(command);
+    if (GetToolBar() && c && isCheckTool(*c))
+        for (int id : {IdModeMove, IdModeZoom, IdModeRotate, IdModeSection, IdModePick})
+            GetToolBar()->ToggleTool(wxIdOf(id), isCommandChecked(id));
+}
+
+// ---- commands ------------------------------------------------------------------------
+
+bool CMainFrame::runCommand(int id) {
+    if (!isCommandEnabled(id)) return false;
+    CKelvraView& v = canvas_->view();
+    auto core = [this](auto operation) { canvas_->runWithContext(operation); };
+    switch (id) {
+        case IdFileOpen: core([&] { v.chooseDataFile(); }); break;
+        case IdFileReload: core([&] { v.reloadDataFile(); }); break;
+        case IdFileSave: core([&] { v.saveDataCommand(); }); break;
+        case IdFileSaveImage: canvas_->saveImageCommand(); break;
+        case IdAppExit: Close(); break;
+        case IdSettingsFileOpen: core([&] { v.chooseAndLoadSettingsFile(); }); break;
+        case IdSettingsFileSave: core([&] { v.chooseAndSaveSettingsFile(); }); break;
+        case IdViewToolbar: showBar(GetToolBar(), !isCommandChecked(id)); break;
+        case IdViewStatusBar: showBar(GetStatusBar(), !isCommandChecked(id)); break;
+        case IdModeMove: v.interactionMode = ModeMove; break;
+        case IdModeZoom: v.interactionMode = ModeZoom; break;
+        case IdModeRotate: v.interactionMode = ModeRotate; break;
+        case IdModeSection: v.interactionMode = ModeSection; break;
+        case IdModePick: v.interactionMode = ModePick; break;
+        case IdViewReset: core([&] { v.resetView(); }); break;
+        case IdPlaneXY: core([&] { v.setViewPlane(0); }); break;
+        case IdPlaneXZ: core([&] { v.setViewPlane(1); }); break;
+        case IdPlaneYZ: core([&] { v.setViewPlane(2); }); break;
+        default: return false;   // commands wired by later work
+    }
+    return true;
+}
+
+void CMainFrame::showBar(wxWindow* bar, bool show) {
+    if (!bar) return;
+    bar->Show(show);
+    SendSizeEvent();
+}
+
+}  // namespace kelvra

@@ -1,0 +1,47 @@
+// CMainFrame: the main window. 775 x 550 pixels, with the menus, the flat
+// toolbar and the five-pane status bar built from the command tables of
+// commands.h, and the view window (CViewCanvas) filling the rest. Every command
+// passes through one gate, so a disabled command does nothing from its menu
+// item, its button or its accelerator.
+#pragma once
+
+#include <wx/frame.h>
+
+#include <string>
+
+#include "app/gui/viewCanvas.h"
+
+namespace kelvra {
+
+class CMainFrame : public wxFrame {
+public:
+    // `startupArgument`: the one command-line argument, or empty.
+    explicit CMainFrame(std::string startupArgument = {});
+
+    CViewCanvas* canvas() { return canvas_; }
+    CKelvraView& view() { return canvas_->view(); }
+
+    // The enable and check rules of the command tables, on the current state.
+    bool isCommandEnabled(int id) const;
+    bool isCommandChecked(int id) const;
+    // Carries out a command when its rule allows it; false when it did not run.
+    bool runCommand(int id);
+
+    // Test seams: what replaces message boxes, file dialogs and the end of
+    // the process when the frame is driven from a test.
+    GuiHooks hooks;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void onCommand(wxCommandEvent& event);
+    void onUpdateUI(wxUpdateUIEvent& event);
+    void onIdle(wxIdleEvent& event);
+    void showBar(wxWindow* bar, bool show);
+
+    CViewCanvas* canvas_ = nullptr;
+    long menuState_ = -1;   // the state the menu items were last brought up to date for
+};
+
+}  // namespace kelvra

@@ -1,0 +1,349 @@
+// The view window: GL context, paint and size, mouse and keys turned into
+// navigation calls, drops, the start-up argument, off-screen pictures, and
+// the wx side of ViewHost (see viewCanvas.h).
+#include "app/gui/viewCanvas.h"
+
+#include <GL/gl.h>
+#include <wx/dcclient.h>
+#include <wx/filedlg.h>
+#include <wx/frame.h>
+#include <wx/msgdlg.h>
+#include <wx/statusbr.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/gui/guiText.h"
+#include "app/gui/loadProgressDlg.h"
+#include "app/gui/offscreenTarget.h"
+#include "app/launch/launch.h"
+#include "core/appInfo.h"
+#include "core/cp932.h"
+
+namespace kelvra {
+namespace {
+
+// 24-bit colour, double-buffered, a 32-bit depth buffer where the display has
+// one (24 bits otherwise); no multisampling, which Defaults() would ask for.
+wxGLAttributes pixelFormat() {
+    wxGLAttributes a;
+    a.PlatformDefaults().RGBA().DoubleBuffer().Depth(32).EndList();
+    if (!wxGLCanvas::IsDisplaySupported(a)) {
+        a.Reset();
+        a.PlatformDefaults().RGBA().DoubleBuffer().Depth(24).EndList();
+    }
+    return a;
+}
+
+// Counts a scope during which the window must not paint.
+struct PaintBlock {
+    explicit PaintBlock(int& counter) : counter_(counter) { ++counter_; }
+    ~PaintBlock() { --counter_; }
+    int& counter_;
+};
+
+std::string folderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string withoutExtension(const std::string& name) {
+    std::size_t dot = name.find_last_of('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+}  // namespace
+
+CViewCanvas::CViewCanvas(wxFrame* frame, std::string startupArgument, GuiHooks& hooks)
+    : wxGLCanvas(frame, pixelFormat(), wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                 wxWANTS_CHARS | wxFULL_REPAINT_ON_RESIZE),
+      frame_(frame),
+      hooks_(hooks),
+      view_(*this),
+      startupArgument_(std::move(startupArgument)) {
+    // A context without attributes is the legacy (compatibility) kind that
+    // display lists and selection mode need.
+    context_ = std::make_unique<wxGLContext>(this);
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    DragAcceptFiles(true);
+
+    Bind(wxEVT_PAINT, &CViewCanvas::onPaint, this);
+    Bind(wxEVT_SIZE, &CViewCanvas::onSize, this);
+    Bind(wxEVT_LEFT_DOWN, &CViewCanvas::onLeftDown, this);
+    Bind(wxEVT_LEFT_DCLICK, &CViewCanvas::onLeftDown, this);
+    Bind(wxEVT_MOTION, &CViewCanvas::onMotion, this);
+    Bind(wxEVT_LEFT_UP, &CViewCanvas::onLeftUp, this);
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, &CViewCanvas::onCaptureLost, this);
+    Bind(wxEVT_KEY_DOWN, &CViewCanvas::onKeyDown, this);
+    Bind(wxEVT_DROP_FILES, &CViewCanvas::onDropFiles, this);
+}
+
+CViewCanvas::~CViewCanvas() {
+    if (progress_) progress_->Destroy();
+    // The lists live in the context; delete them while it is still current.
+    if (glReady_ && context_ && context_->SetCurrent(*this)) view_.destroyGlLists();
+}
+
+bool CViewCanvas::makeCurrent() {
+    if (!context_ || !context_->IsOK() || !IsShownOnScreen()) return false;
+    if (!context_->SetCurrent(*this)) return false;
+    if (!glReady_) {
+        glReady_ = true;
+        view_.initGlState();
+    }
+    return true;
+}
+
+void CViewCanvas::runWithContext(const std::function<void()>& operation) {
+    if (!makeCurrent()) return;
+    operation();
+    hideLoadProgress();   // in case a failed load left it up
+    Refresh(false);
+}
+
+// ---- events ----------------------------------------------------------------------
+
+void CViewCanvas::onPaint(wxPaintEvent&) {
+    wxPaintDC dc(this);
+    if (paintBlocked_ > 0 || progress_ || !makeCurrent()) return;
+    PixelSize size = clientSize();
+    view_.paint(size.width, size.height);
+    SwapBuffers();
+    // The start-up argument runs once the first picture is on the screen,
+    // from the event loop rather than inside the paint.
+    if (!startupScheduled_) {
+        startupScheduled_ = true;
+        CallAfter(&CViewCanvas::runStartup);
+    }
+}
+
+void CViewCanvas::onSize(wxSizeEvent& event) {
+    event.Skip();
+    // The settings keep the frame's outer size; anchored overlays follow it.
+    wxSize outer = frame_->GetSize();
+    view_.windowWidth = outer.x;
+    view_.windowHeight = outer.y;
+    view_.layoutAnchoredOverlays();
+    Refresh(false);
+}
+
+void CViewCanvas::onLeftDown(wxMouseEvent& event) {
+    SetFocus();
+    if (makeCurrent()) {
+        view_.leftButtonDown(event.GetX(), event.GetY());
+        // The capture keeps the drag alive when the pointer leaves the window.
+        if (view_.dragging && !HasCapture()) CaptureMouse();
+    }
+    event.Skip();
+}
+
+void CViewCanvas::onMotion(wxMouseEvent& event) {
+    if (view_.dragging && makeCurrent()) view_.mouseMove(event.GetX(), event.GetY());
+    event.Skip();
+}
+
+void CViewCanvas::onLeftUp(wxMouseEvent& event) {
+    endDrag();
+    event.Skip();
+}
+
+void CViewCanvas::onCaptureLost(wxMouseCaptureLostEvent&) { endDrag(); }
+
+void CViewCanvas::endDrag() {
+    if (view_.dragging && makeCurrent()) view_.leftButtonUp();
+    view_.dragging = false;
+    if (HasCapture()) ReleaseMouse();
+}
+
+void CViewCanvas::onKeyDown(wxKeyEvent& event) {
+    static const struct {
+        int code;
+        ArrowKey key;
+    } kArrows[] = {
+        {WXK_UP, ArrowKey::Up},           {WXK_DOWN, ArrowKey::Down},
+        {WXK_LEFT, ArrowKey::Left},       {WXK_RIGHT, ArrowKey::Right},
+        {WXK_NUMPAD_UP, ArrowKey::Up},    {WXK_NUMPAD_DOWN, ArrowKey::Down},
+        {WXK_NUMPAD_LEFT, ArrowKey::Left}, {WXK_NUMPAD_RIGHT, ArrowKey::Right},
+    };
+    if (!event.HasAnyModifiers()) {
+        for (const auto& arrow : kArrows) {
+            if (event.GetKeyCode() == arrow.code && makeCurrent()) view_.keyDown(arrow.key);
+        }
+    }
+    // Always passed on: the menu accelerators (Ctrl+O, F5, ...) come after
+    // the window's own key handling.
+    event.Skip();
+}
+
+void CViewCanvas::onDropFiles(wxDropFilesEvent& event) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < event.GetNumberOfFiles(); ++i) paths.push_back(pathBytes(event.GetFiles()[i]));
+    dropFiles(paths);
+    event.Skip();
+}
+
+// ---- commands --------------------------------------------------------------------
+
+void CViewCanvas::runStartup() {
+    if (view_.startupDone) return;
+    if (!makeCurrent()) {
+        startupScheduled_ = false;   // the next paint tries again
+        return;
+    }
+    if (startupArgument_.empty()) {
+        view_.startupDone = true;
+        startupFinished_ = true;
+        return;
+    }
+    LaunchResult result;
+    {
+        PaintBlock block(paintBlocked_);
+        // A launch draws at the client size of this moment into a picture of
+        // its own, so a settings file that resizes the frame can neither
+        // change nor tear the image it writes.
+        OffscreenTarget target;
+        if (probeStartupFile(startupArgument_) == StartupFileKind::LaunchFile) {
+            PixelSize size = clientSize();
+            target.bind(size.width, size.height);
+        }
+        result = view_.runStartupArgument(startupArgument_);
+    }
+    hideLoadProgress();   // in case a failed load left it up
+    startupFinished_ = true;
+    Refresh(false);
+    if (result.endProgram) {
+        if (hooks_.endProcess) {
+            hooks_.endProcess();
+            return;
+        }
+        // Ends at once, as the caller of a launch file expects: nothing more
+        // is shown or asked. The image file was closed before this point.
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
+}
+
+void CViewCanvas::saveImageCommand() {
+    PixelSize size = clientSize();
+    FileDialogSpec spec;
+    spec.save = true;
+    spec.title = sj("画像の保存");
+    spec.filters = {{"Image File(*.png; *.jpg; *.jpeg; *.bmp)", "*.png;*.jpg;*.jpeg;*.bmp"},
+                    {"All Files (*.*)", "*.*"}};
+    spec.initialName = withoutExtension(view_.dataFileTitle) + ".png";
+    if (view_.dataLoaded) spec.initialFolder = folderOf(view_.dataFilePath);
+    spec.confirmOverwrite = true;
+    std::optional<std::string> path = askFileName(spec);
+    if (!path) return;
+    savePicture(*path, size);
+}
+
+bool CViewCanvas::savePicture(const std::string& path, PixelSize size) {
+    if (!makeCurrent()) return false;
+    bool written = false;
+    {
+        PaintBlock block(paintBlocked_);
+        OffscreenTarget target;
+        if (target.bind(size.width, size.height)) {
+            view_.resizeViewport(size.width, size.height);
+            view_.drawScene();
+            glFinish();
+            written = view_.saveImage(path, size.width, size.height);
+        } else {
+            // No off-screen picture of that size (or none at all): the
+            // message of an unusable size comes from saveImage itself.
+            written = view_.saveImage(path, size.width, size.height);
+        }
+    }
+    Refresh(false);
+    return written;
+}
+
+void CViewCanvas::dropFiles(const std::vector<std::string>& paths) {
+    if (paths.empty()) return;
+    const std::string& path = paths.front();
+    switch (classifyDroppedFile(path)) {
+        case DroppedFileKind::SettingsFile: runWithContext([&] { view_.loadSettingsFile(path, 2500); }); break;
+        case DroppedFileKind::DataFile: runWithContext([&] { view_.loadDataFile(path, false); }); break;
+        case DroppedFileKind::Ignored: break;
+    }
+}
+
+void CViewCanvas::afterPrint() {
+    runWithContext([&] { view_.buildDisplayLists(); });
+}
+
+// ---- ViewHost --------------------------------------------------------------------
+
+void CViewCanvas::showMessage(const std::string& text) {
+    if (hooks_.message) {
+        hooks_.message(text);
+        return;
+    }
+    wxMessageBox(fromCp932(text), kAppTitle, wxOK | wxICON_EXCLAMATION, frame_);
+}
+
+void CViewCanvas::invalidate() { Refresh(false); }
+
+void CViewCanvas::setCaption(const std::string& text) {
+    wxString caption = fromCp932(text);
+    if (frame_->GetTitle() != caption) frame_->SetTitle(caption);
+}
+
+void CViewCanvas::setStatusPane(int paneId, const std::string& text) {
+    wxStatusBar* bar = frame_->GetStatusBar();
+    int field = paneId - PanePosition + 1;
+    if (!bar || field < 1 || field >= bar->GetFieldsCount()) return;
+    wxString value = fromCp932(text);
+    if (bar->GetStatusText(field) != value) bar->SetStatusText(value, field);
+}
+
+void CViewCanvas::resizeFrame(int width, int height) {
+    if (width > 0 && height > 0) frame_->SetSize(width, height);
+}
+
+PixelSize CViewCanvas::frameSize() const {
+    wxSize s = frame_->GetSize();
+    return {s.x, s.y};
+}
+
+PixelSize CViewCanvas::clientSize() const {
+    wxSize s = GetClientSize() * GetContentScaleFactor();
+    return {s.x, s.y};
+}
+
+void CViewCanvas::showLoadProgress(bool visible) {
+    hideLoadProgress();
+    progress_ = new CLoadProgressDlg(this);
+    if (visible) progress_->showNow();
+}
+
+void CViewCanvas::setLoadProgress(int percent) {
+    if (progress_) progress_->setLoadProgress(percent);
+}
+
+void CViewCanvas::hideLoadProgress() {
+    if (!progress_) return;
+    progress_->Hide();
+    progress_->Destroy();
+    progress_ = nullptr;
+    Refresh(false);
+}
+
+std::optional<std::string> CViewCanvas::askFileName(const FileDialogSpec& spec) {
+    if (hooks_.fileName) return hooks_.fileName(spec);
+    wxString wildcard;
+    for (const auto& [label, pattern] : spec.filters) {
+        if (!wildcard.empty()) wildcard += "|";
+        wildcard += fromCp932(label) + "|" + fromCp932(pattern);
+    }
+    long style = spec.save ? wxFD_SAVE | (spec.confirmOverwrite ? wxFD_OVERWRITE_PROMPT : 0)
+                           : wxFD_OPEN | wxFD_FILE_MUST_EXIST;
+    wxFileDialog dialog(frame_, fromCp932(spec.title), pathText(spec.initialFolder), pathText(spec.initialName),
+                        wildcard, style);
+    dialog.SetFilterIndex(0);
+    if (dialog.ShowModal() != wxID_OK) return std::nullopt;
+    return pathBytes(dialog.GetPath());
+}
+
+}  // namespace kelvra

@@ -1,0 +1,105 @@
+// CViewCanvas: the view window. A wxGLCanvas with one compatibility-profile
+// GL context that the core draws into, and the wx side of ViewHost: message
+// boxes, caption, status panes, frame size, the load progress window and the
+// file dialogs. It owns the view (CKelvraView) and turns mouse, key, size,
+// paint and drop events into calls of the core.
+//
+// The context becomes current on the first paint (GLX refuses before the
+// window is shown) and stays current for the life of the window; off-screen
+// pictures are drawn into a framebuffer object of that same context.
+#pragma once
+
+#include <wx/glcanvas.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/kelvraView.h"
+#include "core/viewHost.h"
+
+class wxFrame;
+
+namespace kelvra {
+
+class CLoadProgressDlg;
+
+// Replacements for what needs a person or ends the process, for tests that
+// drive the window in-process. An empty function means the real thing.
+struct GuiHooks {
+    std::function<void(const std::string& cp932)> message;                         // message box
+    std::function<std::optional<std::string>(const FileDialogSpec&)> fileName;    // file dialog
+    std::function<void()> endProcess;                                              // after Soft_On=NO
+};
+
+class CViewCanvas : public wxGLCanvas, public ViewHost {
+public:
+    // `startupArgument` is the one command-line argument, or empty when the
+    // program was started with none (or with more than one).
+    CViewCanvas(wxFrame* frame, std::string startupArgument, GuiHooks& hooks);
+    ~CViewCanvas() override;
+
+    CKelvraView& view() { return view_; }
+    const CKelvraView& view() const { return view_; }
+
+    // Makes the context current (creating the fixed GL state the first time);
+    // false while the window is not yet shown.
+    bool makeCurrent();
+    // True once the first paint has shown a picture and the start-up argument ran.
+    bool startupFinished() const { return startupFinished_; }
+
+    // Runs a core operation that may draw or build lists: the context is made
+    // current first and the window repainted afterwards.
+    void runWithContext(const std::function<void()>& operation);
+
+    // File/Save image: asks for a name, then writes the picture at the client size.
+    void saveImageCommand();
+    // Draws the current picture at `size` off-screen and writes it to `path`.
+    bool savePicture(const std::string& path, PixelSize size);
+    // A file drop: the first file only, a settings file or a data file.
+    void dropFiles(const std::vector<std::string>& paths);
+    // After printing: the graph lists are rebuilt in the window's context.
+    void afterPrint();
+
+    // ---- ViewHost ----
+    void showMessage(const std::string& text) override;
+    void invalidate() override;
+    void setCaption(const std::string& text) override;
+    void setStatusPane(int paneId, const std::string& text) override;
+    void resizeFrame(int width, int height) override;
+    PixelSize frameSize() const override;
+    PixelSize clientSize() const override;
+    void showLoadProgress(bool visible) override;
+    void setLoadProgress(int percent) override;
+    void hideLoadProgress() override;
+    std::optional<std::string> askFileName(const FileDialogSpec& spec) override;
+
+private:
+    void onPaint(wxPaintEvent& event);
+    void onSize(wxSizeEvent& event);
+    void onLeftDown(wxMouseEvent& event);
+    void onMotion(wxMouseEvent& event);
+    void onLeftUp(wxMouseEvent& event);
+    void onCaptureLost(wxMouseCaptureLostEvent& event);
+    void onKeyDown(wxKeyEvent& event);
+    void onDropFiles(wxDropFilesEvent& event);
+    void runStartup();
+    void endDrag();
+
+    wxFrame* frame_;
+    GuiHooks& hooks_;
+    std::unique_ptr<wxGLContext> context_;
+    bool glReady_ = false;
+    CKelvraView view_;
+    std::string startupArgument_;
+    bool startupScheduled_ = false;
+    bool startupFinished_ = false;
+    // Paints are skipped while a picture is being drawn off-screen or a load
+    // is under way; the picture of the moment would be half made.
+    int paintBlocked_ = 0;
+    CLoadProgressDlg* progress_ = nullptr;
+};
+
+}  // namespace kelvra

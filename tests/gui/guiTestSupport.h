@@ -1,0 +1,173 @@
+// Helpers for the desktop-program tests: a wx application for the whole test
+// program (skipped when there is no display), an event pump that polls a
+// condition with a timeout, a read-back of what a window shows on the X
+// server, and starting the built program as a separate process.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/glcanvas.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/gui/kelvraApp.h"
+#include "support/glFixture.h"
+
+// Xlib last: its macros (None, Bool, Status, ...) would break the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#undef None
+#undef Bool
+#undef Status
+#undef True
+#undef False
+#undef Always
+#undef Success
+
+extern char** environ;
+
+namespace kelvra::test {
+
+// One wx application and one active event loop for the test program.
+class WxEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        installAssertHandler();
+        if (!std::getenv("DISPLAY")) return;
+        static int argc = 1;
+        static char name[] = "kelvraGuiTest";
+        static char* argv[] = {name, nullptr};
+        wxApp::SetInstance(new wxApp);
+        if (!wxEntryStart(argc, argv)) return;
+        wxTheApp->SetAppName("KelvraTest");
+        if (!wxTheApp->CallOnInit()) return;
+        loop_ = new wxGUIEventLoop;
+        wxEventLoopBase::SetActive(loop_);
+        ready_ = true;
+    }
+    void TearDown() override {
+        if (!ready_) return;
+        wxTheApp->OnExit();
+        wxEventLoopBase::SetActive(nullptr);
+        delete loop_;
+        wxEntryCleanup();
+    }
+    static bool ready() { return ready_; }
+
+private:
+    static inline bool ready_ = false;
+    wxGUIEventLoop* loop_ = nullptr;
+};
+
+#define GUI_TEST_REQUIRE_DISPLAY() \
+    do { \
+        if (!::kelvra::test::WxEnvironment::ready()) GTEST_SKIP() << "no display (run under scripts/test.sh)"; \
+    } while (0)
+
+// Runs the event loop (all events, then idle handling, which updates menus
+// and toolbar) until `done` holds or `timeoutMs` passes. False on timeout.
+template <class Condition>
+bool pumpUntil(Condition done, int timeoutMs = 10000) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_ALL);
+        wxTheApp->ProcessPendingEvents();
+        while (wxTheApp->ProcessIdle()) {
+        }
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+// Lets the loop run for a while with no condition (input reaching windows).
+inline void pumpFor(int ms) {
+    pumpUntil([] { return false; }, ms);
+}
+
+// The colour a window shows at (x, y) from its top-left corner, read from the
+// X server: what the user sees, not what GL last drew into a buffer.
+inline Pixel windowPixel(const wxGLCanvas& canvas, int x, int y) {
+    Pixel p{-1, -1, -1};
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return p;
+    XImage* image = XGetImage(display, ::Window(canvas.GetXWindow()), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image) {
+        unsigned long v = XGetPixel(image, 0, 0);
+        p = {int((v >> 16) & 0xFF), int((v >> 8) & 0xFF), int(v & 0xFF)};
+        XDestroyImage(image);
+    }
+    XCloseDisplay(display);
+    return p;
+}
+
+// ---- the built program as a process ----
+
+struct Process {
+    pid_t pid = -1;
+    int exitCode = -1;   // once ended: the exit status, or 128 + signal
+    bool ended = false;
+};
+
+inline Process startProgram(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    Process p;
+    if (posix_spawn(&p.pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) p.pid = -1;
+    return p;
+}
+
+// Waits up to timeoutMs for the process to end; true when it did.
+inline bool waitForExit(Process& p, int timeoutMs) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!p.ended) {
+        int status = 0;
+        pid_t r = waitpid(p.pid, &status, WNOHANG);
+        if (r == p.pid) {
+            p.ended = true;
+            p.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            break;
+        }
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+inline void stopProgram(Process& p) {
+    if (p.pid <= 0 || p.ended) return;
+    kill(p.pid, SIGTERM);
+    if (!waitForExit(p, 5000)) {
+        kill(p.pid, SIGKILL);
+        waitForExit(p, 5000);
+    }
+}
+
+// Ends the program when the test leaves its scope, whatever failed before.
+struct ProgramGuard {
+    Process& process;
+    ~ProgramGuard() { stopProgram(process); }
+};
+
+// Output of a shell command (for xdotool), or empty.
+inline std::string commandOutput(const std::string& command) {
+    std::string out;
+    if (FILE* f = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, f)) out += buffer;
+        pclose(f);
+    }
+    return out;
+}
+
+}  // namespace kelvra::test

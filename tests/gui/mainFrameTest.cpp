@@ -1,0 +1,476 @@
+// The main window driven in-process under a (virtual) display: start-up with
+// and without an argument, the enable and check rules of the command surface,
+// accelerators and arrow keys reaching the right code, drags, file drops,
+// launch files and the saved picture's size.
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+#include <wx/toolbar.h>
+#include <wx/uiaction.h>
+
+#include <fstream>
+
+#include "app/gui/commands.h"
+#include "app/gui/guiText.h"
+#include "app/gui/loadProgressDlg.h"
+#include "app/gui/mainFrame.h"
+#include "core/cp932.h"
+#include "support/testFiles.h"
+// Last: it brings in Xlib.
+#include "guiTestSupport.h"
+
+namespace kelvra {
+namespace {
+
+using test::pumpUntil;
+using test::ScratchDir;
+
+::testing::Environment* const wxEnv = ::testing::AddGlobalTestEnvironment(new test::WxEnvironment);
+
+// A 40 x 40 grid in format 1 (more than 1500 points, so the load shows its
+// progress window), Z = x * y.
+std::string gridFile(int size = 40) {
+    std::string text = test::cp932("ﾃﾞｰﾀ形式,1\r\nKelvra ver.1.52\r\n\r\n");
+    for (int c = 0; c < size; ++c) {
+        text += ',';
+        text += std::to_string(c);
+    }
+    text += "\r\n";
+    for (int r = 0; r < size; ++r) {
+        text += std::to_string(r);
+        for (int c = 0; c < size; ++c) {
+            text += ',';
+            text += std::to_string(r * c);
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+// PNG width and height from the IHDR chunk; (0, 0) when it is not a PNG.
+PixelSize pngSize(const std::string& bytes) {
+    if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0) return {};
+    auto be32 = [&](std::size_t at) {
+        return int((unsigned char)bytes[at]) << 24 | int((unsigned char)bytes[at + 1]) << 16 |
+               int((unsigned char)bytes[at + 2]) << 8 | int((unsigned char)bytes[at + 3]);
+    };
+    return {be32(16), be32(20)};
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void TearDown() override {
+        if (frame) {
+            frame->Destroy();
+            test::pumpFor(50);
+        }
+    }
+    // Creates, shows and waits for the first paint and the start-up argument.
+    void open(const std::string& argument = {}) {
+        frame = new CMainFrame(argument);
+        frame->hooks.message = [this](const std::string& m) { messages.push_back(cp932ToUtf8(m)); };
+        frame->hooks.fileName = [this](const FileDialogSpec& spec) -> std::optional<std::string> {
+            dialogs.push_back(spec);
+            if (answers.empty()) return std::nullopt;
+            std::string a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        };
+        frame->hooks.endProcess = [this] { ended = true; };
+        frame->SetPosition(wxPoint(0, 0));
+        frame->Show();
+        ASSERT_TRUE(pumpUntil([&] { return frame->canvas()->startupFinished(); }));
+        test::pumpFor(50);
+    }
+    wxString pane(int field) { return frame->GetStatusBar()->GetStatusText(field); }
+    // Moves the pointer into the view (focus follows it without a window manager).
+    wxPoint pointInView(int x, int y) { return frame->canvas()->ClientToScreen(wxPoint(x, y)); }
+
+    CMainFrame* frame = nullptr;
+    std::vector<std::string> messages;
+    std::vector<FileDialogSpec> dialogs;
+    std::vector<std::string> answers;
+    bool ended = false;
+    ScratchDir dir;
+};
+
+// ---- start-up ----
+
+TEST_F(MainWindow, StartsWithoutArgumentAsAnEmptyWhiteNewfile) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    EXPECT_EQ(frame->GetTitle(), ui("newfile - Kelvra ver.1.52"));
+    EXPECT_EQ(frame->GetSize(), wxSize(775, 550));
+    wxSize client = frame->canvas()->GetClientSize();
+    for (wxPoint p : {wxPoint(1, 1), wxPoint(client.x / 2, client.y / 2), wxPoint(client.x - 2, client.y - 2)})
+        EXPECT_EQ(test::windowPixel(*frame->canvas(), p.x, p.y), (test::Pixel{255, 255, 255})) << p.x << "," << p.y;
+    EXPECT_FALSE(frame->view().dataLoaded);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainWindow, StatusBarShowsTheInitialPanesAndTheIdleText) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    ASSERT_EQ(frame->GetStatusBar()->GetFieldsCount(), 5);
+    EXPECT_EQ(pane(0), ui(" 矢印ｷｰまたは、ﾏｳｽの左ﾎﾞﾀﾝ＋ﾏｳｽ移動で視点を変更"));
+    EXPECT_EQ(pane(1), ui("[位置] X=+000,Y=+000"));
+    EXPECT_EQ(pane(2), ui("[倍率] 100(%)"));
+    EXPECT_EQ(pane(3), ui("[角度] X=030(deg),Z=330(deg)"));
+    EXPECT_EQ(pane(4), ui("[表示] 3次元 "));
+}
+
+TEST_F(MainWindow, WithoutDataOnlyTheAlwaysEnabledCommandsAreEnabled) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    wxMenuBar* menus = frame->GetMenuBar();
+    wxToolBar* tools = frame->GetToolBar();
+    for (std::size_t i = 0; i < kCommandCount; ++i) {
+        const CommandInfo& c = kCommands[i];
+        bool expected = c.enable == EnableRule::Always;
+        EXPECT_EQ(frame->isCommandEnabled(c.id), expected) << c.id;
+        // What the user sees follows the rule.
+        if (c.menuText) {
+            EXPECT_EQ(menus->IsEnabled(wxIdOf(c.id)), expected) << c.id;
+        }
+        if (tools->FindById(wxIdOf(c.id))) {
+            EXPECT_EQ(tools->GetToolEnabled(wxIdOf(c.id)), expected) << c.id;
+        }
+    }
+    // The rotate button is up until data is loaded, though rotate is the mode.
+    EXPECT_EQ(frame->view().interactionMode, ModeRotate);
+    EXPECT_FALSE(tools->GetToolState(wxIdOf(IdModeRotate)));
+}
+
+TEST_F(MainWindow, MenusAndToolbarFollowTheCommandTables) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    wxMenuBar* menus = frame->GetMenuBar();
+    ASSERT_EQ(menus->GetMenuCount(), kMenuCount);
+    for (std::size_t m = 0; m < kMenuCount; ++m) {
+        EXPECT_EQ(menus->GetMenuLabel(m), ui(kMenus[m].title));
+        const wxMenuItemList& items = menus->GetMenu(m)->GetMenuItems();
+        ASSERT_EQ(int(items.size()), kMenus[m].itemCount);
+        int i = 0;
+        for (const wxMenuItem* item : items) {
+            int id = kMenus[m].items[i++];
+            if (id == 0) {
+                EXPECT_TRUE(item->IsSeparator());
+                continue;
+            }
+            EXPECT_EQ(commandIdOf(item->GetId()), id);
+            EXPECT_EQ(item->GetItemLabel(), ui(findCommand(id)->menuText));
+            EXPECT_EQ(item->GetHelp(), ui(findCommand(id)->statusText));
+        }
+    }
+    wxMenuItem* open = menus->FindItem(wxIdOf(IdFileOpen));
+    ASSERT_TRUE(open->GetAccel());
+    EXPECT_EQ(open->GetAccel()->ToString(), "Ctrl+O");
+    EXPECT_EQ(menus->FindItem(wxIdOf(IdFileReload))->GetAccel()->ToString(), "F5");
+
+    wxToolBar* tools = frame->GetToolBar();
+    ASSERT_EQ(std::size_t(tools->GetToolsCount()), kToolbarButtonCount);
+    for (std::size_t i = 0; i < kToolbarButtonCount; ++i) {
+        const wxToolBarToolBase* tool = tools->GetToolByPos(int(i));
+        if (kToolbarButtons[i] == 0) {
+            EXPECT_TRUE(tool->IsSeparator());
+            continue;
+        }
+        const CommandInfo* c = findCommand(kToolbarButtons[i]);
+        EXPECT_EQ(commandIdOf(tool->GetId()), c->id);
+        EXPECT_EQ(tool->GetShortHelp(), ui(c->tooltip));
+        EXPECT_EQ(tool->GetLongHelp(), ui(c->statusText));
+        EXPECT_EQ(tool->GetNormalBitmap().GetSize(), wxSize(16, 15));
+    }
+}
+
+// ---- gating and modes ----
+
+TEST_F(MainWindow, RotateIsDisabledIn2DAndSectionEnabledInSectionViewsWithoutData) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    CKelvraView& v = frame->view();
+    v.displayMode = DisplayXSection;
+    EXPECT_TRUE(frame->isCommandEnabled(IdModeSection));
+    EXPECT_FALSE(frame->isCommandEnabled(IdModeRotate));
+    v.dataLoaded = true;   // as after a load; nothing here draws the data
+    v.displayMode = Display2D;
+    EXPECT_FALSE(frame->isCommandEnabled(IdModeRotate));
+    EXPECT_FALSE(frame->isCommandEnabled(IdModeSection));
+    EXPECT_TRUE(frame->isCommandEnabled(IdModeZoom));
+    EXPECT_FALSE(frame->runCommand(IdModeRotate));
+    v.displayMode = Display3D;
+    EXPECT_TRUE(frame->runCommand(IdModeMove));
+    EXPECT_EQ(v.interactionMode, ModeMove);
+    v.dataLoaded = false;
+}
+
+TEST_F(MainWindow, ModeButtonsShowTheCurrentMode) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    frame->view().dataLoaded = true;
+    wxToolBar* tools = frame->GetToolBar();
+    ASSERT_TRUE(frame->runCommand(IdModeZoom));
+    ASSERT_TRUE(pumpUntil([&] { return tools->GetToolState(wxIdOf(IdModeZoom)); }));
+    EXPECT_FALSE(tools->GetToolState(wxIdOf(IdModeRotate)));
+    EXPECT_FALSE(tools->GetToolState(wxIdOf(IdModeMove)));
+    EXPECT_TRUE(frame->isCommandChecked(IdViewToolbar));
+    ASSERT_TRUE(frame->runCommand(IdViewStatusBar));
+    EXPECT_FALSE(frame->GetStatusBar()->IsShown());
+    ASSERT_TRUE(frame->runCommand(IdViewStatusBar));
+    EXPECT_TRUE(frame->GetStatusBar()->IsShown());
+    frame->view().dataLoaded = false;
+}
+
+TEST_F(MainWindow, DisabledReloadDoesNothingFromItsAcceleratorButOpenRuns) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    wxUIActionSimulator sim;
+    sim.MouseMove(pointInView(100, 100));
+    frame->canvas()->SetFocus();
+    test::pumpFor(100);
+    sim.Char(WXK_F5);
+    test::pumpFor(200);
+    EXPECT_TRUE(dialogs.empty()) << "F5 without data must not ask for a file";
+    sim.Char('o', wxMOD_CONTROL);
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.empty(); }, 3000)) << "Ctrl+O did not reach the open command";
+    EXPECT_FALSE(dialogs[0].save);
+}
+
+TEST_F(MainWindow, AfterALoadF5ReloadsAndCtrlSAsksWhereToSave) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string data = dir.file("grid.csv");
+    test::writeFile(data, gridFile(6));
+    open();
+    wxUIActionSimulator sim;
+    sim.MouseMove(pointInView(100, 100));
+    frame->canvas()->SetFocus();
+    test::pumpFor(100);
+    sim.Char(WXK_F5);   // no data yet: nothing happens
+    test::pumpFor(200);
+    EXPECT_TRUE(dialogs.empty());
+
+    frame->canvas()->dropFiles({data});
+    ASSERT_TRUE(frame->view().dataLoaded);
+    test::writeFile(data, gridFile(9));   // the file changes on disk
+    test::pumpFor(100);
+    sim.Char(WXK_F5);
+    ASSERT_TRUE(pumpUntil([&] { return frame->view().columnCount == 9; }, 3000)) << "F5 did not reload";
+    EXPECT_TRUE(dialogs.empty());   // a reload asks nothing
+
+    sim.Char('s', wxMOD_CONTROL);
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.empty(); }, 3000)) << "Ctrl+S did not reach the save command";
+    EXPECT_TRUE(dialogs[0].save);
+    EXPECT_TRUE(dialogs[0].confirmOverwrite);
+}
+
+TEST_F(MainWindow, ArrowKeysAndDragsTurnTheGraphAndUpdateThePanes) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    wxUIActionSimulator sim;
+    sim.MouseMove(pointInView(200, 150));
+    frame->canvas()->SetFocus();
+    test::pumpFor(100);
+    sim.Char(WXK_UP);
+    ASSERT_TRUE(pumpUntil([&] { return pane(3) == ui("[角度] X=029(deg),Z=330(deg)"); }, 3000)) << pane(3);
+
+    // 40 pixels down raises the X angle by 40.
+    sim.MouseDown();
+    test::pumpFor(50);
+    for (int y = 150; y <= 190; y += 10) {
+        sim.MouseMove(pointInView(200, y));
+        test::pumpFor(20);
+    }
+    sim.MouseUp();
+    ASSERT_TRUE(pumpUntil([&] { return pane(3) == ui("[角度] X=069(deg),Z=330(deg)"); }, 3000)) << pane(3);
+    EXPECT_FALSE(frame->view().dragging);
+}
+
+// ---- file dialogs ----
+
+TEST_F(MainWindow, EachFileCommandAsksWithItsOwnDialog) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string data = dir.file("grid.csv");
+    test::writeFile(data, gridFile(5));
+    open(data);
+    ASSERT_TRUE(frame->view().dataLoaded);
+    struct Expected {
+        int command;
+        const char* title;
+        const char* firstFilter;
+        bool save;
+        const char* initialName;
+    };
+    const Expected expected[] = {
+        {IdFileOpen, "ｸﾞﾗﾌﾃﾞｰﾀを開く", "*.csv", false, ""},
+        {IdFileSave, "ｸﾞﾗﾌﾃﾞｰﾀの保存", "*.csv", true, "grid.csv"},
+        {IdSettingsFileOpen, "設定ﾌｧｲﾙを開く", "*.txt", false, ""},
+        {IdSettingsFileSave, "設定ﾌｧｲﾙの保存", "*.txt", true, nullptr},
+    };
+    for (const Expected& e : expected) {
+        dialogs.clear();
+        ASSERT_TRUE(frame->runCommand(e.command)) << e.command;
+        ASSERT_EQ(dialogs.size(), 1u) << e.command;
+        const FileDialogSpec& spec = dialogs[0];
+        EXPECT_EQ(cp932ToUtf8(spec.title), e.title);
+        ASSERT_EQ(spec.filters.size(), 2u) << e.command;
+        EXPECT_EQ(spec.filters[0].second, e.firstFilter);
+        EXPECT_EQ(spec.filters[1].second, "*.*");
+        EXPECT_EQ(spec.save, e.save);
+        EXPECT_EQ(spec.confirmOverwrite, e.save);
+        if (e.initialName) {
+            EXPECT_EQ(spec.initialName, e.initialName);
+        }
+        // Once data is loaded every dialog starts in its folder.
+        EXPECT_EQ(spec.initialFolder, dir.path()) << e.command;
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+// ---- loads, drops and launch files ----
+
+TEST_F(MainWindow, StartsWithAPathContainingSpacesAndLoadsIt) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string path = dir.file("my grid data.csv");
+    test::writeFile(path, gridFile());
+    open(path);
+    EXPECT_TRUE(frame->view().dataLoaded);
+    EXPECT_EQ(frame->view().columnCount, 40);
+    ASSERT_TRUE(pumpUntil([&] { return frame->GetTitle() == ui("my grid data.csv - Kelvra ver.1.52"); }, 3000))
+        << frame->GetTitle();
+    EXPECT_TRUE(frame->isCommandEnabled(IdFileReload));
+    EXPECT_TRUE(frame->isCommandEnabled(IdModeRotate));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainWindow, DropsLoadDataApplySettingsAndIgnoreShortFiles) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    std::string data = dir.file("drop.csv"), settings = dir.file("look.txt"), shortFile = dir.file("short.csv");
+    test::writeFile(data, gridFile(6));
+    test::writeFile(shortFile, "a\r\nb\r\nc\r\n");
+    // The first file of a drop counts; the others are not looked at.
+    frame->canvas()->dropFiles({shortFile, data});
+    EXPECT_FALSE(frame->view().dataLoaded);
+    frame->canvas()->dropFiles({data, shortFile});
+    ASSERT_TRUE(frame->view().dataLoaded);
+    EXPECT_EQ(frame->view().columnCount, 6);
+
+    frame->view().viewZoom = 100;
+    test::writeFile(settings, test::cp932("[表示の設定]\r\n 倍率       = 250\r\n"));
+    frame->canvas()->dropFiles({settings});
+    EXPECT_EQ(frame->view().viewZoom, 250);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainWindow, LaunchFileWritesThePictureAtTheClientSizeAndEnds) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string data = dir.file("grid.csv"), image = dir.file("out.png"), launch = dir.file("launch.txt");
+    test::writeFile(data, gridFile(8));
+    test::writeFile(launch, "[Kelvra]\r\nData_File_Name=" + data + "\r\nImage_File_Name=" + image + "\r\nSoft_On=no\r\n");
+    open(launch);
+    EXPECT_TRUE(ended);
+    PixelSize client = frame->canvas()->clientSize();
+    PixelSize written = pngSize(test::readFile(image));
+    EXPECT_EQ(written.width, client.width);
+    EXPECT_EQ(written.height, client.height);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainWindow, LaunchWhoseDataFailsWritesNothingAndKeepsRunning) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string image = dir.file("out.png"), launch = dir.file("launch.txt");
+    test::writeFile(launch, "[Kelvra]\r\nData_File_Name=" + dir.file("missing.csv") + "\r\nImage_File_Name=" + image +
+                                "\r\nSoft_On=NO\r\n");
+    open(launch);
+    EXPECT_FALSE(ended);
+    EXPECT_FALSE(std::ifstream(image).good());
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(frame->view().dataLoaded);
+}
+
+TEST_F(MainWindow, SaveImageAsksWithTheDataNameAndWritesTheClientSize) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string data = dir.file("surface one.csv");
+    test::writeFile(data, gridFile(5));
+    open(data);
+    ASSERT_TRUE(frame->view().dataLoaded);
+    std::string image = dir.file("picture.png");
+    answers = {image};
+    ASSERT_TRUE(frame->runCommand(IdFileSaveImage));
+    ASSERT_EQ(dialogs.size(), 1u);
+    const FileDialogSpec& spec = dialogs[0];
+    EXPECT_TRUE(spec.save);
+    EXPECT_TRUE(spec.confirmOverwrite);
+    EXPECT_EQ(cp932ToUtf8(spec.title), "画像の保存");
+    EXPECT_EQ(spec.initialName, "surface one.png");
+    EXPECT_EQ(spec.initialFolder, dir.path());
+    ASSERT_EQ(spec.filters.size(), 2u);
+    EXPECT_EQ(spec.filters[0].second, "*.png;*.jpg;*.jpeg;*.bmp");
+    PixelSize client = frame->canvas()->clientSize();
+    PixelSize written = pngSize(test::readFile(image));
+    EXPECT_EQ(written.width, client.width);
+    EXPECT_EQ(written.height, client.height);
+
+    // Cancelling writes nothing.
+    answers.clear();
+    ASSERT_TRUE(frame->runCommand(IdFileSaveImage));
+    EXPECT_EQ(dialogs.size(), 2u);
+}
+
+// Sees the load-progress window from inside the event loop: that it showed,
+// and the bar positions at which it processed events while the load ran.
+class ProgressWatch : public wxEventFilter {
+public:
+    ProgressWatch() { wxEvtHandler::AddFilter(this); }
+    ~ProgressWatch() override { wxEvtHandler::RemoveFilter(this); }
+    int FilterEvent(wxEvent& event) override {
+        wxWindow* w = wxDynamicCast(event.GetEventObject(), wxWindow);
+        if (auto* dlg = w ? dynamic_cast<CLoadProgressDlg*>(wxGetTopLevelParent(w)) : nullptr) {
+            if (event.GetEventType() == wxEVT_SHOW) shown = true;
+            if (dlg->IsShown()) positions.push_back(dlg->position());
+        }
+        return Event_Skip;
+    }
+    bool shown = false;
+    std::vector<int> positions;
+};
+
+TEST_F(MainWindow, LongLoadShowsAProgressWindowThatAdvances) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    std::string big = dir.file("big.csv"), small = dir.file("small.csv");
+    test::writeFile(big, gridFile(120));    // 14400 points by the estimate
+    test::writeFile(small, gridFile(30));   // about 1000
+    {
+        ProgressWatch watch;
+        frame->canvas()->dropFiles({small});
+        EXPECT_FALSE(watch.shown);
+    }
+    ProgressWatch watch;
+    frame->canvas()->dropFiles({big});
+    ASSERT_TRUE(frame->view().dataLoaded);
+    EXPECT_TRUE(watch.shown);
+    ASSERT_FALSE(watch.positions.empty());
+    EXPECT_GT(watch.positions.back(), watch.positions.front());
+    // Gone once the load is over.
+    for (wxWindow* w : wxTopLevelWindows) EXPECT_FALSE(dynamic_cast<CLoadProgressDlg*>(w) && w->IsShown());
+}
+
+TEST_F(MainWindow, LoadedGraphIsDrawnInTheWindow) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string data = dir.file("grid.csv");
+    test::writeFile(data, gridFile(20));
+    open(data);
+    ASSERT_TRUE(frame->view().dataLoaded);
+    test::pumpFor(200);
+    // Somewhere across the middle of the view the picture is no longer white.
+    wxSize client = frame->canvas()->GetClientSize();
+    int coloured = 0;
+    for (int x = client.x / 4; x < client.x * 3 / 4; x += 8) {
+        test::Pixel p = test::windowPixel(*frame->canvas(), x, client.y / 2);
+        if (!(p == test::Pixel{255, 255, 255})) ++coloured;
+    }
+    EXPECT_GT(coloured, 5);
+}
+
+}  // namespace
+}  // namespace kelvra

@@ -1,0 +1,108 @@
+// The built desktop program as a separate process, the way a user or another
+// program starts it: a quoted path with spaces, launch files that end the
+// program or leave it open, and the argument rule.
+#include <fstream>
+
+#include "app/gui/kelvraApp.h"
+#include "support/testFiles.h"
+// Last: it brings in Xlib.
+#include "guiTestSupport.h"
+
+namespace kelvra {
+namespace {
+
+using test::Process;
+using test::ScratchDir;
+
+bool haveDisplay() { return std::getenv("DISPLAY") != nullptr; }
+
+#define REQUIRE_DISPLAY() \
+    do { \
+        if (!haveDisplay()) GTEST_SKIP() << "no display (run under scripts/test.sh)"; \
+    } while (0)
+
+std::string smallGrid() {
+    return test::cp932("ﾃﾞｰﾀ形式,1\r\nKelvra ver.1.52\r\n\r\n,0,1,2\r\n0,1,2,3\r\n1,2,3,4\r\n2,3,4,5\r\n");
+}
+
+// True once a window whose name matches `pattern` (a regular expression) exists.
+bool waitForWindow(const std::string& pattern, Process& p, int timeoutMs) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < end) {
+        if (!test::commandOutput("xdotool search --name '" + pattern + "' 2>/dev/null").empty()) return true;
+        if (test::waitForExit(p, 0)) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+struct PngSize {
+    int width = 0, height = 0;
+};
+PngSize pngSize(const std::string& path) {
+    std::string b = test::readFile(path);
+    if (b.size() < 24 || b.compare(1, 3, "PNG") != 0) return {};
+    auto be32 = [&](std::size_t at) {
+        return int((unsigned char)b[at]) << 24 | int((unsigned char)b[at + 1]) << 16 |
+               int((unsigned char)b[at + 2]) << 8 | int((unsigned char)b[at + 3]);
+    };
+    return {be32(16), be32(20)};
+}
+
+TEST(Program, QuotedPathWithSpacesIsLoaded) {
+    REQUIRE_DISPLAY();
+    ScratchDir dir;
+    std::string path = dir.file("grid with spaces.csv");
+    test::writeFile(path, smallGrid());
+    // The shell splits and unquotes, as it would for a user.
+    Process p = test::startProgram({"/bin/sh", "-c", std::string("exec '") + KELVRA_GUI_PATH + "' \"" + path + "\""});
+    ASSERT_GT(p.pid, 0);
+    test::ProgramGuard guard{p};
+    EXPECT_TRUE(waitForWindow("^grid with spaces.csv - Kelvra ver.1.52$", p, 20000));
+}
+
+TEST(Program, LaunchFileWithSoftOnNoWritesTheImageAndEndsWithStatus0) {
+    REQUIRE_DISPLAY();
+    ScratchDir dir;
+    std::string data = dir.file("grid.csv"), image = dir.file("picture.png"), launch = dir.file("launch.txt");
+    test::writeFile(data, smallGrid());
+    test::writeFile(launch, "[Launch]\r\ndata_file_name=" + data + "\r\nImage_File_Name=" + image + "\r\nSoft_On=NO\r\n");
+    Process p = test::startProgram({KELVRA_GUI_PATH, launch});
+    ASSERT_GT(p.pid, 0);
+    test::ProgramGuard guard{p};
+    ASSERT_TRUE(test::waitForExit(p, 30000)) << "the program did not end";
+    EXPECT_EQ(p.exitCode, 0);
+    PngSize size = pngSize(image);
+    // The view fills the 775-pixel-wide frame under its menus, toolbar and status bar.
+    EXPECT_GT(size.width, 700);
+    EXPECT_LE(size.width, 775);
+    EXPECT_GT(size.height, 300);
+    EXPECT_LT(size.height, 550);
+}
+
+TEST(Program, LaunchFileWithSoftOnYesStaysOpenAfterTheImage) {
+    REQUIRE_DISPLAY();
+    ScratchDir dir;
+    std::string data = dir.file("grid.csv"), image = dir.file("picture.bmp"), launch = dir.file("launch.txt");
+    test::writeFile(data, smallGrid());
+    test::writeFile(launch, "[Launch]\nData_File_Name=" + data + "\nImage_File_Name=" + image + "\nSoft_On=YES\n");
+    Process p = test::startProgram({KELVRA_GUI_PATH, launch});
+    ASSERT_GT(p.pid, 0);
+    test::ProgramGuard guard{p};
+    EXPECT_TRUE(waitForWindow("^grid.csv - Kelvra ver.1.52$", p, 20000));
+    EXPECT_TRUE(std::ifstream(image).good());
+    EXPECT_FALSE(test::waitForExit(p, 0)) << "the program ended";
+}
+
+TEST(Program, StartupArgumentIsTheOnlyArgument) {
+    wxArrayString args;
+    args.push_back("kelvra");
+    EXPECT_EQ(startupArgument(args), "");
+    args.push_back("/tmp/a b.csv");
+    EXPECT_EQ(startupArgument(args), "/tmp/a b.csv");
+    args.push_back("/tmp/other.csv");
+    EXPECT_EQ(startupArgument(args), "");   // two files: nothing is loaded
+}
+
+}  // namespace
+}  // namespace kelvra
