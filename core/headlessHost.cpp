@@ -16,7 +16,7 @@ void HeadlessHost::setStatusPane(int paneId, const std::string& text) {
     if (index >= 0 && index < 4) statusPanes[index] = text;
 }
 
-std::optional<std::string> HeadlessHost::askFileName(const FileDialogSpec&) {
+std::optional<std::string> HeadlessHost::askFileName(const FileDialogRequest&) {
     if (fileAnswers.empty()) return std::nullopt;
     std::string answer = fileAnswers.front();
     fileAnswers.erase(fileAnswers.begin());

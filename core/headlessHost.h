@@ -24,7 +24,7 @@ public:
     void showLoadProgress(bool visible) override {}
     void setLoadProgress(int percent) override { lastProgress = percent; }
     void hideLoadProgress() override {}
-    std::optional<std::string> askFileName(const FileDialogSpec& spec) override;
+    std::optional<std::string> askFileName(const FileDialogRequest& request) override;
 
     void setPictureSize(PixelSize size) { picture_ = size; }
     // When false, messages are only recorded (tests keep their output quiet).

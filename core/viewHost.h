@@ -30,7 +30,7 @@ enum StatusPane {
 
 // What a file dialog shows. Filters are (label, pattern) pairs; the first is
 // selected. Texts are CP932.
-struct FileDialogSpec {
+struct FileDialogRequest {
     bool save = false;
     std::string title;
     std::vector<std::pair<std::string, std::string>> filters;
@@ -62,7 +62,7 @@ public:
     virtual void hideLoadProgress() = 0;
 
     // A file dialog; nothing when the user cancels or there is no user.
-    virtual std::optional<std::string> askFileName(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> askFileName(const FileDialogRequest& request) = 0;
 };
 
 }  // namespace kelvra

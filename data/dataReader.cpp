@@ -637,11 +637,11 @@ bool CKelvraView::loadDataFile(const std::string& path, bool reload) {
 }
 
 bool CKelvraView::chooseDataFile() {
-    FileDialogSpec spec;
-    spec.title = sj(kOpenTitle);
-    spec.filters = {{"Graph Data File (*.csv)", "*.csv"}, {"All Files (*.*)", "*.*"}};
-    if (dataLoaded) spec.initialFolder = folderOf(dataFilePath);
-    std::optional<std::string> path = host().askFileName(spec);
+    FileDialogRequest request;
+    request.title = sj(kOpenTitle);
+    request.filters = {{"Graph Data File (*.csv)", "*.csv"}, {"All Files (*.*)", "*.*"}};
+    if (dataLoaded) request.initialFolder = folderOf(dataFilePath);
+    std::optional<std::string> path = host().askFileName(request);
     if (!path) return false;
     return loadDataFile(*path, false);
 }

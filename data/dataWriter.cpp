@@ -166,14 +166,14 @@ bool CKelvraView::saveDataCommand() {
         host().showMessage(sj("ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません"));
         return false;
     }
-    FileDialogSpec spec;
-    spec.save = true;
-    spec.title = sj("ｸﾞﾗﾌﾃﾞｰﾀの保存");
-    spec.filters = {{"Graph Data File (*.csv)", "*.csv"}, {"All Files (*.*)", "*.*"}};
-    spec.initialName = dataFileTitle;
-    spec.initialFolder = folderOf(dataFilePath);
-    spec.confirmOverwrite = true;
-    std::optional<std::string> path = host().askFileName(spec);
+    FileDialogRequest request;
+    request.save = true;
+    request.title = sj("ｸﾞﾗﾌﾃﾞｰﾀの保存");
+    request.filters = {{"Graph Data File (*.csv)", "*.csv"}, {"All Files (*.*)", "*.*"}};
+    request.initialName = dataFileTitle;
+    request.initialFolder = folderOf(dataFilePath);
+    request.confirmOverwrite = true;
+    std::optional<std::string> path = host().askFileName(request);
     if (!path) return false;
     return writeDataFile(*path, settingsText()) == 0;
 }

@@ -507,14 +507,14 @@ int CKelvraView::applySettingsText(std::string_view text, int lineBufferSize) {
 
 namespace {
 
-FileDialogSpec settingsDialog(const CKelvraView& view, bool save) {
-    FileDialogSpec spec;
-    spec.save = save;
-    spec.title = sj(save ? "設定ﾌｧｲﾙの保存" : "設定ﾌｧｲﾙを開く");
-    spec.filters = {{sj("設定ﾌｧｲﾙ(*.txt)"), "*.txt"}, {"All Files (*.*)", "*.*"}};
-    if (view.dataLoaded) spec.initialFolder = folderOf(view.dataFilePath);
-    spec.confirmOverwrite = save;
-    return spec;
+FileDialogRequest settingsDialog(const CKelvraView& view, bool save) {
+    FileDialogRequest request;
+    request.save = save;
+    request.title = sj(save ? "設定ﾌｧｲﾙの保存" : "設定ﾌｧｲﾙを開く");
+    request.filters = {{sj("設定ﾌｧｲﾙ(*.txt)"), "*.txt"}, {"All Files (*.*)", "*.*"}};
+    if (view.dataLoaded) request.initialFolder = folderOf(view.dataFilePath);
+    request.confirmOverwrite = save;
+    return request;
 }
 
 }  // namespace

@@ -45,15 +45,15 @@ public:
         progress.push_back(percent);
     }
     void hideLoadProgress() override { ++hidden; }
-    std::optional<std::string> askFileName(const FileDialogSpec& spec) override {
-        dialogs.push_back(spec);
-        return HeadlessHost::askFileName(spec);
+    std::optional<std::string> askFileName(const FileDialogRequest& request) override {
+        dialogs.push_back(request);
+        return HeadlessHost::askFileName(request);
     }
 
     std::vector<bool> shown;
     std::vector<int> progress;
     int hidden = 0;
-    std::vector<FileDialogSpec> dialogs;
+    std::vector<FileDialogRequest> dialogs;
 };
 
 // Lines 1-3 as the writer makes them, then the given lines.
@@ -694,7 +694,7 @@ TEST_F(ReaderReload, ReloadWithoutDataAsksForAFile) {
 TEST_F(ReaderReload, OpenDialogTextsAndStartingFolder) {
     EXPECT_FALSE(view.chooseDataFile());   // cancelled: nothing happens
     ASSERT_EQ(host.dialogs.size(), 1u);
-    const FileDialogSpec& first = host.dialogs[0];
+    const FileDialogRequest& first = host.dialogs[0];
     EXPECT_FALSE(first.save);
     EXPECT_EQ(first.title, cp932("ｸﾞﾗﾌﾃﾞｰﾀを開く"));
     ASSERT_EQ(first.filters.size(), 2u);

@@ -29,11 +29,11 @@ using test::writeFile;
 class RecordingHost : public HeadlessHost {
 public:
     RecordingHost() { printMessages = false; }
-    std::optional<std::string> askFileName(const FileDialogSpec& spec) override {
-        dialogs.push_back(spec);
-        return HeadlessHost::askFileName(spec);
+    std::optional<std::string> askFileName(const FileDialogRequest& request) override {
+        dialogs.push_back(request);
+        return HeadlessHost::askFileName(request);
     }
-    std::vector<FileDialogSpec> dialogs;
+    std::vector<FileDialogRequest> dialogs;
 };
 
 struct ViewFixture {
@@ -310,15 +310,15 @@ TEST(SaveDataCommand, AsksForANameBesideTheCurrentFile) {
     EXPECT_TRUE(f.view.saveDataCommand());
     EXPECT_EQ(f.view.dataFilePath, dir.file("copy.csv"));
     ASSERT_EQ(f.host.dialogs.size(), 2u);
-    const FileDialogSpec& spec = f.host.dialogs[0];
-    EXPECT_TRUE(spec.save);
-    EXPECT_TRUE(spec.confirmOverwrite);
-    EXPECT_EQ(spec.title, cp932("ｸﾞﾗﾌﾃﾞｰﾀの保存"));
-    EXPECT_EQ(spec.initialName, "grid.csv");
-    EXPECT_EQ(spec.initialFolder, dir.path());
-    ASSERT_EQ(spec.filters.size(), 2u);
-    EXPECT_EQ(spec.filters[0], (std::pair<std::string, std::string>{"Graph Data File (*.csv)", "*.csv"}));
-    EXPECT_EQ(spec.filters[1], (std::pair<std::string, std::string>{"All Files (*.*)", "*.*"}));
+    const FileDialogRequest& request = f.host.dialogs[0];
+    EXPECT_TRUE(request.save);
+    EXPECT_TRUE(request.confirmOverwrite);
+    EXPECT_EQ(request.title, cp932("ｸﾞﾗﾌﾃﾞｰﾀの保存"));
+    EXPECT_EQ(request.initialName, "grid.csv");
+    EXPECT_EQ(request.initialFolder, dir.path());
+    ASSERT_EQ(request.filters.size(), 2u);
+    EXPECT_EQ(request.filters[0], (std::pair<std::string, std::string>{"Graph Data File (*.csv)", "*.csv"}));
+    EXPECT_EQ(request.filters[1], (std::pair<std::string, std::string>{"All Files (*.*)", "*.*"}));
     EXPECT_EQ(readFile(dir.file("copy.csv")).substr(0, header(1).size()), header(1));
 }
 

@@ -29,12 +29,12 @@ using test::writeFile;
 class RecordingHost : public HeadlessHost {
 public:
     RecordingHost() { printMessages = false; }
-    std::optional<std::string> askFileName(const FileDialogSpec& spec) override {
-        dialogs.push_back(spec);
-        return HeadlessHost::askFileName(spec);
+    std::optional<std::string> askFileName(const FileDialogRequest& request) override {
+        dialogs.push_back(request);
+        return HeadlessHost::askFileName(request);
     }
     void resizeFrame(int width, int height) override { resized = {width, height}; }
-    std::vector<FileDialogSpec> dialogs;
+    std::vector<FileDialogRequest> dialogs;
     PixelSize resized;
 };
 
@@ -526,7 +526,7 @@ TEST(SettingsDialogs, OpenAndSaveAskWithTheirTitlesAndFilters) {
     EXPECT_EQ(f.view.chooseAndLoadSettingsFile(), 1);
     EXPECT_EQ(f.view.chooseAndLoadSettingsFile(), 0);   // cancelled
     ASSERT_EQ(f.host.dialogs.size(), 3u);
-    const FileDialogSpec& save = f.host.dialogs[0];
+    const FileDialogRequest& save = f.host.dialogs[0];
     EXPECT_TRUE(save.save);
     EXPECT_TRUE(save.confirmOverwrite);
     EXPECT_EQ(save.title, cp932("設定ﾌｧｲﾙの保存"));
@@ -536,7 +536,7 @@ TEST(SettingsDialogs, OpenAndSaveAskWithTheirTitlesAndFilters) {
     EXPECT_EQ(save.filters[0].second, "*.txt");
     EXPECT_EQ(save.filters[1].first, "All Files (*.*)");
     EXPECT_EQ(save.filters[1].second, "*.*");
-    const FileDialogSpec& open = f.host.dialogs[1];
+    const FileDialogRequest& open = f.host.dialogs[1];
     EXPECT_FALSE(open.save);
     EXPECT_EQ(open.title, cp932("設定ﾌｧｲﾙを開く"));
     EXPECT_EQ(open.filters, save.filters);

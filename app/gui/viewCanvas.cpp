@@ -225,15 +225,15 @@ void CViewCanvas::runStartup() {
 
 void CViewCanvas::saveImageCommand() {
     PixelSize size = clientSize();
-    FileDialogSpec spec;
-    spec.save = true;
-    spec.title = sj("画像の保存");
-    spec.filters = {{"Image File(*.png; *.jpg; *.jpeg; *.bmp)", "*.png;*.jpg;*.jpeg;*.bmp"},
+    FileDialogRequest request;
+    request.save = true;
+    request.title = sj("画像の保存");
+    request.filters = {{"Image File(*.png; *.jpg; *.jpeg; *.bmp)", "*.png;*.jpg;*.jpeg;*.bmp"},
                     {"All Files (*.*)", "*.*"}};
-    spec.initialName = withoutExtension(view_.dataFileTitle) + ".png";
-    if (view_.dataLoaded) spec.initialFolder = folderOf(view_.dataFilePath);
-    spec.confirmOverwrite = true;
-    std::optional<std::string> path = askFileName(spec);
+    request.initialName = withoutExtension(view_.dataFileTitle) + ".png";
+    if (view_.dataLoaded) request.initialFolder = folderOf(view_.dataFilePath);
+    request.confirmOverwrite = true;
+    std::optional<std::string> path = askFileName(request);
     if (!path) return;
     savePicture(*path, size);
 }
@@ -330,16 +330,16 @@ void CViewCanvas::hideLoadProgress() {
     Refresh(false);
 }
 
-std::optional<std::string> CViewCanvas::askFileName(const FileDialogSpec& spec) {
-    if (hooks_.fileName) return hooks_.fileName(spec);
+std::optional<std::string> CViewCanvas::askFileName(const FileDialogRequest& request) {
+    if (hooks_.fileName) return hooks_.fileName(request);
     wxString wildcard;
-    for (const auto& [label, pattern] : spec.filters) {
+    for (const auto& [label, pattern] : request.filters) {
         if (!wildcard.empty()) wildcard += "|";
         wildcard += fromCp932(label) + "|" + fromCp932(pattern);
     }
-    long style = spec.save ? wxFD_SAVE | (spec.confirmOverwrite ? wxFD_OVERWRITE_PROMPT : 0)
+    long style = request.save ? wxFD_SAVE | (request.confirmOverwrite ? wxFD_OVERWRITE_PROMPT : 0)
                            : wxFD_OPEN | wxFD_FILE_MUST_EXIST;
-    wxFileDialog dialog(frame_, fromCp932(spec.title), pathText(spec.initialFolder), pathText(spec.initialName),
+    wxFileDialog dialog(frame_, fromCp932(request.title), pathText(request.initialFolder), pathText(request.initialName),
                         wildcard, style);
     dialog.SetFilterIndex(0);
     if (dialog.ShowModal() != wxID_OK) return std::nullopt;

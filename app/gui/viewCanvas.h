@@ -30,7 +30,7 @@ class CLoadProgressDlg;
 // drive the window in-process. An empty function means the real thing.
 struct GuiHooks {
     std::function<void(const std::string& cp932)> message;                         // message box
-    std::function<std::optional<std::string>(const FileDialogSpec&)> fileName;    // file dialog
+    std::function<std::optional<std::string>(const FileDialogRequest&)> fileName;    // file dialog
     std::function<void()> endProcess;                                              // after Soft_On=NO
 };
 
@@ -74,7 +74,7 @@ public:
     void showLoadProgress(bool visible) override;
     void setLoadProgress(int percent) override;
     void hideLoadProgress() override;
-    std::optional<std::string> askFileName(const FileDialogSpec& spec) override;
+    std::optional<std::string> askFileName(const FileDialogRequest& request) override;
 
 private:
     void onPaint(wxPaintEvent& event);

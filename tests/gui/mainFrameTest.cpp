@@ -68,8 +68,8 @@ protected:
     void open(const std::string& argument = {}) {
         frame = new CMainFrame(argument);
         frame->hooks.message = [this](const std::string& m) { messages.push_back(cp932ToUtf8(m)); };
-        frame->hooks.fileName = [this](const FileDialogSpec& spec) -> std::optional<std::string> {
-            dialogs.push_back(spec);
+        frame->hooks.fileName = [this](const FileDialogRequest& request) -> std::optional<std::string> {
+            dialogs.push_back(request);
             if (answers.empty()) return std::nullopt;
             std::string a = answers.front();
             answers.erase(answers.begin());
@@ -87,7 +87,7 @@ protected:
 
     CMainFrame* frame = nullptr;
     std::vector<std::string> messages;
-    std::vector<FileDialogSpec> dialogs;
+    std::vector<FileDialogRequest> dialogs;
     std::vector<std::string> answers;
     bool ended = false;
     ScratchDir dir;
@@ -309,18 +309,18 @@ TEST_F(MainWindow, EachFileCommandAsksWithItsOwnDialog) {
         dialogs.clear();
         ASSERT_TRUE(frame->runCommand(e.command)) << e.command;
         ASSERT_EQ(dialogs.size(), 1u) << e.command;
-        const FileDialogSpec& spec = dialogs[0];
-        EXPECT_EQ(cp932ToUtf8(spec.title), e.title);
-        ASSERT_EQ(spec.filters.size(), 2u) << e.command;
-        EXPECT_EQ(spec.filters[0].second, e.firstFilter);
-        EXPECT_EQ(spec.filters[1].second, "*.*");
-        EXPECT_EQ(spec.save, e.save);
-        EXPECT_EQ(spec.confirmOverwrite, e.save);
+        const FileDialogRequest& request = dialogs[0];
+        EXPECT_EQ(cp932ToUtf8(request.title), e.title);
+        ASSERT_EQ(request.filters.size(), 2u) << e.command;
+        EXPECT_EQ(request.filters[0].second, e.firstFilter);
+        EXPECT_EQ(request.filters[1].second, "*.*");
+        EXPECT_EQ(request.save, e.save);
+        EXPECT_EQ(request.confirmOverwrite, e.save);
         if (e.initialName) {
-            EXPECT_EQ(spec.initialName, e.initialName);
+            EXPECT_EQ(request.initialName, e.initialName);
         }
         // Once data is loaded every dialog starts in its folder.
-        EXPECT_EQ(spec.initialFolder, dir.path()) << e.command;
+        EXPECT_EQ(request.initialFolder, dir.path()) << e.command;
     }
     EXPECT_TRUE(messages.empty());
 }
@@ -397,14 +397,14 @@ TEST_F(MainWindow, SaveImageAsksWithTheDataNameAndWritesTheClientSize) {
     answers = {image};
     ASSERT_TRUE(frame->runCommand(IdFileSaveImage));
     ASSERT_EQ(dialogs.size(), 1u);
-    const FileDialogSpec& spec = dialogs[0];
-    EXPECT_TRUE(spec.save);
-    EXPECT_TRUE(spec.confirmOverwrite);
-    EXPECT_EQ(cp932ToUtf8(spec.title), "画像の保存");
-    EXPECT_EQ(spec.initialName, "surface one.png");
-    EXPECT_EQ(spec.initialFolder, dir.path());
-    ASSERT_EQ(spec.filters.size(), 2u);
-    EXPECT_EQ(spec.filters[0].second, "*.png;*.jpg;*.jpeg;*.bmp");
+    const FileDialogRequest& request = dialogs[0];
+    EXPECT_TRUE(request.save);
+    EXPECT_TRUE(request.confirmOverwrite);
+    EXPECT_EQ(cp932ToUtf8(request.title), "画像の保存");
+    EXPECT_EQ(request.initialName, "surface one.png");
+    EXPECT_EQ(request.initialFolder, dir.path());
+    ASSERT_EQ(request.filters.size(), 2u);
+    EXPECT_EQ(request.filters[0].second, "*.png;*.jpg;*.jpeg;*.bmp");
     PixelSize client = frame->canvas()->clientSize();
     PixelSize written = pngSize(test::readFile(image));
     EXPECT_EQ(written.width, client.width);
