@@ -110,6 +110,7 @@ TEST_F(Writer, EachLayoutSavesItsLinesAndReopensAsItWas) {
         expected += "\r\n" + settings.substr(settings.find(cp932("[グラフの設定]")));
         ASSERT_EQ(view.writeDataFile(dir.file("saved.csv"), settings), 0);
         EXPECT_EQ(readFile(dir.file("saved.csv")), expected);
+        EXPECT_EQ(view.dataFormat, c.savedAs);   // the number of the file now current
 
         View opened;
         ASSERT_TRUE(opened.view.loadDataFile(dir.file("saved.csv"), false));
