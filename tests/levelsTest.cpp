@@ -1,8 +1,10 @@
-// Colour levels: the level colour tables for both legend styles, the level of a
-// value at and around boundaries, and where a segment crosses a level top.
+// Colour levels: the level colour tables for both legend styles, the level of a value at and
+// around boundaries, and where a segment crosses a level top.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "render/levels.h"
 #include "settings/graphSettings.h"
@@ -10,125 +12,69 @@
 namespace kelvra {
 namespace {
 
-const Rgb* userColors() {
-    static GraphSettings s;
-    return s.legendColors;
+const GraphSettings kDefaults;
+const Rgb* const kUser = kDefaults.legendColors;   // the default colours 1..20 are all distinct
+
+// Entries 0..n of a level colour table as the numbers of the user colours they are (21: none of them).
+std::vector<int> sourcesOf(const Rgb* out, int n) {
+    std::vector<int> numbers;
+    for (int i = 0; i <= n; ++i) numbers.push_back(int(std::find(kUser + 1, kUser + 21, out[i]) - kUser));
+    return numbers;
 }
 
-// Index of the source entry a level colour came from (the default colours are all distinct).
-int sourceIndex(const Rgb& c) {
-    for (int k = 1; k <= 20; ++k)
-        if (userColors()[k] == c) return k;
-    return -1;
-}
-
-TEST(LevelColors, StandardTablesPickTheListedSourceEntries) {
+TEST(LevelColors, ShortTablesPickTheListedColoursAndTheAbsoluteStyleFolds) {
+    struct Case {
+        int style, reverse, levelIndex;
+        std::vector<int> expected;   // entry 0 first
+    } cases[] = {
+        {0, 0, 1, {1, 1, 6, 10, 14, 20}},
+        {0, 1, 0, {20, 20, 1}},                               // reversed: from colour 20
+        {0, 0, 3, {1, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}},
+        {1, 0, 2, {20, 20, 16, 11, 6, 1, 1, 6, 11, 16, 20}},  // absolute: folded about the middle
+        {1, 1, 2, {1, 1, 5, 10, 15, 20, 20, 15, 10, 5, 1}},   // absolute reversed: the fold turned over
+    };
     Rgb out[kMaxLevelCount + 1];
-    ASSERT_EQ(buildLevelColors(userColors(), 0, 0, 1, out), 5);
-    int expected5[] = {1, 6, 10, 14, 20};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(sourceIndex(out[i + 1]), expected5[i]) << "level " << i + 1;
-    ASSERT_EQ(buildLevelColors(userColors(), 0, 0, 3, out), 20);
-    for (int i = 1; i <= 20; ++i) EXPECT_EQ(sourceIndex(out[i]), i);
-    EXPECT_EQ(out[0], userColors()[0]);
+    for (const Case& c : cases)
+        EXPECT_EQ(sourcesOf(out, buildLevelColors(kUser, c.style, c.reverse, c.levelIndex, out)), c.expected)
+            << c.style << c.reverse << " " << c.levelIndex;
+    EXPECT_EQ(buildLevelColors(kUser, 0, 0, 12, out) + buildLevelColors(kUser, 0, 0, -3, out), 0);   // no such count
 }
 
-TEST(LevelColors, AbsoluteStyleFoldsAndReversalCancelsIt) {
+TEST(LevelColors, FortyLevelsRampFromADarkenedColour1AndOutOfRangeChannelsClamp) {
     Rgb out[kMaxLevelCount + 1];
-    ASSERT_EQ(buildLevelColors(userColors(), 1, 0, 2, out), 10);
-    int folded[] = {20, 16, 11, 6, 1, 1, 6, 11, 16, 20};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(sourceIndex(out[i + 1]), folded[i]) << "level " << i + 1;
-    ASSERT_EQ(buildLevelColors(userColors(), 1, 1, 2, out), 10);
-    int unfolded[] = {1, 5, 10, 15, 20, 20, 15, 10, 5, 1};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(sourceIndex(out[i + 1]), unfolded[i]) << "level " << i + 1;
-}
-
-TEST(LevelColors, ReversedStandardRunsFromColour20) {
-    Rgb out[kMaxLevelCount + 1];
-    ASSERT_EQ(buildLevelColors(userColors(), 0, 1, 0, out), 2);
-    EXPECT_EQ(sourceIndex(out[1]), 20);
-    EXPECT_EQ(sourceIndex(out[2]), 1);
-    EXPECT_EQ(out[0], userColors()[20]);
-}
-
-TEST(LevelColors, FortyLevelsStartFromADarkenedColour1) {
-    Rgb out[kMaxLevelCount + 1];
-    ASSERT_EQ(buildLevelColors(userColors(), 0, 0, 4, out), 40);
-    EXPECT_NEAR(out[0].b, 0.67, 1e-12);
-    EXPECT_NEAR(out[1].b, 0.745, 1e-12);
-    EXPECT_EQ(out[1].r, 0.0);
-    EXPECT_EQ(out[2], userColors()[1]);
-    EXPECT_EQ(out[40], userColors()[20]);
-}
-
-TEST(LevelColors, InterpolatedAbsoluteStyleMirrorsAboutTheMiddle) {
-    Rgb out[kMaxLevelCount + 1];
-    ASSERT_EQ(buildLevelColors(userColors(), 1, 1, 11, out), 480);
-    EXPECT_EQ(out[240], userColors()[20]);
-    EXPECT_EQ(out[241], userColors()[20]);
-    for (int i = 0; i < 240; ++i) ASSERT_EQ(out[480 - i], out[i + 1]) << i;
-}
-
-TEST(LevelColors, OutOfRangeChannelsAreClampedInTheRamp) {
+    ASSERT_EQ(buildLevelColors(kUser, 0, 0, 4, out), 40);
+    EXPECT_EQ(out[0], (Rgb{0, 0, 0.82 - 0.15}));
+    EXPECT_NEAR(out[1].b, (0.67 + 0.82) / 2, 1e-12);   // half way to colour 1
+    EXPECT_EQ(sourcesOf(out, 40)[2], 1);
+    EXPECT_EQ(sourcesOf(out, 40)[40], 20);
     Rgb source[kLegendColorCount];
-    for (auto& c : source) c = {1.5, -0.5, std::nan("")};
-    Rgb out[kMaxLevelCount + 1];
+    std::fill(source, source + kLegendColorCount, Rgb{1.5, -0.5, std::nan("")});
     ASSERT_EQ(buildLevelColors(source, 0, 0, 5, out), 80);
-    for (int k = 0; k <= 80; ++k) {
-        EXPECT_EQ(out[k].r, 1.0);
-        EXPECT_EQ(out[k].g, 0.0);
-        EXPECT_EQ(out[k].b, 0.0);
-    }
+    EXPECT_EQ(std::count(out, out + 81, Rgb{1, 0, 0}), 81);
 }
 
-TEST(LevelColors, UnknownLevelIndexGivesNoLevels) {
-    Rgb out[kMaxLevelCount + 1];
-    EXPECT_EQ(buildLevelColors(userColors(), 0, 0, 12, out), 0);
-    EXPECT_EQ(buildLevelColors(userColors(), 0, 0, -3, out), 0);
-}
-
-LevelTable table(int n, double base, double step) {
+// Ten levels of 1 from 0.
+TEST(LevelArithmetic, LevelOfTakesTheLowerLevelPointLevelTheUpperAndCrossingsFollowTheZSpace) {
     LevelTable t;
-    t.levelCount = n;
-    t.levelBase = base;
-    t.levelStep = step;
-    return t;
-}
-
-TEST(LevelOf, BoundaryBelongsToTheLowerLevelAndEndsClamp) {
-    LevelTable t = table(20, 0.0, 0.5);
-    EXPECT_EQ(levelOf(t, 0.0), 1);
-    EXPECT_EQ(levelOf(t, 0.5), 1);
-    EXPECT_EQ(levelOf(t, 0.5000001), 2);
-    EXPECT_EQ(levelOf(t, 1.0), 2);
-    EXPECT_EQ(levelOf(t, -100.0), 1);
-    EXPECT_EQ(levelOf(t, 10.0), 20);
-    EXPECT_EQ(levelOf(t, 1e300), 20);
-    EXPECT_EQ(levelOf(t, std::nan("")), 1);
-}
-
-TEST(PointLevel, BoundaryBelongsToTheUpperLevelAndFarBelowIsEntry0) {
-    LevelTable t = table(10, 0.0, 1.0);
-    EXPECT_EQ(pointLevel(t, 1.0), 2);
-    EXPECT_EQ(pointLevel(t, 0.5), 1);
-    EXPECT_EQ(pointLevel(t, -0.5), 1);
-    EXPECT_EQ(pointLevel(t, -1.0), 0);
-    EXPECT_EQ(pointLevel(t, -2.0), 0);
-    EXPECT_EQ(pointLevel(t, 9.5), 10);
-    EXPECT_EQ(pointLevel(t, 1e9), 10);
-}
-
-TEST(LevelCrossing, MeasuresInTheSpaceOfTheZAxis) {
-    LevelTable t = table(10, 0.0, 1.0);
+    t.levelCount = 10;
+    t.levelStep = 1.0;
+    const double cases[][3] = {   // value, levelOf, pointLevel
+        {0.0, 1, 1},       {0.5, 1, 1},  {1.0, 1, 2},      {1.0000001, 2, 2}, {-0.5, 1, 1},
+        {-1.0, 1, 0},      {-100, 1, 0}, {9.5, 10, 10},    {1e300, 10, 10},   {std::nan(""), 1, 1}};
+    for (const auto& [v, level, point] : cases) {
+        EXPECT_EQ(levelOf(t, v), level) << v;
+        EXPECT_EQ(pointLevel(t, v), point) << v;   // a full level below the base: entry 0
+    }
+    // Where a segment reaches the top of a level, measured in the space of the Z axis.
     EXPECT_DOUBLE_EQ(levelCrossing(t, 0.0, 4.0, 1), 0.25);
     // Log Z, linear legend: colour values are raw, the fraction is taken in ln space.
     t.logZ = true;
     t.levelBase = 1.0;
-    EXPECT_NEAR(levelCrossing(t, 1.0, 100.0, 9), 0.5, 1e-12);   // top of level 9 is 10
+    EXPECT_NEAR(levelCrossing(t, 1.0, 100.0, 9), 0.5, 1e-12);   // the top of level 9 is 10
     // Linear Z, log legend: colour values are ln, the fraction is taken on the raw values.
     t.logZ = false;
     t.logLegend = true;
     t.levelBase = 0.0;
-    EXPECT_NEAR(levelCrossing(t, std::log(1.0), std::log(3.0), 0), 0.0, 1e-12);
     EXPECT_NEAR(levelCrossing(t, 0.0, std::log(5.0), 1), (std::exp(1.0) - 1.0) / 4.0, 1e-12);
 }
 
