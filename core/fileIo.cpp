@@ -1,4 +1,5 @@
 #include "core/fileIo.h"
+#include "core/phaseTimes.h"
 
 #include "core/cp932.h"
 
@@ -183,6 +184,7 @@ bool SafeFileWriter::commit() {
 }
 
 bool writeFileSafely(const std::string& path, std::string_view bytes) {
+    PhaseScope phase(Phase::Write);
     SafeFileWriter out(path);
     return out.write(bytes) && out.commit();
 }

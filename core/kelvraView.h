@@ -58,6 +58,11 @@ struct ViewState {
     bool startupDone = false;               // the start-up argument ran (first paint)
     bool glyphListsBuilt = false;
     bool graphListsBuilt = false;
+    bool pickTargetsBuilt = false;   // list 500 holds the targets of the current lists
+    // Set by a caller that draws once after several loads (kelvra-render):
+    // loads and settings changes then only mark the glyph and graph lists as
+    // not built, and the next drawScene builds them, once.
+    bool deferListBuilds = false;
     // Tests: when set, every label the scale frame, the axis indicator, the
     // legend and the title place is recorded here (render/scaleFrame.h).
     std::vector<PlacedLabel>* labelTrace = nullptr;
@@ -140,7 +145,12 @@ public:
     void destroyGlLists();
 
     // ---- display lists (render/displayLists.cpp) ----
+    // Lists 100, 150 and 200. List 500 (pick targets) is only needed for a
+    // pick and costs as much as the graph on a large grid, so the build leaves
+    // it empty; picking calls buildPickTargets first, which compiles it once
+    // per build.
     void buildDisplayLists();
+    void buildPickTargets();
     BuildContext makeBuildContext() const;
     void clipToScaleBox() const;
     void unclipScaleBox() const;

@@ -27,6 +27,7 @@
 
 #include "core/cp932.h"
 #include "core/fileIo.h"
+#include "core/phaseTimes.h"
 #include "core/kelvraView.h"
 #include "data/pointSort.h"
 #include "data/textScan.h"
@@ -541,7 +542,7 @@ void readPointValueList(ReadJob& job) { readPoints<4>(job, true); }
 // Glyph and graph lists need a current GL context; without one (reader tests,
 // benchmarks) they stay marked as not built and the next paint makes them.
 void rebuildPicture(CKelvraView& view) {
-    if (glContextIsCurrent()) {
+    if (glContextIsCurrent() && !view.deferListBuilds) {
         view.buildGlyphLists();
         view.buildDisplayLists();
     } else {
@@ -554,6 +555,7 @@ void rebuildPicture(CKelvraView& view) {
 }  // namespace
 
 bool CKelvraView::loadDataFile(const std::string& path, bool reload) {
+    PhaseScope phase(Phase::Load);
     std::string title = fileTitleOf(path);
     int fd = openForReading(path);
     if (fd < 0) {

@@ -25,6 +25,7 @@
 
 #include "core/cp932.h"
 #include "core/kelvraView.h"
+#include "core/phaseTimes.h"
 
 namespace kelvra {
 namespace {
@@ -207,6 +208,7 @@ void writeJpegStream(jpeg_compress_struct* cinfo, const ImageBuffer& image, int 
 }  // namespace
 
 bool encodePng(const ImageBuffer& image, const std::string& title, std::string* out) {
+    PhaseScope phase(Phase::Encode);
     out->clear();
     if (!isWellFormed(image)) return false;
     std::vector<unsigned char> row;
@@ -234,6 +236,7 @@ bool encodePng(const ImageBuffer& image, const std::string& title, std::string* 
 }
 
 bool encodeJpeg(const ImageBuffer& image, int quality, std::string* out) {
+    PhaseScope phase(Phase::Encode);
     out->clear();
     if (!isWellFormed(image)) return false;
     std::vector<unsigned char> row;
@@ -264,6 +267,7 @@ bool encodeJpeg(const ImageBuffer& image, int quality, std::string* out) {
 }
 
 bool encodeBmp(const ImageBuffer& image, std::string* out) {
+    PhaseScope phase(Phase::Encode);
     out->clear();
     if (!isWellFormed(image)) return false;
     uint64_t rowSize = (uint64_t(image.width) * 3 + 3) / 4 * 4;
@@ -333,6 +337,7 @@ bool writeImageFile(const ImageBuffer& image, const std::string& path) {
 }
 
 bool readPicture(int width, int height, ImageBuffer* image) {
+    PhaseScope phase(Phase::ReadBack);
     *image = ImageBuffer{};
     if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
     try {

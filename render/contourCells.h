@@ -26,6 +26,9 @@ struct CellPaint {
     int levelCount;             // n; levels are clamped to 0..n
     bool onFloor = false;       // every vertex at z = floorZ (the floor projection)
     double floorZ = 0.0;
+    // Inside a GL_TRIANGLES (fills) or GL_LINES (lines) batch the caller holds
+    // open, rather than one primitive per polygon (see drawGridCells).
+    bool batched = false;
     CurrentColor color;
 };
 
@@ -85,6 +88,12 @@ CellRange wholeGrid(const CKelvraView& view);
 // z of the floor of the scale box: the world position of scaleMin[2], or of
 // scaleMax[2] on a reversed Z axis (the reversed mapping puts it at the bottom).
 double floorZ(const CKelvraView& view, const AxisMapping& map);
+
+// Whether drawGridCells batches its primitives (on unless switched off). Off,
+// every polygon is its own primitive: the plain build that the batched one
+// must match pixel for pixel.
+void setCellBatching(bool on);
+bool cellBatching();
 
 // The cell walk, columns outer and rows inner, over the cells of `range` that
 // lie in the grid. Sets the flat shade model (and leaves it). Cells with a

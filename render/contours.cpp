@@ -128,39 +128,87 @@ CellSplit splitCell(const Corner& c0, const Corner& c1, const Corner& c2, const 
     return s;
 }
 
+namespace {
+
+// Where the level walk's strips go. Straight: one GL_TRIANGLE_STRIP each.
+// Batched: cut into the triangles GL makes of that strip (triangle i is
+// v[i], v[i+1], v[i+2], its first two swapped when i is odd, coloured by
+// v[i+2] under flat shading) and appended to the GL_TRIANGLES batch the caller
+// holds open; triangles with two equal corners cover nothing and are left out.
+class StripOut {
+public:
+    explicit StripOut(CellPaint& paint) : paint_(paint) {
+        if (!paint_.batched) glBegin(GL_TRIANGLE_STRIP);
+    }
+    ~StripOut() {
+        if (!paint_.batched) glEnd();
+    }
+    StripOut(const StripOut&) = delete;
+    StripOut& operator=(const StripOut&) = delete;
+
+    void vertex(double x, double y, double z, const Rgb& color) {
+        if (paint_.onFloor) z = paint_.floorZ;
+        if (!paint_.batched) {
+            paint_.color.set(color);
+            glVertex3d(x, y, z);
+            return;
+        }
+        const Point c{x, y, z};
+        if (count_ >= 2) {
+            const Point& a = (count_ & 1) ? last_[1] : last_[0];
+            const Point& b = (count_ & 1) ? last_[0] : last_[1];
+            if (!(a == b || a == c || b == c)) {
+                paint_.color.set(color);
+                glVertex3d(a.x, a.y, a.z);
+                glVertex3d(b.x, b.y, b.z);
+                glVertex3d(c.x, c.y, c.z);
+            }
+        }
+        last_[0] = last_[1];
+        last_[1] = c;
+        ++count_;
+    }
+
+private:
+    struct Point {
+        double x, y, z;
+        bool operator==(const Point&) const = default;
+    };
+    CellPaint& paint_;
+    Point last_[2] = {};
+    int count_ = 0;
+};
+
+}  // namespace
+
 void fillLevelPolygon(const CellPolygon& p, CellPaint& paint) {
     if (!drawable(p)) return;
     const int m = p.count;
     int K[4] = {0, 0, 0, 0};
     clampedLevels(p, paint.levelCount, K);
+    StripOut out(paint);
     if (oneLevel(K, m)) {
-        glBegin(GL_TRIANGLE_STRIP);
-        paint.color.set(paint.colors[K[0]]);
         // Strip order of the polygon outline: V0, V1, V2 (and V3 before V2 in a quad).
-        emitVertex(p.v[0]->x, p.v[0]->y, p.v[0]->z, paint);
-        emitVertex(p.v[1]->x, p.v[1]->y, p.v[1]->z, paint);
-        if (m == 4) emitVertex(p.v[3]->x, p.v[3]->y, p.v[3]->z, paint);
-        emitVertex(p.v[2]->x, p.v[2]->y, p.v[2]->z, paint);
-        glEnd();
+        const Rgb& color = paint.colors[K[0]];
+        out.vertex(p.v[0]->x, p.v[0]->y, p.v[0]->z, color);
+        out.vertex(p.v[1]->x, p.v[1]->y, p.v[1]->z, color);
+        if (m == 4) out.vertex(p.v[3]->x, p.v[3]->y, p.v[3]->z, color);
+        out.vertex(p.v[2]->x, p.v[2]->y, p.v[2]->z, color);
         return;
     }
     LevelWalk walk(p, K, *paint.levels);
     const Corner& s = *p.v[walk.start()];
-    glBegin(GL_TRIANGLE_STRIP);
-    paint.color.set(paint.colors[walk.kmin()]);
-    emitVertex(s.x, s.y, s.z, paint);
+    out.vertex(s.x, s.y, s.z, paint.colors[walk.kmin()]);
     bool hold = true;
     for (int k = walk.kmin(); k <= walk.kmax();) {
         for (int chain = 0; chain < 2; ++chain) {
             bool crossed;
             WalkPoint w = walk.step(chain, k, hold, crossed);
-            paint.color.set(paint.colors[k]);
-            emitVertex(w.x, w.y, w.z, paint);
+            out.vertex(w.x, w.y, w.z, paint.colors[k]);
         }
         if (!hold) ++k;
         hold = false;
     }
-    glEnd();
 }
 
 void traceLevelLines(const CellPolygon& p, CellPaint& paint) {
@@ -184,11 +232,12 @@ void traceLevelLines(const CellPolygon& p, CellPaint& paint) {
         }
         if (!hold) {
             if (std::fabs(end[0].value - end[1].value) < tol && std::fabs(top - end[1].value) < tol && k != n) {
-                glBegin(GL_LINE_STRIP);
+                // Batched: the same segment inside the caller's GL_LINES.
+                if (!paint.batched) glBegin(GL_LINE_STRIP);
                 paint.color.set(paint.colors[k]);
                 emitVertex(end[0].x, end[0].y, end[0].z, paint);
                 emitVertex(end[1].x, end[1].y, end[1].z, paint);
-                glEnd();
+                if (!paint.batched) glEnd();
             }
             ++k;
         }
@@ -199,10 +248,13 @@ void traceLevelLines(const CellPolygon& p, CellPaint& paint) {
 void fillHiddenPolygon(const CellPolygon& p, CellPaint& paint) {
     if (!drawable(p)) return;
     if (p.count == 3) {
-        glBegin(GL_TRIANGLE_STRIP);
-        paint.color.set(kWhite);
-        for (int i : {0, 1, 2}) glVertex3d(p.v[i]->x, p.v[i]->y, p.v[i]->z);
-        glEnd();
+        const bool onFloor = paint.onFloor;
+        paint.onFloor = false;
+        {
+            StripOut out(paint);
+            for (int i : {0, 1, 2}) out.vertex(p.v[i]->x, p.v[i]->y, p.v[i]->z, kWhite);
+        }
+        paint.onFloor = onFloor;
         return;
     }
     // A quad: the level walk, all white (a quad in one level is one strip there).
@@ -219,6 +271,13 @@ void fillHiddenPolygon(const CellPolygon& p, CellPaint& paint) {
     paint.colors = colors;
     paint.onFloor = onFloor;
 }
+
+namespace {
+bool batching = true;
+}
+
+void setCellBatching(bool on) { batching = on; }
+bool cellBatching() { return batching; }
 
 CellRange wholeGrid(const CKelvraView& view) {
     return {0, view.columnCount - 1, 0, view.rowCount - 1};
@@ -254,12 +313,20 @@ void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* 
     if (drawer == CellDrawer::LevelLines || drawer == CellDrawer::SingleColorLines)
         glLineWidth(GLfloat(std::max(view.contour2Width, 1)));
 
+    // Batched, each column of cells is one GL_TRIANGLES (or GL_LINES) primitive
+    // instead of one per polygon: the same triangles in the same colours, but
+    // far quicker to compile and draw, and smaller in the list.
+    paint.batched = cellBatching();
+    const GLenum batch = drawer == CellDrawer::LevelLines || drawer == CellDrawer::SingleColorLines
+                             ? GL_LINES : GL_TRIANGLES;
+
     // Corners of the rows firstRow..endRow of two neighbouring columns.
     const int pointRows = endRow - firstRow + 1;
     std::vector<Corner> left(pointRows), right(pointRows);
     grid.column(firstColumn, firstRow, endRow, left.data());
     for (int i = firstColumn; i < endColumn; ++i) {
         grid.column(i + 1, firstRow, endRow, right.data());
+        if (paint.batched) glBegin(batch);
         for (int j = 0; j + 1 < pointRows; ++j) {
             const Corner& c0 = left[j];
             const Corner& c1 = left[j + 1];
@@ -276,6 +343,7 @@ void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* 
                 }
             }
         }
+        if (paint.batched) glEnd();
         std::swap(left, right);
     }
 }

@@ -1,6 +1,6 @@
 // The display-list builder: turns the data set and the settings into the graph
-// (list 100), its pick targets (500), the colour legend (150) and the axis
-// indicator (200). It decides, from the display mode, the data kind and the
+// (list 100), the colour legend (150) and the axis indicator (200), and on
+// demand its pick targets (500). It decides, from the display mode, the data kind and the
 // graph type, which drawing routines run and in which order; the tables below
 // are that decision. It runs after loads and settings changes and after a
 // section move, never for a turn, move or zoom.
@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "core/kelvraView.h"
+#include "core/phaseTimes.h"
 
 namespace kelvra {
 namespace {
@@ -232,6 +233,7 @@ const Steps kVectorSteps = {Prelude::None, {StepVectors}};
 }  // namespace
 
 void CKelvraView::buildDisplayLists() {
+    PhaseScope phase(Phase::DisplayLists);
     BuildContext ctx = makeBuildContext();
 
     glNewList(ListGraph, GL_COMPILE);
@@ -255,8 +257,8 @@ void CKelvraView::buildDisplayLists() {
     glEndList();
 
     glNewList(ListPickTargets, GL_COMPILE);
-    drawPickTargets(ctx);
     glEndList();
+    pickTargetsBuilt = false;
 
     glNewList(ListLegend, GL_COMPILE);
     switch (legendChoice(*this)) {
@@ -277,6 +279,16 @@ void CKelvraView::buildDisplayLists() {
     buildAxisIndicator();
     glEndList();
     graphListsBuilt = true;
+}
+
+void CKelvraView::buildPickTargets() {
+    if (pickTargetsBuilt) return;
+    PhaseScope phase(Phase::DisplayLists);
+    BuildContext ctx = makeBuildContext();
+    glNewList(ListPickTargets, GL_COMPILE);
+    drawPickTargets(ctx);
+    glEndList();
+    pickTargetsBuilt = true;
 }
 
 }  // namespace kelvra

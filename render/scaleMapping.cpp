@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "core/kelvraView.h"
+#include "core/phaseTimes.h"
 #include "core/numberText.h"
 
 namespace kelvra {
@@ -195,6 +196,7 @@ void fitAxisScale(CKelvraView& view, int a, double lo, double hi) {
 }  // namespace
 
 void CKelvraView::recomputeScales(bool keepUserScales) {
+    PhaseScope phase(Phase::Recompute);
     // 1. Working ranges; the legend follows the quantity its colours show.
     if (valuesPerPoint == 3) {
         if (legendColorSource < 0 || legendColorSource > 2) legendColorSource = 2;

@@ -11,6 +11,7 @@
 
 #include "core/appInfo.h"
 #include "core/kelvraView.h"
+#include "core/phaseTimes.h"
 #include "render/text.h"
 
 namespace kelvra {
@@ -66,8 +67,13 @@ void translateOverlay(bool anchored, double posH, double posV, int viewPosX, int
 }  // namespace
 
 void CKelvraView::drawScene() {
+    PhaseScope phase(Phase::Draw);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!dataLoaded) return;
+    if (deferListBuilds) {   // the builds the loads left for the first frame
+        if (!glyphListsBuilt) buildGlyphLists();
+        if (!graphListsBuilt) buildDisplayLists();
+    }
 
     glLoadIdentity();
     glPushMatrix();
@@ -145,6 +151,7 @@ void CKelvraView::destroyGlLists() {
     glyphs_->destroy();
     glyphListsBuilt = false;
     graphListsBuilt = false;
+    pickTargetsBuilt = false;
 }
 
 }  // namespace kelvra

@@ -19,6 +19,7 @@
 
 #include "core/cp932.h"
 #include "core/kelvraView.h"
+#include "core/phaseTimes.h"
 #include "render/fonts.h"
 #include "settings/settingsTables.h"
 
@@ -420,6 +421,7 @@ RoleGlyphInfo GlyphRenderer::roleInfo(int role) const {
 }
 
 void CKelvraView::buildGlyphLists() {
+    PhaseScope phase(Phase::GlyphLists);
     glyphs_->build(settings());
     glyphListsBuilt = true;
 }

@@ -16,6 +16,7 @@
 #include "core/appInfo.h"
 #include "core/cp932.h"
 #include "core/fileIo.h"
+#include "core/phaseTimes.h"
 #include "core/kelvraView.h"
 #include "core/numberText.h"
 #include "render/glCurrent.h"
@@ -461,6 +462,7 @@ int CKelvraView::loadSettingsFile(const std::string& path, int lineBufferSize) {
 }
 
 int CKelvraView::applySettingsText(std::string_view text, int lineBufferSize) {
+    PhaseScope phase(Phase::Load);
     // The file is read in lines of at most lineBufferSize - 1 bytes; a longer
     // line arrives in pieces, each of which counts as a line of its own.
     if (lineBufferSize < 1) {
@@ -494,7 +496,7 @@ int CKelvraView::applySettingsText(std::string_view text, int lineBufferSize) {
     showAngles();
     layoutAnchoredOverlays();
     recomputeScales(true);
-    if (glContextIsCurrent()) {
+    if (glContextIsCurrent() && !deferListBuilds) {
         buildGlyphLists();
         buildDisplayLists();
     } else {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "core/appInfo.h"
 #include "core/headlessHost.h"
 #include "core/kelvraView.h"
+#include "core/phaseTimes.h"
 
 namespace {
 
@@ -52,26 +54,26 @@ struct Options {
     bool timings = false;
 };
 
-// Phase timer for --timings.
+// --timings: prints the time of each phase on stderr when the run ends,
+// whichever way it ends.
 class Timings {
 public:
-    explicit Timings(bool on) : on_(on), last_(Clock::now()) {}
-    void mark(const char* phase) {
+    explicit Timings(bool on) : on_(on), start_(std::chrono::steady_clock::now()) {}
+    ~Timings() {
         if (!on_) return;
-        auto now = Clock::now();
-        std::fprintf(stderr, "%-12s %8.3f s\n", phase, std::chrono::duration<double>(now - last_).count());
-        total_ += now - last_;
-        last_ = now;
+        for (int p = int(kelvra::Phase::Context); p < int(kelvra::Phase::Count); ++p)
+            std::fprintf(stderr, "%-14s %8.3f s\n", kelvra::phaseName(kelvra::Phase(p)),
+                         kelvra::phaseSeconds(kelvra::Phase(p)));
+        std::fprintf(stderr, "%-14s %8.3f s\n", "other", kelvra::phaseSeconds(kelvra::Phase::Other));
+        std::fprintf(stderr, "%-14s %8.3f s\n", "total",
+                     std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count());
     }
-    void total() {
-        if (on_) std::fprintf(stderr, "%-12s %8.3f s\n", "total", std::chrono::duration<double>(total_).count());
-    }
+    Timings(const Timings&) = delete;
+    Timings& operator=(const Timings&) = delete;
 
 private:
-    using Clock = std::chrono::steady_clock;
     bool on_;
-    Clock::time_point last_;
-    Clock::duration total_{};
+    std::chrono::steady_clock::time_point start_;
 };
 
 bool parseSize(const char* text, int* w, int* h) {
@@ -162,13 +164,16 @@ int main(int argc, char** argv) {
     kelvra::HeadlessHost host({opt.width, opt.height});
     kelvra::OffscreenContext gl;
     std::string error;
+    std::optional<kelvra::PhaseScope> contextPhase(kelvra::Phase::Context);
     if (!gl.create(&error) || !gl.setSize(opt.width, opt.height, &error)) {
         std::fprintf(stderr, "kelvra-render: no off-screen GL context: %s\n", error.c_str());
         return 1;
     }
     kelvra::CKelvraView view(host);
     view.initGlState();
-    timer.mark("context");
+    contextPhase.reset();
+    // One picture: the lists are built once, for the settings in force when it is drawn.
+    view.deferListBuilds = true;
 
     // A launch file loads, applies its settings, draws and writes its own
     // image; the options then act on what it left, as they do after a data file.
@@ -176,36 +181,29 @@ int main(int argc, char** argv) {
     bool drawn = false;
     if (isLaunchFile(opt.input)) {
         kelvra::LaunchResult r = view.runLaunchFile(opt.input, {opt.width, opt.height});
-        timer.mark("launch");
         if (r.dataLoadFailed) return 1;
         launchOk = !r.imageRequested || r.imageWritten;
         drawn = true;
     } else {
         if (!view.loadDataFile(opt.input, false)) return 1;
-        timer.mark("load");
     }
     if (!opt.settings.empty()) {
         if (view.loadSettingsFile(opt.settings, 2500) != 1) return 1;
-        timer.mark("settings");
         drawn = false;
     }
     if (!opt.writeSettings.empty() && view.saveSettingsFile(opt.writeSettings) != 0) return 1;
     if (!opt.writeData.empty() && view.writeDataFile(opt.writeData, view.settingsText()) != 0) return 1;
-    if (opt.output.empty()) {
-        timer.total();
-        return launchOk ? 0 : 1;
-    }
+    if (opt.output.empty()) return launchOk ? 0 : 1;
     if (drawn) {   // the launch's picture is still in the buffer
         bool ok = view.saveImage(opt.output, opt.width, opt.height);
-        timer.total();
         return ok && launchOk ? 0 : 1;
     }
     view.resizeViewport(opt.width, opt.height);
-    view.drawScene();
-    glFinish();
-    timer.mark("draw");
+    {
+        kelvra::PhaseScope phase(kelvra::Phase::Draw);
+        view.drawScene();
+        glFinish();   // the draw itself, not the read-back, waits for the rasteriser
+    }
     bool ok = view.saveImage(opt.output, opt.width, opt.height);
-    timer.mark("image");
-    timer.total();
     return ok && launchOk ? 0 : 1;
 }

@@ -94,6 +94,7 @@ inline std::vector<GLuint> pickNames(CKelvraView& v, double x, double y) {
     gluPickMatrix(x, y, 10.0, 10.0, viewport);
     v.setProjection(viewport[2], viewport[3]);
     glLoadIdentity();
+    v.buildPickTargets();
     glCallList(ListPickTargets);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
