@@ -273,8 +273,58 @@ void fillHiddenPolygon(const CellPolygon& p, CellPaint& paint) {
 }
 
 namespace {
+
 bool batching = true;
+
+// One column of cells for the batched fill. A run of neighbouring cells whose
+// four corners share one level is one shared-vertex strip L0, R0, L1, R1, ...
+// (left and right corners of each row): per cell the two triangles splitCell
+// gives it on the c1-c2 diagonal, in the level's colour, two vertices per cell
+// instead of six. Any other cell goes through the level walk into a
+// GL_TRIANGLES batch. Cells with a non-finite corner are skipped.
+void fillColumnBatched(const Corner* left, const Corner* right, int cells, CellPaint& paint) {
+    enum class Open { Nothing, Strip, Triangles } open = Open::Nothing;
+    int stripEnd = -1;   // the row after the strip's last cell
+    int stripLevel = -1;
+    auto vertex = [&](const Corner& c) { glVertex3d(c.x, c.y, paint.onFloor ? paint.floorZ : c.z); };
+    for (int j = 0; j < cells; ++j) {
+        const Corner& c0 = left[j];
+        const Corner& c1 = left[j + 1];
+        const Corner& c2 = right[j];
+        const Corner& c3 = right[j + 1];
+        if (!(c0.finite && c1.finite && c2.finite && c3.finite)) continue;
+        const int level = c0.level;
+        if (c1.level == level && c2.level == level && c3.level == level) {
+            const int k = std::clamp(level, 0, paint.levelCount);
+            if (open == Open::Strip && stripEnd == j && stripLevel == k) {
+                vertex(c1);
+                vertex(c3);
+            } else {
+                if (open != Open::Nothing) glEnd();
+                glBegin(GL_TRIANGLE_STRIP);
+                open = Open::Strip;
+                stripLevel = k;
+                paint.color.set(paint.colors[k]);
+                vertex(c0);
+                vertex(c2);
+                vertex(c1);
+                vertex(c3);
+            }
+            stripEnd = j + 1;
+            continue;
+        }
+        if (open != Open::Triangles) {
+            if (open != Open::Nothing) glEnd();
+            glBegin(GL_TRIANGLES);
+            open = Open::Triangles;
+        }
+        CellSplit split = splitCell(c0, c1, c2, c3);
+        for (int p = 0; p < split.count; ++p) fillLevelPolygon(split.polygon[p], paint);
+    }
+    if (open != Open::Nothing) glEnd();
 }
+
+}  // namespace
 
 void setCellBatching(bool on) { batching = on; }
 bool cellBatching() { return batching; }
@@ -313,9 +363,10 @@ void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* 
     if (drawer == CellDrawer::LevelLines || drawer == CellDrawer::SingleColorLines)
         glLineWidth(GLfloat(std::max(view.contour2Width, 1)));
 
-    // Batched, each column of cells is one GL_TRIANGLES (or GL_LINES) primitive
-    // instead of one per polygon: the same triangles in the same colours, but
-    // far quicker to compile and draw, and smaller in the list.
+    // Batched, a column of cells is a few primitives (fillColumnBatched; one
+    // GL_TRIANGLES or GL_LINES for the other drawers) instead of one per
+    // polygon: the same triangles in the same colours, far quicker to compile
+    // and draw, and smaller in the list.
     paint.batched = cellBatching();
     const GLenum batch = drawer == CellDrawer::LevelLines || drawer == CellDrawer::SingleColorLines
                              ? GL_LINES : GL_TRIANGLES;
@@ -326,6 +377,11 @@ void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* 
     grid.column(firstColumn, firstRow, endRow, left.data());
     for (int i = firstColumn; i < endColumn; ++i) {
         grid.column(i + 1, firstRow, endRow, right.data());
+        if (paint.batched && drawer == CellDrawer::FillLevels) {
+            fillColumnBatched(left.data(), right.data(), pointRows - 1, paint);
+            std::swap(left, right);
+            continue;
+        }
         if (paint.batched) glBegin(batch);
         for (int j = 0; j + 1 < pointRows; ++j) {
             const Corner& c0 = left[j];
