@@ -2,10 +2,14 @@
 // surface of 1000 x 1000 points (filled straight into the data set), drawn as a
 // colour contour fill (or another graph type) with 20 and with 480 levels. For
 // each it reports the time to compile list 100 with the graph's drawing, the
-// time of the whole buildDisplayLists, and the time to redraw one frame of the
-// built lists at 800 x 600 (glFinish included), in the headless context.
+// time of the whole buildDisplayLists (with the floor projection --floor M,
+// default 5: fill and lines), the time to redraw one frame of the built lists
+// at 800 x 600 (glFinish included), and the frames per second of a turn: 36
+// frames, the Z angle 10 degrees further each time, as a drag turns the graph.
+// The frames show the scale frame, legend and axis indicator unless --bare;
+// --plain builds one primitive per polygon, as a reference for the batching.
 //
-//     build/bench/kelvra-grid-build-bench [--size N] [--type T] [--repeat R]
+//     build/bench/kelvra-grid-build-bench [--size N] [--type T] [--floor M] [--repeat R] [--bare] [--plain]
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -21,6 +25,7 @@
 #include "app/render/offscreenContext.h"
 #include "core/headlessHost.h"
 #include "core/kelvraView.h"
+#include "render/contourCells.h"
 
 namespace {
 
@@ -91,11 +96,22 @@ void fillSurface(kelvra::CKelvraView& v, int n) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int size = 1000, type = 0, repeat = 3;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--size")) size = std::max(2, std::atoi(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--type")) type = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--repeat")) repeat = std::max(1, std::atoi(argv[i + 1]));
+    int size = 1000, type = 0, floor = 5, repeat = 3;
+    bool bare = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--plain")) {
+            kelvra::setCellBatching(false);
+            continue;
+        }
+        if (!std::strcmp(argv[i], "--bare")) {
+            bare = true;
+            continue;
+        }
+        if (i + 1 >= argc) break;
+        if (!std::strcmp(argv[i], "--size")) size = std::max(2, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--type")) type = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--floor")) floor = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--repeat")) repeat = std::max(1, std::atoi(argv[++i]));
     }
 
     kelvra::OffscreenContext context;
@@ -108,13 +124,17 @@ int main(int argc, char** argv) {
     host.printMessages = false;
     kelvra::CKelvraView view(host);
     view.initGlState();
-    view.scaleShow = 0;   // the frame only: the graph list
-    view.legendShow = 0;
-    view.axisShow = 0;
+    if (bare) {   // the graph list only: no scale frame, legend or axis indicator
+        view.scaleShow = 0;
+        view.legendShow = 0;
+        view.axisShow = 0;
+    }
     view.graphType = type;
+    view.xyContourMode = floor;
     fillSurface(view, size);
 
-    std::printf("grid %d x %d, graph type %d, best of %d\n", size, size, type, repeat);
+    std::printf("grid %d x %d, graph type %d, floor %d, %s, best of %d\n", size, size, type, floor,
+                kelvra::cellBatching() ? "batched" : "one primitive per polygon", repeat);
     for (int index : {3, 11}) {
         view.scaleStep[3] = index;
         kelvra::BuildContext ctx = view.makeBuildContext();
@@ -138,10 +158,20 @@ int main(int argc, char** argv) {
             view.drawScene();
             glFinish();
         });
-        std::printf("%3d levels: contour fill list %6.3f s (cpu %6.3f s), buildDisplayLists (type %d) %6.3f s "
-                    "(cpu %6.3f s), redraw %6.3f s (cpu %6.3f s)\n",
-                    ctx.levels.levelCount, list100.wall, list100.cpu, type, whole.wall, whole.cpu, frame.wall,
-                    frame.cpu);
+        const int turnFrames = 36;
+        const int angle = view.viewAngleZ;
+        Time turn = best(1, [&] {
+            for (int f = 0; f < turnFrames; ++f) {
+                view.viewAngleZ = (angle + 10 * (f + 1)) % 360;
+                view.drawScene();
+                glFinish();
+            }
+        });
+        view.viewAngleZ = angle;
+        std::printf("%3d levels: contour fill list %6.3f s (cpu %6.3f s), buildDisplayLists %6.3f s "
+                    "(cpu %6.3f s), redraw %6.3f s (cpu %6.3f s), turning %5.1f frames/s\n",
+                    ctx.levels.levelCount, list100.wall, list100.cpu, whole.wall, whole.cpu, frame.wall,
+                    frame.cpu, turnFrames / turn.wall);
     }
     return 0;
 }

@@ -1,10 +1,12 @@
 // kelvra-make-grids: writes large data files for the reader benchmark, in the
 // writer's own form (CP932 header lines, "%e" numbers, CR LF): a column grid
 // (format 1) and the same points as a point list (format 2) in shuffled order,
-// so that the reader has to sort them back into rows.
+// so that the reader has to sort them back into rows; and scattered sets:
+// format-2 points at random X and Y, which the reader keeps as a point list.
 //
-//   kelvra-make-grids [--out DIR] [--format 1|2|both] SIZE...
+//   kelvra-make-grids [--out DIR] [--format 1|2|both] [--scattered POINTS] SIZE...
 //   SIZE is N (N x N) or NxM (N columns, M rows); X and Y run over -3..3.
+//   Files: DIR/grid-f1-NxM.csv, DIR/grid-f2-NxM.csv, DIR/scattered-POINTS.csv.
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -104,19 +106,43 @@ std::string shuffledPoints(int cols, int rows) {
     return text;
 }
 
+// POINTS points at random X over -3..3 on sqrt(POINTS) Y lines chosen at
+// random: rows of unequal length, so the reader keeps a scattered list.
+std::string scatteredPoints(int points) {
+    std::mt19937_64 random(20240608);
+    std::uniform_real_distribution<double> coordinate(-3.0, 3.0);
+    const int lines = std::max(2, int(std::sqrt(double(points))));
+    std::uniform_int_distribution<int> line(0, lines - 1);
+    std::string text = header(2);
+    text.reserve(std::size_t(points) * 42 + 64);
+    for (int i = 0; i < points; ++i) {
+        double x = coordinate(random), y = -3.0 + 6.0 * line(random) / (lines - 1);
+        appendNumber(text, x);
+        text += ',';
+        appendNumber(text, y);
+        text += ',';
+        appendNumber(text, surface(x, y));
+        text += "\r\n";
+    }
+    return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string outDir = "/tmp/kbench";
     std::string formats = "both";
     std::vector<const char*> sizes;
+    std::vector<int> scattered;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--out") && i + 1 < argc) outDir = argv[++i];
+        else if (!std::strcmp(argv[i], "--scattered") && i + 1 < argc) scattered.push_back(std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--format") && i + 1 < argc) formats = argv[++i];
         else sizes.push_back(argv[i]);
     }
-    if (sizes.empty() || (formats != "1" && formats != "2" && formats != "both")) {
-        std::fprintf(stderr, "usage: kelvra-make-grids [--out DIR] [--format 1|2|both] SIZE...\n"
+    bool badCount = std::any_of(scattered.begin(), scattered.end(), [](int n) { return n < 1 || n > 50000000; });
+    if ((sizes.empty() && scattered.empty()) || badCount || (formats != "1" && formats != "2" && formats != "both")) {
+        std::fprintf(stderr, "usage: kelvra-make-grids [--out DIR] [--format 1|2|both] [--scattered POINTS] SIZE...\n"
                              "       SIZE is N or NxM (columns x rows), 2..20000\n");
         return 2;
     }
@@ -141,6 +167,17 @@ int main(int argc, char** argv) {
             double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
             std::printf("%s  %.1f MB  %.2f s\n", path.c_str(), text.size() / 1e6, s);
         }
+    }
+    for (int points : scattered) {
+        auto t0 = std::chrono::steady_clock::now();
+        std::string text = scatteredPoints(points);
+        std::string path = outDir + "/scattered-" + std::to_string(points) + ".csv";
+        if (!writeFile(path, text)) {
+            std::fprintf(stderr, "kelvra-make-grids: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        std::printf("%s  %.1f MB  %.2f s\n", path.c_str(), text.size() / 1e6, s);
     }
     return 0;
 }
