@@ -59,10 +59,14 @@ struct ViewState {
     bool glyphListsBuilt = false;
     bool graphListsBuilt = false;
     bool pickTargetsBuilt = false;   // list 500 holds the targets of the current lists
-    // Set by a caller that draws once after several loads (kelvra-render):
-    // loads and settings changes then only mark the glyph and graph lists as
-    // not built, and the next drawScene builds them, once.
+    // Set by kelvra-render, which draws one picture: loads and settings
+    // changes then only mark the lists as not built, and drawScene builds the
+    // overlay lists and draws the graph straight into the frame. A list pays
+    // off only for a second frame; compiling list 100 costs more than
+    // drawing it, and its memory. The primitives, and so the picture, are the
+    // same.
     bool deferListBuilds = false;
+    bool overlayListsBuilt = false;   // lists 150, 200 (set with graphListsBuilt, or alone)
     // Tests: when set, every label the scale frame, the axis indicator, the
     // legend and the title place is recorded here (render/scaleFrame.h).
     std::vector<PlacedLabel>* labelTrace = nullptr;
@@ -151,6 +155,11 @@ public:
     // per build.
     void buildDisplayLists();
     void buildPickTargets();
+    // The graph's drawing (what list 100 holds), in the current GL mode: into
+    // a list being compiled, or straight into the frame.
+    void drawGraph(const BuildContext& ctx);
+    // Lists 150, 200 and an empty 500, with list 100 when withGraph.
+    void buildLists(bool withGraph);
     BuildContext makeBuildContext() const;
     void clipToScaleBox() const;
     void unclipScaleBox() const;

@@ -548,6 +548,7 @@ void rebuildPicture(CKelvraView& view) {
     } else {
         view.glyphListsBuilt = false;
         view.graphListsBuilt = false;
+        view.overlayListsBuilt = false;
     }
     view.host().invalidate();
 }

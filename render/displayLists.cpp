@@ -232,11 +232,7 @@ const Steps kVectorSteps = {Prelude::None, {StepVectors}};
 
 }  // namespace
 
-void CKelvraView::buildDisplayLists() {
-    PhaseScope phase(Phase::DisplayLists);
-    BuildContext ctx = makeBuildContext();
-
-    glNewList(ListGraph, GL_COMPILE);
+void CKelvraView::drawGraph(const BuildContext& ctx) {
     const Steps* graph = nullptr;
     int sectionAxis = 0;
     if (displayMode == DisplayXSection || displayMode == DisplayYSection) {
@@ -254,7 +250,19 @@ void CKelvraView::buildDisplayLists() {
     }
     if (graph) runSteps(*this, ctx, *graph, false, sectionAxis);
     if (const Steps* floor = pick(kFloorSteps, xyContourMode)) runSteps(*this, ctx, *floor, true, 0);
-    glEndList();
+}
+
+void CKelvraView::buildDisplayLists() { buildLists(true); }
+
+void CKelvraView::buildLists(bool withGraph) {
+    PhaseScope phase(Phase::DisplayLists);
+    BuildContext ctx = makeBuildContext();
+
+    if (withGraph) {
+        glNewList(ListGraph, GL_COMPILE);
+        drawGraph(ctx);
+        glEndList();
+    }
 
     glNewList(ListPickTargets, GL_COMPILE);
     glEndList();
@@ -278,7 +286,8 @@ void CKelvraView::buildDisplayLists() {
     glNewList(ListAxisIndicator, GL_COMPILE);
     buildAxisIndicator();
     glEndList();
-    graphListsBuilt = true;
+    graphListsBuilt = withGraph;
+    overlayListsBuilt = true;
 }
 
 void CKelvraView::buildPickTargets() {

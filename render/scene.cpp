@@ -70,9 +70,12 @@ void CKelvraView::drawScene() {
     PhaseScope phase(Phase::Draw);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!dataLoaded) return;
-    if (deferListBuilds) {   // the builds the loads left for the first frame
+    // One picture (deferListBuilds): the overlay lists the loads left, and
+    // the graph drawn without a list.
+    const bool graphStraight = deferListBuilds && !graphListsBuilt;
+    if (deferListBuilds) {
         if (!glyphListsBuilt) buildGlyphLists();
-        if (!graphListsBuilt) buildDisplayLists();
+        if (!overlayListsBuilt) buildLists(false);
     }
 
     glLoadIdentity();
@@ -80,7 +83,8 @@ void CKelvraView::drawScene() {
     glTranslated(viewPosX * 0.005, viewPosY * 0.005, 0.0);
     glRotated(viewAngleX, 1.0, 0.0, 0.0);
     glRotated(viewAngleZ, 0.0, 0.0, 1.0);
-    glCallList(ListGraph);
+    if (graphStraight) drawGraph(makeBuildContext());
+    else glCallList(ListGraph);
     if (pickMarkersShown) glCallList(ListPickMarker);
     glPopMatrix();
 
@@ -151,6 +155,7 @@ void CKelvraView::destroyGlLists() {
     glyphs_->destroy();
     glyphListsBuilt = false;
     graphListsBuilt = false;
+    overlayListsBuilt = false;
     pickTargetsBuilt = false;
 }
 

@@ -502,6 +502,7 @@ int CKelvraView::applySettingsText(std::string_view text, int lineBufferSize) {
     } else {
         glyphListsBuilt = false;
         graphListsBuilt = false;
+        overlayListsBuilt = false;
     }
     host().invalidate();
     return 1;

@@ -1,8 +1,8 @@
 // The batched cell walk draws the same picture as one primitive per polygon:
 // every pixel equal, over hand-made grids (plain, logarithmic, reversed, with
 // holes, many levels) and the graph types and floor projections that walk the
-// cells. Also: the lists kelvra-render leaves to the first frame, and the pick
-// targets built on demand, give the same picture and the same hits.
+// cells. Also: kelvra-render's one picture, drawn without list 100, is the
+// picture the list draws, and the pick targets built on demand give the same hits.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -84,11 +84,22 @@ void setUp(test::GridView& g, const Grid& grid, int graphType, int floorMode, bo
     if (topView) g.topView();
 }
 
-std::vector<unsigned char> picture(const Grid& grid, int graphType, int floorMode, bool topView, bool batched) {
-    setCellBatching(batched);
+// The reference (one primitive per polygon, in list 100), the batched list,
+// and the batched walk drawn straight into the frame as kelvra-render does.
+enum class Build { PlainList, BatchedList, BatchedStraight };
+
+std::vector<unsigned char> picture(const Grid& grid, int graphType, int floorMode, bool topView, Build build) {
+    setCellBatching(build != Build::PlainList);
     test::GridView g;
     setUp(g, grid, graphType, floorMode, topView);
-    g.draw(kSide, kSide);
+    if (build == Build::BatchedStraight) {
+        g.initGl();
+        g.view.deferListBuilds = true;
+        g.view.resizeViewport(kSide, kSide);
+        g.view.drawScene();
+    } else {
+        g.draw(kSide, kSide);
+    }
     setCellBatching(true);
     return readAll();
 }
@@ -101,13 +112,15 @@ TEST(CellBatch, SamePictureAsOnePrimitivePerPolygon) {
     for (const Grid& grid : kGrids) {
         for (const auto& graph : kGraphs) {
             for (bool top : {false, true}) {
-                auto plain = picture(grid, graph[0], graph[1], top, false);
-                auto batched = picture(grid, graph[0], graph[1], top, true);
-                Comparison c = compare(plain, batched);
+                auto plain = picture(grid, graph[0], graph[1], top, Build::PlainList);
+                auto batched = picture(grid, graph[0], graph[1], top, Build::BatchedList);
+                auto straight = picture(grid, graph[0], graph[1], top, Build::BatchedStraight);
                 SCOPED_TRACE(std::string(grid.name) + ", graph type " + std::to_string(graph[0]) +
                              ", floor " + std::to_string(graph[1]) + (top ? ", top view" : ", 3-D"));
+                Comparison c = compare(plain, batched);
                 EXPECT_EQ(c.differing, 0);
                 EXPECT_GT(c.drawn, kSide * kSide / 20);   // a picture, not an empty frame
+                EXPECT_EQ(compare(plain, straight).differing, 0) << "drawn without list 100";
             }
         }
     }
@@ -116,17 +129,18 @@ TEST(CellBatch, SamePictureAsOnePrimitivePerPolygon) {
 TEST(CellBatch, DeferredListsDrawTheSamePictureAndPickTheSamePoints) {
     GL_TEST_REQUIRE_CONTEXT(kSide, kSide);
     const Grid& grid = kGrids[0];
-    auto direct = picture(grid, 0, 5, false, true);
+    auto direct = picture(grid, 0, 5, false, Build::BatchedList);
 
     test::GridView g;
     setUp(g, grid, 0, 5, false);
     g.initGl();
     g.view.deferListBuilds = true;
     g.view.applySettingsText("", 2500);   // a settings change: marks, does not build
-    EXPECT_FALSE(g.view.graphListsBuilt);
+    EXPECT_FALSE(g.view.overlayListsBuilt);
     g.view.resizeViewport(kSide, kSide);
-    g.view.drawScene();                   // builds what the change left
-    EXPECT_TRUE(g.view.graphListsBuilt);
+    g.view.drawScene();                   // overlay lists, and the graph straight
+    EXPECT_TRUE(g.view.overlayListsBuilt);
+    EXPECT_FALSE(g.view.graphListsBuilt);
     EXPECT_EQ(compare(direct, readAll()).differing, 0);
 
     // The pick targets come with the first pick, and follow a rebuild.
