@@ -34,7 +34,8 @@ void CKelvraView::initGlState() {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_AUTO_NORMAL);
     glLoadIdentity();
-    buildGlyphLists();
+    if (deferListBuilds) glyphListsBuilt = false;   // built by the first frame, for its settings
+    else buildGlyphLists();
 }
 
 void CKelvraView::resizeViewport(int width, int height) {

@@ -170,10 +170,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     kelvra::CKelvraView view(host);
-    view.initGlState();
-    contextPhase.reset();
     // One picture: the lists are built once, for the settings in force when it is drawn.
     view.deferListBuilds = true;
+    view.initGlState();
+    contextPhase.reset();
 
     // A launch file loads, applies its settings, draws and writes its own
     // image; the options then act on what it left, as they do after a data file.
