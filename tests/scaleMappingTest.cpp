@@ -141,165 +141,137 @@ void expectDrawableScales(const CKelvraView& v, const std::string& what) {
     ASSERT_GT(v.scaleMax[3], v.scaleMin[3]);
 }
 
+std::string X(const CKelvraView& v) { return axis(v, 0); }
+std::string Z(const CKelvraView& v) { return axis(v, 2); }
+std::string XZ(const CKelvraView& v) { return axis(v, 0) + " " + axis(v, 2); }
+std::string LegendStyle(const CKelvraView& v) { return num(v.legendStyle) + " " + axis(v, 3); }
+double linear(double x, double) { return x; }
+
 TEST(Recompute, RangesIntervalsAndWhatFollowsThem) {
+    using Look = std::string (*)(const CKelvraView&);
     const struct {
         const char* name;
-        std::string (*run)(V);   // sets the view up, recomputes, says what came out
+        void (*setup)(V);   // may recompute once itself, for a second look
+        bool keepUserScales;
+        Look look;
         const char* expected;
     } cases[] = {
         // New data: the range in five intervals, stored as shown.
         {"a fifth of the range, cut to the shown digits", [](V v) {
              grid(v, steps(0, 1, 4), steps(0, 1, 3), [](double x, double y) { return x == 3 && y == 2 ? 7.3 : 0.0; });
-             v.recomputeScales(false);
-             return axis(v, 0) + " " + axis(v, 2); }, "0..3/0.6 0..7.3/1.46"},
-        {"stored values equal their shown text", [](V v) {
-             grid(v, {0, 1}, {0, 1}, [](double x, double y) { return x * 12345.678 + y; });
-             v.recomputeScales(false);
-             return axis(v, 2) + " " + axis(v, 3); }, "0..12345/2469 0..12350/3"},
-        {"a flat range is widened by ten each side, the section snapped back", [](V v) {
-             grid(v, {5, 5}, {0, 1}, [](double, double y) { return y; });
-             v.recomputeScales(false);
-             return axis(v, 0) + " section " + num(v.sectionPos[0]); }, "-5..15/4 section 5"},
-        {"ends that show as one text are widened", [](V v) {
-             grid(v, {0, 1}, {0, 1}, [](double x, double) { return 1.0001 + x * 0.0001; });
-             v.recomputeScales(false);
-             return axis(v, 2); }, "-9..11/4"},
+         }, false, XZ, "0..3/0.6 0..7.3/1.46"},
+        {"stored values equal their shown text (12346.678 shown as 1.235e+04)",
+         [](V v) { grid(v, {0, 1}, {0, 1}, [](double x, double y) { return x * 12345.678 + y; }); }, false,
+         [](const CKelvraView& v) { return axis(v, 2) + " " + axis(v, 3); }, "0..12345/2469 0..12350/3"},
+        {"a flat range is widened by ten each side, the section snapped back",
+         [](V v) { grid(v, {5, 5}, {0, 1}); }, false,
+         [](const CKelvraView& v) { return axis(v, 0) + " section " + num(v.sectionPos[0]); }, "-5..15/4 section 5"},
+        {"ends that show as one text are widened",
+         [](V v) { grid(v, {0, 1}, {0, 1}, [](double x, double) { return 1.0001 + x * 0.0001; }); }, false, Z, "-9..11/4"},
         {"new data resets logarithms, sections and indices", [](V v) {
-             grid(v, steps(2, 1, 3), steps(3, 1, 3), [](double x, double y) { return x + y; });
+             grid(v, steps(2, 1, 3), steps(3, 1, 3));
              v.scaleLog[0] = 1; v.sectionPos[0] = 99; v.sectionIndexX = 2;
-             v.recomputeScales(false);
-             return num(v.scaleLog[0]) + " " + num(v.sectionPos[0]) + "," + num(v.sectionPos[1]) + " " +
-                    num(v.sectionIndexX); }, "0 2,3 0"},
-        {"the legend's level index is not rounded through its format", [](V v) {
-             grid(v, {0, 1}, {0, 1}, [](double x, double) { return x; });
-             v.scaleFormat[3] = FormatExponent; v.scaleDigits[3] = 0; v.scaleStep[3] = 11;   // 11 shows as 1e+01
-             v.recomputeScales(false);
-             return num(v.scaleStep[3]); }, "11"},
-        {"integer format widens a small range to whole steps", [](V v) {
-             grid(v, {0.6, 1.2}, {0, 1});
-             v.scaleFormat[0] = FormatInteger;
-             v.recomputeScales(false);
-             return axis(v, 0); }, "0..2/1"},
-        {"integer format: a range shown as one number is widened", [](V v) {
-             grid(v, {0.1, 0.3}, {0, 1});
-             v.scaleFormat[0] = FormatInteger;
-             v.recomputeScales(false);
-             return axis(v, 0); }, "-9..11/4"},
-        {"no data: the reset ranges", [](V v) { v.recomputeScales(false); return axis(v, 0); }, "-10..10/4"},
-        {"a grid whose X runs downwards", [](V v) {
+         }, false, [](const CKelvraView& v) {
+             return num(v.scaleLog[0]) + " " + num(v.sectionPos[0]) + "," + num(v.sectionPos[1]) + " " + num(v.sectionIndexX);
+         }, "0 2,3 0"},
+        {"the legend's level index is not rounded through its format (11 shows as 1e+01)", [](V v) {
+             grid(v, {0, 1}, {0, 1}, linear);
+             v.scaleFormat[3] = FormatExponent; v.scaleDigits[3] = 0; v.scaleStep[3] = 11;
+         }, false, [](const CKelvraView& v) { return num(v.scaleStep[3]); }, "11"},
+        {"integer format widens a small range to whole steps",
+         [](V v) { grid(v, {0.6, 1.2}, {0, 1}); v.scaleFormat[0] = FormatInteger; }, false, X, "0..2/1"},
+        {"integer format: a range shown as one number is widened",
+         [](V v) { grid(v, {0.1, 0.3}, {0, 1}); v.scaleFormat[0] = FormatInteger; }, false, X, "-9..11/4"},
+        {"no data: the reset ranges", [](V) {}, false, X, "-10..10/4"},
+        {"a stepped grid whose X runs downwards", [](V v) {
              grid(v, steps(4, -1, 5), {0, 1});
-             std::swap(v.valueRange[RangeX].min, v.valueRange[RangeX].max);   // a stepped grid with X step < 0
-             v.recomputeScales(false);
-             return axis(v, 0); }, "0..4/0.8"},
-        {"decimal digits too few for the interval", [](V v) {
+             std::swap(v.valueRange[RangeX].min, v.valueRange[RangeX].max);
+         }, false, X, "0..4/0.8"},
+        {"decimal digits too few: the interval and both ends show as 0", [](V v) {
              grid(v, steps(0, 0.1, 3), {0, 1});
-             v.scaleFormat[0] = FormatDecimal; v.scaleDigits[0] = 0;   // 0.04 shows as "0"
+             v.scaleFormat[0] = FormatDecimal; v.scaleDigits[0] = 0;
              v.recomputeScales(false);
-             std::string automatic = axis(v, 0);
-             v.scaleMin[0] = 0.1; v.scaleMax[0] = 0.2; v.scaleStep[0] = 0.05;   // both ends show as "0"
-             v.recomputeScales(true);
-             return automatic + " " + axis(v, 0); }, "-10..10/4 0.1..0.2/0.05"},
+             v.scaleMin[0] = 0.1; v.scaleMax[0] = 0.2; v.scaleStep[0] = 0.05;
+         }, true, X, "0.1..0.2/0.05"},
         // The user's scales.
-        {"a usable scale is kept and its maximum snapped", [](V v) {
-             grid(v, steps(0, 1, 5), steps(0, 1, 5), [](double x, double) { return x; });
-             v.scaleMin[0] = -10; v.scaleMax[0] = 95; v.scaleStep[0] = 25;   // 4.2 steps become 5
-             v.recomputeScales(true);
-             return axis(v, 0); }, "-10..115/25"},
+        {"a usable scale is kept and its maximum snapped (4.2 steps become 5)", [](V v) {
+             grid(v, steps(0, 1, 5), steps(0, 1, 5));
+             v.scaleMin[0] = -10; v.scaleMax[0] = 95; v.scaleStep[0] = 25;
+         }, true, X, "-10..115/25"},
         {"more than fifty steps fall back to the data", [](V v) {
              grid(v, steps(0, 1, 6), {0, 1});
              v.scaleMin[0] = 0; v.scaleMax[0] = 100; v.scaleStep[0] = 1;
-             v.recomputeScales(true);
-             return axis(v, 0); }, "0..5/1"},
+         }, true, X, "0..5/1"},
         {"the automatic flag overrides a usable scale", [](V v) {
              grid(v, steps(0, 1, 6), {0, 1});
              v.scaleMin[0] = 0; v.scaleMax[0] = 100; v.scaleStep[0] = 25; v.scaleAuto[0] = 1;
-             v.recomputeScales(true);
-             return axis(v, 0); }, "0..5/1"},
+         }, true, X, "0..5/1"},
         {"a step larger than the range gives one whole step", [](V v) {
              grid(v, {0, 1}, {0, 1});
              v.scaleMin[0] = 0; v.scaleMax[0] = 1; v.scaleStep[0] = 1000;
-             v.recomputeScales(true);
-             return axis(v, 0) + " span " + num(v.axisSpan[0]); }, "0..1000/1000 span 1000"},
+         }, true, X, "0..1000/1000"},
         {"a logarithmic scale is kept and snapped in ln space", [](V v) {
              grid(v, steps(1, 1, 10), {1, 2});
              v.scaleLog[0] = 1; v.scaleMin[0] = 1; v.scaleMax[0] = 500; v.scaleStep[0] = 10;
-             v.recomputeScales(true);
-             return num(v.scaleLog[0]) + " " + axis(v, 0); }, "1 1..1000/10"},
-        {"an unusable logarithmic scale takes two steps over the data", [](V v) {
-             grid(v, steps(1, 3, 4), {1, 2});   // X 1..10
+         }, true, [](const CKelvraView& v) { return num(v.scaleLog[0]) + " " + axis(v, 0); }, "1 1..1000/10"},
+        {"an unusable logarithmic scale takes two steps over the data (X 1..10)", [](V v) {
+             grid(v, steps(1, 3, 4), {1, 2});
              v.scaleLog[0] = 1; v.scaleMin[0] = 0;
-             v.recomputeScales(true);
-             return num(v.scaleLog[0]) + " " + axis(v, 0); }, "1 1..9.998244/3.162"},
+         }, true, [](const CKelvraView& v) { return num(v.scaleLog[0]) + " " + axis(v, 0); }, "1 1..9.998244/3.162"},
         {"logarithmic axes over data reaching zero become linear", [](V v) {
-             grid(v, steps(0, 1, 4), steps(-1, 1, 3), [](double x, double) { return x; });
+             grid(v, steps(0, 1, 4), steps(-1, 1, 3), linear);
              v.scaleLog[0] = v.scaleLog[1] = v.scaleLog[2] = 1;
-             v.recomputeScales(true);
-             return num(v.scaleLog[0]) + num(v.scaleLog[1]) + num(v.scaleLog[2]); }, "000"},
+         }, true, [](const CKelvraView& v) { return num(v.scaleLog[0]) + num(v.scaleLog[1]) + num(v.scaleLog[2]); }, "000"},
         // The legend.
         {"the absolute style is symmetric about zero", [](V v) {
              grid(v, {0, 1}, {0, 1}, [](double x, double) { return x == 0 ? -3.0 : 8.0; });
              v.legendStyle = 1; v.scaleAuto[3] = 1;
-             v.recomputeScales(true);
-             return num(v.legendStyle) + " " + axis(v, 3); }, "1 -8..8/3"},
-        {"the absolute style needs values on both sides of zero", [](V v) {
-             grid(v, {0, 1}, {0, 1}, [](double x, double) { return 1 + x; });
-             v.legendStyle = 1;
-             v.recomputeScales(false);
-             return num(v.legendStyle) + " " + axis(v, 3); }, "0 1..2/3"},
-        {"a user legend range is kept unless empty", [](V v) {
-             grid(v, {0, 1}, {0, 1}, [](double x, double) { return x; });
-             v.scaleMin[3] = -4; v.scaleMax[3] = 6;
-             v.recomputeScales(true);
-             std::string kept = axis(v, 3);
-             v.scaleMin[3] = 6;
-             v.recomputeScales(true);
-             return kept + " " + axis(v, 3); }, "-4..6/3 0..1/3"},
-        {"a colour source out of range is brought back", [](V v) {
-             grid(v, {0, 1}, {0, 1});
-             v.legendColorSource = 3;   // no data value with three values per point
-             v.recomputeScales(false);
-             std::string three = num(v.legendColorSource);
-             v.valuesPerPoint = 4; v.legendColorSource = -1;
-             v.recomputeScales(false);
-             return three + " " + num(v.legendColorSource); }, "2 3"},
+         }, true, LegendStyle, "1 -8..8/3"},
+        {"the absolute style needs values on both sides of zero",
+         [](V v) { grid(v, {0, 1}, {0, 1}, [](double x, double) { return 1 + x; }); v.legendStyle = 1; }, false,
+         LegendStyle, "0 1..2/3"},
+        {"a user legend range is kept",
+         [](V v) { grid(v, {0, 1}, {0, 1}, linear); v.scaleMin[3] = -4; v.scaleMax[3] = 6; }, true, LegendStyle,
+         "0 -4..6/3"},
+        {"an empty one is not",
+         [](V v) { grid(v, {0, 1}, {0, 1}, linear); v.scaleMin[3] = 6; v.scaleMax[3] = 6; }, true, LegendStyle,
+         "0 0..1/3"},
+        {"a colour source beyond the values is brought back",
+         [](V v) { grid(v, {0, 1}, {0, 1}); v.legendColorSource = 3; }, false,
+         [](const CKelvraView& v) { return num(v.legendColorSource); }, "2"},
+        {"with a data value too",
+         [](V v) { grid(v, {0, 1}, {0, 1}); v.valuesPerPoint = 4; v.legendColorSource = -1; }, false,
+         [](const CKelvraView& v) { return num(v.legendColorSource); }, "3"},
         // Bars.
-        {"a new grid takes its bar sizes from the spacing", [](V v) {
-             grid(v, steps(0, 1, 5), steps(0, 2, 3));
-             v.recomputeScales(false);
-             return num(v.barSizeX) + " " + num(v.barSizeY); }, "0.8 1.333333333"},
-        {"automatic axes make room for the bars", [](V v) {
+        {"a new grid takes its bar sizes from the spacing", [](V v) { grid(v, steps(0, 1, 5), steps(0, 2, 3)); },
+         false, [](const CKelvraView& v) { return num(v.barSizeX) + " " + num(v.barSizeY); }, "0.8 1.333333333"},
+        {"automatic axes make room: X half a bar each side, Z 5 % below, then 5 % of that above", [](V v) {
              grid(v, steps(0, 1, 5), steps(0, 1, 5), [](double x, double) { return x * 10; });
              v.graphType = 19; v.barSizeX = 2; v.barSizeY = 1; v.scaleAuto[0] = 1; v.scaleAuto[2] = 1;
-             v.recomputeScales(true);   // X: half a bar each side; Z: 5 % below, then 5 % of the new range above
-             return axis(v, 0) + " " + axis(v, 2); }, "-1..5/1.2 -2..42.1/8.82"},
-        {"bar sizes that are no size are reset", [](V v) {
-             grid(v, steps(0, 1, 5), steps(0, 1, 5));
-             v.barSizeX = 0; v.barSizeY = -3;
-             v.recomputeScales(true);
-             std::string reset = num(v.barSizeX) + " " + num(v.barSizeY);
-             grid(v, {7}, {7});   // one point: no spacing
-             v.barSizeX = -1;
-             v.recomputeScales(true);
-             return reset + " " + num(v.barSizeX); }, "0.8 0.8 1"},
+         }, true, XZ, "-1..5/1.2 -2..42.1/8.82"},
+        {"bar sizes that are no size are reset",
+         [](V v) { grid(v, steps(0, 1, 5), steps(0, 1, 5)); v.barSizeX = 0; v.barSizeY = -3; }, true,
+         [](const CKelvraView& v) { return num(v.barSizeX) + " " + num(v.barSizeY); }, "0.8 0.8"},
+        {"one point has no spacing", [](V v) { grid(v, {7}, {7}); v.barSizeX = -1; }, true,
+         [](const CKelvraView& v) { return num(v.barSizeX); }, "1"},
         // The view.
-        {"a 2-D display zeroes the angles and hides the marks", [](V v) {
-             grid(v, {0, 1}, {0, 1});
-             v.displayMode = Display2D; v.pickMarkersShown = true;
-             v.recomputeScales(true);
-             return num(v.viewAngleX) + " " + num(v.viewAngleZ) + " " + num(v.pickMarkersShown); }, "0 0 0"},
-        {"the same step gives every axis the longest span", [](V v) {
-             grid(v, steps(0, 1, 11), steps(0, 1, 3), [](double, double y) { return y; });
-             v.recomputeScales(false);
-             std::string own = num(v.axisSpan[0]) + "," + num(v.axisSpan[1]);
-             v.scaleSameStep = 1;
-             v.recomputeScales(true);
-             return own + " " + num(v.axisSpan[0]) + "," + num(v.axisSpan[1]) + "," + num(v.axisSpan[2]); },
-         "10,2 10,10,10"},
+        {"a 2-D display zeroes the angles and hides the marks",
+         [](V v) { grid(v, {0, 1}, {0, 1}); v.displayMode = Display2D; v.pickMarkersShown = true; }, true,
+         [](const CKelvraView& v) { return num(v.viewAngleX) + num(v.viewAngleZ) + num(v.pickMarkersShown); }, "000"},
+        {"each axis spans its own range", [](V v) { grid(v, steps(0, 1, 11), steps(0, 1, 3), [](double, double y) { return y; }); },
+         false, [](const CKelvraView& v) { return num(v.axisSpan[0]) + "," + num(v.axisSpan[1]) + "," + num(v.axisSpan[2]); },
+         "10,2,2"},
+        {"unless the same step gives every axis the longest",
+         [](V v) { grid(v, steps(0, 1, 11), steps(0, 1, 3), [](double, double y) { return y; }); v.scaleSameStep = 1; },
+         false, [](const CKelvraView& v) { return num(v.axisSpan[0]) + "," + num(v.axisSpan[1]) + "," + num(v.axisSpan[2]); },
+         "10,10,10"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ViewFixture f;
-        EXPECT_EQ(c.run(f.view), c.expected);
+        c.setup(f.view);
+        f.view.recomputeScales(c.keepUserScales);
+        EXPECT_EQ(c.look(f.view), c.expected);
         expectDrawableScales(f.view, c.name);
     }
 }
