@@ -18,6 +18,7 @@ namespace kelvra {
 namespace {
 
 using V = CKelvraView&;
+using CV = const CKelvraView&;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 struct ViewFixture {
@@ -64,37 +65,30 @@ std::string axis(const CKelvraView& v, int a) {
 // ---- formatValue ---------------------------------------------------------------
 
 TEST(FormatValue, TextAndWidthOfEachFormat) {
+    const int I = FormatInteger;
     const struct {
-        int kind, format, digits;
         double value;
         const char* text;   // nullptr: only the width is checked
-        int width;
+        int width, kind = 0, format = FormatAuto, digits = 3;
     } cases[] = {
         // Automatic: decimals by magnitude, exponent form outside 0.01..1000
         // (-999 on the negative side), one place wider when negative.
-        {0, FormatAuto, 3, 0, "0.000", 5}, {0, FormatAuto, 3, -0.0, "0.000", 5},
-        {0, FormatAuto, 3, 12.5, "12.50", 5}, {0, FormatAuto, 3, 250, "250.0", 5},
-        {0, FormatAuto, 3, 99.99, "99.99", 5}, {0, FormatAuto, 3, 999.5, "999.5", 5},
-        {0, FormatAuto, 3, 1000, "1.000e+03", 10}, {0, FormatAuto, 3, 12345.678, "1.235e+04", 10},
-        {0, FormatAuto, 3, 0.01, "0.010", 5}, {0, FormatAuto, 3, 0.005, "5.000e-03", 10},
-        {0, FormatAuto, 3, -0.01, "-0.010", 6}, {0, FormatAuto, 3, -0.005, "-5.000e-03", 11},
-        {0, FormatAuto, 3, -9.99, "-9.990", 6}, {0, FormatAuto, 3, -10, "-10.00", 6},
-        {0, FormatAuto, 3, -100, "-100.0", 6}, {0, FormatAuto, 3, -999, "-999.0", 6},
-        {0, FormatAuto, 3, -999.5, "-9.995e+02", 11}, {0, FormatAuto, 3, kInf, "inf", 10},
-        {0, FormatAuto, 3, -kInf, "-inf", 11}, {0, FormatAuto, 3, std::nan(""), "nan", 10},
+        {0, "0.000", 5}, {-0.0, "0.000", 5}, {12.5, "12.50", 5}, {250, "250.0", 5},
+        {99.99, "99.99", 5}, {999.5, "999.5", 5}, {1000, "1.000e+03", 10}, {12345.678, "1.235e+04", 10},
+        {0.01, "0.010", 5}, {0.005, "5.000e-03", 10}, {-0.01, "-0.010", 6}, {-0.005, "-5.000e-03", 11},
+        {-9.99, "-9.990", 6}, {-10, "-10.00", 6}, {-100, "-100.0", 6}, {-999, "-999.0", 6},
+        {-999.5, "-9.995e+02", 11}, {kInf, "inf", 10}, {-kInf, "-inf", 11}, {std::nan(""), "nan", 10},
         // Integer: a hair below a whole number rounds up, the rest truncates;
         // saturates outside the int range, NaN is 0.
-        {1, FormatInteger, 3, 2.9999999, "3", 1}, {1, FormatInteger, 3, -2.9999999, "-3", 2},
-        {1, FormatInteger, 3, -2.4, "-2", 2}, {1, FormatInteger, 3, -100.5, "-100", 4},
-        {1, FormatInteger, 3, -12345, "-12345", 6}, {1, FormatInteger, 3, 1e20, "2147483647", 10},
-        {1, FormatInteger, 3, -1e20, "-2147483648", 11}, {1, FormatInteger, 3, kInf, "2147483647", 10},
-        {1, FormatInteger, 3, std::nan(""), "0", 1}, {1, FormatInteger, 3, 2147483646.5, "2147483646", 10},
+        {2.9999999, "3", 1, 1, I}, {-2.9999999, "-3", 2, 1, I}, {-2.4, "-2", 2, 1, I}, {-100.5, "-100", 4, 1, I},
+        {-12345, "-12345", 6, 1, I}, {1e20, "2147483647", 10, 1, I}, {-1e20, "-2147483648", 11, 1, I},
+        {kInf, "2147483647", 10, 1, I}, {std::nan(""), "0", 1, 1, I}, {2147483646.5, "2147483646", 10, 1, I},
         // Decimal and exponent take the kind's digits; sections are kinds 4 and 5.
-        {2, FormatDecimal, 2, -3.14159, "-3.14", 5}, {3, FormatExponent, 1, 1234.5, "1.2e+03", 7},
-        {5, FormatDecimal, 0, 7.6, "8", 1}, {4, FormatAuto, 3, 7.6, "7.600", 5},
-        {2, FormatDecimal, 2, 1e300, nullptr, 304},   // no fixed-size buffer limit
+        {-3.14159, "-3.14", 5, 2, FormatDecimal, 2}, {1234.5, "1.2e+03", 7, 3, FormatExponent, 1},
+        {7.6, "8", 1, 5, FormatDecimal, 0}, {7.6, "7.600", 5, 4},
+        {1e300, nullptr, 304, 2, FormatDecimal, 2},   // no fixed-size buffer limit
         // Unknown formats and kinds give no text.
-        {0, 7, 3, 1.0, "", 0}, {6, FormatAuto, 3, 1.0, "", 0}, {-1, FormatAuto, 3, 1.0, "", 0},
+        {1.0, "", 0, 0, 7}, {1.0, "", 0, 6}, {1.0, "", 0, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("kind " + std::to_string(c.kind) + " format " + std::to_string(c.format) + " value " + num(c.value));
@@ -130,19 +124,30 @@ void expectDrawableScales(const CKelvraView& v, const std::string& what) {
         << what << ": legend " << axis(v, 3);
 }
 
-std::string X(const CKelvraView& v) { return axis(v, 0); }
-std::string Z(const CKelvraView& v) { return axis(v, 2); }
-std::string XZ(const CKelvraView& v) { return axis(v, 0) + " " + axis(v, 2); }
-std::string LegendStyle(const CKelvraView& v) { return num(v.legendStyle) + " " + axis(v, 3); }
+// The user's scale of axis a.
+void scale(V v, int a, double min, double max, double step) {
+    v.scaleMin[a] = min;
+    v.scaleMax[a] = max;
+    v.scaleStep[a] = step;
+}
 double linear(double x, double) { return x; }
 
+// What a case looks at after the recompute.
+std::string X(CV v) { return axis(v, 0); }
+std::string Z(CV v) { return axis(v, 2); }
+std::string XZ(CV v) { return axis(v, 0) + " " + axis(v, 2); }
+std::string LogX(CV v) { return num(v.scaleLog[0]) + " " + axis(v, 0); }
+std::string Legend(CV v) { return num(v.legendStyle) + " " + axis(v, 3); }
+std::string ColourSource(CV v) { return num(v.legendColorSource); }
+std::string Bars(CV v) { return num(v.barSizeX) + " " + num(v.barSizeY); }
+std::string Spans(CV v) { return num(v.axisSpan[0]) + "," + num(v.axisSpan[1]) + "," + num(v.axisSpan[2]); }
+
 TEST(Recompute, RangesIntervalsAndWhatFollowsThem) {
-    using Look = std::string (*)(const CKelvraView&);
     const struct {
         const char* name;
-        void (*setup)(V);   // may recompute once itself, for a second look
+        void (*setup)(V);
         bool keepUserScales;
-        Look look;
+        std::string (*look)(CV);
         const char* expected;
     } cases[] = {
         // New data: the range in five intervals, stored as shown.
@@ -151,22 +156,19 @@ TEST(Recompute, RangesIntervalsAndWhatFollowsThem) {
          }, false, XZ, "0..3/0.6 0..7.3/1.46"},
         {"stored values equal their shown text (12346.678 shown as 1.235e+04)",
          [](V v) { grid(v, {0, 1}, {0, 1}, [](double x, double y) { return x * 12345.678 + y; }); }, false,
-         [](const CKelvraView& v) { return axis(v, 2) + " " + axis(v, 3); }, "0..12345/2469 0..12350/3"},
-        {"a flat range is widened by ten each side, the section snapped back",
-         [](V v) { grid(v, {5, 5}, {0, 1}); }, false,
-         [](const CKelvraView& v) { return axis(v, 0) + " section " + num(v.sectionPos[0]); }, "-5..15/4 section 5"},
+         [](CV v) { return axis(v, 2) + " " + axis(v, 3); }, "0..12345/2469 0..12350/3"},
+        {"a flat range is widened by ten each side, the section snapped back", [](V v) { grid(v, {5, 5}, {0, 1}); },
+         false, [](CV v) { return axis(v, 0) + " section " + num(v.sectionPos[0]); }, "-5..15/4 section 5"},
         {"ends that show as one text are widened",
          [](V v) { grid(v, {0, 1}, {0, 1}, [](double x, double) { return 1.0001 + x * 0.0001; }); }, false, Z, "-9..11/4"},
-        {"new data resets logarithms, sections and indices", [](V v) {
-             grid(v, steps(2, 1, 3), steps(3, 1, 3));
-             v.scaleLog[0] = 1; v.sectionPos[0] = 99; v.sectionIndexX = 2;
-         }, false, [](const CKelvraView& v) {
-             return num(v.scaleLog[0]) + " " + num(v.sectionPos[0]) + "," + num(v.sectionPos[1]) + " " + num(v.sectionIndexX);
-         }, "0 2,3 0"},
+        {"new data resets logarithms, sections and indices",
+         [](V v) { grid(v, steps(2, 1, 3), steps(3, 1, 3)); v.scaleLog[0] = 1; v.sectionPos[0] = 99; v.sectionIndexX = 2; },
+         false, [](CV v) { return LogX(v) + " " + num(v.sectionPos[0]) + "," + num(v.sectionPos[1]) + " " + num(v.sectionIndexX); },
+         "0 2..4/0.4 2,3 0"},
         {"the legend's level index is not rounded through its format (11 shows as 1e+01)", [](V v) {
              grid(v, {0, 1}, {0, 1}, linear);
              v.scaleFormat[3] = FormatExponent; v.scaleDigits[3] = 0; v.scaleStep[3] = 11;
-         }, false, [](const CKelvraView& v) { return num(v.scaleStep[3]); }, "11"},
+         }, false, [](CV v) { return num(v.scaleStep[3]); }, "11"},
         {"integer format widens a small range to whole steps",
          [](V v) { grid(v, {0.6, 1.2}, {0, 1}); v.scaleFormat[0] = FormatInteger; }, false, X, "0..2/1"},
         {"integer format: a range shown as one number is widened",
@@ -182,80 +184,63 @@ TEST(Recompute, RangesIntervalsAndWhatFollowsThem) {
         {"and a user scale whose ends show as 0", [](V v) {
              grid(v, steps(0, 0.1, 3), {0, 1});
              v.scaleFormat[0] = FormatDecimal; v.scaleDigits[0] = 0;
-             v.scaleMin[0] = 0.1; v.scaleMax[0] = 0.2; v.scaleStep[0] = 0.05;
+             scale(v, 0, 0.1, 0.2, 0.05);
          }, true, X, "0.1..0.2/0.05"},
         // The user's scales.
-        {"a usable scale is kept and its maximum snapped (4.2 steps become 5)", [](V v) {
-             grid(v, steps(0, 1, 5), steps(0, 1, 5));
-             v.scaleMin[0] = -10; v.scaleMax[0] = 95; v.scaleStep[0] = 25;
-         }, true, X, "-10..115/25"},
-        {"more than fifty steps fall back to the data", [](V v) {
-             grid(v, steps(0, 1, 6), {0, 1});
-             v.scaleMin[0] = 0; v.scaleMax[0] = 100; v.scaleStep[0] = 1;
-         }, true, X, "0..5/1"},
-        {"the automatic flag overrides a usable scale", [](V v) {
-             grid(v, steps(0, 1, 6), {0, 1});
-             v.scaleMin[0] = 0; v.scaleMax[0] = 100; v.scaleStep[0] = 25; v.scaleAuto[0] = 1;
-         }, true, X, "0..5/1"},
-        {"a step larger than the range gives one whole step", [](V v) {
-             grid(v, {0, 1}, {0, 1});
-             v.scaleMin[0] = 0; v.scaleMax[0] = 1; v.scaleStep[0] = 1000;
-         }, true, X, "0..1000/1000"},
-        {"a logarithmic scale is kept and snapped in ln space", [](V v) {
-             grid(v, steps(1, 1, 10), {1, 2});
-             v.scaleLog[0] = 1; v.scaleMin[0] = 1; v.scaleMax[0] = 500; v.scaleStep[0] = 10;
-         }, true, [](const CKelvraView& v) { return num(v.scaleLog[0]) + " " + axis(v, 0); }, "1 1..1000/10"},
-        {"an unusable logarithmic scale takes two steps over the data (X 1..10)", [](V v) {
-             grid(v, steps(1, 3, 4), {1, 2});
-             v.scaleLog[0] = 1; v.scaleMin[0] = 0;
-         }, true, [](const CKelvraView& v) { return num(v.scaleLog[0]) + " " + axis(v, 0); }, "1 1..9.998244/3.162"},
+        {"a usable scale is kept and its maximum snapped (4.2 steps become 5)",
+         [](V v) { grid(v, steps(0, 1, 5), steps(0, 1, 5)); scale(v, 0, -10, 95, 25); }, true, X, "-10..115/25"},
+        {"more than fifty steps fall back to the data",
+         [](V v) { grid(v, steps(0, 1, 6), {0, 1}); scale(v, 0, 0, 100, 1); }, true, X, "0..5/1"},
+        {"the automatic flag overrides a usable scale",
+         [](V v) { grid(v, steps(0, 1, 6), {0, 1}); scale(v, 0, 0, 100, 25); v.scaleAuto[0] = 1; }, true, X, "0..5/1"},
+        {"a step larger than the range gives one whole step",
+         [](V v) { grid(v, {0, 1}, {0, 1}); scale(v, 0, 0, 1, 1000); }, true, X, "0..1000/1000"},
+        {"a logarithmic scale is kept and snapped in ln space",
+         [](V v) { grid(v, steps(1, 1, 10), {1, 2}); scale(v, 0, 1, 500, 10); v.scaleLog[0] = 1; }, true, LogX,
+         "1 1..1000/10"},
+        {"an unusable logarithmic scale takes two steps over the data (X 1..10)",
+         [](V v) { grid(v, steps(1, 3, 4), {1, 2}); v.scaleLog[0] = 1; v.scaleMin[0] = 0; }, true, LogX,
+         "1 1..9.998244/3.162"},
         {"logarithmic axes over data reaching zero become linear", [](V v) {
              grid(v, steps(0, 1, 4), steps(-1, 1, 3), linear);
              v.scaleLog[0] = v.scaleLog[1] = v.scaleLog[2] = 1;
-         }, true, [](const CKelvraView& v) { return num(v.scaleLog[0]) + num(v.scaleLog[1]) + num(v.scaleLog[2]); }, "000"},
+         }, true, [](CV v) { return num(v.scaleLog[0]) + num(v.scaleLog[1]) + num(v.scaleLog[2]); }, "000"},
         // The legend.
         {"the absolute style is symmetric about zero", [](V v) {
              grid(v, {0, 1}, {0, 1}, [](double x, double) { return x == 0 ? -3.0 : 8.0; });
              v.legendStyle = 1; v.scaleAuto[3] = 1;
-         }, true, LegendStyle, "1 -8..8/3"},
+         }, true, Legend, "1 -8..8/3"},
         {"the absolute style needs values on both sides of zero",
          [](V v) { grid(v, {0, 1}, {0, 1}, [](double x, double) { return 1 + x; }); v.legendStyle = 1; }, false,
-         LegendStyle, "0 1..2/3"},
-        {"a user legend range is kept",
-         [](V v) { grid(v, {0, 1}, {0, 1}, linear); v.scaleMin[3] = -4; v.scaleMax[3] = 6; }, true, LegendStyle,
-         "0 -4..6/3"},
-        {"an empty one is not",
-         [](V v) { grid(v, {0, 1}, {0, 1}, linear); v.scaleMin[3] = 6; v.scaleMax[3] = 6; }, true, LegendStyle,
+         Legend, "0 1..2/3"},
+        {"a user legend range is kept", [](V v) { grid(v, {0, 1}, {0, 1}, linear); scale(v, 3, -4, 6, 3); }, true,
+         Legend, "0 -4..6/3"},
+        {"an empty one is not", [](V v) { grid(v, {0, 1}, {0, 1}, linear); scale(v, 3, 6, 6, 3); }, true, Legend,
          "0 0..1/3"},
         {"a colour source beyond the values is brought back",
-         [](V v) { grid(v, {0, 1}, {0, 1}); v.legendColorSource = 3; }, false,
-         [](const CKelvraView& v) { return num(v.legendColorSource); }, "2"},
+         [](V v) { grid(v, {0, 1}, {0, 1}); v.legendColorSource = 3; }, false, ColourSource, "2"},
         {"with a data value too",
-         [](V v) { grid(v, {0, 1}, {0, 1}); v.valuesPerPoint = 4; v.legendColorSource = -1; }, false,
-         [](const CKelvraView& v) { return num(v.legendColorSource); }, "3"},
+         [](V v) { grid(v, {0, 1}, {0, 1}); v.valuesPerPoint = 4; v.legendColorSource = -1; }, false, ColourSource, "3"},
         // Bars.
         {"a new grid takes its bar sizes from the spacing", [](V v) { grid(v, steps(0, 1, 5), steps(0, 2, 3)); },
-         false, [](const CKelvraView& v) { return num(v.barSizeX) + " " + num(v.barSizeY); }, "0.8 1.333333333"},
+         false, Bars, "0.8 1.333333333"},
         {"automatic axes make room: X half a bar each side, Z 5 % below, then 5 % of that above", [](V v) {
              grid(v, steps(0, 1, 5), steps(0, 1, 5), [](double x, double) { return x * 10; });
              v.graphType = 19; v.barSizeX = 2; v.barSizeY = 1; v.scaleAuto[0] = 1; v.scaleAuto[2] = 1;
          }, true, XZ, "-1..5/1.2 -2..42.1/8.82"},
         {"bar sizes that are no size are reset",
-         [](V v) { grid(v, steps(0, 1, 5), steps(0, 1, 5)); v.barSizeX = 0; v.barSizeY = -3; }, true,
-         [](const CKelvraView& v) { return num(v.barSizeX) + " " + num(v.barSizeY); }, "0.8 0.8"},
-        {"one point has no spacing", [](V v) { grid(v, {7}, {7}); v.barSizeX = -1; }, true,
-         [](const CKelvraView& v) { return num(v.barSizeX); }, "1"},
+         [](V v) { grid(v, steps(0, 1, 5), steps(0, 1, 5)); v.barSizeX = 0; v.barSizeY = -3; }, true, Bars, "0.8 0.8"},
+        {"one point has no spacing", [](V v) { grid(v, {7}, {7}); v.barSizeX = -1; }, true, Bars, "1 1"},
         // The view.
         {"a 2-D display zeroes the angles and hides the marks",
          [](V v) { grid(v, {0, 1}, {0, 1}); v.displayMode = Display2D; v.pickMarkersShown = true; }, true,
-         [](const CKelvraView& v) { return num(v.viewAngleX) + num(v.viewAngleZ) + num(v.pickMarkersShown); }, "000"},
-        {"each axis spans its own range", [](V v) { grid(v, steps(0, 1, 11), steps(0, 1, 3), [](double, double y) { return y; }); },
-         false, [](const CKelvraView& v) { return num(v.axisSpan[0]) + "," + num(v.axisSpan[1]) + "," + num(v.axisSpan[2]); },
-         "10,2,2"},
-        {"unless the same step gives every axis the longest",
-         [](V v) { grid(v, steps(0, 1, 11), steps(0, 1, 3), [](double, double y) { return y; }); v.scaleSameStep = 1; },
-         false, [](const CKelvraView& v) { return num(v.axisSpan[0]) + "," + num(v.axisSpan[1]) + "," + num(v.axisSpan[2]); },
-         "10,10,10"},
+         [](CV v) { return num(v.viewAngleX) + num(v.viewAngleZ) + num(v.pickMarkersShown); }, "000"},
+        {"each axis spans its own range",
+         [](V v) { grid(v, steps(0, 1, 11), steps(0, 1, 3), [](double, double y) { return y; }); }, false, Spans, "10,2,2"},
+        {"unless the same step gives every axis the longest", [](V v) {
+             grid(v, steps(0, 1, 11), steps(0, 1, 3), [](double, double y) { return y; });
+             v.scaleSameStep = 1;
+         }, false, Spans, "10,10,10"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
