@@ -213,6 +213,8 @@ TEST(Recompute, RangesIntervalsAndWhatFollowsThem) {
         {"the absolute style needs values on both sides of zero",
          [](V v) { grid(v, {0, 1}, {0, 1}, [](double x, double) { return 1 + x; }); v.legendStyle = 1; }, false,
          Legend, "0 1..2/3"},
+        {"zero itself is on neither side", [](V v) { grid(v, {0, 1}, {0, 1}, linear); v.legendStyle = 1; }, false,
+         Legend, "0 0..1/3"},
         {"a user legend range is kept", [](V v) { grid(v, {0, 1}, {0, 1}, linear); scale(v, 3, -4, 6, 3); }, true,
          Legend, "0 -4..6/3"},
         {"an empty one is not", [](V v) { grid(v, {0, 1}, {0, 1}, linear); scale(v, 3, 6, 6, 3); }, true, Legend,
