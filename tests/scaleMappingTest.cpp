@@ -93,12 +93,9 @@ TEST(FormatValue, TextAndWidthOfEachFormat) {
     for (const auto& c : cases) {
         SCOPED_TRACE("kind " + std::to_string(c.kind) + " format " + std::to_string(c.format) + " value " + num(c.value));
         ViewFixture f;
-        if (c.kind >= 0 && c.kind < 4) {
-            f.view.scaleFormat[c.kind] = c.format;
-            f.view.scaleDigits[c.kind] = c.digits;
-        } else if (c.kind >= 4 && c.kind < 6) {
-            f.view.sectionFormat[c.kind - 4] = c.format;
-            f.view.sectionDigits[c.kind - 4] = c.digits;
+        if (c.kind >= 0 && c.kind < 6) {
+            (c.kind < 4 ? f.view.scaleFormat[c.kind] : f.view.sectionFormat[c.kind - 4]) = c.format;
+            (c.kind < 4 ? f.view.scaleDigits[c.kind] : f.view.sectionDigits[c.kind - 4]) = c.digits;
         }
         FormattedValue out = f.view.formatValue(c.value, c.kind);
         if (c.text) EXPECT_EQ(out.text, c.text);

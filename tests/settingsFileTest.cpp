@@ -36,10 +36,6 @@ public:
     PixelSize resized;
 };
 
-struct ViewFixture {
-    RecordingHost host;
-    CKelvraView view{host};
-};
 
 // A record in which every saved field differs from a fresh one, with values a
 // file holds exactly and that a load (which recomputes the scales without
@@ -97,19 +93,20 @@ GraphSettings afterLoad(const GraphSettings& s) {
     return v.settings();
 }
 
-// Applies settings text (UTF-8, written with CR LF unless lf) to a fresh view.
-struct Applied {
+// A fresh view; given settings text (UTF-8, written with CR LF unless lf), the
+// view after that text was applied.
+struct ViewFixture {
     RecordingHost host;
     CKelvraView view{host};
     int result = 0;
-    explicit Applied(const std::string& utf8Text, int bufferSize = 2500, bool lf = false, int valuesPerPoint = 3) {
+    ViewFixture() = default;
+    explicit ViewFixture(const std::string& utf8Text, int bufferSize = 2500, bool lf = false, int valuesPerPoint = 3) {
         std::string text;
         for (char c : cp932(utf8Text)) text += c == '\n' && !lf ? std::string("\r\n") : std::string(1, c);
         view.valuesPerPoint = valuesPerPoint;
         result = view.applySettingsText(text, bufferSize);
     }
 };
-
 
 // ---- writer -------------------------------------------------------------------------
 
@@ -130,7 +127,7 @@ TEST(SettingsWriter, LineBreaksInStringsBecomeBlanksAndSmallNumbersExponents) {
     std::string text = f.view.settingsText();
     EXPECT_NE(text.find(cp932(" タイトル  = a  b\r\n")), std::string::npos);
     EXPECT_NE(text.find(cp932(" X軸:最小   = 4.000e-03\r\n")), std::string::npos);
-    Applied back(cp932ToUtf8(text), 2500, true);
+    ViewFixture back(cp932ToUtf8(text), 2500, true);
     EXPECT_EQ(back.view.titleText, "a  b");
     EXPECT_EQ(back.view.scaleUnit[1], "x y");
     EXPECT_EQ(back.view.scaleMin[0], 0.004);
@@ -164,8 +161,8 @@ TEST(SettingsRoundTrip, EveryFieldSurvivesSaveAndLoadOverADifferentRecord) {
 
 // The lines of the view's settings text that differ from those of a view
 // given no settings at all, joined by "|": what the applied text changed.
-std::string changedLines(const Applied& a, int valuesPerPoint) {
-    Applied none("", 2500, false, valuesPerPoint);
+std::string changedLines(const ViewFixture& a, int valuesPerPoint) {
+    ViewFixture none("", 2500, false, valuesPerPoint);
     std::istringstream was(cp932ToUtf8(none.view.settingsText())), is(cp932ToUtf8(a.view.settingsText()));
     std::string changed, before, after;
     while (std::getline(was, before) && std::getline(is, after))
@@ -212,8 +209,8 @@ TEST(SettingsReader, KeysRangesAndFallbacks) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        Applied crlf(c.text, c.bufferSize, false, c.valuesPerPoint);
-        Applied lf(c.text, c.bufferSize, true, c.valuesPerPoint);
+        ViewFixture crlf(c.text, c.bufferSize, false, c.valuesPerPoint);
+        ViewFixture lf(c.text, c.bufferSize, true, c.valuesPerPoint);
         EXPECT_EQ(crlf.result, 1);
         EXPECT_EQ(changedLines(crlf, c.valuesPerPoint), c.changed);
         EXPECT_TRUE(crlf.view.settings() == lf.view.settings());   // LF files read alike
