@@ -26,7 +26,10 @@ struct Nav {
     // Arrow keys by their initials: "UDLR".
     void keys(const char* initials) {
         for (const char* k = initials; *k; ++k)
-            view.keyDown(*k == 'U' ? ArrowKey::Up : *k == 'D' ? ArrowKey::Down : *k == 'L' ? ArrowKey::Left : ArrowKey::Right);
+            view.keyDown(*k == 'U'   ? ArrowKey::Up
+                         : *k == 'D' ? ArrowKey::Down
+                         : *k == 'L' ? ArrowKey::Left
+                                     : ArrowKey::Right);
     }
     // A 5 x 4 grid (X 0..4, Y 0..3) shown as a section, the section at `index`.
     void sectionOf(int display, int index) {
@@ -86,7 +89,8 @@ TEST(Navigation, RotateMoveAndTheirPanes) {
         {"drag results are brought into one turn", ModeRotate,
          [](Nav& n) { n.view.viewAngleX = 10; n.view.viewAngleZ = 350; n.drag(0, 100, 20, 80); },
          "p0,0 z100 a350,10 s0,0@0 redrawn [角度] X=080(deg),Z=010(deg)"},
-        {"moves after the button is up change nothing", ModeRotate, [](Nav& n) { n.drag(0, 0, 0, 10); n.view.mouseMove(0, 200); },
+        {"moves after the button is up change nothing", ModeRotate,
+         [](Nav& n) { n.drag(0, 0, 0, 10); n.view.mouseMove(0, 200); },
          "p0,0 z100 a310,330 s0,0@0 redrawn [角度] X=040(deg),Z=330(deg)"},
         {"move drag follows the mouse", ModeMove, [](Nav& n) { n.drag(100, 100, 110, 80); },
          "p10,20 z100 a300,330 s0,0@0 redrawn [位置] X=+010,Y=+020"},
@@ -97,7 +101,10 @@ TEST(Navigation, RotateMoveAndTheirPanes) {
         {"move keys clamp", ModeMove, [](Nav& n) { n.view.viewPosX = 999; n.view.viewPosY = -999; n.keys("RD"); },
          "p999,-999 z100 a300,330 s0,0@0 redrawn [位置] X=+999,Y=-999"},
         {"2-D angles are held as the top view", ModeRotate,
-         [](Nav& n) { n.view.displayMode = Display2D; n.view.viewAngleX = 123; n.view.viewAngleZ = 45; n.view.showAngles(); },
+         [](Nav& n) {
+             n.view.displayMode = Display2D; n.view.viewAngleX = 123; n.view.viewAngleZ = 45;
+             n.view.showAngles();
+         },
          "p0,0 z100 a0,0 s0,0@0 [角度] X=090(deg),Z=000(deg)"},
         {"pick mode: keys and clicks leave the view and the marks", ModePick,
          [](Nav& n) { n.view.pickMarkersShown = true; n.keys("U"); n.drag(10, 10, 200, 200); },
@@ -107,7 +114,8 @@ TEST(Navigation, RotateMoveAndTheirPanes) {
          "p0,0 z100 a300,330 s0,0@0 dragging redrawn"},
         {"so does a key", ModeRotate, [](Nav& n) { n.view.pickMarkersShown = true; n.keys("L"); },
          "p0,0 z100 a300,329 s0,0@0 redrawn [角度] X=030(deg),Z=329(deg)"},
-        {"section mode does nothing outside a section display", ModeSection, [](Nav& n) { n.keys("U"); n.drag(0, 100, 0, 0); },
+        {"section mode does nothing outside a section display", ModeSection,
+         [](Nav& n) { n.keys("U"); n.drag(0, 100, 0, 0); },
          "p0,0 z100 a300,330 s0,0@0 redrawn"},
     };
     run(cases);
@@ -132,20 +140,26 @@ TEST(Navigation, ZoomSectionsAndPresets) {
          "p0,0 z100 a270,270 s0,0@0 redrawn [位置] X=+000,Y=+000 [倍率] 100(%) [角度] X=000(deg),Z=270(deg)"},
         {"reset", ModeRotate,
          [](Nav& n) {
-             n.view.viewPosX = 40; n.view.viewPosY = -7; n.view.viewZoom = 300; n.view.viewAngleX = 12; n.view.viewAngleZ = 34;
+             n.view.viewPosX = 40; n.view.viewPosY = -7; n.view.viewZoom = 300;
+             n.view.viewAngleX = 12; n.view.viewAngleZ = 34;
              n.view.resetView();
          },
          "p0,0 z100 a300,330 s0,0@0 redrawn [位置] X=+000,Y=+000 [倍率] 100(%) [角度] X=030(deg),Z=330(deg)"},
         {"a section drag steps once per ten pixels: 19 up", ModeSection,
-         [](Nav& n) { n.sectionOf(DisplayYSection, 1); n.drag(100, 100, 100, 81); }, "p0,0 z100 a300,330 s0,2@0 redrawn"},
+         [](Nav& n) { n.sectionOf(DisplayYSection, 1); n.drag(100, 100, 100, 81); },
+         "p0,0 z100 a300,330 s0,2@0 redrawn"},
         {"9 left: no step", ModeSection, [](Nav& n) { n.sectionOf(DisplayYSection, 2); n.drag(100, 100, 91, 100); },
          "p0,0 z100 a300,330 s0,2@0 redrawn"},
-        {"20 left: two steps down", ModeSection, [](Nav& n) { n.sectionOf(DisplayYSection, 2); n.drag(100, 100, 80, 100); },
+        {"20 left: two steps down", ModeSection,
+         [](Nav& n) { n.sectionOf(DisplayYSection, 2); n.drag(100, 100, 80, 100); },
          "p0,0 z100 a300,330 s0,0@0 redrawn"},
-        {"section keys stay inside the grid", ModeSection, [](Nav& n) { n.sectionOf(DisplayXSection, 0); n.keys("RRRRRRRR"); },
+        {"section keys stay inside the grid", ModeSection,
+         [](Nav& n) { n.sectionOf(DisplayXSection, 0); n.keys("RRRRRRRR"); },
          "p0,0 z100 a300,330 s4,0@4 redrawn"},
-        {"", ModeSection, [](Nav& n) { n.sectionOf(DisplayXSection, 0); n.keys("RRRRRRRRD"); }, "p0,0 z100 a300,330 s3,0@3 redrawn"},
-        {"", ModeSection, [](Nav& n) { n.sectionOf(DisplayXSection, 1); n.keys("LLL"); }, "p0,0 z100 a300,330 s0,0@0 redrawn"},
+        {"", ModeSection, [](Nav& n) { n.sectionOf(DisplayXSection, 0); n.keys("RRRRRRRRD"); },
+         "p0,0 z100 a300,330 s3,0@3 redrawn"},
+        {"", ModeSection, [](Nav& n) { n.sectionOf(DisplayXSection, 1); n.keys("LLL"); },
+         "p0,0 z100 a300,330 s0,0@0 redrawn"},
     };
     run(cases);
 }

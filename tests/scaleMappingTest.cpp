@@ -91,7 +91,7 @@ TEST(FormatValue, TextAndWidthOfEachFormat) {
         {1.0, "", 0, 0, 7}, {1.0, "", 0, 6}, {1.0, "", 0, -1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE("kind " + std::to_string(c.kind) + " format " + std::to_string(c.format) + " value " + num(c.value));
+        SCOPED_TRACE("kind " + num(c.kind) + " format " + num(c.format) + " value " + num(c.value));
         ViewFixture f;
         if (c.kind >= 0 && c.kind < 6) {
             (c.kind < 4 ? f.view.scaleFormat[c.kind] : f.view.sectionFormat[c.kind - 4]) = c.format;
@@ -157,11 +157,15 @@ TEST(Recompute, RangesIntervalsAndWhatFollowsThem) {
         {"a flat range is widened by ten each side, the section snapped back", [](V v) { grid(v, {5, 5}, {0, 1}); },
          false, [](CV v) { return axis(v, 0) + " section " + num(v.sectionPos[0]); }, "-5..15/4 section 5"},
         {"ends that show as one text are widened",
-         [](V v) { grid(v, {0, 1}, {0, 1}, [](double x, double) { return 1.0001 + x * 0.0001; }); }, false, Z, "-9..11/4"},
+         [](V v) { grid(v, {0, 1}, {0, 1}, [](double x, double) { return 1.0001 + x * 0.0001; }); }, false, Z,
+         "-9..11/4"},
         {"new data resets logarithms, sections and indices",
-         [](V v) { grid(v, steps(2, 1, 3), steps(3, 1, 3)); v.scaleLog[0] = 1; v.sectionPos[0] = 99; v.sectionIndexX = 2; },
-         false, [](CV v) { return LogX(v) + " " + num(v.sectionPos[0]) + "," + num(v.sectionPos[1]) + " " + num(v.sectionIndexX); },
-         "0 2..4/0.4 2,3 0"},
+         [](V v) {
+             grid(v, steps(2, 1, 3), steps(3, 1, 3));
+             v.scaleLog[0] = 1; v.sectionPos[0] = 99; v.sectionIndexX = 2;
+         }, false, [](CV v) {
+             return LogX(v) + " at " + num(v.sectionPos[0]) + "," + num(v.sectionPos[1]) + " #" + num(v.sectionIndexX);
+         }, "0 2..4/0.4 at 2,3 #0"},
         {"the legend's level index is not rounded through its format (11 shows as 1e+01)", [](V v) {
              grid(v, {0, 1}, {0, 1}, linear);
              v.scaleFormat[3] = FormatExponent; v.scaleDigits[3] = 0; v.scaleStep[3] = 11;
@@ -219,7 +223,8 @@ TEST(Recompute, RangesIntervalsAndWhatFollowsThem) {
         {"a colour source beyond the values is brought back",
          [](V v) { grid(v, {0, 1}, {0, 1}); v.legendColorSource = 3; }, false, ColourSource, "2"},
         {"with a data value too",
-         [](V v) { grid(v, {0, 1}, {0, 1}); v.valuesPerPoint = 4; v.legendColorSource = -1; }, false, ColourSource, "3"},
+         [](V v) { grid(v, {0, 1}, {0, 1}); v.valuesPerPoint = 4; v.legendColorSource = -1; }, false, ColourSource,
+         "3"},
         // Bars.
         {"a new grid takes its bar sizes from the spacing", [](V v) { grid(v, steps(0, 1, 5), steps(0, 2, 3)); },
          false, Bars, "0.8 1.333333333"},
@@ -235,7 +240,8 @@ TEST(Recompute, RangesIntervalsAndWhatFollowsThem) {
          [](V v) { grid(v, {0, 1}, {0, 1}); v.displayMode = Display2D; v.pickMarkersShown = true; }, true,
          [](CV v) { return num(v.viewAngleX) + num(v.viewAngleZ) + num(v.pickMarkersShown); }, "000"},
         {"each axis spans its own range",
-         [](V v) { grid(v, steps(0, 1, 11), steps(0, 1, 3), [](double, double y) { return y; }); }, false, Spans, "10,2,2"},
+         [](V v) { grid(v, steps(0, 1, 11), steps(0, 1, 3), [](double, double y) { return y; }); }, false, Spans,
+         "10,2,2"},
         {"unless the same step gives every axis the longest", [](V v) {
              grid(v, steps(0, 1, 11), steps(0, 1, 3), [](double, double y) { return y; });
              v.scaleSameStep = 1;
