@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <span>
+#include <string_view>
 
 #include "core/cp932.h"
 #include "core/headlessHost.h"
@@ -25,11 +26,8 @@ struct Nav {
     }
     // Arrow keys by their initials: "UDLR".
     void keys(const char* initials) {
-        for (const char* k = initials; *k; ++k)
-            view.keyDown(*k == 'U'   ? ArrowKey::Up
-                         : *k == 'D' ? ArrowKey::Down
-                         : *k == 'L' ? ArrowKey::Left
-                                     : ArrowKey::Right);
+        const ArrowKey kKeys[] = {ArrowKey::Up, ArrowKey::Down, ArrowKey::Left, ArrowKey::Right};
+        for (const char* k = initials; *k; ++k) view.keyDown(kKeys[std::string_view("UDLR").find(*k)]);
     }
     // A 5 x 4 grid (X 0..4, Y 0..3) shown as a section, the section at `index`.
     void sectionOf(int display, int index) {
