@@ -256,54 +256,41 @@ TEST(ContourPicture, EachXShowsItsLevelColourInColourGreyAndMirrored) {
     }
 }
 
-TEST(ContourPicture, LogAxisLeavesOutCellsAtOrBelowZeroAndKeepsTheRest) {
+// Every contour routine of the view, in immediate mode.
+void drawContours(const CKelvraView& v) {
+    BuildContext ctx = v.makeBuildContext();
+    v.drawContourFill(ctx, false);
+    v.drawGreyContourFill(ctx, true);
+    v.drawContourLines(ctx, true, false);
+    v.drawContourLines(ctx, false, true);
+    v.drawContourHiddenFill(ctx);
+}
+
+TEST(ContourGrid, CellsWithoutAPlaceAreLeftOutAndNothingIsDrawnWithoutAGrid) {
     GL_TEST_REQUIRE_CONTEXT(800, 600);
     GridView g;
     // X from -100 to 100 on a logarithmic X axis 1..100: columns at x <= 0 have no place.
-    g.fill(11, 11, -100, 100, -100, 100, [](double x, double) { return x; });
-    for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
+    planeZEqualsX(g);
     g.scale(0, 1, 100, 10);
     g.view.scaleLog[0] = 1;
-    g.topView();
     g.view.resizeViewport(800, 600);
     glLoadIdentity();
-    BuildContext ctx = g.view.makeBuildContext();
-    auto fb = test::captureFeedback([&] {
-        g.view.drawContourFill(ctx, false);
-        g.view.drawContourLines(ctx, true, false);
-        g.view.drawContourHiddenFill(ctx);
-    });
+    auto fb = test::captureFeedback([&] { drawContours(g.view); });
     ASSERT_FALSE(fb.empty());
-    // Columns at x = 20..100 remain: world x from ln 20 onwards; nothing else drawn.
-    double left = 400 + ctx.map.world(0, 20.0) * 200;
+    // Columns at x = 10..100 remain: world x from ln 10 onwards; nothing else drawn.
+    double left = 400 + g.view.makeBuildContext().map.world(0, 10.0) * 200;
     for (const auto& p : fb) {
         for (const auto& v : p.vertices) {
             ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
             ASSERT_GE(v.x, left - 1e-3);
         }
     }
-}
-
-TEST(ContourGrid, NothingIsDrawnForPointListsOrCountsBeyondTheData) {
-    GL_TEST_REQUIRE_CONTEXT(800, 600);
-    GridView g;
-    planeZEqualsX(g);
-    g.view.resizeViewport(800, 600);
-    glLoadIdentity();
-    auto drawAll = [&] {
-        BuildContext ctx = g.view.makeBuildContext();
-        g.view.drawContourFill(ctx, true);
-        g.view.drawGreyContourFill(ctx, false);
-        g.view.drawContourLines(ctx, false, true);
-        g.view.drawContourHiddenFill(ctx);
-    };
+    g.view.scaleLog[0] = 0;
     g.view.dataKind = Scattered;   // a floor projection asked for on a point list
-    EXPECT_TRUE(test::captureFeedback(drawAll).empty());
+    EXPECT_TRUE(test::captureFeedback([&] { drawContours(g.view); }).empty());
     g.view.dataKind = Grid;
     g.view.rowCount = 12;          // one row more than the data holds
-    EXPECT_TRUE(test::captureFeedback(drawAll).empty());
-    g.view.rowCount = 11;
-    EXPECT_FALSE(test::captureFeedback(drawAll).empty());
+    EXPECT_TRUE(test::captureFeedback([&] { drawContours(g.view); }).empty());
 }
 
 // ---- a small irregular grid against a brute-force reference -------------------------

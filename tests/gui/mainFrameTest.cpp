@@ -338,29 +338,30 @@ TEST_F(MainWindow, DropsLoadDataApplySettingsAndIgnoreShortFiles) {
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(MainWindow, LaunchFileWritesThePictureAtTheClientSizeAndEnds) {
+TEST_F(MainWindow, LaunchFileWritesThePictureAtTheClientSizeAndEndsOrKeepsRunningWhenItsDataFails) {
     GUI_TEST_REQUIRE_DISPLAY();
-    std::string data = dir.file("grid.csv"), image = dir.file("out.png"), launch = dir.file("launch.txt");
-    test::writeFile(data, gridFile(8));
-    test::writeFile(launch, "[Kelvra]\r\nData_File_Name=" + data + "\r\nImage_File_Name=" + image + "\r\nSoft_On=no\r\n");
-    open(launch);
-    EXPECT_TRUE(ended);
-    PixelSize client = frame->canvas()->clientSize(), written = test::pngSize(test::readFile(image));
-    EXPECT_EQ(written.width, client.width);
-    EXPECT_EQ(written.height, client.height);
-    EXPECT_TRUE(messages.empty());
-}
-
-TEST_F(MainWindow, LaunchWhoseDataFailsWritesNothingAndKeepsRunning) {
-    GUI_TEST_REQUIRE_DISPLAY();
-    std::string image = dir.file("out.png"), launch = dir.file("launch.txt");
-    test::writeFile(launch, "[Kelvra]\r\nData_File_Name=" + dir.file("missing.csv") + "\r\nImage_File_Name=" + image +
-                                "\r\nSoft_On=NO\r\n");
-    open(launch);
-    EXPECT_FALSE(ended);
-    EXPECT_FALSE(std::ifstream(image).good());
-    EXPECT_EQ(messages.size(), 1u);
-    EXPECT_FALSE(frame->view().dataLoaded);
+    for (bool dataFails : {false, true}) {
+        SCOPED_TRACE(dataFails ? "data fails" : "data loads");
+        std::string data = dir.file(dataFails ? "missing.csv" : "grid.csv"), image = dir.file(dataFails ? "no.png" : "out.png"),
+                    launch = dir.file("launch.txt");
+        if (!dataFails) test::writeFile(data, gridFile(8));
+        test::writeFile(launch,
+                        "[Kelvra]\r\nData_File_Name=" + data + "\r\nImage_File_Name=" + image + "\r\nSoft_On=no\r\n");
+        open(launch);
+        EXPECT_EQ(ended, !dataFails);
+        EXPECT_EQ(frame->view().dataLoaded, !dataFails);
+        EXPECT_EQ(messages.size(), dataFails ? 1u : 0u);
+        EXPECT_EQ(std::ifstream(image).good(), !dataFails);
+        PixelSize client = frame->canvas()->clientSize(), written = test::pngSize(test::readFile(image));
+        if (!dataFails) {
+            EXPECT_EQ(written.width, client.width);
+            EXPECT_EQ(written.height, client.height);
+        }
+        TearDown();
+        frame = nullptr;
+        messages.clear();
+        ended = false;
+    }
 }
 
 // Sees the load-progress window from inside the event loop: that it showed,
