@@ -371,15 +371,22 @@ void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* 
     const GLenum batch = drawer == CellDrawer::LevelLines || drawer == CellDrawer::SingleColorLines
                              ? GL_LINES : GL_TRIANGLES;
 
-    // Corners of the rows firstRow..endRow of two neighbouring columns.
+    // Corners of the rows firstRow..endRow of a block of neighbouring columns,
+    // read a block at a time (the last column of a block is read again as the
+    // first of the next).
+    constexpr int kBlock = 16;
     const int pointRows = endRow - firstRow + 1;
-    std::vector<Corner> left(pointRows), right(pointRows);
-    grid.column(firstColumn, firstRow, endRow, left.data());
+    std::vector<Corner> block(std::size_t(kBlock + 1) * pointRows);
+    int blockStart = -1;
     for (int i = firstColumn; i < endColumn; ++i) {
-        grid.column(i + 1, firstRow, endRow, right.data());
+        if (blockStart < 0 || i == blockStart + kBlock) {
+            blockStart = i;
+            grid.columns(i, std::min(kBlock, endColumn - i) + 1, firstRow, endRow, block.data());
+        }
+        const Corner* left = block.data() + std::size_t(i - blockStart) * pointRows;
+        const Corner* right = left + pointRows;
         if (paint.batched && drawer == CellDrawer::FillLevels) {
-            fillColumnBatched(left.data(), right.data(), pointRows - 1, paint);
-            std::swap(left, right);
+            fillColumnBatched(left, right, pointRows - 1, paint);
             continue;
         }
         if (paint.batched) glBegin(batch);
@@ -400,7 +407,6 @@ void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* 
             }
         }
         if (paint.batched) glEnd();
-        std::swap(left, right);
     }
 }
 

@@ -49,6 +49,12 @@ void GridPoints::column(int c, int firstRow, int lastRow, Corner* out) const {
     for (int r = firstRow; r <= lastRow; ++r) *out++ = corner(r, c);
 }
 
+void GridPoints::columns(int firstColumn, int count, int firstRow, int lastRow, Corner* out) const {
+    const std::size_t rows = std::size_t(lastRow - firstRow + 1);
+    for (int r = firstRow; r <= lastRow; ++r)
+        for (int k = 0; k < count; ++k) out[std::size_t(k) * rows + std::size_t(r - firstRow)] = corner(r, firstColumn + k);
+}
+
 Corner GridPoints::position(int r, int c) const {
     const double* p = raw(r, c);
     return makeCorner(map_->world(0, p[0]), map_->world(1, p[1]), map_->world(2, p[2]), 0.0, 0);
