@@ -24,26 +24,20 @@ std::vector<double> currentVolume() {
     return v;
 }
 
-TEST(Camera, VolumeFollowsTheWindowAndTheZoomAndTheSmallerSideSetsTheDepth) {
+TEST(Camera, PaintBeforeAnyDataIsWhiteAndTheVolumeFollowsTheWindowZoomAndSmallerSide) {
     GL_TEST_REQUIRE_CONTEXT(800, 600);
     HeadlessHost host({800, 600});
     CKelvraView view(host);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    view.initGlState();
+    view.paint(800, 600);
+    EXPECT_EQ(test::pixelAt(400, 300), (test::Pixel{255, 255, 255}));
     view.resizeViewport(800, 600);
     EXPECT_EQ(currentVolume(), (std::vector<double>{-2, 2, -1.5, 1.5, -75, 75}));
     view.viewZoom = 200;
     view.resizeViewport(300, 500);
     EXPECT_EQ(currentVolume(), (std::vector<double>{-0.375, 0.375, -0.625, 0.625, -18.75, 18.75}));
-}
-
-TEST(Scene, PaintBeforeAnyDataIsWhite) {
-    GL_TEST_REQUIRE_CONTEXT(200, 100);
-    HeadlessHost host({200, 100});
-    CKelvraView view(host);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    view.initGlState();
-    view.paint(200, 100);
-    EXPECT_EQ(test::pixelAt(100, 50), (test::Pixel{255, 255, 255}));
 }
 
 TEST(AnchoredOverlays, StayAtTheirScreenPlaceWhateverTheZoom) {

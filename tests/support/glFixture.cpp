@@ -44,12 +44,6 @@ Pixel pixelAt(int x, int y) {
     return {rgba[0], rgba[1], rgba[2]};
 }
 
-Pixel screenPixel(int x, int y) {
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    return pixelAt(x, viewport[3] - 1 - y);
-}
-
 bool near(const Pixel& a, const Pixel& b, int tolerance) {
     return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
            std::abs(a.b - b.b) <= tolerance;

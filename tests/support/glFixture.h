@@ -29,8 +29,6 @@ bool ensureContext(int width, int height, std::string* why);
 
 // Colour of the pixel at (x, y), origin at the bottom-left corner.
 Pixel pixelAt(int x, int y);
-// Colour of the pixel at (x, y) counted from the top-left corner, as on screen.
-Pixel screenPixel(int x, int y);
 // True when every channel differs by at most `tolerance`.
 bool near(const Pixel& a, const Pixel& b, int tolerance = 2);
 // Writes the current picture to a PNG for looking at (ignored when it fails).
