@@ -93,5 +93,16 @@ TEST(SaveSafety, AFaultHalfWayKeepsThePreviousFileOfEveryWriter) {
     EXPECT_EQ(host.messages.size(), 8u);
 }
 
+// The temporary file beside the target must fit where the target fits: a name
+// of 250 bytes (the file-system limit is 255) saves like any other.
+TEST(SaveSafety, ANameNearTheFileSystemLimitSaves) {
+    test::ScratchDir dir;
+    const std::string target = dir.file(std::string(246, 'n') + ".bmp");
+    test::writeFile(target, "old");
+    EXPECT_TRUE(writeBmpFile(target, picture(3, 2)));
+    EXPECT_EQ(test::readFile(target).substr(0, 2), "BM");
+    EXPECT_EQ(entries(dir.path()).size(), 1u);
+}
+
 }  // namespace
 }  // namespace kelvra
