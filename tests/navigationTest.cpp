@@ -3,324 +3,193 @@
 // and the panes read exactly as the user sees them.
 #include <gtest/gtest.h>
 
+#include <span>
+#include <string_view>
+
 #include "core/cp932.h"
 #include "core/headlessHost.h"
 #include "core/kelvraView.h"
 #include "support/glFixture.h"
+#include "support/handMadeData.h"
 
 namespace kelvra {
 namespace {
 
-// The pane texts as UTF-8, for readable comparisons.
-std::string pane(const HeadlessHost& host, StatusPane id) {
-    return cp932ToUtf8(host.statusPanes[id - PanePosition]);
-}
-
-struct Nav : ::testing::Test {
+struct Nav {
     HeadlessHost host;
     CKelvraView view{host};
-    void SetUp() override { host.printMessages = false; }
+    Nav() { host.printMessages = false; }
     void drag(int x0, int y0, int x1, int y1) {
         view.leftButtonDown(x0, y0);
         view.mouseMove(x1, y1);
         view.leftButtonUp();
     }
-    // A 5 x 4 grid (X 0..40 step 10, Y 0..30 step 10, Z = X + Y), as a reader leaves it.
-    void loadSmallGrid() {
-        view.valuesPerPoint = 3;
-        view.columnCount = 5;
-        view.rowCount = 4;
-        view.dataKind = Grid;
-        ASSERT_TRUE(view.pointValues.allocate(3 * 5 * 4));
-        for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < 5; ++c) {
-                double* p = view.point(std::size_t(r) * 5 + c);
-                p[0] = c * 10.0;
-                p[1] = r * 10.0;
-                p[2] = p[0] + p[1];
-            }
-        view.dataLoaded = true;
+    // Arrow keys by their initials: "UDLR".
+    void keys(const char* initials) {
+        const ArrowKey kKeys[] = {ArrowKey::Up, ArrowKey::Down, ArrowKey::Left, ArrowKey::Right};
+        for (const char* k = initials; *k; ++k) view.keyDown(kKeys[std::string_view("UDLR").find(*k)]);
+    }
+    // A 5 x 4 grid (X 0..4, Y 0..3) shown as a section, the section at `index`.
+    void sectionOf(int display, int index) {
+        test::fillGrid(view, 5, 4, [](int c, int r) { return double(c + r); });
+        view.displayMode = display;
+        (display == DisplayXSection ? view.sectionIndexX : view.sectionIndexY) = index;
+    }
+    // Position, zoom, angles, section indices and X position, the drag, the
+    // pick marks, whether a repaint was asked for, then every pane written (as UTF-8).
+    std::string state() const {
+        auto pair = [](int a, int b) { return std::to_string(a) + "," + std::to_string(b); };
+        std::string s = "p" + pair(view.viewPosX, view.viewPosY) + " z" + std::to_string(view.viewZoom) + " a" +
+                        pair(view.viewAngleX, view.viewAngleZ) + " s" + pair(view.sectionIndexX, view.sectionIndexY) +
+                        "@" + std::to_string(int(view.sectionPos[0]));
+        if (view.dragging) s += " dragging";
+        if (view.pickMarkersShown) s += " marks";
+        if (host.invalidations > 0) s += " redrawn";
+        for (const std::string& pane : host.statusPanes)
+            if (!pane.empty()) s += " " + cp932ToUtf8(pane);
+        return s;
     }
 };
 
-// ---- rotate ----
+struct NavCase {
+    const char* name;
+    int mode;
+    void (*act)(Nav&);
+    const char* expected;
+};
 
-TEST_F(Nav, RotateUpKeyFromTheDefaultViewShowsX029) {
-    view.interactionMode = ModeRotate;
-    view.keyDown(ArrowKey::Up);
-    EXPECT_EQ(view.viewAngleX, 299);
-    EXPECT_EQ(pane(host, PaneAngles), "[角度] X=029(deg),Z=330(deg)");
-}
-
-TEST_F(Nav, RotateKeysWrapAtAFullTurn) {
-    view.interactionMode = ModeRotate;
-    view.viewAngleX = 359;
-    view.viewAngleZ = 0;
-    view.keyDown(ArrowKey::Down);
-    EXPECT_EQ(view.viewAngleX, 0);
-    view.keyDown(ArrowKey::Up);
-    EXPECT_EQ(view.viewAngleX, 359);
-    view.keyDown(ArrowKey::Left);
-    EXPECT_EQ(view.viewAngleZ, 359);
-    view.keyDown(ArrowKey::Right);
-    EXPECT_EQ(view.viewAngleZ, 0);
-    EXPECT_EQ(pane(host, PaneAngles), "[角度] X=089(deg),Z=000(deg)");
-}
-
-TEST_F(Nav, RotateDragTakesTheDistanceModuloAFullTurn) {
-    view.interactionMode = ModeRotate;
-    view.viewAngleX = 300;
-    drag(100, 100, 100, 500);   // 400 pixels down: 400 mod 360 = 40
-    EXPECT_EQ(view.viewAngleX, 340);
-    EXPECT_EQ(pane(host, PaneAngles), "[角度] X=070(deg),Z=330(deg)");
-
-    drag(100, 100, 130, 100);   // right raises the Z angle
-    EXPECT_EQ(view.viewAngleZ, 0);
-    drag(500, 100, 100, 100);   // 400 left: 360 + 40, lowers Z by 40
-    EXPECT_EQ(view.viewAngleZ, 320);
-    drag(100, 100, 100, 90);    // up lowers the X angle
-    EXPECT_EQ(view.viewAngleX, 330);
-}
-
-TEST_F(Nav, RotateDragNormalisesIntoOneTurn) {
-    view.interactionMode = ModeRotate;
-    view.viewAngleX = 10;
-    view.viewAngleZ = 350;
-    drag(0, 100, 20, 80);   // 20 up: X 10 - 20 = -10 -> 350; 20 right: Z 370 -> 10
-    EXPECT_EQ(view.viewAngleX, 350);
-    EXPECT_EQ(view.viewAngleZ, 10);
-}
-
-TEST_F(Nav, MovesAfterButtonUpChangeNothing) {
-    view.interactionMode = ModeRotate;
-    drag(0, 0, 0, 10);
-    int x = view.viewAngleX;
-    view.mouseMove(0, 200);
-    EXPECT_EQ(view.viewAngleX, x);
-    EXPECT_FALSE(view.dragging);
-}
-
-// ---- move ----
-
-TEST_F(Nav, PositionPanePrintsSignedThreeDigits) {
-    view.viewPosX = -5;
-    view.viewPosY = 12;
-    view.showPosition();
-    EXPECT_EQ(pane(host, PanePosition), "[位置] X=-005,Y=+012");
-    view.viewPosX = -999;
-    view.viewPosY = 0;
-    view.showPosition();
-    EXPECT_EQ(pane(host, PanePosition), "[位置] X=-999,Y=+000");
-}
-
-TEST_F(Nav, MoveDragFollowsTheMouseAndClampsAt999) {
-    view.interactionMode = ModeMove;
-    drag(100, 100, 110, 80);   // right 10, up 20
-    EXPECT_EQ(view.viewPosX, 10);
-    EXPECT_EQ(view.viewPosY, 20);
-    drag(0, 0, 5000, 5000);
-    EXPECT_EQ(view.viewPosX, 999);
-    EXPECT_EQ(view.viewPosY, -999);
-    EXPECT_EQ(pane(host, PanePosition), "[位置] X=+999,Y=-999");
-}
-
-TEST_F(Nav, MoveKeysStepOnePixelAndClamp) {
-    view.interactionMode = ModeMove;
-    view.keyDown(ArrowKey::Up);
-    view.keyDown(ArrowKey::Left);
-    EXPECT_EQ(view.viewPosY, 1);
-    EXPECT_EQ(view.viewPosX, -1);
-    view.viewPosX = 999;
-    view.keyDown(ArrowKey::Right);
-    EXPECT_EQ(view.viewPosX, 999);
-    view.viewPosY = -999;
-    view.keyDown(ArrowKey::Down);
-    EXPECT_EQ(view.viewPosY, -999);
-}
-
-// ---- zoom ----
-
-TEST_F(Nav, ZoomByKeysStopsAtOnePercent) {
-    GL_TEST_REQUIRE_CONTEXT(64, 64);
-    view.interactionMode = ModeZoom;
-    view.viewZoom = 2;
-    view.keyDown(ArrowKey::Down);
-    view.keyDown(ArrowKey::Left);
-    view.keyDown(ArrowKey::Down);
-    EXPECT_EQ(view.viewZoom, 1);
-    EXPECT_EQ(pane(host, PaneZoom), "[倍率] 001(%)");
-    view.viewZoom = 999;
-    view.keyDown(ArrowKey::Right);
-    EXPECT_EQ(view.viewZoom, 999);
-}
-
-TEST_F(Nav, ZoomByMouseStopsAtTenAndAt999) {
-    GL_TEST_REQUIRE_CONTEXT(64, 64);
-    view.interactionMode = ModeZoom;
-    drag(300, 300, 100, 500);   // left and down: -400
-    EXPECT_EQ(view.viewZoom, 10);
-    drag(0, 900, 900, 0);
-    EXPECT_EQ(view.viewZoom, 999);
-    drag(100, 100, 130, 110);   // +30 right, -10 down: +20 from 999 stays 999
-    EXPECT_EQ(view.viewZoom, 999);
-    EXPECT_EQ(pane(host, PaneZoom), "[倍率] 999(%)");
-}
-
-TEST_F(Nav, ZoomDragRelaysOutOverlaysThatFollowTheZoom) {
-    GL_TEST_REQUIRE_CONTEXT(64, 64);
-    view.interactionMode = ModeZoom;
-    view.axisSizeFixed = 0;
-    view.legendSizeFixed = 1;
-    view.leftButtonDown(0, 100);
-    view.mouseMove(0, 50);   // 50 up: 150 %
-    EXPECT_EQ(view.viewZoom, 150);
-    EXPECT_EQ(view.axisSize, 150);
-    EXPECT_EQ(view.legendSize, 100);
-    view.leftButtonUp();
-}
-
-// ---- modes and display kinds ----
-
-TEST_F(Nav, RotateFallsBackToZoomIn2D) {
-    view.interactionMode = ModeRotate;
-    view.displayMode = Display2D;
-    view.fitModeToDisplay();
-    EXPECT_EQ(view.interactionMode, ModeZoom);
-    EXPECT_EQ(pane(host, PaneDisplayKind), "[表示] 2次元");
-
-    view.interactionMode = ModeSection;
-    view.fitModeToDisplay();
-    EXPECT_EQ(view.interactionMode, ModeZoom);
-
-    view.displayMode = Display3D;
-    view.interactionMode = ModeSection;
-    view.fitModeToDisplay();
-    EXPECT_EQ(view.interactionMode, ModeRotate);
-
-    view.displayMode = DisplayXSection;
-    view.interactionMode = ModeSection;
-    view.fitModeToDisplay();
-    EXPECT_EQ(view.interactionMode, ModeSection);
-    EXPECT_EQ(pane(host, PaneDisplayKind), "[表示] X-断面");
-}
-
-TEST_F(Nav, AnglesIn2DAreShownAndHeldAsTheTopView) {
-    view.displayMode = Display2D;
-    view.viewAngleX = 123;
-    view.viewAngleZ = 45;
-    view.showAngles();
-    EXPECT_EQ(view.viewAngleX, 0);
-    EXPECT_EQ(view.viewAngleZ, 0);
-    EXPECT_EQ(pane(host, PaneAngles), "[角度] X=090(deg),Z=000(deg)");
-}
-
-TEST_F(Nav, DisplayKindPaneNamesEachMode) {
-    const char* expected[] = {"[表示] 3次元", "[表示] 2次元", "[表示] X-断面", "[表示] Y-断面"};
-    for (int mode = 0; mode < 4; ++mode) {
-        view.displayMode = mode;
-        view.showDisplayKind();
-        EXPECT_EQ(pane(host, PaneDisplayKind), expected[mode]);
+void run(std::span<const NavCase> cases) {
+    for (const NavCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Nav n;
+        n.view.interactionMode = c.mode;
+        c.act(n);
+        EXPECT_EQ(n.state(), c.expected);
     }
 }
 
-TEST_F(Nav, PickModeKeysAndClicksDoNotMoveTheView) {
-    view.interactionMode = ModePick;
-    view.pickMarkersShown = true;
-    GraphSettings before = view.settings();
-    view.keyDown(ArrowKey::Up);
-    view.leftButtonDown(10, 10);
-    view.mouseMove(200, 200);
-    view.leftButtonUp();
-    EXPECT_FALSE(view.dragging);
-    EXPECT_TRUE(view.pickMarkersShown);
-    EXPECT_TRUE(view.settings() == before);
+TEST(Navigation, RotateMoveAndTheirPanes) {
+    const NavCase cases[] = {
+        {"rotate: Up from the default view", ModeRotate, [](Nav& n) { n.keys("U"); },
+         "p0,0 z100 a299,330 s0,0@0 redrawn [角度] X=029(deg),Z=330(deg)"},
+        {"rotate keys wrap at a full turn: Down from 359, Left from 0", ModeRotate,
+         [](Nav& n) { n.view.viewAngleX = 359; n.view.viewAngleZ = 0; n.keys("DL"); },
+         "p0,0 z100 a0,359 s0,0@0 redrawn [角度] X=090(deg),Z=359(deg)"},
+        {"Up from 0, Right from 359", ModeRotate,
+         [](Nav& n) { n.view.viewAngleX = 0; n.view.viewAngleZ = 359; n.keys("UR"); },
+         "p0,0 z100 a359,0 s0,0@0 redrawn [角度] X=089(deg),Z=000(deg)"},
+        {"rotate drag 400 down: 400 mod 360 raises X by 40", ModeRotate, [](Nav& n) { n.drag(100, 100, 100, 500); },
+         "p0,0 z100 a340,330 s0,0@0 redrawn [角度] X=070(deg),Z=330(deg)"},
+        {"drag right raises Z, up lowers X", ModeRotate, [](Nav& n) { n.drag(100, 100, 130, 90); },
+         "p0,0 z100 a290,0 s0,0@0 redrawn [角度] X=020(deg),Z=000(deg)"},
+        {"drag 400 left lowers Z by 40", ModeRotate, [](Nav& n) { n.drag(500, 100, 100, 100); },
+         "p0,0 z100 a300,290 s0,0@0 redrawn [角度] X=030(deg),Z=290(deg)"},
+        {"drag results are brought into one turn", ModeRotate,
+         [](Nav& n) { n.view.viewAngleX = 10; n.view.viewAngleZ = 350; n.drag(0, 100, 20, 80); },
+         "p0,0 z100 a350,10 s0,0@0 redrawn [角度] X=080(deg),Z=010(deg)"},
+        {"moves after the button is up change nothing", ModeRotate,
+         [](Nav& n) { n.drag(0, 0, 0, 10); n.view.mouseMove(0, 200); },
+         "p0,0 z100 a310,330 s0,0@0 redrawn [角度] X=040(deg),Z=330(deg)"},
+        {"move drag follows the mouse", ModeMove, [](Nav& n) { n.drag(100, 100, 110, 80); },
+         "p10,20 z100 a300,330 s0,0@0 redrawn [位置] X=+010,Y=+020"},
+        {"move drag clamps at 999", ModeMove, [](Nav& n) { n.drag(0, 0, 5000, 5000); },
+         "p999,-999 z100 a300,330 s0,0@0 redrawn [位置] X=+999,Y=-999"},
+        {"move keys step one pixel", ModeMove, [](Nav& n) { n.keys("UL"); },
+         "p-1,1 z100 a300,330 s0,0@0 redrawn [位置] X=-001,Y=+001"},
+        {"move keys clamp", ModeMove, [](Nav& n) { n.view.viewPosX = 999; n.view.viewPosY = -999; n.keys("RD"); },
+         "p999,-999 z100 a300,330 s0,0@0 redrawn [位置] X=+999,Y=-999"},
+        {"2-D angles are held as the top view", ModeRotate,
+         [](Nav& n) {
+             n.view.displayMode = Display2D; n.view.viewAngleX = 123; n.view.viewAngleZ = 45;
+             n.view.showAngles();
+         },
+         "p0,0 z100 a0,0 s0,0@0 [角度] X=090(deg),Z=000(deg)"},
+        {"pick mode: keys and clicks leave the view and the marks", ModePick,
+         [](Nav& n) { n.view.pickMarkersShown = true; n.keys("U"); n.drag(10, 10, 200, 200); },
+         "p0,0 z100 a300,330 s0,0@0 marks"},
+        {"a button down outside pick mode hides the marks", ModeRotate,
+         [](Nav& n) { n.view.pickMarkersShown = true; n.view.leftButtonDown(10, 10); },
+         "p0,0 z100 a300,330 s0,0@0 dragging redrawn"},
+        {"so does a key", ModeRotate, [](Nav& n) { n.view.pickMarkersShown = true; n.keys("L"); },
+         "p0,0 z100 a300,329 s0,0@0 redrawn [角度] X=030(deg),Z=329(deg)"},
+        {"section mode does nothing outside a section display", ModeSection,
+         [](Nav& n) { n.keys("U"); n.drag(0, 100, 0, 0); },
+         "p0,0 z100 a300,330 s0,0@0 redrawn"},
+    };
+    run(cases);
 }
 
-TEST_F(Nav, ButtonDownAndKeysOutsidePickModeHideTheMarkers) {
-    view.interactionMode = ModeRotate;
-    view.pickMarkersShown = true;
-    view.leftButtonDown(10, 10);
-    EXPECT_FALSE(view.pickMarkersShown);
-    view.leftButtonUp();
-    view.pickMarkersShown = true;
-    view.keyDown(ArrowKey::Left);
-    EXPECT_FALSE(view.pickMarkersShown);
-}
-
-// ---- presets ----
-
-TEST_F(Nav, ViewPlanesSetTheAnglesAndPanes) {
+TEST(Navigation, ZoomSectionsAndPresets) {
     GL_TEST_REQUIRE_CONTEXT(64, 64);
-    int before = host.invalidations;
-    view.setViewPlane(0);
-    EXPECT_EQ(pane(host, PaneAngles), "[角度] X=090(deg),Z=000(deg)");
-    EXPECT_GT(host.invalidations, before);
-    view.setViewPlane(1);
-    EXPECT_EQ(view.viewAngleX, 270);
-    EXPECT_EQ(view.viewAngleZ, 0);
-    EXPECT_EQ(pane(host, PaneAngles), "[角度] X=000(deg),Z=000(deg)");
-    view.setViewPlane(2);
-    EXPECT_EQ(pane(host, PaneAngles), "[角度] X=000(deg),Z=270(deg)");
-    EXPECT_EQ(pane(host, PanePosition), "[位置] X=+000,Y=+000");
-    EXPECT_EQ(pane(host, PaneZoom), "[倍率] 100(%)");
+    const NavCase cases[] = {
+        {"zoom keys stop at 1 %", ModeZoom, [](Nav& n) { n.view.viewZoom = 2; n.keys("DLD"); },
+         "p0,0 z1 a300,330 s0,0@0 redrawn [倍率] 001(%)"},
+        {"and at 999 %", ModeZoom, [](Nav& n) { n.view.viewZoom = 999; n.keys("R"); },
+         "p0,0 z999 a300,330 s0,0@0 redrawn [倍率] 999(%)"},
+        {"a zoom drag stops at 10 %", ModeZoom, [](Nav& n) { n.drag(300, 300, 100, 500); },
+         "p0,0 z10 a300,330 s0,0@0 redrawn [倍率] 010(%)"},
+        {"and at 999 %", ModeZoom, [](Nav& n) { n.drag(0, 900, 900, 0); n.drag(100, 100, 130, 110); },
+         "p0,0 z999 a300,330 s0,0@0 redrawn [倍率] 999(%)"},
+        {"X-Y plane", ModeRotate, [](Nav& n) { n.view.setViewPlane(0); },
+         "p0,0 z100 a0,0 s0,0@0 redrawn [位置] X=+000,Y=+000 [倍率] 100(%) [角度] X=090(deg),Z=000(deg)"},
+        {"X-Z plane", ModeRotate, [](Nav& n) { n.view.setViewPlane(1); },
+         "p0,0 z100 a270,0 s0,0@0 redrawn [位置] X=+000,Y=+000 [倍率] 100(%) [角度] X=000(deg),Z=000(deg)"},
+        {"Y-Z plane", ModeRotate, [](Nav& n) { n.view.setViewPlane(2); },
+         "p0,0 z100 a270,270 s0,0@0 redrawn [位置] X=+000,Y=+000 [倍率] 100(%) [角度] X=000(deg),Z=270(deg)"},
+        {"reset", ModeRotate,
+         [](Nav& n) {
+             n.view.viewPosX = 40; n.view.viewPosY = -7; n.view.viewZoom = 300;
+             n.view.viewAngleX = 12; n.view.viewAngleZ = 34;
+             n.view.resetView();
+         },
+         "p0,0 z100 a300,330 s0,0@0 redrawn [位置] X=+000,Y=+000 [倍率] 100(%) [角度] X=030(deg),Z=330(deg)"},
+        {"a section drag steps once per ten pixels: 19 up", ModeSection,
+         [](Nav& n) { n.sectionOf(DisplayYSection, 1); n.drag(100, 100, 100, 81); },
+         "p0,0 z100 a300,330 s0,2@0 redrawn"},
+        {"9 left: no step", ModeSection, [](Nav& n) { n.sectionOf(DisplayYSection, 2); n.drag(100, 100, 91, 100); },
+         "p0,0 z100 a300,330 s0,2@0 redrawn"},
+        {"20 left: two steps down", ModeSection,
+         [](Nav& n) { n.sectionOf(DisplayYSection, 2); n.drag(100, 100, 80, 100); },
+         "p0,0 z100 a300,330 s0,0@0 redrawn"},
+        {"section keys stay inside the grid", ModeSection,
+         [](Nav& n) { n.sectionOf(DisplayXSection, 0); n.keys("RRRRRRRR"); },
+         "p0,0 z100 a300,330 s4,0@4 redrawn"},
+        {"", ModeSection, [](Nav& n) { n.sectionOf(DisplayXSection, 0); n.keys("RRRRRRRRD"); },
+         "p0,0 z100 a300,330 s3,0@3 redrawn"},
+        {"", ModeSection, [](Nav& n) { n.sectionOf(DisplayXSection, 1); n.keys("LLL"); },
+         "p0,0 z100 a300,330 s0,0@0 redrawn"},
+    };
+    run(cases);
 }
 
-TEST_F(Nav, ResetRestoresTheDefaultView) {
+TEST(Navigation, ZoomDragRelaysOutOverlaysThatFollowTheZoom) {
     GL_TEST_REQUIRE_CONTEXT(64, 64);
-    view.viewPosX = 40;
-    view.viewPosY = -7;
-    view.viewZoom = 300;
-    view.viewAngleX = 12;
-    view.viewAngleZ = 34;
-    view.resetView();
-    EXPECT_EQ(view.viewPosX, 0);
-    EXPECT_EQ(view.viewPosY, 0);
-    EXPECT_EQ(view.viewZoom, 100);
-    EXPECT_EQ(view.viewAngleX, 300);
-    EXPECT_EQ(view.viewAngleZ, 330);
-    EXPECT_EQ(pane(host, PanePosition), "[位置] X=+000,Y=+000");
-    EXPECT_EQ(pane(host, PaneZoom), "[倍率] 100(%)");
-    EXPECT_EQ(pane(host, PaneAngles), "[角度] X=030(deg),Z=330(deg)");
+    Nav n;
+    n.view.interactionMode = ModeZoom;
+    n.view.axisSizeFixed = 0;
+    n.view.legendSizeFixed = 1;
+    n.view.leftButtonDown(0, 100);
+    n.view.mouseMove(0, 50);   // 50 up: 150 %, the button still down
+    EXPECT_EQ(n.state(), "p0,0 z150 a300,330 s0,0@0 dragging redrawn [倍率] 150(%)");
+    EXPECT_EQ(std::to_string(n.view.axisSize) + " " + std::to_string(n.view.legendSize), "150 100");
 }
 
-// ---- sections ----
-
-TEST_F(Nav, SectionDragStepsOncePerTenPixels) {
-    GL_TEST_REQUIRE_CONTEXT(64, 64);
-    loadSmallGrid();
-    view.displayMode = DisplayYSection;
-    view.interactionMode = ModeSection;
-    view.sectionIndexY = 1;
-    drag(100, 100, 100, 81);   // 19 up: one step
-    EXPECT_EQ(view.sectionIndexY, 2);
-    drag(100, 100, 91, 100);   // 9 left: no step
-    EXPECT_EQ(view.sectionIndexY, 2);
-    drag(100, 100, 80, 100);   // 20 left: two steps down
-    EXPECT_EQ(view.sectionIndexY, 0);
-    EXPECT_EQ(view.sectionIndexX, 0);
-}
-
-TEST_F(Nav, SectionKeysStayInsideTheGrid) {
-    GL_TEST_REQUIRE_CONTEXT(64, 64);
-    loadSmallGrid();
-    view.displayMode = DisplayXSection;
-    view.interactionMode = ModeSection;
-    for (int i = 0; i < 8; ++i) view.keyDown(ArrowKey::Right);
-    EXPECT_EQ(view.sectionIndexX, 4);   // the last of 5 columns
-    EXPECT_DOUBLE_EQ(view.sectionPos[0], 40.0);
-    view.keyDown(ArrowKey::Down);
-    EXPECT_EQ(view.sectionIndexX, 3);
-    for (int i = 0; i < 6; ++i) view.keyDown(ArrowKey::Left);
-    EXPECT_EQ(view.sectionIndexX, 0);
-}
-
-TEST_F(Nav, SectionModeDoesNothingOutsideASectionDisplay) {
-    view.displayMode = Display3D;
-    view.interactionMode = ModeSection;
-    view.keyDown(ArrowKey::Up);
-    drag(0, 100, 0, 0);
-    EXPECT_EQ(view.sectionIndexX, 0);
-    EXPECT_EQ(view.sectionIndexY, 0);
+TEST(Navigation, ModeFollowsTheDisplayAndTheKindPaneNamesIt) {
+    const struct {
+        int display, mode, expectedMode;
+        const char* pane;
+    } cases[] = {{Display2D, ModeRotate, ModeZoom, "[表示] 2次元"},   {Display2D, ModeSection, ModeZoom, "[表示] 2次元"},
+                 {Display3D, ModeSection, ModeRotate, "[表示] 3次元"}, {Display3D, ModeMove, ModeMove, "[表示] 3次元"},
+                 {DisplayXSection, ModeSection, ModeSection, "[表示] X-断面"},
+                 {DisplayYSection, ModeRotate, ModeRotate, "[表示] Y-断面"}};
+    for (const auto& c : cases) {
+        Nav n;
+        n.view.displayMode = c.display;
+        n.view.interactionMode = c.mode;
+        n.view.fitModeToDisplay();
+        EXPECT_EQ(n.view.interactionMode, c.expectedMode) << c.pane << " mode " << c.mode;
+        EXPECT_EQ(cp932ToUtf8(n.host.statusPanes[PaneDisplayKind - PanePosition]), c.pane);
+    }
 }
 
 }  // namespace

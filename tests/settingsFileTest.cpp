@@ -1,14 +1,12 @@
-// The settings file: the writer's bytes for a fresh record against a file
-// written by hand, every field through a save and a load, the reader's rules
-// (sections, keys, ranges and fallbacks, the X angle, colours, long and
-// unterminated lines), and saves that fail without harming the old file.
+// The settings file: the writer's bytes against a file written by hand, every
+// field through a save and a load, the reader's rules (sections, keys, ranges
+// and fallbacks, the X angle, colours, long and unterminated lines), what every
+// load does afterwards, and saves that fail without harming the old file.
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
+#include <sstream>
 
 #include "core/cp932.h"
 #include "core/fileIo.h"
@@ -38,99 +36,46 @@ public:
     PixelSize resized;
 };
 
-struct ViewFixture {
-    RecordingHost host;
-    CKelvraView view{host};
-};
-
 // A record in which every saved field differs from a fresh one, with values a
 // file holds exactly and that a load (which recomputes the scales without
 // data) leaves as they are.
 GraphSettings scrambled() {
     GraphSettings s;
-    s.graphType = 3;
-    s.displayMode = 3;
-    s.xyContourMode = 5;
-    s.viewPosX = -12;
-    s.viewPosY = 34;
-    s.viewZoom = 250;
-    s.viewAngleX = 10;   // shown as 100
-    s.viewAngleZ = 45;
-    s.wireIntervalX = 3;
-    s.wireIntervalY = 4;
-    s.wireWidthX = 2;
-    s.wireWidthY = 3;
-    s.pointSize = 7;
-    s.vectorSize = 150;
-    s.contour2Width = 4;
-    s.barSizeX = 0.25;
-    s.barSizeY = 2.0;   // written with the Y scale's integer format
-    s.wireColorX = {0.1, 0.2, 0.3};
-    s.wireColorY = {0.4, 0.5, 0.6};
-    s.contour2Color = {0.7, 0.8, 0.9};
-    for (int k = 0; k < kTextRoleCount; ++k) {
-        s.fontFace[k] = 34 + k;
-        s.fontSize[k] = 20 + k;
-    }
-    s.axisShow = 0;
-    s.axisPosV = -80;
-    s.axisPosH = -250;
-    s.axisLabelX = cp932("長さ");
-    s.axisLabelY = cp932("幅");
-    s.axisLabelZ = cp932("高さ");
-    s.axisSize = 150;
-    s.axisFixLowerLeft = 0;
-    s.legendShow = 0;
-    s.legendPosV = -120;
-    s.legendPosH = 200;
-    s.legendHeight = 300;
-    s.legendWidth = 30;
-    s.legendStyle = 1;
-    s.legendSize = 80;
-    s.legendFixRight = 0;
-    s.legendColorSource = 1;
-    s.legendReverse = 1;
+    s.graphType = 3; s.displayMode = 3; s.xyContourMode = 5;
+    s.viewPosX = -12; s.viewPosY = 34; s.viewZoom = 250;
+    s.viewAngleX = 10; s.viewAngleZ = 45;   // X shown as 100
+    s.wireIntervalX = 3; s.wireIntervalY = 4; s.wireWidthX = 2; s.wireWidthY = 3;
+    s.pointSize = 7; s.vectorSize = 150; s.contour2Width = 4;
+    s.barSizeX = 0.25; s.barSizeY = 2.0;   // Y written with the Y scale's integer format
+    s.wireColorX = {0.1, 0.2, 0.3}; s.wireColorY = {0.4, 0.5, 0.6}; s.contour2Color = {0.7, 0.8, 0.9};
+    for (int k = 0; k < kTextRoleCount; ++k) { s.fontFace[k] = 34 + k; s.fontSize[k] = 20 + k; }
+    s.axisShow = 0; s.axisPosV = -80; s.axisPosH = -250; s.axisSize = 150; s.axisFixLowerLeft = 0;
+    s.axisLabelX = cp932("長さ"); s.axisLabelY = cp932("幅"); s.axisLabelZ = cp932("高さ");
+    s.legendShow = 0; s.legendPosV = -120; s.legendPosH = 200; s.legendHeight = 300; s.legendWidth = 30;
+    s.legendStyle = 1; s.legendSize = 80; s.legendFixRight = 0; s.legendColorSource = 1; s.legendReverse = 1;
     for (int i = 1; i < kLegendColorCount; ++i) s.legendColors[i] = {i / 40.0, (40 - i) / 40.0, 0.5};
     s.legendColors[0] = s.legendColors[1];
-    s.titleText = cp932("表面の温度 (K) ～①");
-    s.titlePosV = 150;
-    s.titlePosH = -30;
-    s.scaleShow = 0;
-    s.scaleSameStep = 1;
-    const double mins[4] = {-50, 0, 10, -30}, maxs[4] = {150, 8, 20, 30}, stepsOf[4] = {25, 2, 2.5, 5};
-    for (int a = 0; a < 4; ++a) {
-        s.scaleMin[a] = mins[a];
-        s.scaleMax[a] = maxs[a];
-        s.scaleStep[a] = stepsOf[a];
-        s.scaleFormat[a] = a;   // automatic, integer, decimal, exponent
-        s.scaleShowValues[a] = a % 2;
-    }
+    s.titleText = cp932("表面の温度 (K) ～①"); s.titlePosV = 150; s.titlePosH = -30;
+    s.scaleShow = 0; s.scaleSameStep = 1;
+    // Formats automatic, integer, decimal, exponent; the legend's step is its
+    // level-count index, 11 written "1.1000e+01" and read by its whole part.
+    const double mins[4] = {-50, 0, 10, -30}, maxs[4] = {150, 8, 20, 30}, stepsOf[4] = {25, 2, 2.5, 11};
     const int digits[4] = {3, 5, 2, 4};
-    for (int a = 0; a < 4; ++a) s.scaleDigits[a] = digits[a];
+    for (int a = 0; a < 4; ++a) {
+        s.scaleMin[a] = mins[a]; s.scaleMax[a] = maxs[a]; s.scaleStep[a] = stepsOf[a];
+        s.scaleFormat[a] = a; s.scaleDigits[a] = digits[a]; s.scaleShowValues[a] = a % 2;
+    }
     const double percent[3] = {80, 120, 60};
     const int reverse[3] = {1, 0, 1}, ticks[3] = {2, 1, 0};
     for (int a = 0; a < 3; ++a) {
-        s.scaleSizePercent[a] = percent[a];
-        s.scaleReverse[a] = reverse[a];
-        s.scaleTicks[a] = ticks[a];
+        s.scaleSizePercent[a] = percent[a]; s.scaleReverse[a] = reverse[a]; s.scaleTicks[a] = ticks[a];
     }
-    s.scaleLabel[0] = cp932("X軸の長さ");
-    s.scaleLabel[2] = cp932("深さ");
-    s.scaleUnit[0] = "m";
-    s.scaleUnit[1] = cp932("ｍｍ");
-    s.scaleUnit[2] = "K";
-    s.scaleUnit[3] = cp932("℃");
-    s.sectionPos[0] = 1.5;
-    s.sectionPos[1] = -2.25;
-    s.sectionFormat[0] = FormatDecimal;
-    s.sectionDigits[0] = 2;
-    s.sectionDigits[1] = 4;
-    s.sectionLabel[0] = cp932("X位置=");
-    s.sectionUnit[0] = "mm";
-    s.sectionUnit[1] = cp932("秒");
-    s.sectionLineWidth = 5;
-    s.windowWidth = 1024;
-    s.windowHeight = 768;
+    s.scaleLabel[0] = cp932("X軸の長さ"); s.scaleLabel[2] = cp932("深さ");
+    s.scaleUnit[0] = "m"; s.scaleUnit[1] = cp932("ｍｍ"); s.scaleUnit[2] = "K"; s.scaleUnit[3] = cp932("℃");
+    s.sectionPos[0] = 1.5; s.sectionPos[1] = -2.25; s.sectionFormat[0] = FormatDecimal;
+    s.sectionDigits[0] = 2; s.sectionDigits[1] = 4; s.sectionLabel[0] = cp932("X位置=");
+    s.sectionUnit[0] = "mm"; s.sectionUnit[1] = cp932("秒"); s.sectionLineWidth = 5;
+    s.windowWidth = 1024; s.windowHeight = 768;
     return s;
 }
 
@@ -144,25 +89,17 @@ GraphSettings afterLoad(const GraphSettings& s) {
     return v.settings();
 }
 
-std::string textOf(const GraphSettings& s) {
-    RecordingHost host;
-    CKelvraView v(host);
-    v.settings() = s;
-    return v.settingsText();
-}
-
-// Applies settings text to a fresh view; returns the view's record.
-struct Applied {
+// A fresh view; given settings text (UTF-8, written with CR LF unless lf), the
+// view after that text was applied.
+struct ViewFixture {
     RecordingHost host;
     CKelvraView view{host};
     int result = 0;
-    explicit Applied(const std::string& utf8Text, int bufferSize = 2500, bool lf = false) {
-        std::string text = cp932(utf8Text);
-        if (!lf) {
-            std::string crlf;
-            for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-            text = crlf;
-        }
+    ViewFixture() = default;
+    explicit ViewFixture(const std::string& utf8Text, int bufferSize = 2500, bool lf = false, int valuesPerPoint = 3) {
+        std::string text;
+        for (char c : cp932(utf8Text)) text += c == '\n' && !lf ? std::string("\r\n") : std::string(1, c);
+        view.valuesPerPoint = valuesPerPoint;
         result = view.applySettingsText(text, bufferSize);
     }
 };
@@ -178,158 +115,102 @@ TEST(SettingsWriter, FreshRecordMatchesTheHandWrittenFile) {
     EXPECT_EQ(written, expected);
 }
 
-TEST(SettingsWriter, LineBreaksInsideStringsAreWrittenAsBlanks) {
+TEST(SettingsWriter, LineBreaksInStringsBecomeBlanksAndSmallNumbersExponents) {
     ViewFixture f;
     f.view.titleText = "a\r\nb";
     f.view.scaleUnit[1] = "x\ny";
+    f.view.scaleMin[0] = 0.004;
     std::string text = f.view.settingsText();
     EXPECT_NE(text.find(cp932(" タイトル  = a  b\r\n")), std::string::npos);
-    Applied back(cp932ToUtf8(text), 2500, true);
+    EXPECT_NE(text.find(cp932(" X軸:最小   = 4.000e-03\r\n")), std::string::npos);
+    ViewFixture back(cp932ToUtf8(text), 2500, true);
     EXPECT_EQ(back.view.titleText, "a  b");
     EXPECT_EQ(back.view.scaleUnit[1], "x y");
-    EXPECT_EQ(back.view.windowWidth, 775);   // the lines after it are still read
+    EXPECT_EQ(back.view.scaleMin[0], 0.004);
+    EXPECT_EQ(back.view.windowWidth, 775);   // the lines after them are still read
 }
 
 // ---- save and load ------------------------------------------------------------------
 
-TEST(SettingsRoundTrip, FreshRecordLoadsBackOverADifferentOne) {
-    ScratchDir dir;
-    ViewFixture writer;
-    ASSERT_EQ(writer.view.saveSettingsFile(dir.file("fresh.txt")), 0);
-    ViewFixture reader;
-    reader.view.settings() = scrambled();
-    ASSERT_EQ(reader.view.loadSettingsFile(dir.file("fresh.txt"), 2500), 1);
-    GraphSettings expected = afterLoad(GraphSettings{});
-    EXPECT_EQ(cp932ToUtf8(reader.view.settingsText()), cp932ToUtf8(textOf(expected)));
-    EXPECT_TRUE(reader.view.settings() == expected);
-    EXPECT_EQ(reader.view.viewAngleX, 300);
-    EXPECT_EQ(reader.view.titleText, "");
-}
-
-TEST(SettingsRoundTrip, EveryFieldSurvivesSaveAndLoad) {
-    ScratchDir dir;
-    ViewFixture writer;
-    writer.view.settings() = scrambled();
-    ASSERT_EQ(writer.view.saveSettingsFile(dir.file("all.txt")), 0);
-    ViewFixture reader;
-    ASSERT_EQ(reader.view.loadSettingsFile(dir.file("all.txt"), 2500), 1);
-    GraphSettings expected = afterLoad(scrambled());
-    EXPECT_EQ(cp932ToUtf8(reader.view.settingsText()), cp932ToUtf8(writer.view.settingsText()));
-    EXPECT_TRUE(reader.view.settings() == expected);
-    EXPECT_EQ(reader.view.titleText, cp932("表面の温度 (K) ～①"));
-    EXPECT_EQ(reader.view.legendColors[0], reader.view.legendColors[1]);
-}
-
-TEST(SettingsRoundTrip, SmallMinimumIsWrittenInExponentFormAndReadBack) {
-    ScratchDir dir;
-    ViewFixture writer;
-    writer.view.scaleMin[0] = 0.004;
-    std::string text = writer.view.settingsText();
-    EXPECT_NE(text.find(cp932(" X軸:最小   = 4.000e-03\r\n")), std::string::npos);
-    ASSERT_EQ(writer.view.saveSettingsFile(dir.file("s.txt")), 0);
-    ViewFixture reader;
-    reader.view.loadSettingsFile(dir.file("s.txt"), 2500);
-    EXPECT_DOUBLE_EQ(reader.view.scaleMin[0], 0.004);
+TEST(SettingsRoundTrip, EveryFieldSurvivesSaveAndLoadOverADifferentRecord) {
+    const struct {
+        const char* name;
+        GraphSettings written, before;
+    } cases[] = {{"fresh over scrambled", GraphSettings{}, scrambled()},
+                 {"scrambled over fresh", scrambled(), GraphSettings{}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        ViewFixture writer, reader, expected;
+        writer.view.settings() = c.written;
+        ASSERT_EQ(writer.view.saveSettingsFile(dir.file("s.txt")), 0);
+        reader.view.settings() = c.before;
+        ASSERT_EQ(reader.view.loadSettingsFile(dir.file("s.txt"), 2500), 1);
+        expected.view.settings() = afterLoad(c.written);
+        EXPECT_EQ(cp932ToUtf8(reader.view.settingsText()), cp932ToUtf8(expected.view.settingsText()));
+        EXPECT_TRUE(reader.view.settings() == expected.view.settings());
+        EXPECT_EQ(reader.view.legendColors[0], reader.view.legendColors[1]);
+    }
 }
 
 // ---- reader rules ----------------------------------------------------------------------
 
-TEST(SettingsReader, OnlyTheKeysInTheFileChangeThenTheViewRedraws) {
-    Applied a("[表示の設定]\n 倍率       = 250\n");
-    EXPECT_EQ(a.result, 1);
-    GraphSettings expected;
-    expected.viewZoom = 250;
-    EXPECT_TRUE(a.view.settings() == afterLoad(expected));
-    EXPECT_EQ(a.view.viewZoom, 250);
-    EXPECT_EQ(a.host.invalidations, 1);
-    EXPECT_EQ(a.host.resized.width, 775);
-    EXPECT_EQ(a.host.resized.height, 550);
+// The lines of the view's settings text that differ from those of a view
+// given no settings at all, joined by "|": what the applied text changed.
+std::string changedLines(const ViewFixture& a, int valuesPerPoint) {
+    ViewFixture none("", 2500, false, valuesPerPoint);
+    std::istringstream was(cp932ToUtf8(none.view.settingsText())), is(cp932ToUtf8(a.view.settingsText()));
+    std::string changed, before, after;
+    while (std::getline(was, before) && std::getline(is, after))
+        if (after != before) changed += (changed.empty() ? "" : "|") + after.substr(0, after.size() - 1);
+    return changed;
 }
 
-TEST(SettingsReader, IntegersOutsideTheirRangeTakeTheFallback) {
-    struct Case {
+TEST(SettingsReader, KeysRangesAndFallbacks) {
+    const struct {
         const char* text;
-        int (*get)(const CKelvraView&);
-        int expected;
+        const char* changed;   // the written lines that change, without their CR
+        int bufferSize = 2500, valuesPerPoint = 3;
     } cases[] = {
-        {"[表示の設定]\n 倍率 = 5\n", [](const CKelvraView& v) { return v.viewZoom; }, 100},
-        {"[表示の設定]\n 倍率 = abc\n", [](const CKelvraView& v) { return v.viewZoom; }, 100},
-        {"[表示の設定]\n 倍率 = 99999999999999\n", [](const CKelvraView& v) { return v.viewZoom; }, 100},
-        {"[表示の設定]\n 倍率 =  +999x\n", [](const CKelvraView& v) { return v.viewZoom; }, 999},
-        {"[フォントの設定]\n ｽｹｰﾙ数値：ﾌｫﾝﾄ = 41\n", [](const CKelvraView& v) { return v.fontFace[2]; }, 4},
-        {"[スケールの設定]\n 凡例:間隔  = 12\n", [](const CKelvraView& v) { return int(v.scaleStep[3]); }, 3},
-        {"[スケールの設定]\n Y軸:値表示 = 2\n", [](const CKelvraView& v) { return v.scaleShowValues[1]; }, 0},
-        {"[グラフの設定]\n 表示方法   = 4\n", [](const CKelvraView& v) { return v.displayMode; }, 1},
-        {"[グラフタイトル]\n 位置:縦   = 1000\n", [](const CKelvraView& v) { return v.titlePosV; }, 180},
-        {"[ウィンドウサイズ]\n X方向ｻｲｽﾞ  = 3001\n", [](const CKelvraView& v) { return v.windowWidth; }, 775},
-        {"[スケールの設定]\n Z軸:倍率   = 0\n", [](const CKelvraView& v) { return int(v.scaleSizePercent[2]); }, 100},
+        // Integers outside their range, or no number at all, take the fallback.
+        {"[表示の設定]\n 倍率 = 5\n", ""}, {"[表示の設定]\n 倍率 = abc\n", ""}, {"[表示の設定]\n 倍率 = 99999999999999\n", ""},
+        {"[表示の設定]\n 位置:Y軸 =  +999x\n", " 位置:Y軸   = 999"},
+        {"[フォントの設定]\n ｽｹｰﾙ数値：ﾌｫﾝﾄ = 41\n", ""}, {"[スケールの設定]\n 凡例:間隔  = 12\n", ""},
+        {"[スケールの設定]\n 凡例:間隔  = 11.999\n", " 凡例:間隔  = 11.00"},
+        {"[スケールの設定]\n Y軸:値表示 = 2\n", " Y軸:値表示 = 0"},
+        {"[グラフの設定]\n 表示方法   = 4\n", " 表示方法   = 1| 角度:X軸   = 90| 角度:Z軸   = 0"},   // 2-D: seen from above
+        {"[グラフタイトル]\n 位置:縦   = 1000\n", ""}, {"[ウィンドウサイズ]\n X方向ｻｲｽﾞ  = 3001\n", ""},
+        {"[スケールの設定]\n Z軸:倍率   = 0\n", ""}, {"[凡例の設定]\n 凡例色ﾃﾞｰﾀ = 7\n", " 凡例色ﾃﾞｰﾀ = 3", 2500, 4},
+        // The X angle as shown, 0..359.
+        {"[表示の設定]\n 角度:X軸   = 90\n", " 角度:X軸   = 90"}, {"[表示の設定]\n 角度:X軸   = 0\n", " 角度:X軸   = 0"},
+        {"[表示の設定]\n 角度:X軸   = 359\n", " 角度:X軸   = 359"},
+        {"[表示の設定]\n 角度:X軸   = 360\n", ""}, {"[表示の設定]\n 角度:X軸   = -1\n", ""},
+        // Colour components are clamped; those not given keep their value.
+        {"[ｶﾗｰ凡例色の設定]\n 色05 = 1.5, -0.2, 0.5\n 色06 = 0.25\n 色11 = , 0.25\n 色01 = nan, 0.5, 2\n",
+         " 色01 = 0.000000, 0.500000, 1.000000| 色05 = 1.000000, 0.000000, 0.500000|"
+         " 色06 = 0.250000, 0.715000, 1.000000| 色11 = 0.500000, 0.250000, 0.000000"},
+        // Sections: text after "]" does not matter; keys outside their section do nothing.
+        {"[表示の設定] (view) \n 位置:X軸 = 300\n", " 位置:X軸   = 300"},
+        {" 位置:X軸 = 300\n[線，点の設定]\n 位置:X軸 = 400\n[何かの設定]\n 位置:X軸 = 500\n", ""},
+        {"ﾃﾞｰﾀ形式,1\nKelvra ver.1.52\n\n,1,2\n1, 位置:X軸 = 5,6\n\n[表示の設定]\n 位置:X軸 = 321\n", " 位置:X軸   = 321"},
+        {"[表示の設定]\n 位置:X軸 = 200\n[表示の設定]\n 位置:X軸 = 300\n", " 位置:X軸   = 300"},   // the last one wins
+        // Lines: the last one needs no line break; no piece of a 1-byte buffer holds a key.
+        {"[グラフタイトル]\n タイトル  = 最後の行", " タイトル  = 最後の行"}, {"[表示の設定]\n 位置:X軸 = 123", " 位置:X軸   = 123"},
+        {"[表示の設定]\n 位置:X軸 = 300\n", "", 1},
+        {"[表示の設定]\n 倍率\n 倍率なし = 3\n 未知のｷｰ = 5\n\n 位置:X軸 = 7\n", " 位置:X軸   = 7"},
+        // " 大きさ" is not " 大きさ固定"; an unfixed size then follows the zoom.
+        {"[軸の設定]\n ﾗﾍﾞﾙ：X軸  = 長さ\n 大きさ     = 300\n 大きさ固定 = 0\n", " ﾗﾍﾞﾙ：X軸  = 長さ| 大きさ固定 = 0"},
+        // A string value starts one blank after the first "=".
+        {"[軸の設定]\n ﾗﾍﾞﾙ：X軸  =  two\n ﾗﾍﾞﾙ：Y軸  =\n ﾗﾍﾞﾙ：Z軸  =z=1\n", " ﾗﾍﾞﾙ：X軸  =  two| ﾗﾍﾞﾙ：Y軸  = | ﾗﾍﾞﾙ：Z軸  = z=1"},
     };
-    for (const Case& c : cases) {
-        Applied a(c.text);
-        EXPECT_EQ(c.get(a.view), c.expected) << c.text;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ViewFixture crlf(c.text, c.bufferSize, false, c.valuesPerPoint);
+        ViewFixture lf(c.text, c.bufferSize, true, c.valuesPerPoint);
+        EXPECT_EQ(crlf.result, 1);
+        EXPECT_EQ(changedLines(crlf, c.valuesPerPoint), c.changed);
+        EXPECT_TRUE(crlf.view.settings() == lf.view.settings());   // LF files read alike
     }
-}
-
-TEST(SettingsReader, DataColourSourceFallsBackToTheDataValue) {
-    RecordingHost host;
-    CKelvraView view(host);
-    view.valuesPerPoint = 4;   // a data value to follow
-    view.applySettingsText(cp932("[凡例の設定]\n 凡例色ﾃﾞｰﾀ = 7\n"), 2500);
-    EXPECT_EQ(view.legendColorSource, 3);
-}
-
-TEST(SettingsReader, ShownXAngleIsStoredWithItsOffset) {
-    const std::pair<const char*, int> cases[] = {{"90", 0}, {"0", 270}, {"359", 269}, {"30", 300},
-                                                 {"360", 300}, {"-1", 300}};
-    for (auto [value, stored] : cases) {
-        Applied a(std::string("[表示の設定]\n 角度:X軸   = ") + value + "\n");
-        EXPECT_EQ(a.view.viewAngleX, stored) << value;
-    }
-}
-
-TEST(SettingsReader, ColourComponentsAreClampedAndMissingOnesKept) {
-    Applied a("[ｶﾗｰ凡例色の設定]\n 色05 = 1.5, -0.2, 0.5\n 色06 = 0.25\n 色07 = , 0.75\n 色01 = nan, 0.5, 2\n");
-    EXPECT_EQ(a.view.legendColors[5], (Rgb{1.0, 0.0, 0.5}));
-    EXPECT_EQ(a.view.legendColors[6], (Rgb{0.25, 0.715, 1.0}));   // G and B as they were
-    EXPECT_EQ(a.view.legendColors[7], (Rgb{0.0, 0.75, 1.0}));     // R as it was (0.0)
-    EXPECT_EQ(a.view.legendColors[1], (Rgb{0.0, 0.5, 1.0}));
-    EXPECT_EQ(a.view.legendColors[0], a.view.legendColors[1]);
-}
-
-TEST(SettingsReader, HeaderWithTrailingTextStillOpensItsSection) {
-    Applied a("[表示の設定] (view) \n 倍率 = 300\n");
-    EXPECT_EQ(a.view.viewZoom, 300);
-}
-
-TEST(SettingsReader, KeysBeforeAnyHeaderOrInAnotherSectionAreIgnored) {
-    Applied a(" 倍率 = 300\n[線，点の設定]\n 倍率 = 400\n[何かの設定]\n 倍率 = 500\n");
-    EXPECT_EQ(a.view.viewZoom, 100);
-    EXPECT_TRUE(a.view.settings() == afterLoad(GraphSettings{}));
-}
-
-TEST(SettingsReader, LastLineWithoutLineBreakIsReadInFull) {
-    Applied a("[グラフタイトル]\n タイトル  = 最後の行");
-    EXPECT_EQ(a.view.titleText, cp932("最後の行"));
-    Applied b("[表示の設定]\n 倍率 = 123");
-    EXPECT_EQ(b.view.viewZoom, 123);
-}
-
-TEST(SettingsReader, LegendIndexWrittenWithDecimalsReadsAsAWholeNumber) {
-    Applied a("[スケールの設定]\n 凡例:間隔  = 3.000\n");
-    EXPECT_EQ(a.view.scaleStep[3], 3.0);
-    Applied b("[スケールの設定]\n 凡例:間隔  = 11.999\n");
-    EXPECT_EQ(b.view.scaleStep[3], 11.0);
-}
-
-TEST(SettingsReader, LegendIndexWrittenInExponentFormReadsBack) {
-    ScratchDir dir;
-    ViewFixture writer;
-    writer.view.scaleFormat[3] = FormatExponent;
-    writer.view.scaleStep[3] = 11;   // 480 levels, written "1.100e+01"
-    ASSERT_EQ(writer.view.saveSettingsFile(dir.file("s.txt")), 0);
-    ViewFixture reader;
-    reader.view.loadSettingsFile(dir.file("s.txt"), 2500);
-    EXPECT_EQ(reader.view.scaleStep[3], 11.0);
 }
 
 TEST(SettingsReader, LinesLongerThanTheBufferArriveAsSeparateLines) {
@@ -340,106 +221,53 @@ TEST(SettingsReader, LinesLongerThanTheBufferArriveAsSeparateLines) {
     std::string title(2499 - label.size(), 'a');
     std::string text = cp932("[表示の設定]\n[グラフタイトル]\n") + label + title + cp932(" 位置:縦   = 77") +
                        std::string(100000, 'b') + "\r\n" + cp932(" 位置:横   = 66\r\n");
-    RecordingHost host;
-    CKelvraView view(host);
-    ASSERT_EQ(view.applySettingsText(text, 2500), 1);
-    EXPECT_EQ(view.titleText, title);
-    EXPECT_EQ(view.titlePosV, 77);
-    EXPECT_EQ(view.titlePosH, 66);
-}
-
-TEST(SettingsReader, TinyBuffersStillEnd) {
-    Applied a("[表示の設定]\n 倍率 = 300\n", 1);
-    EXPECT_EQ(a.result, 1);
-    EXPECT_EQ(a.view.viewZoom, 100);   // no piece is long enough to hold a key
-}
-
-TEST(SettingsReader, UnknownKeysAndLinesWithoutAnEqualsSignAreSkipped) {
-    Applied a("[表示の設定]\n 倍率\n 倍率なし = 3\n 未知のｷｰ = 5\n\n 位置:X軸 = 7\n");
-    EXPECT_EQ(a.view.viewZoom, 100);
-    EXPECT_EQ(a.view.viewPosX, 7);
-}
-
-TEST(SettingsReader, LfAndCrLfFilesReadAlike) {
-    const char* text = "[軸の設定]\n ﾗﾍﾞﾙ：X軸  = 長さ\n 大きさ     = 300\n 大きさ固定 = 0\n";
-    Applied crlf(text);
-    Applied lf(text, 2500, true);
-    EXPECT_EQ(crlf.view.axisLabelX, cp932("長さ"));
-    EXPECT_TRUE(crlf.view.settings() == lf.view.settings());
-    EXPECT_EQ(crlf.view.axisSizeFixed, 0);
-    EXPECT_EQ(crlf.view.axisSize, 100);   // read as 300, then following the zoom (not fixed)
-}
-
-TEST(SettingsReader, StringValuesTakeOneBlankAfterTheEqualsSign) {
-    Applied a("[軸の設定]\n ﾗﾍﾞﾙ：X軸  =  two\n ﾗﾍﾞﾙ：Y軸  =\n ﾗﾍﾞﾙ：Z軸  =z=1\n");
-    EXPECT_EQ(a.view.axisLabelX, " two");
-    EXPECT_EQ(a.view.axisLabelY, "");
-    EXPECT_EQ(a.view.axisLabelZ, "z=1");
-}
-
-TEST(SettingsReader, RepeatedKeyTakesItsLastValue) {
-    Applied a("[表示の設定]\n 倍率 = 200\n[表示の設定]\n 倍率 = 300\n");
-    EXPECT_EQ(a.view.viewZoom, 300);
-}
-
-TEST(SettingsReader, DataBeforeTheFirstHeaderIsSkipped) {
-    Applied a("ﾃﾞｰﾀ形式,1\nKelvra ver.1.52\n\n,1,2\n1, 倍率 = 5,6\n\n[表示の設定]\n 倍率 = 321\n");
-    EXPECT_EQ(a.view.viewZoom, 321);
+    ViewFixture f;
+    ASSERT_EQ(f.view.applySettingsText(text, 2500), 1);
+    EXPECT_EQ(f.view.titleText, title);
+    EXPECT_EQ(f.view.titlePosV, 77);
+    EXPECT_EQ(f.view.titlePosH, 66);
 }
 
 // ---- loading --------------------------------------------------------------------------
 
-TEST(SettingsLoad, MissingFileShowsItsMessageAndChangesNothing) {
-    ScratchDir dir;
-    ViewFixture f;
-    f.view.viewZoom = 123;
-    EXPECT_EQ(f.view.loadSettingsFile(dir.file("none.txt"), 2500), 0);
-    ASSERT_EQ(f.host.messages.size(), 1u);
-    EXPECT_EQ(f.host.messages[0], cp932("ﾌｧｲﾙを開くことが出来ません。"));
-    EXPECT_EQ(f.view.viewZoom, 123);
-    EXPECT_EQ(f.host.invalidations, 0);
-    EXPECT_EQ(f.view.loadSettingsFile(dir.path(), 2500), 0);   // a folder cannot be read
-    EXPECT_EQ(f.host.messages.size(), 2u);
-}
-
-TEST(SettingsLoad, NoLineBufferShowsOutOfMemory) {
+TEST(SettingsLoad, FailuresShowTheirMessageAndChangeNothing) {
     ScratchDir dir;
     writeFile(dir.file("s.txt"), cp932("[表示の設定]\r\n 倍率 = 250\r\n"));
-    ViewFixture f;
-    EXPECT_EQ(f.view.loadSettingsFile(dir.file("s.txt"), 0), 0);
-    ASSERT_EQ(f.host.messages.size(), 1u);
-    EXPECT_EQ(f.host.messages[0], cp932("メモリー不足です"));
-    EXPECT_EQ(f.view.viewZoom, 100);
+    const struct {
+        std::string path;
+        int bufferSize;
+        const char* message;
+    } cases[] = {{dir.file("none.txt"), 2500, "ﾌｧｲﾙを開くことが出来ません。"},
+                 {dir.path(), 2500, "ﾌｧｲﾙを開くことが出来ません。"},   // a folder cannot be read
+                 {dir.file("s.txt"), 0, "メモリー不足です"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + " buffer " + std::to_string(c.bufferSize));
+        ViewFixture f;
+        f.view.viewZoom = 123;
+        EXPECT_EQ(f.view.loadSettingsFile(c.path, c.bufferSize), 0);
+        EXPECT_EQ(f.host.messages, std::vector<std::string>{cp932(c.message)});
+        EXPECT_EQ(f.view.viewZoom, 123);
+        EXPECT_EQ(f.host.invalidations, 0);
+    }
 }
 
-TEST(SettingsLoad, WithoutAGlContextTheListsAreMarkedMissing) {
-    ViewFixture f;
-    f.view.glyphListsBuilt = true;
-    f.view.graphListsBuilt = true;
-    f.view.applySettingsText("", 2500);
-    EXPECT_FALSE(f.view.glyphListsBuilt);
-    EXPECT_FALSE(f.view.graphListsBuilt);
-}
-
-TEST(SettingsLoad, InAGlContextTheListsAreRebuilt) {
+TEST(SettingsLoad, OnlyTheKeysInTheFileChangeThenTheViewFollows) {
+    ViewFixture f;   // runs before this program makes a GL context current
+    f.view.glyphListsBuilt = f.view.graphListsBuilt = true;
+    EXPECT_EQ(f.view.applySettingsText(cp932("[表示の設定]\r\n 倍率       = 250\r\n"), 2500), 1);
+    GraphSettings expected;
+    expected.viewZoom = 250;
+    EXPECT_TRUE(f.view.settings() == afterLoad(expected));
+    EXPECT_EQ(f.host.invalidations, 1);
+    EXPECT_EQ(std::to_string(f.host.resized.width) + "x" + std::to_string(f.host.resized.height), "775x550");
+    EXPECT_EQ(cp932ToUtf8(f.host.statusPanes[PaneZoom - PanePosition]), "[倍率] 250(%)");
+    EXPECT_FALSE(f.view.glyphListsBuilt || f.view.graphListsBuilt);   // no context: marked missing
     GL_TEST_REQUIRE_CONTEXT(64, 64);
-    ViewFixture f;
     f.view.applySettingsText("", 2500);
-    EXPECT_TRUE(f.view.glyphListsBuilt);
-    EXPECT_TRUE(f.view.graphListsBuilt);
+    EXPECT_TRUE(f.view.glyphListsBuilt && f.view.graphListsBuilt);
 }
 
 // ---- saving -----------------------------------------------------------------------------
-
-// Runs a save as a user for whom permissions apply; expects it to return 1
-// after showing exactly `message`.
-void expectSaveFailsAsUser(const std::function<int(CKelvraView&)>& save, const std::string& message) {
-    test::expectTrueAsUnprivilegedChild([&] {
-        RecordingHost host;
-        CKelvraView view(host);
-        return save(view) == 1 && host.messages.size() == 1 && host.messages[0] == message;
-    });
-}
 
 // Entries of a folder, so a test can see no temporary file was left.
 std::vector<std::string> entries(const std::string& folder) {
@@ -449,72 +277,46 @@ std::vector<std::string> entries(const std::string& folder) {
     return names;
 }
 
-TEST(SettingsSave, ReplacesTheOldFileAndLeavesNothingElse) {
-    ScratchDir dir;
-    writeFile(dir.file("s.txt"), "old");
-    chmod(dir.file("s.txt").c_str(), 0640);
-    ViewFixture f;
-    EXPECT_EQ(f.view.saveSettingsFile(dir.file("s.txt")), 0);
-    EXPECT_EQ(readFile(dir.file("s.txt")), f.view.settingsText());
-    EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"s.txt"});
-    struct stat st;
-    ASSERT_EQ(stat(dir.file("s.txt").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);   // the replaced file keeps its permissions
-    EXPECT_TRUE(f.host.messages.empty());
-}
-
-TEST(SettingsSave, ThroughASymbolicLinkReplacesTheFileItNames) {
+TEST(SettingsSave, ReplacesTheFileWholeOrReportsAndKeepsIt) {
+    const std::string message = cp932("設定ﾌｧｲﾙの保存が出来ません");
     ScratchDir dir;
     std::filesystem::create_directory(dir.file("real"));
-    writeFile(dir.file("real/s.txt"), "old");
-    std::filesystem::create_symlink("real/s.txt", dir.file("link.txt"));
-    ViewFixture f;
-    EXPECT_EQ(f.view.saveSettingsFile(dir.file("link.txt")), 0);
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.txt")));
-    EXPECT_EQ(readFile(dir.file("real/s.txt")), f.view.settingsText());
-    EXPECT_EQ(entries(dir.file("real")), std::vector<std::string>{"s.txt"});
-}
-
-TEST(SettingsSave, OntoAFolderReportsAndLeavesItAlone) {
-    ScratchDir dir;
     std::filesystem::create_directory(dir.file("folder"));
     writeFile(dir.file("folder/inside"), "x");
-    ViewFixture f;
-    EXPECT_EQ(f.view.saveSettingsFile(dir.file("folder")), 1);
-    ASSERT_EQ(f.host.messages.size(), 1u);
-    EXPECT_EQ(f.host.messages[0], cp932("設定ﾌｧｲﾙの保存が出来ません"));
-    EXPECT_EQ(readFile(dir.file("folder/inside")), "x");
-    EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"folder"});
-    EXPECT_EQ(f.view.saveSettingsFile(dir.file("no-such-folder/s.txt")), 1);
-}
-
-TEST(SettingsSave, IntoAReadOnlyFolderReportsAndKeepsTheOldFile) {
-    ScratchDir dir;
-    std::string folder = dir.file("ro");
-    std::filesystem::create_directory(folder);
-    writeFile(folder + "/s.txt", "old settings");
-    chmod(dir.path().c_str(), 0755);
-    chmod(folder.c_str(), 0555);
-    std::string path = folder + "/s.txt";
-    expectSaveFailsAsUser([&](CKelvraView& v) { return v.saveSettingsFile(path); }, cp932("設定ﾌｧｲﾙの保存が出来ません"));
-    EXPECT_EQ(readFile(path), "old settings");
-    EXPECT_EQ(entries(folder), std::vector<std::string>{"s.txt"});
-}
-
-TEST(SettingsSave, FailureHalfWayKeepsTheOldFile) {
-    ScratchDir dir;
-    writeFile(dir.file("s.txt"), "old settings");
-    ViewFixture f;
-    setSafeWriteFaultAfter(100);
-    int result = f.view.saveSettingsFile(dir.file("s.txt"));
-    setSafeWriteFaultAfter(-1);
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(readFile(dir.file("s.txt")), "old settings");
-    EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"s.txt"});
-    EXPECT_EQ(f.host.messages.size(), 1u);
+    writeFile(dir.file("real/s.txt"), "old");
+    std::filesystem::permissions(dir.file("real/s.txt"), std::filesystem::perms(0640));
+    std::filesystem::create_symlink("real/s.txt", dir.file("link.txt"));
+    const struct {
+        const char* name;
+        int faultAfter;   // >= 0: the write fails after that many bytes
+        bool saved;
+    } cases[] = {{"real/s.txt", -1, true}, {"link.txt", -1, true}, {"folder", -1, false},
+                 {"no-such-folder/s.txt", -1, false}, {"real/s.txt", 100, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " fault after " + std::to_string(c.faultAfter));
+        writeFile(dir.file("real/s.txt"), "old");
+        ViewFixture f;
+        setSafeWriteFaultAfter(c.faultAfter);
+        EXPECT_EQ(f.view.saveSettingsFile(dir.file(c.name)), c.saved ? 0 : 1);
+        setSafeWriteFaultAfter(-1);
+        EXPECT_EQ(readFile(dir.file("real/s.txt")), c.saved ? f.view.settingsText() : "old");
+        EXPECT_EQ(f.host.messages, c.saved ? std::vector<std::string>{} : std::vector<std::string>{message});
+        EXPECT_EQ(entries(dir.file("real")), std::vector<std::string>{"s.txt"});
+        EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"folder", "link.txt", "real"}));
+        EXPECT_EQ(readFile(dir.file("folder/inside")), "x");
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.txt")));
+        EXPECT_EQ(std::filesystem::status(dir.file("real/s.txt")).permissions(), std::filesystem::perms(0640));
+    }
 }
 
 // ---- dialogs ------------------------------------------------------------------------------
+
+std::string describe(const FileDialogRequest& r) {
+    std::string s = (r.save ? "save " : "open ") + std::string(r.confirmOverwrite ? "confirm " : "") +
+                    cp932ToUtf8(r.title) + " in " + r.initialFolder;
+    for (const auto& [label, pattern] : r.filters) s += " | " + cp932ToUtf8(label) + " " + pattern;
+    return s;
+}
 
 TEST(SettingsDialogs, OpenAndSaveAskWithTheirTitlesAndFilters) {
     ScratchDir dir;
@@ -526,20 +328,9 @@ TEST(SettingsDialogs, OpenAndSaveAskWithTheirTitlesAndFilters) {
     EXPECT_EQ(f.view.chooseAndLoadSettingsFile(), 1);
     EXPECT_EQ(f.view.chooseAndLoadSettingsFile(), 0);   // cancelled
     ASSERT_EQ(f.host.dialogs.size(), 3u);
-    const FileDialogRequest& save = f.host.dialogs[0];
-    EXPECT_TRUE(save.save);
-    EXPECT_TRUE(save.confirmOverwrite);
-    EXPECT_EQ(save.title, cp932("設定ﾌｧｲﾙの保存"));
-    EXPECT_EQ(save.initialFolder, dir.path());
-    ASSERT_EQ(save.filters.size(), 2u);
-    EXPECT_EQ(save.filters[0].first, cp932("設定ﾌｧｲﾙ(*.txt)"));
-    EXPECT_EQ(save.filters[0].second, "*.txt");
-    EXPECT_EQ(save.filters[1].first, "All Files (*.*)");
-    EXPECT_EQ(save.filters[1].second, "*.*");
-    const FileDialogRequest& open = f.host.dialogs[1];
-    EXPECT_FALSE(open.save);
-    EXPECT_EQ(open.title, cp932("設定ﾌｧｲﾙを開く"));
-    EXPECT_EQ(open.filters, save.filters);
+    const std::string filters = " | 設定ﾌｧｲﾙ(*.txt) *.txt | All Files (*.*) *.*";
+    EXPECT_EQ(describe(f.host.dialogs[0]), "save confirm 設定ﾌｧｲﾙの保存 in " + dir.path() + filters);
+    EXPECT_EQ(describe(f.host.dialogs[1]), "open 設定ﾌｧｲﾙを開く in " + dir.path() + filters);
 }
 
 }  // namespace

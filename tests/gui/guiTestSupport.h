@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/gui/kelvraApp.h"
+#include "core/viewHost.h"
 #include "support/glFixture.h"
 
 // Xlib last: its macros (None, Bool, Status, ...) would break the headers above.
@@ -94,20 +95,36 @@ inline void pumpFor(int ms) {
     pumpUntil([] { return false; }, ms);
 }
 
+// One connection to the X server for the whole test program, opened on first
+// use. Xvfb now and then drops a client that connects while another one is
+// connecting or closing, so the tests do not open a connection per look: a
+// program started beside them could otherwise lose its own.
+inline Display* xDisplay() {
+    static Display* display = XOpenDisplay(nullptr);
+    return display;
+}
+
 // The colour a window shows at (x, y) from its top-left corner, read from the
 // X server: what the user sees, not what GL last drew into a buffer.
 inline Pixel windowPixel(const wxGLCanvas& canvas, int x, int y) {
     Pixel p{-1, -1, -1};
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return p;
-    XImage* image = XGetImage(display, ::Window(canvas.GetXWindow()), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (image) {
+    if (!xDisplay()) return p;
+    if (XImage* image = XGetImage(xDisplay(), ::Window(canvas.GetXWindow()), x, y, 1, 1, AllPlanes, ZPixmap)) {
         unsigned long v = XGetPixel(image, 0, 0);
         p = {int((v >> 16) & 0xFF), int((v >> 8) & 0xFF), int(v & 0xFF)};
         XDestroyImage(image);
     }
-    XCloseDisplay(display);
     return p;
+}
+
+// PNG width and height from the IHDR chunk; (0, 0) when it is not a PNG.
+inline PixelSize pngSize(const std::string& bytes) {
+    if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0) return {};
+    auto be32 = [&](std::size_t at) {
+        return int((unsigned char)bytes[at]) << 24 | int((unsigned char)bytes[at + 1]) << 16 |
+               int((unsigned char)bytes[at + 2]) << 8 | int((unsigned char)bytes[at + 3]);
+    };
+    return {be32(16), be32(20)};
 }
 
 // ---- the built program as a process ----
@@ -159,15 +176,38 @@ struct ProgramGuard {
     ~ProgramGuard() { stopProgram(process); }
 };
 
-// Output of a shell command (for xdotool), or empty.
-inline std::string commandOutput(const std::string& command) {
-    std::string out;
-    if (FILE* f = popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, f)) out += buffer;
-        pclose(f);
+// True when process `pid` shows a top-level window titled `title`.
+inline bool hasWindowTitled(pid_t pid, const std::string& title) {
+    Display* d = xDisplay();
+    if (!d) return false;
+    // A window may go between the listing and the look at it: ignore the error.
+    XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    auto property = [&](::Window w, const char* name) {
+        Atom type;
+        int format;
+        unsigned long count, after;
+        unsigned char* data = nullptr;
+        std::string value;
+        if (XGetWindowProperty(d, w, XInternAtom(d, name, 0), 0, 1024, 0, AnyPropertyType, &type, &format, &count,
+                               &after, &data) == 0 && data) {
+            value = format == 32 ? std::to_string(*reinterpret_cast<long*>(data))
+                                 : std::string(reinterpret_cast<char*>(data), count * format / 8);
+            XFree(data);
+        }
+        return value;
+    };
+    ::Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    bool found = false;
+    if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
+        for (unsigned i = 0; i < count && !found; ++i)
+            found = property(children[i], "_NET_WM_PID") == std::to_string(pid) &&
+                    property(children[i], "_NET_WM_NAME") == title;
+        if (children) XFree(children);
     }
-    return out;
+    XSync(d, 0);
+    XSetErrorHandler(previous);
+    return found;
 }
 
 }  // namespace kelvra::test
