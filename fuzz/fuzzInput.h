@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace kelvra::fuzz {
@@ -16,6 +17,8 @@ inline const std::string& inputPath() {
         const char* dir = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
         return std::string(dir) + "/kelvra-fuzz-" + std::to_string(::getpid()) + ".txt";
     }();
+    static const bool removedAtExit = [] { return std::atexit([] { std::remove(path.c_str()); }) == 0; }();
+    (void)removedAtExit;
     return path;
 }
 
