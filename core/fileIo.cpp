@@ -112,7 +112,9 @@ SafeFileWriter::SafeFileWriter(const std::string& path, bool syncToDisk)
         return;
     }
     std::string folder = folderOf(target_);
-    std::string name = fileNameOf(target_);
+    // The temporary name adds 8 characters to the target's; a name near the
+    // file system's limit still needs a temporary file that fits.
+    std::string name = fileNameOf(target_).substr(0, 200);
     temp_ = (folder.empty() ? "" : folder == "/" ? "/" : folder + "/") + "." + name + ".XXXXXX";
     fd_ = mkstemp(temp_.data());
     if (fd_ < 0) {

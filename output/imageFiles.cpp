@@ -1,21 +1,17 @@
 // Image files: the picture read back from GL and written as PNG (libpng), JPEG
 // (libjpeg) or 24-bit BMP (our own writer).
 //
-// Each encoder builds the whole file in memory; the file writers then write it
-// to a temporary file beside the target and rename it over the target, so a
-// failed or interrupted write leaves an existing file as it was. Neither
+// Each encoder builds the whole file in memory; the file writers then hand it to
+// the program's safe writer (core/fileIo), so a failed or interrupted write
+// leaves an existing file as it was. Neither
 // library may end the process on an error: both report through longjmp back
 // into the encoder, which then fails.
 #include "output/imageFiles.h"
 
 #include <GL/gl.h>
-#include <fcntl.h>
 #include <jpeglib.h>
 #include <png.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +20,7 @@
 #include <new>
 
 #include "core/cp932.h"
+#include "core/fileIo.h"
 #include "core/kelvraView.h"
 #include "core/phaseTimes.h"
 
@@ -41,56 +38,6 @@ bool isWellFormed(const ImageBuffer& image) {
 
 const unsigned char* pixelRow(const ImageBuffer& image, int row) {
     return image.pixels.data() + size_t(row) * size_t(image.width) * 4;
-}
-
-// ---- safe file writing ----
-
-// Writes `bytes` to a new file beside `path` and renames it over `path`. The
-// new file takes the old file's permissions, or the usual ones for a new file.
-// A symbolic link is followed, so the link stays and its target is replaced.
-bool writeFileSafely(const std::string& target, const std::string& bytes) {
-    std::string path = target;
-    struct stat link;
-    if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
-            path = resolved;
-            std::free(resolved);
-        }
-    }
-    size_t slash = path.find_last_of('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (base.empty()) return false;
-    std::string temp = folder + "/." + base.substr(0, 200) + ".XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0) return false;
-
-    bool ok = true;
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (ok && left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else {
-            p += n;
-            left -= size_t(n);
-        }
-    }
-    struct stat old;
-    mode_t mode;
-    if (::stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ok = ok && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
 }
 
 // ---- PNG ----

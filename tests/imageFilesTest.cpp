@@ -48,7 +48,7 @@ ImageBuffer makeImage(int cell = 1) {
 // `bytes` bytes of v, least significant first (BMP) or most significant first (PNG).
 std::string le(uint32_t v, int bytes) {
     std::string s;
-    for (int i = 0; i < bytes; ++i) s += char(v >> 8 * i);
+    for (int i = 0; i < bytes; ++i) s += char(i < 4 ? v >> 8 * i : 0);   // bytes beyond v's four are 0
     return s;
 }
 std::string be(uint32_t v, int bytes) {
