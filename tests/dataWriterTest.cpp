@@ -170,9 +170,6 @@ TEST_F(Writer, FilesKelvraRenderWritesReopenToWhatItHadLoaded) {
     std::string s = dir.file("s.txt"), d = dir.file("d.csv");
     auto r = test::runRender({data, "-s", settings, "--write-settings", s, "--write-data", d}, dir.path());
     ASSERT_EQ(r.status, 0) << r.err;
-    // A write that fails makes it fail.
-    EXPECT_NE(test::runRender({data, "--write-settings", dir.file("no/s.txt")}, dir.path()).status, 0);
-    EXPECT_NE(test::runRender({data, "--write-data", dir.path()}, dir.path()).status, 0);
     View fromData, fromSettings;
     ASSERT_TRUE(view.loadDataFile(data, false) && view.loadSettingsFile(settings, 2500) == 1);
     ASSERT_TRUE(fromData.view.loadDataFile(d, false));
