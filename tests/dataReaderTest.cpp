@@ -240,13 +240,10 @@ TEST_F(Reader, ProgressShowsOnlyAbove1500EstimatedPoints) {
     EXPECT_EQ(host.lastProgress, 99);   // the sort ends at (T / 6 + 10 n) / T, T = 12 x the row estimate
 }
 
-TEST_F(Reader, MissingFileOrFolderIsReportedAndChangesNothing) {
+TEST_F(Reader, MissingFileIsReportedAndChangesNothing) {
     ASSERT_TRUE(load(dataFile("2", "1,2,3")));
-    EXPECT_FALSE(view.loadDataFile(dir.file("missing.csv"), false));
-    EXPECT_FALSE(view.loadDataFile(dir.path(), false));
-    std::string folder = dir.path().substr(dir.path().rfind('/') + 1);
-    std::string why = " を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)";
-    EXPECT_EQ(host.messages, (std::vector{cp932("missing.csv" + why), cp932(folder + why)}));
+    EXPECT_FALSE(view.loadDataFile(dir.file("missing.csv"), false));   // a folder: hostileInputTest
+    EXPECT_EQ(host.messages, std::vector{cp932("missing.csv を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)")});
     EXPECT_EQ(std::tuple(view.dataFilePath, view.dataLoaded, view.pointCount), std::tuple(path, true, 1));
 }
 
