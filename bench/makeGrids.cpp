@@ -86,6 +86,16 @@ std::string columnGrid(int cols, int rows) {
     return text;
 }
 
+// One "X,Y,Z" line of a point list, Z from the test surface.
+void appendPoint(std::string& text, double x, double y) {
+    appendNumber(text, x);
+    text += ',';
+    appendNumber(text, y);
+    text += ',';
+    appendNumber(text, surface(x, y));
+    text += "\r\n";
+}
+
 std::string shuffledPoints(int cols, int rows) {
     std::vector<double> xs = axis(cols), ys = axis(rows);
     std::vector<std::size_t> order(std::size_t(cols) * std::size_t(rows));
@@ -96,12 +106,7 @@ std::string shuffledPoints(int cols, int rows) {
     text.reserve(order.size() * 42 + 64);
     for (std::size_t p : order) {
         double x = xs[p % std::size_t(cols)], y = ys[p / std::size_t(cols)];
-        appendNumber(text, x);
-        text += ',';
-        appendNumber(text, y);
-        text += ',';
-        appendNumber(text, surface(x, y));
-        text += "\r\n";
+        appendPoint(text, x, y);
     }
     return text;
 }
@@ -117,12 +122,7 @@ std::string scatteredPoints(int points) {
     text.reserve(std::size_t(points) * 42 + 64);
     for (int i = 0; i < points; ++i) {
         double x = coordinate(random), y = -3.0 + 6.0 * line(random) / (lines - 1);
-        appendNumber(text, x);
-        text += ',';
-        appendNumber(text, y);
-        text += ',';
-        appendNumber(text, surface(x, y));
-        text += "\r\n";
+        appendPoint(text, x, y);
     }
     return text;
 }
