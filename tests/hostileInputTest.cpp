@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "app/launch/launch.h"
 #include "core/headlessHost.h"
 #include "core/kelvraView.h"
 #include "support/renderRun.h"
@@ -137,25 +136,6 @@ TEST(HostileSettings, LinesOf100000BytesAreReadInPiecesAndChangeNothingElse) {
     EXPECT_TRUE(view.settingsText() == reference.settingsText());
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(readFile(dir.file("long.txt")), hostile);
-}
-
-// A launch file whose data file is a folder: the reader's message, the launch
-// stops before drawing, and nothing is written.
-TEST(HostileLaunch, DataFileThatIsAFolderIsReportedAndStopsTheLaunch) {
-    test::ScratchDir dir;
-    fs::create_directory(dir.file("folder.csv"));
-    const std::string launch = "[Kelvra]\r\nData_File_Name=" + dir.file("folder.csv") +
-                               "\r\nImage_File_Name=" + dir.file("out.png") + "\r\n";
-    writeFile(dir.file("launch.txt"), launch);
-    HeadlessHost host;
-    host.printMessages = false;
-    CKelvraView view(host);
-    LaunchResult r = view.runLaunchFile(dir.file("launch.txt"), {80, 60});
-    EXPECT_TRUE(r.dataLoadFailed);
-    EXPECT_EQ(host.messages, std::vector<std::string>{cp932("folder.csv " + kCannotOpenData)});
-    EXPECT_FALSE(fs::exists(dir.file("out.png")));
-    EXPECT_TRUE(fs::is_directory(dir.file("folder.csv")));
-    EXPECT_EQ(readFile(dir.file("launch.txt")), launch);
 }
 
 // kelvra-render on hostile data, sizes and output paths. `args` may name

@@ -27,12 +27,7 @@ using test::writeFile;
 class RecordingHost : public HeadlessHost {
 public:
     RecordingHost() { printMessages = false; }
-    std::optional<std::string> askFileName(const FileDialogRequest& request) override {
-        dialogs.push_back(request);
-        return HeadlessHost::askFileName(request);
-    }
     void resizeFrame(int width, int height) override { resized = {width, height}; }
-    std::vector<FileDialogRequest> dialogs;
     PixelSize resized;
 };
 
@@ -307,30 +302,6 @@ TEST(SettingsSave, ReplacesTheFileWholeOrReportsAndKeepsIt) {
         EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.txt")));
         EXPECT_EQ(std::filesystem::status(dir.file("real/s.txt")).permissions(), std::filesystem::perms(0640));
     }
-}
-
-// ---- dialogs ------------------------------------------------------------------------------
-
-std::string describe(const FileDialogRequest& r) {
-    std::string s = (r.save ? "save " : "open ") + std::string(r.confirmOverwrite ? "confirm " : "") +
-                    cp932ToUtf8(r.title) + " in " + r.initialFolder;
-    for (const auto& [label, pattern] : r.filters) s += " | " + cp932ToUtf8(label) + " " + pattern;
-    return s;
-}
-
-TEST(SettingsDialogs, OpenAndSaveAskWithTheirTitlesAndFilters) {
-    ScratchDir dir;
-    ViewFixture f;
-    f.view.dataLoaded = true;
-    f.view.dataFilePath = dir.file("data.csv");
-    f.host.fileAnswers = {dir.file("s.txt"), dir.file("s.txt"), ""};
-    EXPECT_EQ(f.view.chooseAndSaveSettingsFile(), 0);
-    EXPECT_EQ(f.view.chooseAndLoadSettingsFile(), 1);
-    EXPECT_EQ(f.view.chooseAndLoadSettingsFile(), 0);   // cancelled
-    ASSERT_EQ(f.host.dialogs.size(), 3u);
-    const std::string filters = " | 設定ﾌｧｲﾙ(*.txt) *.txt | All Files (*.*) *.*";
-    EXPECT_EQ(describe(f.host.dialogs[0]), "save confirm 設定ﾌｧｲﾙの保存 in " + dir.path() + filters);
-    EXPECT_EQ(describe(f.host.dialogs[1]), "open 設定ﾌｧｲﾙを開く in " + dir.path() + filters);
 }
 
 }  // namespace

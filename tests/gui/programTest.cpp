@@ -1,6 +1,6 @@
 // The built desktop program as a separate process, the way a user or another
-// program starts it: a quoted path with spaces, launch files that end the
-// program or leave it open, and the argument rule.
+// program starts it: launch files that end the program or leave it open,
+// and the argument rule.
 #include <fstream>
 
 #include "app/gui/kelvraApp.h"
@@ -34,18 +34,6 @@ bool waitForWindow(const std::string& title, Process& p, int timeoutMs) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
-}
-
-TEST(Program, QuotedPathWithSpacesIsLoaded) {
-    REQUIRE_DISPLAY();
-    ScratchDir dir;
-    std::string path = dir.file("grid with spaces.csv");
-    test::writeFile(path, smallGrid());
-    // The shell splits and unquotes, as it would for a user.
-    Process p = test::startProgram({"/bin/sh", "-c", std::string("exec '") + KELVRA_GUI_PATH + "' \"" + path + "\""});
-    ASSERT_GT(p.pid, 0);
-    test::ProgramGuard guard{p};
-    EXPECT_TRUE(waitForWindow("grid with spaces.csv - Kelvra ver.1.52", p, 20000));
 }
 
 TEST(Program, LaunchFileWithSoftOnNoWritesTheImageAndEndsWithStatus0) {
