@@ -160,6 +160,10 @@ public:
     void drawGraph(const BuildContext& ctx);
     // Lists 150, 200 and an empty 500, with list 100 when withGraph.
     void buildLists(bool withGraph);
+    // After a load or a settings change: rebuilds the glyph and display lists
+    // when a GL context is current (and lists are not deferred), otherwise
+    // marks them as not built for the next paint; then asks for a repaint.
+    void rebuildPicture();
     BuildContext makeBuildContext() const;
     void clipToScaleBox() const;
     void unclipScaleBox() const;

@@ -31,7 +31,6 @@
 #include "core/kelvraView.h"
 #include "data/pointSort.h"
 #include "data/textScan.h"
-#include "render/glCurrent.h"
 
 namespace kelvra {
 namespace {
@@ -539,20 +538,6 @@ void readPointList(ReadJob& job, int valuesPerPoint) {
 
 void readPointValueList(ReadJob& job) { readPoints<4>(job, true); }
 
-// Glyph and graph lists need a current GL context; without one (reader tests,
-// benchmarks) they stay marked as not built and the next paint makes them.
-void rebuildPicture(CKelvraView& view) {
-    if (glContextIsCurrent() && !view.deferListBuilds) {
-        view.buildGlyphLists();
-        view.buildDisplayLists();
-    } else {
-        view.glyphListsBuilt = false;
-        view.graphListsBuilt = false;
-        view.overlayListsBuilt = false;
-    }
-    view.host().invalidate();
-}
-
 }  // namespace
 
 bool CKelvraView::loadDataFile(const std::string& path, bool reload) {
@@ -635,7 +620,7 @@ bool CKelvraView::loadDataFile(const std::string& path, bool reload) {
         std::string_view settings(layout.dataEnd, std::size_t(text.end() - layout.dataEnd));
         if (applySettingsText(settings, layout.lineBufferSize) == 1) return true;
     }
-    rebuildPicture(*this);
+    rebuildPicture();
     return true;
 }
 

@@ -11,6 +11,7 @@
 
 #include "core/kelvraView.h"
 #include "core/phaseTimes.h"
+#include "render/glCurrent.h"
 
 namespace kelvra {
 namespace {
@@ -288,6 +289,20 @@ void CKelvraView::buildLists(bool withGraph) {
     glEndList();
     graphListsBuilt = withGraph;
     overlayListsBuilt = true;
+}
+
+// Without a current context (reader tests, benchmarks, fuzzers) the lists
+// stay marked as not built and the next paint makes them.
+void CKelvraView::rebuildPicture() {
+    if (glContextIsCurrent() && !deferListBuilds) {
+        buildGlyphLists();
+        buildDisplayLists();
+    } else {
+        glyphListsBuilt = false;
+        graphListsBuilt = false;
+        overlayListsBuilt = false;
+    }
+    host().invalidate();
 }
 
 void CKelvraView::buildPickTargets() {

@@ -19,7 +19,6 @@
 #include "core/phaseTimes.h"
 #include "core/kelvraView.h"
 #include "core/numberText.h"
-#include "render/glCurrent.h"
 #include "settings/settingsTables.h"
 
 namespace kelvra {
@@ -496,15 +495,7 @@ int CKelvraView::applySettingsText(std::string_view text, int lineBufferSize) {
     showAngles();
     layoutAnchoredOverlays();
     recomputeScales(true);
-    if (glContextIsCurrent() && !deferListBuilds) {
-        buildGlyphLists();
-        buildDisplayLists();
-    } else {
-        glyphListsBuilt = false;
-        graphListsBuilt = false;
-        overlayListsBuilt = false;
-    }
-    host().invalidate();
+    rebuildPicture();
     return 1;
 }
 
