@@ -45,10 +45,6 @@ Corner GridPoints::corner(int r, int c) const {
                       levelOf(*levels_, value));
 }
 
-void GridPoints::column(int c, int firstRow, int lastRow, Corner* out) const {
-    for (int r = firstRow; r <= lastRow; ++r) *out++ = corner(r, c);
-}
-
 void GridPoints::columns(int firstColumn, int count, int firstRow, int lastRow, Corner* out) const {
     const std::size_t rows = std::size_t(lastRow - firstRow + 1);
     for (int r = firstRow; r <= lastRow; ++r)

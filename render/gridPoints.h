@@ -61,9 +61,7 @@ public:
     Corner corner(int r, int c) const;
     // World position of point (r, c) only (value and level left at 0).
     Corner position(int r, int c) const;
-    // Corners of rows firstRow..lastRow (inclusive) of column c into out[0..]:
-    // full corners, or positions only.
-    void column(int c, int firstRow, int lastRow, Corner* out) const;
+    // Positions of rows firstRow..lastRow (inclusive) of column c into out[0..].
     void columnPositions(int c, int firstRow, int lastRow, Corner* out) const;
     // Full corners of `count` neighbouring columns from firstColumn, column k's
     // rows at out[k * (lastRow - firstRow + 1)]. Read a row at a time: a column
