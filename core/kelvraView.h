@@ -100,6 +100,9 @@ public:
     // The settings part of the view as one record (the dialog edits a copy).
     GraphSettings& settings() { return *this; }
     const GraphSettings& settings() const { return *this; }
+    // The data set part, for routines that read only the data.
+    GraphData& data() { return *this; }
+    const GraphData& data() const { return *this; }
 
     // After a bulk settings change (dialog OK, settings file): panes, anchored
     // overlays, scale recompute keeping the user's scales, glyph lists, display
@@ -112,7 +115,6 @@ public:
     bool loadDataFile(const std::string& path, bool reload);
     bool chooseDataFile();      // File/Open
     bool reloadDataFile();      // F5
-    void fitGraphChoiceToData();
     // Writes the data set and the given settings text (a whole settings file)
     // to path, replacing it only when complete. 0 on success, 1 on failure.
     int writeDataFile(const std::string& path, const std::string& settingsText);

@@ -13,7 +13,7 @@
 
 namespace kelvra {
 
-enum DataKind { Grid = 0, Scattered = 1, Vectors = 2, PointValues = 3 };
+enum DataKind : int { Grid = 0, Scattered = 1, Vectors = 2, PointValues = 3, DataKindCount };
 enum RangeIndex { RangeX = 0, RangeY = 1, RangeZ = 2, RangeData = 3, RangeVector = 4, RangeCount = 5 };
 
 struct ValueRange {
@@ -60,7 +60,7 @@ struct GraphData {
     int columnCount = 0;        // grids: points per row (X direction)
     int rowCount = 0;           // grids: rows (Y direction)
     int pointCount = 0;         // point lists: points read
-    int dataKind = Grid;        // DataKind
+    DataKind dataKind = Grid;
     ValueRange valueRange[RangeCount];
     bool dataLoaded = false;    // false also after a load that ran out of memory
     std::string dataFileTitle = "newfile";   // name and extension, CP932

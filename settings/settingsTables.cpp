@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "data/graphData.h"
-
 namespace kelvra {
 
 const char* const kFontFaceNames[kFontFaceCount] = {
@@ -36,54 +34,10 @@ int levelCountOfIndex(double legendStepIndex) {
 
 const char* const kNumberFormatNames[4] = {"自動", "整数", "小数", "指数"};
 
-const char* const kXyContourModeNames[7] = {
-    "XY平面-等高線なし",
-    "XY平面-等高線1(ｶﾗｰ)",
-    "XY平面-等高線1(白黒)",
-    "XY平面-等高線2(ｶﾗｰ)",
-    "XY平面-等高線2",
-    "XY平面-等高線1(ｶﾗｰ) + 等高線2",
-    "XY平面-等高線1(白黒) + 等高線2",
-};
-
 const char* const kDisplayModeNames[4] = {"3次元", "2次元", "X断面", "Y断面"};
 const char* const kLegendSourceNames[4] = {"X", "Y", "Z", "data"};
 const char* const kTickStyleNames[3] = {"外側", "内側", "なし"};
 const char* const kLegendStyleNames[2] = {"標準", "絶対値"};
-
-namespace {
-
-const char* const kGridTypes[] = {
-    "等高線1(ｶﾗｰ)", "等高線1(ｶﾗｰ，ﾜｲﾔｰﾌﾚｰﾑ)", "等高線1(白黒)", "等高線1(白黒，ﾜｲﾔｰﾌﾚｰﾑ)",
-    "等高線2(ｶﾗｰ)", "等高線2(ｶﾗｰ，陰線処理)", "等高線2", "等高線2(陰線処理)",
-    "等高線1(ｶﾗｰ) + 等高線2", "等高線1(ｶﾗｰ，ﾜｲﾔｰ) + 等高線2", "ﾜｲﾔｰﾌﾚｰﾑ(ｶﾗｰ)",
-    "ﾜｲﾔｰﾌﾚｰﾑ(ｶﾗｰ，陰線処理)", "ﾜｲﾔｰﾌﾚｰﾑ", "ﾜｲﾔｰﾌﾚｰﾑ(陰線処理)", "点(ｶﾗｰ)", "点(白黒)",
-    "点(黒)", "形状", "形状(ﾜｲﾔｰﾌﾚｰﾑ)", "棒ｸﾞﾗﾌ",
-};
-static_assert(std::size(kGridTypes) == 20);
-
-const char* const kSectionTypesZ[] = {"等高線(ｶﾗｰ)", "等高線(ｶﾗｰ，形状付き)", "ﾜｲﾔｰﾌﾚｰﾑ", "点(ｶﾗｰ)"};
-const char* const kSectionTypesData[] = {"ﾜｲﾔｰﾌﾚｰﾑ", "点(ｶﾗｰ)"};
-const char* const kScatteredTypes[] = {"点(ｶﾗｰ)", "点(白黒)", "点(黒)", "棒ｸﾞﾗﾌ"};
-const char* const kVectorTypes[] = {"ﾍﾞｸﾄﾙ図(ｶﾗｰ)"};
-
-}  // namespace
-
-std::span<const char* const> graphTypeLabels(int dataKind, int displayMode, int valuesPerPoint) {
-    bool section = displayMode == DisplayXSection || displayMode == DisplayYSection;
-    if (section) {
-        if (dataKind != Grid) return {};
-        if (valuesPerPoint == 3) return kSectionTypesZ;
-        return kSectionTypesData;
-    }
-    if (displayMode != Display3D && displayMode != Display2D) return {};
-    switch (dataKind) {
-        case Grid: return kGridTypes;
-        case Scattered: return kScatteredTypes;
-        case Vectors: return kVectorTypes;
-        default: return {};
-    }
-}
 
 const Rgb* defaultLegendColors() {
     static const GraphSettings fresh;

@@ -85,7 +85,9 @@ TEST_F(Legend, CellsBoundariesAndLabelsForShortLongAndLogLegends) {
 TEST_F(Legend, CellsShowTheColourOrGreyLevelsBottomUpOrNothingByTheGraphChoice) {
     view.scaleStep[3] = 1;
     struct Case {
-        int mode, kind, valuesPerPoint, type, floor;
+        int mode;
+        DataKind kind;
+        int valuesPerPoint, type, floor;
         const Rgb* source;   // the colour or grey table, or none for no legend
     } cases[] = {
         {0, Grid, 3, 0, 0, view.legendColors},          // colour contour fill
