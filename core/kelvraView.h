@@ -9,12 +9,15 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/viewHost.h"
 #include "data/graphData.h"
+#include "output/imageFiles.h"
+#include "output/picture.h"
 #include "render/levels.h"
 #include "render/mapping.h"
 #include "settings/graphSettings.h"
@@ -79,14 +82,6 @@ struct FormattedValue {
 };
 
 enum class ArrowKey { Up, Down, Left, Right };
-
-// What a launch file did; the shells decide what follows (exit status, ending).
-struct LaunchResult {
-    bool dataLoadFailed = false;   // Data_File_Name named a file that did not load
-    bool imageRequested = false;   // Image_File_Name was present
-    bool imageWritten = false;
-    bool endProgram = false;       // Soft_On=NO (the desktop program ends)
-};
 
 class CKelvraView : public GraphData, public GraphSettings, public ViewState {
 public:
@@ -228,18 +223,20 @@ public:
     void showAngles();
     void showDisplayKind();
 
-    // ---- image files (output/imageFiles.cpp) ----
-    // Reads back the picture last drawn (width x height from the bottom-left
-    // corner of the current framebuffer) and writes it; the extension chooses
-    // the format. False, after its message, when nothing could be written.
-    bool saveImage(const std::string& path, int width, int height);
-
-    // ---- start-up, launch files, dropped files (app/launch/launch.cpp) ----
-    // Carries out a launch file, drawing the picture at `picture` size.
-    LaunchResult runLaunchFile(const std::string& path, PixelSize picture);
-    // Runs once, after the first paint: a data file is loaded, a launch file
-    // carried out (its result tells the shell whether to end the program).
-    LaunchResult runStartupArgument(const std::string& path);
+    // ---- pictures and image files (output/picture.cpp) ----
+    // Draws the scene into a framebuffer of the request's size in the current
+    // context and reads it back; nothing when the size is not positive, larger
+    // than the driver takes, or the memory cannot be had. The window's own
+    // drawing, the GL state and the settings are left as they were
+    // (output/picture.h). Every picture the program saves or hands on comes
+    // from here.
+    std::optional<ImageBuffer> renderPicture(const PictureRequest& request);
+    // Writes a picture as an image file, the extension choosing the format.
+    // False, after the message, when there is no picture or the file could not
+    // be written (an old file of that name is then left whole).
+    bool writeImage(const std::optional<ImageBuffer>& picture, const std::string& path);
+    // The picture of the window at `size`, written to `path`: File/Save image.
+    bool saveImage(const std::string& path, PixelSize size);
 
 private:
     ViewHost& host_;

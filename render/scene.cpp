@@ -12,6 +12,7 @@
 #include "core/appInfo.h"
 #include "core/kelvraView.h"
 #include "core/phaseTimes.h"
+#include "render/scene.h"
 #include "render/text.h"
 
 namespace kelvra {
@@ -131,22 +132,23 @@ void CKelvraView::paint(int width, int height) {
     drawScene();
 }
 
-void CKelvraView::layoutAnchoredOverlays() {
-    if (axisSizeFixed == 0) axisSize = viewZoom;
-    if (legendSizeFixed == 0) legendSize = viewZoom;
-    if (viewZoom == 0) return;
-    PixelSize frame = host_.frameSize();
-    if (axisFixLowerLeft == 1) {
-        axisPosH = (frame.width - 175) * (-0.5) / viewZoom * 100;
-        axisPosV = (frame.height - 250) * (-0.5) / viewZoom * 100;
+void layoutAnchoredOverlays(GraphSettings& s, PixelSize frame) {
+    if (s.axisSizeFixed == 0) s.axisSize = s.viewZoom;
+    if (s.legendSizeFixed == 0) s.legendSize = s.viewZoom;
+    if (s.viewZoom == 0) return;
+    if (s.axisFixLowerLeft == 1) {
+        s.axisPosH = (frame.width - 175) * (-0.5) / s.viewZoom * 100;
+        s.axisPosV = (frame.height - 250) * (-0.5) / s.viewZoom * 100;
     }
-    if (legendFixRight == 1) {
-        int t = legendSize * 225 / 100;
-        int u = -(legendHeight * legendSize) / 100;
-        legendPosH = (frame.width - t) * 0.5 / viewZoom * 100;
-        legendPosV = u * 0.5 / viewZoom * 100;
+    if (s.legendFixRight == 1) {
+        int t = s.legendSize * 225 / 100;
+        int u = -(s.legendHeight * s.legendSize) / 100;
+        s.legendPosH = (frame.width - t) * 0.5 / s.viewZoom * 100;
+        s.legendPosV = u * 0.5 / s.viewZoom * 100;
     }
 }
+
+void CKelvraView::layoutAnchoredOverlays() { kelvra::layoutAnchoredOverlays(settings(), host_.frameSize()); }
 
 void CKelvraView::destroyGlLists() {
     for (int list : {ListGraph, ListLegend, ListAxisIndicator, ListScaleFrame, ListPickTargets,
