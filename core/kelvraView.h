@@ -38,7 +38,8 @@ enum DisplayList {
     ListScratchGlyph = 9000,
 };
 
-enum InteractionMode { ModeMove = 0, ModeZoom = 1, ModeRotate = 2, ModeSection = 3, ModePick = 4 };
+// What a left-button drag or an arrow key does (the toolbar's mode buttons).
+enum InteractionMode : int { ModeMove = 0, ModeZoom = 1, ModeRotate = 2, ModeSection = 3, ModePick = 4, ModeCount };
 
 // What every drawing routine of a build shares: the graph mapping and the
 // colour levels, computed once at the start of buildDisplayLists.
@@ -53,7 +54,7 @@ struct ViewState {
     double axisSpan[3] = {200, 200, 200};   // data length mapped onto the full axis
     int sectionIndexX = 0;                  // grid column of the X section
     int sectionIndexY = 0;                  // grid row of the Y section
-    int interactionMode = ModeRotate;
+    InteractionMode interactionMode = ModeRotate;
     bool dragging = false;
     int dragStartX = 0, dragStartY = 0;     // client pixels at button-down
     int dragStartValue[2] = {0, 0};         // the mode's values at button-down
@@ -197,7 +198,7 @@ public:
 
     // ---- text (render/text.cpp) ----
     void buildGlyphLists();
-    void drawText(std::string_view text, int role);
+    void drawText(std::string_view text, TextRole role);
     GlyphRenderer* glyphRenderer() { return glyphs_.get(); }
 
     // ---- legend, title, scale frame, axis indicator (render/legend.cpp, render/scaleFrame.cpp) ----

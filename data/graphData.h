@@ -6,6 +6,7 @@
 // A grid point (row r, column c) is point r * columnCount + c.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdlib>
 #include <memory>
@@ -66,11 +67,18 @@ struct GraphData {
     std::string dataFileTitle = "newfile";   // name and extension, CP932
     std::string dataFilePath;                // full path, as given
 
-    // Values of point p.
-    const double* point(std::size_t p) const { return pointValues.data() + p * valuesPerPoint; }
-    double* point(std::size_t p) { return pointValues.data() + p * valuesPerPoint; }
-    // Grid point at (row r, column c).
+    // Values of point p, which the array must hold.
+    const double* point(std::size_t p) const {
+        assert((p + 1) * std::size_t(valuesPerPoint) <= pointValues.size());
+        return pointValues.data() + p * valuesPerPoint;
+    }
+    double* point(std::size_t p) {
+        assert((p + 1) * std::size_t(valuesPerPoint) <= pointValues.size());
+        return pointValues.data() + p * valuesPerPoint;
+    }
+    // Grid point at (row r, column c) of the grid.
     const double* gridPoint(int r, int c) const {
+        assert(r >= 0 && r < rowCount && c >= 0 && c < columnCount);
         return point(std::size_t(r) * columnCount + c);
     }
 };

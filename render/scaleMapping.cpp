@@ -100,8 +100,9 @@ FormattedValue CKelvraView::formatValue(double v, int kind) const {
     if (kind < 0 || kind > 5) return out;   // no such value kind: no text
     int format = kind < 4 ? scaleFormat[kind] : sectionFormat[kind - 4];
     int digits = kind < 4 ? scaleDigits[kind] : sectionDigits[kind - 4];
+    if (format < FormatAuto || format > FormatExponent) return out;   // an unknown format: no text
     if (v == 0) v = 0.0;   // -0 prints as 0, not "-0.000"
-    switch (format) {
+    switch (NumberFormat(format)) {
         case FormatAuto:
             // Fixed point with 3 significant-looking decimals inside the usual
             // range, three-digit exponent form outside it. The negative fixed
@@ -137,9 +138,8 @@ FormattedValue CKelvraView::formatValue(double v, int kind) const {
             out.text = exponentText(v, digits);
             out.width = int(out.text.size());
             return out;
-        default:
-            return out;   // an unknown format leaves the text empty
     }
+    return out;
 }
 
 // ---- recomputeScales -------------------------------------------------------------
@@ -340,7 +340,8 @@ void CKelvraView::resetBarSizes() {
             barSizeX = 1.0;
             barSizeY = 1.0;
             break;
-        default:
+        case PointValues:
+        case DataKindCount:
             break;   // point values have no bars: the sizes stay
     }
 }

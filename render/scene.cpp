@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cassert>
 
 #include "core/appInfo.h"
 #include "core/kelvraView.h"
@@ -59,6 +60,13 @@ void CKelvraView::setProjection(int width, int height) {
 
 namespace {
 
+// The lists the scene calls are made by the builds before the first frame with
+// data (render/displayLists.cpp, interact/ for the pick markers).
+void callList(DisplayList list) {
+    assert(glIsList(list));
+    glCallList(list);
+}
+
 // Position of a window-anchored overlay: fixed to the window, or moving with the graph.
 void translateOverlay(bool anchored, double posH, double posV, int viewPosX, int viewPosY) {
     double x = anchored ? posH : posH + viewPosX;
@@ -86,8 +94,8 @@ void CKelvraView::drawScene() {
     glRotated(viewAngleX, 1.0, 0.0, 0.0);
     glRotated(viewAngleZ, 0.0, 0.0, 1.0);
     if (graphStraight) drawGraph(makeBuildContext());
-    else glCallList(ListGraph);
-    if (pickMarkersShown) glCallList(ListPickMarker);
+    else callList(ListGraph);
+    if (pickMarkersShown) callList(ListPickMarker);
     glPopMatrix();
 
     // The overlays cancel the zoom, so they keep their screen size (in percent).
@@ -99,7 +107,7 @@ void CKelvraView::drawScene() {
         glScaled(s, s, s);
         glRotated(viewAngleX, 1.0, 0.0, 0.0);
         glRotated(viewAngleZ, 0.0, 0.0, 1.0);
-        glCallList(ListAxisIndicator);
+        callList(ListAxisIndicator);
         glPopMatrix();
     }
     if (legendShow) {
@@ -107,7 +115,7 @@ void CKelvraView::drawScene() {
         translateOverlay(legendFixRight != 0, legendPosH, legendPosV, viewPosX, viewPosY);
         double s = unzoom * legendSize * 0.01;
         glScaled(s, s, s);
-        glCallList(ListLegend);
+        callList(ListLegend);
         glPopMatrix();
     }
     if (scaleShow) {
@@ -151,8 +159,8 @@ void layoutAnchoredOverlays(GraphSettings& s, PixelSize frame) {
 void CKelvraView::layoutAnchoredOverlays() { kelvra::layoutAnchoredOverlays(settings(), host_.frameSize()); }
 
 void CKelvraView::destroyGlLists() {
-    for (int list : {ListGraph, ListLegend, ListAxisIndicator, ListScaleFrame, ListPickTargets,
-                     ListPickMarker}) {
+    for (DisplayList list : {ListGraph, ListLegend, ListAxisIndicator, ListScaleFrame, ListPickTargets,
+                             ListPickMarker}) {
         if (glIsList(list)) glDeleteLists(list, 1);
     }
     glyphs_->destroy();

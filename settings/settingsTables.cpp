@@ -1,10 +1,11 @@
 #include "settings/settingsTables.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace kelvra {
 
-const char* const kFontFaceNames[kFontFaceCount] = {
+const char* const kFontFaceNames[] = {
     "ＭＳ Ｐゴシック", "ＭＳ Ｐ明朝", "ＭＳ ゴシック", "ＭＳ 明朝", "MS UI Gothic",
     "Arial", "Arial Black", "Arial CE", "Arial CYR", "Arial Greek",
     "Arial Narrow", "Arial TUR", "Book Antiqua", "Bookman Old Style", "Century",
@@ -15,8 +16,9 @@ const char* const kFontFaceNames[kFontFaceCount] = {
     "Times New Roman CE", "Times New Roman CYR", "Times New Roman Greek", "Times New Roman TUR",
     "Trebuchet MS", "Verdana",
 };
+static_assert(std::size(kFontFaceNames) == kFontFaceCount);
 
-const TextRoleInfo kTextRoles[kTextRoleCount] = {
+const TextRoleInfo kTextRoles[] = {
     {"タイトル", "グラフタイトル", 1000, SizeSource::Zoom},        // RoleTitle
     {"軸ラベル", "軸ラベル", 2000, SizeSource::AxisSize},           // RoleAxisLabel
     {"ｽｹｰﾙ数値", "スケール数値", 3000, SizeSource::Zoom},          // RoleScaleValue
@@ -25,6 +27,7 @@ const TextRoleInfo kTextRoles[kTextRoleCount] = {
     {"凡例数値", "凡例数値", 6000, SizeSource::LegendSize},         // RoleLegendValue
     {"凡例単位", "凡例単位", 7000, SizeSource::LegendSize},         // RoleLegendUnit
 };
+static_assert(std::size(kTextRoles) == RoleCount);
 
 int levelCountOfIndex(double legendStepIndex) {
     if (!(legendStepIndex > -1.0 && legendStepIndex < kLevelCountChoices)) return 0;

@@ -10,10 +10,10 @@ namespace kelvra {
 
 inline constexpr int kFontFaceCount = 41;
 inline constexpr int kJapaneseFaceCount = 4;   // faces 0..3 are Japanese
-extern const char* const kFontFaceNames[kFontFaceCount];
+extern const char* const kFontFaceNames[];   // kFontFaceCount names
 
 // Text roles: who draws with which font settings and glyph lists.
-enum TextRole {
+enum TextRole : int {
     RoleTitle = 0,
     RoleAxisLabel = 1,
     RoleScaleValue = 2,
@@ -21,7 +21,9 @@ enum TextRole {
     RoleScaleUnit = 4,
     RoleLegendValue = 5,
     RoleLegendUnit = 6,
+    RoleCount
 };
+static_assert(RoleCount == kTextRoleCount);   // the record's per-role arrays
 
 enum class SizeSource { Zoom, AxisSize, LegendSize };
 
@@ -31,7 +33,7 @@ struct TextRoleInfo {
     int listBase;               // first of the role's 256 glyph lists
     SizeSource sizeFollows;
 };
-extern const TextRoleInfo kTextRoles[kTextRoleCount];
+extern const TextRoleInfo kTextRoles[];   // by TextRole
 
 // Level counts selected by the legend's scaleStep index 0..11.
 inline constexpr int kLevelCountChoices = 12;

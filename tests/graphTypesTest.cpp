@@ -56,7 +56,9 @@ TEST(GraphTypes, DialogLabelsAreTheTypesAFitKeeps) {
         SCOPED_TRACE("kind " + std::to_string(c.kind) + ", mode " + std::to_string(c.displayMode));
         std::vector<const char*> labels = graphTypeLabels(c.kind, c.displayMode, c.valuesPerPoint);
         ASSERT_EQ(labels.size(), c.count);
-        if (!labels.empty()) EXPECT_EQ((std::vector<std::string>{labels.front(), labels.back()}), c.labels);
+        if (!labels.empty()) {
+            EXPECT_EQ((std::vector<std::string>{labels.front(), labels.back()}), c.labels);
+        }
         // The largest number a fit keeps is the last label's.
         int kept = -1;
         for (int type = 0; type < 30; ++type) {
