@@ -5,7 +5,10 @@
 // current and talks to the window system only through its ViewHost.
 //
 // The operations are spread over the folders by subject; the comment above each
-// group names the file that implements it.
+// group names the file that implements it. Rules that read only the settings or
+// only the data set are free functions beside them (render/graphTypes.h,
+// render/scene.h); what the shells do around the view (the start-up argument,
+// launch files) is in app/launch.
 #pragma once
 
 #include <memory>
@@ -27,7 +30,8 @@ namespace kelvra {
 class GlyphRenderer;
 struct PlacedLabel;
 
-// Display-list names used by the scene.
+// Display-list names used by the scene (the glyph lists of the text roles are
+// numbered from their bases in settings/settingsTables.h).
 enum DisplayList {
     ListGraph = 100,
     ListLegend = 150,
@@ -142,6 +146,7 @@ public:
     void drawScene();
     // Sets the caption, then viewport and scene for a window of the given size.
     void paint(int width, int height);
+    // The anchored overlays laid out for the window's frame (render/scene.h).
     void layoutAnchoredOverlays();
     // Deletes every list the view made in the current context.
     void destroyGlLists();

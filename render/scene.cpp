@@ -1,10 +1,13 @@
-// The scene: fixed GL state, the orthographic camera and the per-frame draw.
+// The scene: fixed GL state, the orthographic camera, the per-frame draw and
+// the placement of the window-anchored overlays.
 //
 // The camera makes one pixel 1/(2 * viewZoom) world units, so every position
 // the settings hold in pixels at 100 % becomes world units by * 0.005 and grows
 // with the zoom. A frame only calls prebuilt lists (graph, pick markers, axis
 // indicator, legend), draws the scale frame afresh (its labels follow the
 // angles) and the title: turning, moving and zooming rebuild nothing else.
+// drawScene draws into whatever framebuffer is bound: the window's, or the
+// picture's of renderPicture (output/picture.cpp).
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -80,13 +83,14 @@ void CKelvraView::drawScene() {
     PhaseScope phase(Phase::Draw);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!dataLoaded) return;
-    // One picture (deferListBuilds): the overlay lists the loads left, and
-    // the graph drawn without a list.
+    // Lists a load or a settings change left unbuilt (no context was current,
+    // or kelvra-render defers them) are made now. One picture
+    // (deferListBuilds) builds only the overlay lists and draws the graph
+    // without a list.
     const bool graphStraight = deferListBuilds && !graphListsBuilt;
-    if (deferListBuilds) {
-        if (!glyphListsBuilt) buildGlyphLists();
-        if (!overlayListsBuilt) buildLists(false);
-    }
+    if (!glyphListsBuilt) buildGlyphLists();
+    if (deferListBuilds && !overlayListsBuilt) buildLists(false);
+    if (!deferListBuilds && !graphListsBuilt) buildDisplayLists();
 
     glLoadIdentity();
     glPushMatrix();

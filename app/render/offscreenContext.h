@@ -11,12 +11,10 @@
 
 namespace kelvra {
 
+// Owns the context; not copyable (nor is its framebuffer target).
 class OffscreenContext {
 public:
-    OffscreenContext() = default;
     ~OffscreenContext();
-    OffscreenContext(const OffscreenContext&) = delete;
-    OffscreenContext& operator=(const OffscreenContext&) = delete;
 
     // Creates the context and makes it current. On failure returns false with
     // a description in *error; nothing stays current then.
