@@ -5,7 +5,7 @@
 // Every picture the program saves or hands on is made by
 // CKelvraView::renderPicture: the image save of the desktop program, launch
 // files in both programs, kelvra-render's --output, and the clipboard copy and
-// printing. It draws nothing into the window and leaves the GL state it found
+// printing (output/gui). It draws nothing into the window and leaves the GL state it found
 // (framebuffer, draw and read buffers, viewport, projection) and the settings
 // record as they were.
 #pragma once
@@ -31,5 +31,10 @@ inline PictureRequest shownPicture(PixelSize clientSize) { return {clientSize, s
 // A picture of another size, with the anchored overlays placed as in a window
 // whose frame is that size, and no pick markers.
 inline PictureRequest resizedPicture(PixelSize size) { return {size, size, false}; }
+
+// The picture handed to another program (the clipboard copy, a printed page):
+// what the window shows at its client size, without the pick markers, which
+// mark the user's choice on the screen and are not part of the graph.
+inline PictureRequest copiedPicture(PixelSize clientSize) { return {clientSize, std::nullopt, false}; }
 
 }  // namespace kelvra
