@@ -11,6 +11,7 @@ packages=(
   libfreetype-dev libfontconfig-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2 fonts-urw-base35 fonts-dejavu-core
   libgtest-dev googletest xvfb xauth xdotool x11-apps imagemagick
+  xclip poppler-utils
 )
 
 missing=()

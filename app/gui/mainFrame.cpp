@@ -35,6 +35,12 @@ CMainFrame::CMainFrame(std::string startupArgument)
     buildToolbar();
     buildStatusBar();
     canvas_ = new CViewCanvas(this, std::move(startupArgument), hooks);
+    PrintSource page;
+    page.picture = [this] { return canvas_->drawPicture(copiedPicture(canvas_->clientSize())); };
+    page.printEnded = [this] { canvas_->rebuildGraphLists(); };
+    page.documentName = [this] { return fromCp932(canvas_->view().dataFileTitle); };
+    page.showMessage = [this](const std::string& text) { canvas_->showMessage(text); };
+    printing_ = std::make_unique<CPrintCommands>(this, std::move(page));
     for (const CommandInfo& c : std::span(kCommands, kCommandCount)) {
         Bind(wxEVT_MENU, &CMainFrame::onCommand, this, wxIdOf(c.id));
         Bind(wxEVT_UPDATE_UI, &CMainFrame::onUpdateUI, this, wxIdOf(c.id));
@@ -168,6 +174,10 @@ bool CMainFrame::runCommand(int id) {
         case IdFileReload: core([&] { v.reloadDataFile(); }); break;
         case IdFileSave: core([&] { v.saveDataCommand(); }); break;
         case IdFileSaveImage: canvas_->saveImageCommand(); break;
+        case IdFilePrint: printing_->print(); break;
+        case IdFilePrintPreview: printing_->preview(); break;
+        case IdFilePrintSetup: printing_->pageSetup(); break;
+        case IdEditCopy: canvas_->copyPictureCommand(); break;
         case IdAppExit: Close(); break;
         case IdSettingsFileOpen: core([&] { v.chooseAndLoadSettingsFile(); }); break;
         case IdSettingsFileSave: core([&] { v.chooseAndSaveSettingsFile(); }); break;

@@ -7,9 +7,11 @@
 
 #include <wx/frame.h>
 
+#include <memory>
 #include <string>
 
 #include "app/gui/viewCanvas.h"
+#include "output/gui/printing.h"
 
 namespace kelvra {
 
@@ -20,6 +22,7 @@ public:
 
     CViewCanvas* canvas() { return canvas_; }
     CKelvraView& view() { return canvas_->view(); }
+    CPrintCommands& printing() { return *printing_; }
 
     // The enable and check rules of the command tables, on the current state.
     bool isCommandEnabled(int id) const;
@@ -41,6 +44,7 @@ private:
     void showBar(wxWindow* bar, bool show);
 
     CViewCanvas* canvas_ = nullptr;
+    std::unique_ptr<CPrintCommands> printing_;
     long menuState_ = -1;   // the state the menu items were last brought up to date for
 };
 

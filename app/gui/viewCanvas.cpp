@@ -17,6 +17,7 @@
 #include "app/launch/launch.h"
 #include "core/appInfo.h"
 #include "core/cp932.h"
+#include "output/gui/clipboard.h"
 
 namespace kelvra {
 namespace {
@@ -228,15 +229,25 @@ void CViewCanvas::saveImageCommand() {
     savePicture(*path, size);
 }
 
-bool CViewCanvas::savePicture(const std::string& path, PixelSize size) {
-    if (!makeCurrent()) return false;
-    bool written = false;
+std::optional<ImageBuffer> CViewCanvas::drawPicture(const PictureRequest& request) {
+    if (!makeCurrent()) return std::nullopt;
+    std::optional<ImageBuffer> picture;
     {
         PaintBlock block(paintBlocked_);
-        written = view_.saveImage(path, size);
+        picture = view_.renderPicture(request);
     }
     Refresh(false);
-    return written;
+    return picture;
+}
+
+bool CViewCanvas::savePicture(const std::string& path, PixelSize size) {
+    return view_.writeImage(drawPicture(shownPicture(size)), path);
+}
+
+void CViewCanvas::copyPictureCommand() {
+    if (std::optional<ImageBuffer> picture = drawPicture(copiedPicture(clientSize())))
+        putPictureOnClipboard(*picture);
+    rebuildGraphLists();
 }
 
 void CViewCanvas::dropFiles(const std::vector<std::string>& paths) {
@@ -249,7 +260,7 @@ void CViewCanvas::dropFiles(const std::vector<std::string>& paths) {
     }
 }
 
-void CViewCanvas::afterPrint() {
+void CViewCanvas::rebuildGraphLists() {
     runWithContext([&] { view_.buildDisplayLists(); });
 }
 

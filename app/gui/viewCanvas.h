@@ -55,14 +55,22 @@ public:
     // current first and the window repainted afterwards.
     void runWithContext(const std::function<void()>& operation);
 
+    // A picture drawn off-screen in the window's context (the core's
+    // renderPicture); nothing while the window has no context yet.
+    std::optional<ImageBuffer> drawPicture(const PictureRequest& request);
     // File/Save image: asks for a name, then writes the picture at the client size.
     void saveImageCommand();
     // Draws the current picture at `size` off-screen and writes it to `path`.
     bool savePicture(const std::string& path, PixelSize size);
+    // Edit/Copy: the picture at the client size on the clipboard as a bitmap,
+    // then the graph lists rebuilt. A failure leaves the clipboard as it was
+    // and says nothing.
+    void copyPictureCommand();
     // A file drop: the first file only, a settings file or a data file.
     void dropFiles(const std::vector<std::string>& paths);
-    // After printing: the graph lists are rebuilt in the window's context.
-    void afterPrint();
+    // After a copy or a print: the graph lists are rebuilt in the window's
+    // context and the window repainted.
+    void rebuildGraphLists();
 
     // ---- ViewHost ----
     void showMessage(const std::string& text) override;

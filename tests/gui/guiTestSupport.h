@@ -13,6 +13,7 @@
 #include <wx/evtloop.h>
 #include <wx/glcanvas.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -192,10 +193,10 @@ struct ProgramGuard {
     ~ProgramGuard() { stopProgram(process); }
 };
 
-// True when process `pid` shows a top-level window titled `title`.
-inline bool hasWindowTitled(pid_t pid, const std::string& title) {
+// The top-level window of process `pid` titled `title` (0 when there is none).
+inline ::Window windowTitled(pid_t pid, const std::string& title) {
     Display* d = xDisplay();
-    if (!d) return false;
+    if (!d) return 0;
     // A window may go between the listing and the look at it: ignore the error.
     XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     auto property = [&](::Window w, const char* name) {
@@ -212,18 +213,56 @@ inline bool hasWindowTitled(pid_t pid, const std::string& title) {
         }
         return value;
     };
-    ::Window root, parent, *children = nullptr;
+    ::Window root, parent, *children = nullptr, found = 0;
     unsigned count = 0;
-    bool found = false;
     if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
         for (unsigned i = 0; i < count && !found; ++i)
-            found = property(children[i], "_NET_WM_PID") == std::to_string(pid) &&
-                    property(children[i], "_NET_WM_NAME") == title;
+            if (property(children[i], "_NET_WM_PID") == std::to_string(pid) &&
+                property(children[i], "_NET_WM_NAME") == title)
+                found = children[i];
         if (children) XFree(children);
     }
     XSync(d, 0);
     XSetErrorHandler(previous);
     return found;
+}
+
+// True when process `pid` shows a top-level window titled `title`.
+inline bool hasWindowTitled(pid_t pid, const std::string& title) { return windowTitled(pid, title) != 0; }
+
+// A picture held against what the window shows. The driver rasterises a
+// line's end pixel into a window and into a framebuffer object by mirrored
+// rules, so a handful of line-end pixels may move by one: those differ but
+// match a neighbour. Anything else is unmatched.
+struct ShownComparison {
+    int differing = 0;
+    int unmatched = 0;
+    int coloured = 0;            // pixels of the picture that are not white
+    std::string firstUnmatched;  // where the first few unmatched pixels are
+};
+
+template <class PictureAt>
+ShownComparison compareWithShown(const std::vector<Pixel>& shown, PixelSize size, PictureAt pictureAt) {
+    ShownComparison c;
+    auto shownAt = [&](int x, int y) {
+        x = std::clamp(x, 0, size.width - 1);
+        y = std::clamp(y, 0, size.height - 1);
+        return shown[std::size_t(y) * size.width + x];
+    };
+    for (int y = 0; y < size.height; ++y)
+        for (int x = 0; x < size.width; ++x) {
+            Pixel p = pictureAt(x, y);
+            c.coloured += !(p == Pixel{255, 255, 255});
+            if (p == shownAt(x, y)) continue;
+            ++c.differing;
+            bool near = false;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) near = near || p == shownAt(x + dx, y + dy);
+            if (near) continue;
+            if (c.unmatched++ < 5)
+                c.firstUnmatched += " (" + std::to_string(x) + ", " + std::to_string(y) + ")";
+        }
+    return c;
 }
 
 }  // namespace kelvra::test
