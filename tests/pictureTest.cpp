@@ -98,14 +98,7 @@ TEST(Picture, OfAnotherSizeIsWhatAWindowOfThatSizeShowsWithoutPickMarkers) {
     constexpr PixelSize kOther{240, 100};
     GL_TEST_REQUIRE_CONTEXT(kOther.width, kOther.height);
     PictureView g;
-    // Pick markers: a black square over the middle of the graph, in front of it.
-    glNewList(ListPickMarker, GL_COMPILE);
-    glPushAttrib(GL_ENABLE_BIT);
-    glDisable(GL_DEPTH_TEST);
-    glColor3d(0, 0, 0);
-    glRectd(-0.1, -0.1, 0.1, 0.1);
-    glPopAttrib();
-    glEndList();
+    test::compileSquarePickMarker(0.1);
     g.view.pickMarkersShown = true;
 
     // What a window of the other size shows (markers hidden, overlays laid out for it).

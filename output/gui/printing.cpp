@@ -57,11 +57,11 @@ CPrintCommands::CPrintCommands(wxFrame* frame, PrintSource source) : frame_(fram
     dialogData_.SetAllPages(true);
 }
 
-void CPrintCommands::print(bool prompt) {
+void CPrintCommands::print() {
     wxPrinter printer(&dialogData_);
     CPicturePrintout printout(source_);
     // A failed or cancelled print is reported (or not) by the framework.
-    if (printer.Print(frame_, &printout, prompt)) dialogData_ = printer.GetPrintDialogData();
+    if (printer.Print(frame_, &printout, /*prompt=*/true)) dialogData_ = printer.GetPrintDialogData();
 }
 
 void CPrintCommands::preview() {

@@ -51,9 +51,8 @@ class CPrintCommands {
 public:
     CPrintCommands(wxFrame* frame, PrintSource source);
 
-    // The print dialog, then the page; with `prompt` false the page goes
-    // straight to the printer (or file) the print settings name.
-    void print(bool prompt = true);
+    // The print dialog, then the page on the printer (or file) chosen there.
+    void print();
     // A preview window showing the page, over the main window until it is closed.
     void preview();
     // The page set-up dialog: paper, orientation and the printer they are for.

@@ -3,7 +3,6 @@
 // leaving the clipboard alone, Ctrl+P through the GTK print dialog to a PDF
 // file turned into pixels (pdftoppm), the page set-up's choice reaching the
 // next print, and the print preview window opened from the menu and closed.
-#include <GL/gl.h>
 #include <dlfcn.h>
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
@@ -204,15 +203,8 @@ TEST_F(PictureOutput, CopyPutsTheWindowsPictureOnTheClipboardWithoutPickMarkers)
     const PixelSize client = frame->canvas()->clientSize();
     const std::vector<Pixel> withoutMarker = shown();
 
-    // A pick marker: a black square over the middle of the graph.
     ASSERT_TRUE(frame->canvas()->makeCurrent());
-    glNewList(ListPickMarker, GL_COMPILE);
-    glPushAttrib(GL_ENABLE_BIT);
-    glDisable(GL_DEPTH_TEST);
-    glColor3d(0, 0, 0);
-    glRectd(-0.05, -0.05, 0.05, 0.05);
-    glPopAttrib();
-    glEndList();
+    test::compileSquarePickMarker(0.05);
     frame->view().pickMarkersShown = true;
     frame->canvas()->Refresh(false);
     const Pixel black{0, 0, 0};

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "app/render/offscreenContext.h"
+#include "core/kelvraView.h"
 #include "output/imageFiles.h"
 
 namespace kelvra::test {
@@ -109,6 +110,16 @@ std::vector<FeedbackPrimitive> captureFeedback(const std::function<void()>& draw
         out.push_back(std::move(p));
     }
     return out;
+}
+
+void compileSquarePickMarker(double half) {
+    glNewList(ListPickMarker, GL_COMPILE);
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glColor3d(0, 0, 0);
+    glRectd(-half, -half, half, half);
+    glPopAttrib();
+    glEndList();
 }
 
 }  // namespace kelvra::test

@@ -33,6 +33,9 @@ Pixel pixelAt(int x, int y);
 bool near(const Pixel& a, const Pixel& b, int tolerance = 2);
 // Writes the current picture to a PNG for looking at (ignored when it fails).
 void dumpPicture(const std::string& path);
+// Compiles the pick-marker list as a black square over the middle of the
+// graph, `half` world units either side of its origin, in front of everything.
+void compileSquarePickMarker(double half);
 
 // Vertices passed through GL feedback mode (GL_3D_COLOR), grouped by primitive.
 struct FeedbackVertex {
