@@ -74,6 +74,60 @@ GraphSettings scrambled() {
     return s;
 }
 
+// A record in which every saved field differs from a fresh one, chosen for
+// what the writer must get right rather than for a clean round trip: negative
+// and fractional numbers through each number format, doubles written as
+// integers (truncated, saturated), values outside the file's ranges that the
+// dialog may store, long CP932 texts with line breaks and bytes that have no
+// Unicode form, and colours that need rounding.
+GraphSettings awkward() {
+    GraphSettings s;
+    s.graphType = 17; s.displayMode = 2; s.xyContourMode = 6;
+    s.viewPosX = -999; s.viewPosY = 512; s.viewZoom = 37;
+    s.viewAngleX = 269; s.viewAngleZ = 7;   // X shown as 359
+    s.wireIntervalX = 0; s.wireIntervalY = 150000; s.wireWidthX = 100; s.wireWidthY = 2;
+    s.pointSize = 1; s.vectorSize = 10000; s.contour2Width = 9;
+    s.barSizeX = 0.125; s.barSizeY = 12345.678;
+    s.wireColorX = {0.1234567, 0.0, 1.0}; s.wireColorY = {1.0 / 3, 2.0 / 3, 0.9999996};
+    s.contour2Color = {0.5, 0.0000004, 0.25};
+    for (int k = 0; k < kTextRoleCount; ++k) { s.fontFace[k] = k * 6; s.fontSize[k] = 8 + k * 30; }
+    s.fontSize[6] = 300;
+    s.axisShow = 0; s.axisPosV = -80.7; s.axisPosH = 299.99; s.axisSize = 999; s.axisSizeFixed = 0;
+    s.axisFixLowerLeft = 0;
+    s.axisLabelX = cp932("距離 [km]"); s.axisLabelY = ""; s.axisLabelZ = cp932(" = z ");
+    s.legendShow = 0; s.legendPosV = -0.5; s.legendPosH = 1e12; s.legendHeight = 10; s.legendWidth = 999;
+    s.legendStyle = 1; s.legendSize = 11; s.legendSizeFixed = 0; s.legendFixRight = 0; s.legendColorSource = 0;
+    s.legendReverse = 1;
+    for (int i = 0; i < kLegendColorCount; ++i) s.legendColors[i] = {i / 21.0, 1 - i / 23.0, (i * 7 % 10) / 9.0};
+    std::string longTitle = cp932("温度分布 ～①髙 ") + "\x85\x40" + "a\r\nb ";
+    for (int i = 0; i < 700; ++i) longTitle += cp932("長さ");
+    s.titleText = longTitle; s.titlePosV = -999; s.titlePosH = 999;
+    s.scaleShow = 0; s.scaleSameStep = 1;
+    // X automatic, Y integer, Z decimal with 12 digits, legend exponent with none.
+    const double mins[4] = {-100.5, -2.5, 1.0 / 3, -30}, maxs[4] = {12345.678, 7.99999999, 2.5, 1e-300};
+    const double stepsOf[4] = {0.004, 0.4, -0.125, 11};
+    const int digits[4] = {3, 0, 12, 0}, automatic[4] = {1, 0, 1, 1}, log[4] = {1, 1, 0, 1}, shown[4] = {0, 1, 0, 0};
+    for (int a = 0; a < 4; ++a) {
+        s.scaleMin[a] = mins[a]; s.scaleMax[a] = maxs[a]; s.scaleStep[a] = stepsOf[a];
+        s.scaleFormat[a] = a; s.scaleDigits[a] = digits[a]; s.scaleAuto[a] = automatic[a]; s.scaleLog[a] = log[a];
+        s.scaleShowValues[a] = shown[a];
+    }
+    const double percent[3] = {80.9, -5, 1e12};
+    const int reverse[3] = {1, 0, 1}, ticks[3] = {2, 1, 2};
+    for (int a = 0; a < 3; ++a) {
+        s.scaleSizePercent[a] = percent[a]; s.scaleReverse[a] = reverse[a]; s.scaleTicks[a] = ticks[a];
+    }
+    s.scaleLabel[0] = cp932("X軸の長さ");
+    for (int i = 0; i < 1000; ++i) s.scaleLabel[2] += cp932("深");
+    s.scaleUnit[0] = "m"; s.scaleUnit[1] = cp932("ｍｍ"); s.scaleUnit[2] = "K\n"; s.scaleUnit[3] = cp932("℃");
+    s.sectionPos[0] = 1.5; s.sectionPos[1] = -2.25e-7; s.sectionFormat[0] = FormatDecimal;
+    s.sectionFormat[1] = FormatExponent; s.sectionDigits[0] = 2; s.sectionDigits[1] = 4;
+    s.sectionLabel[0] = cp932("X位置="); s.sectionLabel[1] = cp932("断面 Y = ");
+    s.sectionUnit[0] = "mm"; s.sectionUnit[1] = cp932("秒"); s.sectionLineWidth = 100;
+    s.windowWidth = 3000; s.windowHeight = 10;
+    return s;
+}
+
 // What a record becomes through the steps that follow every load.
 GraphSettings afterLoad(const GraphSettings& s) {
     RecordingHost host;
@@ -101,13 +155,22 @@ struct ViewFixture {
 
 // ---- writer -------------------------------------------------------------------------
 
-TEST(SettingsWriter, FreshRecordMatchesTheHandWrittenFile) {
-    ViewFixture f;
-    std::string expected = readFile(test::sourcePath("tests/data/fresh-settings.txt"));
-    ASSERT_FALSE(expected.empty());
-    std::string written = f.view.settingsText();
-    EXPECT_EQ(cp932ToUtf8(written), cp932ToUtf8(expected));
-    EXPECT_EQ(written, expected);
+TEST(SettingsWriter, FreshAndAwkwardRecordsKeepTheirStoredBytes) {
+    const struct {
+        const char* file;
+        GraphSettings record;
+    } cases[] = {{"tests/data/fresh-settings.txt", GraphSettings{}},
+                 {"tests/data/awkward-settings.txt", awkward()}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        ViewFixture f;
+        f.view.settings() = c.record;
+        std::string expected = readFile(test::sourcePath(c.file));
+        ASSERT_FALSE(expected.empty());
+        std::string written = f.view.settingsText();
+        EXPECT_EQ(cp932ToUtf8(written), cp932ToUtf8(expected));
+        EXPECT_EQ(written, expected);
+    }
 }
 
 TEST(SettingsWriter, LineBreaksInStringsBecomeBlanksAndSmallNumbersExponents) {
