@@ -72,12 +72,6 @@ struct ViewState {
     std::vector<PlacedLabel>* labelTrace = nullptr;
 };
 
-// A formatted number and the width label placement counts it as.
-struct FormattedValue {
-    std::string text;
-    int width = 0;
-};
-
 enum class ArrowKey { Up, Down, Left, Right };
 
 // What a launch file did; the shells decide what follows (exit status, ending).
@@ -130,7 +124,8 @@ public:
     int chooseAndSaveSettingsFile();
 
     // ---- scales and numbers (render/scaleMapping.cpp) ----
-    FormattedValue formatValue(double value, int kind) const;   // kind 0..3 axes, 4..5 sections
+    // kind 0..3 axes, 4..5 sections (settings/graphSettings.h)
+    FormattedValue formatValue(double value, int kind) const { return kelvra::formatValue(*this, value, kind); }
     void recomputeScales(bool keepUserScales);
     void snapSections();
     void resetBarSizes();

@@ -12,6 +12,8 @@
 
 #include <string>
 
+#include "core/numberText.h"
+
 namespace kelvra {
 
 struct Rgb {
@@ -23,7 +25,6 @@ inline constexpr int kTextRoleCount = 7;
 inline constexpr int kLegendColorCount = 21;   // entry 0 mirrors entry 1
 
 enum DisplayMode { Display3D = 0, Display2D = 1, DisplayXSection = 2, DisplayYSection = 3 };
-enum NumberFormat { FormatAuto = 0, FormatInteger = 1, FormatDecimal = 2, FormatExponent = 3 };
 
 struct GraphSettings {
     // [グラフの設定] graph choice
@@ -130,6 +131,16 @@ struct GraphSettings {
 
     bool operator==(const GraphSettings&) const = default;
 };
+
+// A number as the scales show it: value kind 0..3 is the scale X, Y, Z or
+// legend, 4..5 the X or Y section; each has its number format and digits. The
+// one number formatter of scale values, section positions, legend values,
+// picked points and the settings file. No text for any other kind.
+inline FormattedValue formatValue(const GraphSettings& s, double v, int kind) {
+    if (kind >= 0 && kind < 4) return formatNumber(v, NumberFormat(s.scaleFormat[kind]), s.scaleDigits[kind]);
+    if (kind >= 4 && kind < 6) return formatNumber(v, NumberFormat(s.sectionFormat[kind - 4]), s.sectionDigits[kind - 4]);
+    return {};
+}
 
 // Shown X angle (0..359) of an internal viewAngleX, and back.
 inline int shownAngleX(int viewAngleX) {
