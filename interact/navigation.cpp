@@ -8,6 +8,7 @@
 // mouse while `dragging` is set. Texts go to the host as CP932.
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "core/cp932.h"
@@ -236,7 +237,8 @@ void CKelvraView::showAngles() {
 
 void CKelvraView::showDisplayKind() {
     static const char* const kKinds[] = {"[表示] 3次元", "[表示] 2次元", "[表示] X-断面", "[表示] Y-断面"};
-    if (displayMode < 0 || displayMode > 3) return;
+    static_assert(std::size(kKinds) == DisplayModeCount);
+    if (displayMode < 0 || displayMode >= DisplayModeCount) return;
     host().setStatusPane(PaneDisplayKind, sj(kKinds[displayMode]));
 }
 

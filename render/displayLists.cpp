@@ -102,6 +102,7 @@ const Steps kFloorSteps[] = {
     {Prelude::OffsetFill, {StepContourFill, StepSingleLines}},// 5 XY平面-等高線1(ｶﾗｰ) + 等高線2
     {Prelude::OffsetFill, {StepGreyFill, StepSingleLines}},   // 6 XY平面-等高線1(白黒) + 等高線2
 };
+static_assert(std::size(kFloorSteps) == XyContourModeCount);
 
 template <std::size_t N>
 const Steps* pick(const Steps (&table)[N], int index) {
@@ -138,10 +139,11 @@ LegendChoice legendChoice(const CKelvraView& v) {
     }
     if (!byFloor) return LegendChoice::None;
     switch (v.xyContourMode) {
-        case 1: case 3: case 5: return LegendChoice::Colour;
-        case 2: case 6: return LegendChoice::Grey;
-        default: return LegendChoice::None;
+        case XyContourFill: case XyContourLevelLines: case XyContourFillAndLines: return LegendChoice::Colour;
+        case XyContourGreyFill: case XyContourGreyFillAndLines: return LegendChoice::Grey;
+        case XyContourNone: case XyContourLines: case XyContourModeCount: break;
     }
+    return LegendChoice::None;   // also for a mode outside the list
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ void CKelvraView::drawPickTargets(const BuildContext& ctx) {
             else if (dataKind == Vectors)
                 vectorTargets(*this, ctx.map);
             break;
-        default: break;
+        case DisplayModeCount: break;   // no such display: nothing to pick
     }
     glPopAttrib();
 }

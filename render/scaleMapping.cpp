@@ -150,11 +150,12 @@ void CKelvraView::recomputeScales(bool keepUserScales) {
     PhaseScope phase(Phase::Recompute);
     // 1. Working ranges; the legend follows the quantity its colours show.
     if (valuesPerPoint == 3) {
-        if (legendColorSource < 0 || legendColorSource > 2) legendColorSource = 2;
-    } else if (legendColorSource < 0 || legendColorSource > 3) {
-        legendColorSource = 3;
+        if (legendColorSource < ColorByX || legendColorSource > ColorByZ) legendColorSource = ColorByZ;
+    } else if (legendColorSource < ColorByX || legendColorSource > ColorByData) {
+        legendColorSource = ColorByData;
     }
-    static constexpr int kLegendRange[4] = {RangeX, RangeY, RangeZ, RangeData};
+    static constexpr int kLegendRange[] = {RangeX, RangeY, RangeZ, RangeData};
+    static_assert(std::size(kLegendRange) == LegendColorSourceCount);
     Range R[4] = {workingRange(valueRange[RangeX]), workingRange(valueRange[RangeY]),
                   workingRange(valueRange[RangeZ]),
                   workingRange(valueRange[kLegendRange[legendColorSource]])};
@@ -197,7 +198,7 @@ void CKelvraView::recomputeScales(bool keepUserScales) {
         if (R[a].min <= 0) scaleLog[a] = 0;
 
     // 5. The absolute legend needs values on both sides of zero.
-    if (R[3].min >= 0 || R[3].max <= 0) legendStyle = 0;
+    if (R[3].min >= 0 || R[3].max <= 0) legendStyle = LegendStandard;
 
     // 6. Bars stand out of their points by half a bar; the box makes room for
     // them on automatic axes. Bar sizes that are no size are reset first, so

@@ -211,11 +211,11 @@ protected:
 };
 
 TEST_F(Reader, ReloadKeepsTheLegendQuantityAndOpeningResetsIt) {
-    view.legendColorSource = 0;
+    view.legendColorSource = ColorByX;
     ASSERT_TRUE(load(dataFile("1", ",1|2,3"), /*reload=*/true));
     EXPECT_EQ(view.legendColorSource, 2);   // the first load sets it, reload or not
     ASSERT_TRUE(load(dataFile("3", "0,0,1,2|1,0,2,3")));
-    view.legendColorSource = 0;
+    view.legendColorSource = ColorByX;
     ASSERT_TRUE(view.reloadDataFile());
     EXPECT_EQ(view.legendColorSource, 0);
     ASSERT_TRUE(view.loadDataFile(path, false));   // opening the same file again
@@ -287,7 +287,7 @@ TEST_F(Reader, GraphChoiceIsFittedToTheDataKind) {
     };
     for (const auto& c : cases) {
         std::tie(view.dataKind, view.valuesPerPoint, view.displayMode, view.graphType, view.xyContourMode) =
-            std::tuple(c[0], c[1], c[2], c[3], c[4]);
+            std::tuple(c[0], c[1], DisplayMode(c[2]), c[3], XyContourMode(c[4]));
         view.fitGraphChoiceToData();
         EXPECT_EQ(std::tuple(view.displayMode, view.graphType, view.xyContourMode), std::tuple(c[5], c[6], c[7]));
     }

@@ -151,7 +151,7 @@ LaunchResult CKelvraView::runLaunchFile(const std::string& path, PixelSize pictu
         }
     }
     if (auto settingsFile = readLaunchKey(path, "Setting_File_Name"))
-        loadSettingsFile(launchPathToFileName(*settingsFile), 2500);
+        loadSettingsFile(launchPathToFileName(*settingsFile));
 
     // The picture stays in the drawing buffer; saveImage reads it from there.
     initGlState();
