@@ -2,16 +2,11 @@
 // out as text, which must cope with whatever was read.
 #include <cstdint>
 
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
 #include "fuzz/fuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace kelvra;
-    const std::string& path = fuzz::writeInput(data, size);
-    HeadlessHost host;
-    host.printMessages = false;
-    CKelvraView view(host);
-    if (view.loadSettingsFile(path) == 1) (void)view.settingsText();
+    const std::string& path = kelvra::fuzz::writeInput(data, size);
+    kelvra::fuzz::QuietView q;
+    if (q.view.loadSettingsFile(path) == 1) (void)q.view.settingsText();
     return 0;
 }

@@ -169,11 +169,12 @@ void CKelvraView::keyDown(ArrowKey key) {
 // ---- view presets ----------------------------------------------------------------
 
 void CKelvraView::resetView() {
-    viewPosX = 0;
-    viewPosY = 0;
-    viewZoom = 100;
-    viewAngleX = 300;
-    viewAngleZ = 330;
+    const GraphSettings& fresh = defaultSettings();
+    viewPosX = fresh.viewPosX;
+    viewPosY = fresh.viewPosY;
+    viewZoom = fresh.viewZoom;
+    viewAngleX = fresh.viewAngleX;
+    viewAngleZ = fresh.viewAngleZ;
     layoutAnchoredOverlays();
     showPosition();
     showZoom();

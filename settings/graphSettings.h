@@ -153,6 +153,9 @@ struct GraphSettings {
     bool operator==(const GraphSettings&) const = default;
 };
 
+// The record as the view constructor makes it: the defaults.
+const GraphSettings& defaultSettings();
+
 // A number as the scales show it: value kind 0..3 is the scale X, Y, Z or
 // legend, 4..5 the X or Y section; each has its number format and digits. The
 // one number formatter of scale values, section positions, legend values,
