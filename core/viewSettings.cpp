@@ -7,6 +7,7 @@
 #include "core/fileIo.h"
 #include "core/kelvraView.h"
 #include "core/phaseTimes.h"
+#include "render/graphTypes.h"
 #include "settings/settingsFile.h"
 
 namespace kelvra {
@@ -23,7 +24,7 @@ void CKelvraView::settingsChanged() {
 void CKelvraView::applySettingsText(std::string_view text) {
     PhaseScope phase(Phase::Load);
     readSettingsText(text, settings());
-    fitGraphChoiceToData();
+    fitGraphChoiceToData(settings(), data());
     host().resizeFrame(windowWidth, windowHeight);
     settingsChanged();
 }

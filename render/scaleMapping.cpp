@@ -16,6 +16,7 @@
 #include "core/kelvraView.h"
 #include "core/phaseTimes.h"
 #include "core/numberText.h"
+#include "render/graphTypes.h"
 
 namespace kelvra {
 namespace {
@@ -203,8 +204,7 @@ void CKelvraView::recomputeScales(bool keepUserScales) {
     // 6. Bars stand out of their points by half a bar; the box makes room for
     // them on automatic axes. Bar sizes that are no size are reset first, so
     // the room is the one the bars get.
-    bool bars = (graphType == 19 && dataKind == Grid) || (graphType == 3 && dataKind == Scattered);
-    if (bars) {
+    if (isBarGraph(settings(), data())) {
         if (!(barSizeX > 0) || !(barSizeY > 0) || !std::isfinite(barSizeX) || !std::isfinite(barSizeY))
             resetBarSizes();
         const double half[2] = {barSizeX * 0.5, barSizeY * 0.5};
@@ -292,7 +292,8 @@ void CKelvraView::resetBarSizes() {
             barSizeX = 1.0;
             barSizeY = 1.0;
             break;
-        default:
+        case PointValues:
+        case DataKindCount:
             break;   // point values have no bars: the sizes stay
     }
 }

@@ -1,11 +1,10 @@
-// Fixed tables of the settings record: font faces, text roles, graph-type
-// labels per data kind and display mode, level counts, number formats, floor
-// projections and display modes. Texts are UTF-8 here (the source encoding);
-// use sj() from core/cp932.h where CP932 bytes are needed.
+// Fixed tables of the settings record: font faces, text roles, level counts,
+// number formats and display modes (the graph types and floor projections,
+// labels included, are in render/graphTypes.h). Texts are UTF-8 here (the
+// source encoding); use sj() from core/cp932.h where CP932 bytes are needed.
 #pragma once
 
 #include <iterator>
-#include <span>
 
 #include "settings/graphSettings.h"
 
@@ -13,10 +12,10 @@ namespace kelvra {
 
 inline constexpr int kFontFaceCount = 41;
 inline constexpr int kJapaneseFaceCount = 4;   // faces 0..3 are Japanese
-extern const char* const kFontFaceNames[kFontFaceCount];
+extern const char* const kFontFaceNames[];   // kFontFaceCount names
 
 // Text roles: who draws with which font settings and glyph lists.
-enum TextRole {
+enum TextRole : int {
     RoleTitle = 0,
     RoleAxisLabel = 1,
     RoleScaleValue = 2,
@@ -24,7 +23,9 @@ enum TextRole {
     RoleScaleUnit = 4,
     RoleLegendValue = 5,
     RoleLegendUnit = 6,
+    RoleCount
 };
+static_assert(RoleCount == kTextRoleCount);   // the record's per-role arrays
 
 enum class SizeSource { Zoom, AxisSize, LegendSize };
 
@@ -35,7 +36,7 @@ struct TextRoleInfo {
     int listBase;               // first of the role's 256 glyph lists
     SizeSource sizeFollows;
 };
-extern const TextRoleInfo kTextRoles[kTextRoleCount];
+extern const TextRoleInfo kTextRoles[];   // by TextRole
 
 // Level counts selected by the legend's scaleStep index 0..11.
 inline constexpr int kLevelCountChoices = 12;
@@ -45,31 +46,16 @@ inline constexpr int kMaxLevelCount = 480;
 int levelCountOfIndex(double legendStepIndex);
 
 // Names of the enumerated settings, as the settings dialog lists them, in
-// enumerator order.
+// enumerator order (the floor projections' are in render/graphTypes.h).
 inline constexpr const char* kNumberFormatNames[] = {"自動", "整数", "小数", "指数"};
-inline constexpr const char* kXyContourModeNames[] = {
-    "XY平面-等高線なし",
-    "XY平面-等高線1(ｶﾗｰ)",
-    "XY平面-等高線1(白黒)",
-    "XY平面-等高線2(ｶﾗｰ)",
-    "XY平面-等高線2",
-    "XY平面-等高線1(ｶﾗｰ) + 等高線2",
-    "XY平面-等高線1(白黒) + 等高線2",
-};
 inline constexpr const char* kDisplayModeNames[] = {"3次元", "2次元", "X断面", "Y断面"};
 inline constexpr const char* kLegendSourceNames[] = {"X", "Y", "Z", "data"};
 inline constexpr const char* kTickStyleNames[] = {"外側", "内側", "なし"};
 inline constexpr const char* kLegendStyleNames[] = {"標準", "絶対値"};
 static_assert(std::size(kNumberFormatNames) == NumberFormatCount);
-static_assert(std::size(kXyContourModeNames) == XyContourModeCount);
 static_assert(std::size(kDisplayModeNames) == DisplayModeCount);
 static_assert(std::size(kLegendSourceNames) == LegendColorSourceCount);
 static_assert(std::size(kTickStyleNames) == TickStyleCount);
 static_assert(std::size(kLegendStyleNames) == LegendStyleCount);
-
-// Graph-type labels that apply to a data kind and display mode (and, for the
-// section views, the number of values per point). Empty for combinations that
-// offer no types.
-std::span<const char* const> graphTypeLabels(int dataKind, int displayMode, int valuesPerPoint);
 
 }  // namespace kelvra
