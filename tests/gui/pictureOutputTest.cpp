@@ -162,6 +162,14 @@ protected:
         sim.Char(key, modifiers);
     }
     std::vector<Pixel> shown() { return test::windowPicture(*frame->canvas(), frame->canvas()->clientSize()); }
+    // Pixels of what the window shows now that match nothing near them in an
+    // earlier look at it.
+    int unmatchedOnScreen(const std::vector<Pixel>& before) {
+        const PixelSize client = frame->canvas()->clientSize();
+        const std::vector<Pixel> now = shown();
+        return test::compareWithShown(before, client, [&](int x, int y) { return now[std::size_t(y) * client.width + x]; })
+            .unmatched;
+    }
 
     // Ctrl+P, the print dialog answered, the page written as a PDF and turned
     // into pixels at `dpi`.
@@ -228,10 +236,7 @@ TEST_F(PictureOutput, CopyPutsTheWindowsPictureOnTheClipboardWithoutPickMarkers)
 
     // The window draws on with its own lists, marker included.
     test::pumpFor(300);
-    const std::vector<Pixel> after = shown();
-    EXPECT_EQ(test::compareWithShown(withMarker, client, [&](int x, int y) { return after[std::size_t(y) * client.width + x]; })
-                  .unmatched,
-              0);
+    EXPECT_EQ(unmatchedOnScreen(withMarker), 0);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -350,10 +355,7 @@ TEST_F(PictureOutput, CtrlPPrintsAWideViewAcrossTheWidthOfAPortraitPage) {
     EXPECT_LT(page.width, page.height);   // A4 portrait, 595 x 842 points
     expectPageShowsPicture(page, picture, client, /*fillsWidth=*/true);
     // The print ended by rebuilding the window's lists; the window still shows its picture.
-    const std::vector<Pixel> after = shown();
-    EXPECT_EQ(test::compareWithShown(picture, client, [&](int x, int y) { return after[std::size_t(y) * client.width + x]; })
-                  .unmatched,
-              0);
+    EXPECT_EQ(unmatchedOnScreen(picture), 0);
     EXPECT_TRUE(messages.empty());
 }
 
