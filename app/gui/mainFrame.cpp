@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <span>
 
+#include "app/gui/appImages.h"
 #include "app/gui/commands.h"
 #include "app/gui/guiText.h"
 #include "app/gui/toolbarImages.h"
@@ -31,6 +32,7 @@ bool isCheckTool(const CommandInfo& c) {
 CMainFrame::CMainFrame(std::string startupArgument)
     : wxFrame(nullptr, wxID_ANY, ui("newfile - ") + kAppTitle, wxDefaultPosition,
               wxSize(kFrameWidth, kFrameHeight)) {
+    SetIcons(appIcons());
     buildMenus();
     buildToolbar();
     buildStatusBar();
