@@ -9,9 +9,11 @@
 #include <algorithm>
 #include <span>
 
+#include "app/gui/aboutDlg.h"
 #include "app/gui/appImages.h"
 #include "app/gui/commands.h"
 #include "app/gui/guiText.h"
+#include "app/gui/helpCommands.h"
 #include "app/gui/toolbarImages.h"
 #include "core/appInfo.h"
 
@@ -31,7 +33,8 @@ bool isCheckTool(const CommandInfo& c) {
 
 CMainFrame::CMainFrame(std::string startupArgument)
     : wxFrame(nullptr, wxID_ANY, ui("newfile - ") + kAppTitle, wxDefaultPosition,
-              wxSize(kFrameWidth, kFrameHeight)) {
+              wxSize(kFrameWidth, kFrameHeight)),
+      helpPath_(helpFilePath()) {
     SetIcons(appIcons());
     buildMenus();
     buildToolbar();
@@ -184,6 +187,9 @@ bool CMainFrame::runCommand(int id) {
         case IdPlaneXY: core([&] { v.setViewPlane(0); }); break;
         case IdPlaneXZ: core([&] { v.setViewPlane(1); }); break;
         case IdPlaneYZ: core([&] { v.setViewPlane(2); }); break;
+        case IdHelpContents: openHelpContents(helpPath_, *canvas_); break;
+        case IdHelpDownload: openProductPage(*canvas_); break;
+        case IdAppAbout: CAboutDlg(this).ShowModal(); break;
         default: return false;   // commands wired by later work
     }
     return true;
