@@ -36,7 +36,7 @@ CAboutDlg::CAboutDlg(wxWindow* parent) : wxDialog(parent, wxID_ANY, ui("ﾊﾞ�
     webLink_ = new CLinkLabel(this, wxID_ANY, kProductPage, "");
     mailLink_ = new CLinkLabel(this, wxID_ANY, kAuthorMail, wxString("mailto:") + kAuthorMail);
     texts->Add(webLink_, 0, wxTOP, kGap);
-    texts->Add(mailLink_, 0, wxTOP, 4);
+    texts->Add(mailLink_, 0, wxTOP | wxBOTTOM, 4);
 
     auto* ok = new wxButton(this, wxID_OK, "OK");
     ok->SetDefault();
