@@ -1,13 +1,11 @@
-// The start-up argument, launch files and dropped files.
+// The start-up argument, launch files and dropped files (see launch.h).
 //
 // A launch run takes the picture size when it starts, loads the data and the
-// settings it names, draws once without showing the picture and writes it as an
-// image file; "Soft_On=NO" asks the shell to end the program afterwards. Every
-// key is looked up on its own from the top of the file, so key order and other
-// lines do not matter.
+// settings it names, draws the picture off-screen and writes it as an image
+// file; "Soft_On=NO" asks the shell to end the program afterwards. Every key is
+// looked up on its own from the top of the file, so key order and other lines
+// do not matter.
 #include "app/launch/launch.h"
-
-#include <GL/gl.h>
 
 #include <cstdio>
 #include <memory>
@@ -128,8 +126,10 @@ DroppedFileKind classifyDroppedFile(const std::string& path) {
     File f(std::fopen(path.c_str(), "rb"));
     if (!f) return DroppedFileKind::Ignored;
     // Lines are counted whole: a piece inside a long data line that happens to
-    // begin with "[" does not make the file a settings file.
-    PieceReader reader(f.get(), 2500);
+    // begin with "[" does not make the file a settings file. Only a line's
+    // first byte matters; the piece length only bounds what a long line costs.
+    constexpr std::size_t kProbePieceLength = 2500;
+    PieceReader reader(f.get(), kProbePieceLength);
     std::string piece;
     bool lineStart;
     int lines = 0;
@@ -142,26 +142,24 @@ DroppedFileKind classifyDroppedFile(const std::string& path) {
     return lines >= 5 ? DroppedFileKind::DataFile : DroppedFileKind::Ignored;
 }
 
-LaunchResult CKelvraView::runLaunchFile(const std::string& path, PixelSize picture) {
+LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize picture) {
     LaunchResult result;
     if (auto data = readLaunchKey(path, "Data_File_Name")) {
-        if (!loadDataFile(launchPathToFileName(*data), false)) {
+        if (!view.loadDataFile(launchPathToFileName(*data), false)) {
             result.dataLoadFailed = true;
             return result;
         }
     }
     if (auto settingsFile = readLaunchKey(path, "Setting_File_Name"))
-        loadSettingsFile(launchPathToFileName(*settingsFile), 2500);
+        view.loadSettingsFile(launchPathToFileName(*settingsFile));
 
-    // The picture stays in the drawing buffer; saveImage reads it from there.
-    initGlState();
-    resizeViewport(picture.width, picture.height);
-    drawScene();
-    glFlush();
+    // The size taken when the launch began, whatever the settings file did to the frame.
+    view.initGlState();
+    result.picture = view.renderPicture(shownPicture(picture));
 
     if (auto image = readLaunchKey(path, "Image_File_Name")) {
         result.imageRequested = true;
-        result.imageWritten = saveImage(launchPathToFileName(*image), picture.width, picture.height);
+        result.imageWritten = view.writeImage(result.picture, launchPathToFileName(*image));
     }
     if (auto softOn = readLaunchKey(path, "Soft_On")) {
         result.endProgram = softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
@@ -169,11 +167,12 @@ LaunchResult CKelvraView::runLaunchFile(const std::string& path, PixelSize pictu
     return result;
 }
 
-LaunchResult CKelvraView::runStartupArgument(const std::string& path) {
-    if (startupDone) return {};
-    startupDone = true;
-    if (probeStartupFile(path) == StartupFileKind::LaunchFile) return runLaunchFile(path, host().clientSize());
-    loadDataFile(path, false);
+LaunchResult runStartupArgument(CKelvraView& view, const std::string& path) {
+    if (view.startupDone) return {};
+    view.startupDone = true;
+    if (probeStartupFile(path) == StartupFileKind::LaunchFile)
+        return runLaunchFile(view, path, view.host().clientSize());
+    view.loadDataFile(path, false);
     return {};
 }
 
