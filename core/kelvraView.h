@@ -82,10 +82,14 @@ enum class ArrowKey { Up, Down, Left, Right };
 
 // What a launch file did; the shells decide what follows (exit status, ending).
 struct LaunchResult {
-    bool dataLoadFailed = false;   // Data_File_Name named a file that did not load
-    bool imageRequested = false;   // Image_File_Name was present
+    bool dataLoadFailed = false;       // Data_File_Name named a file that did not load
+    bool settingsLoadFailed = false;   // Setting_File_Name named a file that could not be read
+    bool imageRequested = false;       // Image_File_Name was present
     bool imageWritten = false;
-    bool endProgram = false;       // Soft_On=NO (the desktop program ends)
+    bool endProgram = false;           // Soft_On=NO (the desktop program ends)
+
+    // Every file the launch named was read or written.
+    bool succeeded() const { return !dataLoadFailed && !settingsLoadFailed && (!imageRequested || imageWritten); }
 };
 
 class CKelvraView : public GraphData, public GraphSettings, public ViewState {

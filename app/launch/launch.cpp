@@ -2,7 +2,8 @@
 //
 // A launch run takes the picture size when it starts, loads the data and the
 // settings it names, draws once without showing the picture and writes it as an
-// image file; "Soft_On=NO" asks the shell to end the program afterwards. Every
+// image file; "Soft_On=NO" asks the shell to end the program afterwards, also
+// when a file failed (the result says which). Every
 // key is looked up on its own from the top of the file, so key order and other
 // lines do not matter.
 #include "app/launch/launch.h"
@@ -144,6 +145,10 @@ DroppedFileKind classifyDroppedFile(const std::string& path) {
 
 LaunchResult CKelvraView::runLaunchFile(const std::string& path, PixelSize picture) {
     LaunchResult result;
+    // Soft_On is honoured whatever failed: the program that wrote the launch
+    // file waits for this one to end.
+    auto softOn = readLaunchKey(path, "Soft_On");
+    result.endProgram = softOn && softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
     if (auto data = readLaunchKey(path, "Data_File_Name")) {
         if (!loadDataFile(launchPathToFileName(*data), false)) {
             result.dataLoadFailed = true;
@@ -151,7 +156,7 @@ LaunchResult CKelvraView::runLaunchFile(const std::string& path, PixelSize pictu
         }
     }
     if (auto settingsFile = readLaunchKey(path, "Setting_File_Name"))
-        loadSettingsFile(launchPathToFileName(*settingsFile), 2500);
+        result.settingsLoadFailed = loadSettingsFile(launchPathToFileName(*settingsFile), 2500) != 1;
 
     // The picture stays in the drawing buffer; saveImage reads it from there.
     initGlState();
@@ -162,9 +167,6 @@ LaunchResult CKelvraView::runLaunchFile(const std::string& path, PixelSize pictu
     if (auto image = readLaunchKey(path, "Image_File_Name")) {
         result.imageRequested = true;
         result.imageWritten = saveImage(launchPathToFileName(*image), picture.width, picture.height);
-    }
-    if (auto softOn = readLaunchKey(path, "Soft_On")) {
-        result.endProgram = softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
     }
     return result;
 }
