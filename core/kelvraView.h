@@ -5,16 +5,22 @@
 // current and talks to the window system only through its ViewHost.
 //
 // The operations are spread over the folders by subject; the comment above each
-// group names the file that implements it.
+// group names the file that implements it. Rules that read only the settings or
+// only the data set are free functions beside them (render/graphTypes.h,
+// render/scene.h); what the shells do around the view (the start-up argument,
+// launch files) is in app/launch.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/viewHost.h"
 #include "data/graphData.h"
+#include "output/imageFiles.h"
+#include "output/picture.h"
 #include "render/levels.h"
 #include "render/mapping.h"
 #include "settings/graphSettings.h"
@@ -24,7 +30,8 @@ namespace kelvra {
 class GlyphRenderer;
 struct PlacedLabel;
 
-// Display-list names used by the scene.
+// Display-list names used by the scene (the glyph lists of the text roles are
+// numbered from their bases in settings/settingsTables.h).
 enum DisplayList {
     ListGraph = 100,
     ListLegend = 150,
@@ -35,7 +42,8 @@ enum DisplayList {
     ListScratchGlyph = 9000,
 };
 
-enum InteractionMode { ModeMove = 0, ModeZoom = 1, ModeRotate = 2, ModeSection = 3, ModePick = 4 };
+// What a left-button drag or an arrow key does (the toolbar's mode buttons).
+enum InteractionMode : int { ModeMove = 0, ModeZoom = 1, ModeRotate = 2, ModeSection = 3, ModePick = 4, ModeCount };
 
 // What every drawing routine of a build shares: the graph mapping and the
 // colour levels, computed once at the start of buildDisplayLists.
@@ -50,7 +58,7 @@ struct ViewState {
     double axisSpan[3] = {200, 200, 200};   // data length mapped onto the full axis
     int sectionIndexX = 0;                  // grid column of the X section
     int sectionIndexY = 0;                  // grid row of the Y section
-    int interactionMode = ModeRotate;
+    InteractionMode interactionMode = ModeRotate;
     bool dragging = false;
     int dragStartX = 0, dragStartY = 0;     // client pixels at button-down
     int dragStartValue[2] = {0, 0};         // the mode's values at button-down
@@ -80,18 +88,6 @@ struct FormattedValue {
 
 enum class ArrowKey { Up, Down, Left, Right };
 
-// What a launch file did; the shells decide what follows (exit status, ending).
-struct LaunchResult {
-    bool dataLoadFailed = false;       // Data_File_Name named a file that did not load
-    bool settingsLoadFailed = false;   // Setting_File_Name named a file that could not be read
-    bool imageRequested = false;       // Image_File_Name was present
-    bool imageWritten = false;
-    bool endProgram = false;           // Soft_On=NO (the desktop program ends)
-
-    // Every file the launch named was read or written.
-    bool succeeded() const { return !dataLoadFailed && !settingsLoadFailed && (!imageRequested || imageWritten); }
-};
-
 class CKelvraView : public GraphData, public GraphSettings, public ViewState {
 public:
     explicit CKelvraView(ViewHost& host);
@@ -104,6 +100,9 @@ public:
     // The settings part of the view as one record (the dialog edits a copy).
     GraphSettings& settings() { return *this; }
     const GraphSettings& settings() const { return *this; }
+    // The data set part, for routines that read only the data.
+    GraphData& data() { return *this; }
+    const GraphData& data() const { return *this; }
 
     // After a bulk settings change (dialog OK, settings file): panes, anchored
     // overlays, scale recompute keeping the user's scales, glyph lists, display
@@ -116,7 +115,6 @@ public:
     bool loadDataFile(const std::string& path, bool reload);
     bool chooseDataFile();      // File/Open
     bool reloadDataFile();      // F5
-    void fitGraphChoiceToData();
     // Writes the data set and the given settings text (a whole settings file)
     // to path, replacing it only when complete. 0 on success, 1 on failure.
     int writeDataFile(const std::string& path, const std::string& settingsText);
@@ -148,6 +146,7 @@ public:
     void drawScene();
     // Sets the caption, then viewport and scene for a window of the given size.
     void paint(int width, int height);
+    // The anchored overlays laid out for the window's frame (render/scene.h).
     void layoutAnchoredOverlays();
     // Deletes every list the view made in the current context.
     void destroyGlLists();
@@ -204,7 +203,7 @@ public:
 
     // ---- text (render/text.cpp) ----
     void buildGlyphLists();
-    void drawText(std::string_view text, int role);
+    void drawText(std::string_view text, TextRole role);
     GlyphRenderer* glyphRenderer() { return glyphs_.get(); }
 
     // ---- legend, title, scale frame, axis indicator (render/legend.cpp, render/scaleFrame.cpp) ----
@@ -230,18 +229,20 @@ public:
     void showAngles();
     void showDisplayKind();
 
-    // ---- image files (output/imageFiles.cpp) ----
-    // Reads back the picture last drawn (width x height from the bottom-left
-    // corner of the current framebuffer) and writes it; the extension chooses
-    // the format. False, after its message, when nothing could be written.
-    bool saveImage(const std::string& path, int width, int height);
-
-    // ---- start-up, launch files, dropped files (app/launch/launch.cpp) ----
-    // Carries out a launch file, drawing the picture at `picture` size.
-    LaunchResult runLaunchFile(const std::string& path, PixelSize picture);
-    // Runs once, after the first paint: a data file is loaded, a launch file
-    // carried out (its result tells the shell whether to end the program).
-    LaunchResult runStartupArgument(const std::string& path);
+    // ---- pictures and image files (output/picture.cpp) ----
+    // Draws the scene into a framebuffer of the request's size in the current
+    // context and reads it back; nothing when the size is not positive, larger
+    // than the driver takes, or the memory cannot be had. The window's own
+    // drawing, the GL state and the settings are left as they were
+    // (output/picture.h). Every picture the program saves or hands on comes
+    // from here.
+    std::optional<ImageBuffer> renderPicture(const PictureRequest& request);
+    // Writes a picture as an image file, the extension choosing the format.
+    // False, after the message, when there is no picture or the file could not
+    // be written (an old file of that name is then left whole).
+    bool writeImage(const std::optional<ImageBuffer>& picture, const std::string& path);
+    // The picture of the window at `size`, written to `path`: File/Save image.
+    bool saveImage(const std::string& path, PixelSize size);
 
 private:
     ViewHost& host_;

@@ -31,6 +31,7 @@
 #include "core/kelvraView.h"
 #include "data/pointSort.h"
 #include "data/textScan.h"
+#include "render/graphTypes.h"
 
 namespace kelvra {
 namespace {
@@ -612,7 +613,7 @@ bool CKelvraView::loadDataFile(const std::string& path, bool reload) {
         columnCount = int(layout.columnEstimate);
     }
 
-    fitGraphChoiceToData();
+    fitGraphChoiceToData(settings(), data());
     dataLoaded = true;
     host().hideLoadProgress();
     // A file that held not one point (no data lines, or not a data file at
@@ -641,22 +642,6 @@ bool CKelvraView::chooseDataFile() {
 bool CKelvraView::reloadDataFile() {
     if (!dataLoaded) return chooseDataFile();
     return loadDataFile(dataFilePath, true);
-}
-
-void CKelvraView::fitGraphChoiceToData() {
-    if (displayMode < 0) displayMode = 0;
-    if (graphType < 0) graphType = 0;
-    if (dataKind != Grid) {
-        if (displayMode >= DisplayXSection) displayMode = Display3D;
-        xyContourMode = 0;
-    }
-    if (displayMode == DisplayXSection || displayMode == DisplayYSection) {
-        if (graphType >= (valuesPerPoint == 3 ? 4 : 2)) graphType = 0;
-    } else if (displayMode == Display3D || displayMode == Display2D) {
-        static const int kTypesOfKind[] = {20, 4, 1, 2};   // Grid, Scattered, Vectors, PointValues
-        int limit = dataKind >= 0 && dataKind < 4 ? kTypesOfKind[dataKind] : 1;
-        if (graphType >= limit) graphType = 0;
-    }
 }
 
 }  // namespace kelvra

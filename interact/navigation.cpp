@@ -61,9 +61,10 @@ void CKelvraView::leftButtonDown(int x, int y) {
                                 : displayMode == DisplayYSection ? sectionIndexY
                                                                  : 0;
             break;
-        default:
-            // Pick mode: a click picks (the pick itself is carried out by the
-            // picking code); there is no drag and the markers stay.
+        case ModePick:
+        case ModeCount:
+            // A click picks (the pick itself is carried out by the picking
+            // code); there is no drag and the markers stay.
             dragging = false;
             return;
     }
@@ -107,8 +108,9 @@ void CKelvraView::mouseMove(int x, int y) {
             buildDisplayLists();   // keeps the index inside the grid
             break;
         }
-        default:
-            return;
+        case ModePick:
+        case ModeCount:
+            return;   // a pick mode click does not drag
     }
     host().invalidate();
 }
@@ -159,8 +161,9 @@ void CKelvraView::keyDown(ArrowKey key) {
             }
             buildDisplayLists();   // keeps the index inside the grid
             break;
-        default:
-            break;
+        case ModePick:
+        case ModeCount:
+            break;   // the keys do nothing in pick mode (returned above)
     }
     host().invalidate();
 }

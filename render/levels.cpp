@@ -3,16 +3,18 @@
 #include "render/levels.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace kelvra {
 
-const Rgb kGreyLevelSource[kLegendColorCount] = {
+const Rgb kGreyLevelSource[] = {
     {0, 0, 0},          {0, 0, 0},          {0.05, 0.05, 0.05}, {0.1, 0.1, 0.1},
     {0.15, 0.15, 0.15}, {0.2, 0.2, 0.2},    {0.25, 0.25, 0.25}, {0.3, 0.3, 0.3},
     {0.35, 0.35, 0.35}, {0.4, 0.4, 0.4},    {0.45, 0.45, 0.45}, {0.5, 0.5, 0.5},
     {0.55, 0.55, 0.55}, {0.6, 0.6, 0.6},    {0.65, 0.65, 0.65}, {0.7, 0.7, 0.7},
     {0.75, 0.75, 0.75}, {0.8, 0.8, 0.8},    {0.85, 0.85, 0.85}, {0.9, 0.9, 0.9},
     {0.95, 0.95, 0.95}};
+static_assert(std::size(kGreyLevelSource) == kLegendColorCount);
 
 namespace {
 

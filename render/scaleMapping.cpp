@@ -16,6 +16,7 @@
 #include "core/kelvraView.h"
 #include "core/phaseTimes.h"
 #include "core/numberText.h"
+#include "render/graphTypes.h"
 
 namespace kelvra {
 namespace {
@@ -99,8 +100,9 @@ FormattedValue CKelvraView::formatValue(double v, int kind) const {
     if (kind < 0 || kind > 5) return out;   // no such value kind: no text
     int format = kind < 4 ? scaleFormat[kind] : sectionFormat[kind - 4];
     int digits = kind < 4 ? scaleDigits[kind] : sectionDigits[kind - 4];
+    if (format < FormatAuto || format > FormatExponent) return out;   // an unknown format: no text
     if (v == 0) v = 0.0;   // -0 prints as 0, not "-0.000"
-    switch (format) {
+    switch (NumberFormat(format)) {
         case FormatAuto:
             // Fixed point with 3 significant-looking decimals inside the usual
             // range, three-digit exponent form outside it. The negative fixed
@@ -136,9 +138,8 @@ FormattedValue CKelvraView::formatValue(double v, int kind) const {
             out.text = exponentText(v, digits);
             out.width = int(out.text.size());
             return out;
-        default:
-            return out;   // an unknown format leaves the text empty
     }
+    return out;
 }
 
 // ---- recomputeScales -------------------------------------------------------------
@@ -251,8 +252,7 @@ void CKelvraView::recomputeScales(bool keepUserScales) {
     // 6. Bars stand out of their points by half a bar; the box makes room for
     // them on automatic axes. Bar sizes that are no size are reset first, so
     // the room is the one the bars get.
-    bool bars = (graphType == 19 && dataKind == Grid) || (graphType == 3 && dataKind == Scattered);
-    if (bars) {
+    if (isBarGraph(settings(), data())) {
         if (!(barSizeX > 0) || !(barSizeY > 0) || !std::isfinite(barSizeX) || !std::isfinite(barSizeY))
             resetBarSizes();
         const double half[2] = {barSizeX * 0.5, barSizeY * 0.5};
@@ -340,7 +340,8 @@ void CKelvraView::resetBarSizes() {
             barSizeX = 1.0;
             barSizeY = 1.0;
             break;
-        default:
+        case PointValues:
+        case DataKindCount:
             break;   // point values have no bars: the sizes stay
     }
 }

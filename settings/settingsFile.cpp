@@ -19,6 +19,7 @@
 #include "core/phaseTimes.h"
 #include "core/kelvraView.h"
 #include "core/numberText.h"
+#include "render/graphTypes.h"
 #include "settings/settingsTables.h"
 
 namespace kelvra {
@@ -488,7 +489,7 @@ int CKelvraView::applySettingsText(std::string_view text, int lineBufferSize) {
         if (const KeyRow* row = keyOf(section, line)) applyRow(*row, line, settings());
     }
 
-    fitGraphChoiceToData();
+    fitGraphChoiceToData(settings(), data());
     host().resizeFrame(windowWidth, windowHeight);
     showPosition();
     showZoom();

@@ -53,7 +53,7 @@ struct Nav {
 
 struct NavCase {
     const char* name;
-    int mode;
+    InteractionMode mode;
     void (*act)(Nav&);
     const char* expected;
 };
@@ -179,7 +179,8 @@ TEST(Navigation, ZoomDragRelaysOutOverlaysThatFollowTheZoom) {
 
 TEST(Navigation, ModeFollowsTheDisplayAndTheKindPaneNamesIt) {
     const struct {
-        int display, mode, expectedMode;
+        int display;
+        InteractionMode mode, expectedMode;
         const char* pane;
     } cases[] = {{Display2D, ModeRotate, ModeZoom, "[表示] 2次元"},   {Display2D, ModeSection, ModeZoom, "[表示] 2次元"},
                  {Display3D, ModeSection, ModeRotate, "[表示] 3次元"}, {Display3D, ModeMove, ModeMove, "[表示] 3次元"},

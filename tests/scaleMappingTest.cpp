@@ -271,7 +271,7 @@ TEST(Recompute, RandomRangesAndSettingsAlwaysGiveDrawableScales) {
         ViewFixture f;
         CKelvraView& v = f.view;
         v.dataLoaded = true;
-        v.dataKind = pick(4); v.valuesPerPoint = pick(2) ? 3 : 4; v.columnCount = pick(3); v.rowCount = pick(3);
+        v.dataKind = DataKind(pick(4)); v.valuesPerPoint = pick(2) ? 3 : 4; v.columnCount = pick(3); v.rowCount = pick(3);
         for (auto& r : v.valueRange) {
             r.min = value();
             r.max = pick(4) == 0 ? r.min : value();

@@ -3,7 +3,6 @@
 // the wx side of ViewHost (see viewCanvas.h).
 #include "app/gui/viewCanvas.h"
 
-#include <GL/gl.h>
 #include <wx/dcclient.h>
 #include <wx/filedlg.h>
 #include <wx/frame.h>
@@ -17,7 +16,6 @@
 #include "app/gui/commands.h"
 #include "app/gui/guiText.h"
 #include "app/gui/loadProgressDlg.h"
-#include "app/gui/offscreenTarget.h"
 #include "app/launch/launch.h"
 #include "core/appInfo.h"
 #include "core/cp932.h"
@@ -228,16 +226,8 @@ void CViewCanvas::runStartup() {
     LaunchResult result;
     {
         PaintBlock block(paintBlocked_);
-        // A launch draws at the client size of this moment into a picture of
-        // its own, so a settings file that resizes the frame can neither
-        // change nor tear the image it writes.
-        OffscreenTarget target;
         unattended_ = probeStartupFile(startupArgument_) == StartupFileKind::LaunchFile;
-        if (unattended_) {
-            PixelSize size = clientSize();
-            target.bind(size.width, size.height);
-        }
-        result = view_.runStartupArgument(startupArgument_);
+        result = runStartupArgument(view_, startupArgument_);
         unattended_ = false;
     }
     hideLoadProgress();   // in case a failed load left it up
@@ -278,17 +268,7 @@ bool CViewCanvas::savePicture(const std::string& path, PixelSize size) {
     bool written = false;
     {
         PaintBlock block(paintBlocked_);
-        OffscreenTarget target;
-        if (target.bind(size.width, size.height)) {
-            view_.resizeViewport(size.width, size.height);
-            view_.drawScene();
-            glFinish();
-            written = view_.saveImage(path, size.width, size.height);
-        } else {
-            // No off-screen picture of that size (or none at all): the
-            // message of an unusable size comes from saveImage itself.
-            written = view_.saveImage(path, size.width, size.height);
-        }
+        written = view_.saveImage(path, size);
     }
     Refresh(false);
     return written;

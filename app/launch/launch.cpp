@@ -1,14 +1,11 @@
-// The start-up argument, launch files and dropped files.
+// The start-up argument, launch files and dropped files (see launch.h).
 //
 // A launch run takes the picture size when it starts, loads the data and the
-// settings it names, draws once without showing the picture and writes it as an
-// image file; "Soft_On=NO" asks the shell to end the program afterwards, also
-// when a file failed (the result says which). Every
-// key is looked up on its own from the top of the file, so key order and other
-// lines do not matter.
+// settings it names, draws the picture off-screen and writes it as an image
+// file; "Soft_On=NO" asks the shell to end the program afterwards, also when a
+// file failed (the result says which). Every key is looked up on its own from
+// the top of the file, so key order and other lines do not matter.
 #include "app/launch/launch.h"
-
-#include <GL/gl.h>
 
 #include <cstdio>
 #include <memory>
@@ -143,39 +140,38 @@ DroppedFileKind classifyDroppedFile(const std::string& path) {
     return lines >= 5 ? DroppedFileKind::DataFile : DroppedFileKind::Ignored;
 }
 
-LaunchResult CKelvraView::runLaunchFile(const std::string& path, PixelSize picture) {
+LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize picture) {
     LaunchResult result;
     // Soft_On is honoured whatever failed: the program that wrote the launch
     // file waits for this one to end.
     auto softOn = readLaunchKey(path, "Soft_On");
     result.endProgram = softOn && softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
     if (auto data = readLaunchKey(path, "Data_File_Name")) {
-        if (!loadDataFile(launchPathToFileName(*data), false)) {
+        if (!view.loadDataFile(launchPathToFileName(*data), false)) {
             result.dataLoadFailed = true;
             return result;
         }
     }
     if (auto settingsFile = readLaunchKey(path, "Setting_File_Name"))
-        result.settingsLoadFailed = loadSettingsFile(launchPathToFileName(*settingsFile), 2500) != 1;
+        result.settingsLoadFailed = view.loadSettingsFile(launchPathToFileName(*settingsFile), 2500) != 1;
 
-    // The picture stays in the drawing buffer; saveImage reads it from there.
-    initGlState();
-    resizeViewport(picture.width, picture.height);
-    drawScene();
-    glFlush();
+    // The size taken when the launch began, whatever the settings file did to the frame.
+    view.initGlState();
+    result.picture = view.renderPicture(shownPicture(picture));
 
     if (auto image = readLaunchKey(path, "Image_File_Name")) {
         result.imageRequested = true;
-        result.imageWritten = saveImage(launchPathToFileName(*image), picture.width, picture.height);
+        result.imageWritten = view.writeImage(result.picture, launchPathToFileName(*image));
     }
     return result;
 }
 
-LaunchResult CKelvraView::runStartupArgument(const std::string& path) {
-    if (startupDone) return {};
-    startupDone = true;
-    if (probeStartupFile(path) == StartupFileKind::LaunchFile) return runLaunchFile(path, host().clientSize());
-    loadDataFile(path, false);
+LaunchResult runStartupArgument(CKelvraView& view, const std::string& path) {
+    if (view.startupDone) return {};
+    view.startupDone = true;
+    if (probeStartupFile(path) == StartupFileKind::LaunchFile)
+        return runLaunchFile(view, path, view.host().clientSize());
+    view.loadDataFile(path, false);
     return {};
 }
 

@@ -2,8 +2,6 @@
 // file), applies a settings file, writes settings and data files, draws the
 // picture in an off-screen GL context and writes it as an image file. Messages
 // go to stderr; the exit status says whether everything asked for was done.
-#include <GL/gl.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,11 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "app/launch/launch.h"
 #include "app/render/offscreenContext.h"
 #include "core/appInfo.h"
 #include "core/headlessHost.h"
 #include "core/kelvraView.h"
 #include "core/phaseTimes.h"
+#include "render/framebufferTarget.h"
 
 namespace {
 
@@ -165,8 +165,16 @@ int main(int argc, char** argv) {
     kelvra::OffscreenContext gl;
     std::string error;
     std::optional<kelvra::PhaseScope> contextPhase(kelvra::Phase::Context);
-    if (!gl.create(&error) || !gl.setSize(opt.width, opt.height, &error)) {
+    if (!gl.create(&error)) {
         std::fprintf(stderr, "kelvra-render: no off-screen GL context: %s\n", error.c_str());
+        return 1;
+    }
+    // The picture brings its own framebuffer when it is drawn; a size the
+    // driver cannot take is refused before anything is loaded.
+    const int maxSide = kelvra::FramebufferTarget::maxSide();
+    if (opt.width > maxSide || opt.height > maxSide) {
+        std::fprintf(stderr, "kelvra-render: no off-screen GL context: picture size %dx%d is outside 1x1..%dx%d\n",
+                     opt.width, opt.height, maxSide, maxSide);
         return 1;
     }
     kelvra::CKelvraView view(host);
@@ -178,32 +186,23 @@ int main(int argc, char** argv) {
     // A launch file loads, applies its settings, draws and writes its own
     // image; the options then act on what it left, as they do after a data file.
     bool launchOk = true;
-    bool drawn = false;
+    std::optional<kelvra::ImageBuffer> picture;
     if (isLaunchFile(opt.input)) {
-        kelvra::LaunchResult r = view.runLaunchFile(opt.input, {opt.width, opt.height});
+        kelvra::LaunchResult r = kelvra::runLaunchFile(view, opt.input, {opt.width, opt.height});
         if (r.dataLoadFailed) return 1;
         launchOk = !r.imageRequested || r.imageWritten;
-        drawn = true;
+        picture = std::move(r.picture);
     } else {
         if (!view.loadDataFile(opt.input, false)) return 1;
     }
     if (!opt.settings.empty()) {
         if (view.loadSettingsFile(opt.settings, 2500) != 1) return 1;
-        drawn = false;
+        picture.reset();   // drawn before these settings
     }
     if (!opt.writeSettings.empty() && view.saveSettingsFile(opt.writeSettings) != 0) return 1;
     if (!opt.writeData.empty() && view.writeDataFile(opt.writeData, view.settingsText()) != 0) return 1;
     if (opt.output.empty()) return launchOk ? 0 : 1;
-    if (drawn) {   // the launch's picture is still in the buffer
-        bool ok = view.saveImage(opt.output, opt.width, opt.height);
-        return ok && launchOk ? 0 : 1;
-    }
-    view.resizeViewport(opt.width, opt.height);
-    {
-        kelvra::PhaseScope phase(kelvra::Phase::Draw);
-        view.drawScene();
-        glFinish();   // the draw itself, not the read-back, waits for the rasteriser
-    }
-    bool ok = view.saveImage(opt.output, opt.width, opt.height);
+    if (!picture) picture = view.renderPicture(kelvra::shownPicture({opt.width, opt.height}));
+    bool ok = view.writeImage(picture, opt.output);
     return ok && launchOk ? 0 : 1;
 }

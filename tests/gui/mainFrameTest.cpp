@@ -1,9 +1,15 @@
 // The main window driven in-process under a (virtual) display: start-up with
 // and without an argument, the enable and check rules of the command surface,
 // accelerators and arrow keys reaching the right code, drags, file drops,
-// launch files and the saved picture's size.
+// launch files, and the saved picture: its size, and that it is the picture
+// on the screen; message boxes, the message pane, drags on a large grid and
+// what a closed dialog leaves behind.
 #include <unistd.h>
+
+#include <algorithm>
+
 #include <wx/dialog.h>
+#include <wx/image.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/timer.h>
@@ -326,6 +332,57 @@ TEST_F(MainWindow, EachFileCommandAsksWithItsOwnDialogAndSaveImageWritesTheClien
     PixelSize client = frame->canvas()->clientSize(), written = test::pngSize(test::readFile(image));
     EXPECT_EQ(written.width, client.width);
     EXPECT_EQ(written.height, client.height);
+    EXPECT_TRUE(messages.empty());
+}
+
+// The saved picture is the picture on the screen after the user has turned
+// the graph. The driver rasterises a line's end pixel into a window and into
+// a framebuffer object by mirrored rules, so a handful of line-end pixels may
+// move by one; everything else is the same to the byte.
+TEST_F(MainWindow, SavedPictureIsWhatTheWindowShows) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string data = dir.file("grid.csv"), image = dir.file("shown.png");
+    test::writeFile(data, gridFile(12));
+    open(data);
+    ASSERT_TRUE(frame->view().dataLoaded);
+    wxUIActionSimulator sim;
+    sim.MouseMove(pointInView(200, 150));
+    frame->canvas()->SetFocus();
+    test::pumpFor(100);
+    for (int i = 0; i < 15; ++i) sim.Char(WXK_RIGHT);
+    ASSERT_TRUE(pumpUntil([&] { return pane(3) == ui("[角度] X=030(deg),Z=345(deg)"); }, 3000)) << pane(3);
+    test::pumpFor(200);   // the repaint after the last key
+
+    answers = {image};
+    ASSERT_TRUE(frame->runCommand(IdFileSaveImage));
+    test::pumpFor(200);
+    PixelSize client = frame->canvas()->clientSize();
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+    wxImage saved(pathText(image), wxBITMAP_TYPE_PNG);
+    ASSERT_TRUE(saved.IsOk());
+    ASSERT_EQ(std::pair(saved.GetWidth(), saved.GetHeight()), std::pair(client.width, client.height));
+    std::vector<test::Pixel> shown = test::windowPicture(*frame->canvas(), client);
+    ASSERT_EQ(shown.size(), std::size_t(client.width) * client.height);
+    auto shownAt = [&](int x, int y) {
+        x = std::clamp(x, 0, client.width - 1);
+        y = std::clamp(y, 0, client.height - 1);
+        return shown[std::size_t(y) * client.width + x];
+    };
+    int differing = 0, unmatched = 0, coloured = 0;
+    for (int y = 0; y < client.height; ++y)
+        for (int x = 0; x < client.width; ++x) {
+            test::Pixel p{saved.GetRed(x, y), saved.GetGreen(x, y), saved.GetBlue(x, y)};
+            coloured += !(p == test::Pixel{255, 255, 255});
+            if (p == shownAt(x, y)) continue;
+            ++differing;
+            bool near = false;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) near = near || p == shownAt(x + dx, y + dy);
+            if (!near && unmatched++ < 5) ADD_FAILURE() << "at " << x << ", " << y << ": saved " << p;
+        }
+    EXPECT_LE(differing, 20);
+    EXPECT_EQ(unmatched, 0);
+    EXPECT_GT(coloured, client.width * client.height / 20);   // a graph, not a white picture
     EXPECT_TRUE(messages.empty());
 }
 
