@@ -474,7 +474,9 @@ public:
     ProgressWatch() { wxEvtHandler::AddFilter(this); }
     ~ProgressWatch() override { wxEvtHandler::RemoveFilter(this); }
     int FilterEvent(wxEvent& event) override {
-        wxWindow* w = wxDynamicCast(event.GetEventObject(), wxWindow);
+        // Not wxDynamicCast: its static_cast of a non-window (the application,
+        // for idle events) is what the sanitizer build rejects.
+        wxWindow* w = dynamic_cast<wxWindow*>(event.GetEventObject());
         if (auto* dlg = w ? dynamic_cast<CLoadProgressDlg*>(wxGetTopLevelParent(w)) : nullptr) {
             if (event.GetEventType() == wxEVT_SHOW) shown = true;
             if (dlg->IsShown()) positions.push_back(dlg->position());
