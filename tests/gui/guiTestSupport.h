@@ -118,12 +118,12 @@ inline Pixel windowPixel(const wxGLCanvas& canvas, int x, int y) {
     return p;
 }
 
-// Everything the window shows, row by row from the top, in one read.
-inline std::vector<Pixel> windowPicture(const wxGLCanvas& canvas, PixelSize size) {
+// What window `w` shows from its top-left corner, width x height, row by row
+// from the top, in one read; empty when it cannot be read.
+inline std::vector<Pixel> windowPicture(::Window w, PixelSize size) {
     std::vector<Pixel> pixels;
     if (!xDisplay()) return pixels;
-    XImage* image = XGetImage(xDisplay(), ::Window(canvas.GetXWindow()), 0, 0, unsigned(size.width),
-                              unsigned(size.height), AllPlanes, ZPixmap);
+    XImage* image = XGetImage(xDisplay(), w, 0, 0, unsigned(size.width), unsigned(size.height), AllPlanes, ZPixmap);
     if (!image) return pixels;
     for (int y = 0; y < size.height; ++y)
         for (int x = 0; x < size.width; ++x) {
@@ -132,6 +132,10 @@ inline std::vector<Pixel> windowPicture(const wxGLCanvas& canvas, PixelSize size
         }
     XDestroyImage(image);
     return pixels;
+}
+
+inline std::vector<Pixel> windowPicture(const wxGLCanvas& canvas, PixelSize size) {
+    return windowPicture(::Window(canvas.GetXWindow()), size);
 }
 
 // PNG width and height from the IHDR chunk; (0, 0) when it is not a PNG.
@@ -237,21 +241,11 @@ inline ::Window findWindowTitled(pid_t pid, const std::string& title) {
 
 inline bool hasWindowTitled(pid_t pid, const std::string& title) { return findWindowTitled(pid, title) != 0; }
 
-// Every pixel of window `w` as the X server holds it, in no particular order
-// that callers rely on; empty when the window cannot be read.
+// The whole of window `w` (a top-level window found by its title).
 inline std::vector<Pixel> windowPixels(::Window w) {
-    std::vector<Pixel> pixels;
     XWindowAttributes a;
-    if (!xDisplay() || !XGetWindowAttributes(xDisplay(), w, &a)) return pixels;
-    XImage* image = XGetImage(xDisplay(), w, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
-    if (!image) return pixels;
-    for (int y = 0; y < a.height; ++y)
-        for (int x = 0; x < a.width; ++x) {
-            unsigned long v = XGetPixel(image, x, y);
-            pixels.push_back({int((v >> 16) & 0xFF), int((v >> 8) & 0xFF), int(v & 0xFF)});
-        }
-    XDestroyImage(image);
-    return pixels;
+    if (!xDisplay() || !XGetWindowAttributes(xDisplay(), w, &a)) return {};
+    return windowPicture(w, {a.width, a.height});
 }
 
 }  // namespace kelvra::test
