@@ -91,8 +91,8 @@ class PrintDialogAnswer : public wxTimer {
 public:
     PrintDialogAnswer() { Start(100); }
     void Notify() override {
-        ::Window dialog = test::windowTitled(getpid(), "Print");
-        if (!dialog) dialog = test::windowTitled(getpid(), "印刷");   // GTK in Japanese
+        ::Window dialog = test::findWindowTitled(getpid(), "Print");
+        if (!dialog) dialog = test::findWindowTitled(getpid(), "印刷");   // GTK in Japanese
         if (!dialog) return;
         if (!seen_) {
             seen_ = true;   // let it map and take its first layout
