@@ -80,6 +80,9 @@ bool CKelvraView::buildPickMarker(std::size_t offset) {
     if (box) {
         glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_ENABLE_BIT);
         glDisable(GL_LIGHTING);   // the cyan as given, whatever the graph's shading left
+        // Drawn over the graph: a surface through the point would hide half
+        // the cube, and a point picked on the far side all of it.
+        glDisable(GL_DEPTH_TEST);
         glColor3d(0.0, 0.8, 0.8);
         glLineWidth(1.5f);
         PickMarkerEdges edges = pickMarkerEdges(*box);

@@ -10,7 +10,7 @@ packages=(
   libpng-dev libjpeg62-turbo-dev
   libfreetype-dev libfontconfig-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2 fonts-urw-base35 fonts-dejavu-core
-  libgtest-dev googletest xvfb xauth xdotool x11-apps imagemagick
+  libgtest-dev googletest xvfb xauth xdotool xclip x11-apps imagemagick
 )
 
 missing=()
