@@ -211,11 +211,11 @@ protected:
 };
 
 TEST_F(Reader, ReloadKeepsTheLegendQuantityAndOpeningResetsIt) {
-    view.legendColorSource = 0;
+    view.legendColorSource = ColorByX;
     ASSERT_TRUE(load(dataFile("1", ",1|2,3"), /*reload=*/true));
     EXPECT_EQ(view.legendColorSource, 2);   // the first load sets it, reload or not
     ASSERT_TRUE(load(dataFile("3", "0,0,1,2|1,0,2,3")));
-    view.legendColorSource = 0;
+    view.legendColorSource = ColorByX;
     ASSERT_TRUE(view.reloadDataFile());
     EXPECT_EQ(view.legendColorSource, 0);
     ASSERT_TRUE(view.loadDataFile(path, false));   // opening the same file again

@@ -245,7 +245,7 @@ void CViewCanvas::dropFiles(const std::vector<std::string>& paths) {
     if (paths.empty()) return;
     const std::string& path = paths.front();
     switch (classifyDroppedFile(path)) {
-        case DroppedFileKind::SettingsFile: runWithContext([&] { view_.loadSettingsFile(path, 2500); }); break;
+        case DroppedFileKind::SettingsFile: runWithContext([&] { view_.loadSettingsFile(path); }); break;
         case DroppedFileKind::DataFile: runWithContext([&] { view_.loadDataFile(path, false); }); break;
         case DroppedFileKind::Ignored: break;
     }

@@ -126,8 +126,10 @@ DroppedFileKind classifyDroppedFile(const std::string& path) {
     File f(std::fopen(path.c_str(), "rb"));
     if (!f) return DroppedFileKind::Ignored;
     // Lines are counted whole: a piece inside a long data line that happens to
-    // begin with "[" does not make the file a settings file.
-    PieceReader reader(f.get(), 2500);
+    // begin with "[" does not make the file a settings file. Only a line's
+    // first byte matters; the piece length only bounds what a long line costs.
+    constexpr std::size_t kProbePieceLength = 2500;
+    PieceReader reader(f.get(), kProbePieceLength);
     std::string piece;
     bool lineStart;
     int lines = 0;
@@ -149,7 +151,7 @@ LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize
         }
     }
     if (auto settingsFile = readLaunchKey(path, "Setting_File_Name"))
-        view.loadSettingsFile(launchPathToFileName(*settingsFile), 2500);
+        view.loadSettingsFile(launchPathToFileName(*settingsFile));
 
     // The size taken when the launch began, whatever the settings file did to the frame.
     view.initGlState();

@@ -384,10 +384,16 @@ TEST_F(MainWindow, DropsLoadDataApplySettingsAndIgnoreShortFiles) {
     ASSERT_TRUE(frame->view().dataLoaded);
     EXPECT_EQ(frame->view().columnCount, 6);
 
+    // A dropped settings file is read in whole lines: a title longer than any
+    // line buffer keeps the header and the zoom that stand inside it as text.
     frame->view().viewZoom = 100;
-    test::writeFile(settings, test::cp932("[表示の設定]\r\n 倍率       = 250\r\n"));
+    std::string title = test::cp932("長い題 ");
+    while (title.size() < 6000) title += test::cp932(" [表示の設定] 倍率 = 999 ");
+    test::writeFile(settings, test::cp932("[表示の設定]\r\n 倍率       = 250\r\n[グラフタイトル]\r\n タイトル  = ") +
+                                  title + "\r\n");
     frame->canvas()->dropFiles({settings});
     EXPECT_EQ(frame->view().viewZoom, 250);
+    EXPECT_TRUE(frame->view().titleText == title);
     EXPECT_TRUE(messages.empty());
 }
 
