@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "core/kelvraView.h"
+#include "data/graphData.h"
+#include "settings/graphSettings.h"
 
 namespace kelvra {
 
@@ -32,7 +33,7 @@ namespace {
 // vector components.
 constexpr int kLegendKind = 3;
 
-std::string valueText(const CKelvraView& view, double v, int kind) { return view.formatValue(v, kind).text; }
+std::string valueText(const GraphSettings& s, double v, int kind) { return formatValue(s, v, kind).text; }
 
 }  // namespace
 
@@ -43,8 +44,9 @@ const double* pickedPoint(const GraphData& data, std::size_t offset) {
     return data.pointValues.data() + offset;
 }
 
-bool appendPickedPoint(SelectedText& selected, const CKelvraView& view, std::size_t offset) {
-    const double* p = pickedPoint(view, offset);
+bool appendPickedPoint(SelectedText& selected, const GraphSettings& settings, const GraphData& data,
+                       std::size_t offset) {
+    const double* p = pickedPoint(data, offset);
     if (!p) return false;
     std::string add;
     int lines = 0;
@@ -52,19 +54,19 @@ bool appendPickedPoint(SelectedText& selected, const CKelvraView& view, std::siz
         add += "\r\n\r\n";
         ++lines;
     }
-    add += "X = " + valueText(view, p[0], 0) + "  Y = " + valueText(view, p[1], 1) + "  Z = " +
-           valueText(view, p[2], 2);
+    add += "X = " + valueText(settings, p[0], 0) + "  Y = " + valueText(settings, p[1], 1) + "  Z = " +
+           valueText(settings, p[2], 2);
     ++lines;
     auto vectorLine = [&] {
-        add += "\r\nVx = " + valueText(view, p[3], kLegendKind) + "  Vy = " + valueText(view, p[4], kLegendKind) +
-               "  Vz = " + valueText(view, p[5], kLegendKind);
+        add += "\r\nVx = " + valueText(settings, p[3], kLegendKind) + "  Vy = " + valueText(settings, p[4], kLegendKind) +
+               "  Vz = " + valueText(settings, p[5], kLegendKind);
         ++lines;
     };
     auto dataLine = [&](double value) {
-        add += "\r\nDATA = " + valueText(view, value, kLegendKind);
+        add += "\r\nDATA = " + valueText(settings, value, kLegendKind);
         ++lines;
     };
-    switch (view.valuesPerPoint) {
+    switch (data.valuesPerPoint) {
         case 4: dataLine(p[3]); break;
         case 6: vectorLine(); break;
         case 7:

@@ -16,7 +16,6 @@
 
 namespace kelvra {
 
-class CKelvraView;
 struct GraphData;
 struct GraphSettings;
 
@@ -56,9 +55,10 @@ struct SelectedText {
 // coordinates, then its data value or vector as its kind has them. A text that
 // already holds a pick gets a blank line before the new one. False, and the
 // text unchanged, when offset is not the start of a stored point. Numbers are
-// written by the view's formatValue: X, Y, Z with their axes' formats, data
-// values and vector components with the legend's.
-bool appendPickedPoint(SelectedText& selected, const CKelvraView& view, std::size_t offset);
+// written by formatValue: X, Y, Z with their axes' formats, data values and
+// vector components with the legend's.
+bool appendPickedPoint(SelectedText& selected, const GraphSettings& settings, const GraphData& data,
+                       std::size_t offset);
 
 // The cube that marks a picked point: centred on the point as the graph draws
 // it (logarithmic axes through ln, reversed axes mirrored, a flat Z range at

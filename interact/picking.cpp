@@ -67,7 +67,7 @@ void CKelvraView::showPickResult(const std::vector<std::uint32_t>& names) {
     // A click between points leaves the marker and the text as they were.
     if (names.empty()) return;
     const std::size_t offset = names.front();
-    if (!appendPickedPoint(selectedText, *this, offset)) return;
+    if (!appendPickedPoint(selectedText, settings(), data(), offset)) return;
     pickMarkersShown = buildPickMarker(offset);
     host().showSelectedData();
     host().invalidate();

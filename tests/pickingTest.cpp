@@ -107,7 +107,7 @@ TEST(SelectedText, EachKindOfPointWritesItsLinesWithTheFormatsOfItsAxes) {
         std::vector<double> first(c.values.size(), 0.0);
         test::fillPoints(t.view, Scattered, c.valuesPerPoint, {first, c.values});
         SelectedText s;
-        ASSERT_TRUE(appendPickedPoint(s, t.view, std::size_t(c.valuesPerPoint))) << c.valuesPerPoint;
+        ASSERT_TRUE(appendPickedPoint(s, t.view.settings(), t.view.data(), std::size_t(c.valuesPerPoint))) << c.valuesPerPoint;
         EXPECT_EQ(s.text, c.expected);
         int lines = 1;
         for (std::size_t at = 0; (at = s.text.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
@@ -119,14 +119,14 @@ TEST(SelectedText, APickAfterAnotherComesAfterABlankLineAndBadNamesAddNothing) {
     TextView t;
     test::fillPoints(t.view, Scattered, 4, {{1, 2, 3, 4}, {5, 6, 7, 8}});
     SelectedText s;
-    ASSERT_TRUE(appendPickedPoint(s, t.view, 0));
-    ASSERT_TRUE(appendPickedPoint(s, t.view, 4));
+    ASSERT_TRUE(appendPickedPoint(s, t.view.settings(), t.view.data(), 0));
+    ASSERT_TRUE(appendPickedPoint(s, t.view.settings(), t.view.data(), 4));
     EXPECT_EQ(s.text, "X = 1  Y = 2.0  Z = 3.00e+00\r\nDATA = 4.0000\r\n\r\n"
                       "X = 5  Y = 6.0  Z = 7.00e+00\r\nDATA = 8.0000");
     EXPECT_EQ(s.lineCount, 5);
     // Not the first value of a point, past the end, the no-point name.
     for (std::size_t bad : {std::size_t(2), std::size_t(8), std::size_t(kNoPointName)}) {
-        EXPECT_FALSE(appendPickedPoint(s, t.view, bad)) << bad;
+        EXPECT_FALSE(appendPickedPoint(s, t.view.settings(), t.view.data(), bad)) << bad;
         EXPECT_FALSE(pickedPoint(t.view, bad)) << bad;
     }
     EXPECT_EQ(s.lineCount, 5);
