@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/cp932.h"
@@ -174,32 +176,26 @@ TEST(PickMarker, CentredWhereTheGraphDrawsThePointAndSizedInPixels) {
     EXPECT_FALSE(pickMarkerBox(v.settings(), v.graphMapping(), noLog));
 }
 
-TEST(PickMarker, EdgesAreTwoClosedSquaresAndFourUprights) {
-    PickMarkerEdges e = pickMarkerEdges({{1, 2, 3}, 0.5});
-    for (int side = 0; side < 2; ++side) {
-        const double z = side == 0 ? 2.5 : 3.5;
-        EXPECT_EQ(e.squares[side][0].x, e.squares[side][4].x);
-        EXPECT_EQ(e.squares[side][0].y, e.squares[side][4].y);
-        for (int k = 0; k < 5; ++k) {
-            EXPECT_EQ(e.squares[side][k].z, z);
-            EXPECT_EQ(std::fabs(e.squares[side][k].x - 1), 0.5);
-            EXPECT_EQ(std::fabs(e.squares[side][k].y - 2), 0.5);
-        }
-        // Each step goes along one side: one coordinate changes by a whole edge.
-        for (int k = 0; k < 4; ++k) {
-            double dx = std::fabs(e.squares[side][k + 1].x - e.squares[side][k].x);
-            double dy = std::fabs(e.squares[side][k + 1].y - e.squares[side][k].y);
-            EXPECT_EQ(dx + dy, 1.0) << side << "," << k;
-        }
+// The squares and uprights together are the twelve edges of the cube, each
+// once: corner to corner along one axis.
+TEST(PickMarker, TheLinesAreTheTwelveEdgesOfTheCube) {
+    const Vec3 c{1, 2, 3};
+    PickMarkerEdges e = pickMarkerEdges({c, 0.5});
+    std::vector<std::pair<Vec3, Vec3>> edges;
+    for (const auto& square : e.squares)
+        for (int k = 0; k < 4; ++k) edges.push_back({square[k], square[k + 1]});
+    for (const auto& upright : e.verticals) edges.push_back({upright[0], upright[1]});
+    std::set<std::vector<double>> distinct;
+    for (auto [a, b] : edges) {
+        for (const Vec3& p : {a, b})
+            EXPECT_TRUE(std::fabs(p.x - c.x) == 0.5 && std::fabs(p.y - c.y) == 0.5 && std::fabs(p.z - c.z) == 0.5);
+        int axesMoved = (a.x != b.x) + (a.y != b.y) + (a.z != b.z);
+        EXPECT_EQ(axesMoved, 1);
+        std::vector<double> key = {a.x, a.y, a.z, b.x, b.y, b.z};
+        if (std::tie(a.x, a.y, a.z) > std::tie(b.x, b.y, b.z)) key = {b.x, b.y, b.z, a.x, a.y, a.z};
+        distinct.insert(key);
     }
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(e.verticals[k][0].x, e.squares[0][k].x);
-        EXPECT_EQ(e.verticals[k][0].y, e.squares[0][k].y);
-        EXPECT_EQ(e.verticals[k][0].z, 2.5);
-        EXPECT_EQ(e.verticals[k][1].x, e.verticals[k][0].x);
-        EXPECT_EQ(e.verticals[k][1].y, e.verticals[k][0].y);
-        EXPECT_EQ(e.verticals[k][1].z, 3.5);
-    }
+    EXPECT_EQ(distinct.size(), 12u);
 }
 
 // ---- whole picks in a GL context ----
