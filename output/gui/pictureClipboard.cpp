@@ -1,5 +1,5 @@
-// The picture as a bitmap on the clipboard (see clipboard.h).
-#include "output/gui/clipboard.h"
+// The picture as a bitmap on the clipboard (see pictureClipboard.h).
+#include "output/gui/pictureClipboard.h"
 
 #include <wx/bitmap.h>
 #include <wx/clipbrd.h>
