@@ -16,6 +16,7 @@ public:
 
     void showMessage(const std::string& text) override;
     void invalidate() override { ++invalidations; }
+    void settleAfter(int milliseconds) override { settleWait = milliseconds; }
     void setCaption(const std::string& text) override { caption = text; }
     void setStatusPane(int paneId, const std::string& text) override;
     void resizeFrame(int width, int height) override {}
@@ -34,6 +35,7 @@ public:
     std::string caption;
     std::string statusPanes[4];          // texts of panes 59143..59146
     int invalidations = 0;
+    int settleWait = 0;   // the last wait asked for by settleAfter; tests call viewSettled themselves
     int lastProgress = -1;
     // Answers for askFileName, taken from the front; empty means "cancelled".
     std::vector<std::string> fileAnswers;

@@ -8,9 +8,14 @@
 // window is shown) and stays current for the life of the window; pictures to
 // save (and copy and print) are drawn by the core's renderPicture into a
 // framebuffer object of that same context.
+//
+// KELVRA_FULL_DETAIL set (to anything but 0) in the environment keeps the
+// full graph on the screen while the user turns or moves it, however slowly
+// it draws (see render/reducedGraph.h).
 #pragma once
 
 #include <wx/glcanvas.h>
+#include <wx/timer.h>
 
 #include <functional>
 #include <memory>
@@ -67,6 +72,7 @@ public:
     // ---- ViewHost ----
     void showMessage(const std::string& text) override;
     void invalidate() override;
+    void settleAfter(int milliseconds) override;
     void setCaption(const std::string& text) override;
     void setStatusPane(int paneId, const std::string& text) override;
     void resizeFrame(int width, int height) override;
@@ -85,6 +91,7 @@ private:
     void onLeftUp(wxMouseEvent& event);
     void onCaptureLost(wxMouseCaptureLostEvent& event);
     void onKeyDown(wxKeyEvent& event);
+    void onKeyUp(wxKeyEvent& event);
     void onDropFiles(wxDropFilesEvent& event);
     void runStartup();
     void endDrag();
@@ -101,6 +108,9 @@ private:
     // is under way; the picture of the moment would be half made.
     int paintBlocked_ = 0;
     CLoadProgressDlg* progress_ = nullptr;
+    // Runs out when a drag or a held key has not changed the view for a
+    // while: the view is then drawn in full detail again.
+    wxTimer settleTimer_;
 };
 
 }  // namespace kelvra
