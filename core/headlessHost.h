@@ -10,6 +10,9 @@
 
 namespace kelvra {
 
+// A message as a program without a window shows it: one line on stderr, in UTF-8.
+void printMessage(const std::string& cp932);
+
 class HeadlessHost : public ViewHost {
 public:
     explicit HeadlessHost(PixelSize picture = {775, 550}) : picture_(picture) {}
@@ -19,6 +22,7 @@ public:
     void settleAfter(int milliseconds) override { settleWait = milliseconds; }
     void setCaption(const std::string& text) override { caption = text; }
     void setStatusPane(int paneId, const std::string& text) override;
+    void showStatusMessage(const std::string& text) override { statusMessage = text; }
     void resizeFrame(int width, int height) override {}
     PixelSize frameSize() const override { return picture_; }
     PixelSize clientSize() const override { return picture_; }
@@ -34,6 +38,7 @@ public:
     std::vector<std::string> messages;   // CP932, in the order shown
     std::string caption;
     std::string statusPanes[4];          // texts of panes 59143..59146
+    std::string statusMessage;           // the message pane; empty: the idle message
     int invalidations = 0;
     int settleWait = 0;   // the last wait asked for by settleAfter; tests call viewSettled themselves
     int lastProgress = -1;
