@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "core/kelvraView.h"
@@ -27,11 +28,14 @@ std::size_t graphPoints(const GraphData& d) {
 }
 
 std::size_t reducedPointTarget(std::size_t points, double fullFrameSeconds) {
+    // Fewer points draw quickly whatever the frame's time says: the fixed cost
+    // of a frame (text, scale frame) or the first frame's shader code was slow.
+    if (points < kReducedShareDivisor * kMinReducedPoints) return points;
     const std::size_t most = points / kReducedShareDivisor;
     double share = fullFrameSeconds > 0.0 ? 0.5 * kFrameBudgetSeconds / fullFrameSeconds : 1.0;
     double fitting = double(points) * std::min(share, 1.0);
     std::size_t target = fitting < double(most) ? std::size_t(fitting) : most;
-    return std::min(std::max(target, kMinReducedPoints), most);
+    return std::max(target, kMinReducedPoints);
 }
 
 int thinningStep(std::size_t points, std::size_t targetPoints) {
@@ -72,33 +76,35 @@ Thinning planThinning(const GraphData& d, int step, int keepColumn, int keepRow)
 bool thinData(const GraphData& full, const Thinning& plan, GraphData& out) {
     const std::size_t points = graphPoints(full);
     if (points == 0) return false;
+    const bool grid = full.dataKind == Grid;
+    const std::size_t step = std::max<std::size_t>(plan.listStep, 1);
+    auto inside = [](const std::vector<int>& kept, int count) {
+        return std::all_of(kept.begin(), kept.end(), [&](int i) { return i >= 0 && i < count; });
+    };
+    if (grid && !(inside(plan.rows, full.rowCount) && inside(plan.columns, full.columnCount))) return false;
+    // A list keeps 0, step, 2 step, ... and its last point.
+    const std::size_t kept = grid ? plan.rows.size() * plan.columns.size()
+                                  : (points - 1) / step + 1 + ((points - 1) % step != 0 ? 1 : 0);
     const std::size_t vpp = std::size_t(full.valuesPerPoint);
-    std::vector<std::size_t> kept;   // point numbers in full, in order
-    int rows = 0, columns = 0;
-    if (full.dataKind == Grid) {
-        rows = int(plan.rows.size());
-        columns = int(plan.columns.size());
-        kept.reserve(std::size_t(rows) * std::size_t(columns));
-        for (int r : plan.rows)
-            for (int c : plan.columns) kept.push_back(std::size_t(r) * std::size_t(full.columnCount) + std::size_t(c));
-    } else {
-        const std::size_t step = std::max<std::size_t>(plan.listStep, 1);
-        for (std::size_t p = 0; p < points; p += step) kept.push_back(p);
-        if (kept.back() != points - 1) kept.push_back(points - 1);
-    }
-    if (kept.empty() || !out.pointValues.allocate(kept.size() * vpp)) return false;
+    if (kept == 0 || kept > std::size_t(INT_MAX) || !out.pointValues.allocate(kept * vpp)) return false;
     double* to = out.pointValues.data();
-    for (std::size_t p : kept) {
+    auto copyPoint = [&](std::size_t p) {
         const double* from = full.point(p);
-        std::copy(from, from + vpp, to);
-        to += vpp;
+        to = std::copy(from, from + vpp, to);
+    };
+    if (grid) {
+        for (int r : plan.rows)
+            for (int c : plan.columns) copyPoint(std::size_t(r) * std::size_t(full.columnCount) + std::size_t(c));
+    } else {
+        for (std::size_t p = 0; p < points; p += step) copyPoint(p);
+        if ((points - 1) % step != 0) copyPoint(points - 1);
     }
     out.dataFormat = full.dataFormat;
     out.valuesPerPoint = full.valuesPerPoint;
     out.dataKind = full.dataKind;
-    out.rowCount = full.dataKind == Grid ? rows : full.rowCount;
-    out.columnCount = full.dataKind == Grid ? columns : full.columnCount;
-    out.pointCount = int(kept.size());
+    out.rowCount = grid ? int(plan.rows.size()) : full.rowCount;
+    out.columnCount = grid ? int(plan.columns.size()) : full.columnCount;
+    out.pointCount = int(kept);
     std::copy(std::begin(full.valueRange), std::end(full.valueRange), std::begin(out.valueRange));
     out.dataLoaded = true;
     return true;

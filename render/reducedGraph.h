@@ -23,8 +23,9 @@ namespace kelvra {
 inline constexpr double kFrameBudgetSeconds = 1.0 / 30.0;
 // Without a further change for this long, a drag or a key counts as stopped.
 inline constexpr int kSettleMilliseconds = 150;
-// A reduced graph keeps at most this share of the points, and at least
-// kMinReducedPoints where that share allows it, so that its shape still shows.
+// A reduced graph keeps at most a tenth of the points, and at least
+// kMinReducedPoints, so that its shape still shows; a data set of fewer than
+// ten times that many points is never reduced.
 inline constexpr std::size_t kReducedShareDivisor = 10;
 inline constexpr std::size_t kMinReducedPoints = 2500;
 
@@ -50,7 +51,8 @@ std::size_t graphPoints(const GraphData& d);
 // How many points a reduced graph should keep so that, drawn in about half the
 // budget, its frame fits the budget: the full graph's points in the proportion
 // of that half to the full frame's time; never more than a tenth of the
-// points, never fewer than kMinReducedPoints unless the tenth is fewer.
+// points, never fewer than kMinReducedPoints. All the points (no thinning)
+// for a data set of fewer than ten times kMinReducedPoints.
 std::size_t reducedPointTarget(std::size_t points, double fullFrameSeconds);
 
 // The step of the thinning in each grid direction: the smallest whole step s

@@ -48,9 +48,12 @@ TEST(ReducedGraphThinning, StepAndTargetKeepATenthAtMostAndFollowTheFrameTime) {
     EXPECT_NEAR(double(reducedPointTarget(million, 0.8)), slow / 2.0, 2.0);
     // A graph only a little over the budget still keeps at most a tenth.
     EXPECT_EQ(reducedPointTarget(million, 0.04), million / 10);
-    // A very slow frame keeps the floor; a small data set a tenth of itself.
+    // A very slow frame keeps the floor; a small data set is not thinned,
+    // however slow its frame (a frame's fixed cost is not the graph's).
     EXPECT_EQ(reducedPointTarget(million, 1000.0), kMinReducedPoints);
-    EXPECT_EQ(reducedPointTarget(3600, 1000.0), 360u);
+    EXPECT_EQ(reducedPointTarget(24999, 1000.0), 24999u);
+    EXPECT_EQ(thinningStep(24999, reducedPointTarget(24999, 1000.0)), 1);
+    EXPECT_EQ(reducedPointTarget(25000, 1000.0), 2500u);
     for (std::size_t target : {std::size_t(360), slow, kMinReducedPoints, million / 10}) {
         int s = thinningStep(million, target);
         EXPECT_LE(million / (double(s) * s), double(target)) << target;
@@ -101,14 +104,14 @@ TEST(ReducedGraphThinning, CopiesTheKeptPointsAndTheFullRanges) {
 
 // ---- the moving view ----
 
-// A 60 x 60 colour surface with a floor projection, lines over it, in 3-D,
+// A 170 x 170 colour surface (just large enough to be thinned) with a floor projection, lines over it, in 3-D,
 // with the legend and the axis indicator on. Paints go to the fixture's
 // framebuffer as the window's would.
 struct MovingView : test::GridView {
     MovingView() {
         host.setPictureSize(kWindow);
         host.printMessages = false;
-        fill(60, 60, -1, 1, -1, 1, [](double x, double y) { return std::sin(3 * x) * std::cos(2 * y); });
+        fill(170, 170, -1, 1, -1, 1, [](double x, double y) { return std::sin(3 * x) * std::cos(2 * y); });
         for (int a = 0; a < 2; ++a) scale(a, -1, 1, 0.5);
         scale(2, -1, 1, 0.5);
         scale(3, -1, 1, 3);   // 20 levels
