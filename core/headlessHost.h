@@ -30,6 +30,7 @@ public:
     void setLoadProgress(int percent) override { lastProgress = percent; }
     void hideLoadProgress() override {}
     std::optional<std::string> askFileName(const FileDialogRequest& request) override;
+    void showSelectedData() override { ++selectedDataShows; }
 
     void setPictureSize(PixelSize size) { picture_ = size; }
     // When false, messages are only recorded (tests keep their output quiet).
@@ -42,6 +43,7 @@ public:
     int invalidations = 0;
     int settleWait = 0;   // the last wait asked for by settleAfter; tests call viewSettled themselves
     int lastProgress = -1;
+    int selectedDataShows = 0;           // times a pick asked for the selected-data window
     // Answers for askFileName, taken from the front; empty means "cancelled".
     std::vector<std::string> fileAnswers;
 

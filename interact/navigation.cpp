@@ -3,11 +3,12 @@
 // that show position, zoom, angles and display kind.
 //
 // Everything here edits the view state of the settings record in place and asks
-// the host to repaint; nothing draws. A drag or a held key marks the view as
-// moving until the button or key comes up or the host's settle call arrives,
-// which lets the paint show the reduced graph meanwhile (render/reducedGraph.h). The window system translates its events
-// into leftButtonDown / mouseMove / leftButtonUp / keyDown and captures the
-// mouse while `dragging` is set. Texts go to the host as CP932.
+// the host to repaint; nothing draws. The window system translates its events
+// into leftButtonDown / mouseMove / leftButtonUp / keyDown / keyUp and
+// captures the mouse while `dragging` is set. A drag or a held key marks the
+// view as moving until the button or key comes up or the host's settle call
+// arrives; the paint may show the reduced graph meanwhile
+// (render/reducedGraph.h). Texts go to the host as CP932.
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
@@ -66,9 +67,10 @@ void CKelvraView::leftButtonDown(int x, int y) {
             break;
         case ModePick:
         case ModeCount:
-            // A click picks (the pick itself is carried out by the picking
-            // code); there is no drag and the markers stay.
+            // A click picks (interact/picking.cpp); there is no drag, and the
+            // markers stay unless the pick marks another point.
             dragging = false;
+            if (interactionMode == ModePick) pickAt(x, y);
             return;
     }
     if (pickMarkersShown) {
