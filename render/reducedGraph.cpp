@@ -123,6 +123,17 @@ int keptPosition(const std::vector<int>& kept, int index) {
 // the reduced graph shows about as many wires; 0 (none) stays 0.
 int thinnedInterval(int interval, int step) { return interval < 1 ? interval : std::max(1, interval / step); }
 
+// The settings of the full graph for its thinned copy. A grid's kept points
+// stand `step` grid lines apart: wires and points keep about their spacing on
+// the screen, and bars grow with the spacing, so a field of bars that closes
+// in the full graph stays closed.
+void thinGridSettings(GraphSettings& s, int step) {
+    s.wireIntervalX = thinnedInterval(s.wireIntervalX, step);
+    s.wireIntervalY = thinnedInterval(s.wireIntervalY, step);
+    s.barSizeX *= step;
+    s.barSizeY *= step;
+}
+
 }  // namespace
 
 bool CKelvraView::reducedGraphWanted() const {
@@ -165,8 +176,7 @@ void CKelvraView::buildReducedGraph() {
     if (dataKind == Grid) {
         if (keepColumn >= 0) thin.sectionIndexX = keptPosition(plan.columns, keepColumn);
         if (keepRow >= 0) thin.sectionIndexY = keptPosition(plan.rows, keepRow);
-        thin.wireIntervalX = thinnedInterval(wireIntervalX, step);
-        thin.wireIntervalY = thinnedInterval(wireIntervalY, step);
+        thinGridSettings(thin.settings(), step);
     }
 
     // The mapping and the levels are the full view's: the thinned data's own
