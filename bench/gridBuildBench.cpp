@@ -9,8 +9,18 @@
 // The frames show the scale frame, legend and axis indicator unless --bare;
 // --plain builds one primitive per polygon, as a reference for the batching.
 //
+// Then, at 20 levels, a drag that turns the graph as the desktop program's
+// window does it (button down, 36 moves of 10 pixels, each followed by a
+// paint, button up): frames per second with the full graph (the reduced one
+// switched off) and with the reduced graph; the time from the button-up to the
+// full picture on the screen, against one full frame; the build time of the
+// reduced list; and the memory of the full and the reduced graph list (heap
+// growth while each is compiled). --turn-only leaves out the first part.
+//
 //     build/bench/kelvra-grid-build-bench [--size N] [--type T] [--floor M] [--repeat R] [--bare] [--plain]
+//                                         [--turn-only]
 #include <GL/gl.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <chrono>
@@ -93,12 +103,99 @@ void fillSurface(kelvra::CKelvraView& v, int n) {
     v.dataLoaded = true;
 }
 
+// Bytes the heap holds (small blocks and mapped ones): Mesa keeps a list's
+// commands and vertices there.
+double heapBytes() {
+    struct mallinfo2 m = mallinfo2();
+    return double(m.uordblks) + double(m.hblkhd);
+}
+
+// Heap growth while `build` runs, in MiB.
+template <class Build>
+double heapGrowth(Build build) {
+    malloc_trim(0);
+    double before = heapBytes();
+    build();
+    glFinish();
+    return (heapBytes() - before) / (1024.0 * 1024.0);
+}
+
+// A drag of `moves` steps of 10 pixels to the right in rotate mode, each
+// followed by a paint; the frames per second of the moves.
+double dragTurn(kelvra::CKelvraView& view, int moves) {
+    view.interactionMode = kelvra::ModeRotate;
+    view.leftButtonDown(100, 300);
+    auto start = Clock::now();
+    for (int f = 0; f < moves; ++f) {
+        view.mouseMove(100 + 10 * (f + 1), 300);
+        view.paint(800, 600);
+    }
+    return moves / secondsSince(start);
+}
+
+void turnFigures(kelvra::CKelvraView& view, int repeat) {
+    constexpr int kMoves = 36;
+    view.scaleStep[3] = 3;   // 20 levels
+    view.buildDisplayLists();
+    view.paint(800, 600);   // warms up; the first full frame's time is noted
+
+    // The full graph's memory, and one full frame.
+    glDeleteLists(kelvra::ListGraph, 1);
+    glFinish();
+    double fullMiB = heapGrowth([&] { view.buildDisplayLists(); });
+    view.paint(800, 600);
+    Time fullFrame = best(repeat, [&] { view.paint(800, 600); });
+
+    view.reduced.allowed = false;
+    double fullFps = 1e300;
+    for (int i = 0; i < repeat; ++i) {
+        fullFps = std::min(fullFps, dragTurn(view, kMoves));
+        view.leftButtonUp();
+    }
+    view.reduced.allowed = true;
+    view.paint(800, 600);
+
+    // The reduced list on first need: its build time and memory.
+    double reducedBuild = 0.0;
+    double reducedMiB = heapGrowth([&] {
+        view.reduced.moving = true;
+        auto start = Clock::now();
+        view.reducedGraphReady();
+        reducedBuild = secondsSince(start);
+        view.reduced.moving = false;
+    });
+    const std::size_t kept = view.reduced.targetPoints;
+
+    // Turns with the reduced graph (the list is built already, as a first
+    // drag leaves it), then the button-up and the full frame it brings.
+    double reducedFps = 1e300, settle = 1e300;
+    int reducedFrames = 0;
+    for (int i = 0; i < repeat; ++i) {
+        int before = view.reduced.reducedFrames;
+        reducedFps = std::min(reducedFps, dragTurn(view, kMoves));
+        reducedFrames = view.reduced.reducedFrames - before;
+        auto start = Clock::now();
+        view.leftButtonUp();
+        view.paint(800, 600);
+        settle = std::min(settle, secondsSince(start));
+    }
+    std::printf("turning by drag, 20 levels: full %5.1f frames/s (frame %6.3f s), reduced %5.1f frames/s "
+                "(%d of %d frames reduced, target %zu points, list built in %6.3f s); button-up to full "
+                "picture %6.3f s; graph list memory: full %7.2f MiB, reduced %6.2f MiB (%4.1f %%)\n",
+                fullFps, fullFrame.wall, reducedFps, reducedFrames, kMoves, kept, reducedBuild, settle, fullMiB,
+                reducedMiB, fullMiB > 0 ? 100.0 * reducedMiB / fullMiB : 0.0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int size = 1000, type = 0, floor = 5, repeat = 3;
-    bool bare = false;
+    bool bare = false, turnOnly = false;
     for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--turn-only")) {
+            turnOnly = true;
+            continue;
+        }
         if (!std::strcmp(argv[i], "--plain")) {
             kelvra::setCellBatching(false);
             continue;
@@ -136,6 +233,7 @@ int main(int argc, char** argv) {
     std::printf("grid %d x %d, graph type %d, floor %d, %s, best of %d\n", size, size, type, floor,
                 kelvra::cellBatching() ? "batched" : "one primitive per polygon", repeat);
     for (int index : {3, 11}) {
+        if (turnOnly) break;
         view.scaleStep[3] = index;
         kelvra::BuildContext ctx = view.makeBuildContext();
         // The graph part of list 100 for the contour fill, compiled on its own.
@@ -173,5 +271,6 @@ int main(int argc, char** argv) {
                     ctx.levels.levelCount, list100.wall, list100.cpu, whole.wall, whole.cpu, frame.wall,
                     frame.cpu, turnFrames / turn.wall);
     }
+    turnFigures(view, repeat);
     return 0;
 }

@@ -19,6 +19,7 @@ public:
 
     void showMessage(const std::string& text) override;
     void invalidate() override { ++invalidations; }
+    void settleAfter(int milliseconds) override { settleWait = milliseconds; }
     void setCaption(const std::string& text) override { caption = text; }
     void setStatusPane(int paneId, const std::string& text) override;
     void showStatusMessage(const std::string& text) override { statusMessage = text; }
@@ -40,6 +41,7 @@ public:
     std::string statusPanes[4];          // texts of panes 59143..59146
     std::string statusMessage;           // the message pane; empty: the idle message
     int invalidations = 0;
+    int settleWait = 0;   // the last wait asked for by settleAfter; tests call viewSettled themselves
     int lastProgress = -1;
     int selectedDataShows = 0;           // times a pick asked for the selected-data window
     // Answers for askFileName, taken from the front; empty means "cancelled".

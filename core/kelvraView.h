@@ -24,6 +24,7 @@
 #include "output/picture.h"
 #include "render/levels.h"
 #include "render/mapping.h"
+#include "render/reducedGraph.h"
 #include "settings/graphSettings.h"
 
 namespace kelvra {
@@ -35,6 +36,7 @@ struct PlacedLabel;
 // numbered from their bases in settings/settingsTables.h).
 enum DisplayList {
     ListGraph = 100,
+    ListGraphReduced = 120,   // the graph from a thinned data set, while the view moves
     ListLegend = 150,
     ListAxisIndicator = 200,
     ListScaleFrame = 300,
@@ -77,6 +79,7 @@ struct ViewState {
     // same.
     bool deferListBuilds = false;
     bool overlayListsBuilt = false;   // lists 150, 200 (set with graphListsBuilt, or alone)
+    ReducedGraph reduced;   // the graph drawn while the view moves (render/reducedGraph.h)
     // Tests: when set, every label the scale frame, the axis indicator, the
     // legend and the title place is recorded here (render/scaleFrame.h).
     std::vector<PlacedLabel>* labelTrace = nullptr;
@@ -141,8 +144,15 @@ public:
     void initGlState();
     void resizeViewport(int width, int height);
     void setProjection(int width, int height);
-    void drawScene();
-    // Sets the caption, then viewport and scene for a window of the given size.
+    // The scene in the bound framebuffer; `detail` Reduced shows list 120
+    // instead of the graph list, which reducedGraphReady must have made.
+    void drawScene(GraphDetail detail = GraphDetail::Full);
+    // Builds what drawScene is about to call and a load or a settings change
+    // left unbuilt.
+    void makeMissingLists(GraphDetail detail);
+    // A frame of the window: caption, viewport and scene for a window of the
+    // given size, with the reduced graph while the view moves and the full
+    // one is slow (render/reducedGraph.h); the frame's time is noted.
     void paint(int width, int height);
     // The anchored overlays laid out for the window's frame (render/scene.h).
     void layoutAnchoredOverlays();
@@ -156,9 +166,34 @@ public:
     // per build.
     void buildDisplayLists();
     void buildPickTargets();
+
+    // ---- the reduced graph while the view moves (render/reducedGraph.cpp) ----
+    // True when the next frame should show it: the view moves, it is allowed,
+    // and the last full frame took longer than the budget.
+    bool reducedGraphWanted() const;
+    // Builds list 120 on first need; false when there is nothing to reduce.
+    bool reducedGraphReady();
+    void buildReducedGraph();
+    // List 100 was rebuilt or dropped: the reduced list and the full frame's
+    // time go with it.
+    void graphListsChanged();
+    // Counts a painted frame and keeps its time (seconds, glFinish included).
+    void noteFrame(GraphDetail detail, double seconds);
+    // A drag or a key changed the view: it moves until viewSettled, which the
+    // host calls kSettleMilliseconds after the last change, or the button or
+    // key comes up.
+    void viewMoved();
+    void viewSettled();
+    // The section moved: the graph lists follow it (only the reduced one
+    // while it is on the screen; the full ones when the view settles).
+    void sectionMoved();
     // The graph's drawing (what list 100 holds), in the current GL mode: into
     // a list being compiled, or straight into the frame.
     void drawGraph(const BuildContext& ctx);
+    // The graph type's steps and the floor projection's, each drawn from
+    // `grid`'s data set, except the steps that walk only a section, which
+    // come from `section`'s (the view itself, or a thinned copy for grid).
+    static void drawGraphSteps(const CKelvraView& grid, const CKelvraView& section, const BuildContext& ctx);
     // Lists 150, 200 and an empty 500, with list 100 when withGraph.
     void buildLists(bool withGraph);
     // After a load or a settings change: rebuilds the glyph and display lists
@@ -219,6 +254,7 @@ public:
     void mouseMove(int x, int y);
     void leftButtonUp();
     void keyDown(ArrowKey key);
+    void keyUp();   // an arrow key came up: a held key's movement ends
     void resetView();
     void setViewPlane(int plane);   // 0 X-Y, 1 X-Z, 2 Y-Z
     void fitModeToDisplay();

@@ -47,6 +47,11 @@ public:
     virtual void showMessage(const std::string& text) = 0;
     // Ask for a repaint without erasing.
     virtual void invalidate() = 0;
+    // The view moves (a drag, a held key): call the view's viewSettled once
+    // `milliseconds` pass without another such call. Each call starts the wait
+    // again. A host without a clock may leave it; the button or key coming up
+    // settles the view as well.
+    virtual void settleAfter(int milliseconds) = 0;
     virtual void setCaption(const std::string& text) = 0;
     virtual void setStatusPane(int paneId, const std::string& text) = 0;
     // The status bar's message pane, without a box; an empty text puts the

@@ -4,8 +4,11 @@
 //
 // Everything here edits the view state of the settings record in place and asks
 // the host to repaint; nothing draws. The window system translates its events
-// into leftButtonDown / mouseMove / leftButtonUp / keyDown and captures the
-// mouse while `dragging` is set. Texts go to the host as CP932.
+// into leftButtonDown / mouseMove / leftButtonUp / keyDown / keyUp and
+// captures the mouse while `dragging` is set. A drag or a held key marks the
+// view as moving until the button or key comes up or the host's settle call
+// arrives; the paint may show the reduced graph meanwhile
+// (render/reducedGraph.h). Texts go to the host as CP932.
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
@@ -107,14 +110,14 @@ void CKelvraView::mouseMove(int x, int y) {
             int index = clampTo(dragStartValue[0] + dy / 10 + dx / 10, -1000000000, 1000000000);
             if (displayMode == DisplayXSection) sectionIndexX = index;
             else sectionIndexY = index;
-            buildDisplayLists();   // keeps the index inside the grid
+            sectionMoved();   // the build keeps the index inside the grid
             break;
         }
         case ModePick:
         case ModeCount:
             return;   // a pick mode click does not drag
     }
-    host().invalidate();
+    viewMoved();
 }
 
 void CKelvraView::leftButtonUp() {
@@ -126,6 +129,7 @@ void CKelvraView::leftButtonUp() {
         host().invalidate();
     }
     dragging = false;
+    viewSettled();
 }
 
 // ---- keys ----------------------------------------------------------------------
@@ -161,14 +165,16 @@ void CKelvraView::keyDown(ArrowKey key) {
                 int& index = displayMode == DisplayXSection ? sectionIndexX : sectionIndexY;
                 index = clampTo((long long)index + (upOrRight ? 1 : -1), -1000000000, 1000000000);
             }
-            buildDisplayLists();   // keeps the index inside the grid
+            sectionMoved();   // the build keeps the index inside the grid
             break;
         case ModePick:
         case ModeCount:
             break;   // the keys do nothing in pick mode (returned above)
     }
-    host().invalidate();
+    viewMoved();
 }
+
+void CKelvraView::keyUp() { viewSettled(); }
 
 // ---- view presets ----------------------------------------------------------------
 

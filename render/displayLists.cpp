@@ -3,7 +3,8 @@
 // demand its pick targets (500). Which drawing routines run, in which order,
 // and which legend shows, is read from the graph-type table
 // (render/graphTypes.h). It runs after loads and settings changes and after a
-// section move, never for a turn, move or zoom.
+// section move, never for a turn, move or zoom. The reduced graph of a moving
+// view (render/reducedGraph.cpp) runs the same steps on a thinned data set.
 #include <GL/gl.h>
 
 #include <cmath>
@@ -65,7 +66,10 @@ bool CKelvraView::insideScaleBox(const double* xyz) const {
 namespace {
 
 // Runs one row of the graph-type or floor table; `axis` is the section axis (0 X, 1 Y).
-void runSteps(const CKelvraView& v, const BuildContext& ctx, const DrawSteps& row, bool onFloor, int axis) {
+// The steps that walk the grid read `v`'s data set; those that walk only the
+// section read `section`'s.
+void runSteps(const CKelvraView& v, const CKelvraView& section, const BuildContext& ctx, const DrawSteps& row,
+              bool onFloor, int axis) {
     if (row.prelude == Prelude::Clip) v.clipToScaleBox();
     if (row.prelude == Prelude::OffsetFill) v.offsetFillOn();
     bool first = true;
@@ -85,10 +89,10 @@ void runSteps(const CKelvraView& v, const BuildContext& ctx, const DrawSteps& ro
             case DrawStep::BlackPoints: v.drawBlackPoints(ctx); break;
             case DrawStep::Shaded: v.drawShadedShape(ctx); break;
             case DrawStep::Bars: v.drawBars(ctx); break;
-            case DrawStep::SectionFill: v.drawSectionFill(ctx, axis); break;
+            case DrawStep::SectionFill: section.drawSectionFill(ctx, axis); break;
             case DrawStep::SectionCut: v.drawSectionCut(ctx, axis); break;
-            case DrawStep::SectionLine: v.drawSectionLine(ctx, axis); break;
-            case DrawStep::SectionPoints: v.drawSectionPoints(ctx, axis); break;
+            case DrawStep::SectionLine: section.drawSectionLine(ctx, axis); break;
+            case DrawStep::SectionPoints: section.drawSectionPoints(ctx, axis); break;
             case DrawStep::Vectors: v.drawVectors(ctx); break;
             case DrawStep::None: break;
         }
@@ -102,15 +106,17 @@ void runSteps(const CKelvraView& v, const BuildContext& ctx, const DrawSteps& ro
 
 void CKelvraView::drawGraph(const BuildContext& ctx) {
     // A section display first moves its section onto the grid.
-    int sectionAxis = 0;
-    if (displayMode == DisplayXSection) {
-        updateSectionX();
-    } else if (displayMode == DisplayYSection) {
-        sectionAxis = 1;
-        updateSectionY();
-    }
-    if (const GraphTypeInfo* type = currentGraphType(settings(), data())) runSteps(*this, ctx, type->draw, false, sectionAxis);
-    if (const FloorProjectionInfo* floor = floorProjection(xyContourMode)) runSteps(*this, ctx, floor->draw, true, 0);
+    if (displayMode == DisplayXSection) updateSectionX();
+    else if (displayMode == DisplayYSection) updateSectionY();
+    drawGraphSteps(*this, *this, ctx);
+}
+
+void CKelvraView::drawGraphSteps(const CKelvraView& grid, const CKelvraView& section, const BuildContext& ctx) {
+    const int sectionAxis = section.displayMode == DisplayYSection ? 1 : 0;
+    if (const GraphTypeInfo* type = currentGraphType(section.settings(), section.data()))
+        runSteps(grid, section, ctx, type->draw, false, sectionAxis);
+    if (const FloorProjectionInfo* floor = floorProjection(section.xyContourMode))
+        runSteps(grid, section, ctx, floor->draw, true, 0);
 }
 
 void CKelvraView::buildDisplayLists() { buildLists(true); }
@@ -123,6 +129,7 @@ void CKelvraView::buildLists(bool withGraph) {
         glNewList(ListGraph, GL_COMPILE);
         drawGraph(ctx);
         glEndList();
+        graphListsChanged();
     }
 
     glNewList(ListPickTargets, GL_COMPILE);
@@ -161,6 +168,7 @@ void CKelvraView::rebuildPicture() {
         glyphListsBuilt = false;
         graphListsBuilt = false;
         overlayListsBuilt = false;
+        graphListsChanged();
     }
     host().invalidate();
 }

@@ -6,12 +6,15 @@
 // with the zoom. A frame only calls prebuilt lists (graph, pick markers, axis
 // indicator, legend), draws the scale frame afresh (its labels follow the
 // angles) and the title: turning, moving and zooming rebuild nothing else.
+// While the view moves, a window frame may call the reduced graph instead of
+// the full one (render/reducedGraph.h); pictures never do.
 // drawScene draws into whatever framebuffer is bound: the window's, or the
 // picture's of renderPicture (output/picture.cpp).
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cassert>
+#include <chrono>
 
 #include "core/appInfo.h"
 #include "core/kelvraView.h"
@@ -79,24 +82,32 @@ void translateOverlay(bool anchored, double posH, double posV, int viewPosX, int
 
 }  // namespace
 
-void CKelvraView::drawScene() {
+// Lists a load or a settings change left unbuilt (no context was current, or
+// kelvra-render defers them) are made now. One picture (deferListBuilds)
+// builds only the overlay lists and draws the graph without a list; a reduced
+// frame leaves a graph list a section move left stale for the full frame.
+void CKelvraView::makeMissingLists(GraphDetail detail) {
+    if (!dataLoaded) return;
+    if (!glyphListsBuilt) buildGlyphLists();
+    if (deferListBuilds || detail == GraphDetail::Reduced) {
+        if (!overlayListsBuilt) buildLists(false);
+        return;
+    }
+    if (!graphListsBuilt) buildDisplayLists();
+}
+
+void CKelvraView::drawScene(GraphDetail detail) {
     PhaseScope phase(Phase::Draw);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!dataLoaded) return;
-    // Lists a load or a settings change left unbuilt (no context was current,
-    // or kelvra-render defers them) are made now. One picture
-    // (deferListBuilds) builds only the overlay lists and draws the graph
-    // without a list.
     const bool graphStraight = deferListBuilds && !graphListsBuilt;
-    if (!glyphListsBuilt) buildGlyphLists();
-    if (deferListBuilds && !overlayListsBuilt) buildLists(false);
-    if (!deferListBuilds && !graphListsBuilt) buildDisplayLists();
+    makeMissingLists(detail);
 
     glLoadIdentity();
     glPushMatrix();
     turnLikeTheGraph(settings());
     if (graphStraight) drawGraph(makeBuildContext());
-    else callList(ListGraph);
+    else callList(detail == GraphDetail::Reduced ? ListGraphReduced : ListGraph);
     if (pickMarkersShown) callList(ListPickMarker);
     glPopMatrix();
 
@@ -137,7 +148,13 @@ void CKelvraView::drawScene() {
 void CKelvraView::paint(int width, int height) {
     host_.setCaption(dataFileTitle + " - " + kAppTitle);
     resizeViewport(width, height);
-    drawScene();
+    const GraphDetail detail =
+        reducedGraphWanted() && reducedGraphReady() ? GraphDetail::Reduced : GraphDetail::Full;
+    makeMissingLists(detail);   // a build is not the frame's time
+    const auto start = std::chrono::steady_clock::now();
+    drawScene(detail);
+    glFinish();   // the frame's time is the rasteriser's, not only the submission's
+    noteFrame(detail, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 }
 
 void layoutAnchoredOverlays(GraphSettings& s, PixelSize frame) {
@@ -165,8 +182,8 @@ void turnLikeTheGraph(const GraphSettings& s) {
 void CKelvraView::layoutAnchoredOverlays() { kelvra::layoutAnchoredOverlays(settings(), host_.frameSize()); }
 
 void CKelvraView::destroyGlLists() {
-    for (DisplayList list : {ListGraph, ListLegend, ListAxisIndicator, ListScaleFrame, ListPickTargets,
-                             ListPickMarker}) {
+    for (DisplayList list : {ListGraph, ListGraphReduced, ListLegend, ListAxisIndicator, ListScaleFrame,
+                             ListPickTargets, ListPickMarker}) {
         if (glIsList(list)) glDeleteLists(list, 1);
     }
     glyphs_->destroy();
@@ -175,6 +192,7 @@ void CKelvraView::destroyGlLists() {
     graphListsBuilt = false;
     overlayListsBuilt = false;
     pickTargetsBuilt = false;
+    graphListsChanged();
 }
 
 }  // namespace kelvra

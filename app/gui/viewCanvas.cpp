@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/gui/commands.h"
 #include "app/gui/guiText.h"
@@ -45,6 +46,12 @@ struct PaintBlock {
     int& counter_;
 };
 
+// KELVRA_FULL_DETAIL=1 (any value but empty or 0) turns the reduced graph off.
+bool fullDetailRequested() {
+    const char* value = std::getenv("KELVRA_FULL_DETAIL");
+    return value && *value && std::strcmp(value, "0") != 0;
+}
+
 std::string folderOf(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
@@ -63,7 +70,9 @@ CViewCanvas::CViewCanvas(wxFrame* frame, std::string startupArgument, GuiHooks& 
       frame_(frame),
       hooks_(hooks),
       view_(*this),
-      startupArgument_(std::move(startupArgument)) {
+      startupArgument_(std::move(startupArgument)),
+      settleTimer_(this) {
+    view_.reduced.allowed = !fullDetailRequested();
     // A context without attributes is the legacy (compatibility) kind that
     // display lists and selection mode need.
     context_ = std::make_unique<wxGLContext>(this);
@@ -79,6 +88,8 @@ CViewCanvas::CViewCanvas(wxFrame* frame, std::string startupArgument, GuiHooks& 
     Bind(wxEVT_LEFT_UP, &CViewCanvas::onLeftUp, this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, &CViewCanvas::onCaptureLost, this);
     Bind(wxEVT_KEY_DOWN, &CViewCanvas::onKeyDown, this);
+    Bind(wxEVT_KEY_UP, &CViewCanvas::onKeyUp, this);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { view_.viewSettled(); }, settleTimer_.GetId());
     Bind(wxEVT_DROP_FILES, &CViewCanvas::onDropFiles, this);
 }
 
@@ -186,16 +197,21 @@ void CViewCanvas::endDrag() {
     if (HasCapture()) ReleaseMouse();
 }
 
+namespace {
+
+const struct {
+    int code;
+    ArrowKey key;
+} kArrows[] = {
+    {WXK_UP, ArrowKey::Up},           {WXK_DOWN, ArrowKey::Down},
+    {WXK_LEFT, ArrowKey::Left},       {WXK_RIGHT, ArrowKey::Right},
+    {WXK_NUMPAD_UP, ArrowKey::Up},    {WXK_NUMPAD_DOWN, ArrowKey::Down},
+    {WXK_NUMPAD_LEFT, ArrowKey::Left}, {WXK_NUMPAD_RIGHT, ArrowKey::Right},
+};
+
+}  // namespace
+
 void CViewCanvas::onKeyDown(wxKeyEvent& event) {
-    static const struct {
-        int code;
-        ArrowKey key;
-    } kArrows[] = {
-        {WXK_UP, ArrowKey::Up},           {WXK_DOWN, ArrowKey::Down},
-        {WXK_LEFT, ArrowKey::Left},       {WXK_RIGHT, ArrowKey::Right},
-        {WXK_NUMPAD_UP, ArrowKey::Up},    {WXK_NUMPAD_DOWN, ArrowKey::Down},
-        {WXK_NUMPAD_LEFT, ArrowKey::Left}, {WXK_NUMPAD_RIGHT, ArrowKey::Right},
-    };
     if (!event.HasAnyModifiers()) {
         for (const auto& arrow : kArrows) {
             if (event.GetKeyCode() == arrow.code && makeCurrent()) view_.keyDown(arrow.key);
@@ -203,6 +219,13 @@ void CViewCanvas::onKeyDown(wxKeyEvent& event) {
     }
     // Always passed on: the menu accelerators (Ctrl+O, F5, ...) come after
     // the window's own key handling.
+    event.Skip();
+}
+
+void CViewCanvas::onKeyUp(wxKeyEvent& event) {
+    for (const auto& arrow : kArrows) {
+        if (event.GetKeyCode() == arrow.code) view_.keyUp();
+    }
     event.Skip();
 }
 
@@ -322,6 +345,8 @@ void CViewCanvas::showMessage(const std::string& text) {
 }
 
 void CViewCanvas::invalidate() { Refresh(false); }
+
+void CViewCanvas::settleAfter(int milliseconds) { settleTimer_.StartOnce(milliseconds); }
 
 void CViewCanvas::setCaption(const std::string& text) {
     wxString caption = fromCp932(text);

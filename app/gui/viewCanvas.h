@@ -8,9 +8,14 @@
 // window is shown) and stays current for the life of the window; pictures to
 // save (and copy and print) are drawn by the core's renderPicture into a
 // framebuffer object of that same context.
+//
+// KELVRA_FULL_DETAIL set (to anything but 0) in the environment keeps the
+// full graph on the screen while the user turns or moves it, however slowly
+// it draws (see render/reducedGraph.h).
 #pragma once
 
 #include <wx/glcanvas.h>
+#include <wx/timer.h>
 
 #include <functional>
 #include <memory>
@@ -78,6 +83,7 @@ public:
     // ---- ViewHost ----
     void showMessage(const std::string& text) override;
     void invalidate() override;
+    void settleAfter(int milliseconds) override;
     void setCaption(const std::string& text) override;
     void setStatusPane(int paneId, const std::string& text) override;
     void showStatusMessage(const std::string& text) override;
@@ -99,6 +105,7 @@ private:
     void onLeftUp(wxMouseEvent& event);
     void onCaptureLost(wxMouseCaptureLostEvent& event);
     void onKeyDown(wxKeyEvent& event);
+    void onKeyUp(wxKeyEvent& event);
     void onDropFiles(wxDropFilesEvent& event);
     void runStartup();
     void applyPendingMotion();
@@ -132,6 +139,9 @@ private:
     int paintBlocked_ = 0;
     CLoadProgressDlg* progress_ = nullptr;
     CSelectedDataDlg* selectedData_ = nullptr;   // owned by the frame, as its child
+    // Runs out when a drag or a held key has not changed the view for a
+    // while: the view is then drawn in full detail again.
+    wxTimer settleTimer_;
 };
 
 }  // namespace kelvra

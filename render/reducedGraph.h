@@ -1,0 +1,82 @@
+// The reduced graph: while a drag or a held arrow key moves the view and the
+// full graph (list 100) took longer than a frame budget to draw, the window
+// draws list 120 instead: the same drawing steps, mapping, colour levels and
+// overlays, fed with a copy of the data set thinned evenly in both grid
+// directions (the first and last row and column always kept, so outline and
+// ranges stay). When the view stops moving the full graph is drawn again, and
+// every picture that is saved or handed on is always the full one.
+//
+// The record below is part of the view's state; the routines that use it are
+// CKelvraView's (render/reducedGraph.cpp, render/scene.cpp for the paint,
+// interact/navigation.cpp for the moves). The free functions are the thinning
+// rule, on the data set alone.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "data/graphData.h"
+
+namespace kelvra {
+
+// Time one frame may take while the view moves: 30 frames per second.
+inline constexpr double kFrameBudgetSeconds = 1.0 / 30.0;
+// Without a further change for this long, a drag or a key counts as stopped.
+inline constexpr int kSettleMilliseconds = 150;
+// A reduced graph keeps at most a tenth of the points, and at least
+// kMinReducedPoints, so that its shape still shows; a data set of fewer than
+// ten times that many points is never reduced.
+inline constexpr std::size_t kReducedShareDivisor = 10;
+inline constexpr std::size_t kMinReducedPoints = 2500;
+
+// Which graph list a frame shows.
+enum class GraphDetail { Full, Reduced };
+
+struct ReducedGraph {
+    // Off (the desktop program's KELVRA_FULL_DETAIL): every frame is full.
+    bool allowed = true;
+    bool moving = false;              // a drag or a held arrow key is changing the view
+    double fullFrameSeconds = 0.0;    // draw time of the last full frame painted; 0 when none since the build
+    std::size_t targetPoints = 0;     // points list 120 is built for; 0: from the next build's frame time
+    enum class List { NotBuilt, Built, NotWorthIt } list = List::NotBuilt;
+    bool lastFrameReduced = false;    // what the window shows now
+    int frames = 0;                   // frames painted, and how many of them reduced (tests count them)
+    int reducedFrames = 0;
+};
+
+// Points the graph is drawn from: a grid's rows times columns, a list's points
+// (bounded by what the buffer holds; 0 when nothing is loaded).
+std::size_t graphPoints(const GraphData& d);
+
+// How many points a reduced graph should keep so that, drawn in about half the
+// budget, its frame fits the budget: the full graph's points in the proportion
+// of that half to the full frame's time; never more than a tenth of the
+// points, never fewer than kMinReducedPoints. All the points (no thinning)
+// for a data set of fewer than ten times kMinReducedPoints.
+std::size_t reducedPointTarget(std::size_t points, double fullFrameSeconds);
+
+// The step of the thinning in each grid direction: the smallest whole step s
+// with points / s^2 at or below the target (1: no thinning).
+int thinningStep(std::size_t points, std::size_t targetPoints);
+
+// Indices 0, step, 2 step, ... below count, then count - 1, and `alsoKeep`
+// when it lies inside 0..count-1; ascending, each once. Empty for count < 1.
+std::vector<int> keptIndices(int count, int step, int alsoKeep = -1);
+
+// What a thinning keeps: grid rows and columns, or every listStep-th point of
+// a list (the first and the last always).
+struct Thinning {
+    std::vector<int> rows, columns;   // grids
+    std::size_t listStep = 1;         // other kinds
+};
+
+// The plan for a data set and a step; a grid keeps keepColumn and keepRow too
+// (a section's column and row, or -1).
+Thinning planThinning(const GraphData& d, int step, int keepColumn = -1, int keepRow = -1);
+
+// Fills `out` with the kept points of `full` (values copied, the value ranges
+// and the kind kept, so colours, arrow lengths and bar floors do not move).
+// False when the memory cannot be had or there is nothing to keep.
+bool thinData(const GraphData& full, const Thinning& plan, GraphData& out);
+
+}  // namespace kelvra
