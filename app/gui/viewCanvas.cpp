@@ -6,17 +6,20 @@
 #include <wx/dcclient.h>
 #include <wx/filedlg.h>
 #include <wx/frame.h>
+#include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/gui/commands.h"
 #include "app/gui/guiText.h"
 #include "app/gui/loadProgressDlg.h"
 #include "app/launch/launch.h"
 #include "core/appInfo.h"
 #include "core/cp932.h"
+#include "settings/dialogControls.h"
 
 namespace kelvra {
 namespace {
@@ -73,6 +76,7 @@ CViewCanvas::CViewCanvas(wxFrame* frame, std::string startupArgument, GuiHooks& 
     Bind(wxEVT_LEFT_UP, &CViewCanvas::onLeftUp, this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, &CViewCanvas::onCaptureLost, this);
     Bind(wxEVT_KEY_DOWN, &CViewCanvas::onKeyDown, this);
+    Bind(wxEVT_RIGHT_DOWN, &CViewCanvas::onRightDown, this);
     Bind(wxEVT_DROP_FILES, &CViewCanvas::onDropFiles, this);
 }
 
@@ -171,6 +175,17 @@ void CViewCanvas::onKeyDown(wxKeyEvent& event) {
     // Always passed on: the menu accelerators (Ctrl+O, F5, ...) come after
     // the window's own key handling.
     event.Skip();
+}
+
+// The right-click menu, once data is loaded: one item per settings page. Its
+// commands reach the frame, which opens the dialog at the page.
+void CViewCanvas::onRightDown(wxMouseEvent& event) {
+    event.Skip();
+    if (!view_.dataLoaded) return;
+    wxMenu menu;
+    for (int page = 0; page < SettingsPageCount; ++page)
+        menu.Append(wxIdOf(IdPopupFirstPage + page), ui(kSettingsPageLabels[page]));
+    PopupMenu(&menu, event.GetPosition());
 }
 
 void CViewCanvas::onDropFiles(wxDropFilesEvent& event) {

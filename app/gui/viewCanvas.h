@@ -20,6 +20,7 @@
 
 #include "core/kelvraView.h"
 #include "core/viewHost.h"
+#include "settings/dialog/colourSwatch.h"
 
 class wxFrame;
 
@@ -33,6 +34,7 @@ struct GuiHooks {
     std::function<void(const std::string& cp932)> message;                         // message box
     std::function<std::optional<std::string>(const FileDialogRequest&)> fileName;    // file dialog
     std::function<void()> endProcess;                                              // after Soft_On=NO
+    ColourChooser colour;                                                          // colour dialog
 };
 
 class CViewCanvas : public wxGLCanvas, public ViewHost {
@@ -85,6 +87,7 @@ private:
     void onLeftUp(wxMouseEvent& event);
     void onCaptureLost(wxMouseCaptureLostEvent& event);
     void onKeyDown(wxKeyEvent& event);
+    void onRightDown(wxMouseEvent& event);
     void onDropFiles(wxDropFilesEvent& event);
     void runStartup();
     void endDrag();
