@@ -280,7 +280,9 @@ consteval bool widgetFits(const DialogControl& c) {
     const FieldRow& row = kSettingsFields[c.field];
     switch (c.widget) {
         case W::Edit: return row.dialog == DialogCopy::Text || row.dialog == DialogCopy::TextUnchecked;
-        case W::IntEdit: return row.dialog == DialogCopy::IntEdit || row.dialog == DialogCopy::IntEditAny;
+        case W::IntEdit:
+            return row.dialog == DialogCopy::IntEdit || row.dialog == DialogCopy::IntEditAny ||
+                   row.dialog == DialogCopy::IntEditClamped;
         case W::Check: return row.dialog == DialogCopy::Direct && row.lo == 0 && row.hi == 1;
         case W::Radio: return row.dialog == DialogCopy::Direct && c.value >= row.lo && c.value <= row.hi;
         case W::List: return row.dialog == DialogCopy::Direct && c.list != L::None;

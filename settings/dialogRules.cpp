@@ -111,6 +111,7 @@ void applySettingsDialog(const SettingsDialogState& state, GraphSettings& record
         if (c.field < 0) continue;
         const FieldRow& row = kSettingsFields[c.field];
         if (c.widget == Widget::Edit) setFieldFromText(row, out, state.texts[i], TextOf::Dialog);
+        if (row.dialog == DialogCopy::IntEditClamped) setFieldInt(row, out, std::clamp(fieldInt(row, out), row.lo, row.hi));
         // Storing level colour 1 stores colour 0 with it.
         if (c.widget == Widget::Swatch) setFieldColour(row, out, fieldColour(row, out));
     }

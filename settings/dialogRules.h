@@ -66,8 +66,9 @@ struct SettingsDialogState {
 // display kind one that its list offers.
 SettingsDialogState openSettingsDialog(const GraphSettings& record, const GraphData& data);
 // OK: the working copy with every edit text converted by its field's rule
-// (ranges, fallbacks, numbers like atof), level colour 0 set to level colour
-// 1, and the page shown remembered. Every field is written, changed or not.
+// (ranges, fallbacks, numbers like atof), the window size held to its range,
+// level colour 0 set to level colour 1, and the page shown remembered. Every
+// field is written, changed or not.
 void applySettingsDialog(const SettingsDialogState& state, GraphSettings& record);
 
 // ---- what a control shows (index into kDialogControls) -------------------------------

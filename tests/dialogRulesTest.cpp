@@ -152,7 +152,8 @@ TEST(IntEdit, OnlyAWholeIntegerIsAnInteger) {
 }
 
 // The angles warn outside 0..359 but keep what was typed; a text that is no
-// integer keeps the value before it; the window and font sizes take any integer.
+// integer keeps the value before it; the window and font sizes take any
+// integer, and OK brings the window size into its range.
 TEST(IntEdit, TypedTextIsCheckedAndTheMemberFollowsOnlyIntegers) {
     SettingsDialogState state = openSettingsDialog(GraphSettings{}, kAnyChoice);
     int angleX = controlOf(PageView, 1186), angleZ = controlOf(PageView, 1187), width = controlOf(PageView, 1191);
@@ -172,7 +173,10 @@ TEST(IntEdit, TypedTextIsCheckedAndTheMemberFollowsOnlyIntegers) {
     applySettingsDialog(state, back);
     EXPECT_EQ(back.viewAngleX, internalAngleX(400));
     EXPECT_EQ(back.viewAngleZ, 359);
-    EXPECT_EQ(back.windowWidth, 5000);
+    EXPECT_EQ(back.windowWidth, 3000);   // the frame's size is held to what it may be
+    EXPECT_EQ(editText(state, width, "-5"), IntEditCheck::Ok);
+    applySettingsDialog(state, back);
+    EXPECT_EQ(back.windowWidth, 10);
 }
 
 // ---- the graph page ---------------------------------------------------------------------
