@@ -447,6 +447,28 @@ TEST_F(SettingsDialog, SwatchesPaintTheirColourAndAskInTheFormOfTheirPage) {
     EXPECT_TRUE(record().legendColors[0] == defaultSettings().legendColors[1]);
 }
 
+// The toolkit's own colour dialog, opened by a click on a swatch: it starts at
+// the swatch's colour and gives back the bytes it showed (Enter chooses),
+// while Escape leaves the colour as it was.
+TEST_F(SettingsDialog, TheColourDialogStartsAtTheSwatchColour) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    openWith(test::gridFile(6));
+    const std::pair<int, Rgb> answers[] = {{WXK_ESCAPE, {0.92, 0.0, 0.0}}, {WXK_RETURN, colourOfBytes({234, 0, 0})}};
+    for (const auto& [key, expected] : answers) {
+        ASSERT_TRUE(withDialog([&](CSettingsDlg& dialog) {
+            dialog.showPage(PageLegendColors);
+            pumpFor(100);
+            // The pointer over the colour dialog, which lies over the settings dialog's middle.
+            wxRect middle = dialog.GetScreenRect();
+            wxUIActionSimulator().MouseMove(middle.x + middle.width / 2, middle.y + middle.height / 2);
+            KeysLater answer({key}, 1500);
+            ASSERT_TRUE(dialog.click(PageLegendColors, 1255));
+            dialog.pressOk();
+        }));
+        EXPECT_TRUE(record().legendColors[20] == expected) << "key " << key << ": " << record().legendColors[20].r;
+    }
+}
+
 // ---- the picture ----
 
 TEST_F(SettingsDialog, OkWithoutAChangeRedrawsTheSamePicture) {
@@ -455,7 +477,6 @@ TEST_F(SettingsDialog, OkWithoutAChangeRedrawsTheSamePicture) {
     pumpFor(200);
     PixelSize client = frame->canvas()->clientSize();
     std::vector<test::Pixel> before = test::windowPicture(*frame->canvas(), client);
-    int builds = 0;
     ASSERT_TRUE(withDialog([&](CSettingsDlg& dialog) { dialog.pressOk(); }));
     pumpFor(300);
     std::vector<test::Pixel> after = test::windowPicture(*frame->canvas(), client);
@@ -463,7 +484,6 @@ TEST_F(SettingsDialog, OkWithoutAChangeRedrawsTheSamePicture) {
     int differing = 0;
     for (std::size_t i = 0; i < after.size(); ++i) differing += !(after[i] == before[i]);
     EXPECT_EQ(differing, 0);
-    (void)builds;
 }
 
 // ---- the right-click menu ----
