@@ -36,10 +36,20 @@ CSettingsPage::CSettingsPage(wxWindow* parent, SettingsPage page, SettingsDialog
     build();
     refresh();
     Bind(wxEVT_TEXT, &CSettingsPage::onText, this);
-    Bind(wxEVT_CHECKBOX, &CSettingsPage::onCheck, this);
-    Bind(wxEVT_RADIOBUTTON, &CSettingsPage::onRadio, this);
-    Bind(wxEVT_CHOICE, &CSettingsPage::onChoice, this);
-    Bind(wxEVT_BUTTON, &CSettingsPage::onButton, this);
+    Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& e) {
+        onControl(e, [&](int i) { setControlChecked(state_, i, e.IsChecked()); });
+    });
+    Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent& e) { onControl(e, [&](int i) { chooseRadio(state_, i); }); });
+    Bind(wxEVT_CHOICE, [this](wxCommandEvent& e) {
+        onControl(e, [&](int i) { chooseListEntry(state_, i, e.GetSelection()); });
+    });
+    // The ﾃﾞﾌｫﾙﾄ button and the colour swatches.
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent& e) {
+        onControl(e, [&](int i) {
+            if (kDialogControls[std::size_t(i)].widget == Widget::Button) pressButton(state_, i);
+            else chooseSwatchColour(i);
+        });
+    });
 }
 
 // ---- layout -----------------------------------------------------------------------------
@@ -217,42 +227,19 @@ void CSettingsPage::onText(wxCommandEvent& event) {
     if (wxWindow* window = control(event.GetId())) window->SetFocus();
 }
 
-void CSettingsPage::onCheck(wxCommandEvent& event) {
+void CSettingsPage::onControl(wxCommandEvent& event, const std::function<void(int)>& rule) {
     int index = indexOf(event.GetId());
     if (refreshing_ || index < 0) return;
-    setControlChecked(state_, index, event.IsChecked());
+    rule(index);
     refresh();
 }
 
-void CSettingsPage::onRadio(wxCommandEvent& event) {
-    int index = indexOf(event.GetId());
-    if (refreshing_ || index < 0) return;
-    chooseRadio(state_, index);
-    refresh();
-}
-
-void CSettingsPage::onChoice(wxCommandEvent& event) {
-    int index = indexOf(event.GetId());
-    if (refreshing_ || index < 0) return;
-    chooseListEntry(state_, index, event.GetSelection());
-    refresh();
-}
-
-void CSettingsPage::onButton(wxCommandEvent& event) {
-    int index = indexOf(event.GetId());
-    if (refreshing_ || index < 0) return;
-    if (kDialogControls[std::size_t(index)].widget == Widget::Button) {
-        pressButton(state_, index);
-        refresh();
-        return;
-    }
+void CSettingsPage::chooseSwatchColour(int index) {
     ColourRequest request{swatchColour(state_, index),
                           page_ == PageLegendColors ? ColourDialogForm::Full : ColourDialogForm::Basic};
     std::optional<Rgb> chosen = services_.chooseColour ? services_.chooseColour(request)
                                                        : chooseColourWithDialog(wxGetTopLevelParent(this), request);
-    if (!chosen) return;
-    setSwatchColour(state_, index, *chosen);
-    refresh();
+    if (chosen) setSwatchColour(state_, index, *chosen);
 }
 
 // ---- what a user does, for tests ----------------------------------------------------------

@@ -51,10 +51,9 @@ private:
     void showMessage(const std::string& cp932);
 
     void onText(wxCommandEvent& event);
-    void onCheck(wxCommandEvent& event);
-    void onRadio(wxCommandEvent& event);
-    void onChoice(wxCommandEvent& event);
-    void onButton(wxCommandEvent& event);
+    // Runs a rule for the control an event came from, then shows the state.
+    void onControl(wxCommandEvent& event, const std::function<void(int)>& rule);
+    void chooseSwatchColour(int index);
 
     SettingsPage page_;
     SettingsDialogState& state_;
