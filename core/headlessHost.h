@@ -10,6 +10,9 @@
 
 namespace kelvra {
 
+// A message as a program without a window shows it: one line on stderr, in UTF-8.
+void printMessage(const std::string& cp932);
+
 class HeadlessHost : public ViewHost {
 public:
     explicit HeadlessHost(PixelSize picture = {775, 550}) : picture_(picture) {}
@@ -18,6 +21,7 @@ public:
     void invalidate() override { ++invalidations; }
     void setCaption(const std::string& text) override { caption = text; }
     void setStatusPane(int paneId, const std::string& text) override;
+    void showStatusMessage(const std::string& text) override { statusMessage = text; }
     void resizeFrame(int width, int height) override {}
     PixelSize frameSize() const override { return picture_; }
     PixelSize clientSize() const override { return picture_; }
@@ -25,6 +29,7 @@ public:
     void setLoadProgress(int percent) override { lastProgress = percent; }
     void hideLoadProgress() override {}
     std::optional<std::string> askFileName(const FileDialogRequest& request) override;
+    void showSelectedData() override { ++selectedDataShows; }
 
     void setPictureSize(PixelSize size) { picture_ = size; }
     // When false, messages are only recorded (tests keep their output quiet).
@@ -33,8 +38,10 @@ public:
     std::vector<std::string> messages;   // CP932, in the order shown
     std::string caption;
     std::string statusPanes[4];          // texts of panes 59143..59146
+    std::string statusMessage;           // the message pane; empty: the idle message
     int invalidations = 0;
     int lastProgress = -1;
+    int selectedDataShows = 0;           // times a pick asked for the selected-data window
     // Answers for askFileName, taken from the front; empty means "cancelled".
     std::vector<std::string> fileAnswers;
 

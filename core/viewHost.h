@@ -49,6 +49,9 @@ public:
     virtual void invalidate() = 0;
     virtual void setCaption(const std::string& text) = 0;
     virtual void setStatusPane(int paneId, const std::string& text) = 0;
+    // The status bar's message pane, without a box; an empty text puts the
+    // idle message back.
+    virtual void showStatusMessage(const std::string& text) = 0;
     // Resize the main frame, keeping its top-left corner.
     virtual void resizeFrame(int width, int height) = 0;
     // Outer size of the main frame and size of the view's client area.
@@ -63,6 +66,12 @@ public:
 
     // A file dialog; nothing when the user cancels or there is no user.
     virtual std::optional<std::string> askFileName(const FileDialogRequest& request) = 0;
+
+    // The selected-data window, after a pick added to the view's selectedText:
+    // shown with that text, scrolled to its last line. The first time it is
+    // placed at the view's top-left corner; afterwards it stays where the user
+    // put it. Without a window there is nothing to show.
+    virtual void showSelectedData() {}
 };
 
 }  // namespace kelvra

@@ -10,7 +10,9 @@ packages=(
   libpng-dev libjpeg62-turbo-dev
   libfreetype-dev libfontconfig-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2 fonts-urw-base35 fonts-dejavu-core
-  libgtest-dev googletest xvfb xauth xdotool x11-apps imagemagick
+  librsvg2-bin libglib2.0-dev desktop-file-utils appstream groff-base man-db
+  adwaita-icon-theme
+  libgtest-dev googletest xvfb xauth xdotool xclip x11-apps imagemagick
 )
 
 missing=()

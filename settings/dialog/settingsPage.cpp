@@ -6,7 +6,6 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/gbsizer.h>
-#include <wx/msgdlg.h>
 #include <wx/radiobut.h>
 #include <wx/sizer.h>
 #include <wx/statbox.h>
@@ -14,7 +13,6 @@
 #include <wx/textctrl.h>
 
 #include "app/gui/guiText.h"
-#include "core/appInfo.h"
 
 namespace kelvra {
 namespace {
@@ -206,14 +204,6 @@ wxWindow* CSettingsPage::control(int id) const {
     return nullptr;
 }
 
-void CSettingsPage::showMessage(const std::string& cp932) {
-    if (services_.message) {
-        services_.message(cp932);
-        return;
-    }
-    wxMessageBox(fromCp932(cp932), kAppTitle, wxOK | wxICON_EXCLAMATION, wxGetTopLevelParent(this));
-}
-
 void CSettingsPage::onText(wxCommandEvent& event) {
     int index = indexOf(event.GetId());
     if (refreshing_ || index < 0) return;
@@ -223,7 +213,7 @@ void CSettingsPage::onText(wxCommandEvent& event) {
     if (text == fromCp932(state_.texts[std::size_t(index)])) return;
     IntEditCheck check = editText(state_, index, toCp932(text));
     if (check == IntEditCheck::Ok) return;
-    showMessage(intEditMessage(check, index));
+    if (services_.message) services_.message(intEditMessage(check, index));
     if (wxWindow* window = control(event.GetId())) window->SetFocus();
 }
 

@@ -18,8 +18,8 @@
 
 namespace kelvra {
 
-// What the pages need from outside: a message box and a colour dialog. An
-// empty function means the real thing (tests put their own in).
+// What the pages need from outside: the program's message box, and a colour
+// dialog (empty for the toolkit's own; tests put their own in).
 struct DialogServices {
     std::function<void(const std::string& cp932)> message;
     ColourChooser chooseColour;
@@ -48,7 +48,6 @@ private:
     wxWindow* makeControl(wxWindow* parent, int index, bool firstRadio);
     int indexOf(int id) const;
     bool reachable(wxWindow* window) const;
-    void showMessage(const std::string& cp932);
 
     void onText(wxCommandEvent& event);
     // Runs a rule for the control an event came from, then shows the state.

@@ -57,7 +57,7 @@ protected:
             answers.erase(answers.begin());
             return a;
         };
-        frame->hooks.endProcess = [this] { ended = true; };
+        frame->hooks.endProcess = [this](int status) { endStatus = status; };
         frame->SetPosition(wxPoint(0, 0));
         frame->Show();
         ASSERT_TRUE(pumpUntil([&] { return frame->canvas()->startupFinished(); }));
@@ -71,7 +71,7 @@ protected:
     std::vector<std::string> messages;
     std::vector<FileDialogRequest> dialogs;
     std::vector<std::string> answers;
-    bool ended = false;
+    std::optional<int> endStatus;   // set when the program would have ended
     ScratchDir dir;
 };
 
