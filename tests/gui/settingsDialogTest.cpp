@@ -342,29 +342,6 @@ TEST_F(SettingsDialog, LegendDisplayKindsFollowTheColourSource) {
     EXPECT_EQ(record().legendStyle, LegendAbsolute);
 }
 
-TEST_F(SettingsDialog, FontPageShowsTheFaceAndSizeOfTheChosenText) {
-    GUI_TEST_REQUIRE_DISPLAY();
-    openWith(test::gridFile(6));
-    ASSERT_TRUE(withDialog([](CSettingsDlg& dialog) {
-        CSettingsPage* page = dialog.page(PageFonts);
-        EXPECT_EQ(entriesOf(page->control(1083)).size(), 41u);
-        ASSERT_TRUE(dialog.choose(PageFonts, 1083, 5));   // the title in Arial, 20
-        ASSERT_TRUE(dialog.typeText(PageFonts, 1085, "20"));
-        ASSERT_TRUE(dialog.choose(PageFonts, 1135, 3));   // scale label: its own face and size
-        EXPECT_EQ(selectionOf(page->control(1083)), 4);
-        EXPECT_EQ(textOf(page->control(1085)), "12");
-        ASSERT_TRUE(dialog.typeText(PageFonts, 1085, "300"));   // any integer
-        ASSERT_TRUE(dialog.choose(PageFonts, 1135, 0));
-        EXPECT_EQ(selectionOf(page->control(1083)), 5);
-        EXPECT_EQ(textOf(page->control(1085)), "20");
-        dialog.pressOk();
-    }));
-    EXPECT_EQ(record().fontFace[0], 5);
-    EXPECT_EQ(record().fontSize[0], 20);
-    EXPECT_EQ(record().fontSize[3], 300);
-    EXPECT_TRUE(messages.empty());
-}
-
 // ---- keys, swatches ----
 
 // Real keys in the focused field: emptying the X angle warns at once and
