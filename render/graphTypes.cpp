@@ -49,10 +49,11 @@ const GraphTypeInfo kVectorTypes[] = {
 };
 static_assert(std::size(kVectorTypes) == VectorGraphTypeCount);
 
-// The labels are to come ("点(ｶﾗｰ)", "点(白黒)"), and with them the drawing.
+// Points coloured by their data value (the data load makes the legend follow
+// the data), and the same in grey.
 const GraphTypeInfo kPointValueTypes[] = {
-    {nullptr, {P::None, {}}, L::ByFloor, false},
-    {nullptr, {P::None, {}}, L::ByFloor, false},
+    {"点(ｶﾗｰ)", {P::None, {S::ColorPoints}}, L::Colour, false},
+    {"点(白黒)", {P::None, {S::GreyPoints}}, L::Grey, false},
 };
 static_assert(std::size(kPointValueTypes) == PointValueGraphTypeCount);
 
@@ -124,8 +125,7 @@ const GraphTypeInfo* currentGraphType(const GraphSettings& s, const GraphData& d
 
 std::vector<const char*> graphTypeLabels(DataKind kind, int displayMode, int valuesPerPoint) {
     std::vector<const char*> labels;
-    for (const GraphTypeInfo& type : graphTypeList(kind, displayMode, valuesPerPoint).types)
-        if (type.label) labels.push_back(type.label);
+    for (const GraphTypeInfo& type : graphTypeList(kind, displayMode, valuesPerPoint).types) labels.push_back(type.label);
     return labels;
 }
 

@@ -63,7 +63,7 @@ enum class LegendChoice { None, Colour, Grey };
 enum class LegendRule { Colour, Grey, ByFloor };
 
 struct GraphTypeInfo {
-    const char* label;   // null where the dialog has no label for the type yet
+    const char* label;   // what the settings dialog lists
     DrawSteps draw;
     LegendRule legend;
     bool bars;           // the recompute makes room for bars on automatic axes
@@ -105,9 +105,13 @@ enum ScatteredGraphType : int {
 
 enum VectorGraphType : int { VectorDiagram, VectorGraphTypeCount };
 
-// Format 7 (a data value per point, no grid): two types whose numbers the data
-// and settings files may hold; they draw no graph yet and have no labels.
-enum PointValueGraphType : int { PointValueColor, PointValueGrey, PointValueGraphTypeCount };
+// Format 7 (a data value per point, no grid): the points coloured by level or
+// in grey, as the point types of a point list.
+enum PointValueGraphType : int {
+    PointValueColor,   // 点(ｶﾗｰ)
+    PointValueGrey,    // 点(白黒)
+    PointValueGraphTypeCount
+};
 
 // Section displays of a grid with X, Y, Z only.
 enum SectionGraphType : int {
@@ -136,8 +140,8 @@ GraphTypeList graphTypeList(const GraphSettings& s, const GraphData& d);
 // (nothing is drawn then, and the legend follows the floor projection).
 const GraphTypeInfo* currentGraphType(const GraphSettings& s, const GraphData& d);
 
-// The labels the settings dialog offers for a data kind and display mode;
-// empty where the list has none.
+// The labels the settings dialog offers for a data kind and display mode, in
+// list order; empty for a display mode outside 0..3.
 std::vector<const char*> graphTypeLabels(DataKind kind, int displayMode, int valuesPerPoint);
 
 // ---- rules read from the lists ----

@@ -85,10 +85,10 @@ void CKelvraView::drawPickTargets(const BuildContext& ctx) {
         switch (dataKind) {
             case Grid:
             case Scattered:
+            case PointValues:
                 marks::forEachShownPoint(*this, [&](std::size_t p) { pointTarget(*this, ctx.map, p); });
                 break;
             case Vectors: vectorTargets(*this, ctx.map); break;
-            case PointValues:
             case DataKindCount: break;   // no targets
         }
     }

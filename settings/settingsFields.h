@@ -26,8 +26,11 @@
 // - The view page's int edits are IntEdit rows: the value goes in and back
 //   unchanged as an int; where the row's range is a limit the page checks as
 //   it is typed (the two angles, 0..359), the page warns but OK stores what was
-//   typed. IntEditAny rows (window size, font size) have no limit in the
-//   dialog, whatever range the file applies.
+//   typed. IntEditAny rows (the font sizes) have no limit in the dialog,
+//   whatever range the file applies. IntEditClamped rows (the window size)
+//   warn of nothing either, but OK holds them to the row's range, the nearest
+//   end: the frame cannot be made smaller than nothing, and one of tens of
+//   thousands of pixels would take the drawing minutes and gigabytes.
 // - scaleSizePercent is TextUnchecked: shown as the file writes it (truncated
 //   to an integer), read back with setFieldFromText(..., TextOf::Dialog) like
 //   atof, with no range and no fallback, fractions kept.
@@ -96,6 +99,7 @@ enum class DialogCopy : std::uint8_t {
     Direct,         // check box, radio group, list position, colour swatch: unchanged both ways
     IntEdit,        // int edit: unchanged both ways; the page warns outside lo..hi
     IntEditAny,     // int edit without limits: unchanged both ways
+    IntEditClamped, // int edit without a warning: unchanged in, held to lo..hi on OK
 };
 
 struct FieldRow {
@@ -129,6 +133,7 @@ constexpr FieldRow colour(FieldAccess f) { return {f, ValueKind::Colour, 0, 0, 0
 constexpr DialogCopy Direct = DialogCopy::Direct;
 constexpr DialogCopy IntEdit = DialogCopy::IntEdit;
 constexpr DialogCopy IntEditAny = DialogCopy::IntEditAny;
+constexpr DialogCopy IntEditClamped = DialogCopy::IntEditClamped;
 constexpr int kFace = kFontFaceCount - 1;
 
 // In the order of the record.
@@ -243,8 +248,8 @@ inline constexpr FieldRow kSettingsFields[] = {
     integer(&S::sectionLineWidth, 1, 100, 2),
 
     // [ウィンドウサイズ] outer size of the main frame
-    integer(&S::windowWidth, 10, 3000, 775, IntEditAny),
-    integer(&S::windowHeight, 10, 3000, 550, IntEditAny),
+    integer(&S::windowWidth, 10, 3000, 775, IntEditClamped),
+    integer(&S::windowHeight, 10, 3000, 550, IntEditClamped),
 };
 
 }  // namespace fieldRows

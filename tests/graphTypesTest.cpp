@@ -35,8 +35,8 @@ TEST(GraphTypes, FitKeepsTheChoiceValidForTheDataKind) {
     }
 }
 
-// The dialog lists exactly the types a load keeps (point-value data has no
-// labels yet), so no kept number selects nothing and no label is refused.
+// The dialog lists exactly the types a load keeps, so no kept number selects
+// nothing and no label is refused.
 TEST(GraphTypes, DialogLabelsAreTheTypesAFitKeeps) {
     struct Case {
         DataKind kind;
@@ -51,15 +51,13 @@ TEST(GraphTypes, DialogLabelsAreTheTypesAFitKeeps) {
         {Grid, DisplayYSection, 4, {"ﾜｲﾔｰﾌﾚｰﾑ", "点(ｶﾗｰ)"}, 2},
         {Scattered, Display3D, 3, {"点(ｶﾗｰ)", "棒ｸﾞﾗﾌ"}, 4},
         {Vectors, Display2D, 6, {"ﾍﾞｸﾄﾙ図(ｶﾗｰ)", "ﾍﾞｸﾄﾙ図(ｶﾗｰ)"}, 1},
-        {PointValues, Display3D, 4, {}, 0},
+        {PointValues, Display3D, 4, {"点(ｶﾗｰ)", "点(白黒)"}, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("kind " + std::to_string(c.kind) + ", mode " + std::to_string(c.displayMode));
         std::vector<const char*> labels = graphTypeLabels(c.kind, c.displayMode, c.valuesPerPoint);
         ASSERT_EQ(labels.size(), c.count);
-        if (!labels.empty()) {
-            EXPECT_EQ((std::vector<std::string>{labels.front(), labels.back()}), c.labels);
-        }
+        EXPECT_EQ((std::vector<std::string>{labels.front(), labels.back()}), c.labels);
         // The largest number a fit keeps is the last label's.
         int kept = -1;
         for (int type = 0; type < 30; ++type) {
@@ -72,10 +70,10 @@ TEST(GraphTypes, DialogLabelsAreTheTypesAFitKeeps) {
             fitGraphChoiceToData(s, d);
             if (s.graphType == type) kept = type;
         }
-        EXPECT_EQ(kept, c.kind == PointValues ? 1 : int(c.count) - 1);
+        EXPECT_EQ(kept, int(c.count) - 1);
     }
     // Every label is valid CP932 once converted: the dialog shows them from there.
-    for (DataKind kind : {Grid, Scattered, Vectors})
+    for (DataKind kind : {Grid, Scattered, Vectors, PointValues})
         for (const char* label : graphTypeLabels(kind, Display3D, 3)) EXPECT_EQ(cp932ToUtf8(sj(label)), label);
 }
 

@@ -103,7 +103,9 @@ TEST_F(Legend, CellsShowTheColourOrGreyLevelsBottomUpOrNothingByTheGraphChoice) 
         {2, Grid, 3, 2, 2, kGreyLevelSource},           // section wireframe over a grey floor
         {3, Grid, 4, 1, 0, view.legendColors},          // section points with a data value
         {3, Grid, 4, 0, 0, nullptr},                    // section wireframe with a data value
-        {0, PointValues, 4, 0, 5, view.legendColors},   // no graph, coloured floor
+        {0, PointValues, 4, 0, 0, view.legendColors},   // points coloured by their data value
+        {1, PointValues, 4, 1, 0, kGreyLevelSource},    // grey points, 2-D
+        {0, PointValues, 4, 2, 5, view.legendColors},   // a number past the list: nothing drawn, the floor's
     };
     for (const Case& c : cases) {
         std::tie(view.displayMode, view.dataKind, view.valuesPerPoint, view.graphType, view.xyContourMode) =

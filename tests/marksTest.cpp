@@ -122,6 +122,28 @@ TEST_F(Marks, PointLevelTakesTheUpperLevelOnABoundaryAndEntryZeroFarBelow) {
     EXPECT_TRUE(test::near(grey, {38, 38, 38})) << grey;
 }
 
+// Format 7: each point is coloured by its data value (the fourth value), not
+// by its Z, in colour or grey, and every point is a pick target.
+TEST_F(Marks, PointValuePointsTakeTheLevelOfTheirDataValue) {
+    test::fillPoints(view, PointValues, 4, {{2, 5, 9, 3.5}, {6, 5, 1, 17.5}});
+    view.legendColorSource = ColorByData;
+    view.pointSize = 9;
+    AxisMapping map = view.graphMapping();
+    auto at = [&](double x) { return test::pixelAt(int(windowOf(map.world(0, x))), int(windowOf(map.world(1, 5)))); };
+
+    view.graphType = 0;   // 点(ｶﾗｰ)
+    view.buildDisplayLists();
+    drawGraph();
+    EXPECT_TRUE(test::near(at(2), levelColor(4))) << at(2);
+    EXPECT_TRUE(test::near(at(6), levelColor(18))) << at(6);
+
+    view.graphType = 1;   // 点(白黒): grey 0.15 at level 4
+    view.buildDisplayLists();
+    drawGraph();
+    EXPECT_TRUE(test::near(at(2), {38, 38, 38})) << at(2);
+    EXPECT_EQ(test::pickNames(view, windowOf(map.world(0, 6)), windowOf(map.world(1, 5))), (std::vector<GLuint>{4}));
+}
+
 TEST_F(Marks, PointsOutsideTheScaleBoxAreNeitherDrawnNorPickTargets) {
     // X 0..10 with a margin of 0.01: 10.005 is in, 10.02 and -0.02 are out.
     std::vector<std::vector<double>> pts = {{10.005, 0, 5}, {10.02, 10, 5}, {-0.02, 5, 5}, {5, 5, 10.2}};

@@ -15,6 +15,7 @@
 #include "core/kelvraView.h"
 #include "settings/settingsFields.h"
 #include "settings/settingsFile.h"
+#include "support/changedSettings.h"
 #include "support/glFixture.h"
 #include "support/testFiles.h"
 
@@ -22,6 +23,7 @@ namespace kelvra {
 namespace {
 
 using test::cp932;
+using test::everyFieldChanged;
 using test::readFile;
 using test::ScratchDir;
 using test::writeFile;
@@ -33,31 +35,6 @@ public:
     void resizeFrame(int width, int height) override { resized = {width, height}; }
     PixelSize resized;
 };
-
-// Every row of the field table set to a value other than the fresh one that
-// its rule brings back exactly: integers one step away (or, toLimits, at the
-// far end of their range, which also turns the number formats to exponents
-// with 12 digits), whole numbers moved by 12, texts and colours of their own.
-GraphSettings everyFieldChanged(bool toLimits) {
-    GraphSettings s;
-    for (int n = 0; n < kSettingsFieldCount; ++n) {
-        const FieldRow& row = kSettingsFields[n];
-        const int v = fieldInt(row, s);
-        switch (row.kind) {
-            case ValueKind::Integer:
-            case ValueKind::ShownAngleX:
-            case ValueKind::WholeNumber:
-            case ValueKind::LevelIndex:
-                if (toLimits) setFieldInt(row, s, v == row.hi ? row.lo : row.hi);
-                else setFieldInt(row, s, v < row.hi ? v + 1 : v - 1);
-                break;
-            case ValueKind::Number: setFieldInt(row, s, v - 12); break;
-            case ValueKind::Text: setFieldFromText(row, s, cp932("文字ｶﾅ ") + std::to_string(n)); break;
-            case ValueKind::Colour: setFieldColour(row, s, {0.25, n / 200.0, toLimits ? 1.0 : 0.0}); break;
-        }
-    }
-    return s;
-}
 
 // A record in which every saved field differs from a fresh one, chosen for
 // what the writer must get right rather than for a clean round trip: negative

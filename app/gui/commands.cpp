@@ -20,7 +20,7 @@ const CommandInfo kCommands[] = {
     {IdFilePrintSetup,   "ﾌﾟﾘﾝﾀの設定(&R)",               "ﾌﾟﾘﾝﾀ/印刷ｵﾌﾟｼｮﾝの変更",         "印刷設定",      E::DataLoaded, C::Never,        I::None},
     {IdAppExit,          "終了(&X)",                      "終了する",                       "終了",          E::Always,     C::Never,        I::None},
     {IdEditCopy,         "ｺﾋﾟｰ(&C)\tCtrl+C",              "ｸﾞﾗﾌをｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰする",     "ｺﾋﾟｰ",          E::DataLoaded, C::Never,        I::Copy},
-    {IdGraphSettings,    "ｸﾞﾗﾌの設定(&S)",                "グラフの設定",                   "設定",          E::NotYet,     C::Never,        I::Settings},
+    {IdGraphSettings,    "ｸﾞﾗﾌの設定(&S)",                "グラフの設定",                   "設定",          E::DataLoaded, C::Never,        I::Settings},
     {IdSettingsFileOpen, "設定ﾌｧｲﾙを開く(&O)",            "設定ﾌｧｲﾙを開く",                 "開く",          E::DataLoaded, C::Never,        I::None},
     {IdSettingsFileSave, "設定ﾌｧｲﾙの保存(&S)",            "設定ﾌｧｲﾙの保存",                 "",              E::DataLoaded, C::Never,        I::None},
     {IdViewToolbar,      "ﾂｰﾙ ﾊﾞｰ(&T)",                   "ﾂｰﾙ ﾊﾞｰの表示/非表示",           "ﾂｰﾙ ﾊﾞｰの表示/非表示", E::Always, C::ToolbarShown, I::None},

@@ -45,6 +45,11 @@ enum CommandId {
     IdPlaneYZ = 32792,
 };
 
+// The right-click menu: one item per settings page, in page order, each
+// labelled as its tab and opening the dialog at it.
+inline constexpr int IdPopupFirstPage = 32794;
+inline constexpr int IdPopupLastPage = 32804;
+
 // wx takes menu identifiers below 0x7FFF only; the window system sees each
 // command under its identifier less this offset.
 inline constexpr int kWxIdOffset = 30000;

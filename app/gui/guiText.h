@@ -15,6 +15,10 @@ namespace kelvra {
 // The tolerant decoder never drops text, unlike wxCSConv on invalid bytes.
 inline wxString fromCp932(const std::string& cp932) { return wxString::FromUTF8(cp932ToUtf8(cp932)); }
 
+// What the user typed, as the CP932 bytes the core keeps (characters
+// without a CP932 form become '?').
+inline std::string toCp932(const wxString& text) { return utf8ToCp932(text.utf8_string()); }
+
 // The program's own literals, written in UTF-8 in the source.
 inline wxString ui(const char* utf8) { return wxString::FromUTF8(utf8); }
 

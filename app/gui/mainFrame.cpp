@@ -16,6 +16,8 @@
 #include "app/gui/helpCommands.h"
 #include "app/gui/toolbarImages.h"
 #include "core/appInfo.h"
+#include "core/cp932.h"
+#include "settings/dialog/settingsDlg.h"
 
 namespace kelvra {
 namespace {
@@ -29,6 +31,8 @@ constexpr int kPaneTextMargin = 2;
 bool isCheckTool(const CommandInfo& c) {
     return c.check != CheckRule::Never && c.menuText == nullptr;
 }
+
+static_assert(IdPopupLastPage - IdPopupFirstPage + 1 == SettingsPageCount, "one right-click item per settings page");
 
 }  // namespace
 
@@ -51,6 +55,7 @@ CMainFrame::CMainFrame(std::string startupArgument)
         Bind(wxEVT_MENU, &CMainFrame::onCommand, this, wxIdOf(c.id));
         Bind(wxEVT_UPDATE_UI, &CMainFrame::onUpdateUI, this, wxIdOf(c.id));
     }
+    Bind(wxEVT_MENU, &CMainFrame::onSettingsPopup, this, wxIdOf(IdPopupFirstPage), wxIdOf(IdPopupLastPage));
     Bind(wxEVT_IDLE, &CMainFrame::onIdle, this);
     canvas_->SetFocus();
 }
@@ -190,6 +195,7 @@ bool CMainFrame::runCommand(int id) {
         case IdFilePrintSetup: printing_->pageSetup(); break;
         case IdEditCopy: canvas_->copyPictureCommand(); break;
         case IdAppExit: Close(); break;
+        case IdGraphSettings: editSettings(); break;
         case IdSettingsFileOpen: core([&] { v.chooseAndLoadSettingsFile(); }); break;
         case IdSettingsFileSave: core([&] { v.chooseAndSaveSettingsFile(); }); break;
         case IdViewToolbar: showBar(GetToolBar(), !isCommandChecked(id)); break;
@@ -209,6 +215,29 @@ bool CMainFrame::runCommand(int id) {
         default: return false;   // commands wired by later work
     }
     return true;
+}
+
+void CMainFrame::onSettingsPopup(wxCommandEvent& event) {
+    // Opened once the right-click menu has closed and its loop returned.
+    int page = commandIdOf(event.GetId()) - IdPopupFirstPage;
+    CallAfter([this, page] { openSettingsAtPage(page); });
+}
+
+void CMainFrame::openSettingsAtPage(int page) {
+    view().settingsPage = page;
+    editSettings();
+}
+
+void CMainFrame::editSettings() {
+    CKelvraView& v = view();
+    if (!v.dataLoaded) {
+        canvas_->showMessage(sj("ｸﾞﾗﾌﾃﾞｰﾀがありません。"));
+        return;
+    }
+    DialogServices services{[this](const std::string& m) { canvas_->showMessage(m); }, hooks.colour};
+    if (!runSettingsDialog(this, v.settings(), v.data(), services)) return;
+    canvas_->resizeFrame(v.windowWidth, v.windowHeight);
+    canvas_->runWithContext([&] { v.settingsChanged(); });
 }
 
 void CMainFrame::showBar(wxWindow* bar, bool show) {

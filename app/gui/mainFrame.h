@@ -30,6 +30,13 @@ public:
     // Carries out a command when its rule allows it; false when it did not run.
     bool runCommand(int id);
 
+    // The settings dialog at the page the settings remember, then the
+    // picture redrawn for what OK stored; a message and nothing else before
+    // data is loaded.
+    void editSettings();
+    // The same at `page` (the right-click menu's items).
+    void openSettingsAtPage(int page);
+
     // Test seams: what replaces message boxes, file dialogs and the end of
     // the process when the frame is driven from a test.
     GuiHooks hooks;
@@ -39,6 +46,7 @@ private:
     void buildToolbar();
     void buildStatusBar();
     void onCommand(wxCommandEvent& event);
+    void onSettingsPopup(wxCommandEvent& event);
     void onUpdateUI(wxUpdateUIEvent& event);
     void onIdle(wxIdleEvent& event);
     void showBar(wxWindow* bar, bool show);

@@ -6,6 +6,7 @@
 #include <wx/dcclient.h>
 #include <wx/filedlg.h>
 #include <wx/frame.h>
+#include <wx/menu.h>
 #include <wx/msgdlg.h>   // before the generic box, which builds on it
 #include <wx/generic/msgdlgg.h>
 #include <wx/statusbr.h>
@@ -23,6 +24,7 @@
 #include "core/cp932.h"
 #include "core/headlessHost.h"
 #include "output/gui/pictureClipboard.h"
+#include "settings/dialogControls.h"
 
 namespace kelvra {
 namespace {
@@ -90,6 +92,7 @@ CViewCanvas::CViewCanvas(wxFrame* frame, std::string startupArgument, GuiHooks& 
     Bind(wxEVT_KEY_DOWN, &CViewCanvas::onKeyDown, this);
     Bind(wxEVT_KEY_UP, &CViewCanvas::onKeyUp, this);
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { view_.viewSettled(); }, settleTimer_.GetId());
+    Bind(wxEVT_RIGHT_DOWN, &CViewCanvas::onRightDown, this);
     Bind(wxEVT_DROP_FILES, &CViewCanvas::onDropFiles, this);
 }
 
@@ -227,6 +230,17 @@ void CViewCanvas::onKeyUp(wxKeyEvent& event) {
         if (event.GetKeyCode() == arrow.code) view_.keyUp();
     }
     event.Skip();
+}
+
+// The right-click menu, once data is loaded: one item per settings page. Its
+// commands reach the frame, which opens the dialog at the page.
+void CViewCanvas::onRightDown(wxMouseEvent& event) {
+    event.Skip();
+    if (!view_.dataLoaded) return;
+    wxMenu menu;
+    for (int page = 0; page < SettingsPageCount; ++page)
+        menu.Append(wxIdOf(IdPopupFirstPage + page), ui(kSettingsPageLabels[page]));
+    PopupMenu(&menu, event.GetPosition());
 }
 
 void CViewCanvas::onDropFiles(wxDropFilesEvent& event) {

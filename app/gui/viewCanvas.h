@@ -25,6 +25,7 @@
 
 #include "core/kelvraView.h"
 #include "core/viewHost.h"
+#include "settings/dialog/colourSwatch.h"
 
 class wxFrame;
 
@@ -39,6 +40,7 @@ struct GuiHooks {
     std::function<void(const std::string& cp932)> message;                         // message box
     std::function<std::optional<std::string>(const FileDialogRequest&)> fileName;    // file dialog
     std::function<void(int status)> endProcess;                                    // after Soft_On=NO
+    ColourChooser colour;                                                          // colour dialog
 };
 
 class CViewCanvas : public wxGLCanvas, public ViewHost {
@@ -106,6 +108,7 @@ private:
     void onCaptureLost(wxMouseCaptureLostEvent& event);
     void onKeyDown(wxKeyEvent& event);
     void onKeyUp(wxKeyEvent& event);
+    void onRightDown(wxMouseEvent& event);
     void onDropFiles(wxDropFilesEvent& event);
     void runStartup();
     void applyPendingMotion();

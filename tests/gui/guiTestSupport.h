@@ -106,17 +106,26 @@ inline Display* xDisplay() {
     return display;
 }
 
-// The colour a window shows at (x, y) from its top-left corner, read from the
-// X server: what the user sees, not what GL last drew into a buffer.
-inline Pixel windowPixel(const wxGLCanvas& canvas, int x, int y) {
+// The colour X window `w` shows at (x, y) from its top-left corner, read
+// from the X server: what the user sees, not what GL last drew into a buffer.
+inline Pixel xWindowPixel(unsigned long w, int x, int y) {
     Pixel p{-1, -1, -1};
     if (!xDisplay()) return p;
-    if (XImage* image = XGetImage(xDisplay(), ::Window(canvas.GetXWindow()), x, y, 1, 1, AllPlanes, ZPixmap)) {
+    if (XImage* image = XGetImage(xDisplay(), ::Window(w), x, y, 1, 1, AllPlanes, ZPixmap)) {
         unsigned long v = XGetPixel(image, 0, 0);
         p = {int((v >> 16) & 0xFF), int((v >> 8) & 0xFF), int(v & 0xFF)};
         XDestroyImage(image);
     }
     return p;
+}
+
+inline Pixel windowPixel(const wxGLCanvas& canvas, int x, int y) {
+    return xWindowPixel(canvas.GetXWindow(), x, y);
+}
+
+// The colour the screen shows at (x, y), whichever window is there.
+inline Pixel screenPixel(int x, int y) {
+    return xDisplay() ? xWindowPixel(DefaultRootWindow(xDisplay()), x, y) : Pixel{-1, -1, -1};
 }
 
 // What window `w` shows from its top-left corner, width x height, row by row

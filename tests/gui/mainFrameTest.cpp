@@ -21,74 +21,17 @@
 #include "app/gui/loadProgressDlg.h"
 #include "app/gui/mainFrame.h"
 #include "core/cp932.h"
-#include "support/testFiles.h"
 // Last: it brings in Xlib.
-#include "guiTestSupport.h"
+#include "mainWindowFixture.h"
 
 namespace kelvra {
 namespace {
 
+using test::gridFile;
+using test::MainWindow;
 using test::pumpUntil;
-using test::ScratchDir;
 
 ::testing::Environment* const wxEnv = ::testing::AddGlobalTestEnvironment(new test::WxEnvironment);
-
-// A 40 x 40 grid in format 1 (more than 1500 points, so the load shows its
-// progress window), Z = x * y.
-std::string gridFile(int size = 40) {
-    std::string text = test::cp932("ﾃﾞｰﾀ形式,1\r\nKelvra ver.1.52\r\n\r\n");
-    for (int c = 0; c < size; ++c) {
-        text += ',';
-        text += std::to_string(c);
-    }
-    text += "\r\n";
-    for (int r = 0; r < size; ++r) {
-        text += std::to_string(r);
-        for (int c = 0; c < size; ++c) {
-            text += ',';
-            text += std::to_string(r * c);
-        }
-        text += "\r\n";
-    }
-    return text;
-}
-
-class MainWindow : public ::testing::Test {
-protected:
-    void TearDown() override {
-        if (frame) {
-            frame->Destroy();
-            test::pumpFor(50);
-        }
-    }
-    // Creates, shows and waits for the first paint and the start-up argument.
-    void open(const std::string& argument = {}) {
-        frame = new CMainFrame(argument);
-        frame->hooks.message = [this](const std::string& m) { messages.push_back(cp932ToUtf8(m)); };
-        frame->hooks.fileName = [this](const FileDialogRequest& request) -> std::optional<std::string> {
-            dialogs.push_back(request);
-            if (answers.empty()) return std::nullopt;
-            std::string a = answers.front();
-            answers.erase(answers.begin());
-            return a;
-        };
-        frame->hooks.endProcess = [this](int status) { endStatus = status; };
-        frame->SetPosition(wxPoint(0, 0));
-        frame->Show();
-        ASSERT_TRUE(pumpUntil([&] { return frame->canvas()->startupFinished(); }));
-        test::pumpFor(50);
-    }
-    wxString pane(int field) { return frame->GetStatusBar()->GetStatusText(field); }
-    // Moves the pointer into the view (focus follows it without a window manager).
-    wxPoint pointInView(int x, int y) { return frame->canvas()->ClientToScreen(wxPoint(x, y)); }
-
-    CMainFrame* frame = nullptr;
-    std::vector<std::string> messages;
-    std::vector<FileDialogRequest> dialogs;
-    std::vector<std::string> answers;
-    std::optional<int> endStatus;   // set when the program would have ended
-    ScratchDir dir;
-};
 
 // ---- start-up ----
 
