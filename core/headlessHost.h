@@ -25,12 +25,14 @@ public:
     void setLoadProgress(int percent) override { lastProgress = percent; }
     void hideLoadProgress() override {}
     std::optional<std::string> askFileName(const FileDialogRequest& request) override;
+    void showNote(const std::string& text) override;
 
     void setPictureSize(PixelSize size) { picture_ = size; }
     // When false, messages are only recorded (tests keep their output quiet).
     bool printMessages = true;
 
     std::vector<std::string> messages;   // CP932, in the order shown
+    std::vector<std::string> notes;      // likewise, for showNote
     std::string caption;
     std::string statusPanes[4];          // texts of panes 59143..59146
     int invalidations = 0;

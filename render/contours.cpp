@@ -15,6 +15,7 @@
 
 #include "core/kelvraView.h"
 #include "render/contourCells.h"
+#include "render/feedbackState.h"
 
 namespace kelvra {
 
@@ -361,7 +362,7 @@ void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* 
         if (!std::isfinite(paint.floorZ)) return;   // a log Z axis whose floor is at or below zero
     }
     if (drawer == CellDrawer::LevelLines || drawer == CellDrawer::SingleColorLines)
-        glLineWidth(GLfloat(std::max(view.contour2Width, 1)));
+        setLineWidth(view.contour2Width);
 
     // Batched, a column of cells is a few primitives (fillColumnBatched; one
     // GL_TRIANGLES or GL_LINES for the other drawers) instead of one per
@@ -427,11 +428,10 @@ void CKelvraView::drawContourLines(const BuildContext& ctx, bool coloured, bool 
 }
 
 void CKelvraView::drawContourHiddenFill(const BuildContext& ctx) const {
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1.0f, 1.0f);
+    beginOffsetFill();
     drawGridCells(*this, ctx, ctx.levels.colors, ctx.levels.levelCount, wholeGrid(*this), false,
                   CellDrawer::HiddenFill);
-    glDisable(GL_POLYGON_OFFSET_FILL);
+    endOffsetFill();
 }
 
 }  // namespace kelvra

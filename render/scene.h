@@ -7,6 +7,26 @@
 
 namespace kelvra {
 
+// The parts of the scene CKelvraView::drawScene draws.
+enum ScenePart : unsigned {
+    SceneGraph = 1u << 0,           // the graph and the pick markers
+    SceneAxisIndicator = 1u << 1,
+    SceneLegend = 1u << 2,
+    SceneFrame = 1u << 3,           // the scale frame: lines and labels
+    SceneFrameLabels = 1u << 4,     // the scale frame's labels without its lines
+    SceneTitle = 1u << 5,
+    SceneAll = SceneGraph | SceneAxisIndicator | SceneLegend | SceneFrame | SceneTitle,
+};
+
+struct SceneDraw {
+    unsigned parts = SceneAll;
+    // Draws what lists 100, 150 and 200 hold straight instead of calling the
+    // lists. GL feedback (a vector picture) needs it: text reaches a vector
+    // picture only when drawText runs, and Mesa's feedback path loses
+    // primitives that a display list merged.
+    bool straight = false;
+};
+
 // Places the window-anchored overlays for a main frame of outer size `frame`:
 // the axis indicator at the lower-left corner (axisFixLowerLeft) and the legend
 // at the right side (legendFixRight), so that they keep their place on the

@@ -219,7 +219,10 @@ void CViewCanvas::saveImageCommand() {
     request.save = true;
     request.title = sj("画像の保存");
     request.filters = {{"Image File(*.png; *.jpg; *.jpeg; *.bmp)", "*.png;*.jpg;*.jpeg;*.bmp"},
-                    {"All Files (*.*)", "*.*"}};
+                       {"SVG File(*.svg)", "*.svg"},
+                       {"PDF File(*.pdf)", "*.pdf"},
+                       {"EPS File(*.eps)", "*.eps"},
+                       {"All Files (*.*)", "*.*"}};
     request.initialName = withoutExtension(view_.dataFileTitle) + ".png";
     if (view_.dataLoaded) request.initialFolder = folderOf(view_.dataFilePath);
     request.confirmOverwrite = true;
@@ -264,6 +267,10 @@ void CViewCanvas::showMessage(const std::string& text) {
 }
 
 void CViewCanvas::invalidate() { Refresh(false); }
+
+void CViewCanvas::showNote(const std::string& text) {
+    if (wxStatusBar* bar = frame_->GetStatusBar()) bar->SetStatusText(fromCp932(text), 0);
+}
 
 void CViewCanvas::setCaption(const std::string& text) {
     wxString caption = fromCp932(text);

@@ -157,7 +157,7 @@ LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize
 
     if (auto image = readLaunchKey(path, "Image_File_Name")) {
         result.imageRequested = true;
-        result.imageWritten = view.writeImage(result.picture, launchPathToFileName(*image));
+        result.imageWritten = view.savePicture(shownPicture(picture), launchPathToFileName(*image), &result.picture);
     }
     if (auto softOn = readLaunchKey(path, "Soft_On")) {
         result.endProgram = softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
