@@ -143,6 +143,23 @@ private:
     TextSink sink_;
 };
 
+// Drawing for feedback: smooth shading, fills coloured at every vertex (see
+// useFlatShading), while the picture is made.
+class CaptureMode {
+public:
+    CaptureMode() {
+        setVectorCapture(true);
+        glPushAttrib(GL_LIGHTING_BIT);
+        glShadeModel(GL_SMOOTH);
+    }
+    ~CaptureMode() {
+        glPopAttrib();
+        setVectorCapture(false);
+    }
+    CaptureMode(const CaptureMode&) = delete;
+    CaptureMode& operator=(const CaptureMode&) = delete;
+};
+
 // ---- the page -----------------------------------------------------------------------
 
 struct Page {
@@ -193,10 +210,11 @@ GLint printLayers(const std::vector<Layer>& layers, GLint options, PixelSize siz
 std::optional<std::string> capturePage(const Page& page, const std::vector<Layer>& layers) {
     GLint viewport[4] = {0, 0, page.size.width, page.size.height};
     // The best of several BSP roots splits far fewer polygons: on a 100 x 100
-    // contour fill a third of the primitives and of the time. Culling what is
-    // hidden leaves it out of the file.
-    const GLint options = GL2PS_DRAW_BACKGROUND | GL2PS_SILENT | GL2PS_NO_BLENDING | GL2PS_BEST_ROOT |
-                          GL2PS_OCCLUSION_CULL;
+    // contour fill a third of the primitives and of the time. GL2PS's
+    // occlusion culling is left off: it drops a line lying along the edge of
+    // a polygon in front of it, such as the 2-D frame's outline along the rim
+    // of the fill, which the raster picture shows.
+    const GLint options = GL2PS_DRAW_BACKGROUND | GL2PS_SILENT | GL2PS_NO_BLENDING | GL2PS_BEST_ROOT;
     for (GLint buffer = kFirstBuffer;; buffer *= 2) {
         char* data = nullptr;
         size_t size = 0;
@@ -306,30 +324,15 @@ bool placeImage(const ImageBuffer& image, const PixelBox& box, PixelSize picture
     return gl2psDrawPixels(box.width, box.height, 0, 0, GL_RGB, GL_FLOAT, rgb.data()) == GL2PS_SUCCESS;
 }
 
-// Draws lines given in window coordinates (depth as window depth).
-void drawScreenLines(const std::vector<ScreenLine>& lines, PixelSize picture) {
-    glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_LINE_BIT | GL_TRANSFORM_BIT);
-    glDisable(GL_LIGHTING);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, picture.width, 0, picture.height, 0.0, -1.0);   // eye z = window depth
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    setLineWidth(1.0);
-    glBegin(GL_LINES);
+// Hands lines in window coordinates to GL2PS as they are: drawn through GL
+// they would come back from feedback a rounding off, which a reader without
+// anti-aliasing shows as a second pixel of width.
+void addScreenLines(const std::vector<ScreenLine>& lines) {
     for (const ScreenLine& l : lines) {
-        glColor3f(l.r, l.g, l.b);
-        glVertex3f(l.x0, l.y0, l.z0);
-        glVertex3f(l.x1, l.y1, l.z1);
+        GL2PSvertex ends[2] = {{{l.x0, l.y0, l.z0}, {l.r, l.g, l.b, 1.0f}}, {{l.x1, l.y1, l.z1}, {l.r, l.g, l.b, 1.0f}}};
+        gl2psAddPolyPrimitive(GL2PS_LINE, 2, ends, 0, 0.0f, 0.0f, 0, 0, 1.0f, GL2PS_LINE_CAP_BUTT,
+                              GL2PS_LINE_JOIN_MITER, 0);
     }
-    glEnd();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
 }
 
 // The legend, the axis indicator and the title: few primitives, each part
@@ -354,7 +357,7 @@ std::optional<std::string> graphAsImagePage(CKelvraView& view, const Page& page)
         page, {{GL2PS_SIMPLE_SORT,
                 [&] {
                     if (box.width > 0) placed = placeImage(cropped(graph, box), box, page.size, page.format);
-                    drawScreenLines(frame, page.size);
+                    addScreenLines(frame);
                     view.drawScene({SceneFrameLabels, true});
                 }},
                overlayLayer(view)});
@@ -375,6 +378,7 @@ std::optional<VectorPicture> CKelvraView::renderVectorPicture(const PictureReque
     if (!isVectorFormat(format)) return std::nullopt;
     PictureScope scope(*this, request);
     if (!scope.ready()) return std::nullopt;
+    CaptureMode capture;
     VectorPicture picture;
     {
         PhaseScope phase(Phase::Draw);

@@ -8,6 +8,16 @@
 #include <algorithm>
 
 namespace kelvra {
+namespace {
+
+bool capturing = false;
+
+}  // namespace
+
+void setVectorCapture(bool on) { capturing = on; }
+bool vectorCapture() { return capturing; }
+
+void useFlatShading() { glShadeModel(capturing ? GL_SMOOTH : GL_FLAT); }
 
 void setLineWidth(double pixels) {
     GLfloat w = GLfloat(std::max(pixels, 1.0));

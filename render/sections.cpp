@@ -82,7 +82,7 @@ void CKelvraView::drawSectionPoints(const BuildContext& ctx, int axis) const {
 // the level crossings outside the quad when the legend range starts above the
 // data. A quad with a corner that has no finite position or value is left out.
 void CKelvraView::drawSectionFill(const BuildContext& ctx, int axis) const {
-    glShadeModel(GL_FLAT);
+    useFlatShading();
     marks::SectionWalk walk = marks::sectionWalk(*this, axis);
     const LevelTable& t = ctx.levels;
     if (walk.count < 2 || t.levelCount <= 0) return;

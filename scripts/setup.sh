@@ -7,10 +7,11 @@ packages=(
   build-essential cmake pkg-config ccache
   libwxgtk3.2-dev
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
-  libpng-dev libjpeg62-turbo-dev
+  libpng-dev libjpeg62-turbo-dev libgl2ps-dev
   libfreetype-dev libfontconfig-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2 fonts-urw-base35 fonts-dejavu-core
   libgtest-dev googletest xvfb xauth xdotool x11-apps imagemagick
+  poppler-utils libtinyxml2-dev
 )
 
 missing=()
