@@ -26,7 +26,7 @@ namespace kelvra {
 
 // Above this many primitives the graph of a vector picture is an image. The
 // README's performance section has the measurements behind it.
-inline constexpr long long kMaxVectorGraphPrimitives = 60000;
+inline constexpr long long kMaxVectorGraphPrimitives = 50000;
 
 struct VectorPicture {
     std::string bytes;               // the whole file

@@ -23,6 +23,7 @@
 #include "render/scaleFrame.h"
 #include "support/glFixture.h"
 #include "support/gridFixture.h"
+#include "support/renderRun.h"
 #include "support/testFiles.h"
 
 namespace kelvra {
@@ -421,6 +422,48 @@ TEST(VectorPicture, ALargeGraphGoesInAsAnImageAndTheRestStaysVectors) {
     const auto [linesOverGraph, graph] = darkOverColour(raster, pdf, parts[0]);
     EXPECT_GT(graph, 5000);
     EXPECT_LE(linesOverGraph, graph / 500) << linesOverGraph << " of " << graph;
+}
+
+// kelvra-render and launch files: the extension picks the format, the picture
+// has the size asked for, and a large grid is said to be an image on stderr.
+TEST(RenderVector, WritesEachFormatAtTheRequestedSizeAndSaysWhenTheGraphIsAnImage) {
+    test::ScratchDir dir;
+    const std::string surface = test::sourcePath("examples/surface.csv");
+    const struct {
+        const char* name;
+        const char* sizeMark;   // what the file says about its size
+    } outputs[] = {{"out.svg", "width=\"320pt\" height=\"200pt\" viewBox=\"0 0 320 200\""},
+                   {"out.PDF", "/MediaBox [0 0 320 200]"},
+                   {"out.eps", "%%BoundingBox: 0 0 320 200"}};
+    for (const auto& o : outputs) {
+        SCOPED_TRACE(o.name);
+        test::RenderRun r = test::runRender({surface, "--size", "320x200", "-o", dir.file(o.name)}, dir.path());
+        if (r.noGl()) GTEST_SKIP() << r.err;
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_NE(test::readFile(dir.file(o.name)).find(o.sizeMark), std::string::npos);
+    }
+    test::writeFile(dir.file("launch.txt"), "[Kelvra]\r\nData_File_Name=" + surface + "\r\nImage_File_Name=" +
+                                                dir.file("launched.pdf") + "\r\nSoft_On=NO\r\n");
+    test::RenderRun launched = test::runRender({"--size", "320x200", dir.file("launch.txt")}, dir.path());
+    EXPECT_EQ(launched.status, 0) << launched.err;
+    EXPECT_EQ(test::readFile(dir.file("launched.pdf")).substr(0, 5), "%PDF-");
+
+    // A 250 x 250 grid: above the primitive limit.
+    std::string grid = test::cp932("ﾃﾞｰﾀ形式,1\r\nKelvra ver.1.52\r\n\r\n");
+    for (int c = 0; c < 250; ++c) grid.append(",").append(std::to_string(c));
+    grid += "\r\n";
+    for (int row = 0; row < 250; ++row) {
+        grid += std::to_string(row);
+        for (int c = 0; c < 250; ++c) grid.append(",").append(std::to_string(std::sin(row * 0.1) * std::cos(c * 0.07)));
+        grid += "\r\n";
+    }
+    test::writeFile(dir.file("grid.csv"), grid);
+    test::RenderRun large = test::runRender({dir.file("grid.csv"), "-o", dir.file("large.svg")}, dir.path());
+    EXPECT_EQ(large.status, 0) << large.err;
+    EXPECT_NE(large.err.find(cp932ToUtf8(sj("ｸﾞﾗﾌの図形が多いため、ｸﾞﾗﾌは画像として書き込みました"))), std::string::npos)
+        << large.err;
+    EXPECT_EQ(readSvg(test::readFile(dir.file("large.svg"))).images, 1);
 }
 
 // The parts of a line a depth image leaves visible: cut at the hiding pixels,
