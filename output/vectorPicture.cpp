@@ -33,10 +33,14 @@ namespace {
 
 GLint gl2psFormat(ImageFormat format) {
     switch (format) {
+        case ImageFormat::Svg: return GL2PS_SVG;
         case ImageFormat::Pdf: return GL2PS_PDF;
         case ImageFormat::Eps: return GL2PS_EPS;
-        default: return GL2PS_SVG;
+        case ImageFormat::Png:
+        case ImageFormat::Jpeg:
+        case ImageFormat::Bmp: break;   // not vector formats: renderVectorPicture refuses them
     }
+    return GL2PS_SVG;
 }
 
 // ---- texts ----------------------------------------------------------------------
