@@ -6,9 +6,11 @@
 
 namespace kelvra {
 
+void printMessage(const std::string& cp932) { std::fprintf(stderr, "kelvra: %s\n", cp932ToUtf8(cp932).c_str()); }
+
 void HeadlessHost::showMessage(const std::string& text) {
     messages.push_back(text);
-    if (printMessages) std::fprintf(stderr, "kelvra: %s\n", cp932ToUtf8(text).c_str());
+    if (printMessages) printMessage(text);
 }
 
 void HeadlessHost::showNote(const std::string& text) {

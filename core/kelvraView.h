@@ -82,12 +82,6 @@ struct ViewState {
     std::vector<PlacedLabel>* labelTrace = nullptr;
 };
 
-// A formatted number and the width label placement counts it as.
-struct FormattedValue {
-    std::string text;
-    int width = 0;
-};
-
 enum class ArrowKey { Up, Down, Left, Right };
 
 class CKelvraView : public GraphData, public GraphSettings, public ViewState {
@@ -106,10 +100,22 @@ public:
     GraphData& data() { return *this; }
     const GraphData& data() const { return *this; }
 
-    // After a bulk settings change (dialog OK, settings file): panes, anchored
-    // overlays, scale recompute keeping the user's scales, glyph lists, display
-    // lists, repaint. (core/kelvraView.cpp)
-    void applySettingsChange();
+    // ---- settings changes and settings files (core/viewSettings.cpp) ----
+    // After a bulk change of the settings record (the settings dialog's OK, a
+    // settings file, the settings section of a data file): status panes,
+    // window-anchored overlays, scale recompute keeping the user's scales,
+    // glyph lists, display lists, repaint. The caller has resized the frame.
+    void settingsChanged();
+    // Applies settings-file text already in memory: the fields it names, the
+    // graph choice fitted to the data, the frame resized, settingsChanged.
+    void applySettingsText(std::string_view text);
+    // 1 when the file was read (and applied), 0 when it could not be read.
+    int loadSettingsFile(const std::string& path);
+    // 0 on success, 1 when the file could not be written (after the message).
+    int saveSettingsFile(const std::string& path);
+    std::string settingsText() const;   // the whole settings file, CP932, CR LF line breaks
+    int chooseAndLoadSettingsFile();
+    int chooseAndSaveSettingsFile();
 
     // ---- data in and out (data/dataReader.cpp, data/dataWriter.cpp) ----
     // Reads a data file into the data set and brings the picture up to date.
@@ -122,19 +128,9 @@ public:
     int writeDataFile(const std::string& path, const std::string& settingsText);
     bool saveDataCommand();     // File/Save with its dialog
 
-    // ---- settings files (settings/settingsFile.cpp) ----
-    // 1 when the file was read to its end (and applied), 0 when it could not be read.
-    int loadSettingsFile(const std::string& path, int lineBufferSize);
-    // Applies settings-file text already in memory; same rules and result.
-    int applySettingsText(std::string_view text, int lineBufferSize);
-    // 0 on success, 1 when the file could not be written (after the message).
-    int saveSettingsFile(const std::string& path);
-    std::string settingsText() const;   // the whole settings file, CP932, CR LF line breaks
-    int chooseAndLoadSettingsFile();
-    int chooseAndSaveSettingsFile();
-
     // ---- scales and numbers (render/scaleMapping.cpp) ----
-    FormattedValue formatValue(double value, int kind) const;   // kind 0..3 axes, 4..5 sections
+    // kind 0..3 axes, 4..5 sections (settings/graphSettings.h)
+    FormattedValue formatValue(double value, int kind) const { return kelvra::formatValue(*this, value, kind); }
     void recomputeScales(bool keepUserScales);
     void snapSections();
     void resetBarSizes();

@@ -93,7 +93,7 @@ const FloorProjectionInfo kFloorProjections[] = {
     {"XY平面-等高線1(ｶﾗｰ) + 等高線2", {P::OffsetFill, {S::ContourFill, S::SingleLines}}, LegendChoice::Colour},
     {"XY平面-等高線1(白黒) + 等高線2", {P::OffsetFill, {S::GreyFill, S::SingleLines}}, LegendChoice::Grey},
 };
-static_assert(std::size(kFloorProjections) == kFloorProjectionCount);
+static_assert(std::size(kFloorProjections) == XyContourModeCount);
 
 bool isSectionDisplay(int displayMode) {
     return displayMode == DisplayXSection || displayMode == DisplayYSection;
@@ -152,7 +152,7 @@ void fitGraphChoiceToData(GraphSettings& s, const GraphData& d) {
     if (s.graphType < 0) s.graphType = 0;
     if (d.dataKind != Grid) {
         if (s.displayMode >= DisplayXSection) s.displayMode = Display3D;
-        s.xyContourMode = 0;
+        s.xyContourMode = XyContourNone;
     }
     GraphTypeList list = graphTypeList(s, d);
     if (list.types.empty()) return;   // a display mode above 3
@@ -160,7 +160,7 @@ void fitGraphChoiceToData(GraphSettings& s, const GraphData& d) {
 }
 
 const FloorProjectionInfo* floorProjection(int xyContourMode) {
-    if (xyContourMode < 0 || xyContourMode >= kFloorProjectionCount) return nullptr;
+    if (xyContourMode < 0 || xyContourMode >= XyContourModeCount) return nullptr;
     return &kFloorProjections[xyContourMode];
 }
 

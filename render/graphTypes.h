@@ -163,8 +163,7 @@ struct FloorProjectionInfo {
     LegendChoice legend;  // the legend of a graph type whose rule is ByFloor
 };
 
-inline constexpr int kFloorProjectionCount = 7;
-// The projection of an xyContourMode; null outside 0..6.
+// The projection of an xyContourMode; null outside the enum.
 const FloorProjectionInfo* floorProjection(int xyContourMode);
 
 }  // namespace kelvra

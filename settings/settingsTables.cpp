@@ -19,13 +19,13 @@ const char* const kFontFaceNames[] = {
 static_assert(std::size(kFontFaceNames) == kFontFaceCount);
 
 const TextRoleInfo kTextRoles[] = {
-    {"タイトル", "グラフタイトル", 1000, SizeSource::Zoom},        // RoleTitle
-    {"軸ラベル", "軸ラベル", 2000, SizeSource::AxisSize},           // RoleAxisLabel
-    {"ｽｹｰﾙ数値", "スケール数値", 3000, SizeSource::Zoom},          // RoleScaleValue
-    {"ｽｹｰﾙﾗﾍﾞﾙ", "スケールラベル", 4000, SizeSource::Zoom},        // RoleScaleLabel
-    {"ｽｹｰﾙ単位", "スケール単位", 5000, SizeSource::Zoom},          // RoleScaleUnit
-    {"凡例数値", "凡例数値", 6000, SizeSource::LegendSize},         // RoleLegendValue
-    {"凡例単位", "凡例単位", 7000, SizeSource::LegendSize},         // RoleLegendUnit
+    {"グラフタイトル", 1000, SizeSource::Zoom},    // RoleTitle
+    {"軸ラベル", 2000, SizeSource::AxisSize},      // RoleAxisLabel
+    {"スケール数値", 3000, SizeSource::Zoom},      // RoleScaleValue
+    {"スケールラベル", 4000, SizeSource::Zoom},    // RoleScaleLabel
+    {"スケール単位", 5000, SizeSource::Zoom},      // RoleScaleUnit
+    {"凡例数値", 6000, SizeSource::LegendSize},    // RoleLegendValue
+    {"凡例単位", 7000, SizeSource::LegendSize},    // RoleLegendUnit
 };
 static_assert(std::size(kTextRoles) == RoleCount);
 
@@ -33,18 +33,6 @@ int levelCountOfIndex(double legendStepIndex) {
     if (!(legendStepIndex > -1.0 && legendStepIndex < kLevelCountChoices)) return 0;
     int index = int(legendStepIndex);   // truncates toward zero, so -0.5 is index 0
     return kLevelCounts[index];
-}
-
-const char* const kNumberFormatNames[4] = {"自動", "整数", "小数", "指数"};
-
-const char* const kDisplayModeNames[4] = {"3次元", "2次元", "X断面", "Y断面"};
-const char* const kLegendSourceNames[4] = {"X", "Y", "Z", "data"};
-const char* const kTickStyleNames[3] = {"外側", "内側", "なし"};
-const char* const kLegendStyleNames[2] = {"標準", "絶対値"};
-
-const Rgb* defaultLegendColors() {
-    static const GraphSettings fresh;
-    return fresh.legendColors;
 }
 
 }  // namespace kelvra

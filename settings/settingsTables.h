@@ -4,6 +4,8 @@
 // source encoding); use sj() from core/cp932.h where CP932 bytes are needed.
 #pragma once
 
+#include <iterator>
+
 #include "settings/graphSettings.h"
 
 namespace kelvra {
@@ -27,8 +29,9 @@ static_assert(RoleCount == kTextRoleCount);   // the record's per-role arrays
 
 enum class SizeSource { Zoom, AxisSize, LegendSize };
 
+// (The settings file's keys for a role's face and size are in its key table,
+// settings/settingsFile.cpp.)
 struct TextRoleInfo {
-    const char* settingsWord;   // word in the settings file keys
     const char* pageName;       // name on the font page of the settings dialog
     int listBase;               // first of the role's 256 glyph lists
     SizeSource sizeFollows;
@@ -42,13 +45,17 @@ inline constexpr int kMaxLevelCount = 480;
 // Level count of a legend step index, or 0 when the index names none.
 int levelCountOfIndex(double legendStepIndex);
 
-extern const char* const kNumberFormatNames[4];     // 自動, 整数, 小数, 指数
-extern const char* const kDisplayModeNames[4];      // 3次元, 2次元, X断面, Y断面
-extern const char* const kLegendSourceNames[4];     // X, Y, Z, data
-extern const char* const kTickStyleNames[3];        // 外側, 内側, なし
-extern const char* const kLegendStyleNames[2];      // 標準, 絶対値
-
-// The level colours of a fresh record.
-const Rgb* defaultLegendColors();
+// Names of the enumerated settings, as the settings dialog lists them, in
+// enumerator order (the floor projections' are in render/graphTypes.h).
+inline constexpr const char* kNumberFormatNames[] = {"自動", "整数", "小数", "指数"};
+inline constexpr const char* kDisplayModeNames[] = {"3次元", "2次元", "X断面", "Y断面"};
+inline constexpr const char* kLegendSourceNames[] = {"X", "Y", "Z", "data"};
+inline constexpr const char* kTickStyleNames[] = {"外側", "内側", "なし"};
+inline constexpr const char* kLegendStyleNames[] = {"標準", "絶対値"};
+static_assert(std::size(kNumberFormatNames) == NumberFormatCount);
+static_assert(std::size(kDisplayModeNames) == DisplayModeCount);
+static_assert(std::size(kLegendSourceNames) == LegendColorSourceCount);
+static_assert(std::size(kTickStyleNames) == TickStyleCount);
+static_assert(std::size(kLegendStyleNames) == LegendStyleCount);
 
 }  // namespace kelvra

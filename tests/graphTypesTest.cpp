@@ -28,7 +28,7 @@ TEST(GraphTypes, FitKeepsTheChoiceValidForTheDataKind) {
         GraphData d;
         d.dataKind = DataKind(c[0]);
         d.valuesPerPoint = c[1];
-        std::tie(s.displayMode, s.graphType, s.xyContourMode) = std::tuple(c[2], c[3], c[4]);
+        std::tie(s.displayMode, s.graphType, s.xyContourMode) = std::tuple(DisplayMode(c[2]), c[3], XyContourMode(c[4]));
         fitGraphChoiceToData(s, d);
         EXPECT_EQ(std::tuple(s.displayMode, s.graphType, s.xyContourMode), std::tuple(c[5], c[6], c[7]))
             << "kind " << c[0] << ", values per point " << c[1] << ", mode " << c[2] << ", type " << c[3];
@@ -40,7 +40,8 @@ TEST(GraphTypes, FitKeepsTheChoiceValidForTheDataKind) {
 TEST(GraphTypes, DialogLabelsAreTheTypesAFitKeeps) {
     struct Case {
         DataKind kind;
-        int displayMode, valuesPerPoint;
+        DisplayMode displayMode;
+        int valuesPerPoint;
         std::vector<std::string> labels;   // the first and the last
         std::size_t count;
     } cases[] = {

@@ -107,7 +107,7 @@ TEST_F(Legend, CellsShowTheColourOrGreyLevelsBottomUpOrNothingByTheGraphChoice) 
     };
     for (const Case& c : cases) {
         std::tie(view.displayMode, view.dataKind, view.valuesPerPoint, view.graphType, view.xyContourMode) =
-            std::tie(c.mode, c.kind, c.valuesPerPoint, c.type, c.floor);
+            std::tuple(DisplayMode(c.mode), c.kind, c.valuesPerPoint, c.type, XyContourMode(c.floor));
         view.buildDisplayLists();
         view.paint(kW, kH);
         const int sources[] = {1, 6, 10, 14, 20};

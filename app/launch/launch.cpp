@@ -2,9 +2,9 @@
 //
 // A launch run takes the picture size when it starts, loads the data and the
 // settings it names, draws the picture off-screen and writes it as an image
-// file; "Soft_On=NO" asks the shell to end the program afterwards. Every key is
-// looked up on its own from the top of the file, so key order and other lines
-// do not matter.
+// file; "Soft_On=NO" asks the shell to end the program afterwards, also when a
+// file failed (the result says which). Every key is looked up on its own from
+// the top of the file, so key order and other lines do not matter.
 #include "app/launch/launch.h"
 
 #include <cstdio>
@@ -126,8 +126,10 @@ DroppedFileKind classifyDroppedFile(const std::string& path) {
     File f(std::fopen(path.c_str(), "rb"));
     if (!f) return DroppedFileKind::Ignored;
     // Lines are counted whole: a piece inside a long data line that happens to
-    // begin with "[" does not make the file a settings file.
-    PieceReader reader(f.get(), 2500);
+    // begin with "[" does not make the file a settings file. Only a line's
+    // first byte matters; the piece length only bounds what a long line costs.
+    constexpr std::size_t kProbePieceLength = 2500;
+    PieceReader reader(f.get(), kProbePieceLength);
     std::string piece;
     bool lineStart;
     int lines = 0;
@@ -142,6 +144,10 @@ DroppedFileKind classifyDroppedFile(const std::string& path) {
 
 LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize picture) {
     LaunchResult result;
+    // Soft_On is honoured whatever failed: the program that wrote the launch
+    // file waits for this one to end.
+    auto softOn = readLaunchKey(path, "Soft_On");
+    result.endProgram = softOn && softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
     if (auto data = readLaunchKey(path, "Data_File_Name")) {
         if (!view.loadDataFile(launchPathToFileName(*data), false)) {
             result.dataLoadFailed = true;
@@ -149,7 +155,7 @@ LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize
         }
     }
     if (auto settingsFile = readLaunchKey(path, "Setting_File_Name"))
-        view.loadSettingsFile(launchPathToFileName(*settingsFile), 2500);
+        result.settingsLoadFailed = view.loadSettingsFile(launchPathToFileName(*settingsFile)) != 1;
 
     // The size taken when the launch began, whatever the settings file did to the frame.
     view.initGlState();
@@ -158,9 +164,6 @@ LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize
     if (auto image = readLaunchKey(path, "Image_File_Name")) {
         result.imageRequested = true;
         result.imageWritten = view.savePicture(shownPicture(picture), launchPathToFileName(*image), &result.picture);
-    }
-    if (auto softOn = readLaunchKey(path, "Soft_On")) {
-        result.endProgram = softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
     }
     return result;
 }

@@ -48,13 +48,17 @@ DroppedFileKind classifyDroppedFile(const std::string& path);
 
 // What a launch file did; the shells decide what follows (exit status, ending).
 struct LaunchResult {
-    bool dataLoadFailed = false;   // Data_File_Name named a file that did not load
-    bool imageRequested = false;   // Image_File_Name was present
+    bool dataLoadFailed = false;       // Data_File_Name named a file that did not load
+    bool settingsLoadFailed = false;   // Setting_File_Name named a file that could not be read
+    bool imageRequested = false;       // Image_File_Name was present
     bool imageWritten = false;
-    bool endProgram = false;       // Soft_On=NO (the desktop program ends)
+    bool endProgram = false;           // Soft_On=NO (the desktop program ends)
     // The picture drawn with the loaded data and settings; empty when the data
     // file failed or the size could not be drawn.
     std::optional<ImageBuffer> picture;
+
+    // Every file the launch named was read or written.
+    bool succeeded() const { return !dataLoadFailed && !settingsLoadFailed && (!imageRequested || imageWritten); }
 };
 
 // Carries out a launch file on the view: loads the data and settings files it

@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
         if (!view.loadDataFile(opt.input, false)) return 1;
     }
     if (!opt.settings.empty()) {
-        if (view.loadSettingsFile(opt.settings, 2500) != 1) return 1;
+        if (view.loadSettingsFile(opt.settings) != 1) return 1;
         picture.reset();   // drawn before these settings
     }
     if (!opt.writeSettings.empty() && view.saveSettingsFile(opt.writeSettings) != 0) return 1;
