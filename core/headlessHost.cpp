@@ -14,7 +14,7 @@ void HeadlessHost::showMessage(const std::string& text) {
 }
 
 void HeadlessHost::showNote(const std::string& text) {
-    notes.push_back(text);
+    showStatusMessage(text);
     if (printMessages) std::fprintf(stderr, "kelvra: %s\n", cp932ToUtf8(text).c_str());
 }
 

@@ -36,7 +36,6 @@ public:
     bool printMessages = true;
 
     std::vector<std::string> messages;   // CP932, in the order shown
-    std::vector<std::string> notes;      // likewise, for showNote
     std::string caption;
     std::string statusPanes[4];          // texts of panes 59143..59146
     std::string statusMessage;           // the message pane; empty: the idle message

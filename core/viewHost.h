@@ -67,9 +67,9 @@ public:
     // A file dialog; nothing when the user cancels or there is no user.
     virtual std::optional<std::string> askFileName(const FileDialogRequest& request) = 0;
 
-    // A remark on work that succeeded (how a picture was written), shown where
-    // it asks for nothing: stderr without a window. Hosts may leave it out.
-    virtual void showNote(const std::string& text) {}
+    // A remark on work that succeeded (how a picture was written): the
+    // message pane, and stderr where there is no window to show it.
+    virtual void showNote(const std::string& text) { showStatusMessage(text); }
 };
 
 }  // namespace kelvra

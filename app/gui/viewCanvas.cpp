@@ -311,10 +311,6 @@ void CViewCanvas::showMessage(const std::string& text) {
 
 void CViewCanvas::invalidate() { Refresh(false); }
 
-void CViewCanvas::showNote(const std::string& text) {
-    if (wxStatusBar* bar = frame_->GetStatusBar()) bar->SetStatusText(fromCp932(text), 0);
-}
-
 void CViewCanvas::setCaption(const std::string& text) {
     wxString caption = fromCp932(text);
     if (frame_->GetTitle() != caption) frame_->SetTitle(caption);

@@ -66,7 +66,6 @@ public:
 
     // ---- ViewHost ----
     void showMessage(const std::string& text) override;
-    void showNote(const std::string& text) override;
     void invalidate() override;
     void setCaption(const std::string& text) override;
     void setStatusPane(int paneId, const std::string& text) override;

@@ -441,6 +441,20 @@ TEST_F(MainWindow, SaveImageFromTheMenuWritesAVectorPictureOfTheWindow) {
     }
     EXPECT_GE(close, shown.size() * 95 / 100);
     EXPECT_GT(coloured, shown.size() / 20);   // a graph, not a white picture
+
+    // A graph too large for vectors goes in as an image, and the status bar says so.
+    std::string large = dir.file("large.csv"), largeSvg = dir.file("large.svg");
+    test::writeFile(large, gridFile(240));
+    frame->canvas()->dropFiles({large});
+    ASSERT_EQ(frame->view().columnCount, 240);
+    answers = {largeSvg};
+    sim.Char('f', wxMOD_ALT);
+    test::pumpFor(300);
+    sim.Char('i');
+    ASSERT_TRUE(pumpUntil([&] { return std::filesystem::exists(largeSvg); }, 20000));
+    EXPECT_NE(test::readFile(largeSvg).find("<image"), std::string::npos);
+    EXPECT_TRUE(pumpUntil([&] { return pane(0).StartsWith(ui("ｸﾞﾗﾌの図形が多いため")); }, 3000)) << pane(0);
+    EXPECT_TRUE(messages.empty());
 }
 
 // ---- loads, drops and launch files ----
