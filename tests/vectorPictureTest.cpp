@@ -83,7 +83,7 @@ void forEachElement(const tinyxml2::XMLElement* e, const std::function<void(cons
 struct Svg {
     std::vector<std::string> fills;   // of the polygons
     std::vector<std::string> texts;
-    std::vector<const char*> fonts;   // font-family of each text
+    std::vector<std::string> fonts;   // font-family of each text
     int polylines = 0, images = 0;
     std::vector<std::string> imageData;   // href of each image
 };
@@ -98,7 +98,7 @@ Svg readSvg(const std::string& bytes) {
         if (name == "polyline") ++svg.polylines;
         if (name == "text") {
             svg.texts.push_back(e.GetText() ? e.GetText() : "");
-            svg.fonts.push_back(e.Attribute("font-family"));
+            svg.fonts.push_back(e.Attribute("font-family") ? e.Attribute("font-family") : "");
         }
         if (name == "image") {
             ++svg.images;
@@ -271,7 +271,7 @@ TEST(VectorPicture, SvgOfAContourFillHoldsTheLegendColoursAsPolygonsAndTheValues
     }
     EXPECT_GE(values, 10 + 5 + 5);   // 11 legend values, 5 on each scale
     ASSERT_FALSE(svg.fonts.empty());
-    for (const char* font : svg.fonts) EXPECT_STREQ(font, "'IPAPGothic', sans-serif");
+    for (const std::string& font : svg.fonts) EXPECT_EQ(font, "'IPAPGothic', sans-serif");
     EXPECT_GT(svg.polylines, 0);   // the frame and the legend's outline are lines
     EXPECT_EQ(svg.images, 0);
 }
