@@ -70,6 +70,12 @@ public:
     // A remark on work that succeeded (how a picture was written): the
     // message pane, and stderr where there is no window to show it.
     virtual void showNote(const std::string& text) { showStatusMessage(text); }
+
+    // The selected-data window, after a pick added to the view's selectedText:
+    // shown with that text, scrolled to its last line. The first time it is
+    // placed at the view's top-left corner; afterwards it stays where the user
+    // put it. Without a window there is nothing to show.
+    virtual void showSelectedData() {}
 };
 
 }  // namespace kelvra

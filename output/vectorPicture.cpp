@@ -339,10 +339,13 @@ void addScreenLines(const std::vector<ScreenLine>& lines) {
     }
 }
 
-// The legend, the axis indicator and the title: few primitives, each part
-// flat or convex, so sorting by depth is enough.
+// The pick markers (drawn over the graph, as on screen), the legend, the axis
+// indicator and the title: few primitives, each part flat or convex, so
+// sorting by depth is enough.
 Layer overlayLayer(CKelvraView& view) {
-    return {GL2PS_SIMPLE_SORT, [&view] { view.drawScene({SceneAxisIndicator | SceneLegend | SceneTitle, true}); }};
+    return {GL2PS_SIMPLE_SORT, [&view] {
+                view.drawScene({ScenePickMarkers | SceneAxisIndicator | SceneLegend | SceneTitle, true});
+            }};
 }
 
 // The page of a graph too large for vectors: the graph as drawn into the

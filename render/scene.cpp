@@ -96,12 +96,15 @@ void CKelvraView::drawScene(const SceneDraw& how) {
     glLoadIdentity();
     if (has(SceneGraph)) {
         glPushMatrix();
-        glTranslated(viewPosX * 0.005, viewPosY * 0.005, 0.0);
-        glRotated(viewAngleX, 1.0, 0.0, 0.0);
-        glRotated(viewAngleZ, 0.0, 0.0, 1.0);
+        turnLikeTheGraph(settings());
         if (graphStraight) drawGraph(makeBuildContext());
         else callList(ListGraph);
-        if (pickMarkersShown) callList(ListPickMarker);
+        glPopMatrix();
+    }
+    if (pickMarkersShown && has(ScenePickMarkers)) {
+        glPushMatrix();
+        turnLikeTheGraph(settings());
+        callList(ListPickMarker);
         glPopMatrix();
     }
 
@@ -141,9 +144,7 @@ void CKelvraView::drawScene(const SceneDraw& how) {
             glClipPlane(GL_CLIP_PLANE0, nothing);
             glEnable(GL_CLIP_PLANE0);
         }
-        glTranslated(viewPosX * 0.005, viewPosY * 0.005, 0.0);
-        glRotated(viewAngleX, 1.0, 0.0, 0.0);
-        glRotated(viewAngleZ, 0.0, 0.0, 1.0);
+        turnLikeTheGraph(settings());
         if (displayMode == Display2D) buildScaleFrame2D(-1.0);
         else buildScaleFrame3D();
         glPopAttrib();
@@ -174,6 +175,12 @@ void layoutAnchoredOverlays(GraphSettings& s, PixelSize frame) {
     }
 }
 
+void turnLikeTheGraph(const GraphSettings& s) {
+    glTranslated(s.viewPosX * 0.005, s.viewPosY * 0.005, 0.0);
+    glRotated(s.viewAngleX, 1.0, 0.0, 0.0);
+    glRotated(s.viewAngleZ, 0.0, 0.0, 1.0);
+}
+
 void CKelvraView::layoutAnchoredOverlays() { kelvra::layoutAnchoredOverlays(settings(), host_.frameSize()); }
 
 void CKelvraView::destroyGlLists() {
@@ -182,6 +189,7 @@ void CKelvraView::destroyGlLists() {
         if (glIsList(list)) glDeleteLists(list, 1);
     }
     glyphs_->destroy();
+    pickMarkersShown = false;   // its list is gone
     glyphListsBuilt = false;
     graphListsBuilt = false;
     overlayListsBuilt = false;

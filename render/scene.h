@@ -9,13 +9,14 @@ namespace kelvra {
 
 // The parts of the scene CKelvraView::drawScene draws.
 enum ScenePart : unsigned {
-    SceneGraph = 1u << 0,           // the graph and the pick markers
-    SceneAxisIndicator = 1u << 1,
-    SceneLegend = 1u << 2,
-    SceneFrame = 1u << 3,           // the scale frame: lines and labels
-    SceneFrameLabels = 1u << 4,     // the scale frame's labels without its lines
-    SceneTitle = 1u << 5,
-    SceneAll = SceneGraph | SceneAxisIndicator | SceneLegend | SceneFrame | SceneTitle,
+    SceneGraph = 1u << 0,
+    ScenePickMarkers = 1u << 1,     // when shown; drawn over the graph
+    SceneAxisIndicator = 1u << 2,
+    SceneLegend = 1u << 3,
+    SceneFrame = 1u << 4,           // the scale frame: lines and labels
+    SceneFrameLabels = 1u << 5,     // the scale frame's labels without its lines
+    SceneTitle = 1u << 6,
+    SceneAll = SceneGraph | ScenePickMarkers | SceneAxisIndicator | SceneLegend | SceneFrame | SceneTitle,
 };
 
 struct SceneDraw {
@@ -34,5 +35,10 @@ struct SceneDraw {
 // CKelvraView::layoutAnchoredOverlays with the window's frame, and by
 // renderPicture for a picture laid out as another window.
 void layoutAnchoredOverlays(GraphSettings& s, PixelSize frame);
+
+// Multiplies the modelview by the graph's place on the screen: moved by the
+// graph offset, turned by viewAngleX about X, then by viewAngleZ about Z. The
+// graph, its pick markers, the scale frame and the pick draw under it.
+void turnLikeTheGraph(const GraphSettings& s);
 
 }  // namespace kelvra

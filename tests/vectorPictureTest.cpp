@@ -274,6 +274,12 @@ TEST(VectorPicture, SvgOfAContourFillHoldsTheLegendColoursAsPolygonsAndTheValues
     for (const std::string& font : svg.fonts) EXPECT_EQ(font, "'IPAPGothic', sans-serif");
     EXPECT_GT(svg.polylines, 0);   // the frame and the legend's outline are lines
     EXPECT_EQ(svg.images, 0);
+
+    // A pick marker the window shows is in the picture too, in its cyan.
+    const std::size_t middle = std::size_t(6 * 12 + 6) * std::size_t(s.view.valuesPerPoint);
+    ASSERT_TRUE(s.view.buildPickMarker(middle));
+    s.view.pickMarkersShown = true;
+    EXPECT_NE(s.vector(ImageFormat::Svg).find("stroke=\"#00cccc\""), std::string::npos);
 }
 
 TEST(VectorPicture, PdfDrawnBackAgreesWithThePngOfTheSameSettings) {
