@@ -13,6 +13,11 @@ void HeadlessHost::showMessage(const std::string& text) {
     if (printMessages) printMessage(text);
 }
 
+void HeadlessHost::showNote(const std::string& text) {
+    showStatusMessage(text);
+    if (printMessages) std::fprintf(stderr, "kelvra: %s\n", cp932ToUtf8(text).c_str());
+}
+
 void HeadlessHost::setStatusPane(int paneId, const std::string& text) {
     int index = paneId - PanePosition;
     if (index >= 0 && index < 4) statusPanes[index] = text;

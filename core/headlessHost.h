@@ -30,6 +30,7 @@ public:
     void setLoadProgress(int percent) override { lastProgress = percent; }
     void hideLoadProgress() override {}
     std::optional<std::string> askFileName(const FileDialogRequest& request) override;
+    void showNote(const std::string& text) override;
     void showSelectedData() override { ++selectedDataShows; }
 
     void setPictureSize(PixelSize size) { picture_ = size; }

@@ -22,9 +22,11 @@
 #include "interact/pickResult.h"
 #include "output/imageFiles.h"
 #include "output/picture.h"
+#include "output/vectorPicture.h"
 #include "render/levels.h"
 #include "render/mapping.h"
 #include "render/reducedGraph.h"
+#include "render/scene.h"
 #include "settings/graphSettings.h"
 
 namespace kelvra {
@@ -144,9 +146,11 @@ public:
     void initGlState();
     void resizeViewport(int width, int height);
     void setProjection(int width, int height);
-    // The scene in the bound framebuffer; `detail` Reduced shows list 120
-    // instead of the graph list, which reducedGraphReady must have made.
-    void drawScene(GraphDetail detail = GraphDetail::Full);
+    // Draws the scene (all of it unless `how` says otherwise) into the current
+    // framebuffer under the camera resizeViewport set; `how.detail` Reduced
+    // shows list 120 instead of the graph list, which reducedGraphReady must
+    // have made.
+    void drawScene(const SceneDraw& how = {});
     // Builds what drawScene is about to call and a load or a settings change
     // left unbuilt.
     void makeMissingLists(GraphDetail detail);
@@ -194,6 +198,8 @@ public:
     // `grid`'s data set, except the steps that walk only a section, which
     // come from `section`'s (the view itself, or a thinned copy for grid).
     static void drawGraphSteps(const CKelvraView& grid, const CKelvraView& section, const BuildContext& ctx);
+    // The legend the graph type asks for (what list 150 holds), likewise.
+    void drawLegend(const BuildContext& ctx);
     // Lists 150, 200 and an empty 500, with list 100 when withGraph.
     void buildLists(bool withGraph);
     // After a load or a settings change: rebuilds the glyph and display lists
@@ -298,6 +304,18 @@ public:
     bool writeImage(const std::optional<ImageBuffer>& picture, const std::string& path);
     // The picture of the window at `size`, written to `path`: File/Save image.
     bool saveImage(const std::string& path, PixelSize size);
+    // The picture of the request written to `path` as the extension says: an
+    // image file, from `drawn` when given (that request drawn already), or a
+    // vector picture (.svg, .pdf, .eps), always drawn afresh. False, after the
+    // message, when it could not be made or written.
+    bool savePicture(const PictureRequest& request, const std::string& path,
+                     const std::optional<ImageBuffer>* drawn = nullptr);
+    // A vector picture of the request (output/vectorPicture.h); a graph of
+    // more primitives than `maxGraphPrimitives` goes in as an image. Nothing
+    // when the format is not a vector format, the size cannot be drawn or
+    // GL2PS fails.
+    std::optional<VectorPicture> renderVectorPicture(const PictureRequest& request, ImageFormat format,
+                                                     long long maxGraphPrimitives = kMaxVectorGraphPrimitives);
 
 private:
     ViewHost& host_;

@@ -27,8 +27,8 @@ PhaseClock& phaseClock() {
     return clock;
 }
 
-const char* const kNames[] = {"other",         "context", "load",     "recompute", "glyph lists",
-                              "display lists", "draw",    "read back", "encode",    "write"};
+const char* const kNames[] = {"other",         "context", "load",      "recompute", "glyph lists",
+                              "display lists", "draw",    "read back", "encode",    "vector sort", "write"};
 static_assert(sizeof kNames / sizeof kNames[0] == int(Phase::Count));
 
 }  // namespace

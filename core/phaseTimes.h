@@ -17,6 +17,7 @@ enum class Phase {
     Draw,           // the frame
     ReadBack,       // glReadPixels
     Encode,         // PNG, JPEG or BMP
+    VectorSort,     // GL2PS sorting and writing a vector picture
     Write,          // the file itself
     Count
 };

@@ -72,6 +72,10 @@ public:
     // A file dialog; nothing when the user cancels or there is no user.
     virtual std::optional<std::string> askFileName(const FileDialogRequest& request) = 0;
 
+    // A remark on work that succeeded (how a picture was written): the
+    // message pane, and stderr where there is no window to show it.
+    virtual void showNote(const std::string& text) { showStatusMessage(text); }
+
     // The selected-data window, after a pick added to the view's selectedText:
     // shown with that text, scrolled to its last line. The first time it is
     // placed at the view's top-left corner; afterwards it stays where the user

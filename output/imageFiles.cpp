@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <new>
+#include <utility>
 
 #include "core/cp932.h"
 #include "core/fileIo.h"
@@ -65,6 +66,12 @@ void putLe32(std::string& s, uint32_t v) {
     for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xFF);
 }
 
+// Extensions as the file name ends, in lower case.
+const std::pair<const char*, ImageFormat> kExtensions[] = {
+    {".png", ImageFormat::Png}, {".bmp", ImageFormat::Bmp}, {".jpg", ImageFormat::Jpeg}, {".jpeg", ImageFormat::Jpeg},
+    {".svg", ImageFormat::Svg}, {".pdf", ImageFormat::Pdf}, {".eps", ImageFormat::Eps},
+};
+
 }  // namespace
 
 ImageFormat imageFormatFor(const std::string& path, std::string* pathWritten) {
@@ -79,9 +86,8 @@ ImageFormat imageFormatFor(const std::string& path, std::string* pathWritten) {
     std::string ext = path.substr(dot);
     for (char& c : ext)
         if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    if (ext == ".png") return ImageFormat::Png;
-    if (ext == ".bmp") return ImageFormat::Bmp;
-    if (ext == ".jpg" || ext == ".jpeg") return ImageFormat::Jpeg;
+    for (const auto& [name, format] : kExtensions)
+        if (ext == name) return format;
     *pathWritten = path.substr(0, dot) + ".png";
     return ImageFormat::Png;
 }
@@ -278,6 +284,9 @@ bool writeImageFile(const ImageBuffer& image, const std::string& path) {
         case ImageFormat::Png: return writePngFile(target, image);
         case ImageFormat::Jpeg: return writeJpegFile(target, image, 90);
         case ImageFormat::Bmp: return writeBmpFile(target, image);
+        case ImageFormat::Svg:
+        case ImageFormat::Pdf:
+        case ImageFormat::Eps: return false;
     }
     return false;
 }

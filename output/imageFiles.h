@@ -17,13 +17,18 @@ struct ImageBuffer {
     int componentCount = 3;              // components written: 3 RGB; 1 grey (JPEG), 4 RGBA (PNG)
 };
 
-enum class ImageFormat { Png, Jpeg, Bmp };
+// Svg, Pdf and Eps are vector pictures: drawn again through GL feedback, not
+// encoded from pixels (output/vectorPicture.h).
+enum class ImageFormat { Png, Jpeg, Bmp, Svg, Pdf, Eps };
 
 // The format and the path actually written, by the extension rules: .png,
-// .bmp, .jpg/.jpeg (any case); anything else writes PNG with the extension
-// replaced (or added) by ".png".
+// .bmp, .jpg/.jpeg, .svg, .pdf, .eps (any case); anything else writes PNG with
+// the extension replaced (or added) by ".png".
 ImageFormat imageFormatFor(const std::string& path, std::string* pathWritten);
+inline bool isVectorFormat(ImageFormat f) { return f == ImageFormat::Svg || f == ImageFormat::Pdf || f == ImageFormat::Eps; }
 
+// Writes the picture as the image file the extension names. False for the
+// vector formats, which are not made from pixels.
 bool writeImageFile(const ImageBuffer& image, const std::string& path);
 bool writePngFile(const std::string& path, const ImageBuffer& image);
 bool writeJpegFile(const std::string& path, const ImageBuffer& image, int quality);

@@ -9,76 +9,55 @@
 #include <GL/gl.h>
 
 #include "core/cp932.h"
+#include "core/fileIo.h"
 #include "core/kelvraView.h"
 #include "core/phaseTimes.h"
 #include "output/imageFiles.h"
-#include "render/framebufferTarget.h"
+#include "output/pictureScope.h"
 #include "render/scene.h"
 
 namespace kelvra {
-namespace {
 
-// The settings fields layoutAnchoredOverlays writes, kept while a picture is
-// laid out for another frame and put back afterwards.
-struct OverlayPlacement {
-    explicit OverlayPlacement(GraphSettings& s)
-        : s_(s), axisPosH_(s.axisPosH), axisPosV_(s.axisPosV), legendPosH_(s.legendPosH),
-          legendPosV_(s.legendPosV), axisSize_(s.axisSize), legendSize_(s.legendSize) {}
-    ~OverlayPlacement() {
-        s_.axisPosH = axisPosH_;
-        s_.axisPosV = axisPosV_;
-        s_.legendPosH = legendPosH_;
-        s_.legendPosV = legendPosV_;
-        s_.axisSize = axisSize_;
-        s_.legendSize = legendSize_;
-    }
-    OverlayPlacement(const OverlayPlacement&) = delete;
-    OverlayPlacement& operator=(const OverlayPlacement&) = delete;
+PictureScope::PictureScope(CKelvraView& view, const PictureRequest& request)
+    : view_(view), axisPosH_(view.axisPosH), axisPosV_(view.axisPosV), legendPosH_(view.legendPosH),
+      legendPosV_(view.legendPosV), axisSize_(view.axisSize), legendSize_(view.legendSize),
+      pickMarkers_(view.pickMarkersShown) {
+    if (!target_.bind(request.size)) return;
+    // The window's projection is kept across the picture's camera.
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    if (request.layoutFrame) layoutAnchoredOverlays(view.settings(), *request.layoutFrame);
+    if (!request.pickMarkers) view.pickMarkersShown = false;
+    view.resizeViewport(request.size.width, request.size.height);
+}
 
-private:
-    GraphSettings& s_;
-    double axisPosH_, axisPosV_, legendPosH_, legendPosV_;
-    int axisSize_, legendSize_;
-};
-
-// The projection matrix of the window, kept across the picture's camera.
-struct ProjectionKept {
-    ProjectionKept() {
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glMatrixMode(GL_MODELVIEW);
-    }
-    ~ProjectionKept() {
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
-        glMatrixMode(GL_MODELVIEW);
-    }
-};
-
-}  // namespace
+PictureScope::~PictureScope() {
+    if (!target_.bound()) return;
+    view_.pickMarkersShown = pickMarkers_;
+    view_.axisPosH = axisPosH_;
+    view_.axisPosV = axisPosV_;
+    view_.legendPosH = legendPosH_;
+    view_.legendPosV = legendPosV_;
+    view_.axisSize = axisSize_;
+    view_.legendSize = legendSize_;
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    target_.release();
+}
 
 std::optional<ImageBuffer> CKelvraView::renderPicture(const PictureRequest& request) {
-    FramebufferTarget target;
-    if (!target.bind(request.size)) return std::nullopt;
-    std::optional<ImageBuffer> picture;
+    PictureScope scope(*this, request);
+    if (!scope.ready()) return std::nullopt;
     {
-        ProjectionKept projection;
-        OverlayPlacement placement(settings());
-        if (request.layoutFrame) kelvra::layoutAnchoredOverlays(settings(), *request.layoutFrame);
-        const bool markers = pickMarkersShown;
-        if (!request.pickMarkers) pickMarkersShown = false;
-        resizeViewport(request.size.width, request.size.height);
-        {
-            PhaseScope phase(Phase::Draw);
-            drawScene();
-            glFinish();   // the draw, not the read-back, waits for the rasteriser
-        }
-        pickMarkersShown = markers;
-        ImageBuffer image;
-        if (readPicture(request.size.width, request.size.height, &image)) picture = std::move(image);
+        PhaseScope phase(Phase::Draw);
+        drawScene();
+        glFinish();   // the draw, not the read-back, waits for the rasteriser
     }
-    target.release();
-    return picture;
+    ImageBuffer image;
+    if (!readPicture(request.size.width, request.size.height, &image)) return std::nullopt;
+    return image;
 }
 
 bool CKelvraView::writeImage(const std::optional<ImageBuffer>& picture, const std::string& path) {
@@ -89,8 +68,23 @@ bool CKelvraView::writeImage(const std::optional<ImageBuffer>& picture, const st
     return true;
 }
 
+bool CKelvraView::savePicture(const PictureRequest& request, const std::string& path,
+                              const std::optional<ImageBuffer>* drawn) {
+    std::string target;
+    const ImageFormat format = imageFormatFor(path, &target);
+    if (!isVectorFormat(format)) return writeImage(drawn ? *drawn : renderPicture(request), path);
+    std::optional<VectorPicture> picture = renderVectorPicture(request, format);
+    if (!picture || !writeFileSafely(target, picture->bytes)) {
+        host().showMessage(sj("ﾌｧｲﾙを作成することが出来ません。"));
+        return false;
+    }
+    if (picture->graphAsImage)
+        host().showNote(sj("ｸﾞﾗﾌの図形が多いため、ｸﾞﾗﾌは画像として書き込みました (目盛、凡例、文字はﾍﾞｸﾀｰです)。"));
+    return true;
+}
+
 bool CKelvraView::saveImage(const std::string& path, PixelSize size) {
-    return writeImage(renderPicture(shownPicture(size)), path);
+    return savePicture(shownPicture(size), path);
 }
 
 }  // namespace kelvra

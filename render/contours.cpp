@@ -15,6 +15,7 @@
 
 #include "core/kelvraView.h"
 #include "render/contourCells.h"
+#include "render/feedbackState.h"
 
 namespace kelvra {
 
@@ -131,14 +132,16 @@ CellSplit splitCell(const Corner& c0, const Corner& c1, const Corner& c2, const 
 namespace {
 
 // Where the level walk's strips go. Straight: one GL_TRIANGLE_STRIP each.
-// Batched: cut into the triangles GL makes of that strip (triangle i is
-// v[i], v[i+1], v[i+2], its first two swapped when i is odd, coloured by
-// v[i+2] under flat shading) and appended to the GL_TRIANGLES batch the caller
-// holds open; triangles with two equal corners cover nothing and are left out.
+// Cut: into the triangles GL makes of that strip (triangle i is v[i],
+// v[i+1], v[i+2], its first two swapped when i is odd, coloured by v[i+2]
+// under flat shading), each with its colour at all three corners, appended to
+// the GL_TRIANGLES batch the caller holds open (batched) or to one of its own
+// (a vector capture, see useFlatShading); triangles with two equal corners
+// cover nothing and are left out.
 class StripOut {
 public:
-    explicit StripOut(CellPaint& paint) : paint_(paint) {
-        if (!paint_.batched) glBegin(GL_TRIANGLE_STRIP);
+    explicit StripOut(CellPaint& paint) : paint_(paint), cut_(paint.batched || vectorCapture()) {
+        if (!paint_.batched) glBegin(cut_ ? GL_TRIANGLES : GL_TRIANGLE_STRIP);
     }
     ~StripOut() {
         if (!paint_.batched) glEnd();
@@ -148,7 +151,7 @@ public:
 
     void vertex(double x, double y, double z, const Rgb& color) {
         if (paint_.onFloor) z = paint_.floorZ;
-        if (!paint_.batched) {
+        if (!cut_) {
             paint_.color.set(color);
             glVertex3d(x, y, z);
             return;
@@ -175,6 +178,7 @@ private:
         bool operator==(const Point&) const = default;
     };
     CellPaint& paint_;
+    bool cut_;
     Point last_[2] = {};
     int count_ = 0;
 };
@@ -339,7 +343,7 @@ double floorZ(const CKelvraView& view, const AxisMapping& map) {
 
 void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* colors, int levelCount,
                    const CellRange& range, bool onFloor, CellDrawer drawer) {
-    glShadeModel(GL_FLAT);
+    useFlatShading();
     GridPoints grid(view, ctx);
     if (!grid.ready() || levelCount <= 0) return;
     const int firstColumn = std::max(range.firstColumn, 0);
@@ -361,7 +365,7 @@ void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* 
         if (!std::isfinite(paint.floorZ)) return;   // a log Z axis whose floor is at or below zero
     }
     if (drawer == CellDrawer::LevelLines || drawer == CellDrawer::SingleColorLines)
-        glLineWidth(GLfloat(std::max(view.contour2Width, 1)));
+        setLineWidth(view.contour2Width);
 
     // Batched, a column of cells is a few primitives (fillColumnBatched; one
     // GL_TRIANGLES or GL_LINES for the other drawers) instead of one per
@@ -427,11 +431,10 @@ void CKelvraView::drawContourLines(const BuildContext& ctx, bool coloured, bool 
 }
 
 void CKelvraView::drawContourHiddenFill(const BuildContext& ctx) const {
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1.0f, 1.0f);
+    beginOffsetFill();
     drawGridCells(*this, ctx, ctx.levels.colors, ctx.levels.levelCount, wholeGrid(*this), false,
                   CellDrawer::HiddenFill);
-    glDisable(GL_POLYGON_OFFSET_FILL);
+    endOffsetFill();
 }
 
 }  // namespace kelvra

@@ -11,6 +11,7 @@
 
 #include "core/kelvraView.h"
 #include "core/phaseTimes.h"
+#include "render/feedbackState.h"
 #include "render/glCurrent.h"
 #include "render/graphTypes.h"
 
@@ -51,8 +52,7 @@ void CKelvraView::unclipScaleBox() const {
 
 void CKelvraView::offsetFillOn() const {
     clipToScaleBox();
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1.0f, 1.0f);
+    beginOffsetFill();
 }
 
 bool CKelvraView::insideScaleBox(const double* xyz) const {
@@ -96,7 +96,7 @@ void runSteps(const CKelvraView& v, const CKelvraView& section, const BuildConte
             case DrawStep::Vectors: v.drawVectors(ctx); break;
             case DrawStep::None: break;
         }
-        if (first && row.prelude == Prelude::OffsetFill) glDisable(GL_POLYGON_OFFSET_FILL);
+        if (first && row.prelude == Prelude::OffsetFill) endOffsetFill();
         first = false;
     }
     if (row.prelude != Prelude::None) v.unclipScaleBox();
@@ -119,6 +119,21 @@ void CKelvraView::drawGraphSteps(const CKelvraView& grid, const CKelvraView& sec
         runSteps(grid, section, ctx, floor->draw, true, 0);
 }
 
+void CKelvraView::drawLegend(const BuildContext& ctx) {
+    switch (legendChoice(settings(), data())) {
+        case LegendChoice::Colour:
+            buildLegend(ctx.levels.levelCount, ctx.levels.levelStep, ctx.legendBandHeight, ctx.levels.colors);
+            break;
+        case LegendChoice::Grey: {
+            Rgb grey[kMaxLevelCount + 1];
+            int n = buildLevelColors(kGreyLevelSource, legendStyle, legendReverse, scaleStep[3], grey);
+            buildLegend(n, ctx.levels.levelStep, ctx.legendBandHeight, grey);
+            break;
+        }
+        case LegendChoice::None: break;
+    }
+}
+
 void CKelvraView::buildDisplayLists() { buildLists(true); }
 
 void CKelvraView::buildLists(bool withGraph) {
@@ -137,18 +152,7 @@ void CKelvraView::buildLists(bool withGraph) {
     pickTargetsBuilt = false;
 
     glNewList(ListLegend, GL_COMPILE);
-    switch (legendChoice(settings(), data())) {
-        case LegendChoice::Colour:
-            buildLegend(ctx.levels.levelCount, ctx.levels.levelStep, ctx.legendBandHeight, ctx.levels.colors);
-            break;
-        case LegendChoice::Grey: {
-            Rgb grey[kMaxLevelCount + 1];
-            int n = buildLevelColors(kGreyLevelSource, legendStyle, legendReverse, scaleStep[3], grey);
-            buildLegend(n, ctx.levels.levelStep, ctx.legendBandHeight, grey);
-            break;
-        }
-        case LegendChoice::None: break;
-    }
+    drawLegend(ctx);
     glEndList();
 
     glNewList(ListAxisIndicator, GL_COMPILE);

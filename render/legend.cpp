@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "core/kelvraView.h"
+#include "render/feedbackState.h"
 #include "render/scaleFrame.h"
 #include "render/text.h"
 
@@ -26,7 +27,7 @@ void CKelvraView::buildLegend(int levelCount, double valueStep, double cellHeigh
     glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_ENABLE_BIT | GL_POLYGON_BIT);
     glDisable(GL_LIGHTING);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glLineWidth(1.0f);
+    setLineWidth(1.0);
     glBegin(GL_QUADS);
     for (int i = 1; i <= n; ++i) {
         glColor3d(colors[i].r, colors[i].g, colors[i].b);

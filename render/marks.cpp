@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "core/kelvraView.h"
+#include "render/feedbackState.h"
 #include "render/markPoints.h"
 
 namespace kelvra {
@@ -30,7 +31,7 @@ int markLevel(const CKelvraView& v, const LevelTable& t, const double* p, int le
 
 void CKelvraView::drawColorPoints(const BuildContext& ctx, const Rgb* colors, int levelCount) const {
     glPushAttrib(GL_POINT_BIT | GL_CURRENT_BIT);
-    glPointSize(GLfloat(std::max(pointSize, 1)));
+    setPointSize(pointSize);
     glBegin(GL_POINTS);
     marks::forEachShownPoint(*this, [&](std::size_t n) {
         const double* p = point(n);
@@ -52,7 +53,7 @@ void CKelvraView::drawGreyPoints(const BuildContext& ctx) const {
 
 void CKelvraView::drawBlackPoints(const BuildContext& ctx) const {
     glPushAttrib(GL_POINT_BIT | GL_CURRENT_BIT);
-    glPointSize(GLfloat(std::max(pointSize, 1)));
+    setPointSize(pointSize);
     glBegin(GL_POINTS);
     glColor3d(0.0, 0.0, 0.0);
     marks::forEachShownPoint(*this, [&](std::size_t n) {
@@ -126,9 +127,8 @@ void CKelvraView::drawBars(const BuildContext& ctx) const {
     if (!std::isfinite(zb)) return;
 
     glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
-    glLineWidth(1.0f);
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1.0f, 1.0f);
+    setLineWidth(1.0);
+    beginOffsetFill();
     const int n = ctx.levels.levelCount;
     marks::forEachPoint(*this, [&](std::size_t number) {
         const double* p = point(number);
@@ -153,6 +153,7 @@ void CKelvraView::drawBars(const BuildContext& ctx) const {
         verticalEdge(x1, y1, zb, zt);
         rectangle(x0, y0, x1, y1, zt);
     });
+    endOffsetFill();
     glPopAttrib();
 }
 
@@ -190,7 +191,7 @@ void CKelvraView::drawVectors(const BuildContext& ctx) const {
     for (int a = 0; a < 3; ++a) mirror[a] = scaleReverse[a] == 1 ? -1.0 : 1.0;
 
     glPushAttrib(GL_LINE_BIT | GL_CURRENT_BIT);
-    glLineWidth(GLfloat(std::max(wireWidthX * 1.5, 1.0)));
+    setLineWidth(wireWidthX * 1.5);
     GLUquadric* cone = gluNewQuadric();   // one for every head of this build
     const int n = ctx.levels.levelCount;
     marks::forEachPoint(*this, [&](std::size_t number) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "data/graphData.h"
+#include "render/scene.h"
 
 namespace kelvra {
 
@@ -28,9 +29,6 @@ inline constexpr int kSettleMilliseconds = 150;
 // ten times that many points is never reduced.
 inline constexpr std::size_t kReducedShareDivisor = 10;
 inline constexpr std::size_t kMinReducedPoints = 2500;
-
-// Which graph list a frame shows.
-enum class GraphDetail { Full, Reduced };
 
 struct ReducedGraph {
     // Off (the desktop program's KELVRA_FULL_DETAIL): every frame is full.

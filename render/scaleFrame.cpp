@@ -15,6 +15,7 @@
 #include <numbers>
 
 #include "core/kelvraView.h"
+#include "render/feedbackState.h"
 #include "render/text.h"
 
 namespace kelvra {
@@ -354,7 +355,7 @@ void CKelvraView::buildScaleFrame3D() {
 
     glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
-    glLineWidth(1.0f);
+    setLineWidth(1.0);
     gridLines3D(*this, f);
     tickMarks3D(*this, f);
     for (int a = 0; a < 3; ++a) {
@@ -382,7 +383,7 @@ void CKelvraView::buildScaleFrame2D(double plane) {
 
     glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
-    glLineWidth(1.0f);
+    setLineWidth(1.0);
     // Grid lines; the whole plot is the floor, so a floor projection keeps only the edges.
     glBegin(GL_LINES);
     for (int a = 0; a < 2; ++a) {
@@ -470,7 +471,7 @@ void CKelvraView::buildAxisIndicator() {
 
     glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
-    glLineWidth(1.0f);
+    setLineWidth(1.0);
     GLUquadric* cone = gluNewQuadric();   // one quadric for the three cones
     for (int a = 0; a < 3; ++a) {
         double sign = scaleReverse[a] == 1 ? -1.0 : 1.0;

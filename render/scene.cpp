@@ -96,53 +96,72 @@ void CKelvraView::makeMissingLists(GraphDetail detail) {
     if (!graphListsBuilt) buildDisplayLists();
 }
 
-void CKelvraView::drawScene(GraphDetail detail) {
+void CKelvraView::drawScene(const SceneDraw& how) {
     PhaseScope phase(Phase::Draw);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!dataLoaded) return;
-    const bool graphStraight = deferListBuilds && !graphListsBuilt;
-    makeMissingLists(detail);
+    const bool graphStraight = how.straight || (deferListBuilds && !graphListsBuilt);
+    makeMissingLists(how.detail);
+    const auto has = [&](unsigned part) { return (how.parts & part) != 0; };
 
     glLoadIdentity();
-    glPushMatrix();
-    turnLikeTheGraph(settings());
-    if (graphStraight) drawGraph(makeBuildContext());
-    else callList(detail == GraphDetail::Reduced ? ListGraphReduced : ListGraph);
-    if (pickMarkersShown) callList(ListPickMarker);
-    glPopMatrix();
+    if (has(SceneGraph)) {
+        glPushMatrix();
+        turnLikeTheGraph(settings());
+        if (graphStraight) drawGraph(makeBuildContext());
+        else callList(how.detail == GraphDetail::Reduced ? ListGraphReduced : ListGraph);
+        glPopMatrix();
+    }
+    if (pickMarkersShown && has(ScenePickMarkers)) {
+        glPushMatrix();
+        turnLikeTheGraph(settings());
+        callList(ListPickMarker);
+        glPopMatrix();
+    }
 
     // The overlays cancel the zoom, so they keep their screen size (in percent).
     double unzoom = viewZoom != 0 ? 100.0 / viewZoom : 1.0;
-    if (axisShow) {
+    if (axisShow && has(SceneAxisIndicator)) {
         glPushMatrix();
         translateOverlay(axisFixLowerLeft != 0, axisPosH, axisPosV, viewPosX, viewPosY);
         double s = unzoom * axisSize * 0.01;
         glScaled(s, s, s);
         glRotated(viewAngleX, 1.0, 0.0, 0.0);
         glRotated(viewAngleZ, 0.0, 0.0, 1.0);
-        callList(ListAxisIndicator);
+        if (how.straight) buildAxisIndicator();
+        else callList(ListAxisIndicator);
         glPopMatrix();
     }
-    if (legendShow) {
+    if (legendShow && has(SceneLegend)) {
         glPushMatrix();
         translateOverlay(legendFixRight != 0, legendPosH, legendPosV, viewPosX, viewPosY);
         double s = unzoom * legendSize * 0.01;
         glScaled(s, s, s);
-        callList(ListLegend);
+        if (how.straight) drawLegend(makeBuildContext());
+        else callList(ListLegend);
         glPopMatrix();
     }
-    if (scaleShow) {
+    if (scaleShow && has(SceneFrame | SceneFrameLabels)) {
         // The frame changes with every turn, so it is drawn afresh each frame;
         // drawn directly rather than through a list, its labels are placed by
         // window position, and one whose start lies outside the window (the
         // graph zoomed or moved) still shows its visible part.
         glPushMatrix();
+        glPushAttrib(GL_ENABLE_BIT | GL_TRANSFORM_BIT);
+        if (!has(SceneFrame)) {
+            // A plane that nothing passes cuts every line away; the labels,
+            // placed by window position, are not clipped.
+            const GLdouble nothing[4] = {0.0, 0.0, 0.0, -1.0};
+            glClipPlane(GL_CLIP_PLANE0, nothing);
+            glEnable(GL_CLIP_PLANE0);
+        }
         turnLikeTheGraph(settings());
         if (displayMode == Display2D) buildScaleFrame2D(-1.0);
         else buildScaleFrame3D();
+        glPopAttrib();
         glPopMatrix();
     }
-    if (!titleText.empty()) drawTitle();
+    if (!titleText.empty() && has(SceneTitle)) drawTitle();
 }
 
 void CKelvraView::paint(int width, int height) {
@@ -152,7 +171,7 @@ void CKelvraView::paint(int width, int height) {
         reducedGraphWanted() && reducedGraphReady() ? GraphDetail::Reduced : GraphDetail::Full;
     makeMissingLists(detail);   // a build is not the frame's time
     const auto start = std::chrono::steady_clock::now();
-    drawScene(detail);
+    drawScene({.detail = detail});
     glFinish();   // the frame's time is the rasteriser's, not only the submission's
     noteFrame(detail, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 }

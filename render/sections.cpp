@@ -11,6 +11,7 @@
 
 #include "core/kelvraView.h"
 #include "render/contourCells.h"
+#include "render/feedbackState.h"
 #include "render/markPoints.h"
 
 namespace kelvra {
@@ -31,7 +32,7 @@ void CKelvraView::drawSectionLine(const BuildContext& ctx, int axis) const {
     marks::SectionWalk walk = marks::sectionWalk(*this, axis);
     if (walk.count == 0) return;
     glPushAttrib(GL_LINE_BIT | GL_CURRENT_BIT);
-    glLineWidth(GLfloat(std::max(sectionLineWidth, 1)));
+    setLineWidth(sectionLineWidth);
     glColor3d(0.0, 0.0, 0.0);
     glBegin(GL_LINE_STRIP);
     for (std::size_t k = 0; k < walk.count; ++k) {
@@ -54,7 +55,7 @@ void CKelvraView::drawSectionPoints(const BuildContext& ctx, int axis) const {
     if (walk.count == 0) return;
     const LevelTable& t = ctx.levels;
     glPushAttrib(GL_POINT_BIT | GL_CURRENT_BIT);
-    glPointSize(GLfloat(std::max(pointSize, 1)));
+    setPointSize(pointSize);
     glBegin(GL_POINTS);
     for (std::size_t k = 0; k < walk.count; ++k) {
         const double* p = point(walk.first + k * walk.stride);
@@ -81,7 +82,7 @@ void CKelvraView::drawSectionPoints(const BuildContext& ctx, int axis) const {
 // the level crossings outside the quad when the legend range starts above the
 // data. A quad with a corner that has no finite position or value is left out.
 void CKelvraView::drawSectionFill(const BuildContext& ctx, int axis) const {
-    glShadeModel(GL_FLAT);
+    useFlatShading();
     marks::SectionWalk walk = marks::sectionWalk(*this, axis);
     const LevelTable& t = ctx.levels;
     if (walk.count < 2 || t.levelCount <= 0) return;

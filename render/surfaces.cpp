@@ -13,12 +13,11 @@
 #include <vector>
 
 #include "core/kelvraView.h"
+#include "render/feedbackState.h"
 #include "render/gridPoints.h"
 
 namespace kelvra {
 namespace {
-
-void setLineWidth(int pixels) { glLineWidth(GLfloat(std::max(pixels, 1))); }
 
 // One wire in `rgb`: a GL_LINE_STRIP through `count` points, broken where a
 // point is not finite.
@@ -155,8 +154,7 @@ void CKelvraView::drawWireHiddenFill(const BuildContext& ctx) const {
     GridPoints grid(*this, ctx);
     if (!grid.ready()) return;
     const int rows = grid.rows(), columns = grid.columns();
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1.0f, 1.0f);
+    beginOffsetFill();
     CurrentColor color;
     if (rows >= 2 && columns >= 2) {
         std::vector<Corner> left(rows), right(rows);
@@ -175,7 +173,7 @@ void CKelvraView::drawWireHiddenFill(const BuildContext& ctx) const {
             std::swap(left, right);
         }
     }
-    glDisable(GL_POLYGON_OFFSET_FILL);
+    endOffsetFill();
 }
 
 void CKelvraView::drawShadedShape(const BuildContext& ctx) const {

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cassert>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <unordered_map>
@@ -111,10 +112,11 @@ void GLAPIENTRY combineVertex(GLdouble coords[3], void* /*data*/[4], GLfloat /*w
 void GLAPIENTRY ignoreTessError(GLenum) {}
 
 // Emits a glyph as polygons: the face at z = 0, the back at z = -1 and the
-// sides between, then moves the pen by the advance. One em is one unit.
+// sides between (or the face alone: frontOnly), then moves the pen by the
+// advance. One em is one unit.
 class OutlineEmitter {
 public:
-    OutlineEmitter() : tess_(gluNewTess()) {
+    explicit OutlineEmitter(bool frontOnly = false) : tess_(gluNewTess()), frontOnly_(frontOnly) {
         if (!tess_) return;
         gluTessCallback(tess_, GLU_TESS_BEGIN, reinterpret_cast<_GLUfuncptr>(glBegin));
         gluTessCallback(tess_, GLU_TESS_VERTEX, reinterpret_cast<_GLUfuncptr>(glVertex3dv));
@@ -139,8 +141,10 @@ public:
         if (tess_ && !g.contours.empty()) {
             gluTessProperty(tess_, GLU_TESS_WINDING_RULE, g.evenOdd ? GLU_TESS_WINDING_ODD : GLU_TESS_WINDING_NONZERO);
             cap(g, 0.0, 1.0);
-            cap(g, -1.0, -1.0);
-            sides(g);
+            if (!frontOnly_) {
+                cap(g, -1.0, -1.0);
+                sides(g);
+            }
         }
         glTranslated(g.advance, 0.0, 0.0);
     }
@@ -187,6 +191,7 @@ private:
     }
 
     GLUtesselator* tess_;
+    bool frontOnly_;
     std::vector<Vertex> vertices_;
     std::deque<Vertex> combined_;
 };
@@ -263,16 +268,16 @@ void drawWide(TextRole role, RoleLists& r, uint16_t code, bool compiling) {
     glCallList(name);
 }
 
-// Calls the lists of the bytes: runs of single bytes through glCallLists from
-// the role's base, double-byte characters one by one.
-void drawBytes(std::string_view text, TextRole role, RoleLists& r, bool compiling) {
+// Splits text into runs of single-byte characters, run(first, count), and
+// double-byte characters, wide(code), in order. A symbol face has no
+// double-byte characters.
+template <class Run, class Wide>
+void walkCharacters(std::string_view text, bool symbol, Run run, Wide wide) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     size_t n = text.size(), runStart = 0, i = 0;
     auto flush = [&](size_t end) {
-        if (end > runStart) glCallLists(GLsizei(end - runStart), GL_UNSIGNED_BYTE, bytes + runStart);
+        if (end > runStart) run(bytes + runStart, end - runStart);
     };
-    glListBase(roleBase(role));
-    bool symbol = r.face && r.face->symbol;
     while (i < n) {
         if (symbol || !isCp932LeadByte(bytes[i])) {
             ++i;
@@ -287,10 +292,34 @@ void drawBytes(std::string_view text, TextRole role, RoleLists& r, bool compilin
             code = uint16_t(bytes[i] << 8);   // a lead byte alone: replacement character
             i += 1;
         }
-        drawWide(role, r, code, compiling);
+        wide(code);
         runStart = i;
     }
     flush(n);
+}
+
+// Calls the lists of the bytes: runs of single bytes through glCallLists from
+// the role's base, double-byte characters one by one.
+void drawBytes(std::string_view text, TextRole role, RoleLists& r, bool compiling) {
+    glListBase(roleBase(role));
+    walkCharacters(
+        text, r.face && r.face->symbol,
+        [](const unsigned char* first, size_t count) { glCallLists(GLsizei(count), GL_UNSIGNED_BYTE, first); },
+        [&](uint16_t code) { drawWide(role, r, code, compiling); });
+}
+
+// Pixels per em of the outline title: one em is one unit of the modelview
+// the caller set up.
+double outlineEmPixels() {
+    GLdouble modelview[16], projection[16], x0, y0, z0, x1, y1, z1;
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (gluProject(0, 0, 0, modelview, projection, viewport, &x0, &y0, &z0) != GL_TRUE ||
+        gluProject(1, 0, 0, modelview, projection, viewport, &x1, &y1, &z1) != GL_TRUE)
+        return 0;
+    return std::hypot(x1 - x0, y1 - y0);
 }
 
 }  // namespace
@@ -336,6 +365,47 @@ void textRasterPos(double x, double y, double z) {
         glRasterPos3d(x, y, z);   // in front of or behind the view: nothing to see
 }
 
+void drawTextOutlines(const TextSpan& span) {
+    assert(span.role >= 0 && span.role < RoleCount);
+    FontFace* face = roleLists[span.role].face;
+    GLint valid = GL_FALSE, viewport[4];
+    glGetIntegerv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
+    if (!face || !valid || !(span.emPixels > 0)) return;
+    GLfloat pos[4], colour[4];
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, pos);
+    glGetFloatv(GL_CURRENT_RASTER_COLOR, colour);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+
+    glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_TRANSFORM_BIT | GL_POLYGON_BIT);
+    glDisable(GL_LIGHTING);
+    for (int i = 0; i < 6; ++i) glDisable(GL_CLIP_PLANE0 + i);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glColor4fv(colour);
+    // Window coordinates with the window depth as eye z (near 0, far -1), so
+    // the glyphs lie where the bitmap would have, at its depth.
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(viewport[0], viewport[0] + viewport[2], viewport[1], viewport[1] + viewport[3], 0.0, -1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glTranslated(pos[0], pos[1], pos[2]);
+    glScaled(span.emPixels, span.emPixels, 0.0);
+    OutlineEmitter emitter(/*frontOnly=*/true);
+    walkCharacters(
+        span.text, face->symbol,
+        [&](const unsigned char* first, size_t count) {
+            for (size_t i = 0; i < count; ++i) emitter.emit(byteGlyph(face, first[i]));
+        },
+        [&](uint16_t code) { emitter.emit(wideGlyph(face, code)); });
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+}
+
 GlyphRenderer::GlyphRenderer() = default;
 GlyphRenderer::~GlyphRenderer() = default;
 
@@ -369,6 +439,19 @@ void GlyphRenderer::draw(std::string_view text, TextRole role) {
         GLint mode = GL_RENDER;
         glGetIntegerv(GL_RENDER_MODE, &mode);
         if (mode == GL_SELECT) return;
+    }
+    if (sink_ && !compiling) {
+        TextSpan span;
+        span.text = text;
+        span.role = role;
+        if (r.face) {
+            span.family = r.face->family;
+            span.symbolFace = r.face->symbol;
+            span.bold = r.face->embolden || (r.face->face && (r.face->face->style_flags & FT_STYLE_FLAG_BOLD));
+        }
+        span.emPixels = r.outline ? outlineEmPixels() : r.face ? emPixelsForCellHeight(*r.face, r.cellHeight) : 0;
+        (*sink_)(span);
+        return;
     }
 
     if (r.outline) {

@@ -21,10 +21,16 @@
 // Text draws nothing in GL_SELECT mode, so labels never become pick hits (this
 // too is decided when drawText runs, so not for text compiled into a list).
 //
+// While a vector picture is captured (output/vectorPicture.h), drawText hands
+// every text to the renderer's text sink instead of drawing glyphs, so that the
+// picture holds it as text at the same raster position, in the role's family
+// and size. Glyph bitmaps would not survive GL feedback at all.
+//
 // List names belong to the GL context, so there is one set of glyph lists per
 // context, shared by every view that draws into it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -59,6 +65,23 @@ struct RoleGlyphInfo {
     int cachedWideGlyphs = 0;  // double-byte characters that have a list of their own
 };
 
+// A text as drawText hands it to the text sink. The raster position and its
+// colour are where and how the glyphs would have been drawn.
+struct TextSpan {
+    std::string_view text;     // CP932 bytes
+    TextRole role = RoleTitle;
+    std::string_view family;   // the family fontconfig found for the role's face
+    bool symbolFace = false;   // the face takes bytes as character codes, not CP932
+    bool bold = false;
+    double emPixels = 0;       // em size in pixels at the raster position
+};
+using TextSink = std::function<void(const TextSpan&)>;
+
+// Draws a text handed to the sink as filled glyph outlines (front faces, no
+// depth) at the current raster position, in the raster colour: for a picture
+// that cannot hold the text as text. Needs the raster position valid.
+void drawTextOutlines(const TextSpan& span);
+
 class GlyphRenderer {
 public:
     GlyphRenderer();
@@ -75,6 +98,11 @@ public:
     // another GL context current, so that the next build compiles every role there.
     void forgetBuiltLists();
     RoleGlyphInfo roleInfo(TextRole role) const;
+    // Texts go to `sink` while it is set (see the header comment); null draws glyphs again.
+    void setTextSink(const TextSink* sink) { sink_ = sink; }
+
+private:
+    const TextSink* sink_ = nullptr;
 };
 
 }  // namespace kelvra

@@ -169,6 +169,10 @@ TEST(ImageFormat, ExtensionChoosesTheWriterIgnoringCaseAndElsePng) {
         {"dir.v2/pic", ImageFormat::Png, "dir.v2/pic.png"},   // a dot in a folder name is no extension
         {"pic.", ImageFormat::Png, "pic.png"},
         {"pic.jpegx", ImageFormat::Png, "pic.png"},
+        {"pic.svg", ImageFormat::Svg, "pic.svg"},   // vector pictures keep their names
+        {"pic.PDF", ImageFormat::Pdf, "pic.PDF"},
+        {"pic.Eps", ImageFormat::Eps, "pic.Eps"},
+        {"pic.svgz", ImageFormat::Png, "pic.png"},
     };
     for (const Case& c : cases) {
         std::string written;
@@ -187,6 +191,8 @@ TEST(ImageFormat, ExtensionChoosesTheWriterIgnoringCaseAndElsePng) {
     EXPECT_EQ(*std::max_element(table.begin() + 1, table.end()), 24);
     EXPECT_NE(jpeg.find("\xFF\xC0"), std::string::npos);   // a baseline frame, not a progressive one
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+    // Pixels cannot make a vector picture: that is drawn (vectorPictureTest).
+    EXPECT_FALSE(writeImageFile(makeImage(), dir.file("c.svg")));
 }
 
 // Saving the picture from GL: upright; a failed write is reported and leaves the old file whole.
@@ -206,19 +212,29 @@ TEST(SaveImage, WritesThePictureUprightAndAFailedWriteSaysSoAndLeavesTheOldFile)
     Decoded d = decode(test::readFile(target));
     EXPECT_TRUE(test::near(d.at(30, 0), Pixel{235, 0, 0})) << d.at(30, 0);
     EXPECT_TRUE(test::near(d.at(30, 39), Pixel{0, 0, 209})) << d.at(30, 39);
-    // A write that fails half-way, as on a full disk.
-    test::writeFile(target, "old picture");
-    setSafeWriteFaultAfter(40);
-    bool written = view.saveImage(target, {60, 40});
-    setSafeWriteFaultAfter(-1);
-    EXPECT_FALSE(written);
-    EXPECT_EQ(test::readFile(target), "old picture");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-    // Sizes that cannot be drawn, and a folder that is not there.
-    EXPECT_FALSE(view.saveImage(dir.file("zero.png"), {0, 40}));
-    EXPECT_FALSE(view.saveImage(dir.file("huge.png"), {60, 1 << 20}));
-    EXPECT_FALSE(view.saveImage(dir.file("missing/folder.png"), {60, 40}));
-    EXPECT_EQ(g.host.messages, std::vector<std::string>(4, sj("ﾌｧｲﾙを作成することが出来ません。")));
+    std::filesystem::remove(target);
+    // For images and vector pictures alike: a write that fails half-way, as on
+    // a full disk, sizes that cannot be drawn, and a folder that is not there.
+    for (const char* extension : {".png", ".svg", ".pdf", ".eps"}) {
+        SCOPED_TRACE(extension);
+        g.host.messages.clear();
+        const std::string old = dir.file(std::string("old") + extension);
+        test::writeFile(old, "old picture");
+        setSafeWriteFaultAfter(40);
+        bool written = view.saveImage(old, {60, 40});
+        setSafeWriteFaultAfter(-1);
+        EXPECT_FALSE(written);
+        EXPECT_EQ(test::readFile(old), "old picture");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);   // no temporary file
+        std::filesystem::remove(old);
+        EXPECT_FALSE(view.saveImage(dir.file(std::string("zero") + extension), {0, 40}));
+        EXPECT_FALSE(view.saveImage(dir.file(std::string("huge") + extension), {60, 1 << 20}));
+        EXPECT_FALSE(view.saveImage(dir.file(std::string("missing/folder") + extension), {60, 40}));
+        EXPECT_EQ(g.host.messages, std::vector<std::string>(4, sj("ﾌｧｲﾙを作成することが出来ません。")));
+        ASSERT_TRUE(view.saveImage(old, {60, 40}));
+        EXPECT_GT(std::filesystem::file_size(old), 100u);
+        std::filesystem::remove(old);
+    }
 }
 
 }  // namespace

@@ -294,7 +294,10 @@ void CViewCanvas::saveImageCommand() {
     request.save = true;
     request.title = sj("画像の保存");
     request.filters = {{"Image File(*.png; *.jpg; *.jpeg; *.bmp)", "*.png;*.jpg;*.jpeg;*.bmp"},
-                    {"All Files (*.*)", "*.*"}};
+                       {"SVG File(*.svg)", "*.svg"},
+                       {"PDF File(*.pdf)", "*.pdf"},
+                       {"EPS File(*.eps)", "*.eps"},
+                       {"All Files (*.*)", "*.*"}};
     request.initialName = withoutExtension(view_.dataFileTitle) + ".png";
     if (view_.dataLoaded) request.initialFolder = folderOf(view_.dataFilePath);
     request.confirmOverwrite = true;

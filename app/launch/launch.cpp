@@ -163,7 +163,7 @@ LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize
 
     if (auto image = readLaunchKey(path, "Image_File_Name")) {
         result.imageRequested = true;
-        result.imageWritten = view.writeImage(result.picture, launchPathToFileName(*image));
+        result.imageWritten = view.savePicture(shownPicture(picture), launchPathToFileName(*image), &result.picture);
     }
     return result;
 }

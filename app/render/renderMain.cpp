@@ -30,8 +30,9 @@ const char kUsage[] =
     "Image_File_Name; Soft_On has no effect here: the command always ends).\n"
     "\n"
     "  -s, --settings FILE      apply a settings file after the load\n"
-    "  -o, --output IMAGE       write the picture; .png, .jpg/.jpeg or .bmp, any other\n"
-    "                           name is written as PNG with the extension .png\n"
+    "  -o, --output IMAGE       write the picture; .png, .jpg/.jpeg or .bmp, or a vector\n"
+    "                           picture .svg, .pdf or .eps; any other name is written\n"
+    "                           as PNG with the extension .png\n"
     "      --size WxH           picture size in pixels (default 775x550)\n"
     "      --write-settings FILE  write the settings as a settings file\n"
     "      --write-data FILE    save the data set with the settings appended\n"
@@ -202,7 +203,8 @@ int main(int argc, char** argv) {
     if (!opt.writeSettings.empty() && view.saveSettingsFile(opt.writeSettings) != 0) return 1;
     if (!opt.writeData.empty() && view.writeDataFile(opt.writeData, view.settingsText()) != 0) return 1;
     if (opt.output.empty()) return launchOk ? 0 : 1;
-    if (!picture) picture = view.renderPicture(kelvra::shownPicture({opt.width, opt.height}));
-    bool ok = view.writeImage(picture, opt.output);
+    // An image the launch drew is written as it is.
+    bool ok = view.savePicture(kelvra::shownPicture({opt.width, opt.height}), opt.output,
+                               picture ? &picture : nullptr);
     return ok && launchOk ? 0 : 1;
 }

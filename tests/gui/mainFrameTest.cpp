@@ -7,6 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include <wx/dialog.h>
 #include <wx/image.h>
@@ -244,13 +247,14 @@ TEST_F(MainWindow, EachFileCommandAsksWithItsOwnDialogAndSaveImageWritesTheClien
         const char* firstFilter;
         bool save;
         const char* initialName;   // null: not judged
+        std::size_t filters = 2;   // the last is "*.*"
     };
     const Expected expected[] = {
         {IdFileOpen, "ｸﾞﾗﾌﾃﾞｰﾀを開く", "*.csv", false, ""},
         {IdFileSave, "ｸﾞﾗﾌﾃﾞｰﾀの保存", "*.csv", true, "surface one.csv"},
         {IdSettingsFileOpen, "設定ﾌｧｲﾙを開く", "*.txt", false, ""},
         {IdSettingsFileSave, "設定ﾌｧｲﾙの保存", "*.txt", true, nullptr},
-        {IdFileSaveImage, "画像の保存", "*.png;*.jpg;*.jpeg;*.bmp", true, "surface one.png"},
+        {IdFileSaveImage, "画像の保存", "*.png;*.jpg;*.jpeg;*.bmp", true, "surface one.png", 5},   // then SVG, PDF, EPS
     };
     for (const Expected& e : expected) {
         dialogs.clear();
@@ -258,9 +262,9 @@ TEST_F(MainWindow, EachFileCommandAsksWithItsOwnDialogAndSaveImageWritesTheClien
         ASSERT_EQ(dialogs.size(), 1u) << e.command;
         const FileDialogRequest& request = dialogs[0];
         EXPECT_EQ(cp932ToUtf8(request.title), e.title);
-        ASSERT_EQ(request.filters.size(), 2u) << e.command;
+        ASSERT_EQ(request.filters.size(), e.filters) << e.command;
         EXPECT_EQ(request.filters[0].second, e.firstFilter);
-        EXPECT_EQ(request.filters[1].second, "*.*");
+        EXPECT_EQ(request.filters.back().second, "*.*");
         EXPECT_EQ(request.save, e.save) << e.command;
         EXPECT_EQ(request.confirmOverwrite, e.save) << e.command;   // every save asks before overwriting
         if (e.initialName) {
@@ -310,6 +314,73 @@ TEST_F(MainWindow, SavedPictureIsWhatTheWindowShows) {
     EXPECT_LE(c.differing, 20);
     EXPECT_EQ(c.unmatched, 0) << "saved picture differs at" << c.firstUnmatched;
     EXPECT_GT(c.coloured, client.width * client.height / 20);   // a graph, not a white picture
+    EXPECT_TRUE(messages.empty());
+}
+
+// File/Save image from the menu, by its keys, with a PDF or an SVG name: a
+// vector picture of what the window shows, turned back into pixels by
+// pdftoppm to lay over the window.
+TEST_F(MainWindow, SaveImageFromTheMenuWritesAVectorPictureOfTheWindow) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string data = dir.file("grid.csv"), pdf = dir.file("shown.pdf"), svg = dir.file("shown.svg");
+    test::writeFile(data, gridFile(12));
+    open(data);
+    ASSERT_TRUE(frame->view().dataLoaded);
+    const std::vector<std::pair<std::string, std::string>> vectorFilters = {
+        {"SVG File(*.svg)", "*.svg"}, {"PDF File(*.pdf)", "*.pdf"}, {"EPS File(*.eps)", "*.eps"}};
+    wxUIActionSimulator sim;
+    sim.MouseMove(pointInView(200, 150));
+    frame->canvas()->SetFocus();
+    test::pumpFor(100);
+    for (const std::string& name : {pdf, svg}) {
+        answers = {name};
+        dialogs.clear();
+        sim.Char('f', wxMOD_ALT);   // the File menu, then its item 画像の保存(&I)
+        test::pumpFor(300);
+        sim.Char('i');
+        ASSERT_TRUE(pumpUntil([&] { return std::filesystem::exists(name); }, 10000)) << "nothing saved as " << name;
+        ASSERT_EQ(dialogs.size(), 1u);
+        EXPECT_EQ(std::vector(dialogs[0].filters.begin() + 1, dialogs[0].filters.end() - 1), vectorFilters);
+        test::pumpFor(200);
+    }
+    EXPECT_TRUE(messages.empty());
+    const std::string svgText = test::readFile(svg);
+    EXPECT_NE(svgText.find("<svg"), std::string::npos);
+    EXPECT_NE(svgText.find("<text"), std::string::npos);
+
+    const PixelSize client = frame->canvas()->clientSize();
+    const std::string stem = dir.file("page");
+    ASSERT_EQ(std::system(("pdftoppm -r 72 -singlefile '" + pdf + "' '" + stem + "'").c_str()), 0)
+        << "pdftoppm (scripts/setup.sh installs poppler-utils)";
+    const std::string ppm = test::readFile(stem + ".ppm");
+    int width = 0, height = 0, maxValue = 0, consumed = 0;
+    ASSERT_EQ(std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &width, &height, &maxValue, &consumed), 3);
+    ASSERT_EQ(std::pair(width, height), std::pair(client.width, client.height));
+    const std::vector<test::Pixel> shown = test::windowPicture(*frame->canvas(), client);
+    ASSERT_EQ(shown.size(), std::size_t(width) * height);
+    std::size_t close = 0, coloured = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(ppm.data()) + consumed + 1 + i * 3;
+        const test::Pixel page{p[0], p[1], p[2]};
+        close += std::abs(page.r - shown[i].r) <= 24 && std::abs(page.g - shown[i].g) <= 24 &&
+                 std::abs(page.b - shown[i].b) <= 24;
+        coloured += !(shown[i] == test::Pixel{255, 255, 255});
+    }
+    EXPECT_GE(close, shown.size() * 95 / 100);
+    EXPECT_GT(coloured, shown.size() / 20);   // a graph, not a white picture
+
+    // A graph too large for vectors goes in as an image, and the status bar says so.
+    std::string large = dir.file("large.csv"), largeSvg = dir.file("large.svg");
+    test::writeFile(large, gridFile(240));
+    frame->canvas()->dropFiles({large});
+    ASSERT_EQ(frame->view().columnCount, 240);
+    answers = {largeSvg};
+    sim.Char('f', wxMOD_ALT);
+    test::pumpFor(300);
+    sim.Char('i');
+    ASSERT_TRUE(pumpUntil([&] { return std::filesystem::exists(largeSvg); }, 20000));
+    EXPECT_NE(test::readFile(largeSvg).find("<image"), std::string::npos);
+    EXPECT_TRUE(pumpUntil([&] { return pane(0).StartsWith(ui("ｸﾞﾗﾌの図形が多いため")); }, 3000)) << pane(0);
     EXPECT_TRUE(messages.empty());
 }
 

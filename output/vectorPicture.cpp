@@ -1,0 +1,407 @@
+// Vector pictures through GL2PS (see vectorPicture.h).
+//
+// GL2PS writes to a stdio stream; the stream is a memory buffer here, so the
+// file itself is written by the program's safe writer like every other file.
+// Its texts and title go into the file as they are, so they are escaped for
+// the format first.
+#include "output/vectorPicture.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <gl2ps.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/appInfo.h"
+#include "core/cp932.h"
+#include "core/kelvraView.h"
+#include "core/phaseTimes.h"
+#include "output/lineVisibility.h"
+#include "output/pictureScope.h"
+#include "render/feedbackState.h"
+#include "render/text.h"
+
+namespace kelvra {
+namespace {
+
+GLint gl2psFormat(ImageFormat format) {
+    switch (format) {
+        case ImageFormat::Svg: return GL2PS_SVG;
+        case ImageFormat::Pdf: return GL2PS_PDF;
+        case ImageFormat::Eps: return GL2PS_EPS;
+        case ImageFormat::Png:
+        case ImageFormat::Jpeg:
+        case ImageFormat::Bmp: break;   // not vector formats: renderVectorPicture refuses them
+    }
+    return GL2PS_SVG;
+}
+
+// ---- texts ----------------------------------------------------------------------
+
+// The base font of a PDF or EPS reader and the CSS generic family that stand
+// in for a family the program draws with.
+struct FamilyStandIn {
+    const char* family;
+    const char* baseFont;
+    const char* boldBaseFont;
+    const char* generic;
+};
+
+// The Japanese faces' proportional Latin letters look like Helvetica and
+// Times; their fixed-width faces and the mono families are Courier.
+const FamilyStandIn kStandIns[] = {
+    {"IPAPGothic", "Helvetica", "Helvetica-Bold", "sans-serif"},
+    {"IPAGothic", "Courier", "Courier-Bold", "monospace"},
+    {"IPAPMincho", "Times-Roman", "Times-Bold", "serif"},
+    {"IPAMincho", "Courier", "Courier-Bold", "monospace"},
+    {"Liberation Sans", "Helvetica", "Helvetica-Bold", "sans-serif"},
+    {"Liberation Serif", "Times-Roman", "Times-Bold", "serif"},
+    {"Liberation Mono", "Courier", "Courier-Bold", "monospace"},
+    {"Nimbus Sans Narrow", "Helvetica-Narrow", "Helvetica-Narrow-Bold", "sans-serif"},
+    {"P052", "Palatino-Roman", "Palatino-Bold", "serif"},
+    {"URW Bookman", "Bookman-Light", "Bookman-Demi", "serif"},
+    {"C059", "NewCenturySchlbk-Roman", "NewCenturySchlbk-Bold", "serif"},
+    {"Z003", "ZapfChancery-MediumItalic", "ZapfChancery-MediumItalic", "cursive"},
+    {"DejaVu Sans", "Helvetica", "Helvetica-Bold", "sans-serif"},
+    {"DejaVu Serif", "Times-Roman", "Times-Bold", "serif"},
+    {"DejaVu Sans Mono", "Courier", "Courier-Bold", "monospace"},
+};
+const FamilyStandIn kOtherFamily = {"", "Helvetica", "Helvetica-Bold", "sans-serif"};
+
+const FamilyStandIn& standInFor(std::string_view family) {
+    for (const FamilyStandIn& s : kStandIns)
+        if (family == s.family) return s;
+    return kOtherFamily;
+}
+
+bool isPrintableAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+// UTF-8 as XML character data. Control characters, which XML does not allow
+// and the glyph lists draw as nothing, are dropped; spaces become no-break
+// spaces, which SVG keeps where it would collapse or strip plain ones.
+std::string xmlText(std::string_view utf8) {
+    std::string out;
+    for (char c : utf8) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case ' ': out += "\xC2\xA0"; break;
+            default:
+                if ((unsigned char)c >= 0x20 && c != 0x7F) out += c;
+                break;
+        }
+    }
+    return out;
+}
+
+// ASCII as a PostScript or PDF string literal's contents; other bytes become '?'.
+std::string literalText(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '(' || c == ')' || c == '\\') out += '\\';
+        out += (c >= 0x20 && c < 0x7F) ? c : '?';
+    }
+    return out;
+}
+
+// The text sink of a capture: each text becomes a GL2PS text at the raster
+// position, or filled outlines where the format cannot hold it as text.
+void recordText(const TextSpan& span, ImageFormat format) {
+    const bool svg = format == ImageFormat::Svg;
+    if (span.symbolFace || !(svg || isPrintableAscii(span.text))) {
+        drawTextOutlines(span);
+        return;
+    }
+    const FamilyStandIn& standIn = standInFor(span.family);
+    const std::string text = svg ? xmlText(cp932ToUtf8(span.text)) : literalText(span.text);
+    std::string font = span.bold ? standIn.boldBaseFont : standIn.baseFont;
+    if (svg) font = std::string("'").append(span.family).append("', ").append(standIn.generic);
+    const long size = std::clamp(std::lround(span.emPixels), 1L, 32767L);
+    gl2psTextOpt(text.c_str(), font.c_str(), GLshort(size), GL2PS_TEXT_BL, 0.0f);
+}
+
+// Texts go to recordText while the capture runs.
+class TextCapture {
+public:
+    TextCapture(CKelvraView& view, ImageFormat format)
+        : view_(view), sink_([format](const TextSpan& span) { recordText(span, format); }) {
+        view_.glyphRenderer()->setTextSink(&sink_);
+    }
+    ~TextCapture() { view_.glyphRenderer()->setTextSink(nullptr); }
+    TextCapture(const TextCapture&) = delete;
+    TextCapture& operator=(const TextCapture&) = delete;
+
+private:
+    CKelvraView& view_;
+    TextSink sink_;
+};
+
+// Drawing for feedback: smooth shading, fills coloured at every vertex (see
+// useFlatShading), while the picture is made.
+class CaptureMode {
+public:
+    CaptureMode() {
+        setVectorCapture(true);
+        glPushAttrib(GL_LIGHTING_BIT);
+        glShadeModel(GL_SMOOTH);
+    }
+    ~CaptureMode() {
+        glPopAttrib();
+        setVectorCapture(false);
+    }
+    CaptureMode(const CaptureMode&) = delete;
+    CaptureMode& operator=(const CaptureMode&) = delete;
+};
+
+// ---- the page -----------------------------------------------------------------------
+
+struct Page {
+    ImageFormat format = ImageFormat::Svg;
+    PixelSize size;
+    std::string title;   // escaped for the format
+};
+
+// One part of the page, sorted on its own and laid over the parts before it.
+// The graph and its frame are one layer; the overlays (legend, axis indicator,
+// title), which stand in front of the graph, are another: in one BSP tree the
+// graph's planes would cut through them, and GL2PS's eye point (finite, where
+// the camera's is at infinity) can then draw a legend cell over its own
+// outline.
+struct Layer {
+    GLint sort;
+    std::function<void()> draw;
+};
+
+// Feedback buffer sizes tried, in floats: a primitive takes 15 to 30.
+constexpr GLint kFirstBuffer = 1 << 20;
+constexpr GLint kLargestBuffer = 1 << 28;
+
+// GL2PS's part of a page: the layers, each in a viewport of its own, then the
+// end of the page. GL2PS_OVERFLOW when a layer's feedback did not fit.
+GLint printLayers(const std::vector<Layer>& layers, GLint options, PixelSize size) {
+    GLint state = GL2PS_SUCCESS;
+    for (std::size_t i = 0; i < layers.size(); ++i) {
+        // Only the first layer paints the background; later ones are clipped
+        // to a rectangle one pixel larger, which gives them another clip-path
+        // name in an SVG file.
+        const GLint grow = i == 0 ? 0 : 1;
+        GLint viewport[4] = {-grow, -grow, size.width + 2 * grow, size.height + 2 * grow};
+        gl2psSetOptions(i == 0 ? options : options & ~GL2PS_DRAW_BACKGROUND);
+        gl2psSorting(layers[i].sort);
+        gl2psBeginViewport(viewport);
+        layers[i].draw();
+        PhaseScope phase(Phase::VectorSort);
+        const GLint printed = gl2psEndViewport();
+        if (printed == GL2PS_OVERFLOW || printed == GL2PS_ERROR) state = printed;
+    }
+    const GLint ended = gl2psEndPage();   // nothing is left in feedback: GL2PS_NO_FEEDBACK
+    return state == GL2PS_SUCCESS && ended == GL2PS_ERROR ? ended : state;
+}
+
+// The file GL2PS makes of the layers: nothing when GL2PS fails or the
+// feedback does not fit the largest buffer.
+std::optional<std::string> capturePage(const Page& page, const std::vector<Layer>& layers) {
+    GLint viewport[4] = {0, 0, page.size.width, page.size.height};
+    // The best of several BSP roots splits far fewer polygons: on a 100 x 100
+    // contour fill a third of the primitives and of the time. GL2PS's
+    // occlusion culling is left off: it drops a line lying along the edge of
+    // a polygon in front of it, such as the 2-D frame's outline along the rim
+    // of the fill, which the raster picture shows.
+    const GLint options = GL2PS_DRAW_BACKGROUND | GL2PS_SILENT | GL2PS_NO_BLENDING | GL2PS_BEST_ROOT;
+    for (GLint buffer = kFirstBuffer;; buffer *= 2) {
+        char* data = nullptr;
+        size_t size = 0;
+        FILE* stream = open_memstream(&data, &size);
+        if (!stream) return std::nullopt;
+        GLint state = gl2psBeginPage(page.title.c_str(), kAppTitle, viewport, gl2psFormat(page.format),
+                                     layers.front().sort, options, GL_RGBA, 0, nullptr, 0, 0, 0, buffer, stream,
+                                     page.title.c_str());
+        if (state == GL2PS_SUCCESS) state = printLayers(layers, options, page.size);
+        const bool closed = std::fclose(stream) == 0;
+        std::string bytes = data ? std::string(data, size) : std::string();
+        std::free(data);
+        if (closed && state == GL2PS_SUCCESS) return bytes;
+        if (state != GL2PS_OVERFLOW || buffer > kLargestBuffer / 2) return std::nullopt;
+    }
+}
+
+// ---- the graph as an image ---------------------------------------------------------
+
+// The graph drawn alone into the picture's framebuffer, counting the
+// primitives it sends to the rasteriser (what GL feedback would hold).
+long long drawGraphCounting(CKelvraView& view) {
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+    view.drawScene({SceneGraph, false});
+    glEndQuery(GL_PRIMITIVES_GENERATED);
+    GLuint64 count = 0;
+    glGetQueryObjectui64v(query, GL_QUERY_RESULT, &count);
+    glDeleteQueries(1, &query);
+    return (long long)count;
+}
+
+DepthImage readDepth(PixelSize size) {
+    DepthImage d;
+    d.width = size.width;
+    d.height = size.height;
+    d.depth.resize(std::size_t(size.width) * std::size_t(size.height));
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glReadPixels(0, 0, size.width, size.height, GL_DEPTH_COMPONENT, GL_FLOAT, d.depth.data());
+    glPopClientAttrib();
+    return d;
+}
+
+// The rectangle of pixels the graph covered; empty (width 0) when none.
+struct PixelBox {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+PixelBox coveredBox(const DepthImage& d) {
+    int x0 = d.width, y0 = d.height, x1 = -1, y1 = -1;
+    for (int y = 0; y < d.height; ++y)
+        for (int x = 0; x < d.width; ++x)
+            if (d.at(x, y) < 1.0f) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+                y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    if (x1 < 0) return {};
+    return {x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+}
+
+ImageBuffer cropped(const ImageBuffer& image, const PixelBox& box) {
+    ImageBuffer out;
+    out.width = box.width;
+    out.height = box.height;
+    out.pixels.resize(std::size_t(box.width) * std::size_t(box.height) * 4);
+    for (int y = 0; y < box.height; ++y) {
+        const unsigned char* from = image.pixels.data() + (std::size_t(box.y + y) * image.width + box.x) * 4;
+        std::copy(from, from + std::size_t(box.width) * 4, out.pixels.data() + std::size_t(y) * box.width * 4);
+    }
+    return out;
+}
+
+std::string base64(std::string_view bytes) {
+    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+        unsigned v = 0;
+        for (std::size_t k = 0; k < 3; ++k) v = v << 8 | (k < n ? (unsigned char)bytes[i + k] : 0u);
+        for (std::size_t k = 0; k < 4; ++k) out += k <= n ? kDigits[(v >> (18 - 6 * k)) & 63] : '=';
+    }
+    return out;
+}
+
+// Places the image at its box behind everything else (window depth 1). This
+// GL2PS embeds images in SVG only when built with libpng, so the SVG image
+// element is written here with the program's own PNG encoder.
+bool placeImage(const ImageBuffer& image, const PixelBox& box, PixelSize picture, ImageFormat format) {
+    glWindowPos3d(box.x, box.y, 1.0);
+    if (format == ImageFormat::Svg) {
+        std::string png;
+        if (!encodePng(image, "", &png)) return false;
+        const int top = picture.height - (box.y + box.height);
+        std::string element = "<image x=\"" + std::to_string(box.x) + "\" y=\"" + std::to_string(top) +
+                              "\" width=\"" + std::to_string(box.width) + "\" height=\"" +
+                              std::to_string(box.height) + "\" xlink:href=\"data:image/png;base64," + base64(png) +
+                              "\"/>";
+        return gl2psSpecial(GL2PS_SVG, element.c_str()) == GL2PS_SUCCESS;
+    }
+    std::vector<GLfloat> rgb(std::size_t(box.width) * std::size_t(box.height) * 3);
+    for (std::size_t i = 0; i < rgb.size() / 3; ++i)
+        for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = image.pixels[i * 4 + c] / 255.0f;
+    return gl2psDrawPixels(box.width, box.height, 0, 0, GL_RGB, GL_FLOAT, rgb.data()) == GL2PS_SUCCESS;
+}
+
+// Hands lines in window coordinates to GL2PS as they are: drawn through GL
+// they would come back from feedback a rounding off, which a reader without
+// anti-aliasing shows as a second pixel of width.
+void addScreenLines(const std::vector<ScreenLine>& lines) {
+    for (const ScreenLine& l : lines) {
+        GL2PSvertex ends[2] = {{{l.x0, l.y0, l.z0}, {l.r, l.g, l.b, 1.0f}}, {{l.x1, l.y1, l.z1}, {l.r, l.g, l.b, 1.0f}}};
+        gl2psAddPolyPrimitive(GL2PS_LINE, 2, ends, 0, 0.0f, 0.0f, 0, 0, 1.0f, GL2PS_LINE_CAP_BUTT,
+                              GL2PS_LINE_JOIN_MITER, 0);
+    }
+}
+
+// The pick markers (drawn over the graph, as on screen), the legend, the axis
+// indicator and the title: few primitives, each part flat or convex, so
+// sorting by depth is enough.
+Layer overlayLayer(CKelvraView& view) {
+    return {GL2PS_SIMPLE_SORT, [&view] {
+                view.drawScene({ScenePickMarkers | SceneAxisIndicator | SceneLegend | SceneTitle, true});
+            }};
+}
+
+// The page of a graph too large for vectors: the graph as drawn into the
+// picture's framebuffer (by drawGraphCounting, just before), the frame's lines
+// as far as the graph leaves them visible, then everything else as vectors.
+std::optional<std::string> graphAsImagePage(CKelvraView& view, const Page& page) {
+    const DepthImage depth = readDepth(page.size);
+    ImageBuffer graph;
+    if (!readPicture(page.size.width, page.size.height, &graph)) return std::nullopt;
+    const PixelBox box = coveredBox(depth);
+    const std::vector<ScreenLine> frame =
+        visibleParts(captureLines([&] { view.drawScene({SceneFrame, false}); }), depth);
+    // Nothing left to split: the image lies behind the rest, which is sorted by depth.
+    bool placed = true;
+    std::optional<std::string> bytes = capturePage(
+        page, {{GL2PS_SIMPLE_SORT,
+                [&] {
+                    if (box.width > 0) placed = placeImage(cropped(graph, box), box, page.size, page.format);
+                    addScreenLines(frame);
+                    view.drawScene({SceneFrameLabels, true});
+                }},
+               overlayLayer(view)});
+    if (!placed) return std::nullopt;
+    return bytes;
+}
+
+// The picture's title as the format's header holds it.
+std::string pageTitle(const CKelvraView& view, ImageFormat format) {
+    const std::string& title = view.dataFileTitle;
+    return format == ImageFormat::Svg ? xmlText(cp932ToUtf8(title)) : literalText(title);
+}
+
+}  // namespace
+
+std::optional<VectorPicture> CKelvraView::renderVectorPicture(const PictureRequest& request, ImageFormat format,
+                                                              long long maxGraphPrimitives) {
+    if (!isVectorFormat(format)) return std::nullopt;
+    PictureScope scope(*this, request);
+    if (!scope.ready()) return std::nullopt;
+    CaptureMode capture;
+    VectorPicture picture;
+    {
+        PhaseScope phase(Phase::Draw);
+        picture.graphPrimitives = drawGraphCounting(*this);
+    }
+    picture.graphAsImage = picture.graphPrimitives > maxGraphPrimitives;
+    const Page page{format, request.size, pageTitle(*this, format)};
+    TextCapture texts(*this, format);
+    std::optional<std::string> bytes =
+        picture.graphAsImage
+            ? graphAsImagePage(*this, page)
+            : capturePage(page, {{GL2PS_BSP_SORT, [&] { drawScene({SceneGraph | SceneFrame, true}); }},
+                                 overlayLayer(*this)});
+    if (!bytes) return std::nullopt;
+    picture.bytes = std::move(*bytes);
+    return picture;
+}
+
+}  // namespace kelvra

@@ -1,0 +1,37 @@
+// Vector pictures: SVG, PDF and EPS of the scene, for papers and slides that
+// are scaled. GL2PS captures the very drawing the image files are made of
+// through GL feedback (CKelvraView::drawScene, its lists drawn straight) and
+// sorts what reaches the rasteriser back to front, so hidden parts stay hidden.
+//
+// What a vector picture holds:
+// - the graph, scale frame, legend and axis indicator as polygons, lines and
+//   points in the picture's pixel coordinates (1 px = 1 pt in PDF and EPS);
+// - texts as text, at the raster positions the glyph lists would take, in the
+//   role's size: SVG names the family the program drew with (and a generic
+//   family after it) and holds every text in UTF-8, Japanese included. PDF and
+//   EPS can only name their readers' base fonts (Helvetica, Times, Courier,
+//   and the family of the same look), which have no Japanese glyphs: a text
+//   that is not plain printable ASCII is drawn there as filled glyph outlines
+//   of the program's own face, which shows it as on screen but is no longer
+//   text. A symbol face's texts are outlines in every format.
+// - a graph of more than maxGraphPrimitives primitives as one embedded image
+//   at the picture's resolution (a PNG in SVG, raw RGB in PDF and EPS), cut to
+//   the graph's extent, with the frame, legend, indicator and texts still as
+//   vectors; the parts of the frame the graph hides are cut out of its lines.
+#pragma once
+
+#include <string>
+
+namespace kelvra {
+
+// Above this many primitives the graph of a vector picture is an image. The
+// README's performance section has the measurements behind it.
+inline constexpr long long kMaxVectorGraphPrimitives = 50000;
+
+struct VectorPicture {
+    std::string bytes;               // the whole file
+    long long graphPrimitives = 0;   // what the graph sent to the rasteriser
+    bool graphAsImage = false;
+};
+
+}  // namespace kelvra

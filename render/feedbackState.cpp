@@ -1,0 +1,45 @@
+// GL2PS answers every call with "uninitialised" and does nothing while no
+// page is open, so these need not know whether a capture runs.
+#include "render/feedbackState.h"
+
+#include <GL/gl.h>
+#include <gl2ps.h>
+
+#include <algorithm>
+
+namespace kelvra {
+namespace {
+
+bool capturing = false;
+
+}  // namespace
+
+void setVectorCapture(bool on) { capturing = on; }
+bool vectorCapture() { return capturing; }
+
+void useFlatShading() { glShadeModel(capturing ? GL_SMOOTH : GL_FLAT); }
+
+void setLineWidth(double pixels) {
+    GLfloat w = GLfloat(std::max(pixels, 1.0));
+    glLineWidth(w);
+    gl2psLineWidth(w);
+}
+
+void setPointSize(double pixels) {
+    GLfloat s = GLfloat(std::max(pixels, 1.0));
+    glPointSize(s);
+    gl2psPointSize(s);
+}
+
+void beginOffsetFill() {
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.0f, 1.0f);
+    gl2psEnable(GL2PS_POLYGON_OFFSET_FILL);   // reads the offset just set
+}
+
+void endOffsetFill() {
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    gl2psDisable(GL2PS_POLYGON_OFFSET_FILL);
+}
+
+}  // namespace kelvra

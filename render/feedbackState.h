@@ -1,0 +1,28 @@
+// Drawing state that GL feedback does not carry: line widths, point sizes,
+// the polygon offset of fills drawn under lines, and flat shading. A vector
+// picture is captured from feedback (output/vectorPicture.h), so the drawing
+// routines set this state through here, which tells the capture as well;
+// outside a capture the calls are plain GL.
+#pragma once
+
+namespace kelvra {
+
+// Set while a vector picture is captured.
+void setVectorCapture(bool on);
+bool vectorCapture();
+
+// Flat shading, for primitives whose colour is that of their last vertex.
+// Feedback flat-shades nothing (Mesa 22: every vertex keeps its own colour,
+// and a vertex the clipper makes comes out black), so under a vector capture
+// shading stays smooth and the fills give each triangle its colour at every
+// vertex instead (render/contours.cpp), which draws the same.
+void useFlatShading();
+
+void setLineWidth(double pixels);   // never thinner than one pixel
+void setPointSize(double pixels);   // likewise
+// Pushes the fills that follow back by glPolygonOffset(1, 1), so that lines
+// drawn on the same surface afterwards win the depth test.
+void beginOffsetFill();
+void endOffsetFill();
+
+}  // namespace kelvra
