@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/fileIo.h"
 #include "core/viewHost.h"
 #include "data/graphData.h"
 #include "render/levels.h"
@@ -83,6 +84,7 @@ enum class ArrowKey { Up, Down, Left, Right };
 // What a launch file did; the shells decide what follows (exit status, ending).
 struct LaunchResult {
     bool dataLoadFailed = false;   // Data_File_Name named a file that did not load
+    bool settingsLoadFailed = false;   // Setting_File_Name named a file that could not be read
     bool imageRequested = false;   // Image_File_Name was present
     bool imageWritten = false;
     bool endProgram = false;       // Soft_On=NO (the desktop program ends)
@@ -110,6 +112,9 @@ public:
     // Reads a data file into the data set and brings the picture up to date.
     // False (after its message) when the file cannot be opened or memory runs out.
     bool loadDataFile(const std::string& path, bool reload);
+    // The same for a file already read (the start-up argument, standard
+    // input): `file` is what reading `path` gave, failures included.
+    bool loadDataText(const std::string& path, FileRead file, bool reload);
     bool chooseDataFile();      // File/Open
     bool reloadDataFile();      // F5
     void fitGraphChoiceToData();
@@ -235,9 +240,13 @@ public:
     // ---- start-up, launch files, dropped files (app/launch/launch.cpp) ----
     // Carries out a launch file, drawing the picture at `picture` size.
     LaunchResult runLaunchFile(const std::string& path, PixelSize picture);
-    // Runs once, after the first paint: a data file is loaded, a launch file
-    // carried out (its result tells the shell whether to end the program).
-    LaunchResult runStartupArgument(const std::string& path);
+    // The same for the text of a launch file already read.
+    LaunchResult runLaunchText(std::string_view launchText, PixelSize picture);
+    // Runs once, after the first paint, on the start-up argument as read: a
+    // data file is loaded, a launch file carried out (its result tells the
+    // shell whether to end the program), one that cannot be read carried out
+    // as a launch file without keys.
+    LaunchResult runStartupArgument(const std::string& path, FileRead file);
 
 private:
     ViewHost& host_;

@@ -24,6 +24,7 @@ enum class ImageFormat { Png, Jpeg, Bmp };
 // replaced (or added) by ".png".
 ImageFormat imageFormatFor(const std::string& path, std::string* pathWritten);
 
+// The writers return false, errno set, when the file could not be written.
 bool writeImageFile(const ImageBuffer& image, const std::string& path);
 bool writePngFile(const std::string& path, const ImageBuffer& image);
 bool writeJpegFile(const std::string& path, const ImageBuffer& image, int quality);
@@ -34,7 +35,8 @@ bool encodePng(const ImageBuffer& image, const std::string& title, std::string* 
 bool encodeJpeg(const ImageBuffer& image, int quality, std::string* out);
 bool encodeBmp(const ImageBuffer& image, std::string* out);
 
-// Reads width x height pixels of the current framebuffer into an ImageBuffer.
+// Reads width x height pixels of the current framebuffer into an ImageBuffer;
+// false, errno set, for a size out of range or when memory runs out.
 bool readPicture(int width, int height, ImageBuffer* image);
 
 }  // namespace kelvra

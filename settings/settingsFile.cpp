@@ -7,6 +7,7 @@
 // complete. The reader serves the menu command, launch files, dropped files and
 // the settings section at the end of a data file.
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -17,6 +18,7 @@
 #include "core/cp932.h"
 #include "core/fileIo.h"
 #include "core/phaseTimes.h"
+#include "core/textInput.h"
 #include "core/kelvraView.h"
 #include "core/numberText.h"
 #include "settings/settingsTables.h"
@@ -444,20 +446,24 @@ std::string CKelvraView::settingsText() const {
 
 int CKelvraView::saveSettingsFile(const std::string& path) {
     if (!writeFileSafely(path, settingsText())) {
-        host().showMessage(sj("設定ﾌｧｲﾙの保存が出来ません"));
+        host().showMessageWithReason(sj("設定ﾌｧｲﾙの保存が出来ません"), systemReason(errno));
         return 1;
     }
     return 0;
 }
 
 int CKelvraView::loadSettingsFile(const std::string& path, int lineBufferSize) {
-    std::string text;
-    switch (readWholeFile(path, &text)) {
+    FileRead file = readTextFile(path);
+    switch (file.result) {
         case ReadResult::Ok: break;
-        case ReadResult::CannotOpen: host().showMessage(sj("ﾌｧｲﾙを開くことが出来ません。")); return 0;
-        case ReadResult::NoMemory: host().showMessage(sj("メモリー不足です")); return 0;
+        case ReadResult::CannotOpen:
+            host().showMessageWithReason(sj("ﾌｧｲﾙを開くことが出来ません。"), systemReason(file.error));
+            return 0;
+        case ReadResult::NoMemory:
+            host().showMessageWithReason(sj("メモリー不足です"), systemReason(file.error));
+            return 0;
     }
-    return applySettingsText(text, lineBufferSize);
+    return applySettingsText(file.bytes.view(), lineBufferSize);
 }
 
 int CKelvraView::applySettingsText(std::string_view text, int lineBufferSize) {

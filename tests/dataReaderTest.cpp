@@ -144,8 +144,9 @@ std::vector<Case> layoutCases() {
         {"199 characters, spaces not counted",
          dataFile("2", std::string("1").append(250, '0').append(",1 ").append(198, '0').append("5,0.5")),
          {2, Grid, 1, 1, 1}, {{0, {1e198, 1e198, 0.5}}}},
-        {"NUL and lone CR", dataFile("2", std::string("1,2\0,3|4\r5,6,7", 14)), {2, Grid, 2, 1, 2},
-         {{0, {1, 2, 3}}, {1, {4, 6, 7}}}},
+        // Decided: a lone CR ends a line, as older spreadsheet exports end theirs.
+        {"NUL and lone CR", dataFile("2", std::string("1,2\0,3|4,0\r5,6,7", 16)), {2, Grid, 3, 1, 3},
+         {{0, {4, 0, 0}}, {1, {1, 2, 3}}, {2, {5, 6, 7}}}},
         // A line far longer than the line buffer sized from line 6.
         {"a long line", dataFile("2", "1,2,3|4,5,6|7,8,9|1,2,3|0,0," + std::string(20000, '0')),
          {2, Scattered, -1, -1, 5}, {{0, {0, 0, 0}}}, {{RangeX, 0, 7}}},

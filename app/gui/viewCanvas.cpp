@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "app/gui/guiText.h"
 #include "app/gui/loadProgressDlg.h"
@@ -19,6 +20,8 @@
 #include "app/launch/launch.h"
 #include "core/appInfo.h"
 #include "core/cp932.h"
+#include "core/fileIo.h"
+#include "core/textInput.h"
 
 namespace kelvra {
 namespace {
@@ -41,11 +44,6 @@ struct PaintBlock {
     ~PaintBlock() { --counter_; }
     int& counter_;
 };
-
-std::string folderOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
 
 std::string withoutExtension(const std::string& name) {
     std::size_t dot = name.find_last_of('.');
@@ -202,11 +200,12 @@ void CViewCanvas::runStartup() {
         // its own, so a settings file that resizes the frame can neither
         // change nor tear the image it writes.
         OffscreenTarget target;
-        if (probeStartupFile(startupArgument_) == StartupFileKind::LaunchFile) {
+        FileRead argument = readTextFile(startupArgument_);
+        if (startupKindOf(argument) == StartupFileKind::LaunchFile) {
             PixelSize size = clientSize();
             target.bind(size.width, size.height);
         }
-        result = view_.runStartupArgument(startupArgument_);
+        result = view_.runStartupArgument(startupArgument_, std::move(argument));
     }
     hideLoadProgress();   // in case a failed load left it up
     startupFinished_ = true;
