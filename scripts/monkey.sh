@@ -135,8 +135,12 @@ keys=(Left Right Up Down Left Right Up Down F5 ctrl+o ctrl+s Escape Return space
 
 event() {
   # Without a window manager GTK moves the frame itself when a drag starts on
-  # an empty part of the toolbar: follow it.
+  # an empty part of the toolbar: put it back where the whole of it shows.
   eval "$(xdotool getwindowgeometry --shell "$window" 2>/dev/null)"
+  if [ "$X" -ne 0 ] || [ "$Y" -ne 0 ]; then
+    xdotool windowmove "$window" 0 0 2>/dev/null
+    X=0 Y=0
+  fi
   point
   case $((RANDOM % 20)) in
     0|1|2|3|4|5)    xdotool mousemove "$px" "$py" click 1; send click ;;
@@ -194,10 +198,7 @@ for file in "${files[@]}"; do
     count=$((count + 1))
     sleep 0.0$((RANDOM % 10))
     close_dialogs
-    if [ $((count % 25)) -eq 0 ]; then
-      wait_idle || { start "$file"; continue; }
-      xdotool windowmove "$window" 0 0 2>/dev/null   # back on the screen
-    fi
+    if [ $((count % 25)) -eq 0 ]; then wait_idle || start "$file"; fi
   done
   finish
 done
