@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
         view.axisShow = 0;
     }
     view.graphType = type;
-    view.xyContourMode = floor;
+    view.xyContourMode = kelvra::XyContourMode(floor);
     fillSurface(view, size);
 
     std::printf("grid %d x %d, graph type %d, floor %d, %s, best of %d\n", size, size, type, floor,

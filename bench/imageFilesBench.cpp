@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
         kelvra::CKelvraView view(host);
         view.initGlState();
         if (!view.loadDataFile(data, false)) return 1;
-        if (!settings.empty()) view.loadSettingsFile(settings, 2500);
+        if (!settings.empty()) view.loadSettingsFile(settings);
         view.resizeViewport(w, h);
         view.drawScene();
 

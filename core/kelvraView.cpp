@@ -8,15 +8,4 @@ CKelvraView::CKelvraView(ViewHost& host) : host_(host), glyphs_(std::make_unique
 
 CKelvraView::~CKelvraView() = default;
 
-void CKelvraView::applySettingsChange() {
-    showPosition();
-    showZoom();
-    showAngles();
-    layoutAnchoredOverlays();
-    recomputeScales(true);
-    buildGlyphLists();
-    buildDisplayLists();
-    host_.invalidate();
-}
-
 }  // namespace kelvra

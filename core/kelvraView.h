@@ -5,10 +5,14 @@
 // current and talks to the window system only through its ViewHost.
 //
 // The operations are spread over the folders by subject; the comment above each
-// group names the file that implements it.
+// group names the file that implements it. Rules that read only the settings or
+// only the data set are free functions beside them (render/graphTypes.h,
+// render/scene.h); what the shells do around the view (the start-up argument,
+// launch files) is in app/launch.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +20,8 @@
 #include "core/fileIo.h"
 #include "core/viewHost.h"
 #include "data/graphData.h"
+#include "output/imageFiles.h"
+#include "output/picture.h"
 #include "render/levels.h"
 #include "render/mapping.h"
 #include "settings/graphSettings.h"
@@ -25,7 +31,8 @@ namespace kelvra {
 class GlyphRenderer;
 struct PlacedLabel;
 
-// Display-list names used by the scene.
+// Display-list names used by the scene (the glyph lists of the text roles are
+// numbered from their bases in settings/settingsTables.h).
 enum DisplayList {
     ListGraph = 100,
     ListLegend = 150,
@@ -36,7 +43,8 @@ enum DisplayList {
     ListScratchGlyph = 9000,
 };
 
-enum InteractionMode { ModeMove = 0, ModeZoom = 1, ModeRotate = 2, ModeSection = 3, ModePick = 4 };
+// What a left-button drag or an arrow key does (the toolbar's mode buttons).
+enum InteractionMode : int { ModeMove = 0, ModeZoom = 1, ModeRotate = 2, ModeSection = 3, ModePick = 4, ModeCount };
 
 // What every drawing routine of a build shares: the graph mapping and the
 // colour levels, computed once at the start of buildDisplayLists.
@@ -51,7 +59,7 @@ struct ViewState {
     double axisSpan[3] = {200, 200, 200};   // data length mapped onto the full axis
     int sectionIndexX = 0;                  // grid column of the X section
     int sectionIndexY = 0;                  // grid row of the Y section
-    int interactionMode = ModeRotate;
+    InteractionMode interactionMode = ModeRotate;
     bool dragging = false;
     int dragStartX = 0, dragStartY = 0;     // client pixels at button-down
     int dragStartValue[2] = {0, 0};         // the mode's values at button-down
@@ -73,22 +81,7 @@ struct ViewState {
     std::vector<PlacedLabel>* labelTrace = nullptr;
 };
 
-// A formatted number and the width label placement counts it as.
-struct FormattedValue {
-    std::string text;
-    int width = 0;
-};
-
 enum class ArrowKey { Up, Down, Left, Right };
-
-// What a launch file did; the shells decide what follows (exit status, ending).
-struct LaunchResult {
-    bool dataLoadFailed = false;   // Data_File_Name named a file that did not load
-    bool settingsLoadFailed = false;   // Setting_File_Name named a file that could not be read
-    bool imageRequested = false;   // Image_File_Name was present
-    bool imageWritten = false;
-    bool endProgram = false;       // Soft_On=NO (the desktop program ends)
-};
 
 class CKelvraView : public GraphData, public GraphSettings, public ViewState {
 public:
@@ -102,11 +95,26 @@ public:
     // The settings part of the view as one record (the dialog edits a copy).
     GraphSettings& settings() { return *this; }
     const GraphSettings& settings() const { return *this; }
+    // The data set part, for routines that read only the data.
+    GraphData& data() { return *this; }
+    const GraphData& data() const { return *this; }
 
-    // After a bulk settings change (dialog OK, settings file): panes, anchored
-    // overlays, scale recompute keeping the user's scales, glyph lists, display
-    // lists, repaint. (core/kelvraView.cpp)
-    void applySettingsChange();
+    // ---- settings changes and settings files (core/viewSettings.cpp) ----
+    // After a bulk change of the settings record (the settings dialog's OK, a
+    // settings file, the settings section of a data file): status panes,
+    // window-anchored overlays, scale recompute keeping the user's scales,
+    // glyph lists, display lists, repaint. The caller has resized the frame.
+    void settingsChanged();
+    // Applies settings-file text already in memory: the fields it names, the
+    // graph choice fitted to the data, the frame resized, settingsChanged.
+    void applySettingsText(std::string_view text);
+    // 1 when the file was read (and applied), 0 when it could not be read.
+    int loadSettingsFile(const std::string& path);
+    // 0 on success, 1 when the file could not be written (after the message).
+    int saveSettingsFile(const std::string& path);
+    std::string settingsText() const;   // the whole settings file, CP932, CR LF line breaks
+    int chooseAndLoadSettingsFile();
+    int chooseAndSaveSettingsFile();
 
     // ---- data in and out (data/dataReader.cpp, data/dataWriter.cpp) ----
     // Reads a data file into the data set and brings the picture up to date.
@@ -117,25 +125,14 @@ public:
     bool loadDataText(const std::string& path, FileRead file, bool reload);
     bool chooseDataFile();      // File/Open
     bool reloadDataFile();      // F5
-    void fitGraphChoiceToData();
     // Writes the data set and the given settings text (a whole settings file)
     // to path, replacing it only when complete. 0 on success, 1 on failure.
     int writeDataFile(const std::string& path, const std::string& settingsText);
     bool saveDataCommand();     // File/Save with its dialog
 
-    // ---- settings files (settings/settingsFile.cpp) ----
-    // 1 when the file was read to its end (and applied), 0 when it could not be read.
-    int loadSettingsFile(const std::string& path, int lineBufferSize);
-    // Applies settings-file text already in memory; same rules and result.
-    int applySettingsText(std::string_view text, int lineBufferSize);
-    // 0 on success, 1 when the file could not be written (after the message).
-    int saveSettingsFile(const std::string& path);
-    std::string settingsText() const;   // the whole settings file, CP932, CR LF line breaks
-    int chooseAndLoadSettingsFile();
-    int chooseAndSaveSettingsFile();
-
     // ---- scales and numbers (render/scaleMapping.cpp) ----
-    FormattedValue formatValue(double value, int kind) const;   // kind 0..3 axes, 4..5 sections
+    // kind 0..3 axes, 4..5 sections (settings/graphSettings.h)
+    FormattedValue formatValue(double value, int kind) const { return kelvra::formatValue(*this, value, kind); }
     void recomputeScales(bool keepUserScales);
     void snapSections();
     void resetBarSizes();
@@ -149,6 +146,7 @@ public:
     void drawScene();
     // Sets the caption, then viewport and scene for a window of the given size.
     void paint(int width, int height);
+    // The anchored overlays laid out for the window's frame (render/scene.h).
     void layoutAnchoredOverlays();
     // Deletes every list the view made in the current context.
     void destroyGlLists();
@@ -205,7 +203,7 @@ public:
 
     // ---- text (render/text.cpp) ----
     void buildGlyphLists();
-    void drawText(std::string_view text, int role);
+    void drawText(std::string_view text, TextRole role);
     GlyphRenderer* glyphRenderer() { return glyphs_.get(); }
 
     // ---- legend, title, scale frame, axis indicator (render/legend.cpp, render/scaleFrame.cpp) ----
@@ -231,22 +229,20 @@ public:
     void showAngles();
     void showDisplayKind();
 
-    // ---- image files (output/imageFiles.cpp) ----
-    // Reads back the picture last drawn (width x height from the bottom-left
-    // corner of the current framebuffer) and writes it; the extension chooses
-    // the format. False, after its message, when nothing could be written.
-    bool saveImage(const std::string& path, int width, int height);
-
-    // ---- start-up, launch files, dropped files (app/launch/launch.cpp) ----
-    // Carries out a launch file, drawing the picture at `picture` size.
-    LaunchResult runLaunchFile(const std::string& path, PixelSize picture);
-    // The same for the text of a launch file already read.
-    LaunchResult runLaunchText(std::string_view launchText, PixelSize picture);
-    // Runs once, after the first paint, on the start-up argument as read: a
-    // data file is loaded, a launch file carried out (its result tells the
-    // shell whether to end the program), one that cannot be read carried out
-    // as a launch file without keys.
-    LaunchResult runStartupArgument(const std::string& path, FileRead file);
+    // ---- pictures and image files (output/picture.cpp) ----
+    // Draws the scene into a framebuffer of the request's size in the current
+    // context and reads it back; nothing when the size is not positive, larger
+    // than the driver takes, or the memory cannot be had. The window's own
+    // drawing, the GL state and the settings are left as they were
+    // (output/picture.h). Every picture the program saves or hands on comes
+    // from here.
+    std::optional<ImageBuffer> renderPicture(const PictureRequest& request);
+    // Writes a picture as an image file, the extension choosing the format.
+    // False, after the message, when there is no picture or the file could not
+    // be written (an old file of that name is then left whole).
+    bool writeImage(const std::optional<ImageBuffer>& picture, const std::string& path);
+    // The picture of the window at `size`, written to `path`: File/Save image.
+    bool saveImage(const std::string& path, PixelSize size);
 
 private:
     ViewHost& host_;

@@ -87,4 +87,47 @@ void appendExponent(std::string& out, double v, int precision) {
     appendFormatted(out, v, precision, std::chars_format::scientific);
 }
 
+int truncatedInt(double v) {
+    if (!(v > -2147483649.0 && v < 2147483648.0)) return std::isnan(v) ? 0 : v < 0 ? INT_MIN : INT_MAX;
+    return int(v);
+}
+
+FormattedValue formatNumber(double v, NumberFormat format, int digits) {
+    FormattedValue out;
+    if (v == 0) v = 0.0;   // -0 prints as 0, not "-0.000"
+    switch (format) {
+        case FormatAuto:
+            // Fixed point with 3 significant-looking decimals inside the usual
+            // range, three-digit exponent form outside it. The negative fixed
+            // range ends at -999 (not -1000) and prints one place wider.
+            if (std::isnan(v)) {
+                out = {exponentText(v, 3), 10};
+            } else if (v >= 0) {
+                if (v == 0 || (v >= 0.01 && v < 1000)) out = {fixedText(v, v >= 100 ? 1 : v >= 10 ? 2 : 3), 5};
+                else out = {exponentText(v, 3), 10};
+            } else if (v >= -999 && v <= -0.01) {
+                out = {fixedText(v, v <= -100 ? 1 : v <= -10 ? 2 : 3), 6};
+            } else {
+                out = {exponentText(v, 3), 11};
+            }
+            return out;
+        case FormatInteger:
+            // Values a hair below a whole number (2.9999999) print as that
+            // number. Outside the int range the text saturates; NaN prints as 0.
+            out.text = std::to_string(truncatedInt(v > 0 ? v + 0.00001 : v - 0.00001));
+            out.width = int(out.text.size());
+            return out;
+        case FormatDecimal:
+            out.text = fixedText(v, digits);
+            out.width = int(out.text.size());
+            return out;
+        case FormatExponent:
+            out.text = exponentText(v, digits);
+            out.width = int(out.text.size());
+            return out;
+        case NumberFormatCount: break;
+    }
+    return out;   // a format outside the list (the record may hold any int) leaves the text empty
+}
+
 }  // namespace kelvra

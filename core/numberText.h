@@ -1,7 +1,9 @@
 // Numbers to text and back, the way the program's files hold them, without
 // depending on the C locale: a German LC_NUMERIC (which the GUI toolkit may set)
 // would otherwise turn "1.5" into "1,5" in every file written and misread every
-// file read. Used by the number formatter, the settings file and the data files.
+// file read. Also the four number formats a user can choose for shown values.
+// Used by the number formatter formatValue (settings/graphSettings.h), the
+// settings file, the data files and the scale recompute.
 #pragma once
 
 #include <string>
@@ -28,5 +30,29 @@ std::string exponentText(double v, int precision);
 // The same, appended to out (no temporary string: for writing large data).
 void appendFixed(std::string& out, double v, int precision);
 void appendExponent(std::string& out, double v, int precision);
+
+// A double as printf("%d") takes it after truncation toward zero, saturating
+// at the int limits instead of overflowing; NaN gives 0.
+int truncatedInt(double v);
+
+// The number formats of scale values, section positions and legend values
+// (the record's scaleFormat and sectionFormat).
+enum NumberFormat : int {
+    FormatAuto,       // 自動: fixed point with 3 significant decimals in the usual range, else "%.3e"
+    FormatInteger,    // 整数
+    FormatDecimal,    // 小数: "%.*f" with the digits
+    FormatExponent,   // 指数: "%.*e" with the digits
+    NumberFormatCount,
+};
+
+// A formatted number and the width label placement counts it as.
+struct FormattedValue {
+    std::string text;
+    int width = 0;
+};
+
+// v in a number format with `digits` decimals (formats 小数 and 指数). A format
+// outside the list gives no text.
+FormattedValue formatNumber(double v, NumberFormat format, int digits);
 
 }  // namespace kelvra

@@ -4,8 +4,9 @@
 // lines finds the format, the size estimates and where a settings section
 // starts; the reader of the layout then parses the text in place into the
 // zero-filled point array. Afterwards the graph choice is fitted to the data,
-// the scales are recomputed, an appended settings section is applied, and the
-// picture is rebuilt.
+// the scales are recomputed, and the picture is rebuilt; a settings section
+// at the end of the file is handed to the view's settings operations
+// (core/viewSettings.cpp), which apply it and then rebuild the picture.
 //
 // Everything a file can contain is handled without writing outside the point
 // array: the array is sized from the same lines that the readers walk, and each
@@ -28,6 +29,7 @@
 #include "core/kelvraView.h"
 #include "data/pointSort.h"
 #include "data/textScan.h"
+#include "render/graphTypes.h"
 
 namespace kelvra {
 namespace {
@@ -45,7 +47,6 @@ constexpr const char kOpenTitle[] = "ｸﾞﾗﾌﾃﾞｰﾀを開く";
 
 // What the sizing pass learns about a file before anything is allocated.
 struct FileLayout {
-    int lineBufferSize = 1250;          // what the settings reader gets
     std::int64_t rowEstimate = 4;
     std::int64_t columnEstimate = 2;
     std::int64_t capacityRows = 4;      // rows the point array is sized for
@@ -99,10 +100,10 @@ std::size_t blankLimit(Layout layout) {
     return layout == Layout::ColumnGrid || layout == Layout::SteppedGrid ? 1 : 2;
 }
 
-// The line-buffer size, the estimates and the section boundaries. Lines 1-6 are
-// read first: line 1 gives the format, line 6 (or the last line when the file
-// is shorter) the column estimate. The row estimate counts the lines after line
-// 6 up to a settings section, stopping its count (not the scan) at a "<" line.
+// The estimates and the section boundaries. Lines 1-6 are read first: line 1
+// gives the format, line 6 (or the last line when the file is shorter) the
+// column estimate. The row estimate counts the lines after line 6 up to a
+// settings section, stopping its count (not the scan) at a "<" line.
 // The point array is sized on larger figures where the estimate could fall
 // short: every line up to the settings section, the X header of a column grid,
 // the first row of a stepped grid.
@@ -116,10 +117,6 @@ FileLayout measureFile(const FileBytes& text, int previousFormat, int* format) {
     *format = decideFormat(count >= 1 ? first[1] : TextLine{text.begin(), text.begin()}, previousFormat);
     Layout layout = layoutOf(*format);
 
-    if (count >= 6) {
-        std::int64_t pieces = std::int64_t(first[6].size()) / 999;   // 999-character pieces of line 6
-        out.lineBufferSize = pieces >= INT_MAX / 1250 - 1 ? INT_MAX : int(1250 * (1 + pieces));
-    }
     const TextLine& line6 = count >= 1 ? first[std::min(count, 6)] : TextLine{text.begin(), text.begin()};
     out.columnEstimate = 2 + std::count(line6.begin, line6.end, ',');
 
@@ -489,7 +486,7 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
     FileLayout layout = measureFile(text, dataFormat, &format);
     dataFormat = format;
     valuesPerPoint = valuesPerPointOf(format);
-    if (!(reload && dataLoaded)) legendColorSource = valuesPerPoint == 3 ? 2 : 3;
+    if (!(reload && dataLoaded)) legendColorSource = valuesPerPoint == 3 ? ColorByZ : ColorByData;
 
     // The old array goes first, so that both never need memory at once. The
     // point count must stay within int: every count and index of the data set is one.
@@ -533,16 +530,16 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
         columnCount = int(layout.columnEstimate);
     }
 
-    fitGraphChoiceToData();
+    fitGraphChoiceToData(settings(), data());
     dataLoaded = true;
     host().hideLoadProgress();
 
     recomputeScales(reload);
-    if (layout.hasSettings) {
-        std::string_view settings(layout.dataEnd, std::size_t(text.end() - layout.dataEnd));
-        if (applySettingsText(settings, layout.lineBufferSize) == 1) return true;
+    if (!layout.hasSettings) {
+        rebuildPicture();
+        return true;
     }
-    rebuildPicture();
+    applySettingsText(std::string_view(layout.dataEnd, std::size_t(text.end() - layout.dataEnd)));
     return true;
 }
 
@@ -559,22 +556,6 @@ bool CKelvraView::chooseDataFile() {
 bool CKelvraView::reloadDataFile() {
     if (!dataLoaded) return chooseDataFile();
     return loadDataFile(dataFilePath, true);
-}
-
-void CKelvraView::fitGraphChoiceToData() {
-    if (displayMode < 0) displayMode = 0;
-    if (graphType < 0) graphType = 0;
-    if (dataKind != Grid) {
-        if (displayMode >= DisplayXSection) displayMode = Display3D;
-        xyContourMode = 0;
-    }
-    if (displayMode == DisplayXSection || displayMode == DisplayYSection) {
-        if (graphType >= (valuesPerPoint == 3 ? 4 : 2)) graphType = 0;
-    } else if (displayMode == Display3D || displayMode == Display2D) {
-        static const int kTypesOfKind[] = {20, 4, 1, 2};   // Grid, Scattered, Vectors, PointValues
-        int limit = dataKind >= 0 && dataKind < 4 ? kTypesOfKind[dataKind] : 1;
-        if (graphType >= limit) graphType = 0;
-    }
 }
 
 }  // namespace kelvra

@@ -6,6 +6,7 @@
 // A grid point (row r, column c) is point r * columnCount + c.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdlib>
 #include <memory>
@@ -13,7 +14,7 @@
 
 namespace kelvra {
 
-enum DataKind { Grid = 0, Scattered = 1, Vectors = 2, PointValues = 3 };
+enum DataKind : int { Grid = 0, Scattered = 1, Vectors = 2, PointValues = 3, DataKindCount };
 enum RangeIndex { RangeX = 0, RangeY = 1, RangeZ = 2, RangeData = 3, RangeVector = 4, RangeCount = 5 };
 
 struct ValueRange {
@@ -60,17 +61,24 @@ struct GraphData {
     int columnCount = 0;        // grids: points per row (X direction)
     int rowCount = 0;           // grids: rows (Y direction)
     int pointCount = 0;         // point lists: points read
-    int dataKind = Grid;        // DataKind
+    DataKind dataKind = Grid;
     ValueRange valueRange[RangeCount];
     bool dataLoaded = false;    // false also after a load that ran out of memory
     std::string dataFileTitle = "newfile";   // name and extension, CP932
     std::string dataFilePath;                // full path, as given
 
-    // Values of point p.
-    const double* point(std::size_t p) const { return pointValues.data() + p * valuesPerPoint; }
-    double* point(std::size_t p) { return pointValues.data() + p * valuesPerPoint; }
-    // Grid point at (row r, column c).
+    // Values of point p, which the array must hold.
+    const double* point(std::size_t p) const {
+        assert((p + 1) * std::size_t(valuesPerPoint) <= pointValues.size());
+        return pointValues.data() + p * valuesPerPoint;
+    }
+    double* point(std::size_t p) {
+        assert((p + 1) * std::size_t(valuesPerPoint) <= pointValues.size());
+        return pointValues.data() + p * valuesPerPoint;
+    }
+    // Grid point at (row r, column c) of the grid.
     const double* gridPoint(int r, int c) const {
+        assert(r >= 0 && r < rowCount && c >= 0 && c < columnCount);
         return point(std::size_t(r) * columnCount + c);
     }
 };

@@ -4,16 +4,11 @@
 // settings section the file carries. No GL context: the lists stay unbuilt.
 #include <cstdint>
 
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
 #include "fuzz/fuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace kelvra;
-    const std::string& path = fuzz::writeInput(data, size);
-    HeadlessHost host;
-    host.printMessages = false;
-    CKelvraView view(host);
-    if (view.loadDataFile(path, false)) view.loadDataFile(path, true);
+    const std::string& path = kelvra::fuzz::writeInput(data, size);
+    kelvra::fuzz::QuietView q;
+    if (q.view.loadDataFile(path, false)) q.view.loadDataFile(path, true);
     return 0;
 }

@@ -1,6 +1,7 @@
 // The readers take paths, so each fuzz input is written to a file of its own
 // first: one per process, in memory (/dev/shm) when it exists, so that the
-// write costs no disk traffic.
+// write costs no disk traffic. The view the readers fill keeps its messages
+// to itself.
 #pragma once
 
 #include <unistd.h>
@@ -9,6 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "core/headlessHost.h"
+#include "core/kelvraView.h"
 
 namespace kelvra::fuzz {
 
@@ -31,5 +35,12 @@ inline const std::string& writeInput(const std::uint8_t* data, std::size_t size)
     }
     return path;
 }
+
+// A fresh view without a window whose messages are recorded, not printed.
+struct QuietView {
+    HeadlessHost host;
+    CKelvraView view{host};
+    QuietView() { host.printMessages = false; }
+};
 
 }  // namespace kelvra::fuzz

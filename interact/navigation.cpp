@@ -8,6 +8,7 @@
 // mouse while `dragging` is set. Texts go to the host as CP932.
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "core/cp932.h"
@@ -61,9 +62,10 @@ void CKelvraView::leftButtonDown(int x, int y) {
                                 : displayMode == DisplayYSection ? sectionIndexY
                                                                  : 0;
             break;
-        default:
-            // Pick mode: a click picks (the pick itself is carried out by the
-            // picking code); there is no drag and the markers stay.
+        case ModePick:
+        case ModeCount:
+            // A click picks (the pick itself is carried out by the picking
+            // code); there is no drag and the markers stay.
             dragging = false;
             return;
     }
@@ -107,8 +109,9 @@ void CKelvraView::mouseMove(int x, int y) {
             buildDisplayLists();   // keeps the index inside the grid
             break;
         }
-        default:
-            return;
+        case ModePick:
+        case ModeCount:
+            return;   // a pick mode click does not drag
     }
     host().invalidate();
 }
@@ -159,8 +162,9 @@ void CKelvraView::keyDown(ArrowKey key) {
             }
             buildDisplayLists();   // keeps the index inside the grid
             break;
-        default:
-            break;
+        case ModePick:
+        case ModeCount:
+            break;   // the keys do nothing in pick mode (returned above)
     }
     host().invalidate();
 }
@@ -168,11 +172,12 @@ void CKelvraView::keyDown(ArrowKey key) {
 // ---- view presets ----------------------------------------------------------------
 
 void CKelvraView::resetView() {
-    viewPosX = 0;
-    viewPosY = 0;
-    viewZoom = 100;
-    viewAngleX = 300;
-    viewAngleZ = 330;
+    const GraphSettings& fresh = defaultSettings();
+    viewPosX = fresh.viewPosX;
+    viewPosY = fresh.viewPosY;
+    viewZoom = fresh.viewZoom;
+    viewAngleX = fresh.viewAngleX;
+    viewAngleZ = fresh.viewAngleZ;
     layoutAnchoredOverlays();
     showPosition();
     showZoom();
@@ -236,7 +241,8 @@ void CKelvraView::showAngles() {
 
 void CKelvraView::showDisplayKind() {
     static const char* const kKinds[] = {"[表示] 3次元", "[表示] 2次元", "[表示] X-断面", "[表示] Y-断面"};
-    if (displayMode < 0 || displayMode > 3) return;
+    static_assert(std::size(kKinds) == DisplayModeCount);
+    if (displayMode < 0 || displayMode >= DisplayModeCount) return;
     host().setStatusPane(PaneDisplayKind, sj(kKinds[displayMode]));
 }
 

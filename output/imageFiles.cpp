@@ -22,7 +22,6 @@
 
 #include "core/cp932.h"
 #include "core/fileIo.h"
-#include "core/kelvraView.h"
 #include "core/phaseTimes.h"
 
 namespace kelvra {
@@ -326,15 +325,6 @@ bool readPicture(int width, int height, ImageBuffer* image) {
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image->pixels.data());
     glPopClientAttrib();
     glFlush();
-    return true;
-}
-
-bool CKelvraView::saveImage(const std::string& path, int width, int height) {
-    ImageBuffer image;
-    if (!readPicture(width, height, &image) || !writeImageFile(image, path)) {
-        host().showMessageWithReason(sj("ﾌｧｲﾙを作成することが出来ません。"), systemReason(errno));
-        return false;
-    }
     return true;
 }
 

@@ -3,16 +3,18 @@
 #include "render/levels.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace kelvra {
 
-const Rgb kGreyLevelSource[kLegendColorCount] = {
+const Rgb kGreyLevelSource[] = {
     {0, 0, 0},          {0, 0, 0},          {0.05, 0.05, 0.05}, {0.1, 0.1, 0.1},
     {0.15, 0.15, 0.15}, {0.2, 0.2, 0.2},    {0.25, 0.25, 0.25}, {0.3, 0.3, 0.3},
     {0.35, 0.35, 0.35}, {0.4, 0.4, 0.4},    {0.45, 0.45, 0.45}, {0.5, 0.5, 0.5},
     {0.55, 0.55, 0.55}, {0.6, 0.6, 0.6},    {0.65, 0.65, 0.65}, {0.7, 0.7, 0.7},
     {0.75, 0.75, 0.75}, {0.8, 0.8, 0.8},    {0.85, 0.85, 0.85}, {0.9, 0.9, 0.9},
     {0.95, 0.95, 0.95}};
+static_assert(std::size(kGreyLevelSource) == kLegendColorCount);
 
 namespace {
 
@@ -66,11 +68,13 @@ int buildLevelColors(const Rgb source[kLegendColorCount], int legendStyle, int l
     if (n == 0) return 0;
     out[0] = L[0];
     // Source entries per level for the short tables, standard and absolute style.
-    static const int pick2[2][2] = {{1, 20}, {1, 1}};
-    static const int pick5[2][5] = {{1, 6, 10, 14, 20}, {1, 10, 20, 10, 1}};
-    static const int pick10[2][10] = {{1, 4, 6, 8, 10, 12, 14, 16, 18, 20},
-                                      {1, 5, 10, 15, 20, 20, 15, 10, 5, 1}};
-    int style = legendStyle == 1 ? 1 : 0;
+    static const int pick2[][2] = {{1, 20}, {1, 1}};
+    static const int pick5[][5] = {{1, 6, 10, 14, 20}, {1, 10, 20, 10, 1}};
+    static const int pick10[][10] = {{1, 4, 6, 8, 10, 12, 14, 16, 18, 20},
+                                     {1, 5, 10, 15, 20, 20, 15, 10, 5, 1}};
+    static_assert(std::size(pick2) == LegendStyleCount && std::size(pick5) == LegendStyleCount &&
+                  std::size(pick10) == LegendStyleCount);
+    int style = legendStyle == LegendAbsolute ? LegendAbsolute : LegendStandard;
     switch (n) {
         case 2:
             for (int i = 0; i < 2; ++i) out[i + 1] = L[pick2[style][i]];

@@ -75,23 +75,22 @@ void sectionTargets(const CKelvraView& v, const AxisMapping& map, int axis) {
 void CKelvraView::drawPickTargets(const BuildContext& ctx) {
     glPushAttrib(GL_POINT_BIT | GL_LINE_BIT);
     glPointSize(GLfloat(std::max(pointSize, 1)));
-    switch (displayMode) {
-        case DisplayXSection:
-            updateSectionX();
-            sectionTargets(*this, ctx.map, 0);
-            break;
-        case DisplayYSection:
-            updateSectionY();
-            sectionTargets(*this, ctx.map, 1);
-            break;
-        case Display3D:
-        case Display2D:
-            if (dataKind == Grid || dataKind == Scattered)
+    if (displayMode == DisplayXSection) {
+        updateSectionX();
+        sectionTargets(*this, ctx.map, 0);
+    } else if (displayMode == DisplayYSection) {
+        updateSectionY();
+        sectionTargets(*this, ctx.map, 1);
+    } else if (displayMode == Display3D || displayMode == Display2D) {
+        switch (dataKind) {
+            case Grid:
+            case Scattered:
                 marks::forEachShownPoint(*this, [&](std::size_t p) { pointTarget(*this, ctx.map, p); });
-            else if (dataKind == Vectors)
-                vectorTargets(*this, ctx.map);
-            break;
-        default: break;
+                break;
+            case Vectors: vectorTargets(*this, ctx.map); break;
+            case PointValues:
+            case DataKindCount: break;   // no targets
+        }
     }
     glPopAttrib();
 }

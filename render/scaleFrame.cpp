@@ -27,11 +27,11 @@ double angleTable(const double (&t)[8], int angle) {
     return t[s] + (a - 45 * s) * (t[s + 1] - t[s]) / 45.0;
 }
 
-void traceLabel(CKelvraView& view, double x, double y, double z, std::string_view text, int role) {
+void traceLabel(CKelvraView& view, double x, double y, double z, std::string_view text, TextRole role) {
     if (view.labelTrace) view.labelTrace->push_back({std::string(text), role, x, y, z});
 }
 
-void placeLabel(CKelvraView& view, double x, double y, double z, std::string_view text, int role) {
+void placeLabel(CKelvraView& view, double x, double y, double z, std::string_view text, TextRole role) {
     if (text.empty() || !std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) return;
     traceLabel(view, x, y, z, text, role);
     textRasterPos(x, y, z);

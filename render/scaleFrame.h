@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/settingsTables.h"
+
 namespace kelvra {
 
 class CKelvraView;
@@ -19,7 +21,7 @@ double angleTable(const double (&t)[8], int angle);
 // coordinates of the list it was placed in (the title: in eye coordinates).
 struct PlacedLabel {
     std::string text;
-    int role = 0;
+    TextRole role = RoleTitle;
     double x = 0, y = 0, z = 0;
 };
 
@@ -28,9 +30,9 @@ struct PlacedLabel {
 // start lies outside the window still shows its visible part. Empty texts and
 // non-finite positions draw nothing. When the view's labelTrace is set, the
 // label is recorded there.
-void placeLabel(CKelvraView& view, double x, double y, double z, std::string_view text, int role);
+void placeLabel(CKelvraView& view, double x, double y, double z, std::string_view text, TextRole role);
 
 // Records a label in the view's labelTrace, when one is set.
-void traceLabel(CKelvraView& view, double x, double y, double z, std::string_view text, int role);
+void traceLabel(CKelvraView& view, double x, double y, double z, std::string_view text, TextRole role);
 
 }  // namespace kelvra

@@ -1,8 +1,8 @@
-// Number formatting and the scale recompute: how every number the user sees is
-// written, and how the four scales (X, Y, Z, legend) follow the data and the
-// user's choices. recomputeScales runs after every data load and every bulk
-// settings change; the scale frame, the legend and every graph routine then read
-// scaleMin / scaleMax / scaleStep and axisSpan as it leaves them.
+// The scale recompute: how the four scales (X, Y, Z, legend) follow the data
+// and the user's choices, rounded to the numbers as they are shown
+// (formatValue). recomputeScales runs after every data load and every bulk
+// settings change; the scale frame, the legend and every graph routine then
+// read scaleMin / scaleMax / scaleStep and axisSpan as it leaves them.
 //
 // What the recompute guarantees, whatever the data or the settings file held:
 // for X, Y and Z, min, max and step are finite with max > min and step > 0
@@ -16,6 +16,7 @@
 #include "core/kelvraView.h"
 #include "core/phaseTimes.h"
 #include "core/numberText.h"
+#include "render/graphTypes.h"
 
 namespace kelvra {
 namespace {
@@ -92,55 +93,6 @@ void snapLog(Scale& s) {
 
 }  // namespace
 
-// ---- formatValue ---------------------------------------------------------------
-
-FormattedValue CKelvraView::formatValue(double v, int kind) const {
-    FormattedValue out;
-    if (kind < 0 || kind > 5) return out;   // no such value kind: no text
-    int format = kind < 4 ? scaleFormat[kind] : sectionFormat[kind - 4];
-    int digits = kind < 4 ? scaleDigits[kind] : sectionDigits[kind - 4];
-    if (v == 0) v = 0.0;   // -0 prints as 0, not "-0.000"
-    switch (format) {
-        case FormatAuto:
-            // Fixed point with 3 significant-looking decimals inside the usual
-            // range, three-digit exponent form outside it. The negative fixed
-            // range ends at -999 (not -1000) and prints one place wider.
-            if (std::isnan(v)) {
-                out = {exponentText(v, 3), 10};
-            } else if (v >= 0) {
-                if (v == 0 || (v >= 0.01 && v < 1000)) out = {fixedText(v, v >= 100 ? 1 : v >= 10 ? 2 : 3), 5};
-                else out = {exponentText(v, 3), 10};
-            } else if (v >= -999 && v <= -0.01) {
-                out = {fixedText(v, v <= -100 ? 1 : v <= -10 ? 2 : 3), 6};
-            } else {
-                out = {exponentText(v, 3), 11};
-            }
-            return out;
-        case FormatInteger: {
-            // Values a hair below a whole number (2.9999999) print as that
-            // number. Outside the int range the text saturates; NaN prints as 0.
-            double adjusted = v > 0 ? v + 0.00001 : v - 0.00001;
-            int whole = 0;
-            if (adjusted >= 2147483647.0) whole = 2147483647;
-            else if (adjusted <= -2147483648.0) whole = -2147483647 - 1;
-            else if (!std::isnan(adjusted)) whole = int(adjusted);
-            out.text = std::to_string(whole);
-            out.width = int(out.text.size());
-            return out;
-        }
-        case FormatDecimal:
-            out.text = fixedText(v, digits);
-            out.width = int(out.text.size());
-            return out;
-        case FormatExponent:
-            out.text = exponentText(v, digits);
-            out.width = int(out.text.size());
-            return out;
-        default:
-            return out;   // an unknown format leaves the text empty
-    }
-}
-
 // ---- recomputeScales -------------------------------------------------------------
 
 namespace {
@@ -199,11 +151,12 @@ void CKelvraView::recomputeScales(bool keepUserScales) {
     PhaseScope phase(Phase::Recompute);
     // 1. Working ranges; the legend follows the quantity its colours show.
     if (valuesPerPoint == 3) {
-        if (legendColorSource < 0 || legendColorSource > 2) legendColorSource = 2;
-    } else if (legendColorSource < 0 || legendColorSource > 3) {
-        legendColorSource = 3;
+        if (legendColorSource < ColorByX || legendColorSource > ColorByZ) legendColorSource = ColorByZ;
+    } else if (legendColorSource < ColorByX || legendColorSource > ColorByData) {
+        legendColorSource = ColorByData;
     }
-    static constexpr int kLegendRange[4] = {RangeX, RangeY, RangeZ, RangeData};
+    static constexpr int kLegendRange[] = {RangeX, RangeY, RangeZ, RangeData};
+    static_assert(std::size(kLegendRange) == LegendColorSourceCount);
     Range R[4] = {workingRange(valueRange[RangeX]), workingRange(valueRange[RangeY]),
                   workingRange(valueRange[RangeZ]),
                   workingRange(valueRange[kLegendRange[legendColorSource]])};
@@ -246,13 +199,12 @@ void CKelvraView::recomputeScales(bool keepUserScales) {
         if (R[a].min <= 0) scaleLog[a] = 0;
 
     // 5. The absolute legend needs values on both sides of zero.
-    if (R[3].min >= 0 || R[3].max <= 0) legendStyle = 0;
+    if (R[3].min >= 0 || R[3].max <= 0) legendStyle = LegendStandard;
 
     // 6. Bars stand out of their points by half a bar; the box makes room for
     // them on automatic axes. Bar sizes that are no size are reset first, so
     // the room is the one the bars get.
-    bool bars = (graphType == 19 && dataKind == Grid) || (graphType == 3 && dataKind == Scattered);
-    if (bars) {
+    if (isBarGraph(settings(), data())) {
         if (!(barSizeX > 0) || !(barSizeY > 0) || !std::isfinite(barSizeX) || !std::isfinite(barSizeY))
             resetBarSizes();
         const double half[2] = {barSizeX * 0.5, barSizeY * 0.5};
@@ -340,7 +292,8 @@ void CKelvraView::resetBarSizes() {
             barSizeX = 1.0;
             barSizeY = 1.0;
             break;
-        default:
+        case PointValues:
+        case DataKindCount:
             break;   // point values have no bars: the sizes stay
     }
 }

@@ -1,17 +1,22 @@
-// The scene: fixed GL state, the orthographic camera and the per-frame draw.
+// The scene: fixed GL state, the orthographic camera, the per-frame draw and
+// the placement of the window-anchored overlays.
 //
 // The camera makes one pixel 1/(2 * viewZoom) world units, so every position
 // the settings hold in pixels at 100 % becomes world units by * 0.005 and grows
 // with the zoom. A frame only calls prebuilt lists (graph, pick markers, axis
 // indicator, legend), draws the scale frame afresh (its labels follow the
 // angles) and the title: turning, moving and zooming rebuild nothing else.
+// drawScene draws into whatever framebuffer is bound: the window's, or the
+// picture's of renderPicture (output/picture.cpp).
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cassert>
 
 #include "core/appInfo.h"
 #include "core/kelvraView.h"
 #include "core/phaseTimes.h"
+#include "render/scene.h"
 #include "render/text.h"
 
 namespace kelvra {
@@ -58,6 +63,13 @@ void CKelvraView::setProjection(int width, int height) {
 
 namespace {
 
+// The lists the scene calls are made by the builds before the first frame with
+// data (render/displayLists.cpp, interact/ for the pick markers).
+void callList(DisplayList list) {
+    assert(glIsList(list));
+    glCallList(list);
+}
+
 // Position of a window-anchored overlay: fixed to the window, or moving with the graph.
 void translateOverlay(bool anchored, double posH, double posV, int viewPosX, int viewPosY) {
     double x = anchored ? posH : posH + viewPosX;
@@ -71,13 +83,14 @@ void CKelvraView::drawScene() {
     PhaseScope phase(Phase::Draw);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!dataLoaded) return;
-    // One picture (deferListBuilds): the overlay lists the loads left, and
-    // the graph drawn without a list.
+    // Lists a load or a settings change left unbuilt (no context was current,
+    // or kelvra-render defers them) are made now. One picture
+    // (deferListBuilds) builds only the overlay lists and draws the graph
+    // without a list.
     const bool graphStraight = deferListBuilds && !graphListsBuilt;
-    if (deferListBuilds) {
-        if (!glyphListsBuilt) buildGlyphLists();
-        if (!overlayListsBuilt) buildLists(false);
-    }
+    if (!glyphListsBuilt) buildGlyphLists();
+    if (deferListBuilds && !overlayListsBuilt) buildLists(false);
+    if (!deferListBuilds && !graphListsBuilt) buildDisplayLists();
 
     glLoadIdentity();
     glPushMatrix();
@@ -85,8 +98,8 @@ void CKelvraView::drawScene() {
     glRotated(viewAngleX, 1.0, 0.0, 0.0);
     glRotated(viewAngleZ, 0.0, 0.0, 1.0);
     if (graphStraight) drawGraph(makeBuildContext());
-    else glCallList(ListGraph);
-    if (pickMarkersShown) glCallList(ListPickMarker);
+    else callList(ListGraph);
+    if (pickMarkersShown) callList(ListPickMarker);
     glPopMatrix();
 
     // The overlays cancel the zoom, so they keep their screen size (in percent).
@@ -98,7 +111,7 @@ void CKelvraView::drawScene() {
         glScaled(s, s, s);
         glRotated(viewAngleX, 1.0, 0.0, 0.0);
         glRotated(viewAngleZ, 0.0, 0.0, 1.0);
-        glCallList(ListAxisIndicator);
+        callList(ListAxisIndicator);
         glPopMatrix();
     }
     if (legendShow) {
@@ -106,7 +119,7 @@ void CKelvraView::drawScene() {
         translateOverlay(legendFixRight != 0, legendPosH, legendPosV, viewPosX, viewPosY);
         double s = unzoom * legendSize * 0.01;
         glScaled(s, s, s);
-        glCallList(ListLegend);
+        callList(ListLegend);
         glPopMatrix();
     }
     if (scaleShow) {
@@ -131,26 +144,27 @@ void CKelvraView::paint(int width, int height) {
     drawScene();
 }
 
-void CKelvraView::layoutAnchoredOverlays() {
-    if (axisSizeFixed == 0) axisSize = viewZoom;
-    if (legendSizeFixed == 0) legendSize = viewZoom;
-    if (viewZoom == 0) return;
-    PixelSize frame = host_.frameSize();
-    if (axisFixLowerLeft == 1) {
-        axisPosH = (frame.width - 175) * (-0.5) / viewZoom * 100;
-        axisPosV = (frame.height - 250) * (-0.5) / viewZoom * 100;
+void layoutAnchoredOverlays(GraphSettings& s, PixelSize frame) {
+    if (s.axisSizeFixed == 0) s.axisSize = s.viewZoom;
+    if (s.legendSizeFixed == 0) s.legendSize = s.viewZoom;
+    if (s.viewZoom == 0) return;
+    if (s.axisFixLowerLeft == 1) {
+        s.axisPosH = (frame.width - 175) * (-0.5) / s.viewZoom * 100;
+        s.axisPosV = (frame.height - 250) * (-0.5) / s.viewZoom * 100;
     }
-    if (legendFixRight == 1) {
-        int t = legendSize * 225 / 100;
-        int u = -(legendHeight * legendSize) / 100;
-        legendPosH = (frame.width - t) * 0.5 / viewZoom * 100;
-        legendPosV = u * 0.5 / viewZoom * 100;
+    if (s.legendFixRight == 1) {
+        int t = s.legendSize * 225 / 100;
+        int u = -(s.legendHeight * s.legendSize) / 100;
+        s.legendPosH = (frame.width - t) * 0.5 / s.viewZoom * 100;
+        s.legendPosV = u * 0.5 / s.viewZoom * 100;
     }
 }
 
+void CKelvraView::layoutAnchoredOverlays() { kelvra::layoutAnchoredOverlays(settings(), host_.frameSize()); }
+
 void CKelvraView::destroyGlLists() {
-    for (int list : {ListGraph, ListLegend, ListAxisIndicator, ListScaleFrame, ListPickTargets,
-                     ListPickMarker}) {
+    for (DisplayList list : {ListGraph, ListLegend, ListAxisIndicator, ListScaleFrame, ListPickTargets,
+                             ListPickMarker}) {
         if (glIsList(list)) glDeleteLists(list, 1);
     }
     glyphs_->destroy();

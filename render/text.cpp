@@ -13,6 +13,7 @@
 #include <GL/glu.h>
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <deque>
 #include <unordered_map>
@@ -37,7 +38,10 @@ struct RoleLists {
 // What the lists of the current context hold.
 RoleLists roleLists[kTextRoleCount];
 
-GLuint roleBase(int role) { return GLuint(kTextRoles[role].listBase); }
+GLuint roleBase(TextRole role) {
+    assert(role >= 0 && role < RoleCount);
+    return GLuint(kTextRoles[role].listBase);
+}
 
 bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
@@ -196,7 +200,7 @@ void deleteWideLists(RoleLists& r) {
 
 void emitWideGlyph(const RoleLists& r, uint16_t code);
 
-void compileRole(int role, RoleLists& r) {
+void compileRole(TextRole role, RoleLists& r) {
     GLuint base = roleBase(role);
     if (r.outline) {
         OutlineEmitter emitter;
@@ -239,7 +243,7 @@ void emitWideGlyph(const RoleLists& r, uint16_t code) {
 
 // Draws one double-byte character from its cached list. While another list is
 // being compiled no new list can be opened, so the glyph goes into that list.
-void drawWide(int role, RoleLists& r, uint16_t code, bool compiling) {
+void drawWide(TextRole role, RoleLists& r, uint16_t code, bool compiling) {
     auto it = r.wide.find(code);
     if (it != r.wide.end()) {
         glCallList(it->second);
@@ -261,7 +265,7 @@ void drawWide(int role, RoleLists& r, uint16_t code, bool compiling) {
 
 // Calls the lists of the bytes: runs of single bytes through glCallLists from
 // the role's base, double-byte characters one by one.
-void drawBytes(std::string_view text, int role, RoleLists& r, bool compiling) {
+void drawBytes(std::string_view text, TextRole role, RoleLists& r, bool compiling) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     size_t n = text.size(), runStart = 0, i = 0;
     auto flush = [&](size_t end) {
@@ -291,8 +295,8 @@ void drawBytes(std::string_view text, int role, RoleLists& r, bool compiling) {
 
 }  // namespace
 
-int glyphCellHeight(const GraphSettings& s, int role) {
-    if (role < 0 || role >= kTextRoleCount) return kDefaultCellHeight;
+int glyphCellHeight(const GraphSettings& s, TextRole role) {
+    assert(role >= 0 && role < RoleCount);
     long long k = kTextRoles[role].sizeFollows == SizeSource::AxisSize     ? s.axisSize
                   : kTextRoles[role].sizeFollows == SizeSource::LegendSize ? s.legendSize
                                                                            : s.viewZoom;
@@ -304,7 +308,7 @@ int glyphCellHeight(const GraphSettings& s, int role) {
     return int(h);
 }
 
-bool roleUsesOutlines(const GraphSettings& s, int role) {
+bool roleUsesOutlines(const GraphSettings& s, TextRole role) {
     return role == RoleTitle && s.fontFace[0] >= 0 && s.fontFace[0] < kJapaneseFaceCount;
 }
 
@@ -336,7 +340,8 @@ GlyphRenderer::GlyphRenderer() = default;
 GlyphRenderer::~GlyphRenderer() = default;
 
 void GlyphRenderer::build(const GraphSettings& s) {
-    for (int role = 0; role < kTextRoleCount; ++role) {
+    for (int i = 0; i < RoleCount; ++i) {
+        const TextRole role = TextRole(i);
         RoleLists& r = roleLists[role];
         bool outline = roleUsesOutlines(s, role);
         FontFace* face = fontFaceFor(s.fontFace[role]);
@@ -352,8 +357,9 @@ void GlyphRenderer::build(const GraphSettings& s) {
     }
 }
 
-void GlyphRenderer::draw(std::string_view text, int role) {
-    if (text.empty() || role < 0 || role >= kTextRoleCount) return;
+void GlyphRenderer::draw(std::string_view text, TextRole role) {
+    assert(role >= 0 && role < RoleCount);
+    if (text.empty()) return;
     RoleLists& r = roleLists[role];
     if (!r.built) return;
     GLint listIndex = 0;
@@ -394,7 +400,8 @@ void GlyphRenderer::draw(std::string_view text, int role) {
 }
 
 void GlyphRenderer::destroy() {
-    for (int role = 0; role < kTextRoleCount; ++role) {
+    for (int i = 0; i < RoleCount; ++i) {
+        const TextRole role = TextRole(i);
         RoleLists& r = roleLists[role];
         deleteWideLists(r);
         if (r.built) glDeleteLists(roleBase(role), 256);
@@ -407,9 +414,9 @@ void GlyphRenderer::forgetBuiltLists() {
     for (RoleLists& r : roleLists) r = RoleLists{};
 }
 
-RoleGlyphInfo GlyphRenderer::roleInfo(int role) const {
+RoleGlyphInfo GlyphRenderer::roleInfo(TextRole role) const {
+    assert(role >= 0 && role < RoleCount);
     RoleGlyphInfo info;
-    if (role < 0 || role >= kTextRoleCount) return info;
     const RoleLists& r = roleLists[role];
     info.built = r.built;
     info.outline = r.outline;
@@ -426,6 +433,6 @@ void CKelvraView::buildGlyphLists() {
     glyphListsBuilt = true;
 }
 
-void CKelvraView::drawText(std::string_view text, int role) { glyphs_->draw(text, role); }
+void CKelvraView::drawText(std::string_view text, TextRole role) { glyphs_->draw(text, role); }
 
 }  // namespace kelvra

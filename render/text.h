@@ -29,9 +29,9 @@
 #include <string>
 #include <string_view>
 
-namespace kelvra {
+#include "settings/settingsTables.h"
 
-struct GraphSettings;
+namespace kelvra {
 
 inline constexpr int kDefaultCellHeight = 12;   // pixels, for a size product that truncates to 0
 inline constexpr int kMaxGlyphPixels = 1000;    // cell and em sizes are clamped to this
@@ -41,9 +41,9 @@ inline constexpr int kWideListsPerRole = 4096;
 // Cell height in pixels (ascent + descent, as Windows sizes fonts) of a bitmap
 // role: trunc(fontSize * k / 100) with k the zoom, the axis-indicator size or
 // the legend size. 0 gives kDefaultCellHeight; a negative value is an em size.
-int glyphCellHeight(const GraphSettings& s, int role);
+int glyphCellHeight(const GraphSettings& s, TextRole role);
 // True when the role draws outline glyphs: the title in one of the Japanese faces.
-bool roleUsesOutlines(const GraphSettings& s, int role);
+bool roleUsesOutlines(const GraphSettings& s, TextRole role);
 
 // Sets colour black and the raster position for drawText at (x, y, z) in
 // object coordinates. See the header comment for display lists.
@@ -68,13 +68,13 @@ public:
     void build(const GraphSettings& s);
     // Draws text with a role at the current raster position (bitmap roles) or
     // at the modelview origin (outline title), as the header comment says.
-    void draw(std::string_view text, int role);
+    void draw(std::string_view text, TextRole role);
     // Deletes every glyph list made in the current context.
     void destroy();
     // Forgets what the lists hold without deleting them: call it after making
     // another GL context current, so that the next build compiles every role there.
     void forgetBuiltLists();
-    RoleGlyphInfo roleInfo(int role) const;
+    RoleGlyphInfo roleInfo(TextRole role) const;
 };
 
 }  // namespace kelvra

@@ -6,11 +6,15 @@
 // Units: positions and sizes are pixels at 100 % zoom; percentages are plain
 // integers; flags are ints holding 0 or 1; strings are CP932 bytes; colours are
 // R, G, B doubles in 0..1. Axis arrays are indexed 0 X, 1 Y, 2 Z, 3 legend.
-// Valid ranges and the values the settings file reader falls back to live in the
-// key table of the settings file (settings/settingsFile.cpp), once.
+// Enumerated fields have their enum types; the enums have a fixed int type, so
+// a field may still hold any int a caller stores (readers keep them in range).
+// Valid ranges, fallbacks and how each field becomes text live in the field
+// table (settings/settingsFields.h), once.
 #pragma once
 
 #include <string>
+
+#include "core/numberText.h"
 
 namespace kelvra {
 
@@ -22,14 +26,32 @@ struct Rgb {
 inline constexpr int kTextRoleCount = 7;
 inline constexpr int kLegendColorCount = 21;   // entry 0 mirrors entry 1
 
-enum DisplayMode { Display3D = 0, Display2D = 1, DisplayXSection = 2, DisplayYSection = 3 };
-enum NumberFormat { FormatAuto = 0, FormatInteger = 1, FormatDecimal = 2, FormatExponent = 3 };
+enum DisplayMode : int { Display3D, Display2D, DisplayXSection, DisplayYSection, DisplayModeCount };
+
+// Contour projection onto the floor of the box (XY平面-...).
+enum XyContourMode : int {
+    XyContourNone,               // 等高線なし
+    XyContourFill,               // 等高線1(ｶﾗｰ)
+    XyContourGreyFill,           // 等高線1(白黒)
+    XyContourLevelLines,         // 等高線2(ｶﾗｰ)
+    XyContourLines,              // 等高線2
+    XyContourFillAndLines,       // 等高線1(ｶﾗｰ) + 等高線2
+    XyContourGreyFillAndLines,   // 等高線1(白黒) + 等高線2
+    XyContourModeCount,
+};
+
+enum LegendStyle : int { LegendStandard, LegendAbsolute, LegendStyleCount };   // 標準, 絶対値
+
+// The quantity the level colours follow.
+enum LegendColorSource : int { ColorByX, ColorByY, ColorByZ, ColorByData, LegendColorSourceCount };
+
+enum TickStyle : int { TicksOutside, TicksInside, TicksNone, TickStyleCount };   // 外側, 内側, なし
 
 struct GraphSettings {
     // [グラフの設定] graph choice
     int graphType = 0;        // index into the graph-type list of the data kind and display mode
-    int displayMode = 0;      // DisplayMode
-    int xyContourMode = 0;    // 0..6, contour projection onto the floor
+    DisplayMode displayMode = Display3D;
+    XyContourMode xyContourMode = XyContourNone;
 
     // [表示の設定] view
     int viewPosX = 0;         // -999..999, pixels at 100 %
@@ -75,11 +97,11 @@ struct GraphSettings {
     double legendPosH = 260;
     int legendHeight = 350;   // pixels at 100 %
     int legendWidth = 20;
-    int legendStyle = 0;      // 0 standard, 1 absolute value
+    LegendStyle legendStyle = LegendStandard;
     int legendSize = 100;     // percent
     int legendSizeFixed = 1;
     int legendFixRight = 1;
-    int legendColorSource = 2; // 0 X, 1 Y, 2 Z, 3 data value
+    LegendColorSource legendColorSource = ColorByZ;
     int legendReverse = 0;
 
     // [ｶﾗｰ凡例色の設定] level colours
@@ -105,19 +127,19 @@ struct GraphSettings {
     double scaleSizePercent[3] = {100, 100, 100};
     std::string scaleLabel[3];
     std::string scaleUnit[4];
-    int scaleFormat[4] = {0, 0, 0, 0};       // NumberFormat; sections in sectionFormat
+    NumberFormat scaleFormat[4] = {FormatAuto, FormatAuto, FormatAuto, FormatAuto};
     int scaleDigits[4] = {3, 3, 3, 3};
     int scaleAuto[4] = {0, 0, 0, 0};
     int scaleLog[4] = {0, 0, 0, 0};
     int scaleReverse[3] = {0, 0, 0};         // the legend's is legendReverse
     int scaleShowValues[4] = {1, 1, 1, 1};
-    int scaleTicks[3] = {0, 0, 0};           // 0 outside, 1 inside, 2 none
+    TickStyle scaleTicks[3] = {TicksOutside, TicksOutside, TicksOutside};
 
     // [断面表示の設定] sections, index 0 X, 1 Y
     double sectionPos[2] = {0, 0};           // data units
     std::string sectionLabel[2] = {"X=", "Y="};
     std::string sectionUnit[2];
-    int sectionFormat[2] = {0, 0};           // value kinds 4 and 5 of formatValue
+    NumberFormat sectionFormat[2] = {FormatAuto, FormatAuto};   // value kinds 4 and 5 of formatValue
     int sectionDigits[2] = {3, 3};
     int sectionLineWidth = 2;
 
@@ -130,6 +152,19 @@ struct GraphSettings {
 
     bool operator==(const GraphSettings&) const = default;
 };
+
+// The record as the view constructor makes it: the defaults.
+const GraphSettings& defaultSettings();
+
+// A number as the scales show it: value kind 0..3 is the scale X, Y, Z or
+// legend, 4..5 the X or Y section; each has its number format and digits. The
+// one number formatter of scale values, section positions, legend values,
+// picked points and the settings file. No text for any other kind.
+inline FormattedValue formatValue(const GraphSettings& s, double v, int kind) {
+    if (kind >= 0 && kind < 4) return formatNumber(v, s.scaleFormat[kind], s.scaleDigits[kind]);
+    if (kind >= 4 && kind < 6) return formatNumber(v, s.sectionFormat[kind - 4], s.sectionDigits[kind - 4]);
+    return {};
+}
 
 // Shown X angle (0..359) of an internal viewAngleX, and back.
 inline int shownAngleX(int viewAngleX) {

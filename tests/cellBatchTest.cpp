@@ -80,7 +80,7 @@ void setUp(test::GridView& g, const Grid& grid, int graphType, int floorMode, bo
     g.view.scaleLog[3] = grid.logLegend;
     for (int a = 0; a < 3; ++a) g.view.scaleReverse[a] = grid.reversed;
     g.view.graphType = graphType;
-    g.view.xyContourMode = floorMode;
+    g.view.xyContourMode = XyContourMode(floorMode);
     if (topView) g.topView();
 }
 
@@ -135,7 +135,7 @@ TEST(CellBatch, DeferredListsDrawTheSamePictureAndPickTheSamePoints) {
     setUp(g, grid, 0, 5, false);
     g.initGl();
     g.view.deferListBuilds = true;
-    g.view.applySettingsText("", 2500);   // a settings change: marks, does not build
+    g.view.applySettingsText("");   // a settings change: marks, does not build
     EXPECT_FALSE(g.view.overlayListsBuilt);
     g.view.resizeViewport(kSide, kSide);
     g.view.drawScene();                   // overlay lists, and the graph straight

@@ -182,7 +182,7 @@ TEST(ReaderLayouts, EachFileReadsAsExpected) {
         test::writeFile(dir.file("data.csv"), c.file);
         ASSERT_TRUE(view.loadDataFile(dir.file("data.csv"), false));
         EXPECT_TRUE(host.messages.empty());
-        std::array got = {view.dataFormat, view.dataKind, view.rowCount, view.columnCount, view.pointCount};
+        std::array got = {view.dataFormat, int(view.dataKind), view.rowCount, view.columnCount, view.pointCount};
         for (int i = 0; i < 5; ++i) got[i] = c.expect[i] == -1 ? -1 : got[i];
         EXPECT_EQ(got, c.expect) << "format, kind, rows, columns, points";
         for (const auto& [index, values] : c.at) EXPECT_EQ(pointOf(view, index), values) << "point " << index;
@@ -212,11 +212,11 @@ protected:
 };
 
 TEST_F(Reader, ReloadKeepsTheLegendQuantityAndOpeningResetsIt) {
-    view.legendColorSource = 0;
+    view.legendColorSource = ColorByX;
     ASSERT_TRUE(load(dataFile("1", ",1|2,3"), /*reload=*/true));
     EXPECT_EQ(view.legendColorSource, 2);   // the first load sets it, reload or not
     ASSERT_TRUE(load(dataFile("3", "0,0,1,2|1,0,2,3")));
-    view.legendColorSource = 0;
+    view.legendColorSource = ColorByX;
     ASSERT_TRUE(view.reloadDataFile());
     EXPECT_EQ(view.legendColorSource, 0);
     ASSERT_TRUE(view.loadDataFile(path, false));   // opening the same file again
@@ -279,20 +279,9 @@ TEST_F(Reader, CommaDecimalLocaleStillReadsAPoint) {
     EXPECT_EQ(pointOf(view, 1), (V{1.5, 2.5, 0, 7}));
 }
 
+// The rule itself is pinned in graphTypesTest; every load applies it.
 TEST_F(Reader, GraphChoiceIsFittedToTheDataKind) {
-    // Data kind, values per point; display mode, graph type, contour projection before; the three after.
-    const std::array<int, 8> cases[] = {
-        {Grid, 3, -1, -5, 3, 0, 0, 3},    {Grid, 3, 1, 20, 0, 1, 0, 0},     {Grid, 4, 3, 2, 0, 3, 0, 0},
-        {Grid, 3, 7, 55, 1, 7, 55, 1},    {Scattered, 3, 2, 1, 4, 0, 1, 0}, {Scattered, 3, 0, 4, 0, 0, 0, 0},
-        {Vectors, 6, 5, 1, 2, 0, 0, 0},   {PointValues, 4, 1, 2, 0, 1, 0, 0},
-    };
-    for (const auto& c : cases) {
-        std::tie(view.dataKind, view.valuesPerPoint, view.displayMode, view.graphType, view.xyContourMode) =
-            std::tuple(c[0], c[1], c[2], c[3], c[4]);
-        view.fitGraphChoiceToData();
-        EXPECT_EQ(std::tuple(view.displayMode, view.graphType, view.xyContourMode), std::tuple(c[5], c[6], c[7]));
-    }
-    view.displayMode = DisplayXSection;   // and every load fits it
+    view.displayMode = DisplayXSection;
     ASSERT_TRUE(load(dataFile("5", "0,0,0,1,0,0")));
     EXPECT_EQ(view.displayMode, Display3D);
 }

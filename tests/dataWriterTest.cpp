@@ -171,9 +171,9 @@ TEST_F(Writer, FilesKelvraRenderWritesReopenToWhatItHadLoaded) {
     auto r = test::runRender({data, "-s", settings, "--write-settings", s, "--write-data", d}, dir.path());
     ASSERT_EQ(r.status, 0) << r.err;
     View fromData, fromSettings;
-    ASSERT_TRUE(view.loadDataFile(data, false) && view.loadSettingsFile(settings, 2500) == 1);
+    ASSERT_TRUE(view.loadDataFile(data, false) && view.loadSettingsFile(settings) == 1);
     ASSERT_TRUE(fromData.view.loadDataFile(d, false));
-    ASSERT_TRUE(fromSettings.view.loadDataFile(data, false) && fromSettings.view.loadSettingsFile(s, 2500) == 1);
+    ASSERT_TRUE(fromSettings.view.loadDataFile(data, false) && fromSettings.view.loadSettingsFile(s) == 1);
     auto values = [](const CKelvraView& v) { return e(V(v.point(0), v.point(v.pointCount))); };
     EXPECT_EQ(values(fromData.view), values(view));   // to the seven digits of "%e"
     auto look = [](const CKelvraView& v) { return cp932ToUtf8(v.settingsText()); };

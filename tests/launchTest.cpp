@@ -50,7 +50,7 @@ TEST(LaunchRun, SoftOnNoEndsTheProgramUnlessTheDataFileFails) {
     auto run = [&](const std::string& keys) {
         test::writeFile(dir.file("launch.txt"), "[Kelvra]\r\n" + keys);
         CKelvraView view(host);
-        LaunchResult r = view.runLaunchFile(dir.file("launch.txt"), {80, 60});
+        LaunchResult r = runLaunchFile(view, dir.file("launch.txt"), {80, 60});
         view.destroyGlLists();
         return Flags(r.dataLoadFailed, r.imageRequested, r.imageWritten, r.endProgram);
     };

@@ -85,7 +85,9 @@ TEST_F(Legend, CellsBoundariesAndLabelsForShortLongAndLogLegends) {
 TEST_F(Legend, CellsShowTheColourOrGreyLevelsBottomUpOrNothingByTheGraphChoice) {
     view.scaleStep[3] = 1;
     struct Case {
-        int mode, kind, valuesPerPoint, type, floor;
+        int mode;
+        DataKind kind;
+        int valuesPerPoint, type, floor;
         const Rgb* source;   // the colour or grey table, or none for no legend
     } cases[] = {
         {0, Grid, 3, 0, 0, view.legendColors},          // colour contour fill
@@ -105,7 +107,7 @@ TEST_F(Legend, CellsShowTheColourOrGreyLevelsBottomUpOrNothingByTheGraphChoice) 
     };
     for (const Case& c : cases) {
         std::tie(view.displayMode, view.dataKind, view.valuesPerPoint, view.graphType, view.xyContourMode) =
-            std::tie(c.mode, c.kind, c.valuesPerPoint, c.type, c.floor);
+            std::tuple(DisplayMode(c.mode), c.kind, c.valuesPerPoint, c.type, XyContourMode(c.floor));
         view.buildDisplayLists();
         view.paint(kW, kH);
         const int sources[] = {1, 6, 10, 14, 20};
@@ -120,6 +122,8 @@ TEST_F(Legend, TitleStandsAtItsPositionPlusTheGraphOffset) {
     view.titleText = "Title";
     view.viewPosX = 10;
     view.viewPosY = -20;
+    view.buildDisplayLists();   // the legend's own labels are placed here, not by the paint
+    labels.clear();
     view.paint(kW, kH);
     ASSERT_EQ(labels.size(), 1u);
     EXPECT_EQ(std::tuple(labels[0].role, labels[0].x, labels[0].y), std::tuple(int(RoleTitle), -40 * 0.005, 160 * 0.005));

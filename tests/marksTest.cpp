@@ -222,7 +222,7 @@ protected:
         // vector, half of it, a zero vector and one shorter than a head.
         test::fillPoints(view, Vectors, 6,
                          {{0, 0, 0, 2, 0, 0}, {0, 5, 0, 1, 0, 0}, {0, -5, 0, 0, 0, 0}, {0, -8, 0, 0.4, 0, 0}});
-        view.legendColorSource = 3;
+        view.legendColorSource = ColorByData;
     }
 };
 

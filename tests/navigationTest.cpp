@@ -30,7 +30,7 @@ struct Nav {
         for (const char* k = initials; *k; ++k) view.keyDown(kKeys[std::string_view("UDLR").find(*k)]);
     }
     // A 5 x 4 grid (X 0..4, Y 0..3) shown as a section, the section at `index`.
-    void sectionOf(int display, int index) {
+    void sectionOf(DisplayMode display, int index) {
         test::fillGrid(view, 5, 4, [](int c, int r) { return double(c + r); });
         view.displayMode = display;
         (display == DisplayXSection ? view.sectionIndexX : view.sectionIndexY) = index;
@@ -53,7 +53,7 @@ struct Nav {
 
 struct NavCase {
     const char* name;
-    int mode;
+    InteractionMode mode;
     void (*act)(Nav&);
     const char* expected;
 };
@@ -179,7 +179,8 @@ TEST(Navigation, ZoomDragRelaysOutOverlaysThatFollowTheZoom) {
 
 TEST(Navigation, ModeFollowsTheDisplayAndTheKindPaneNamesIt) {
     const struct {
-        int display, mode, expectedMode;
+        DisplayMode display;
+        InteractionMode mode, expectedMode;
         const char* pane;
     } cases[] = {{Display2D, ModeRotate, ModeZoom, "[表示] 2次元"},   {Display2D, ModeSection, ModeZoom, "[表示] 2次元"},
                  {Display3D, ModeSection, ModeRotate, "[表示] 3次元"}, {Display3D, ModeMove, ModeMove, "[表示] 3次元"},

@@ -133,7 +133,7 @@ TEST_F(Frame, TicksPointOutInOrNowhereAndViewsAlongAnAxisDropThatAxis) {
         SCOPED_TRACE(testing::Message() << c.angleX << "/" << c.angleZ << " ticks " << c.ticks);
         view.viewAngleX = c.angleX;
         view.viewAngleZ = c.angleZ;
-        view.scaleTicks[0] = view.scaleTicks[1] = view.scaleTicks[2] = c.ticks;
+        view.scaleTicks[0] = view.scaleTicks[1] = view.scaleTicks[2] = TickStyle(c.ticks);
         build();
         EXPECT_EQ(counts, c.counts);
         EXPECT_EQ(std::ranges::count_if(labels, [](auto& l) { return l.role == RoleScaleValue; }), c.values);
@@ -148,7 +148,7 @@ TEST_F(Frame, TicksPointOutInOrNowhereAndViewsAlongAnAxisDropThatAxis) {
 }
 
 TEST_F(Frame, FloorProjectionLeavesOnlyTheEdgeLinesOnTheFloor) {
-    view.xyContourMode = 1;
+    view.xyContourMode = XyContourFill;
     build();
     EXPECT_EQ(grey(), 4 + 1 + 3 * 2);   // the wall parts
     EXPECT_EQ(count([](const Line& l) { return l.rgb[0] > 0.4 && near(l.a[2] + l.b[2], -1); }), 0);
@@ -180,7 +180,7 @@ TEST_F(Frame, SectionViewsNameTheirSectionAboveTheBox) {
     view.sectionPos[0] = 2.5;
     view.sectionUnit[0] = "mm";
     std::string captions;   // the last value label of each display, and its height
-    for (int mode : {DisplayXSection, DisplayYSection, Display3D}) {
+    for (DisplayMode mode : {DisplayXSection, DisplayYSection, Display3D}) {
         view.displayMode = mode;
         build();
         captions += labels.back().text + "@" + std::to_string(std::lround(labels.back().z * 1000)) + " ";

@@ -94,7 +94,7 @@ TEST(FormatValue, TextAndWidthOfEachFormat) {
         SCOPED_TRACE("kind " + num(c.kind) + " format " + num(c.format) + " value " + num(c.value));
         ViewFixture f;
         if (c.kind >= 0 && c.kind < 6) {
-            (c.kind < 4 ? f.view.scaleFormat[c.kind] : f.view.sectionFormat[c.kind - 4]) = c.format;
+            (c.kind < 4 ? f.view.scaleFormat[c.kind] : f.view.sectionFormat[c.kind - 4]) = NumberFormat(c.format);
             (c.kind < 4 ? f.view.scaleDigits[c.kind] : f.view.sectionDigits[c.kind - 4]) = c.digits;
         }
         FormattedValue out = f.view.formatValue(c.value, c.kind);
@@ -209,21 +209,21 @@ TEST(Recompute, RangesIntervalsAndWhatFollowsThem) {
         // The legend.
         {"the absolute style is symmetric about zero", [](V v) {
              grid(v, {0, 1}, {0, 1}, [](double x, double) { return x == 0 ? -3.0 : 8.0; });
-             v.legendStyle = 1; v.scaleAuto[3] = 1;
+             v.legendStyle = LegendAbsolute; v.scaleAuto[3] = 1;
          }, true, Legend, "1 -8..8/3"},
         {"the absolute style needs values on both sides of zero",
-         [](V v) { grid(v, {0, 1}, {0, 1}, [](double x, double) { return 1 + x; }); v.legendStyle = 1; }, false,
+         [](V v) { grid(v, {0, 1}, {0, 1}, [](double x, double) { return 1 + x; }); v.legendStyle = LegendAbsolute; }, false,
          Legend, "0 1..2/3"},
-        {"zero itself is on neither side", [](V v) { grid(v, {0, 1}, {0, 1}, linear); v.legendStyle = 1; }, false,
+        {"zero itself is on neither side", [](V v) { grid(v, {0, 1}, {0, 1}, linear); v.legendStyle = LegendAbsolute; }, false,
          Legend, "0 0..1/3"},
         {"a user legend range is kept", [](V v) { grid(v, {0, 1}, {0, 1}, linear); scale(v, 3, -4, 6, 3); }, true,
          Legend, "0 -4..6/3"},
         {"an empty one is not", [](V v) { grid(v, {0, 1}, {0, 1}, linear); scale(v, 3, 6, 6, 3); }, true, Legend,
          "0 0..1/3"},
         {"a colour source beyond the values is brought back",
-         [](V v) { grid(v, {0, 1}, {0, 1}); v.legendColorSource = 3; }, false, ColourSource, "2"},
+         [](V v) { grid(v, {0, 1}, {0, 1}); v.legendColorSource = ColorByData; }, false, ColourSource, "2"},
         {"with a data value too",
-         [](V v) { grid(v, {0, 1}, {0, 1}); v.valuesPerPoint = 4; v.legendColorSource = -1; }, false, ColourSource,
+         [](V v) { grid(v, {0, 1}, {0, 1}); v.valuesPerPoint = 4; v.legendColorSource = LegendColorSource(-1); }, false, ColourSource,
          "3"},
         // Bars.
         {"a new grid takes its bar sizes from the spacing", [](V v) { grid(v, steps(0, 1, 5), steps(0, 2, 3)); },
@@ -271,16 +271,16 @@ TEST(Recompute, RandomRangesAndSettingsAlwaysGiveDrawableScales) {
         ViewFixture f;
         CKelvraView& v = f.view;
         v.dataLoaded = true;
-        v.dataKind = pick(4); v.valuesPerPoint = pick(2) ? 3 : 4; v.columnCount = pick(3); v.rowCount = pick(3);
+        v.dataKind = DataKind(pick(4)); v.valuesPerPoint = pick(2) ? 3 : 4; v.columnCount = pick(3); v.rowCount = pick(3);
         for (auto& r : v.valueRange) {
             r.min = value();
             r.max = pick(4) == 0 ? r.min : value();
         }
         for (int a = 0; a < 4; ++a) {
             v.scaleMin[a] = value(); v.scaleMax[a] = value(); v.scaleStep[a] = a < 3 ? value() : pick(12);
-            v.scaleFormat[a] = pick(4); v.scaleDigits[a] = pick(13); v.scaleAuto[a] = pick(2); v.scaleLog[a] = pick(2);
+            v.scaleFormat[a] = NumberFormat(pick(4)); v.scaleDigits[a] = pick(13); v.scaleAuto[a] = pick(2); v.scaleLog[a] = pick(2);
         }
-        v.legendStyle = pick(2); v.legendColorSource = pick(6) - 1; v.scaleSameStep = pick(2);
+        v.legendStyle = LegendStyle(pick(2)); v.legendColorSource = LegendColorSource(pick(6) - 1); v.scaleSameStep = pick(2);
         v.graphType = pick(2) ? 19 : 3; v.barSizeX = value(); v.barSizeY = value();
         v.recomputeScales(pick(2) == 0);
         expectDrawableScales(v, "round " + std::to_string(round));

@@ -9,6 +9,7 @@
 #include "core/headlessHost.h"
 #include "core/kelvraView.h"
 #include "support/glFixture.h"
+#include "support/gridFixture.h"
 
 namespace kelvra {
 namespace {
@@ -38,6 +39,21 @@ TEST(Camera, PaintBeforeAnyDataIsWhiteAndTheVolumeFollowsTheWindowZoomAndSmaller
     view.viewZoom = 200;
     view.resizeViewport(300, 500);
     EXPECT_EQ(currentVolume(), (std::vector<double>{-0.375, 0.375, -0.625, 0.625, -18.75, 18.75}));
+}
+
+// A load made while no context was current leaves its lists for the next paint to make.
+TEST(Camera, PaintMakesTheListsALoadLeftUnbuilt) {
+    GL_TEST_REQUIRE_CONTEXT(200, 200);
+    test::GridView g;
+    g.fill(3, 3, -1, 1, -1, 1, [](double x, double) { return x; });
+    for (int a = 0; a < 3; ++a) g.scale(a, -1, 1, 0.5);
+    g.scale(3, -1, 1, 1);
+    g.topView();
+    g.initGl();   // data in place, no lists built (a load without a context leaves it so)
+    ASSERT_FALSE(g.view.graphListsBuilt);
+    g.view.paint(200, 200);
+    EXPECT_TRUE(g.view.graphListsBuilt);
+    EXPECT_NE(test::pixelAt(100, 100), (test::Pixel{255, 255, 255}));   // the graph, not a white frame
 }
 
 TEST(AnchoredOverlays, StayAtTheirScreenPlaceWhateverTheZoom) {

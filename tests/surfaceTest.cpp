@@ -282,7 +282,7 @@ TEST(GridTypes, EveryTypeAndProjectionIsDrawnAndPointsWithoutAPlaceAreLeftOut) {
     for (int type : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 17, 18}) {
         g.view.graphType = type;
         for (int mode = 0; mode <= 6; ++mode) {
-            g.view.xyContourMode = mode;
+            g.view.xyContourMode = XyContourMode(mode);
             g.draw(200, 200);
             int coloured = 0;
             for (int y = 0; y < 200; y += 2)
@@ -306,7 +306,7 @@ TEST(GridTypes, OddSettingsAndDataDrawWithoutHarm) {
     } cases[] = {
         {"flat legend", [](GridView& g) { g.scale(3, 5, 5, 3); }},
         {"no level count", [](GridView& g) { g.view.scaleStep[3] = 99; }},
-        {"legend of a value the points lack", [](GridView& g) { g.view.legendColorSource = 3; }},
+        {"legend of a value the points lack", [](GridView& g) { g.view.legendColorSource = ColorByData; }},
         {"huge intervals, no widths", [](GridView& g) {
              g.view.wireIntervalX = g.view.wireIntervalY = 2147483647;
              g.view.wireWidthX = g.view.wireWidthY = g.view.contour2Width = -5;
@@ -329,7 +329,7 @@ TEST(GridTypes, OddSettingsAndDataDrawWithoutHarm) {
         EXPECT_TRUE(allFinite(test::captureFeedback([&] { drawEveryGridRoutine(g.view); }))) << c.name;
         for (int type : {0, 5, 9, 11, 13, 18}) {   // and through the lists, without harm
             g.view.graphType = type;
-            g.view.xyContourMode = type % 7;
+            g.view.xyContourMode = XyContourMode(type % 7);
             g.draw(200, 200);
         }
     }

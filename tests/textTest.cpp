@@ -68,7 +68,7 @@ protected:
         glLoadIdentity();
     }
     // Draws on a white picture with a bitmap role, the pen starting at pixel (x, y) from the bottom-left.
-    void drawAt(int x, int y, const std::string& text, int role) {
+    void drawAt(int x, int y, const std::string& text, TextRole role) {
         clear();
         textRasterPos((x - kW / 2) * 0.5 / view.viewZoom, (y - kH / 2) * 0.5 / view.viewZoom, 0);
         view.drawText(text, role);
@@ -89,7 +89,7 @@ TEST_F(Text, DrawnGlyphsFollowTheZoomOrTheOverlaySizeButNotTheUnpackState) {
     const double growth[kTextRoleCount] = {2.5, 1.5, 2.5, 2.5, 2.5, 0.5, 0.5};
     for (int role = 0; role < kTextRoleCount; ++role) {
         view.buildGlyphLists();
-        drawAt(20, 150, "HHHH", role);
+        drawAt(20, 150, "HHHH", TextRole(role));
         Ink ink = measureInk();
         EXPECT_NEAR(double(ink.height()) / at100.height(), growth[role], 0.3) << "role " << role;
         EXPECT_NEAR(double(ink.width()) / at100.width(), growth[role], 0.3) << "role " << role;

@@ -3,7 +3,6 @@
 // the wx side of ViewHost (see viewCanvas.h).
 #include "app/gui/viewCanvas.h"
 
-#include <GL/gl.h>
 #include <wx/dcclient.h>
 #include <wx/filedlg.h>
 #include <wx/frame.h>
@@ -12,16 +11,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <utility>
 
 #include "app/gui/guiText.h"
 #include "app/gui/loadProgressDlg.h"
-#include "app/gui/offscreenTarget.h"
 #include "app/launch/launch.h"
 #include "core/appInfo.h"
 #include "core/cp932.h"
 #include "core/fileIo.h"
-#include "core/textInput.h"
 
 namespace kelvra {
 namespace {
@@ -196,16 +192,7 @@ void CViewCanvas::runStartup() {
     LaunchResult result;
     {
         PaintBlock block(paintBlocked_);
-        // A launch draws at the client size of this moment into a picture of
-        // its own, so a settings file that resizes the frame can neither
-        // change nor tear the image it writes.
-        OffscreenTarget target;
-        FileRead argument = readTextFile(startupArgument_);
-        if (startupKindOf(argument) == StartupFileKind::LaunchFile) {
-            PixelSize size = clientSize();
-            target.bind(size.width, size.height);
-        }
-        result = view_.runStartupArgument(startupArgument_, std::move(argument));
+        result = runStartupArgument(view_, startupArgument_);
     }
     hideLoadProgress();   // in case a failed load left it up
     startupFinished_ = true;
@@ -242,17 +229,7 @@ bool CViewCanvas::savePicture(const std::string& path, PixelSize size) {
     bool written = false;
     {
         PaintBlock block(paintBlocked_);
-        OffscreenTarget target;
-        if (target.bind(size.width, size.height)) {
-            view_.resizeViewport(size.width, size.height);
-            view_.drawScene();
-            glFinish();
-            written = view_.saveImage(path, size.width, size.height);
-        } else {
-            // No off-screen picture of that size (or none at all): the
-            // message of an unusable size comes from saveImage itself.
-            written = view_.saveImage(path, size.width, size.height);
-        }
+        written = view_.saveImage(path, size);
     }
     Refresh(false);
     return written;
@@ -262,7 +239,7 @@ void CViewCanvas::dropFiles(const std::vector<std::string>& paths) {
     if (paths.empty()) return;
     const std::string& path = paths.front();
     switch (classifyDroppedFile(path)) {
-        case DroppedFileKind::SettingsFile: runWithContext([&] { view_.loadSettingsFile(path, 2500); }); break;
+        case DroppedFileKind::SettingsFile: runWithContext([&] { view_.loadSettingsFile(path); }); break;
         case DroppedFileKind::DataFile: runWithContext([&] { view_.loadDataFile(path, false); }); break;
         case DroppedFileKind::Ignored: break;
     }

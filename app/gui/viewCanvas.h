@@ -5,8 +5,9 @@
 // paint and drop events into calls of the core.
 //
 // The context becomes current on the first paint (GLX refuses before the
-// window is shown) and stays current for the life of the window; off-screen
-// pictures are drawn into a framebuffer object of that same context.
+// window is shown) and stays current for the life of the window; pictures to
+// save (and copy and print) are drawn by the core's renderPicture into a
+// framebuffer object of that same context.
 #pragma once
 
 #include <wx/glcanvas.h>

@@ -1,13 +1,11 @@
-// The start-up argument, launch files and dropped files.
+// The start-up argument, launch files and dropped files (see launch.h).
 //
 // A launch run takes the picture size when it starts, loads the data and the
-// settings it names, draws once without showing the picture and writes it as an
-// image file; "Soft_On=NO" asks the shell to end the program afterwards. Every
-// key is looked up on its own from the top of the file, so key order and other
-// lines do not matter.
+// settings it names, draws the picture off-screen and writes it as an image
+// file; "Soft_On=NO" asks the shell to end the program afterwards. Every key is
+// looked up on its own from the top of the file, so key order and other lines
+// do not matter.
 #include "app/launch/launch.h"
-
-#include <GL/gl.h>
 
 #include <algorithm>
 #include <utility>
@@ -94,31 +92,29 @@ DroppedFileKind classifyDroppedFile(const std::string& path) {
     return lines >= 5 ? DroppedFileKind::DataFile : DroppedFileKind::Ignored;
 }
 
-LaunchResult CKelvraView::runLaunchFile(const std::string& path, PixelSize picture) {
+LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize picture) {
     FileRead file = readTextFile(path);
-    return runLaunchText(file.ok() ? file.bytes.view() : std::string_view(), picture);
+    return runLaunchText(view, file.ok() ? file.bytes.view() : std::string_view(), picture);
 }
 
-LaunchResult CKelvraView::runLaunchText(std::string_view launchText, PixelSize picture) {
+LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, PixelSize picture) {
     LaunchResult result;
     if (auto data = launchKeyOf(launchText, "Data_File_Name")) {
-        if (!loadDataFile(launchPathToFileName(*data), false)) {
+        if (!view.loadDataFile(launchPathToFileName(*data), false)) {
             result.dataLoadFailed = true;
             return result;
         }
     }
     if (auto settingsFile = launchKeyOf(launchText, "Setting_File_Name"))
-        result.settingsLoadFailed = loadSettingsFile(launchPathToFileName(*settingsFile), 2500) != 1;
+        result.settingsLoadFailed = view.loadSettingsFile(launchPathToFileName(*settingsFile)) != 1;
 
-    // The picture stays in the drawing buffer; saveImage reads it from there.
-    initGlState();
-    resizeViewport(picture.width, picture.height);
-    drawScene();
-    glFlush();
+    // The size taken when the launch began, whatever the settings file did to the frame.
+    view.initGlState();
+    result.picture = view.renderPicture(shownPicture(picture));
 
     if (auto image = launchKeyOf(launchText, "Image_File_Name")) {
         result.imageRequested = true;
-        result.imageWritten = saveImage(launchPathToFileName(*image), picture.width, picture.height);
+        result.imageWritten = view.writeImage(result.picture, launchPathToFileName(*image));
     }
     if (auto softOn = launchKeyOf(launchText, "Soft_On")) {
         result.endProgram = softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
@@ -126,12 +122,13 @@ LaunchResult CKelvraView::runLaunchText(std::string_view launchText, PixelSize p
     return result;
 }
 
-LaunchResult CKelvraView::runStartupArgument(const std::string& path, FileRead file) {
-    if (startupDone) return {};
-    startupDone = true;
-    // One that cannot be read is carried out as a launch file that names nothing.
-    if (startupKindOf(file) != StartupFileKind::DataFile) return runLaunchText(file.bytes.view(), host().clientSize());
-    loadDataText(path, std::move(file), false);
+LaunchResult runStartupArgument(CKelvraView& view, const std::string& path) {
+    if (view.startupDone) return {};
+    view.startupDone = true;
+    FileRead file = readTextFile(path);
+    if (startupKindOf(file) != StartupFileKind::DataFile)
+        return runLaunchText(view, file.bytes.view(), view.host().clientSize());
+    view.loadDataText(path, std::move(file), false);
     return {};
 }
 

@@ -3,8 +3,13 @@
 //
 // A launch file is CP932 text whose first line begins with "["; each key line
 // reads KEY, one separator character (normally "="), then the value up to the
-// end of the line. CKelvraView::runLaunchFile carries one out; the functions
-// here read and classify files without touching the view.
+// end of the line. runLaunchFile carries one out on a view; the other
+// functions read and classify files without touching the view.
+//
+// This is the start-up part both shells share, built as a library of its own
+// (kelvra_launch) on top of the core: the desktop program runs the start-up
+// argument after its first paint and ends on Soft_On=NO; kelvra-render carries
+// out a launch file named as its input.
 #pragma once
 
 #include <optional>
@@ -12,8 +17,12 @@
 #include <string_view>
 
 #include "core/fileIo.h"
+#include "core/viewHost.h"
+#include "output/imageFiles.h"
 
 namespace kelvra {
+
+class CKelvraView;
 
 inline constexpr int kLaunchLineLength = 2000;   // longer lines are read as several pieces
 
@@ -42,5 +51,31 @@ StartupFileKind startupKindOf(const FileRead& file);
 // (also when it cannot be read).
 enum class DroppedFileKind { Ignored, SettingsFile, DataFile };
 DroppedFileKind classifyDroppedFile(const std::string& path);
+
+// What a launch file did; the shells decide what follows (exit status, ending).
+struct LaunchResult {
+    bool dataLoadFailed = false;       // Data_File_Name named a file that did not load
+    bool settingsLoadFailed = false;   // Setting_File_Name named a file that could not be read
+    bool imageRequested = false;       // Image_File_Name was present
+    bool imageWritten = false;
+    bool endProgram = false;       // Soft_On=NO (the desktop program ends)
+    // The picture drawn with the loaded data and settings; empty when the data
+    // file failed or the size could not be drawn.
+    std::optional<ImageBuffer> picture;
+};
+
+// Carries out a launch file on the view: loads the data and settings files it
+// names, draws the picture at `picture` size (window-anchored overlays as the
+// view lays them out) and writes it where Image_File_Name says. Needs the
+// view's GL context current.
+LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize picture);
+// The same for the text of a launch file already read.
+LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, PixelSize picture);
+
+// The start-up argument, once (the view's startupDone), read once: a launch
+// file is carried out at the client size of this moment, a data file is
+// loaded from the same bytes, and one that cannot be read is carried out as a
+// launch file that names nothing.
+LaunchResult runStartupArgument(CKelvraView& view, const std::string& path);
 
 }  // namespace kelvra

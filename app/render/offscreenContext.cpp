@@ -2,8 +2,6 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <GL/gl.h>
-#include <GL/glext.h>
 
 #include <cstdio>
 
@@ -89,41 +87,15 @@ bool OffscreenContext::setSize(int width, int height, std::string* error) {
         *error = "no GL context";
         return false;
     }
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSize);
-    if (width < 1 || height < 1 || width > maxSize || height > maxSize) {
+    if (target_.bound() && width == target_.size().width && height == target_.size().height) return true;
+    target_.release();
+    if (!target_.bind({width, height})) {
         char buf[128];
-        std::snprintf(buf, sizeof buf, "picture size %dx%d is outside 1x1..%dx%d", width, height,
-                      int(maxSize), int(maxSize));
+        std::snprintf(buf, sizeof buf, "no framebuffer of %dx%d (the driver takes 1x1..%dx%d)", width, height,
+                      FramebufferTarget::maxSide(), FramebufferTarget::maxSide());
         *error = buf;
         return false;
     }
-    if (framebuffer_ && width == width_ && height == height_) return true;
-    if (!framebuffer_) {
-        glGenFramebuffers(1, &framebuffer_);
-        glGenRenderbuffers(1, &colorBuffer_);
-        glGenRenderbuffers(1, &depthBuffer_);
-    }
-    glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer_);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer_);
-    GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-    if (status != GL_FRAMEBUFFER_COMPLETE || glGetError() != GL_NO_ERROR) {
-        char buf[96];
-        std::snprintf(buf, sizeof buf, "framebuffer of %dx%d is not usable (status 0x%04X)", width,
-                      height, unsigned(status));
-        *error = buf;
-        return false;
-    }
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    glViewport(0, 0, width, height);
-    width_ = width;
-    height_ = height;
     return true;
 }
 
@@ -133,15 +105,8 @@ bool OffscreenContext::isCurrent() const {
 
 void OffscreenContext::destroy() {
     EGLDisplay display = static_cast<EGLDisplay>(display_);
-    if (context_ && isCurrent()) {
-        if (framebuffer_) {
-            glBindFramebuffer(GL_FRAMEBUFFER, 0);
-            glDeleteFramebuffers(1, &framebuffer_);
-            glDeleteRenderbuffers(1, &colorBuffer_);
-            glDeleteRenderbuffers(1, &depthBuffer_);
-        }
-    }
-    framebuffer_ = colorBuffer_ = depthBuffer_ = 0;
+    if (context_ && isCurrent()) target_.release();
+    else target_.forget();
     if (display) {
         eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         if (surface_) eglDestroySurface(display, static_cast<EGLSurface>(surface_));
@@ -149,7 +114,6 @@ void OffscreenContext::destroy() {
         eglTerminate(display);
     }
     display_ = context_ = surface_ = nullptr;
-    width_ = height_ = 0;
 }
 
 }  // namespace kelvra

@@ -2,8 +2,6 @@
 // file), applies a settings file, writes settings and data files, draws the
 // picture in an off-screen GL context and writes it as an image file. Messages
 // go to stderr; the exit status says whether everything asked for was done.
-#include <GL/gl.h>
-
 #include <unistd.h>
 
 #include <chrono>
@@ -23,6 +21,7 @@
 #include "core/kelvraView.h"
 #include "core/phaseTimes.h"
 #include "core/textInput.h"
+#include "render/framebufferTarget.h"
 
 namespace {
 
@@ -175,8 +174,16 @@ int main(int argc, char** argv) {
     kelvra::OffscreenContext gl;
     std::string error;
     std::optional<kelvra::PhaseScope> contextPhase(kelvra::Phase::Context);
-    if (!gl.create(&error) || !gl.setSize(opt.width, opt.height, &error)) {
+    if (!gl.create(&error)) {
         std::fprintf(stderr, "kelvra-render: no off-screen GL context: %s\n", error.c_str());
+        return kExitFailed;
+    }
+    // The picture brings its own framebuffer when it is drawn; a size the
+    // driver cannot take is refused before anything is loaded.
+    const int maxSide = kelvra::FramebufferTarget::maxSide();
+    if (opt.width > maxSide || opt.height > maxSide) {
+        std::fprintf(stderr, "kelvra-render: no off-screen GL context: picture size %dx%d is outside 1x1..%dx%d\n",
+                     opt.width, opt.height, maxSide, maxSide);
         return kExitFailed;
     }
     kelvra::CKelvraView view(host);
@@ -191,14 +198,14 @@ int main(int argc, char** argv) {
     // read again after its first line has told what it is.
     FileRead input = opt.input == "-" ? kelvra::readTextInput(STDIN_FILENO) : kelvra::readTextFile(opt.input);
     bool failed = false;   // something asked for was not done; the run goes on where it can
-    bool drawn = false;
     bool noPoints = false;
+    std::optional<kelvra::ImageBuffer> picture;
     if (kelvra::startupKindOf(input) == kelvra::StartupFileKind::LaunchFile) {
-        kelvra::LaunchResult r = view.runLaunchText(input.bytes.view(), {opt.width, opt.height});
+        kelvra::LaunchResult r = kelvra::runLaunchText(view, input.bytes.view(), {opt.width, opt.height});
         if (r.dataLoadFailed) return kExitFailed;
         failed = r.settingsLoadFailed || (r.imageRequested && !r.imageWritten);
         noPoints = view.dataLoaded && view.pointCount == 0;
-        drawn = true;
+        picture = std::move(r.picture);
     } else {
         if (!view.loadDataText(opt.input, std::move(input), false)) return kExitFailed;
         noPoints = view.pointCount == 0;
@@ -208,18 +215,12 @@ int main(int argc, char** argv) {
     auto finish = [&](bool written) { return !written || failed ? kExitFailed : noPoints ? kExitNoPoints : kExitOk; };
 
     if (!opt.settings.empty()) {
-        if (view.loadSettingsFile(opt.settings, 2500) != 1) return kExitFailed;
-        drawn = false;
+        if (view.loadSettingsFile(opt.settings) != 1) return kExitFailed;
+        picture.reset();   // drawn before these settings
     }
     if (!opt.writeSettings.empty() && view.saveSettingsFile(opt.writeSettings) != 0) return kExitFailed;
     if (!opt.writeData.empty() && view.writeDataFile(opt.writeData, view.settingsText()) != 0) return kExitFailed;
     if (opt.output.empty()) return finish(true);
-    if (drawn) return finish(view.saveImage(opt.output, opt.width, opt.height));   // the launch's picture is still in the buffer
-    view.resizeViewport(opt.width, opt.height);
-    {
-        kelvra::PhaseScope phase(kelvra::Phase::Draw);
-        view.drawScene();
-        glFinish();   // the draw itself, not the read-back, waits for the rasteriser
-    }
-    return finish(view.saveImage(opt.output, opt.width, opt.height));
+    if (!picture) picture = view.renderPicture(kelvra::shownPicture({opt.width, opt.height}));
+    return finish(view.writeImage(picture, opt.output));
 }

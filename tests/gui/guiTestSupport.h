@@ -117,6 +117,22 @@ inline Pixel windowPixel(const wxGLCanvas& canvas, int x, int y) {
     return p;
 }
 
+// Everything the window shows, row by row from the top, in one read.
+inline std::vector<Pixel> windowPicture(const wxGLCanvas& canvas, PixelSize size) {
+    std::vector<Pixel> pixels;
+    if (!xDisplay()) return pixels;
+    XImage* image = XGetImage(xDisplay(), ::Window(canvas.GetXWindow()), 0, 0, unsigned(size.width),
+                              unsigned(size.height), AllPlanes, ZPixmap);
+    if (!image) return pixels;
+    for (int y = 0; y < size.height; ++y)
+        for (int x = 0; x < size.width; ++x) {
+            unsigned long v = XGetPixel(image, x, y);
+            pixels.push_back({int((v >> 16) & 0xFF), int((v >> 8) & 0xFF), int(v & 0xFF)});
+        }
+    XDestroyImage(image);
+    return pixels;
+}
+
 // PNG width and height from the IHDR chunk; (0, 0) when it is not a PNG.
 inline PixelSize pngSize(const std::string& bytes) {
     if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0) return {};

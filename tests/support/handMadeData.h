@@ -45,7 +45,7 @@ inline void fillGrid(CKelvraView& v, int columns, int rows, const std::function<
 
 // A point list of `kind` with valuesPerPoint values each; RangeVector is the
 // longest vector when there are six or more values.
-inline void fillPoints(CKelvraView& v, int kind, int valuesPerPoint, const std::vector<std::vector<double>>& points) {
+inline void fillPoints(CKelvraView& v, DataKind kind, int valuesPerPoint, const std::vector<std::vector<double>>& points) {
     v.valuesPerPoint = valuesPerPoint;
     v.dataKind = kind;
     v.pointCount = int(points.size());

@@ -1,0 +1,35 @@
+// A picture of the scene as the output commands take it: drawn at a given
+// pixel size into a framebuffer target of its own (render/framebufferTarget.h)
+// in the current GL context, and read back as an ImageBuffer.
+//
+// Every picture the program saves or hands on is made by
+// CKelvraView::renderPicture: the image save of the desktop program, launch
+// files in both programs, kelvra-render's --output, and the clipboard copy and
+// printing. It draws nothing into the window and leaves the GL state it found
+// (framebuffer, draw and read buffers, viewport, projection) and the settings
+// record as they were.
+#pragma once
+
+#include <optional>
+
+#include "core/viewHost.h"
+
+namespace kelvra {
+
+struct PictureRequest {
+    PixelSize size;   // pixels of the picture; the camera shows as much of the world as a window of that size
+    // Window-anchored overlays (the axis indicator at the lower left, the
+    // legend at the right) are laid out for a main frame of this outer size
+    // while the picture is drawn. Unset: as they are laid out for the window.
+    std::optional<PixelSize> layoutFrame;
+    bool pickMarkers = true;   // false leaves the pick markers out (clipboard copy, printing)
+};
+
+// The picture of what the window shows, at its client size.
+inline PictureRequest shownPicture(PixelSize clientSize) { return {clientSize, std::nullopt, true}; }
+
+// A picture of another size, with the anchored overlays placed as in a window
+// whose frame is that size, and no pick markers.
+inline PictureRequest resizedPicture(PixelSize size) { return {size, size, false}; }
+
+}  // namespace kelvra

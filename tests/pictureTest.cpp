@@ -1,0 +1,138 @@
+// The one picture path (CKelvraView::renderPicture): the picture is the one
+// the window shows, of any size; a picture of another size is the one a window
+// of that size would show; copies leave the pick markers out; and the window's
+// framebuffer, viewport, projection and settings come through unchanged.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "core/kelvraView.h"
+#include "output/imageFiles.h"
+#include "output/picture.h"
+#include "support/glFixture.h"
+#include "support/gridFixture.h"
+
+namespace kelvra {
+namespace {
+
+constexpr PixelSize kWindow{160, 120};
+
+// The whole current framebuffer of `size`, as the picture holds it.
+std::vector<unsigned char> frame(PixelSize size) {
+    ImageBuffer image;
+    EXPECT_TRUE(readPicture(size.width, size.height, &image));
+    return image.pixels;
+}
+
+test::Pixel pixelOf(const ImageBuffer& image, int x, int y) {
+    const unsigned char* p = image.pixels.data() + (std::size_t(y) * image.width + x) * 4;
+    return {p[0], p[1], p[2]};
+}
+
+int differing(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    if (a.size() != b.size()) return -1;
+    int n = 0;
+    for (std::size_t i = 0; i < a.size(); i += 4) n += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2];
+    return n;
+}
+
+struct GlState {
+    GLint drawFramebuffer = 0, readFramebuffer = 0, viewport[4] = {};
+    std::array<GLdouble, 16> projection{};
+    bool operator==(const GlState& o) const {
+        return drawFramebuffer == o.drawFramebuffer && readFramebuffer == o.readFramebuffer &&
+               std::equal(viewport, viewport + 4, o.viewport) && projection == o.projection;
+    }
+};
+
+GlState glState() {
+    GlState s;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &s.drawFramebuffer);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &s.readFramebuffer);
+    glGetIntegerv(GL_VIEWPORT, s.viewport);
+    glGetDoublev(GL_PROJECTION_MATRIX, s.projection.data());
+    return s;
+}
+
+// A colour-filled plane under a legend anchored at the right and an axis
+// indicator at the lower left, in a window of kWindow.
+struct PictureView : test::GridView {
+    PictureView() {
+        host.setPictureSize(kWindow);
+        fill(6, 6, -1, 1, -1, 1, [](double x, double y) { return x + y; });
+        for (int a = 0; a < 3; ++a) scale(a, -1, 1, 0.5);
+        scale(3, -2, 2, 1);
+        view.legendShow = 1;
+        view.axisShow = 1;
+        view.layoutAnchoredOverlays();
+        draw(kWindow.width, kWindow.height);
+    }
+};
+
+TEST(Picture, IsWhatTheWindowShowsAndLeavesTheWindowAsItWas) {
+    GL_TEST_REQUIRE_CONTEXT(kWindow.width, kWindow.height);
+    PictureView g;
+    const std::vector<unsigned char> window = frame(kWindow);
+    const GlState before = glState();
+    const GraphSettings settings = g.view.settings();
+
+    std::optional<ImageBuffer> picture = g.view.renderPicture(shownPicture(kWindow));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(std::pair(picture->width, picture->height), std::pair(kWindow.width, kWindow.height));
+    EXPECT_EQ(picture->componentCount, 3);
+    EXPECT_EQ(differing(picture->pixels, window), 0);
+
+    EXPECT_TRUE(glState() == before);
+    EXPECT_EQ(differing(frame(kWindow), window), 0) << "the window's own picture was drawn over";
+    EXPECT_TRUE(g.view.settings() == settings);
+
+    // Sizes no framebuffer can have: no picture, and still nothing changed.
+    EXPECT_FALSE(g.view.renderPicture(shownPicture({0, 50})));
+    EXPECT_FALSE(g.view.renderPicture(shownPicture({50, 1 << 20})));
+    EXPECT_TRUE(glState() == before);
+}
+
+TEST(Picture, OfAnotherSizeIsWhatAWindowOfThatSizeShowsWithoutPickMarkers) {
+    constexpr PixelSize kOther{240, 100};
+    GL_TEST_REQUIRE_CONTEXT(kOther.width, kOther.height);
+    PictureView g;
+    // Pick markers: a black square over the middle of the graph, in front of it.
+    glNewList(ListPickMarker, GL_COMPILE);
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glColor3d(0, 0, 0);
+    glRectd(-0.1, -0.1, 0.1, 0.1);
+    glPopAttrib();
+    glEndList();
+    g.view.pickMarkersShown = true;
+
+    // What a window of the other size shows (markers hidden, overlays laid out for it).
+    g.host.setPictureSize(kOther);
+    g.view.layoutAnchoredOverlays();
+    g.view.pickMarkersShown = false;
+    g.view.paint(kOther.width, kOther.height);
+    const std::vector<unsigned char> expected = frame(kOther);
+    g.view.pickMarkersShown = true;
+    g.host.setPictureSize(kWindow);
+    g.view.layoutAnchoredOverlays();
+    const GraphSettings settings = g.view.settings();
+
+    std::optional<ImageBuffer> picture = g.view.renderPicture(resizedPicture(kOther));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(differing(picture->pixels, expected), 0);
+    EXPECT_TRUE(g.view.settings() == settings) << "the window's overlay layout was not put back";
+    EXPECT_TRUE(g.view.pickMarkersShown);
+
+    // The window's picture keeps its markers; the black square is in the middle.
+    std::optional<ImageBuffer> shown = g.view.renderPicture(shownPicture(kOther));
+    ASSERT_TRUE(shown);
+    const int x = kOther.width / 2, y = kOther.height / 2;
+    EXPECT_EQ(pixelOf(*shown, x, y), (test::Pixel{0, 0, 0}));
+    EXPECT_NE(pixelOf(*picture, x, y), (test::Pixel{0, 0, 0}));
+    glDeleteLists(ListPickMarker, 1);
+}
+
+}  // namespace
+}  // namespace kelvra
