@@ -6,16 +6,18 @@
 
 namespace kelvra {
 
+void printMessage(const std::string& cp932) { std::fprintf(stderr, "kelvra: %s\n", cp932ToUtf8(cp932).c_str()); }
+
 void HeadlessHost::showMessage(const std::string& text) {
     messages.push_back(text);
-    if (printMessages) std::fprintf(stderr, "kelvra: %s\n", cp932ToUtf8(text).c_str());
+    if (printMessages) printMessage(text);
 }
 
 void HeadlessHost::showMessageWithReason(const std::string& text, const std::string& reason) {
     showMessage(text);
     if (reason.empty()) return;
     reasons.push_back(reason);
-    if (printMessages) std::fprintf(stderr, "kelvra: %s\n", cp932ToUtf8(reason).c_str());
+    if (printMessages) printMessage(reason);
 }
 
 void HeadlessHost::setStatusPane(int paneId, const std::string& text) {

@@ -11,6 +11,9 @@
 
 namespace kelvra {
 
+// A message as a program without a window shows it: one line on stderr, in UTF-8.
+void printMessage(const std::string& cp932);
+
 class HeadlessHost : public ViewHost {
 public:
     explicit HeadlessHost(PixelSize picture = {775, 550}) : picture_(picture) {}
@@ -21,6 +24,7 @@ public:
     void invalidate() override { ++invalidations; }
     void setCaption(const std::string& text) override { caption = text; }
     void setStatusPane(int paneId, const std::string& text) override;
+    void showStatusMessage(const std::string& text) override { statusMessage = text; }
     void resizeFrame(int width, int height) override {}
     PixelSize frameSize() const override { return picture_; }
     PixelSize clientSize() const override { return picture_; }
@@ -37,6 +41,7 @@ public:
     std::vector<std::string> reasons;    // the system's reasons given with them, in order
     std::string caption;
     std::string statusPanes[4];          // texts of panes 59143..59146
+    std::string statusMessage;           // the message pane; empty: the idle message
     int invalidations = 0;
     int lastProgress = -1;
     // Answers for askFileName, taken from the front; empty means "cancelled".

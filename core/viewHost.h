@@ -53,6 +53,9 @@ public:
     virtual void invalidate() = 0;
     virtual void setCaption(const std::string& text) = 0;
     virtual void setStatusPane(int paneId, const std::string& text) = 0;
+    // The status bar's message pane, without a box; an empty text puts the
+    // idle message back.
+    virtual void showStatusMessage(const std::string& text) = 0;
     // Resize the main frame, keeping its top-left corner.
     virtual void resizeFrame(int width, int height) = 0;
     // Outer size of the main frame and size of the view's client area.

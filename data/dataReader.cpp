@@ -42,6 +42,7 @@ constexpr const char kCannotOpenText[] =
     " を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)";
 constexpr const char kOutOfMemoryText[] = "メモリー不足です";
 constexpr const char kOpenTitle[] = "ｸﾞﾗﾌﾃﾞｰﾀを開く";
+constexpr const char kNoGraphDataText[] = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
 
 // ---- sizing pass ----------------------------------------------------------------
 
@@ -533,6 +534,9 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
     fitGraphChoiceToData(settings(), data());
     dataLoaded = true;
     host().hideLoadProgress();
+    // A file that held not one point (no data lines, or not a data file at
+    // all) still loads as the empty graph; the status bar says why it is empty.
+    host().showStatusMessage(pointCount == 0 ? sj(kNoGraphDataText) : std::string());
 
     recomputeScales(reload);
     if (!layout.hasSettings) {

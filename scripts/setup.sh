@@ -10,6 +10,8 @@ packages=(
   libpng-dev libjpeg62-turbo-dev
   libfreetype-dev libfontconfig-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2 fonts-urw-base35 fonts-dejavu-core
+  librsvg2-bin libglib2.0-dev desktop-file-utils appstream groff-base man-db
+  adwaita-icon-theme
   libgtest-dev googletest xvfb xauth xdotool x11-apps imagemagick
 )
 

@@ -164,6 +164,14 @@ std::vector<Case> layoutCases() {
     for (int f = 1; f <= 7; ++f)
         cases.push_back({"no data lines", dataFile(std::to_string(f), ""),
                          {f, f <= 4 ? Grid : -1, 4 * (f > 4), 2 * (f > 4), 0}, {}, {{RangeZ, kInit, -kInit}}});
+    // Files that are not data files at all load as the empty graph.
+    cases.push_back({"a password file", "root:x:0:0:root:/root:/bin/bash\nbin:x:2:2:bin:/bin:/usr/sbin/nologin\n"
+                                        "sys:x:3:3:sys:/dev:/usr/sbin/nologin\nsync:x:4:65534:sync:/bin:/bin/sync\n",
+                     {1, Grid, -1, 0, 0}});
+    cases.push_back({"a PNG picture",
+                     std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\x1f\x15\xc4\x89"
+                                 "\0\0\0\nIDATx\x9c" "c\0\x01\0\0\x05\0\x01\r\n-\xb4\0\0\0\0IEND\xae" "B`\x82", 67),
+                     {1, Grid, -1, 0, 0}});
     std::string junk;
     for (unsigned i = 0, seed = 12345; i < 200000; ++i) junk += char((seed = seed * 1103515245 + 12345) >> 16);
     for (int f : {1, 2, 4, 6, 7})
@@ -182,6 +190,8 @@ TEST(ReaderLayouts, EachFileReadsAsExpected) {
         test::writeFile(dir.file("data.csv"), c.file);
         ASSERT_TRUE(view.loadDataFile(dir.file("data.csv"), false));
         EXPECT_TRUE(host.messages.empty());
+        // A load without a single point says so in the message pane, and only then.
+        EXPECT_EQ(host.statusMessage, view.pointCount == 0 ? cp932("ｸﾞﾗﾌﾃﾞｰﾀがありません。") : "");
         std::array got = {view.dataFormat, int(view.dataKind), view.rowCount, view.columnCount, view.pointCount};
         for (int i = 0; i < 5; ++i) got[i] = c.expect[i] == -1 ? -1 : got[i];
         EXPECT_EQ(got, c.expect) << "format, kind, rows, columns, points";

@@ -42,26 +42,36 @@ TEST(LaunchKey, KeyRules) {
     EXPECT_EQ(launchPathToFileName("ﾃﾞｰﾀ/温度.csv"), "ﾃﾞｰﾀ/温度.csv");
 }
 
-TEST(LaunchRun, SoftOnNoEndsTheProgramUnlessTheDataFileFails) {
+// Decided: Soft_On=NO ends the program whatever failed, since the program
+// that wrote the launch file waits for it; the result tells which file failed.
+TEST(LaunchRun, SoftOnNoEndsTheProgramAndTheResultNamesWhatFailed) {
     GL_TEST_REQUIRE_CONTEXT(80, 60);
     test::ScratchDir dir;
     HeadlessHost host{{80, 60}};
-    using Flags = std::tuple<bool, bool, bool, bool>;   // data failed, image asked for, image written, end
+    host.printMessages = false;
+    // data failed, settings failed, image asked for, image written, end, all done
+    using Flags = std::tuple<bool, bool, bool, bool, bool, bool>;
     auto run = [&](const std::string& keys) {
         test::writeFile(dir.file("launch.txt"), "[Kelvra]\r\n" + keys);
         CKelvraView view(host);
         LaunchResult r = runLaunchFile(view, dir.file("launch.txt"), {80, 60});
         view.destroyGlLists();
-        return Flags(r.dataLoadFailed, r.imageRequested, r.imageWritten, r.endProgram);
+        return Flags(r.dataLoadFailed, r.settingsLoadFailed, r.imageRequested, r.imageWritten, r.endProgram,
+                     r.succeeded());
     };
-    for (std::string v : {"NO", "no", "No"}) EXPECT_EQ(run("Soft_On=" + v), Flags(0, 0, 0, 1)) << v;
-    for (std::string v : {"NO ", "NOPE", "YES", "N", ""}) EXPECT_EQ(run("Soft_On=" + v), Flags(0, 0, 0, 0)) << v;
-    // An image that cannot be written is reported; Soft_On=NO still ends the program.
-    EXPECT_EQ(run("Image_File_Name=" + dir.file("no/such/folder.png") + "\r\nSoft_On=NO"), Flags(0, 1, 0, 1));
+    for (std::string v : {"NO", "no", "No"}) EXPECT_EQ(run("Soft_On=" + v), Flags(0, 0, 0, 0, 1, 1)) << v;
+    for (std::string v : {"NO ", "NOPE", "YES", "N", ""}) EXPECT_EQ(run("Soft_On=" + v), Flags(0, 0, 0, 0, 0, 1)) << v;
+    EXPECT_EQ(run("Image_File_Name=" + dir.file("out.bmp") + "\r\nSoft_On=NO"), Flags(0, 0, 1, 1, 1, 1));
+    // An image that cannot be written is reported.
+    EXPECT_EQ(run("Image_File_Name=" + dir.file("no/such/folder.png") + "\r\nSoft_On=NO"), Flags(0, 0, 1, 0, 1, 0));
     EXPECT_EQ(host.messages, std::vector{sj("ﾌｧｲﾙを作成することが出来ません。")});
-    // A data file that fails stops the launch before the image, and the program stays.
+    // A settings file that cannot be read leaves the current settings, and the picture is still written.
+    EXPECT_EQ(run("Setting_File_Name=" + dir.file("missing.txt") + "\r\nImage_File_Name=" + dir.file("out.png")),
+              Flags(0, 1, 1, 1, 0, 0));
+    // A data file that fails stops the launch before the settings and the image.
+    std::filesystem::remove(dir.file("out.png"));
     std::string keys = "Data_File_Name=" + dir.file("missing.csv") + "\r\nImage_File_Name=" + dir.file("out.png");
-    EXPECT_EQ(run(keys + "\r\nSoft_On=NO"), Flags(1, 0, 0, 0));
+    EXPECT_EQ(run(keys + "\r\nSoft_On=NO"), Flags(1, 0, 0, 0, 1, 0));
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.png")));
 }
 

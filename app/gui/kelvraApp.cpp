@@ -1,5 +1,5 @@
 // Application start: assert reporting, the recent-file list, the main frame
-// with its start-up argument (see kelvraApp.h).
+// with its start-up argument, the splash (see kelvraApp.h).
 #include "app/gui/kelvraApp.h"
 
 #include <wx/config.h>
@@ -9,6 +9,7 @@
 
 #include "app/gui/guiText.h"
 #include "app/gui/mainFrame.h"
+#include "app/gui/splashWindow.h"
 #include "core/appInfo.h"
 
 namespace kelvra {
@@ -52,6 +53,9 @@ bool CKelvraApp::OnInit() {
 
     auto* frame = new CMainFrame(argument);
     frame->Show();
+    // After the frame is on the screen: with no window manager to keep the
+    // splash above its owner, a frame shown later would cover it.
+    if (splashAllowed(argv.GetArguments())) new CSplashWindow(frame);
     return true;
 }
 

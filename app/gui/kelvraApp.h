@@ -1,6 +1,7 @@
 // CKelvraApp: the desktop program's application object. It keeps the
 // recent-file list under the application name "Kelvra", creates the main
-// frame with the start-up argument and runs the event loop.
+// frame with the start-up argument, shows the splash over it and runs the
+// event loop.
 #pragma once
 
 #include <wx/app.h>

@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <span>
 
+#include "app/gui/aboutDlg.h"
+#include "app/gui/appImages.h"
 #include "app/gui/commands.h"
 #include "app/gui/guiText.h"
+#include "app/gui/helpCommands.h"
 #include "app/gui/toolbarImages.h"
 #include "core/appInfo.h"
 
@@ -19,8 +22,9 @@ namespace {
 
 constexpr int kFrameWidth = 775;
 constexpr int kFrameHeight = 550;
-constexpr int kPanePadding = 24;     // the pane's frame and margins around its text
-constexpr int kSizeGripWidth = 16;   // the last pane also holds the size grip
+// Inside its border the status bar keeps this margin on each side of a
+// pane's text (wx's generic status bar, which GTK builds use).
+constexpr int kPaneTextMargin = 2;
 
 bool isCheckTool(const CommandInfo& c) {
     return c.check != CheckRule::Never && c.menuText == nullptr;
@@ -30,7 +34,9 @@ bool isCheckTool(const CommandInfo& c) {
 
 CMainFrame::CMainFrame(std::string startupArgument)
     : wxFrame(nullptr, wxID_ANY, ui("newfile - ") + kAppTitle, wxDefaultPosition,
-              wxSize(kFrameWidth, kFrameHeight)) {
+              wxSize(kFrameWidth, kFrameHeight)),
+      helpPath_(helpFilePath()) {
+    SetIcons(appIcons());
     buildMenus();
     buildToolbar();
     buildStatusBar();
@@ -81,11 +87,16 @@ void CMainFrame::buildToolbar() {
 
 void CMainFrame::buildStatusBar() {
     wxStatusBar* bar = CreateStatusBar(5);
-    // The initial texts of the four view panes also fix their widths.
+    // The initial texts of the four view panes also fix their widths: each
+    // pane is as wide as its text in the bar's own font and what the bar
+    // draws around it, so the message pane keeps all the room that is left.
+    // The last pane also holds the size grip, two pixels narrower than the
+    // bar is high.
+    const int around = 2 * (bar->GetBorderX() + kPaneTextMargin);
     int widths[5] = {-1, 0, 0, 0, 0};
     for (int i = 0; i < 4; ++i) {
         wxString text = ui(kInitialPaneTexts[i]);
-        widths[i + 1] = bar->GetTextExtent(text).x + kPanePadding + (i == 3 ? kSizeGripWidth : 0);
+        widths[i + 1] = bar->GetTextExtent(text).x + around + (i == 3 ? bar->GetBestSize().y - 2 : 0);
         bar->SetStatusText(text, i + 1);
     }
     bar->SetStatusWidths(5, widths);
@@ -182,6 +193,9 @@ bool CMainFrame::runCommand(int id) {
         case IdPlaneXY: core([&] { v.setViewPlane(0); }); break;
         case IdPlaneXZ: core([&] { v.setViewPlane(1); }); break;
         case IdPlaneYZ: core([&] { v.setViewPlane(2); }); break;
+        case IdHelpContents: openHelpContents(helpPath_, *canvas_); break;
+        case IdHelpDownload: openProductPage(*canvas_); break;
+        case IdAppAbout: CAboutDlg(this).ShowModal(); break;
         default: return false;   // commands wired by later work
     }
     return true;

@@ -41,6 +41,7 @@ private:
     void showBar(wxWindow* bar, bool show);
 
     CViewCanvas* canvas_ = nullptr;
+    std::string helpPath_;   // the help file in the working folder at start-up
     long menuState_ = -1;   // the state the menu items were last brought up to date for
 };
 

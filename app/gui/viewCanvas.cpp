@@ -6,18 +6,23 @@
 #include <wx/dcclient.h>
 #include <wx/filedlg.h>
 #include <wx/frame.h>
-#include <wx/msgdlg.h>
+#include <wx/msgdlg.h>   // before the generic box, which builds on it
+#include <wx/generic/msgdlgg.h>
 #include <wx/statusbr.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
+#include "app/gui/commands.h"
 #include "app/gui/guiText.h"
 #include "app/gui/loadProgressDlg.h"
 #include "app/launch/launch.h"
 #include "core/appInfo.h"
 #include "core/cp932.h"
 #include "core/fileIo.h"
+#include "core/headlessHost.h"
+#include "core/textInput.h"
 
 namespace kelvra {
 namespace {
@@ -97,12 +102,17 @@ void CViewCanvas::runWithContext(const std::function<void()>& operation) {
 
 // ---- events ----------------------------------------------------------------------
 
-void CViewCanvas::onPaint(wxPaintEvent&) {
-    wxPaintDC dc(this);
-    if (paintBlocked_ > 0 || progress_ || !makeCurrent()) return;
+bool CViewCanvas::drawNow() {
+    if (paintBlocked_ > 0 || progress_ || !makeCurrent()) return false;
     PixelSize size = clientSize();
     view_.paint(size.width, size.height);
     SwapBuffers();
+    return true;
+}
+
+void CViewCanvas::onPaint(wxPaintEvent&) {
+    wxPaintDC dc(this);
+    if (!drawNow()) return;
     // The start-up argument runs once the first picture is on the screen,
     // from the event loop rather than inside the paint.
     if (!startupScheduled_) {
@@ -123,6 +133,7 @@ void CViewCanvas::onSize(wxSizeEvent& event) {
 
 void CViewCanvas::onLeftDown(wxMouseEvent& event) {
     SetFocus();
+    pendingMotion_.reset();
     if (makeCurrent()) {
         view_.leftButtonDown(event.GetX(), event.GetY());
         // The capture keeps the drag alive when the pointer leaves the window.
@@ -132,11 +143,28 @@ void CViewCanvas::onLeftDown(wxMouseEvent& event) {
 }
 
 void CViewCanvas::onMotion(wxMouseEvent& event) {
-    if (view_.dragging && makeCurrent()) view_.mouseMove(event.GetX(), event.GetY());
     event.Skip();
+    if (!view_.dragging) return;
+    // Applied once the events that came in with it have been handled, so a
+    // burst of motion costs one update (a section move rebuilds the lists).
+    pendingMotion_ = event.GetPosition();
+    if (motionScheduled_) return;
+    motionScheduled_ = true;
+    CallAfter(&CViewCanvas::applyPendingMotion);
+}
+
+void CViewCanvas::applyPendingMotion() {
+    motionScheduled_ = false;
+    if (!pendingMotion_ || !view_.dragging || !makeCurrent()) return;
+    wxPoint at = *pendingMotion_;
+    pendingMotion_.reset();
+    view_.mouseMove(at.x, at.y);
 }
 
 void CViewCanvas::onLeftUp(wxMouseEvent& event) {
+    // The toolkit folds motion that is still queued into the button-up
+    // event, so the release position is where the drag ends.
+    pendingMotion_ = event.GetPosition();
     endDrag();
     event.Skip();
 }
@@ -144,7 +172,11 @@ void CViewCanvas::onLeftUp(wxMouseEvent& event) {
 void CViewCanvas::onCaptureLost(wxMouseCaptureLostEvent&) { endDrag(); }
 
 void CViewCanvas::endDrag() {
-    if (view_.dragging && makeCurrent()) view_.leftButtonUp();
+    if (view_.dragging && makeCurrent()) {
+        if (pendingMotion_) view_.mouseMove(pendingMotion_->x, pendingMotion_->y);
+        view_.leftButtonUp();
+    }
+    pendingMotion_.reset();
     view_.dragging = false;
     if (HasCapture()) ReleaseMouse();
 }
@@ -192,20 +224,26 @@ void CViewCanvas::runStartup() {
     LaunchResult result;
     {
         PaintBlock block(paintBlocked_);
-        result = runStartupArgument(view_, startupArgument_);
+        FileRead argument = readTextFile(startupArgument_);
+        unattended_ = startupKindOf(argument) != StartupFileKind::DataFile;   // one that cannot be read runs as a launch
+        result = runStartupArgument(view_, startupArgument_, std::move(argument));
+        unattended_ = false;
     }
     hideLoadProgress();   // in case a failed load left it up
     startupFinished_ = true;
     Refresh(false);
     if (result.endProgram) {
+        // A caller that waits for the program learns from the status whether
+        // every file it named was read and written.
+        int status = result.succeeded() ? 0 : 1;
         if (hooks_.endProcess) {
-            hooks_.endProcess();
+            hooks_.endProcess(status);
             return;
         }
         // Ends at once, as the caller of a launch file expects: nothing more
         // is shown or asked. The image file was closed before this point.
         std::fflush(nullptr);
-        std::_Exit(0);
+        std::_Exit(status);
     }
 }
 
@@ -252,11 +290,26 @@ void CViewCanvas::afterPrint() {
 // ---- ViewHost --------------------------------------------------------------------
 
 void CViewCanvas::showMessage(const std::string& text) {
+    if (unattended_) {
+        printMessage(text);
+        return;
+    }
     if (hooks_.message) {
         hooks_.message(text);
         return;
     }
-    wxMessageBox(fromCp932(text), kAppTitle, wxOK | wxICON_EXCLAMATION, frame_);
+    // The toolkit's own box on GTK 3 leaves out the icon of the message type;
+    // wx's box draws it, from the icon theme.
+    wxGenericMessageDialog box(frame_, fromCp932(text), kAppTitle, wxOK | wxICON_EXCLAMATION | wxCENTRE);
+    box.ShowModal();
+    repairAfterDialog();
+}
+
+void CViewCanvas::showMessageWithReason(const std::string& text, const std::string& reason) {
+    showMessage(text);
+    // On stderr the reason has a line of its own, as kelvra-render prints it;
+    // the box keeps its fixed text.
+    if (unattended_ && !reason.empty()) printMessage(reason);
 }
 
 void CViewCanvas::invalidate() { Refresh(false); }
@@ -264,6 +317,11 @@ void CViewCanvas::invalidate() { Refresh(false); }
 void CViewCanvas::setCaption(const std::string& text) {
     wxString caption = fromCp932(text);
     if (frame_->GetTitle() != caption) frame_->SetTitle(caption);
+}
+
+void CViewCanvas::showStatusMessage(const std::string& text) {
+    wxStatusBar* bar = frame_->GetStatusBar();
+    if (bar) bar->SetStatusText(text.empty() ? ui(kIdleMessage) : fromCp932(text), 0);
 }
 
 void CViewCanvas::setStatusPane(int paneId, const std::string& text) {
@@ -307,7 +365,12 @@ void CViewCanvas::hideLoadProgress() {
 }
 
 std::optional<std::string> CViewCanvas::askFileName(const FileDialogRequest& request) {
-    if (hooks_.fileName) return hooks_.fileName(request);
+    std::optional<std::string> path = hooks_.fileName ? hooks_.fileName(request) : showFileDialog(request);
+    repairAfterDialog();
+    return path;
+}
+
+std::optional<std::string> CViewCanvas::showFileDialog(const FileDialogRequest& request) {
     wxString wildcard;
     for (const auto& [label, pattern] : request.filters) {
         if (!wildcard.empty()) wildcard += "|";

@@ -32,7 +32,7 @@ class CLoadProgressDlg;
 struct GuiHooks {
     std::function<void(const std::string& cp932)> message;                         // message box
     std::function<std::optional<std::string>(const FileDialogRequest&)> fileName;    // file dialog
-    std::function<void()> endProcess;                                              // after Soft_On=NO
+    std::function<void(int status)> endProcess;                                    // after Soft_On=NO
 };
 
 class CViewCanvas : public wxGLCanvas, public ViewHost {
@@ -66,9 +66,11 @@ public:
 
     // ---- ViewHost ----
     void showMessage(const std::string& text) override;
+    void showMessageWithReason(const std::string& text, const std::string& reason) override;
     void invalidate() override;
     void setCaption(const std::string& text) override;
     void setStatusPane(int paneId, const std::string& text) override;
+    void showStatusMessage(const std::string& text) override;
     void resizeFrame(int width, int height) override;
     PixelSize frameSize() const override;
     PixelSize clientSize() const override;
@@ -78,6 +80,7 @@ public:
     std::optional<std::string> askFileName(const FileDialogRequest& request) override;
 
 private:
+    std::optional<std::string> showFileDialog(const FileDialogRequest& request);
     void onPaint(wxPaintEvent& event);
     void onSize(wxSizeEvent& event);
     void onLeftDown(wxMouseEvent& event);
@@ -87,7 +90,15 @@ private:
     void onKeyDown(wxKeyEvent& event);
     void onDropFiles(wxDropFilesEvent& event);
     void runStartup();
+    void applyPendingMotion();
     void endDrag();
+    // Draws the current picture into the window now; false while painting is
+    // held off (see paintBlocked_) or there is no context yet.
+    bool drawNow();
+    // After a modal dialog: the view is drawn again at once, before the work
+    // that follows (a load, an off-screen picture) holds painting off and
+    // leaves the dialog's last picture over the graph.
+    void repairAfterDialog() { drawNow(); }
 
     wxFrame* frame_;
     GuiHooks& hooks_;
@@ -97,6 +108,14 @@ private:
     std::string startupArgument_;
     bool startupScheduled_ = false;
     bool startupFinished_ = false;
+    // While a launch file runs nobody may be there to close a message box:
+    // messages go to stderr instead.
+    bool unattended_ = false;
+    // The latest pointer position of the drag not yet applied. Motion that
+    // comes in while a slow frame draws is applied once, at its last position:
+    // every drag rule works on the offset from the button-down point.
+    std::optional<wxPoint> pendingMotion_;
+    bool motionScheduled_ = false;
     // Paints are skipped while a picture is being drawn off-screen or a load
     // is under way; the picture of the moment would be half made.
     int paintBlocked_ = 0;

@@ -2,9 +2,9 @@
 //
 // A launch run takes the picture size when it starts, loads the data and the
 // settings it names, draws the picture off-screen and writes it as an image
-// file; "Soft_On=NO" asks the shell to end the program afterwards. Every key is
-// looked up on its own from the top of the file, so key order and other lines
-// do not matter.
+// file; "Soft_On=NO" asks the shell to end the program afterwards, also when a
+// file failed (the result says which). Every key is looked up on its own from
+// the top of the file, so key order and other lines do not matter.
 #include "app/launch/launch.h"
 
 #include <algorithm>
@@ -99,6 +99,10 @@ LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize
 
 LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, PixelSize picture) {
     LaunchResult result;
+    // Soft_On is honoured whatever failed: the program that wrote the launch
+    // file waits for this one to end.
+    auto softOn = launchKeyOf(launchText, "Soft_On");
+    result.endProgram = softOn && softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
     if (auto data = launchKeyOf(launchText, "Data_File_Name")) {
         if (!view.loadDataFile(launchPathToFileName(*data), false)) {
             result.dataLoadFailed = true;
@@ -116,16 +120,12 @@ LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, Pixel
         result.imageRequested = true;
         result.imageWritten = view.writeImage(result.picture, launchPathToFileName(*image));
     }
-    if (auto softOn = launchKeyOf(launchText, "Soft_On")) {
-        result.endProgram = softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
-    }
     return result;
 }
 
-LaunchResult runStartupArgument(CKelvraView& view, const std::string& path) {
+LaunchResult runStartupArgument(CKelvraView& view, const std::string& path, FileRead file) {
     if (view.startupDone) return {};
     view.startupDone = true;
-    FileRead file = readTextFile(path);
     if (startupKindOf(file) != StartupFileKind::DataFile)
         return runLaunchText(view, file.bytes.view(), view.host().clientSize());
     view.loadDataText(path, std::move(file), false);

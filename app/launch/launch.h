@@ -58,10 +58,13 @@ struct LaunchResult {
     bool settingsLoadFailed = false;   // Setting_File_Name named a file that could not be read
     bool imageRequested = false;       // Image_File_Name was present
     bool imageWritten = false;
-    bool endProgram = false;       // Soft_On=NO (the desktop program ends)
+    bool endProgram = false;           // Soft_On=NO (the desktop program ends)
     // The picture drawn with the loaded data and settings; empty when the data
     // file failed or the size could not be drawn.
     std::optional<ImageBuffer> picture;
+
+    // Every file the launch named was read or written.
+    bool succeeded() const { return !dataLoadFailed && !settingsLoadFailed && (!imageRequested || imageWritten); }
 };
 
 // Carries out a launch file on the view: loads the data and settings files it
@@ -72,10 +75,11 @@ LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize
 // The same for the text of a launch file already read.
 LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, PixelSize picture);
 
-// The start-up argument, once (the view's startupDone), read once: a launch
-// file is carried out at the client size of this moment, a data file is
-// loaded from the same bytes, and one that cannot be read is carried out as a
-// launch file that names nothing.
-LaunchResult runStartupArgument(CKelvraView& view, const std::string& path);
+// The start-up argument, once (the view's startupDone), as readTextFile read
+// it (the shell reads it first to know its kind; a pipe can be read only
+// once): a launch file is carried out at the client size of this moment, a
+// data file is loaded from the same bytes, and one that cannot be read is
+// carried out as a launch file that names nothing.
+LaunchResult runStartupArgument(CKelvraView& view, const std::string& path, FileRead file);
 
 }  // namespace kelvra

@@ -4,6 +4,7 @@
 // server, and starting the built program as a separate process.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -117,12 +118,12 @@ inline Pixel windowPixel(const wxGLCanvas& canvas, int x, int y) {
     return p;
 }
 
-// Everything the window shows, row by row from the top, in one read.
-inline std::vector<Pixel> windowPicture(const wxGLCanvas& canvas, PixelSize size) {
+// What window `w` shows from its top-left corner, width x height, row by row
+// from the top, in one read; empty when it cannot be read.
+inline std::vector<Pixel> windowPicture(::Window w, PixelSize size) {
     std::vector<Pixel> pixels;
     if (!xDisplay()) return pixels;
-    XImage* image = XGetImage(xDisplay(), ::Window(canvas.GetXWindow()), 0, 0, unsigned(size.width),
-                              unsigned(size.height), AllPlanes, ZPixmap);
+    XImage* image = XGetImage(xDisplay(), w, 0, 0, unsigned(size.width), unsigned(size.height), AllPlanes, ZPixmap);
     if (!image) return pixels;
     for (int y = 0; y < size.height; ++y)
         for (int x = 0; x < size.width; ++x) {
@@ -131,6 +132,10 @@ inline std::vector<Pixel> windowPicture(const wxGLCanvas& canvas, PixelSize size
         }
     XDestroyImage(image);
     return pixels;
+}
+
+inline std::vector<Pixel> windowPicture(const wxGLCanvas& canvas, PixelSize size) {
+    return windowPicture(::Window(canvas.GetXWindow()), size);
 }
 
 // PNG width and height from the IHDR chunk; (0, 0) when it is not a PNG.
@@ -151,12 +156,19 @@ struct Process {
     bool ended = false;
 };
 
-inline Process startProgram(const std::vector<std::string>& args) {
+// Starts args[0] with the arguments after it; its stderr goes to the file
+// `stderrPath` when one is given.
+inline Process startProgram(const std::vector<std::string>& args, const std::string& stderrPath = {}) {
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!stderrPath.empty())
+        posix_spawn_file_actions_addopen(&actions, 2, stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     Process p;
-    if (posix_spawn(&p.pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) p.pid = -1;
+    if (posix_spawn(&p.pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) p.pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
     return p;
 }
 
@@ -192,10 +204,10 @@ struct ProgramGuard {
     ~ProgramGuard() { stopProgram(process); }
 };
 
-// True when process `pid` shows a top-level window titled `title`.
-inline bool hasWindowTitled(pid_t pid, const std::string& title) {
+// The top-level window titled `title` that process `pid` shows, or 0.
+inline ::Window findWindowTitled(pid_t pid, const std::string& title) {
     Display* d = xDisplay();
-    if (!d) return false;
+    if (!d) return 0;
     // A window may go between the listing and the look at it: ignore the error.
     XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     auto property = [&](::Window w, const char* name) {
@@ -214,16 +226,26 @@ inline bool hasWindowTitled(pid_t pid, const std::string& title) {
     };
     ::Window root, parent, *children = nullptr;
     unsigned count = 0;
-    bool found = false;
+    ::Window found = 0;
     if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
         for (unsigned i = 0; i < count && !found; ++i)
-            found = property(children[i], "_NET_WM_PID") == std::to_string(pid) &&
-                    property(children[i], "_NET_WM_NAME") == title;
+            if (property(children[i], "_NET_WM_PID") == std::to_string(pid) &&
+                property(children[i], "_NET_WM_NAME") == title)
+                found = children[i];
         if (children) XFree(children);
     }
     XSync(d, 0);
     XSetErrorHandler(previous);
     return found;
+}
+
+inline bool hasWindowTitled(pid_t pid, const std::string& title) { return findWindowTitled(pid, title) != 0; }
+
+// The whole of window `w` (a top-level window found by its title).
+inline std::vector<Pixel> windowPixels(::Window w) {
+    XWindowAttributes a;
+    if (!xDisplay() || !XGetWindowAttributes(xDisplay(), w, &a)) return {};
+    return windowPicture(w, {a.width, a.height});
 }
 
 }  // namespace kelvra::test

@@ -2,12 +2,17 @@
 // and without an argument, the enable and check rules of the command surface,
 // accelerators and arrow keys reaching the right code, drags, file drops,
 // launch files, and the saved picture: its size, and that it is the picture
-// on the screen.
+// on the screen; message boxes, the message pane, drags on a large grid and
+// what a closed dialog leaves behind.
+#include <unistd.h>
+
 #include <algorithm>
 
+#include <wx/dialog.h>
 #include <wx/image.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
+#include <wx/timer.h>
 #include <wx/toolbar.h>
 #include <wx/uiaction.h>
 
@@ -67,7 +72,7 @@ protected:
             answers.erase(answers.begin());
             return a;
         };
-        frame->hooks.endProcess = [this] { ended = true; };
+        frame->hooks.endProcess = [this](int status) { endStatus = status; };
         frame->SetPosition(wxPoint(0, 0));
         frame->Show();
         ASSERT_TRUE(pumpUntil([&] { return frame->canvas()->startupFinished(); }));
@@ -81,7 +86,7 @@ protected:
     std::vector<std::string> messages;
     std::vector<FileDialogRequest> dialogs;
     std::vector<std::string> answers;
-    bool ended = false;
+    std::optional<int> endStatus;   // set when the program would have ended
     ScratchDir dir;
 };
 
@@ -101,6 +106,13 @@ TEST_F(MainWindow, StartsWithoutArgumentAsAnEmptyWhiteNewfileWithTheInitialPanes
                            "[角度] X=030(deg),Z=330(deg)", "[表示] 3次元 "};
     ASSERT_EQ(frame->GetStatusBar()->GetFieldsCount(), 5);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(pane(i), ui(panes[i])) << "pane " << i;
+    // The view panes are just wide enough for their texts, the widest display
+    // kind included (the initial one ends in a space, which the bar drops).
+    frame->view().displayMode = DisplayXSection;
+    frame->view().showDisplayKind();
+    frame->view().displayMode = Display3D;
+    frame->GetStatusBar()->Update();
+    for (int i = 1; i < 5; ++i) EXPECT_FALSE(frame->GetStatusBar()->GetField(i).IsEllipsized()) << "pane " << i;
 }
 
 TEST_F(MainWindow, WithoutDataOnlyTheAlwaysEnabledCommandsAreEnabled) {
@@ -247,6 +259,34 @@ TEST_F(MainWindow, ArrowKeysAndDragsTurnTheGraphAndUpdateThePanes) {
     EXPECT_FALSE(frame->view().dragging);
 }
 
+// Every drag rule works on the pointer's offset from the button-down point, so
+// however slowly a large graph draws, the drag ends where the button went up:
+// 300 pixels to the right turn the Z angle from 330 to 270.
+TEST_F(MainWindow, FastDragOnALargeGridEndsAtTheAngleOfThePointerOffset) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string big = dir.file("big.csv");
+    test::writeFile(big, gridFile(1000));
+    open(big);
+    ASSERT_TRUE(frame->view().dataLoaded);
+    ASSERT_EQ(frame->view().interactionMode, ModeRotate);
+    // 100 steps of 3 pixels, 15 ms apart, then the release: the events come
+    // from another program, as a person's would, while frames are drawn here.
+    wxPoint from = pointInView(250, 300);
+    std::vector<std::string> xdotool = {"/usr/bin/xdotool", "mousemove", std::to_string(from.x),
+                                        std::to_string(from.y), "sleep", "0.2", "mousedown", "1"};
+    for (int i = 1; i <= 100; ++i)
+        xdotool.insert(xdotool.end(), {"sleep", "0.015", "mousemove", std::to_string(from.x + 3 * i), std::to_string(from.y)});
+    xdotool.insert(xdotool.end(), {"sleep", "0.05", "mouseup", "1"});
+    test::Process pointer = test::startProgram(xdotool);
+    ASSERT_GT(pointer.pid, 0);
+    test::ProgramGuard guard{pointer};
+    ASSERT_TRUE(pumpUntil([&] { return test::waitForExit(pointer, 0); }, 30000));
+    ASSERT_EQ(pointer.exitCode, 0) << "xdotool failed";
+    ASSERT_TRUE(pumpUntil([&] { return !frame->view().dragging; }, 5000));
+    EXPECT_EQ(std::pair(frame->view().viewAngleX, frame->view().viewAngleZ), std::pair(300, 270));
+    EXPECT_EQ(pane(3), ui("[角度] X=030(deg),Z=270(deg)"));
+}
+
 // ---- file dialogs ----
 
 TEST_F(MainWindow, EachFileCommandAsksWithItsOwnDialogAndSaveImageWritesTheClientSize) {
@@ -371,6 +411,28 @@ TEST_F(MainWindow, StartsWithAPathContainingSpacesLoadsAndDrawsIt) {
     EXPECT_TRUE(pumpUntil([&] { return coloured() > 5; }, 3000)) << coloured();
 }
 
+// Decided: a file that held no point (not a data file, or one without data
+// lines) loads the empty graph and says so in the message pane, without a box;
+// the next load with data puts the idle message back.
+TEST_F(MainWindow, FileWithoutDataSaysSoInTheMessagePane) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    std::string empty = dir.file("no data.csv"), data = dir.file("grid.csv");
+    test::writeFile(empty, test::cp932("ﾃﾞｰﾀ形式,2\r\nKelvra ver.1.52\r\n\r\n"));
+    test::writeFile(data, gridFile(6));
+    answers = {empty};
+    ASSERT_TRUE(frame->runCommand(IdFileOpen));
+    EXPECT_TRUE(frame->view().dataLoaded);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(pane(0), ui("ｸﾞﾗﾌﾃﾞｰﾀがありません。"));
+    // Shown whole at the frame's first size, beside the four view panes.
+    frame->GetStatusBar()->Update();
+    EXPECT_FALSE(frame->GetStatusBar()->GetField(0).IsEllipsized());
+    answers = {data};
+    ASSERT_TRUE(frame->runCommand(IdFileOpen));
+    EXPECT_EQ(pane(0), ui(" 矢印ｷｰまたは、ﾏｳｽの左ﾎﾞﾀﾝ＋ﾏｳｽ移動で視点を変更"));
+}
+
 TEST_F(MainWindow, DropsLoadDataApplySettingsAndIgnoreShortFiles) {
     GUI_TEST_REQUIRE_DISPLAY();
     open();
@@ -405,7 +467,7 @@ TEST_F(MainWindow, LaunchFileWritesThePictureAtTheClientSizeAndEnds) {
     test::writeFile(data, gridFile(8));
     test::writeFile(launch, "[Kelvra]\r\nData_File_Name=" + data + "\r\nImage_File_Name=" + image + "\r\nSoft_On=no\r\n");
     open(launch);
-    EXPECT_TRUE(ended);
+    EXPECT_EQ(endStatus, 0);
     EXPECT_TRUE(messages.empty());
     PixelSize client = frame->canvas()->clientSize(), written = test::pngSize(test::readFile(image));
     EXPECT_EQ(std::pair(written.width, written.height), std::pair(client.width, client.height));
@@ -418,15 +480,19 @@ public:
     ProgressWatch() { wxEvtHandler::AddFilter(this); }
     ~ProgressWatch() override { wxEvtHandler::RemoveFilter(this); }
     int FilterEvent(wxEvent& event) override {
-        wxWindow* w = wxDynamicCast(event.GetEventObject(), wxWindow);
+        // Not wxDynamicCast: its static_cast of a non-window (the application,
+        // for idle events) is what the sanitizer build rejects.
+        wxWindow* w = dynamic_cast<wxWindow*>(event.GetEventObject());
         if (auto* dlg = w ? dynamic_cast<CLoadProgressDlg*>(wxGetTopLevelParent(w)) : nullptr) {
             if (event.GetEventType() == wxEVT_SHOW) shown = true;
             if (dlg->IsShown()) positions.push_back(dlg->position());
+            if (onEvent) onEvent();
         }
         return Event_Skip;
     }
     bool shown = false;
     std::vector<int> positions;
+    std::function<void()> onEvent;   // called for each of its events while the load runs
 };
 
 TEST_F(MainWindow, LongLoadShowsAProgressWindowThatAdvances) {
@@ -443,6 +509,77 @@ TEST_F(MainWindow, LongLoadShowsAProgressWindowThatAdvances) {
     EXPECT_GT(watch.positions.back(), watch.positions.front());
     // Gone once the load is over.
     for (wxWindow* w : wxTopLevelWindows) EXPECT_FALSE(dynamic_cast<CLoadProgressDlg*>(w) && w->IsShown());
+}
+
+// A dialog closes and a long load starts at once: while the load runs, the
+// view shows the graph it showed before, not what the dialog left there.
+TEST_F(MainWindow, LongLoadAfterADialogShowsTheGraphNotTheDialog) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string small = dir.file("small.csv"), big = dir.file("big.csv");
+    test::writeFile(small, gridFile(20));
+    test::writeFile(big, gridFile(300));
+    open(small);
+    std::vector<wxPoint> spots;
+    for (int y = 80; y <= 280; y += 40)
+        for (int x = 150; x <= 550; x += 50) spots.push_back({x, y});
+    auto look = [&] {
+        std::vector<test::Pixel> seen;
+        for (wxPoint p : spots) seen.push_back(test::windowPixel(*frame->canvas(), p.x, p.y));
+        return seen;
+    };
+    test::pumpFor(300);
+    const std::vector<test::Pixel> before = look();
+    ASSERT_GT(std::count_if(before.begin(), before.end(), [](test::Pixel p) { return !(p == test::Pixel{255, 255, 255}); }), 3)
+        << "the graph is not under the spots";
+
+    // The file dialog: any modal window over the view that the user closes.
+    frame->hooks.fileName = [&](const FileDialogRequest&) -> std::optional<std::string> {
+        wxDialog box(frame, wxID_ANY, "dialog", wxDefaultPosition, wxSize(700, 450));
+        wxTimer close;
+        close.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { box.EndModal(wxID_OK); });
+        close.StartOnce(500);
+        box.ShowModal();
+        return big;
+    };
+    ProgressWatch watch;
+    std::vector<test::Pixel> during;
+    watch.onEvent = [&] {
+        if (during.empty()) during = look();
+    };
+    ASSERT_TRUE(frame->runCommand(IdFileOpen));
+    ASSERT_TRUE(watch.shown);
+    EXPECT_EQ(during, before);
+}
+
+// The box of every message carries the exclamation icon: its yellow or orange
+// triangle is found among the box's pixels.
+TEST_F(MainWindow, MessageBoxShowsItsExclamationIcon) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    frame->hooks.message = nullptr;   // the real box
+    answers = {dir.file("missing.csv")};
+    auto iconPixels = [](const std::vector<test::Pixel>& pixels) {
+        return std::count_if(pixels.begin(), pixels.end(),
+                             [](test::Pixel p) { return p.r >= 180 && p.g >= 100 && p.b <= 100 && p.r - p.b >= 120; });
+    };
+    long found = -1;
+    int looks = 0;
+    wxTimer timer;
+    timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        wxDialog* box = nullptr;
+        for (wxWindow* w : wxTopLevelWindows)
+            if (auto* d = dynamic_cast<wxDialog*>(w); d && d->IsModal()) box = d;
+        if (++looks >= 50) timer.Stop();
+        if (!box) return;
+        // The box paints a moment after it shows; look until the icon is there.
+        ::Window shown = test::findWindowTitled(getpid(), "Kelvra ver.1.52");
+        found = shown ? iconPixels(test::windowPixels(shown)) : -1;
+        if (found >= 100 || looks >= 30) box->EndModal(wxID_OK);
+    });
+    timer.Start(100);
+    ASSERT_TRUE(frame->runCommand(IdFileOpen));   // returns once the box is closed
+    timer.Stop();
+    EXPECT_GE(found, 100) << "no icon in the message box";
 }
 
 }  // namespace

@@ -98,6 +98,31 @@ TEST(Program, LaunchFileThroughAFifoInUtf16IsCarriedOut) {
     EXPECT_GT(test::pngSize(test::readFile(image)).width, 700);
 }
 
+// Nobody may be there to close a box: a launch that fails says why on stderr
+// and, with Soft_On=NO, ends by itself with a failure status.
+TEST(Program, FailedLaunchWithSoftOnNoEndsByItselfWithAFailureStatusAndALineOnStderr) {
+    REQUIRE_DISPLAY();
+    ScratchDir dir;
+    std::string data = dir.file("grid.csv"), launch = dir.file("launch.txt"), err = dir.file("stderr.txt");
+    test::writeFile(data, smallGrid());
+    const std::pair<std::string, std::string> cases[] = {
+        {"Data_File_Name=" + data + "\r\nImage_File_Name=/proc/nope.png", "ﾌｧｲﾙを作成することが出来ません。"},
+        {"Data_File_Name=" + dir.file("missing.csv"), "missing.csv を開くことが出来ません。"},
+    };
+    for (const auto& [keys, message] : cases) {
+        SCOPED_TRACE(keys);
+        test::writeFile(launch, "[Launch]\r\n" + keys + "\r\nSoft_On=NO\r\n");
+        Process p = test::startProgram({KELVRA_GUI_PATH, launch}, err);
+        ASSERT_GT(p.pid, 0);
+        test::ProgramGuard guard{p};
+        ASSERT_TRUE(test::waitForExit(p, 20000)) << "the program did not end";
+        EXPECT_EQ(p.exitCode, 1);
+        EXPECT_NE(test::readFile(err).find("kelvra: " + message), std::string::npos) << test::readFile(err);
+        // The system's reason follows on a line of its own.
+        EXPECT_NE(test::readFile(err).find("\nkelvra: No such file or directory\n"), std::string::npos) << test::readFile(err);
+    }
+}
+
 TEST(Program, StartupArgumentIsTheOnlyArgument) {
     wxArrayString args;
     args.push_back("kelvra");
