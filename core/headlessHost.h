@@ -32,6 +32,7 @@ public:
     void setLoadProgress(int percent) override { lastProgress = percent; }
     void hideLoadProgress() override {}
     std::optional<std::string> askFileName(const FileDialogRequest& request) override;
+    void showSelectedData() override { ++selectedDataShows; }
 
     void setPictureSize(PixelSize size) { picture_ = size; }
     // When false, messages are only recorded (tests keep their output quiet).
@@ -44,6 +45,7 @@ public:
     std::string statusMessage;           // the message pane; empty: the idle message
     int invalidations = 0;
     int lastProgress = -1;
+    int selectedDataShows = 0;           // times a pick asked for the selected-data window
     // Answers for askFileName, taken from the front; empty means "cancelled".
     std::vector<std::string> fileAnswers;
 

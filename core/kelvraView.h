@@ -20,6 +20,7 @@
 #include "core/fileIo.h"
 #include "core/viewHost.h"
 #include "data/graphData.h"
+#include "interact/pickResult.h"
 #include "output/imageFiles.h"
 #include "output/picture.h"
 #include "render/levels.h"
@@ -63,7 +64,8 @@ struct ViewState {
     bool dragging = false;
     int dragStartX = 0, dragStartY = 0;     // client pixels at button-down
     int dragStartValue[2] = {0, 0};         // the mode's values at button-down
-    bool pickMarkersShown = false;
+    bool pickMarkersShown = false;          // list 550 is drawn (a pick marked a point)
+    SelectedText selectedText;              // what the selected-data window shows
     bool startupDone = false;               // the start-up argument ran (first paint)
     bool glyphListsBuilt = false;
     bool graphListsBuilt = false;
@@ -228,6 +230,27 @@ public:
     void showZoom();
     void showAngles();
     void showDisplayKind();
+
+    // ---- picking (interact/picking.cpp) ----
+    // A left click in pick mode at client pixel (x, y) (origin top-left):
+    // the point under a 10 x 10 pixel box there, through the camera of the
+    // last paint, is marked and its values added to selectedText. More than
+    // kPickHitLimit points under the box: a message, and nothing changes;
+    // none: nothing changes.
+    void pickAt(int x, int y);
+    // Draws the pick targets (list 500, built when needed) in selection mode
+    // through a 10 x 10 pixel box centred on window (x, y) of the current
+    // viewport (GL window coordinates, origin bottom-left), under the camera
+    // of the last paint, and reads the records back.
+    PickHits selectPickTargets(double x, double y);
+    // Marks the point of the first name and adds its values; nothing for no
+    // names or a name that is no stored point.
+    void showPickResult(const std::vector<std::uint32_t>& names);
+    // Compiles list 550, the cube around the point whose first value is
+    // pointValues[offset]; false (and an empty list) when it has no place.
+    bool buildPickMarker(std::size_t offset);
+    // The selected-data window's "削除".
+    void clearSelectedText();
 
     // ---- pictures and image files (output/picture.cpp) ----
     // Draws the scene into a framebuffer of the request's size in the current

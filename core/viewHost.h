@@ -70,6 +70,12 @@ public:
 
     // A file dialog; nothing when the user cancels or there is no user.
     virtual std::optional<std::string> askFileName(const FileDialogRequest& request) = 0;
+
+    // The selected-data window, after a pick added to the view's selectedText:
+    // shown with that text, scrolled to its last line. The first time it is
+    // placed at the view's top-left corner; afterwards it stays where the user
+    // put it. Without a window there is nothing to show.
+    virtual void showSelectedData() {}
 };
 
 }  // namespace kelvra

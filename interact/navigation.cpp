@@ -64,9 +64,10 @@ void CKelvraView::leftButtonDown(int x, int y) {
             break;
         case ModePick:
         case ModeCount:
-            // A click picks (the pick itself is carried out by the picking
-            // code); there is no drag and the markers stay.
+            // A click picks (interact/picking.cpp); there is no drag, and the
+            // markers stay unless the pick marks another point.
             dragging = false;
+            if (interactionMode == ModePick) pickAt(x, y);
             return;
     }
     if (pickMarkersShown) {

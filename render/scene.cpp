@@ -94,9 +94,7 @@ void CKelvraView::drawScene() {
 
     glLoadIdentity();
     glPushMatrix();
-    glTranslated(viewPosX * 0.005, viewPosY * 0.005, 0.0);
-    glRotated(viewAngleX, 1.0, 0.0, 0.0);
-    glRotated(viewAngleZ, 0.0, 0.0, 1.0);
+    turnLikeTheGraph(settings());
     if (graphStraight) drawGraph(makeBuildContext());
     else callList(ListGraph);
     if (pickMarkersShown) callList(ListPickMarker);
@@ -128,9 +126,7 @@ void CKelvraView::drawScene() {
         // window position, and one whose start lies outside the window (the
         // graph zoomed or moved) still shows its visible part.
         glPushMatrix();
-        glTranslated(viewPosX * 0.005, viewPosY * 0.005, 0.0);
-        glRotated(viewAngleX, 1.0, 0.0, 0.0);
-        glRotated(viewAngleZ, 0.0, 0.0, 1.0);
+        turnLikeTheGraph(settings());
         if (displayMode == Display2D) buildScaleFrame2D(-1.0);
         else buildScaleFrame3D();
         glPopMatrix();
@@ -160,6 +156,12 @@ void layoutAnchoredOverlays(GraphSettings& s, PixelSize frame) {
     }
 }
 
+void turnLikeTheGraph(const GraphSettings& s) {
+    glTranslated(s.viewPosX * 0.005, s.viewPosY * 0.005, 0.0);
+    glRotated(s.viewAngleX, 1.0, 0.0, 0.0);
+    glRotated(s.viewAngleZ, 0.0, 0.0, 1.0);
+}
+
 void CKelvraView::layoutAnchoredOverlays() { kelvra::layoutAnchoredOverlays(settings(), host_.frameSize()); }
 
 void CKelvraView::destroyGlLists() {
@@ -168,6 +170,7 @@ void CKelvraView::destroyGlLists() {
         if (glIsList(list)) glDeleteLists(list, 1);
     }
     glyphs_->destroy();
+    pickMarkersShown = false;   // its list is gone
     glyphListsBuilt = false;
     graphListsBuilt = false;
     overlayListsBuilt = false;

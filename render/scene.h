@@ -15,4 +15,9 @@ namespace kelvra {
 // renderPicture for a picture laid out as another window.
 void layoutAnchoredOverlays(GraphSettings& s, PixelSize frame);
 
+// Multiplies the modelview by the graph's place on the screen: moved by the
+// graph offset, turned by viewAngleX about X, then by viewAngleZ about Z. The
+// graph, its pick markers, the scale frame and the pick draw under it.
+void turnLikeTheGraph(const GraphSettings& s);
+
 }  // namespace kelvra

@@ -12,7 +12,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2 fonts-urw-base35 fonts-dejavu-core
   librsvg2-bin libglib2.0-dev desktop-file-utils appstream groff-base man-db
   adwaita-icon-theme
-  libgtest-dev googletest xvfb xauth xdotool x11-apps imagemagick
+  libgtest-dev googletest xvfb xauth xdotool xclip x11-apps imagemagick
 )
 
 missing=()

@@ -32,7 +32,7 @@ const CommandInfo kCommands[] = {
     {IdModeZoom,         nullptr,                         "グラフの拡大、縮小",             "拡大、縮小",    E::DataLoaded, C::ModeZoom,     I::Zoom},
     {IdModeRotate,       nullptr,                         "グラフの回転",                   "回転",          E::Rotate,     C::ModeRotate,   I::Rotate},
     {IdModeSection,      nullptr,                         "グラフの断面位置の変更",         "断面位置",      E::Section,    C::ModeSection,  I::Section},
-    {IdModePick,         nullptr,                         "数値ﾃﾞｰﾀを表示する",             "数値ﾃﾞｰﾀ",      E::NotYet,     C::ModePick,     I::Pick},
+    {IdModePick,         nullptr,                         "数値ﾃﾞｰﾀを表示する",             "数値ﾃﾞｰﾀ",      E::DataLoaded, C::ModePick,     I::Pick},
     {IdViewReset,        nullptr,                         "ｸﾞﾗﾌ表示位置のﾘｾｯﾄ",             "位置ﾘｾｯﾄ",      E::DataLoaded, C::Never,        I::Reset},
     {IdPlaneXY,          nullptr,                         "X-Y平面表示",                    "X-Y",           E::DataLoaded, C::Never,        I::PlaneXY},
     // The two side views carry the names of the planes they actually show.

@@ -17,6 +17,7 @@
 #include "app/gui/commands.h"
 #include "app/gui/guiText.h"
 #include "app/gui/loadProgressDlg.h"
+#include "app/gui/selectedDataDlg.h"
 #include "app/launch/launch.h"
 #include "core/appInfo.h"
 #include "core/cp932.h"
@@ -65,6 +66,7 @@ CViewCanvas::CViewCanvas(wxFrame* frame, std::string startupArgument, GuiHooks& 
     context_ = std::make_unique<wxGLContext>(this);
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     DragAcceptFiles(true);
+    selectedData_ = new CSelectedDataDlg(frame, view_);
 
     Bind(wxEVT_PAINT, &CViewCanvas::onPaint, this);
     Bind(wxEVT_SIZE, &CViewCanvas::onSize, this);
@@ -288,6 +290,8 @@ void CViewCanvas::afterPrint() {
 }
 
 // ---- ViewHost --------------------------------------------------------------------
+
+void CViewCanvas::showSelectedData() { selectedData_->showAt(ClientToScreen(wxPoint(0, 0))); }
 
 void CViewCanvas::showMessage(const std::string& text) {
     if (unattended_) {

@@ -26,6 +26,7 @@ class wxFrame;
 namespace kelvra {
 
 class CLoadProgressDlg;
+class CSelectedDataDlg;
 
 // Replacements for what needs a person or ends the process, for tests that
 // drive the window in-process. An empty function means the real thing.
@@ -63,6 +64,8 @@ public:
     void dropFiles(const std::vector<std::string>& paths);
     // After printing: the graph lists are rebuilt in the window's context.
     void afterPrint();
+    // The selected-data window, created hidden with the view window.
+    CSelectedDataDlg* selectedDataWindow() const { return selectedData_; }
 
     // ---- ViewHost ----
     void showMessage(const std::string& text) override;
@@ -78,6 +81,7 @@ public:
     void setLoadProgress(int percent) override;
     void hideLoadProgress() override;
     std::optional<std::string> askFileName(const FileDialogRequest& request) override;
+    void showSelectedData() override;
 
 private:
     std::optional<std::string> showFileDialog(const FileDialogRequest& request);
@@ -120,6 +124,7 @@ private:
     // is under way; the picture of the moment would be half made.
     int paintBlocked_ = 0;
     CLoadProgressDlg* progress_ = nullptr;
+    CSelectedDataDlg* selectedData_ = nullptr;   // owned by the frame, as its child
 };
 
 }  // namespace kelvra

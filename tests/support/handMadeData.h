@@ -1,14 +1,13 @@
 // Data sets made by hand for drawing tests, without a data file: fill a grid
 // or a point list straight into the view, set the scales so that the box maps
-// onto known world positions, and pick through list 500 as the pick does
-// (selection mode with a pick matrix).
+// onto known world positions, and pick through list 500 with the pick's own
+// selection pass.
 //
 // With scaleSizePercent 100 each axis is one world unit long; a square
 // viewport of 400 pixels at zoom 100 shows world -1..1, 200 pixels per unit.
 #pragma once
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
@@ -78,35 +77,17 @@ inline void setScale(CKelvraView& v, int a, double min, double max) {
 // world coordinate under the top view.
 inline double windowOf(double world) { return (world + 1.0) * 200.0; }
 
-// Names hit by a 10 x 10 pixel pick at window (x, y) (origin bottom-left)
-// through list 500, under the top view of the current viewport.
+// Names hit by the pick's 10 x 10 pixel box at window (x, y) (origin
+// bottom-left) through list 500, under the top view of the current viewport.
 inline std::vector<GLuint> pickNames(CKelvraView& v, double x, double y) {
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    std::vector<GLuint> buffer(8192);
-    glSelectBuffer(GLsizei(buffer.size()), buffer.data());
-    glRenderMode(GL_SELECT);
-    glInitNames();
-    glPushName(~0u);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluPickMatrix(x, y, 10.0, 10.0, viewport);
-    v.setProjection(viewport[2], viewport[3]);
-    glLoadIdentity();
-    v.buildPickTargets();
-    glCallList(ListPickTargets);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    GLint hits = glRenderMode(GL_RENDER);
-    std::vector<GLuint> names;
-    for (GLint h = 0, i = 0; h < hits; ++h) {
-        GLuint count = buffer[i];
-        for (GLuint k = 0; k < count; ++k) names.push_back(buffer[i + 3 + k]);
-        i += 3 + GLint(count);
-    }
-    return names;
+    const int kept[4] = {v.viewPosX, v.viewPosY, v.viewAngleX, v.viewAngleZ};
+    v.viewPosX = v.viewPosY = v.viewAngleX = v.viewAngleZ = 0;
+    PickHits hits = v.selectPickTargets(x, y);
+    v.viewPosX = kept[0];
+    v.viewPosY = kept[1];
+    v.viewAngleX = kept[2];
+    v.viewAngleZ = kept[3];
+    return {hits.names.begin(), hits.names.end()};
 }
 
 }  // namespace kelvra::test

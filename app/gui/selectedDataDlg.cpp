@@ -1,0 +1,62 @@
+// The selected-data window (see selectedDataDlg.h).
+#include "app/gui/selectedDataDlg.h"
+
+#include <wx/button.h>
+#include <wx/sizer.h>
+#include <wx/textctrl.h>
+
+#include "app/gui/guiText.h"
+#include "core/cp932.h"
+#include "core/kelvraView.h"
+#include "output/gui/textClipboard.h"
+
+namespace kelvra {
+
+CSelectedDataDlg::CSelectedDataDlg(wxWindow* parent, CKelvraView& view)
+    : wxDialog(parent, wxID_ANY, ui("選択ﾃﾞｰﾀ"), wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE),
+      view_(view) {
+    text_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(380, 150),
+                           wxTE_MULTILINE | wxTE_READONLY | wxVSCROLL | wxALWAYS_SHOW_SB | wxTE_DONTWRAP);
+    clear_ = new wxButton(this, wxID_ANY, ui("削除"));
+    copy_ = new wxButton(this, wxID_ANY, ui("ｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰ"));
+    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+    buttons->Add(clear_, 0, wxRIGHT, 8);
+    buttons->Add(copy_, 0);
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(text_, 1, wxEXPAND | wxALL, 8);
+    sizer->Add(buttons, 0, wxALIGN_RIGHT | wxLEFT | wxRIGHT | wxBOTTOM, 8);
+    SetSizerAndFit(sizer);
+    clear_->Bind(wxEVT_BUTTON, &CSelectedDataDlg::onClear, this);
+    copy_->Bind(wxEVT_BUTTON, &CSelectedDataDlg::onCopy, this);
+}
+
+void CSelectedDataDlg::showAt(wxPoint screenTopLeft) {
+    if (!positioned_) {
+        Move(screenTopLeft);
+        positioned_ = true;
+    }
+    showText();
+    Show();
+}
+
+void CSelectedDataDlg::showText() {
+    // The record keeps CR LF line breaks (they go to the clipboard so); the
+    // text control takes LF.
+    wxString text = fromCp932(view_.selectedText.text);
+    text.Replace("\r\n", "\n");
+    text_->ChangeValue(text);
+    text_->SetInsertionPointEnd();
+    text_->ShowPosition(text_->GetLastPosition());
+}
+
+void CSelectedDataDlg::onClear(wxCommandEvent&) {
+    view_.clearSelectedText();
+    showText();
+}
+
+void CSelectedDataDlg::onCopy(wxCommandEvent&) {
+    if (!copySelectedText(view_.selectedText.text))
+        view_.host().showMessage(sj("ｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰすることが出来ません。"));
+}
+
+}  // namespace kelvra
