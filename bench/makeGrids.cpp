@@ -2,22 +2,30 @@
 // writer's own form (CP932 header lines, "%e" numbers, CR LF): a column grid
 // (format 1) and the same points as a point list (format 2) in shuffled order,
 // so that the reader has to sort them back into rows; and scattered sets:
-// format-2 points at random X and Y, which the reader keeps as a point list.
+// format-2 points at random X and Y, which the reader keeps as a point list;
+// and pairs of format-2 lists of distinct Y values, one chosen to fall into a
+// single slot of the reader's row table, one at random, to show what chosen
+// values cost the row grouping.
 //
-//   kelvra-make-grids [--out DIR] [--format 1|2|both] [--scattered POINTS] SIZE...
+//   kelvra-make-grids [--out DIR] [--format 1|2|both] [--scattered POINTS]
+//                     [--collisions POINTS] SIZE...
 //   SIZE is N (N x N) or NxM (N columns, M rows); X and Y run over -3..3.
-//   Files: DIR/grid-f1-NxM.csv, DIR/grid-f2-NxM.csv, DIR/scattered-POINTS.csv.
+//   Files: DIR/grid-f1-NxM.csv, DIR/grid-f2-NxM.csv, DIR/scattered-POINTS.csv,
+//   DIR/collide-POINTS.csv and DIR/random-POINTS.csv.
 #include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <numeric>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "data/pointSort.h"
 
 namespace {
 
@@ -127,22 +135,66 @@ std::string scatteredPoints(int points) {
     return text;
 }
 
+// A value written so that it reads back to the same bits.
+void appendExact(std::string& out, double v) {
+    char buf[32];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr);
+}
+
+std::string pointsAtY(const std::vector<double>& ys) {
+    std::string text = header(2);
+    for (std::size_t i = 0; i < ys.size(); ++i) {
+        text += std::to_string(i % 100) + ",";
+        appendExact(text, ys[i]);
+        text += ",0\r\n";
+    }
+    return text;
+}
+
+// Distinct finite values whose bit patterns times the row table's hash
+// multiplier all lie below 2^44: one slot at every table size up to 2^20.
+std::string collidingPoints(int points) {
+    std::uint64_t inverse = kelvra::datafile::kRowHashMultiplier;   // Newton's iteration mod 2^64
+    for (int k = 0; k < 6; ++k) inverse *= 2 - kelvra::datafile::kRowHashMultiplier * inverse;
+    std::vector<double> ys;
+    for (std::uint64_t i = 1; ys.size() < std::size_t(points); ++i) {
+        std::uint64_t bits = i * inverse;
+        double y;
+        std::memcpy(&y, &bits, sizeof y);
+        if (std::isfinite(y) && y != 0.0) ys.push_back(y);
+    }
+    return pointsAtY(ys);
+}
+
+std::string randomPoints(int points) {
+    std::mt19937_64 random(20240609);
+    std::uniform_real_distribution<double> value(-1e6, 1e6);
+    std::vector<double> ys(static_cast<std::size_t>(points));
+    for (double& y : ys) y = value(random);
+    return pointsAtY(ys);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string outDir = "/tmp/kbench";
     std::string formats = "both";
     std::vector<const char*> sizes;
-    std::vector<int> scattered;
+    std::vector<int> scattered, collisions;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--out") && i + 1 < argc) outDir = argv[++i];
         else if (!std::strcmp(argv[i], "--scattered") && i + 1 < argc) scattered.push_back(std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--collisions") && i + 1 < argc) collisions.push_back(std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--format") && i + 1 < argc) formats = argv[++i];
         else sizes.push_back(argv[i]);
     }
-    bool badCount = std::any_of(scattered.begin(), scattered.end(), [](int n) { return n < 1 || n > 50000000; });
-    if ((sizes.empty() && scattered.empty()) || badCount || (formats != "1" && formats != "2" && formats != "both")) {
-        std::fprintf(stderr, "usage: kelvra-make-grids [--out DIR] [--format 1|2|both] [--scattered POINTS] SIZE...\n"
+    auto bad = [](int n) { return n < 1 || n > 50000000; };
+    bool badCount = std::any_of(scattered.begin(), scattered.end(), bad) ||
+                    std::any_of(collisions.begin(), collisions.end(), bad);
+    if ((sizes.empty() && scattered.empty() && collisions.empty()) || badCount || (formats != "1" && formats != "2" && formats != "both")) {
+        std::fprintf(stderr, "usage: kelvra-make-grids [--out DIR] [--format 1|2|both] [--scattered POINTS]\n"
+                             "                         [--collisions POINTS] SIZE...\n"
                              "       SIZE is N or NxM (columns x rows), 2..20000\n");
         return 2;
     }
@@ -168,10 +220,19 @@ int main(int argc, char** argv) {
             std::printf("%s  %.1f MB  %.2f s\n", path.c_str(), text.size() / 1e6, s);
         }
     }
-    for (int points : scattered) {
+    std::vector<std::pair<std::string, int>> lists;   // kind, points
+    for (int points : scattered) lists.push_back({"scattered", points});
+    for (int points : collisions) {
+        lists.push_back({"collide", points});
+        lists.push_back({"random", points});
+    }
+    for (const auto& [kind, points] : lists) {
         auto t0 = std::chrono::steady_clock::now();
-        std::string text = scatteredPoints(points);
-        std::string path = outDir + "/scattered-" + std::to_string(points) + ".csv";
+        std::string text = kind == "scattered" ? scatteredPoints(points)
+                           : kind == "collide" ? collidingPoints(points)
+                                               : randomPoints(points);
+        std::string stem = kind + "-" + std::to_string(points);
+        std::string path = outDir + "/" + stem + ".csv";
         if (!writeFile(path, text)) {
             std::fprintf(stderr, "kelvra-make-grids: cannot write %s\n", path.c_str());
             return 1;

@@ -50,13 +50,15 @@ std::string convert(Converter& c, std::string_view in, std::string_view replacem
         out.append(buf, dst - buf);
         if (r != size_t(-1)) break;
         if (errno == E2BIG) continue;
-        // EILSEQ or EINVAL: replace and step over the offending bytes.
+        // EILSEQ or EINVAL: replace and step over the offending bytes. In
+        // UTF-8 that is the lead byte and the continuation bytes it owns, so a
+        // broken sequence before a line break keeps the line break.
         out += replacement;
         size_t skip = 1;
         if (skipUtf8Char) {
             unsigned char b = static_cast<unsigned char>(*src);
-            skip = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-            if (skip > srcLeft) skip = srcLeft;
+            size_t owned = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+            while (skip < owned && skip < srcLeft && (static_cast<unsigned char>(src[skip]) & 0xC0) == 0x80) ++skip;
         }
         src += skip;
         srcLeft -= skip;
@@ -80,6 +82,77 @@ std::string utf8ToCp932(std::string_view utf8) {
     for (unsigned char b : utf8) ascii = ascii && b < 0x80;
     if (ascii) return std::string(utf8);
     return convert(encoder(), utf8, "?", true);
+}
+
+std::string utf16ToCp932(std::string_view bytes, bool bigEndian) {
+    auto unit = [&](std::size_t i) -> char32_t {
+        unsigned char a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? (char32_t(a) << 8 | b) : (char32_t(b) << 8 | a);
+    };
+    // To UTF-8 first; U+FFFD has no CP932 form, so what is broken here ends as '?'.
+    std::string utf8;
+    utf8.reserve(bytes.size() / 2 * 3);
+    auto put = [&](char32_t c) {
+        if (c < 0x80) {
+            utf8 += char(c);
+        } else if (c < 0x800) {
+            utf8 += char(0xC0 | (c >> 6));
+            utf8 += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            utf8 += char(0xE0 | (c >> 12));
+            utf8 += char(0x80 | ((c >> 6) & 0x3F));
+            utf8 += char(0x80 | (c & 0x3F));
+        } else {
+            utf8 += char(0xF0 | (c >> 18));
+            utf8 += char(0x80 | ((c >> 12) & 0x3F));
+            utf8 += char(0x80 | ((c >> 6) & 0x3F));
+            utf8 += char(0x80 | (c & 0x3F));
+        }
+    };
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
+            char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                put(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        put(c >= 0xD800 && c <= 0xDFFF ? char32_t(0xFFFD) : c);
+    }
+    if (i < bytes.size()) put(0xFFFD);
+    return utf8ToCp932(utf8);
+}
+
+bool isValidUtf8(std::string_view text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        // The range the second byte must lie in rules out overlong forms,
+        // surrogates and code points past U+10FFFF (RFC 3629).
+        std::size_t more;
+        unsigned char lo = 0x80, hi = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) more = 1;
+        else if (c == 0xE0) more = 2, lo = 0xA0;
+        else if (c == 0xED) more = 2, hi = 0x9F;
+        else if (c >= 0xE1 && c <= 0xEF) more = 2;
+        else if (c == 0xF0) more = 3, lo = 0x90;
+        else if (c == 0xF4) more = 3, hi = 0x8F;
+        else if (c >= 0xF1 && c <= 0xF3) more = 3;
+        else return false;
+        if (n - i <= more || p[i + 1] < lo || p[i + 1] > hi) return false;
+        for (std::size_t k = 2; k <= more; ++k)
+            if ((p[i + k] & 0xC0) != 0x80) return false;
+        i += more + 1;
+    }
+    return true;
 }
 
 char32_t cp932CodePoint(unsigned char lead, unsigned char trail) {

@@ -20,8 +20,17 @@ inline bool isCp932LeadByte(unsigned char b) {
 // Decodes CP932 bytes to UTF-8. Never fails; bad sequences give U+FFFD.
 std::string cp932ToUtf8(std::string_view cp932);
 
-// Encodes UTF-8 to CP932. Characters without a CP932 form become '?'.
+// Encodes UTF-8 to CP932. Characters without a CP932 form become '?', and so
+// does each broken sequence (its lead byte with the continuation bytes that
+// follow it; a byte that could begin a character is never swallowed).
 std::string utf8ToCp932(std::string_view utf8);
+
+// Encodes UTF-16 (without its byte-order mark) to CP932, as utf8ToCp932 does;
+// an unpaired surrogate and a last odd byte become '?' as well.
+std::string utf16ToCp932(std::string_view bytes, bool bigEndian);
+
+// Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isValidUtf8(std::string_view text);
 
 // Decodes one CP932 character (one byte, or lead + trail) to a code point;
 // 0xFFFD when the bytes name no character.

@@ -1,13 +1,37 @@
-// Whole-file reads and crash-safe file writes, shared by every writer of the
-// program (data files, settings files, images).
+// Whole-file reads and crash-safe file writes, shared by every reader and
+// writer of the program (data files, settings files, launch files, images).
 //
-// A save never destroys the file it replaces: the bytes go to a new file beside
-// the target (same folder, so the final rename cannot cross file systems), and
-// only when every byte was written and the file was closed without error is it
-// renamed over the target. On any failure the new file is removed and the old
-// one is left exactly as it was.
+// Reading: a file is read to its end into one block of memory. A regular file
+// is read in one go at its size; anything else (a pipe, process substitution,
+// a character device, a /proc file) grows its block as it reads, up to
+// kUnsizedReadLimit, past which the read fails as out of memory. A FIFO in the
+// file system is opened without blocking, and a program is waited for to open
+// it for writing for at most kFifoWaitMilliseconds; if none does, the FIFO
+// counts as a file that cannot be opened.
+//
+// Writing keeps what the target is:
+// - a new file, or a regular file with one name that this process may write,
+//   is written to a new file beside it that is renamed over it only when
+//   every byte was written and the file was closed without error; the new
+//   file keeps the old one's mode (never a setuid or setgid bit), owner and
+//   group. On any failure the new file is removed and the old one is left
+//   exactly as it was;
+// - a hard-linked file, a file whose owner this process could not give to a
+//   new file, and a writable file in a folder that allows no new file beside
+//   it, are written in place once the whole content is in memory (with its
+//   room on the disk claimed first, so a full disk fails before a byte of the
+//   old content is overwritten);
+// - a device or FIFO is written through, as a shell redirect would;
+// - a symbolic link stays a link: the file it finally names is the target
+//   (created when the link dangles); a loop of links is refused (ELOOP);
+// - a file this process may not write is refused (EACCES), as are a folder
+//   (EISDIR) and a socket (ENXIO).
+//
+// Every failing call leaves errno saying why; systemReason() turns that into
+// the text that messages show beside their own.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,48 +39,110 @@ namespace kelvra {
 
 enum class ReadResult { Ok, CannotOpen, NoMemory };
 
-// Reads the whole file into bytes. CannotOpen also covers a file that opens
-// but cannot be read (a folder); NoMemory a file too large to hold.
-ReadResult readWholeFile(const std::string& path, std::string* bytes);
+// Inputs of unknown size are read up to this many bytes.
+inline constexpr std::size_t kUnsizedReadLimit = std::size_t(1) << 30;
+// How long a FIFO without a writer is waited for.
+inline constexpr int kFifoWaitMilliseconds = 10000;
+
+struct FileRead;
+FileRead readAll(int fd);
+
+// A file's bytes in one block of memory (malloc'd, so the data reader may use
+// it as scratch memory once it has parsed the text).
+class FileBytes {
+public:
+    FileBytes() = default;
+    ~FileBytes();
+    FileBytes(FileBytes&& other) noexcept;
+    FileBytes& operator=(FileBytes&& other) noexcept;
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+
+    char* data() { return bytes_; }
+    const char* begin() const { return bytes_; }
+    const char* end() const { return bytes_ + size_; }
+    std::size_t size() const { return size_; }
+    std::string_view view() const { return {bytes_, size_}; }
+    // Replaces the content with a copy of `text`; false when memory runs out.
+    bool assign(std::string_view text);
+
+private:
+    friend FileRead readAll(int fd);
+    char* bytes_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+// A whole file read into memory, or why it could not be.
+struct FileRead {
+    ReadResult result = ReadResult::CannotOpen;
+    int error = 0;   // errno of the failure
+    FileBytes bytes;
+    bool ok() const { return result == ReadResult::Ok; }
+};
+
+// Opens a path for reading: -1, errno set, when it cannot be opened (a folder
+// gives EISDIR, a FIFO no program writes to ETIMEDOUT).
+int openForReading(const std::string& path);
+// Reads fd to its end (fd stays open).
+FileRead readAll(int fd);
+// openForReading, readAll, close.
+FileRead readWholeFile(const std::string& path);
+
+// The system's text for an errno value, as CP932 for messages ("" for 0).
+std::string systemReason(int error);
 
 // Writes one file safely. Usage: construct, write() any number of times, then
-// commit(). Destroying the writer without a successful commit() removes the new
-// file and leaves the target untouched. Every call after a failure does nothing
-// and returns false.
+// commit(). Destroying the writer without a successful commit() removes a new
+// file and leaves the target untouched. Every call after a failure does
+// nothing and returns false; error() then says why.
 class SafeFileWriter {
 public:
-    // Creates the new file beside `path`. A target that is a symbolic link is
-    // replaced through the link (the file it names is the one replaced).
     explicit SafeFileWriter(const std::string& path, bool syncToDisk = true);
     ~SafeFileWriter();
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
-    bool ok() const { return fd_ >= 0 && !failed_; }
+    bool ok() const { return error_ == 0; }
+    int error() const { return error_; }
     bool write(std::string_view bytes);
-    // Flushes, closes and renames the new file over the target. True when the
-    // target now holds exactly what was written.
+    // Finishes the file (see the header comment for each kind of target).
+    // True when the target now holds exactly what was written.
     bool commit();
 
+    // How the target is written, decided when the writer is made.
+    enum class Mode { Replace, InPlace, Through };
+    Mode mode() const { return mode_; }
+
 private:
+    bool fail(int error);
+    bool commitInPlace();
     void discard();
 
     std::string target_;
     std::string temp_;
+    std::string pending_;   // InPlace: the whole content, written at commit
+    Mode mode_ = Mode::Replace;
     int fd_ = -1;
-    bool failed_ = false;
+    int error_ = 0;
     bool committed_ = false;
     bool sync_ = true;
     unsigned long long written_ = 0;
 };
 
-// Writes bytes to path with a SafeFileWriter. False when anything failed.
+// Writes bytes to path with a SafeFileWriter. False, errno set, when anything failed.
 bool writeFileSafely(const std::string& path, std::string_view bytes);
 
-// Test seam: when set to n >= 0, every SafeFileWriter fails once it has written
-// n bytes, as a full disk would (the first n bytes do reach the new file). -1
-// (the default) turns the fault off.
+// Test seams. setSafeWriteFaultAfter(n >= 0): every SafeFileWriter fails once
+// it has been given n bytes, as a full disk would (ENOSPC); -1 (the default)
+// turns the fault off. setUnsizedReadLimit and setFifoWaitMilliseconds replace
+// the two limits above; 0 restores them.
 void setSafeWriteFaultAfter(long long bytes);
+void setUnsizedReadLimit(std::size_t bytes);
+void setFifoWaitMilliseconds(int milliseconds);
+
+// Large blocks filled from start to end ask for transparent huge pages: one
+// page fault per 2 MB instead of per 4 KB. Only an advice.
+void adviseHugePages(void* block, std::size_t bytes);
 
 // The folder part of a path ("" for a bare name, "/" for the root) and the
 // name part. Only '/' separates folders: 0x5C is a trail byte in CP932 names.

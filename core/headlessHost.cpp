@@ -18,6 +18,13 @@ void HeadlessHost::showNote(const std::string& text) {
     if (printMessages) std::fprintf(stderr, "kelvra: %s\n", cp932ToUtf8(text).c_str());
 }
 
+void HeadlessHost::showMessageWithReason(const std::string& text, const std::string& reason) {
+    showMessage(text);
+    if (reason.empty()) return;
+    reasons.push_back(reason);
+    if (printMessages) printMessage(reason);
+}
+
 void HeadlessHost::setStatusPane(int paneId, const std::string& text) {
     int index = paneId - PanePosition;
     if (index >= 0 && index < 4) statusPanes[index] = text;

@@ -1,6 +1,7 @@
 // ViewHost for running without a window: the batch renderer and the tests.
-// Messages go to stderr in UTF-8 (and are kept, so callers and tests can see
-// what was said); the frame and the client area are both the picture.
+// Messages go to stderr in UTF-8, a failure's system reason on the line after
+// its message (and are kept, so callers and tests can see what was said); the
+// frame and the client area are both the picture.
 #pragma once
 
 #include <string>
@@ -18,6 +19,8 @@ public:
     explicit HeadlessHost(PixelSize picture = {775, 550}) : picture_(picture) {}
 
     void showMessage(const std::string& text) override;
+    // Prints the reason on a line of its own after the message.
+    void showMessageWithReason(const std::string& text, const std::string& reason) override;
     void invalidate() override { ++invalidations; }
     void settleAfter(int milliseconds) override { settleWait = milliseconds; }
     void setCaption(const std::string& text) override { caption = text; }
@@ -38,6 +41,7 @@ public:
     bool printMessages = true;
 
     std::vector<std::string> messages;   // CP932, in the order shown
+    std::vector<std::string> reasons;    // the system's reasons given with them, in order
     std::string caption;
     std::string statusPanes[4];          // texts of panes 59143..59146
     std::string statusMessage;           // the message pane; empty: the idle message

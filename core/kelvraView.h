@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/fileIo.h"
 #include "core/viewHost.h"
 #include "data/graphData.h"
 #include "interact/pickResult.h"
@@ -126,6 +127,9 @@ public:
     // Reads a data file into the data set and brings the picture up to date.
     // False (after its message) when the file cannot be opened or memory runs out.
     bool loadDataFile(const std::string& path, bool reload);
+    // The same for a file already read (the start-up argument, standard
+    // input): `file` is what reading `path` gave, failures included.
+    bool loadDataText(const std::string& path, FileRead file, bool reload);
     bool chooseDataFile();      // File/Open
     bool reloadDataFile();      // F5
     // Writes the data set and the given settings text (a whole settings file)

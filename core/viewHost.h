@@ -45,6 +45,10 @@ public:
 
     // A message box with an exclamation icon captioned with the application title.
     virtual void showMessage(const std::string& text) = 0;
+    // The same for a failure the system gave a reason for (`reason` as
+    // systemReason() words it, "" when there is none). Hosts that have no place
+    // for the reason show the message alone.
+    virtual void showMessageWithReason(const std::string& text, const std::string& reason) { showMessage(text); }
     // Ask for a repaint without erasing.
     virtual void invalidate() = 0;
     // The view moves (a drag, a held key): call the view's viewSettled once

@@ -3,10 +3,13 @@
 // launch files, dropped files, kelvra-render's --settings and
 // --write-settings, and the settings section of a data file, which
 // loadDataFile hands here). The file format itself is settings/settingsFile.cpp.
+#include <cerrno>
+
 #include "core/cp932.h"
 #include "core/fileIo.h"
 #include "core/kelvraView.h"
 #include "core/phaseTimes.h"
+#include "core/textInput.h"
 #include "render/graphTypes.h"
 #include "settings/settingsFile.h"
 
@@ -30,13 +33,17 @@ void CKelvraView::applySettingsText(std::string_view text) {
 }
 
 int CKelvraView::loadSettingsFile(const std::string& path) {
-    std::string text;
-    switch (readWholeFile(path, &text)) {
+    FileRead file = readTextFile(path);
+    switch (file.result) {
         case ReadResult::Ok: break;
-        case ReadResult::CannotOpen: host().showMessage(sj("ﾌｧｲﾙを開くことが出来ません。")); return 0;
-        case ReadResult::NoMemory: host().showMessage(sj("メモリー不足です")); return 0;
+        case ReadResult::CannotOpen:
+            host().showMessageWithReason(sj("ﾌｧｲﾙを開くことが出来ません。"), systemReason(file.error));
+            return 0;
+        case ReadResult::NoMemory:
+            host().showMessageWithReason(sj("メモリー不足です"), systemReason(file.error));
+            return 0;
     }
-    applySettingsText(text);
+    applySettingsText(file.bytes.view());
     return 1;
 }
 
@@ -44,7 +51,7 @@ std::string CKelvraView::settingsText() const { return settingsFileText(settings
 
 int CKelvraView::saveSettingsFile(const std::string& path) {
     if (!writeFileSafely(path, settingsText())) {
-        host().showMessage(sj("設定ﾌｧｲﾙの保存が出来ません"));
+        host().showMessageWithReason(sj("設定ﾌｧｲﾙの保存が出来ません"), systemReason(errno));
         return 1;
     }
     return 0;

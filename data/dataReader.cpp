@@ -1,5 +1,6 @@
 // The data file reader: File/Open, F5 and every other way a data file enters
-// the program. The file is read into memory in one go; a sizing pass over the
+// the program. The file is read into memory in one go, as CP932 text with LF
+// or CR LF line ends (core/textInput.h converts what is not); a sizing pass over the
 // lines finds the format, the size estimates and where a settings section
 // starts; the reader of the layout then parses the text in place into the
 // zero-filled point array. Afterwards the graph choice is fitted to the data,
@@ -10,11 +11,6 @@
 // Everything a file can contain is handled without writing outside the point
 // array: the array is sized from the same lines that the readers walk, and each
 // reader also checks every store against it.
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -29,6 +25,7 @@
 #include "core/cp932.h"
 #include "core/fileIo.h"
 #include "core/phaseTimes.h"
+#include "core/textInput.h"
 #include "core/kelvraView.h"
 #include "data/pointSort.h"
 #include "data/textScan.h"
@@ -46,78 +43,6 @@ constexpr const char kCannotOpenText[] =
 constexpr const char kOutOfMemoryText[] = "メモリー不足です";
 constexpr const char kOpenTitle[] = "ｸﾞﾗﾌﾃﾞｰﾀを開く";
 constexpr const char kNoGraphDataText[] = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
-
-// ---- the file in memory -------------------------------------------------------
-
-// Large blocks ask for transparent huge pages: the reader fills them from start
-// to end, and one fault per 2 MB instead of per 4 KB is most of the time saved
-// on big files. Only an advice; without huge pages nothing changes.
-void adviseHugePages(void* block, std::size_t bytes) {
-    constexpr std::size_t kHuge = std::size_t(2) << 20;
-    if (bytes < 2 * kHuge) return;
-    std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(block) + kHuge - 1) & ~(kHuge - 1);
-    std::uintptr_t last = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(kHuge - 1);
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
-
-// The whole file, read with as few read() calls as its size allows.
-struct FileText {
-    char* bytes = nullptr;
-    std::size_t size = 0;
-    FileText() = default;
-    FileText(const FileText&) = delete;
-    FileText& operator=(const FileText&) = delete;
-    ~FileText() { std::free(bytes); }
-    const char* begin() const { return bytes; }
-    const char* end() const { return bytes + size; }
-};
-
-enum class ReadStatus { Ok, ReadFailed, NoMemory };
-
-// -1 when the path cannot be opened for reading (folders included).
-int openForReading(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// Reads to the end of fd. Regular files are read into a buffer of their size
-// (one read); pipes and the like grow the buffer as they go.
-ReadStatus readWholeFile(int fd, FileText* text) {
-    struct stat st;
-    std::size_t capacity = 1 << 16;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        if (std::uintmax_t(st.st_size) >= SIZE_MAX / 2) return ReadStatus::NoMemory;
-        capacity = std::size_t(st.st_size) + 1;   // +1: the end shows as a short read
-    }
-    text->bytes = static_cast<char*>(std::malloc(capacity));
-    if (!text->bytes) return ReadStatus::NoMemory;
-    adviseHugePages(text->bytes, capacity);
-    std::size_t used = 0;
-    for (;;) {
-        if (used == capacity) {
-            if (capacity > SIZE_MAX / 4) return ReadStatus::NoMemory;
-            char* grown = static_cast<char*>(std::realloc(text->bytes, capacity * 2));
-            if (!grown) return ReadStatus::NoMemory;
-            text->bytes = grown;
-            capacity *= 2;
-        }
-        ssize_t got = ::read(fd, text->bytes + used, capacity - used);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return ReadStatus::ReadFailed;
-        }
-        if (got == 0) break;
-        used += std::size_t(got);
-    }
-    text->size = used;
-    return ReadStatus::Ok;
-}
 
 // ---- sizing pass ----------------------------------------------------------------
 
@@ -183,7 +108,7 @@ std::size_t blankLimit(Layout layout) {
 // The point array is sized on larger figures where the estimate could fall
 // short: every line up to the settings section, the X header of a column grid,
 // the first row of a stepped grid.
-FileLayout measureFile(const FileText& text, int previousFormat, int* format) {
+FileLayout measureFile(const FileBytes& text, int previousFormat, int* format) {
     FileLayout out;
     LineCursor lines(text.begin(), text.end());
     TextLine first[7];   // lines 1..6
@@ -540,26 +465,23 @@ void readPointValueList(ReadJob& job) { readPoints<4>(job, true); }
 
 bool CKelvraView::loadDataFile(const std::string& path, bool reload) {
     PhaseScope phase(Phase::Load);
+    return loadDataText(path, readTextFile(path), reload);
+}
+
+bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool reload) {
+    PhaseScope phase(Phase::Load);
     std::string title = fileTitleOf(path);
-    int fd = openForReading(path);
-    if (fd < 0) {
-        host().showMessage(title + sj(kCannotOpenText));
+    if (file.result == ReadResult::CannotOpen) {
+        host().showMessageWithReason(title + sj(kCannotOpenText), systemReason(file.error));
         return false;
     }
     dataFileTitle = title;
     dataFilePath = path;
-
-    FileText text;
-    ReadStatus status = readWholeFile(fd, &text);
-    ::close(fd);
-    if (status == ReadStatus::NoMemory) {
-        host().showMessage(sj(kOutOfMemoryText));
+    if (file.result == ReadResult::NoMemory) {
+        host().showMessageWithReason(sj(kOutOfMemoryText), systemReason(file.error));
         return false;
     }
-    if (status == ReadStatus::ReadFailed) {
-        host().showMessage(title + sj(kCannotOpenText));
-        return false;
-    }
+    const FileBytes& text = file.bytes;
 
     int format = dataFormat;
     FileLayout layout = measureFile(text, dataFormat, &format);
@@ -577,7 +499,7 @@ bool CKelvraView::loadDataFile(const std::string& path, bool reload) {
     if (!fits) {
         dataLoaded = false;
         rowCount = columnCount = pointCount = 0;
-        host().showMessage(sj(kOutOfMemoryText));
+        host().showMessageWithReason(sj(kOutOfMemoryText), systemReason(ENOMEM));
         host().invalidate();
         return false;
     }
@@ -593,7 +515,7 @@ bool CKelvraView::loadDataFile(const std::string& path, bool reload) {
     LoadProgress progress(host(), layout.rowEstimate);
     Layout kind = layoutOf(format);
     ReadJob job{*this, progress, kind, layout.dataBegin, layout.dataEnd, layout.rowEstimate,
-                std::size_t(capacityPoints), text.bytes, std::size_t(layout.dataEnd - text.begin())};
+                std::size_t(capacityPoints), file.bytes.data(), std::size_t(layout.dataEnd - text.begin())};
     switch (kind) {
         case Layout::ColumnGrid: readColumnGrid(job); break;
         case Layout::SteppedGrid: readSteppedGrid(job); break;

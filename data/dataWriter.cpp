@@ -117,8 +117,9 @@ std::string_view settingsSection(std::string_view settingsText) {
 }  // namespace
 
 int CKelvraView::writeDataFile(const std::string& path, const std::string& settingsText) {
-    auto failed = [this] {
-        host().showMessage(sj("ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません"));
+    // The system's reason goes with the message when there is one.
+    auto failed = [this](int error = 0) {
+        host().showMessageWithReason(sj("ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません"), systemReason(error));
         return 1;
     };
     if (!dataLoaded || pointValues.empty()) return failed();   // nothing to save
@@ -131,7 +132,7 @@ int CKelvraView::writeDataFile(const std::string& path, const std::string& setti
     if (grid && (columnCount <= 0 || dataKind != Grid)) return failed();
 
     SafeFileWriter out(path);
-    if (!out.ok()) return failed();
+    if (!out.ok()) return failed(out.error());
     DataText t(out);
     t.buf() += sj("ﾃﾞｰﾀ形式,") + std::to_string(format) + kEol;
     t.buf() += std::string(kAppTitle) + kEol;
@@ -152,7 +153,7 @@ int CKelvraView::writeDataFile(const std::string& path, const std::string& setti
     t.flush();
     std::string_view section = settingsSection(settingsText);
     bool written = t.ok() && out.write(section) && out.commit();
-    if (!written) return failed();
+    if (!written) return failed(out.error());
 
     dataFormat = format;
     dataFileTitle = fileTitleOf(path);

@@ -4,10 +4,13 @@
 // counting sort over the distinct Y values, found with a hash table), and then
 // each row, small and cache-resident, is sorted by X. Both steps keep equal
 // points in file order. Data with very many distinct Y values goes through
-// std::stable_sort instead.
+// std::stable_sort instead, and so does data whose Y values crowd into few
+// slots of the hash table: the table's probes are counted against a budget
+// linear in the number of points, so values chosen to collide cost at most
+// that budget and then the O(n log n) sort, never quadratic time.
 #include "data/pointSort.h"
 
-#include <sys/mman.h>
+#include "core/fileIo.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -40,10 +43,16 @@ std::uint64_t keyOf(double v) {
 }
 
 // Open-addressing table from a Y value to its row's count, then its next free
-// position in the output. Gives up (returns false) beyond kMaxRows distinct values.
+// position in the output. Gives up (add returns false, find nullptr) beyond
+// kMaxRows distinct values, or once its probes exceed the budget it was made with.
 class RowTable {
 public:
     static constexpr std::size_t kMaxRows = std::size_t(1) << 20;
+    // Probes allowed per point over the table's life (adds, finds and the
+    // rehashes of its growth). Values spread by the hash need about 3.
+    static constexpr std::size_t kProbesPerPoint = 24;
+
+    explicit RowTable(std::size_t points) : budget_(kProbesPerPoint * points + 4096) {}
 
     struct Slot {
         std::uint64_t key;
@@ -57,7 +66,7 @@ public:
         std::uint64_t key = keyOf(y);
         std::size_t i = hash(key);
         while (slots_[i].key != key) {
-            if (slots_[i].key == kFreeSlot) return nullptr;
+            if (slots_[i].key == kFreeSlot || !probe()) return nullptr;
             i = (i + 1) & mask_;
         }
         return &slots_[i];
@@ -72,6 +81,7 @@ public:
                 if (2 * (used_ + 1) > size_ && !resize(size_ * 2)) return false;
                 return insertNew(key, y);
             }
+            if (!probe()) return false;
             i = (i + 1) & mask_;
         }
         ++slots_[i].count;
@@ -79,17 +89,28 @@ public:
     }
 
     std::size_t used() const { return used_; }
+    std::size_t probes() const { return probes_; }
     Slot* begin() { return slots_.get(); }
     Slot* end() { return slots_.get() + size_; }
 
 private:
     std::size_t hash(std::uint64_t key) const {
-        return std::size_t((key * 0x9E3779B97F4A7C15ull) >> (64 - bits_));
+        return std::size_t((key * kRowHashMultiplier) >> (64 - bits_));
+    }
+
+    // Counts one step past an occupied slot; false once the budget is spent.
+    bool probe() {
+        if (probes_ == budget_) return false;
+        ++probes_;
+        return true;
     }
 
     bool insertNew(std::uint64_t key, double y) {
         std::size_t i = hash(key);
-        while (slots_[i].key != kFreeSlot) i = (i + 1) & mask_;
+        while (slots_[i].key != kFreeSlot) {
+            if (!probe()) return false;
+            i = (i + 1) & mask_;
+        }
         slots_[i] = {key, y, 1};
         ++used_;
         return true;
@@ -108,7 +129,10 @@ private:
         for (std::size_t i = 0; i < oldSize; ++i) {
             if (old[i].key == kFreeSlot) continue;
             std::size_t j = hash(old[i].key);
-            while (slots_[j].key != kFreeSlot) j = (j + 1) & mask_;
+            while (slots_[j].key != kFreeSlot) {
+                if (!probe()) return false;
+                j = (j + 1) & mask_;
+            }
             slots_[j] = old[i];
         }
         return true;
@@ -116,6 +140,7 @@ private:
 
     std::unique_ptr<Slot[]> slots_;
     std::size_t size_ = 0, mask_ = 0, used_ = 0;
+    std::size_t probes_ = 0, budget_;
     int bits_ = 0;
 };
 
@@ -132,11 +157,7 @@ public:
         }
         own_ = static_cast<double*>(std::malloc(needed ? needed : 1));
         data_ = own_;
-        // Filled from start to end: huge pages save most of the page faults.
-        constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
-        std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(own_) + kHuge - 1) & ~(kHuge - 1);
-        std::uintptr_t last = (reinterpret_cast<std::uintptr_t>(own_) + needed) & ~(kHuge - 1);
-        if (own_ && last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+        adviseHugePages(own_, needed);   // filled from start to end
     }
     ~Scratch() { std::free(own_); }
     Scratch(const Scratch&) = delete;
@@ -155,27 +176,23 @@ void sortInPlace(double* values, std::size_t n) {
 }
 
 template <int N>
-void sortByRows(double* values, std::size_t n, void* scratchMemory, std::size_t scratchBytes) {
+void sortByRows(double* values, std::size_t n, void* scratchMemory, std::size_t scratchBytes, RowSortWork* work) {
     auto* points = reinterpret_cast<PointRecord<N>*>(values);
-    RowTable rows;
+    RowTable rows(n);
+    // The general sort, when the rows cannot be had within the table's limits.
+    auto fallBack = [&] {
+        if (work) *work = {rows.probes(), true};
+        sortInPlace<N>(values, n);
+    };
     bool fits = rows.init();
     for (std::size_t i = 0; fits && i < n; ++i) fits = rows.add(points[i].v[1]);
-    if (!fits) {
-        sortInPlace<N>(values, n);
-        return;
-    }
+    if (!fits) return fallBack();
     Scratch scratch(scratchMemory, scratchBytes, n * sizeof(PointRecord<N>));
-    if (!scratch.data()) {
-        sortInPlace<N>(values, n);
-        return;
-    }
+    if (!scratch.data()) return fallBack();
 
     // Rows in ascending Y; each slot's count becomes its row's first position.
     std::unique_ptr<RowTable::Slot*[]> order(new (std::nothrow) RowTable::Slot*[rows.used()]);
-    if (!order) {
-        sortInPlace<N>(values, n);
-        return;
-    }
+    if (!order) return fallBack();
     std::size_t k = 0;
     for (RowTable::Slot& s : rows)
         if (s.key != kFreeSlot) order[k++] = &s;
@@ -188,9 +205,15 @@ void sortByRows(double* values, std::size_t n, void* scratchMemory, std::size_t 
         position += count;
     }
 
-    // Distribute in file order into the scratch copy.
+    // Distribute in file order into the scratch copy; the points themselves
+    // stay as they are until every row has its place.
     auto* out = reinterpret_cast<PointRecord<N>*>(scratch.data());
-    for (std::size_t i = 0; i < n; ++i) out[rows.find(points[i].v[1])->count++] = points[i];
+    for (std::size_t i = 0; i < n; ++i) {
+        RowTable::Slot* slot = rows.find(points[i].v[1]);
+        if (!slot) return fallBack();
+        out[slot->count++] = points[i];
+    }
+    if (work) *work = {rows.probes(), false};
 
     // Each row goes back sorted by X. A row already in order is copied; any other
     // is sorted as (X, place in the row) keys, which keeps equal X in file order,
@@ -230,10 +253,11 @@ void sortByRows(double* values, std::size_t n, void* scratchMemory, std::size_t 
 }  // namespace
 
 void sortPointsByYThenX(double* values, std::size_t n, int valuesPerPoint, void* scratch,
-                        std::size_t scratchBytes) {
+                        std::size_t scratchBytes, RowSortWork* work) {
+    if (work) *work = {};
     if (n < 2) return;
-    if (valuesPerPoint == 3) sortByRows<3>(values, n, scratch, scratchBytes);
-    else if (valuesPerPoint == 4) sortByRows<4>(values, n, scratch, scratchBytes);
+    if (valuesPerPoint == 3) sortByRows<3>(values, n, scratch, scratchBytes, work);
+    else if (valuesPerPoint == 4) sortByRows<4>(values, n, scratch, scratchBytes, work);
 }
 
 }  // namespace kelvra::datafile

@@ -3,14 +3,28 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace kelvra::datafile {
 
-// Sorts n points of valuesPerPoint (3 or 4) doubles each, X first and Y second.
-// `scratch` may offer memory for the work (room for n points is enough to use
-// it; it is overwritten); without it, the sort finds its own. Never fails: when
-// memory is short it falls back to a slower in-place sort.
+// The multiplier of the row table's hash (the bit pattern of Y times this, top
+// bits kept). Published for the test and the benchmark that build Y values
+// chosen to collide in it.
+inline constexpr std::uint64_t kRowHashMultiplier = 0x9E3779B97F4A7C15ull;
+
+// What a sort did, for the tests: the hash probes of the row table, and
+// whether it gave up on the rows for the general sort.
+struct RowSortWork {
+    std::size_t probes = 0;
+    bool generalSort = false;
+};
+
+// Sorts n points of valuesPerPoint (3 or 4) doubles each, X first and Y second,
+// in O(n log n) whatever the values. `scratch` may offer memory for the work
+// (room for n points is enough to use it; it is overwritten); without it, the
+// sort finds its own. Never fails: when memory is short it falls back to a
+// slower in-place sort.
 void sortPointsByYThenX(double* values, std::size_t n, int valuesPerPoint, void* scratch,
-                        std::size_t scratchBytes);
+                        std::size_t scratchBytes, RowSortWork* work = nullptr);
 
 }  // namespace kelvra::datafile

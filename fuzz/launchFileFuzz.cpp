@@ -1,9 +1,10 @@
 // The launch-file readers on arbitrary bytes: every key a launch file can hold
 // (and a key that matches every line), the path conversion of each value, and
-// the two file probes.
+// the start-up probe and the dropped-file probe.
 #include <cstdint>
 
 #include "app/launch/launch.h"
+#include "core/textInput.h"
 #include "fuzz/fuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -13,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* key : kKeys) {
         if (auto value = readLaunchKey(path, key)) (void)launchPathToFileName(*value);
     }
-    (void)probeStartupFile(path);
+    (void)startupKindOf(readTextFile(path));
     (void)classifyDroppedFile(path);
     return 0;
 }

@@ -12,6 +12,7 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -263,19 +264,36 @@ bool encodeBmp(const ImageBuffer& image, std::string* out) {
     return true;
 }
 
+namespace {
+
+// Hands an encoded file to the safe writer. A malformed buffer aside, the
+// encoders fail only when memory runs out; errno says which.
+bool writeEncoded(bool encoded, const ImageBuffer& image, const std::string& path, const std::string& bytes) {
+    if (!encoded) {
+        errno = isWellFormed(image) ? ENOMEM : EINVAL;
+        return false;
+    }
+    return writeFileSafely(path, bytes);
+}
+
+}  // namespace
+
 bool writePngFile(const std::string& path, const ImageBuffer& image) {
     std::string bytes;
-    return encodePng(image, path, &bytes) && writeFileSafely(path, bytes);
+    bool encoded = encodePng(image, path, &bytes);
+    return writeEncoded(encoded, image, path, bytes);
 }
 
 bool writeJpegFile(const std::string& path, const ImageBuffer& image, int quality) {
     std::string bytes;
-    return encodeJpeg(image, quality, &bytes) && writeFileSafely(path, bytes);
+    bool encoded = encodeJpeg(image, quality, &bytes);
+    return writeEncoded(encoded, image, path, bytes);
 }
 
 bool writeBmpFile(const std::string& path, const ImageBuffer& image) {
     std::string bytes;
-    return encodeBmp(image, &bytes) && writeFileSafely(path, bytes);
+    bool encoded = encodeBmp(image, &bytes);
+    return writeEncoded(encoded, image, path, bytes);
 }
 
 bool writeImageFile(const ImageBuffer& image, const std::string& path) {
@@ -294,10 +312,14 @@ bool writeImageFile(const ImageBuffer& image, const std::string& path) {
 bool readPicture(int width, int height, ImageBuffer* image) {
     PhaseScope phase(Phase::ReadBack);
     *image = ImageBuffer{};
-    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) {
+        errno = EINVAL;
+        return false;
+    }
     try {
         image->pixels.assign(size_t(width) * size_t(height) * 4, 0);
     } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
         return false;
     }
     image->width = width;

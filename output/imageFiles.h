@@ -27,8 +27,9 @@ enum class ImageFormat { Png, Jpeg, Bmp, Svg, Pdf, Eps };
 ImageFormat imageFormatFor(const std::string& path, std::string* pathWritten);
 inline bool isVectorFormat(ImageFormat f) { return f == ImageFormat::Svg || f == ImageFormat::Pdf || f == ImageFormat::Eps; }
 
-// Writes the picture as the image file the extension names. False for the
-// vector formats, which are not made from pixels.
+// Writes the picture as the image file the extension names. False, errno
+// set, when the file could not be written, and for the vector formats, which
+// are not made from pixels.
 bool writeImageFile(const ImageBuffer& image, const std::string& path);
 bool writePngFile(const std::string& path, const ImageBuffer& image);
 bool writeJpegFile(const std::string& path, const ImageBuffer& image, int quality);
@@ -39,7 +40,8 @@ bool encodePng(const ImageBuffer& image, const std::string& title, std::string* 
 bool encodeJpeg(const ImageBuffer& image, int quality, std::string* out);
 bool encodeBmp(const ImageBuffer& image, std::string* out);
 
-// Reads width x height pixels of the current framebuffer into an ImageBuffer.
+// Reads width x height pixels of the current framebuffer into an ImageBuffer;
+// false, errno set, for a size out of range or when memory runs out.
 bool readPicture(int width, int height, ImageBuffer* image);
 
 }  // namespace kelvra

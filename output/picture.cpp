@@ -8,6 +8,8 @@
 
 #include <GL/gl.h>
 
+#include <cerrno>
+
 #include "core/cp932.h"
 #include "core/fileIo.h"
 #include "core/kelvraView.h"
@@ -61,11 +63,13 @@ std::optional<ImageBuffer> CKelvraView::renderPicture(const PictureRequest& requ
 }
 
 bool CKelvraView::writeImage(const std::optional<ImageBuffer>& picture, const std::string& path) {
-    if (!picture || !writeImageFile(*picture, path)) {
-        host().showMessage(sj("ﾌｧｲﾙを作成することが出来ません。"));
-        return false;
-    }
-    return true;
+    // Without a picture, its framebuffer or its read-back found no memory
+    // (sizes the driver cannot take are refused before anything is drawn).
+    int error = ENOMEM;
+    if (picture && writeImageFile(*picture, path)) return true;
+    if (picture) error = errno;
+    host().showMessageWithReason(sj("ﾌｧｲﾙを作成することが出来ません。"), systemReason(error));
+    return false;
 }
 
 bool CKelvraView::savePicture(const PictureRequest& request, const std::string& path,
@@ -74,8 +78,12 @@ bool CKelvraView::savePicture(const PictureRequest& request, const std::string& 
     const ImageFormat format = imageFormatFor(path, &target);
     if (!isVectorFormat(format)) return writeImage(drawn ? *drawn : renderPicture(request), path);
     std::optional<VectorPicture> picture = renderVectorPicture(request, format);
-    if (!picture || !writeFileSafely(target, picture->bytes)) {
+    if (!picture) {
         host().showMessage(sj("ﾌｧｲﾙを作成することが出来ません。"));
+        return false;
+    }
+    if (!writeFileSafely(target, picture->bytes)) {
+        host().showMessageWithReason(sj("ﾌｧｲﾙを作成することが出来ません。"), systemReason(errno));
         return false;
     }
     if (picture->graphAsImage)

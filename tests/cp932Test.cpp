@@ -54,5 +54,26 @@ TEST(Cp932, DecodingIsTolerant) {
     for (int b : {0x81, 0x9F, 0xE0, 0xFC}) EXPECT_TRUE(isCp932LeadByte(b)) << b;
 }
 
+// Unicode text from files with a byte-order mark: a broken UTF-8 sequence is one
+// '?' and never swallows the line break after it; UTF-16 pairs surrogates, and
+// what cannot be paired, or has no CP932 form, is '?'.
+TEST(Cp932, UnicodeTextEncodesWithoutLosingLineBreaks) {
+    EXPECT_EQ(utf8ToCp932("a\xE3\x81\nb\xF0\x9F\x98\r\nc\xC3"), "a?\nb?\r\nc?");
+    // テ, a pair (an emoji), a high surrogate alone before a line break, an odd last byte.
+    EXPECT_EQ(utf16ToCp932(std::string("\xC6\x30\x3D\xD8\x00\xDE\x00\xD8\x0A\x00\x41", 11), false),
+              "\x83\x65??\n?");
+    EXPECT_EQ(utf16ToCp932(std::string("\x30\xC6\x00\x0A\xFF\x61", 6), true), "\x83\x65\n\xA1");
+}
+
+// Names on disk and launch-file values are taken as UTF-8 only when they are
+// well-formed: overlong forms, surrogates and code points past U+10FFFF are not.
+TEST(Cp932, Utf8CheckIsStrict) {
+    for (const char* good : {"", "abc", "ﾃﾞｰﾀ", "\xF4\x8F\xBF\xBF", "\xED\x9F\xBF"})
+        EXPECT_TRUE(isValidUtf8(good)) << good;
+    for (const char* bad : {"\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xED\xA0\x80", "\xF0\x80\x80\x80",
+                            "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xE3\x81", "\x80", "a\xC3"})
+        EXPECT_FALSE(isValidUtf8(bad)) << testing::PrintToString(std::string(bad));
+}
+
 }  // namespace
 }  // namespace kelvra

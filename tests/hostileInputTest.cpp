@@ -32,6 +32,7 @@ const std::string kCannotOpenData = "を開くことが出来ません。(ｴｸ
 const std::string kCannotCreateImage = "ﾌｧｲﾙを作成することが出来ません。";
 const std::string kCannotSaveData = "ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません";
 const std::string kCannotSaveSettings = "設定ﾌｧｲﾙの保存が出来ません";
+const std::string kNoPoints = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
 const std::string kBadSize = "--size takes WIDTHxHEIGHT between 1x1 and 16384x16384";
 
 std::string dataFile(const std::string& format, const std::string& body) {
@@ -178,7 +179,7 @@ TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
         {"log axes over a one-point grid", {"@one.csv", "-s", "@log.txt", "-o", "@d.bmp"}, 0, "", "d.bmp"},
         {"log axes, all equal", {"@equal.csv", "-s", "@log.txt", "-o", "@e.jpg"}, 0, "", "e.jpg"},
         {"binary garbage", {"@garbage.csv", "-o", "@f.png"}, 0, "", "f.png"},
-        {"a million commas", {"@commas.csv", "-o", "@g.png"}, 0, "", "g.png"},
+        {"a million commas and no row", {"@commas.csv", "-o", "@g.png"}, 3, kNoPoints, "g.png"},
         {"smallest picture", {"@one.csv", "--size", "1x1", "-o", "@h.png"}, 0, "", "h.png"},
         {"widest picture", {"@negative.csv", "--size", "16384x1", "-o", "@i.png"}, 0, "", "i.png"},
         {"garbage as a vector picture", {"@garbage.csv", "-o", "@f.svg"}, 0, "", "f.svg"},

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "app/gui/commands.h"
 #include "app/gui/guiText.h"
@@ -22,9 +23,11 @@
 #include "app/launch/launch.h"
 #include "core/appInfo.h"
 #include "core/cp932.h"
+#include "core/fileIo.h"
 #include "core/headlessHost.h"
 #include "output/gui/pictureClipboard.h"
 #include "settings/dialogControls.h"
+#include "core/textInput.h"
 
 namespace kelvra {
 namespace {
@@ -52,11 +55,6 @@ struct PaintBlock {
 bool fullDetailRequested() {
     const char* value = std::getenv("KELVRA_FULL_DETAIL");
     return value && *value && std::strcmp(value, "0") != 0;
-}
-
-std::string folderOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 std::string withoutExtension(const std::string& name) {
@@ -266,8 +264,9 @@ void CViewCanvas::runStartup() {
     LaunchResult result;
     {
         PaintBlock block(paintBlocked_);
-        unattended_ = probeStartupFile(startupArgument_) == StartupFileKind::LaunchFile;
-        result = runStartupArgument(view_, startupArgument_);
+        FileRead argument = readTextFile(startupArgument_);
+        unattended_ = startupKindOf(argument) != StartupFileKind::DataFile;   // one that cannot be read runs as a launch
+        result = runStartupArgument(view_, startupArgument_, std::move(argument));
         unattended_ = false;
     }
     hideLoadProgress();   // in case a failed load left it up
@@ -359,6 +358,13 @@ void CViewCanvas::showMessage(const std::string& text) {
     wxGenericMessageDialog box(frame_, fromCp932(text), kAppTitle, wxOK | wxICON_EXCLAMATION | wxCENTRE);
     box.ShowModal();
     repairAfterDialog();
+}
+
+void CViewCanvas::showMessageWithReason(const std::string& text, const std::string& reason) {
+    showMessage(text);
+    // On stderr the reason has a line of its own, as kelvra-render prints it;
+    // the box keeps its fixed text.
+    if (unattended_ && !reason.empty()) printMessage(reason);
 }
 
 void CViewCanvas::invalidate() { Refresh(false); }

@@ -84,6 +84,7 @@ public:
 
     // ---- ViewHost ----
     void showMessage(const std::string& text) override;
+    void showMessageWithReason(const std::string& text, const std::string& reason) override;
     void invalidate() override;
     void settleAfter(int milliseconds) override;
     void setCaption(const std::string& text) override;

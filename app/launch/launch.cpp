@@ -7,70 +7,17 @@
 // the top of the file, so key order and other lines do not matter.
 #include "app/launch/launch.h"
 
-#include <cstdio>
-#include <memory>
+#include <algorithm>
+#include <utility>
 
 #include "core/cp932.h"
 #include "core/kelvraView.h"
+#include "core/textInput.h"
 
 namespace kelvra {
 namespace {
 
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
-
-// Reads a text file in pieces of at most `limit` characters: a line that fits
-// is one piece, a longer one several. Line breaks (LF, or CR LF) are not part
-// of a piece.
-class PieceReader {
-public:
-    PieceReader(FILE* f, size_t limit) : f_(f), limit_(limit) {}
-
-    // False at the end of the file. *lineStart tells whether the piece begins a line.
-    bool next(std::string* piece, bool* lineStart) {
-        piece->clear();
-        *lineStart = atLineStart_;
-        int c;
-        bool any = false;
-        while ((c = get()) != EOF) {
-            any = true;
-            if (c == '\n') {
-                atLineStart_ = true;
-                return true;
-            }
-            if (c == '\r') {
-                int d = get();
-                if (d == '\n' || d == EOF) {
-                    atLineStart_ = true;
-                    return true;
-                }
-                unget(d);
-            }
-            if (piece->size() == limit_) {
-                unget(c);
-                atLineStart_ = false;
-                return true;
-            }
-            piece->push_back(char(c));
-        }
-        atLineStart_ = true;
-        return any;
-    }
-
-private:
-    int get() { return pendingCount_ > 0 ? pending_[--pendingCount_] : std::getc(f_); }
-    void unget(int c) { pending_[pendingCount_++] = c; }   // at most two in a row
-
-    FILE* f_;
-    size_t limit_;
-    int pending_[2] = {EOF, EOF};
-    int pendingCount_ = 0;
-    bool atLineStart_ = true;
-};
-
-bool startsWithIgnoringCase(const std::string& text, const std::string& prefix) {
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;
     for (size_t i = 0; i < prefix.size(); ++i) {
         unsigned char a = text[i], b = prefix[i];
@@ -81,99 +28,107 @@ bool startsWithIgnoringCase(const std::string& text, const std::string& prefix) 
     return true;
 }
 
-bool isValidUtf8(const std::string& s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        unsigned char b = s[i];
-        size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-        if (n == 0 || i + n > s.size()) return false;
-        for (size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 0x2) return false;
-        i += n;
+// Calls piece(text, startsLine) for each piece of at most `limit` characters:
+// a line that fits is one piece, a longer one several. Line breaks (LF, or
+// CR LF) are not part of a piece. Stops when piece() returns false.
+template <typename Piece>
+void forEachPiece(std::string_view text, std::size_t limit, Piece piece) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t lineBreak = text.find('\n', pos);
+        std::size_t next = lineBreak == std::string_view::npos ? text.size() : lineBreak + 1;
+        std::string_view line = text.substr(pos, (lineBreak == std::string_view::npos ? text.size() : lineBreak) - pos);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        pos = next;
+        bool startsLine = true;
+        do {
+            if (!piece(line.substr(0, limit), startsLine)) return;
+            line.remove_prefix(std::min(limit, line.size()));
+            startsLine = false;
+        } while (!line.empty());
     }
-    return true;
 }
 
 }  // namespace
 
-std::optional<std::string> readLaunchKey(const std::string& path, const std::string& key) {
-    File f(std::fopen(path.c_str(), "rb"));
-    if (!f) return std::nullopt;
-    PieceReader reader(f.get(), kLaunchLineLength);
-    std::string piece;
-    bool lineStart;
-    while (reader.next(&piece, &lineStart)) {
-        if (!startsWithIgnoringCase(piece, key)) continue;
+std::optional<std::string> launchKeyOf(std::string_view launchText, const std::string& key) {
+    std::optional<std::string> value;
+    forEachPiece(launchText, kLaunchLineLength, [&](std::string_view piece, bool) {
+        if (!startsWithIgnoringCase(piece, key)) return true;
         // The first matching line decides, even when its value is empty.
-        if (piece.size() <= key.size() + 1) return std::nullopt;
-        return piece.substr(key.size() + 1);
-    }
-    return std::nullopt;
+        if (piece.size() > key.size() + 1) value = std::string(piece.substr(key.size() + 1));
+        return false;
+    });
+    return value;
+}
+
+std::optional<std::string> readLaunchKey(const std::string& path, const std::string& key) {
+    FileRead file = readTextFile(path);
+    if (!file.ok()) return std::nullopt;
+    return launchKeyOf(file.bytes.view(), key);
 }
 
 std::string launchPathToFileName(const std::string& value) {
     return isValidUtf8(value) ? value : cp932ToUtf8(value);
 }
 
-StartupFileKind probeStartupFile(const std::string& path) {
-    File f(std::fopen(path.c_str(), "rb"));
-    if (!f) return StartupFileKind::LaunchFile;
-    int first = std::getc(f.get());
-    return first == '[' ? StartupFileKind::LaunchFile : StartupFileKind::DataFile;
+StartupFileKind startupKindOf(const FileRead& file) {
+    if (!file.ok()) return StartupFileKind::Unreadable;
+    return file.bytes.view().starts_with('[') ? StartupFileKind::LaunchFile : StartupFileKind::DataFile;
 }
 
 DroppedFileKind classifyDroppedFile(const std::string& path) {
-    File f(std::fopen(path.c_str(), "rb"));
-    if (!f) return DroppedFileKind::Ignored;
+    FileRead file = readTextFile(path);
+    if (!file.ok()) return DroppedFileKind::Ignored;
     // Lines are counted whole: a piece inside a long data line that happens to
-    // begin with "[" does not make the file a settings file. Only a line's
-    // first byte matters; the piece length only bounds what a long line costs.
-    constexpr std::size_t kProbePieceLength = 2500;
-    PieceReader reader(f.get(), kProbePieceLength);
-    std::string piece;
-    bool lineStart;
+    // begin with "[" does not make the file a settings file.
     int lines = 0;
-    while (lines < 11 && reader.next(&piece, &lineStart)) {
-        if (!lineStart) continue;
+    bool settings = false;
+    forEachPiece(file.bytes.view(), std::string_view::npos, [&](std::string_view line, bool) {
         ++lines;
-        if (!piece.empty() && piece[0] == '[') return DroppedFileKind::SettingsFile;
-    }
-    if (lines == 0) return DroppedFileKind::Ignored;
+        settings = line.starts_with('[');
+        return !settings && lines < 11;
+    });
+    if (settings) return DroppedFileKind::SettingsFile;
     return lines >= 5 ? DroppedFileKind::DataFile : DroppedFileKind::Ignored;
 }
 
 LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize picture) {
+    FileRead file = readTextFile(path);
+    return runLaunchText(view, file.ok() ? file.bytes.view() : std::string_view(), picture);
+}
+
+LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, PixelSize picture) {
     LaunchResult result;
     // Soft_On is honoured whatever failed: the program that wrote the launch
     // file waits for this one to end.
-    auto softOn = readLaunchKey(path, "Soft_On");
+    auto softOn = launchKeyOf(launchText, "Soft_On");
     result.endProgram = softOn && softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
-    if (auto data = readLaunchKey(path, "Data_File_Name")) {
+    if (auto data = launchKeyOf(launchText, "Data_File_Name")) {
         if (!view.loadDataFile(launchPathToFileName(*data), false)) {
             result.dataLoadFailed = true;
             return result;
         }
     }
-    if (auto settingsFile = readLaunchKey(path, "Setting_File_Name"))
+    if (auto settingsFile = launchKeyOf(launchText, "Setting_File_Name"))
         result.settingsLoadFailed = view.loadSettingsFile(launchPathToFileName(*settingsFile)) != 1;
 
     // The size taken when the launch began, whatever the settings file did to the frame.
     view.initGlState();
     result.picture = view.renderPicture(shownPicture(picture));
 
-    if (auto image = readLaunchKey(path, "Image_File_Name")) {
+    if (auto image = launchKeyOf(launchText, "Image_File_Name")) {
         result.imageRequested = true;
         result.imageWritten = view.savePicture(shownPicture(picture), launchPathToFileName(*image), &result.picture);
     }
     return result;
 }
 
-LaunchResult runStartupArgument(CKelvraView& view, const std::string& path) {
+LaunchResult runStartupArgument(CKelvraView& view, const std::string& path, FileRead file) {
     if (view.startupDone) return {};
     view.startupDone = true;
-    if (probeStartupFile(path) == StartupFileKind::LaunchFile)
-        return runLaunchFile(view, path, view.host().clientSize());
-    view.loadDataFile(path, false);
+    if (startupKindOf(file) != StartupFileKind::DataFile)
+        return runLaunchText(view, file.bytes.view(), view.host().clientSize());
+    view.loadDataText(path, std::move(file), false);
     return {};
 }
 

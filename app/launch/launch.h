@@ -14,7 +14,9 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "core/fileIo.h"
 #include "core/viewHost.h"
 #include "output/imageFiles.h"
 
@@ -28,17 +30,21 @@ inline constexpr int kLaunchLineLength = 2000;   // longer lines are read as sev
 // (compared ignoring ASCII case) gives the text after the key and one more
 // character, without the line break (CR LF or LF). Absent when the file cannot
 // be read, no line matches, or the first matching line's value is empty.
+// The file is read as every outside text file is (core/textInput.h).
 std::optional<std::string> readLaunchKey(const std::string& path, const std::string& key);
+// The same on the text of a launch file already read.
+std::optional<std::string> launchKeyOf(std::string_view launchText, const std::string& key);
 
 // A path as the file system wants it: launch files hold CP932 text, file names
 // here are UTF-8. A value that is already valid UTF-8 is taken as it is.
 std::string launchPathToFileName(const std::string& value);
 
 // What the start-up argument names: a launch file when its first line begins
-// with "[" or when it cannot be read (the launch then finds no key and only
-// redraws), otherwise a data file.
-enum class StartupFileKind { LaunchFile, DataFile };
-StartupFileKind probeStartupFile(const std::string& path);
+// with "[", a data file when it does not, or nothing that could be read. The
+// argument is read once, whole (a pipe cannot be read a second time), and the
+// kind told from the same text that is then loaded or carried out.
+enum class StartupFileKind { LaunchFile, DataFile, Unreadable };
+StartupFileKind startupKindOf(const FileRead& file);
 
 // What a dropped file is: a settings file when one of its first 11 lines begins
 // with "[", a data file when it has at least 5 lines, otherwise nothing to act on
@@ -66,9 +72,14 @@ struct LaunchResult {
 // view lays them out) and writes it where Image_File_Name says. Needs the
 // view's GL context current.
 LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize picture);
+// The same for the text of a launch file already read.
+LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, PixelSize picture);
 
-// The start-up argument, once (the view's startupDone): a launch file is
-// carried out at the client size of this moment, a data file is loaded.
-LaunchResult runStartupArgument(CKelvraView& view, const std::string& path);
+// The start-up argument, once (the view's startupDone), as readTextFile read
+// it (the shell reads it first to know its kind; a pipe can be read only
+// once): a launch file is carried out at the client size of this moment, a
+// data file is loaded from the same bytes, and one that cannot be read is
+// carried out as a launch file that names nothing.
+LaunchResult runStartupArgument(CKelvraView& view, const std::string& path, FileRead file);
 
 }  // namespace kelvra

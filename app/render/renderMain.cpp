@@ -2,11 +2,13 @@
 // file), applies a settings file, writes settings and data files, draws the
 // picture in an off-screen GL context and writes it as an image file. Messages
 // go to stderr; the exit status says whether everything asked for was done.
+#include <unistd.h>
+
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,12 +16,22 @@
 #include "app/launch/launch.h"
 #include "app/render/offscreenContext.h"
 #include "core/appInfo.h"
+#include "core/cp932.h"
 #include "core/headlessHost.h"
 #include "core/kelvraView.h"
 #include "core/phaseTimes.h"
+#include "core/textInput.h"
 #include "render/framebufferTarget.h"
 
 namespace {
+
+using kelvra::FileRead;
+
+// Exit statuses.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;     // a file asked for could not be read or written
+constexpr int kExitUsage = 2;
+constexpr int kExitNoPoints = 3;   // the data file held no points; the picture is still written
 
 const char kUsage[] =
     "Usage: kelvra-render [OPTIONS] DATA_FILE\n"
@@ -28,6 +40,7 @@ const char kUsage[] =
     "Draws a graph of DATA_FILE without a display. A file whose first line begins\n"
     "with \"[\" is carried out as a launch file (Data_File_Name, Setting_File_Name,\n"
     "Image_File_Name; Soft_On has no effect here: the command always ends).\n"
+    "\"-\" reads the data or launch file from standard input.\n"
     "\n"
     "  -s, --settings FILE      apply a settings file after the load\n"
     "  -o, --output IMAGE       write the picture; .png, .jpg/.jpeg or .bmp, or a vector\n"
@@ -41,8 +54,9 @@ const char kUsage[] =
     "      --version            show the version\n"
     "\n"
     "Order: load data, apply settings, write settings and data files, draw, write\n"
-    "the image. Exit status 0 on success, 1 when a load or a write fails, 2 for a\n"
-    "usage error.\n";
+    "the image. Exit status 0 on success; 1 when a file it was asked to read or\n"
+    "write failed (a launch file's settings file included); 2 for a usage error;\n"
+    "3 when the data file held no points (the picture is still written).\n";
 
 struct Options {
     std::string input;
@@ -128,7 +142,7 @@ int parseOptions(int argc, char** argv, Options* o) {
                 std::fprintf(stderr, "kelvra-render: --size takes WIDTHxHEIGHT between 1x1 and 16384x16384, not \"%s\"\n", v);
                 return 2;
             }
-        } else if (a.size() > 1 && a[0] == '-') {
+        } else if (a.size() > 1 && a[0] == '-') {   // "-" alone is standard input
             std::fprintf(stderr, "kelvra-render: unknown option %s (see --help)\n", a.c_str());
             return 2;
         } else if (o->input.empty()) {
@@ -146,20 +160,15 @@ int parseOptions(int argc, char** argv, Options* o) {
     return 0;
 }
 
-// A launch file begins with "[" on its first line.
-bool isLaunchFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    char first = 0;
-    return in.get(first) && first == '[';
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A write to a pipe whose reader went away fails with EPIPE and its message.
+    std::signal(SIGPIPE, SIG_IGN);
     Options opt;
     int parsed = parseOptions(argc, argv, &opt);
-    if (parsed == 1) return 0;
-    if (parsed == 2) return 2;
+    if (parsed == 1) return kExitOk;
+    if (parsed == 2) return kExitUsage;
 
     Timings timer(opt.timings);
     kelvra::HeadlessHost host({opt.width, opt.height});
@@ -168,7 +177,7 @@ int main(int argc, char** argv) {
     std::optional<kelvra::PhaseScope> contextPhase(kelvra::Phase::Context);
     if (!gl.create(&error)) {
         std::fprintf(stderr, "kelvra-render: no off-screen GL context: %s\n", error.c_str());
-        return 1;
+        return kExitFailed;
     }
     // The picture brings its own framebuffer when it is drawn; a size the
     // driver cannot take is refused before anything is loaded.
@@ -176,7 +185,7 @@ int main(int argc, char** argv) {
     if (opt.width > maxSide || opt.height > maxSide) {
         std::fprintf(stderr, "kelvra-render: no off-screen GL context: picture size %dx%d is outside 1x1..%dx%d\n",
                      opt.width, opt.height, maxSide, maxSide);
-        return 1;
+        return kExitFailed;
     }
     kelvra::CKelvraView view(host);
     // One picture: the lists are built once, for the settings in force when it is drawn.
@@ -185,26 +194,35 @@ int main(int argc, char** argv) {
     contextPhase.reset();
 
     // A launch file loads, applies its settings, draws and writes its own
-    // image; the options then act on what it left, as they do after a data file.
-    bool launchOk = true;
+    // image; the options then act on what it left, as they do after a data
+    // file. The input is read once, whole: standard input or a pipe cannot be
+    // read again after its first line has told what it is.
+    FileRead input = opt.input == "-" ? kelvra::readTextInput(STDIN_FILENO) : kelvra::readTextFile(opt.input);
+    bool failed = false;   // something asked for was not done; the run goes on where it can
+    bool noPoints = false;
     std::optional<kelvra::ImageBuffer> picture;
-    if (isLaunchFile(opt.input)) {
-        kelvra::LaunchResult r = kelvra::runLaunchFile(view, opt.input, {opt.width, opt.height});
-        if (r.dataLoadFailed) return 1;
-        launchOk = !r.imageRequested || r.imageWritten;
+    if (kelvra::startupKindOf(input) == kelvra::StartupFileKind::LaunchFile) {
+        kelvra::LaunchResult r = kelvra::runLaunchText(view, input.bytes.view(), {opt.width, opt.height});
+        if (r.dataLoadFailed) return kExitFailed;
+        failed = r.settingsLoadFailed || (r.imageRequested && !r.imageWritten);
+        noPoints = view.dataLoaded && view.pointCount == 0;
         picture = std::move(r.picture);
     } else {
-        if (!view.loadDataFile(opt.input, false)) return 1;
+        if (!view.loadDataText(opt.input, std::move(input), false)) return kExitFailed;
+        noPoints = view.pointCount == 0;
     }
+    // The picture is still drawn and written: an empty graph is what the file says.
+    if (noPoints) host.showMessage(kelvra::sj("ｸﾞﾗﾌﾃﾞｰﾀがありません。"));
+    auto finish = [&](bool written) { return !written || failed ? kExitFailed : noPoints ? kExitNoPoints : kExitOk; };
+
     if (!opt.settings.empty()) {
-        if (view.loadSettingsFile(opt.settings) != 1) return 1;
+        if (view.loadSettingsFile(opt.settings) != 1) return kExitFailed;
         picture.reset();   // drawn before these settings
     }
-    if (!opt.writeSettings.empty() && view.saveSettingsFile(opt.writeSettings) != 0) return 1;
-    if (!opt.writeData.empty() && view.writeDataFile(opt.writeData, view.settingsText()) != 0) return 1;
-    if (opt.output.empty()) return launchOk ? 0 : 1;
+    if (!opt.writeSettings.empty() && view.saveSettingsFile(opt.writeSettings) != 0) return kExitFailed;
+    if (!opt.writeData.empty() && view.writeDataFile(opt.writeData, view.settingsText()) != 0) return kExitFailed;
+    if (opt.output.empty()) return finish(true);
     // An image the launch drew is written as it is.
-    bool ok = view.savePicture(kelvra::shownPicture({opt.width, opt.height}), opt.output,
-                               picture ? &picture : nullptr);
-    return ok && launchOk ? 0 : 1;
+    return finish(view.savePicture(kelvra::shownPicture({opt.width, opt.height}), opt.output,
+                                   picture ? &picture : nullptr));
 }

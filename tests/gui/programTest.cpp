@@ -1,6 +1,8 @@
 // The built desktop program as a separate process, the way a user or another
 // program starts it: launch files that end the program or leave it open,
-// and the argument rule.
+// one that comes through a FIFO, and the argument rule.
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "app/gui/kelvraApp.h"
@@ -75,6 +77,27 @@ TEST(Program, LaunchFileWithSoftOnYesStaysOpenAfterTheImage) {
     EXPECT_FALSE(test::waitForExit(p, 1000)) << "the program ended";
 }
 
+// A launch file handed over through a FIFO (as process substitution would),
+// in UTF-16 with its byte-order mark and lone CR line ends: the argument is
+// read once, so its kind and its keys come from the same bytes.
+TEST(Program, LaunchFileThroughAFifoInUtf16IsCarriedOut) {
+    REQUIRE_DISPLAY();
+    ScratchDir dir;
+    std::string data = dir.file("grid.csv"), image = dir.file("picture.png"), launch = dir.file("launch");
+    test::writeFile(data, smallGrid());
+    std::string text = "[Launch]\rData_File_Name=" + data + "\rImage_File_Name=" + image + "\rSoft_On=NO\r";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : text) utf16 += std::string{c, '\0'};   // ASCII paths: one unit per byte
+    ASSERT_EQ(mkfifo(launch.c_str(), 0600), 0);
+    Process p = test::startProgram({KELVRA_GUI_PATH, launch});
+    ASSERT_GT(p.pid, 0);
+    test::ProgramGuard guard{p};
+    std::ofstream(launch, std::ios::binary) << utf16;   // waits for the program to open it
+    ASSERT_TRUE(test::waitForExit(p, 30000)) << "the program did not end";
+    EXPECT_EQ(p.exitCode, 0);
+    EXPECT_GT(test::pngSize(test::readFile(image)).width, 700);
+}
+
 // Nobody may be there to close a box: a launch that fails says why on stderr
 // and, with Soft_On=NO, ends by itself with a failure status.
 TEST(Program, FailedLaunchWithSoftOnNoEndsByItselfWithAFailureStatusAndALineOnStderr) {
@@ -95,6 +118,8 @@ TEST(Program, FailedLaunchWithSoftOnNoEndsByItselfWithAFailureStatusAndALineOnSt
         ASSERT_TRUE(test::waitForExit(p, 20000)) << "the program did not end";
         EXPECT_EQ(p.exitCode, 1);
         EXPECT_NE(test::readFile(err).find("kelvra: " + message), std::string::npos) << test::readFile(err);
+        // The system's reason follows on a line of its own.
+        EXPECT_NE(test::readFile(err).find("\nkelvra: No such file or directory\n"), std::string::npos) << test::readFile(err);
     }
 }
 

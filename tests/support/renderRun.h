@@ -20,8 +20,10 @@ struct RenderRun {
     bool noGl() const { return err.find("no off-screen GL context") != std::string::npos; }
 };
 
-// Runs kelvra-render with `args`; its stdout and stderr pass through files in `folder`.
-inline RenderRun runRender(const std::vector<std::string>& args, const std::string& folder) {
+// Runs kelvra-render with `args`; its stdout and stderr pass through files in
+// `folder`, its stdin comes from `stdinPath` when one is given.
+inline RenderRun runRender(const std::vector<std::string>& args, const std::string& folder,
+                           const std::string& stdinPath = "") {
     std::string outPath = folder + "/render-stdout.txt", errPath = folder + "/render-stderr.txt";
     std::vector<std::string> copies = args;
     copies.insert(copies.begin(), KELVRA_RENDER_PATH);
@@ -33,6 +35,10 @@ inline RenderRun runRender(const std::vector<std::string>& args, const std::stri
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
+        if (!stdinPath.empty()) {
+            int in = open(stdinPath.c_str(), O_RDONLY);
+            if (in < 0 || dup2(in, 0) < 0) _exit(126);
+        }
         execv(argv[0], argv.data());
         _exit(127);
     }
