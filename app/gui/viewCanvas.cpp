@@ -317,7 +317,15 @@ std::optional<ImageBuffer> CViewCanvas::drawPicture(const PictureRequest& reques
 }
 
 bool CViewCanvas::savePicture(const std::string& path, PixelSize size) {
-    return view_.writeImage(drawPicture(shownPicture(size)), path);
+    // Without a context there is no picture; writeImage still says so.
+    if (!makeCurrent()) return view_.writeImage(std::nullopt, path);
+    bool written = false;
+    {
+        PaintBlock block(paintBlocked_);
+        written = view_.saveImage(path, size);
+    }
+    Refresh(false);
+    return written;
 }
 
 void CViewCanvas::copyPictureCommand() {
