@@ -54,9 +54,8 @@ void CSelectedDataDlg::onClear(wxCommandEvent&) {
     showText();
 }
 
-void CSelectedDataDlg::onCopy(wxCommandEvent&) {
-    if (!copySelectedText(view_.selectedText.text))
-        view_.host().showMessage(sj("ｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰすることが出来ません。"));
-}
+// A clipboard that cannot be opened keeps what it had, without a message, as
+// the picture copy does.
+void CSelectedDataDlg::onCopy(wxCommandEvent&) { copySelectedText(view_.selectedText.text); }
 
 }  // namespace kelvra
