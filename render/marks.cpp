@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
+#include <utility>
 
 #include "core/kelvraView.h"
 #include "render/feedbackState.h"
@@ -86,31 +88,29 @@ double halfFootprint(const CKelvraView& v, const AxisMapping& map, int a, double
     return std::isfinite(half) ? half : 0.0;
 }
 
-void strip4(double ax, double ay, double az, double bx, double by, double bz, double cx, double cy,
-            double cz, double dx, double dy, double dz) {
-    glBegin(GL_TRIANGLE_STRIP);
-    glVertex3d(ax, ay, az);
-    glVertex3d(bx, by, bz);
-    glVertex3d(cx, cy, cz);
-    glVertex3d(dx, dy, dz);
-    glEnd();
+constexpr std::size_t kBarsPerBatch = 1024;
+
+// A face as the two triangles a four-vertex strip (a, b, c, d) makes, inside
+// one GL_TRIANGLES batch: the same pixels as the strip, without a
+// glBegin/glEnd pair per face.
+void face(const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& d) {
+    for (const Vec3* v : {&a, &b, &c, &c, &b, &d}) glVertex3d(v->x, v->y, v->z);
 }
 
-void rectangle(double x0, double y0, double x1, double y1, double z) {
-    glBegin(GL_LINE_STRIP);
-    glVertex3d(x0, y0, z);
-    glVertex3d(x1, y0, z);
-    glVertex3d(x1, y1, z);
-    glVertex3d(x0, y1, z);
-    glVertex3d(x0, y0, z);
-    glEnd();
+// A segment inside one GL_LINES batch.
+void segment(const Vec3& a, const Vec3& b) {
+    glVertex3d(a.x, a.y, a.z);
+    glVertex3d(b.x, b.y, b.z);
 }
 
-void verticalEdge(double x, double y, double z0, double z1) {
-    glBegin(GL_LINE_STRIP);
-    glVertex3d(x, y, z0);
-    glVertex3d(x, y, z1);
-    glEnd();
+// The corners of a bar: bottom (z0) and top (z1) rectangles.
+struct BarBox {
+    Vec3 b00, b10, b01, b11, t00, t10, t01, t11;
+};
+
+BarBox barBox(double x0, double y0, double x1, double y1, double z0, double z1) {
+    return {{x0, y0, z0}, {x1, y0, z0}, {x0, y1, z0}, {x1, y1, z0},
+            {x0, y0, z1}, {x1, y0, z1}, {x0, y1, z1}, {x1, y1, z1}};
 }
 
 }  // namespace
@@ -119,6 +119,12 @@ void verticalEdge(double x, double y, double z0, double z1) {
 // the top face on a reversed Z) up to the point, faces pushed back by polygon
 // offset so the black edges win the depth test. Points below the Z minimum
 // are left out; the caller clips to the scale box.
+//
+// A million bars are twelve million primitives: drawn one glBegin per face
+// and per edge, the calls alone took seconds. All faces go in one triangle
+// batch and all edges in one line batch; faces keep their order among
+// themselves, and the offset decides between faces and edges whatever the
+// order, so the picture is the same.
 void CKelvraView::drawBars(const BuildContext& ctx) const {
     const AxisMapping& map = ctx.map;
     double hx = halfFootprint(*this, map, 0, barSizeX);
@@ -126,33 +132,62 @@ void CKelvraView::drawBars(const BuildContext& ctx) const {
     double zb = map.world(2, scaleMin[2]);
     if (!std::isfinite(zb)) return;
 
+    // The box of point `number`, or nothing for a point drawn without a bar.
+    auto boxOf = [&](std::size_t number, BarBox* box) {
+        const double* p = point(number);
+        if (!(p[2] >= scaleMin[2])) return false;   // below the minimum, or NaN
+        Vec3 w = map.world(p);
+        if (!marks::finite(w)) return false;
+        *box = barBox(w.x - hx, w.y - hy, w.x + hx, w.y + hy, zb, w.z);
+        return true;
+    };
+
     glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
     setLineWidth(1.0);
     beginOffsetFill();
     const int n = ctx.levels.levelCount;
+    BarBox b;
+    // Batches of kBarsPerBatch bars: one batch of every bar would make the
+    // driver hold the whole graph's vertices at once.
+    std::size_t inBatch = 0;
+    auto nextBar = [&](GLenum mode) {
+        if (inBatch++ < kBarsPerBatch) return;
+        glEnd();
+        glFlush();
+        glBegin(mode);
+        inBatch = 1;
+    };
+    glBegin(GL_TRIANGLES);
     marks::forEachPoint(*this, [&](std::size_t number) {
-        const double* p = point(number);
-        if (!(p[2] >= scaleMin[2])) return;   // below the minimum, or NaN
-        Vec3 w = map.world(p);
-        if (!marks::finite(w)) return;
-        double x0 = w.x - hx, x1 = w.x + hx, y0 = w.y - hy, y1 = w.y + hy, zt = w.z;
-
-        setColor(ctx.levels.colors[markLevel(*this, ctx.levels, p, n)]);
-        strip4(x0, y0, zb, x1, y0, zb, x0, y1, zb, x1, y1, zb);   // bottom
-        strip4(x0, y0, zb, x1, y0, zb, x0, y0, zt, x1, y0, zt);   // side y0
-        strip4(x0, y0, zb, x0, y1, zb, x0, y0, zt, x0, y1, zt);   // side x0
-        strip4(x0, y1, zb, x1, y1, zb, x0, y1, zt, x1, y1, zt);   // side y1
-        strip4(x1, y0, zb, x1, y1, zb, x1, y0, zt, x1, y1, zt);   // side x1
-        strip4(x0, y0, zt, x1, y0, zt, x0, y1, zt, x1, y1, zt);   // top
-
-        glColor3d(0.0, 0.0, 0.0);
-        rectangle(x0, y0, x1, y1, zb);
-        verticalEdge(x0, y0, zb, zt);
-        verticalEdge(x1, y0, zb, zt);
-        verticalEdge(x0, y1, zb, zt);
-        verticalEdge(x1, y1, zb, zt);
-        rectangle(x0, y0, x1, y1, zt);
+        if (!boxOf(number, &b)) return;
+        nextBar(GL_TRIANGLES);
+        setColor(ctx.levels.colors[markLevel(*this, ctx.levels, point(number), n)]);
+        face(b.b00, b.b10, b.b01, b.b11);   // bottom
+        face(b.b00, b.b10, b.t00, b.t10);   // side y0
+        face(b.b00, b.b01, b.t00, b.t01);   // side x0
+        face(b.b01, b.b11, b.t01, b.t11);   // side y1
+        face(b.b10, b.b11, b.t10, b.t11);   // side x1
+        face(b.t00, b.t10, b.t01, b.t11);   // top
     });
+    glEnd();
+
+    glColor3d(0.0, 0.0, 0.0);
+    inBatch = 0;
+    glBegin(GL_LINES);
+    marks::forEachPoint(*this, [&](std::size_t number) {
+        if (!boxOf(number, &b)) return;
+        nextBar(GL_LINES);
+        for (const auto& [lo, hi] : {std::pair{&b.b00, &b.t00}, {&b.b10, &b.t10}, {&b.b01, &b.t01}, {&b.b11, &b.t11}})
+            segment(*lo, *hi);   // vertical edges
+        for (const auto& [r00, r10, r01, r11] : {std::tuple{&b.b00, &b.b10, &b.b01, &b.b11},
+                                                 std::tuple{&b.t00, &b.t10, &b.t01, &b.t11}}) {
+            segment(*r00, *r10);   // the bottom and the top rectangle
+            segment(*r10, *r11);
+            segment(*r11, *r01);
+            segment(*r01, *r00);
+        }
+    });
+    glEnd();
     endOffsetFill();
     glPopAttrib();
 }
