@@ -26,6 +26,7 @@
 #include "output/vectorPicture.h"
 #include "render/levels.h"
 #include "render/mapping.h"
+#include "render/pickVolume.h"
 #include "render/reducedGraph.h"
 #include "render/scene.h"
 #include "settings/graphSettings.h"
@@ -43,7 +44,6 @@ enum DisplayList {
     ListLegend = 150,
     ListAxisIndicator = 200,
     ListScaleFrame = 300,
-    ListPickTargets = 500,
     ListPickMarker = 550,
     ListScratchGlyph = 9000,
 };
@@ -73,7 +73,6 @@ struct ViewState {
     bool startupDone = false;               // the start-up argument ran (first paint)
     bool glyphListsBuilt = false;
     bool graphListsBuilt = false;
-    bool pickTargetsBuilt = false;   // list 500 holds the targets of the current lists
     // Set by kelvra-render, which draws one picture: loads and settings
     // changes then only mark the lists as not built, and drawScene builds the
     // overlay lists and draws the graph straight into the frame. A list pays
@@ -168,12 +167,9 @@ public:
     void destroyGlLists();
 
     // ---- display lists (render/displayLists.cpp) ----
-    // Lists 100, 150 and 200. List 500 (pick targets) is only needed for a
-    // pick and costs as much as the graph on a large grid, so the build leaves
-    // it empty; picking calls buildPickTargets first, which compiles it once
-    // per build.
+    // Lists 100, 150 and 200. The pick targets are no list: a pick draws them
+    // straight (render/pickTargets.cpp).
     void buildDisplayLists();
-    void buildPickTargets();
 
     // ---- the reduced graph while the view moves (render/reducedGraph.cpp) ----
     // True when the next frame should show it: the view moves, it is allowed,
@@ -204,7 +200,7 @@ public:
     static void drawGraphSteps(const CKelvraView& grid, const CKelvraView& section, const BuildContext& ctx);
     // The legend the graph type asks for (what list 150 holds), likewise.
     void drawLegend(const BuildContext& ctx);
-    // Lists 150, 200 and an empty 500, with list 100 when withGraph.
+    // Lists 150 and 200, with list 100 when withGraph.
     void buildLists(bool withGraph);
     // After a load or a settings change: rebuilds the glyph and display lists
     // when a GL context is current (and lists are not deferred), otherwise
@@ -215,7 +211,9 @@ public:
     void unclipScaleBox() const;
     void offsetFillOn() const;
     bool insideScaleBox(const double* xyz) const;
-    void drawPickTargets(const BuildContext& ctx);
+    // The pick targets of the data set, leaving out those outside `volume`
+    // (PickVolume{} draws them all).
+    void drawPickTargets(const BuildContext& ctx, const PickVolume& volume);
 
     // ---- grid graphs: contours (render/contours.cpp) ----
     void drawContourFill(const BuildContext& ctx, bool onFloor) const;
@@ -280,11 +278,12 @@ public:
     // kPickHitLimit points under the box: a message, and nothing changes;
     // none: nothing changes.
     void pickAt(int x, int y);
-    // Draws the pick targets (list 500, built when needed) in selection mode
+    // Draws the pick targets in selection mode
     // through a 10 x 10 pixel box centred on window (x, y) of the current
     // viewport (GL window coordinates, origin bottom-left), under the camera
     // of the last paint, and reads the records back.
-    PickHits selectPickTargets(double x, double y);
+    // `cull` false draws every target, as a check of what the culling leaves out.
+    PickHits selectPickTargets(double x, double y, bool cull = true);
     // Marks the point of the first name and adds its values; nothing for no
     // names or a name that is no stored point.
     void showPickResult(const std::vector<std::uint32_t>& names);

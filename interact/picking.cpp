@@ -2,8 +2,8 @@
 // marks it with a small cyan cube (list 550) and adds its values to the text
 // of the selected-data window.
 //
-// The pick draws the pick targets (list 500: every pickable point as a
-// primitive named by the index of its first value) in GL selection mode
+// The pick draws the pick targets (every pickable point as a primitive named
+// by the index of its first value, render/pickTargets.cpp) in GL selection mode
 // through a 10 x 10 pixel pick box, under the camera of the last paint: the
 // viewport it left, its projection and the graph's offset and turn. Only the
 // first name read back counts. The records are read by readSelectHits
@@ -23,8 +23,8 @@ constexpr double kPickBoxPixels = 10.0;
 
 }  // namespace
 
-PickHits CKelvraView::selectPickTargets(double x, double y) {
-    buildPickTargets();
+PickHits CKelvraView::selectPickTargets(double x, double y, bool cull) {
+    const BuildContext ctx = makeBuildContext();
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
     std::vector<GLuint> buffer(kSelectBufferWords);
@@ -40,7 +40,7 @@ PickHits CKelvraView::selectPickTargets(double x, double y) {
     setProjection(viewport[2], viewport[3]);   // leaves the modelview current
     glLoadIdentity();
     turnLikeTheGraph(settings());
-    glCallList(ListPickTargets);
+    drawPickTargets(ctx, cull ? PickVolume::current() : PickVolume{});
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);

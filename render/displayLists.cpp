@@ -1,6 +1,5 @@
 // The display-list builder: turns the data set and the settings into the graph
-// (list 100), the colour legend (150) and the axis indicator (200), and on
-// demand its pick targets (500). Which drawing routines run, in which order,
+// (list 100), the colour legend (150) and the axis indicator (200). Which drawing routines run, in which order,
 // and which legend shows, is read from the graph-type table
 // (render/graphTypes.h). It runs after loads and settings changes and after a
 // section move, never for a turn, move or zoom. The reduced graph of a moving
@@ -147,10 +146,6 @@ void CKelvraView::buildLists(bool withGraph) {
         graphListsChanged();
     }
 
-    glNewList(ListPickTargets, GL_COMPILE);
-    glEndList();
-    pickTargetsBuilt = false;
-
     glNewList(ListLegend, GL_COMPILE);
     drawLegend(ctx);
     glEndList();
@@ -175,16 +170,6 @@ void CKelvraView::rebuildPicture() {
         graphListsChanged();
     }
     host().invalidate();
-}
-
-void CKelvraView::buildPickTargets() {
-    if (pickTargetsBuilt) return;
-    PhaseScope phase(Phase::DisplayLists);
-    BuildContext ctx = makeBuildContext();
-    glNewList(ListPickTargets, GL_COMPILE);
-    drawPickTargets(ctx);
-    glEndList();
-    pickTargetsBuilt = true;
 }
 
 }  // namespace kelvra

@@ -236,7 +236,6 @@ void CKelvraView::sectionMoved() {
     // reduced one follows the section now, the full lists when the movement
     // stops (the next full frame builds them).
     graphListsBuilt = false;
-    pickTargetsBuilt = false;
     reduced.list = ReducedGraph::List::NotBuilt;
 }
 

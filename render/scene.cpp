@@ -202,7 +202,7 @@ void CKelvraView::layoutAnchoredOverlays() { kelvra::layoutAnchoredOverlays(sett
 
 void CKelvraView::destroyGlLists() {
     for (DisplayList list : {ListGraph, ListGraphReduced, ListLegend, ListAxisIndicator, ListScaleFrame,
-                             ListPickTargets, ListPickMarker}) {
+                             ListPickMarker}) {
         if (glIsList(list)) glDeleteLists(list, 1);
     }
     glyphs_->destroy();
@@ -210,7 +210,6 @@ void CKelvraView::destroyGlLists() {
     glyphListsBuilt = false;
     graphListsBuilt = false;
     overlayListsBuilt = false;
-    pickTargetsBuilt = false;
     graphListsChanged();
 }
 

@@ -369,6 +369,45 @@ TEST(Pick, ScatteredPointsAndVectorsWriteTheirDataAndVectorLines) {
     EXPECT_TRUE(g.view.pickMarkersShown);
 }
 
+// Targets the pick box cannot see are left out before GL's selection: every
+// pick over the window finds the same names, in the same order, as a pick
+// that draws them all. A turned 3-D view with a reversed axis, grid points
+// and vectors (whose lines can cross the box with both ends outside it).
+TEST(Pick, LeavingOutTargetsThePickBoxCannotSeeChangesNoHit) {
+    GL_TEST_REQUIRE_CONTEXT(kSide, kSide);
+    test::GridView g;
+    for (int a = 0; a < 3; ++a) g.scale(a, -1, 1, 0.5);
+    g.scale(3, -1, 1, 3);
+    g.view.scaleReverse[0] = 1;
+    g.view.viewZoom = 150;
+    auto sameHitsEverywhere = [&] {
+        g.draw(kSide, kSide);
+        int hitPicks = 0;
+        for (int y = 5; y < kSide; y += 15)
+            for (int x = 5; x < kSide; x += 15) {
+                PickHits culled = g.view.selectPickTargets(x, y), all = g.view.selectPickTargets(x, y, false);
+                ASSERT_EQ(culled.names, all.names) << "at " << x << ", " << y;
+                ASSERT_EQ(culled.tooMany, all.tooMany);
+                hitPicks += !all.names.empty();
+            }
+        EXPECT_GT(hitPicks, 40);
+    };
+    g.fill(40, 40, -1, 1, -1, 1, [](double x, double y) { return 0.8 * std::sin(3 * x) * std::cos(2 * y); });
+    g.view.graphType = 14;   // 点(ｶﾗｰ)
+    sameHitsEverywhere();
+
+    std::vector<std::vector<double>> arrows;
+    for (int i = 0; i < 300; ++i) {
+        const double t = i * 0.021;
+        arrows.push_back({std::cos(7 * t) * 0.9, std::sin(5 * t) * 0.9, std::sin(3 * t) * 0.9,
+                          std::sin(11 * t), std::cos(13 * t), 0.5, 1.0});
+    }
+    test::fillPoints(g.view, Vectors, 7, arrows);
+    g.view.graphType = 0;
+    g.view.vectorSize = 800;   // long arrows: lines that pass through the box from outside it
+    sameHitsEverywhere();
+}
+
 TEST(Pick, MoreThanTwoThousandPointsUnderTheBoxAreRefusedAndChangeNothing) {
     GL_TEST_REQUIRE_CONTEXT(kSide, kSide);
     test::GridView g;

@@ -1,6 +1,6 @@
 // Data sets made by hand for drawing tests, without a data file: fill a grid
 // or a point list straight into the view, set the scales so that the box maps
-// onto known world positions, and pick through list 500 with the pick's own
+// onto known world positions, and pick with the pick's own
 // selection pass.
 //
 // With scaleSizePercent 100 each axis is one world unit long; a square
@@ -78,11 +78,11 @@ inline void setScale(CKelvraView& v, int a, double min, double max) {
 inline double windowOf(double world) { return (world + 1.0) * 200.0; }
 
 // Names hit by the pick's 10 x 10 pixel box at window (x, y) (origin
-// bottom-left) through list 500, under the top view of the current viewport.
-inline std::vector<GLuint> pickNames(CKelvraView& v, double x, double y) {
+// bottom-left), under the top view of the current viewport.
+inline std::vector<GLuint> pickNames(CKelvraView& v, double x, double y, bool cull = true) {
     const int kept[4] = {v.viewPosX, v.viewPosY, v.viewAngleX, v.viewAngleZ};
     v.viewPosX = v.viewPosY = v.viewAngleX = v.viewAngleZ = 0;
-    PickHits hits = v.selectPickTargets(x, y);
+    PickHits hits = v.selectPickTargets(x, y, cull);
     v.viewPosX = kept[0];
     v.viewPosY = kept[1];
     v.viewAngleX = kept[2];
