@@ -1,9 +1,10 @@
 // The display-list builder: turns the data set and the settings into the graph
-// (list 100), the colour legend (150) and the axis indicator (200). Which drawing routines run, in which order,
-// and which legend shows, is read from the graph-type table
-// (render/graphTypes.h). It runs after loads and settings changes and after a
-// section move, never for a turn, move or zoom. The reduced graph of a moving
-// view (render/reducedGraph.cpp) runs the same steps on a thinned data set.
+// (list 100), the colour legend (150) and the axis indicator (200). Which
+// drawing routines run, in which order, and which legend shows, is read from
+// the graph-type table (render/graphTypes.h). It runs after loads and settings
+// changes and after a section move, never for a turn, move or zoom. The
+// reduced graph of a moving view (render/reducedGraph.cpp) runs the same steps
+// on a thinned data set.
 #include <GL/gl.h>
 
 #include <cmath>

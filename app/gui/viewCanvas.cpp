@@ -305,26 +305,26 @@ void CViewCanvas::saveImageCommand() {
     savePicture(*path, size);
 }
 
-std::optional<ImageBuffer> CViewCanvas::drawPicture(const PictureRequest& request) {
-    if (!makeCurrent()) return std::nullopt;
-    std::optional<ImageBuffer> picture;
+bool CViewCanvas::drawOffScreen(const std::function<void()>& draw) {
+    if (!makeCurrent()) return false;
     {
         PaintBlock block(paintBlocked_);
-        picture = view_.renderPicture(request);
+        draw();
     }
     Refresh(false);
+    return true;
+}
+
+std::optional<ImageBuffer> CViewCanvas::drawPicture(const PictureRequest& request) {
+    std::optional<ImageBuffer> picture;
+    drawOffScreen([&] { picture = view_.renderPicture(request); });
     return picture;
 }
 
 bool CViewCanvas::savePicture(const std::string& path, PixelSize size) {
-    // Without a context there is no picture; writeImage still says so.
-    if (!makeCurrent()) return view_.writeImage(std::nullopt, path);
     bool written = false;
-    {
-        PaintBlock block(paintBlocked_);
-        written = view_.saveImage(path, size);
-    }
-    Refresh(false);
+    // Without a context there is no picture; writeImage still says so.
+    if (!drawOffScreen([&] { written = view_.saveImage(path, size); })) return view_.writeImage(std::nullopt, path);
     return written;
 }
 

@@ -63,6 +63,10 @@ public:
     // current first and the window repainted afterwards.
     void runWithContext(const std::function<void()>& operation);
 
+    // Runs `draw` (an off-screen picture) in the window's context with the
+    // window's own paints held off, then repaints the window. False, without
+    // running it, while the window has no context yet.
+    bool drawOffScreen(const std::function<void()>& draw);
     // A picture drawn off-screen in the window's context (the core's
     // renderPicture); nothing while the window has no context yet.
     std::optional<ImageBuffer> drawPicture(const PictureRequest& request);
