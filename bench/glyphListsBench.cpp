@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "app/render/offscreenContext.h"
-#include "core/cp932.h"
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/cp932.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "render/text.h"
 
 namespace {

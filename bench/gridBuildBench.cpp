@@ -33,8 +33,8 @@
 #include <vector>
 
 #include "app/render/offscreenContext.h"
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "render/contourCells.h"
 
 namespace {

@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "app/render/offscreenContext.h"
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "output/imageFiles.h"
 
 namespace {

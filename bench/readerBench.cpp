@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 
 int main(int argc, char** argv) {
     int repeat = 5;

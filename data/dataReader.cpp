@@ -1,12 +1,12 @@
 // The data file reader: File/Open, F5 and every other way a data file enters
 // the program. The file is read into memory in one go, as CP932 text with LF
-// or CR LF line ends (core/textInput.h converts what is not); a sizing pass over the
+// or CR LF line ends (base/textInput.h converts what is not); a sizing pass over the
 // lines finds the format, the size estimates and where a settings section
 // starts; the reader of the layout then parses the text in place into the
 // zero-filled point array. Afterwards the graph choice is fitted to the data,
 // the scales are recomputed, and the picture is rebuilt; a settings section
 // at the end of the file is handed to the view's settings operations
-// (core/viewSettings.cpp), which apply it and then rebuild the picture.
+// (view/viewSettings.cpp), which apply it and then rebuild the picture.
 //
 // Everything a file can contain is handled without writing outside the point
 // array: the array is sized from the same lines that the readers walk, and each
@@ -22,14 +22,14 @@
 #include <string>
 #include <string_view>
 
-#include "core/cp932.h"
-#include "core/fileIo.h"
-#include "core/phaseTimes.h"
-#include "core/textInput.h"
-#include "core/kelvraView.h"
+#include "base/cp932.h"
+#include "base/fileIo.h"
+#include "base/phaseTimes.h"
+#include "base/textInput.h"
+#include "view/kelvraView.h"
 #include "data/pointSort.h"
 #include "data/textScan.h"
-#include "render/graphTypes.h"
+#include "settings/graphTypes.h"
 
 namespace kelvra {
 namespace {

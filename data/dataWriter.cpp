@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <string>
 
-#include "core/appInfo.h"
-#include "core/cp932.h"
-#include "core/fileIo.h"
-#include "core/kelvraView.h"
-#include "core/numberText.h"
+#include "base/appInfo.h"
+#include "base/cp932.h"
+#include "base/fileIo.h"
+#include "view/kelvraView.h"
+#include "base/numberText.h"
 
 namespace kelvra {
 namespace {

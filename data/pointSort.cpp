@@ -10,7 +10,7 @@
 // that budget and then the O(n log n) sort, never quadratic time.
 #include "data/pointSort.h"
 
-#include "core/fileIo.h"
+#include "base/fileIo.h"
 
 #include <algorithm>
 #include <cstdint>

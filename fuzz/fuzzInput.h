@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 
 namespace kelvra::fuzz {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "app/launch/launch.h"
-#include "core/textInput.h"
+#include "base/textInput.h"
 #include "fuzz/fuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

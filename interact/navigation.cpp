@@ -14,8 +14,8 @@
 #include <iterator>
 #include <string>
 
-#include "core/cp932.h"
-#include "core/kelvraView.h"
+#include "base/cp932.h"
+#include "view/kelvraView.h"
 
 namespace kelvra {
 namespace {

@@ -11,8 +11,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "core/cp932.h"
-#include "core/kelvraView.h"
+#include "base/cp932.h"
+#include "view/kelvraView.h"
 #include "render/glCurrent.h"
 #include "render/scene.h"
 

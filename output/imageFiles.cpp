@@ -2,7 +2,7 @@
 // (libjpeg) or 24-bit BMP (our own writer).
 //
 // Each encoder builds the whole file in memory; the file writers then hand it to
-// the program's safe writer (core/fileIo), so a failed or interrupted write
+// the program's safe writer (base/fileIo), so a failed or interrupted write
 // leaves an existing file as it was. Neither
 // library may end the process on an error: both report through longjmp back
 // into the encoder, which then fails.
@@ -21,9 +21,9 @@
 #include <new>
 #include <utility>
 
-#include "core/cp932.h"
-#include "core/fileIo.h"
-#include "core/phaseTimes.h"
+#include "base/cp932.h"
+#include "base/fileIo.h"
+#include "base/phaseTimes.h"
 
 namespace kelvra {
 namespace {

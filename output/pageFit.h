@@ -6,7 +6,7 @@
 // fills the area gets exactly the area's pixels; the other is truncated.
 #pragma once
 
-#include "core/viewHost.h"
+#include "base/viewHost.h"
 
 namespace kelvra {
 

@@ -10,10 +10,10 @@
 
 #include <cerrno>
 
-#include "core/cp932.h"
-#include "core/fileIo.h"
-#include "core/kelvraView.h"
-#include "core/phaseTimes.h"
+#include "base/cp932.h"
+#include "base/fileIo.h"
+#include "view/kelvraView.h"
+#include "base/phaseTimes.h"
 #include "output/imageFiles.h"
 #include "output/pictureScope.h"
 #include "render/scene.h"

@@ -5,14 +5,14 @@
 // Every picture the program saves or hands on is made by
 // CKelvraView::renderPicture: the image save of the desktop program, launch
 // files in both programs, kelvra-render's --output, and the clipboard copy and
-// printing (output/gui). It draws nothing into the window and leaves the GL state it found
+// printing (app/gui). It draws nothing into the window and leaves the GL state it found
 // (framebuffer, draw and read buffers, viewport, projection) and the settings
 // record as they were.
 #pragma once
 
 #include <optional>
 
-#include "core/viewHost.h"
+#include "base/viewHost.h"
 
 namespace kelvra {
 

@@ -8,7 +8,7 @@
 
 #include <GL/gl.h>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 #include "output/picture.h"
 #include "render/framebufferTarget.h"
 

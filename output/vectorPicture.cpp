@@ -19,10 +19,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/appInfo.h"
-#include "core/cp932.h"
-#include "core/kelvraView.h"
-#include "core/phaseTimes.h"
+#include "base/appInfo.h"
+#include "base/cp932.h"
+#include "view/kelvraView.h"
+#include "base/phaseTimes.h"
 #include "output/lineVisibility.h"
 #include "output/pictureScope.h"
 #include "render/feedbackState.h"

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 #include "render/contourCells.h"
 #include "render/feedbackState.h"
 

@@ -1,7 +1,7 @@
 // The display-list builder: turns the data set and the settings into the graph
 // (list 100), the colour legend (150) and the axis indicator (200). Which
 // drawing routines run, in which order, and which legend shows, is read from
-// the graph-type table (render/graphTypes.h). It runs after loads and settings
+// the graph-type table (settings/graphTypes.h). It runs after loads and settings
 // changes and after a section move, never for a turn, move or zoom. The
 // reduced graph of a moving view (render/reducedGraph.cpp) runs the same steps
 // on a thinned data set.
@@ -9,11 +9,11 @@
 
 #include <cmath>
 
-#include "core/kelvraView.h"
-#include "core/phaseTimes.h"
+#include "view/kelvraView.h"
+#include "base/phaseTimes.h"
 #include "render/feedbackState.h"
 #include "render/glCurrent.h"
-#include "render/graphTypes.h"
+#include "settings/graphTypes.h"
 
 namespace kelvra {
 

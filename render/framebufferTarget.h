@@ -10,7 +10,7 @@
 // (app/render/offscreenContext.h) for the frame the tests draw into.
 #pragma once
 
-#include "core/viewHost.h"
+#include "base/viewHost.h"
 
 namespace kelvra {
 

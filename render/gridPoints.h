@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 
 namespace kelvra {
 

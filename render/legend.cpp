@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 #include "render/feedbackState.h"
 #include "render/scaleFrame.h"
 #include "render/text.h"

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 #include "render/gridPoints.h"
 
 namespace kelvra::marks {

@@ -13,7 +13,7 @@
 #include <tuple>
 #include <utility>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 #include "render/feedbackState.h"
 #include "render/markPoints.h"
 

@@ -17,7 +17,7 @@
 #include <climits>
 #include <cmath>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 #include "render/markPoints.h"
 
 namespace kelvra {

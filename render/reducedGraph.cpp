@@ -9,8 +9,8 @@
 #include <climits>
 #include <cmath>
 
-#include "core/kelvraView.h"
-#include "core/phaseTimes.h"
+#include "view/kelvraView.h"
+#include "base/phaseTimes.h"
 
 namespace kelvra {
 

@@ -14,7 +14,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 #include "render/feedbackState.h"
 #include "render/text.h"
 

@@ -13,10 +13,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/kelvraView.h"
-#include "core/phaseTimes.h"
-#include "core/numberText.h"
-#include "render/graphTypes.h"
+#include "view/kelvraView.h"
+#include "base/phaseTimes.h"
+#include "base/numberText.h"
+#include "settings/graphTypes.h"
 
 namespace kelvra {
 namespace {

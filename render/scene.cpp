@@ -16,9 +16,9 @@
 #include <cassert>
 #include <chrono>
 
-#include "core/appInfo.h"
-#include "core/kelvraView.h"
-#include "core/phaseTimes.h"
+#include "base/appInfo.h"
+#include "view/kelvraView.h"
+#include "base/phaseTimes.h"
 #include "render/scene.h"
 #include "render/text.h"
 

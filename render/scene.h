@@ -1,8 +1,8 @@
-// The scene's free routines (the view's own are in core/kelvraView.h under
+// The scene's free routines (the view's own are in view/kelvraView.h under
 // "scene and camera"; both are implemented in render/scene.cpp).
 #pragma once
 
-#include "core/viewHost.h"
+#include "base/viewHost.h"
 #include "settings/graphSettings.h"
 
 namespace kelvra {

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 #include "render/contourCells.h"
 #include "render/feedbackState.h"
 #include "render/markPoints.h"

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 #include "render/feedbackState.h"
 #include "render/gridPoints.h"
 

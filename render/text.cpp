@@ -19,9 +19,9 @@
 #include <deque>
 #include <unordered_map>
 
-#include "core/cp932.h"
-#include "core/kelvraView.h"
-#include "core/phaseTimes.h"
+#include "base/cp932.h"
+#include "view/kelvraView.h"
+#include "base/phaseTimes.h"
 #include "render/fonts.h"
 #include "settings/settingsTables.h"
 

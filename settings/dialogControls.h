@@ -1,6 +1,6 @@
 // The settings dialog as tables: its eleven pages in tab order, the groups
 // that arrange each page, and one row per control (page, control id, widget,
-// label, the field it edits). The wx pages (settings/dialog/) lay the rows
+// label, the field it edits). The wx pages (app/gui/dialog/) lay the rows
 // out and hand every user action to the dialog rules (settings/dialogRules.h),
 // which copy the record in and out through the same rows. What a field is
 // (range, fallback, number format, how the dialog copies it) is the field

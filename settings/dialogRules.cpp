@@ -6,8 +6,8 @@
 #include <cmath>
 #include <iterator>
 
-#include "core/cp932.h"
-#include "render/graphTypes.h"
+#include "base/cp932.h"
+#include "settings/graphTypes.h"
 #include "settings/settingsFields.h"
 #include "settings/settingsTables.h"
 

@@ -1,6 +1,6 @@
 // The settings dialog without a window: what it holds while it is open, how
 // the record is copied in and back on OK, and what each user action does to
-// it. The wx pages (settings/dialog/) show this state and call these rules
+// it. The wx pages (app/gui/dialog/) show this state and call these rules
 // for every click, choice and keystroke; nothing here knows a toolkit, so the
 // whole behaviour is testable without a display.
 //

@@ -14,7 +14,7 @@
 
 #include <string>
 
-#include "core/numberText.h"
+#include "base/numberText.h"
 
 namespace kelvra {
 

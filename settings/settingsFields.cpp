@@ -3,7 +3,7 @@
 // use. Also the compile-time checks that every row fits the member it names.
 #include "settings/settingsFields.h"
 
-#include "core/numberText.h"
+#include "base/numberText.h"
 
 namespace kelvra {
 namespace {

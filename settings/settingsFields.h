@@ -17,7 +17,7 @@
 //   list positions, colour swatches) are Direct: fieldInt / setFieldInt and
 //   fieldColour / setFieldColour, no range, no fallback. List positions are
 //   the enumerators' values, so a list's entries are the enum's name table in
-//   settingsTables.h (the floor projections' labels are in render/graphTypes.h,
+//   settingsTables.h (the floor projections' labels are in settings/graphTypes.h,
 //   the graph types' too, by data kind and display); the legend's level-count list reads the whole part of
 //   its double (fieldInt) and stores the position as a double (setFieldInt).
 // - The X angle is held 270 ahead of the angle the user sees. Its row's kind,

@@ -6,7 +6,7 @@
 // "= ", and the empty lines. The writer and the reader walk the same table and
 // convert with the field table's fieldText and setFieldFromText.
 //
-// Callers: the view's settings operations (core/viewSettings.cpp), which serve
+// Callers: the view's settings operations (view/viewSettings.cpp), which serve
 // the menu commands, launch files, dropped files and the settings section at
 // the end of a data file; the data file writer appends settingsFileText.
 #include "settings/settingsFile.h"
@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "core/appInfo.h"
-#include "core/cp932.h"
+#include "base/appInfo.h"
+#include "base/cp932.h"
 #include "settings/settingsFields.h"
 
 namespace kelvra {

@@ -1,6 +1,6 @@
 // The settings file: the whole settings record as CP932 text of section
 // headers ("[表示の設定]") and key lines (" 倍率       = 100"), CR LF line
-// breaks. Free of the view: the view's settings operations (core/viewSettings.cpp)
+// breaks. Free of the view: the view's settings operations (view/viewSettings.cpp)
 // read and write files with these two and then bring the picture up to date;
 // the data file writer appends the same text to saved data.
 #pragma once

@@ -1,7 +1,7 @@
 // Fixed tables of the settings record: font faces, text roles, level counts,
 // number formats and display modes (the graph types and floor projections,
-// labels included, are in render/graphTypes.h). Texts are UTF-8 here (the
-// source encoding); use sj() from core/cp932.h where CP932 bytes are needed.
+// labels included, are in settings/graphTypes.h). Texts are UTF-8 here (the
+// source encoding); use sj() from base/cp932.h where CP932 bytes are needed.
 #pragma once
 
 #include <iterator>
@@ -46,7 +46,7 @@ inline constexpr int kMaxLevelCount = 480;
 int levelCountOfIndex(double legendStepIndex);
 
 // Names of the enumerated settings, as the settings dialog lists them, in
-// enumerator order (the floor projections' are in render/graphTypes.h).
+// enumerator order (the floor projections' are in settings/graphTypes.h).
 inline constexpr const char* kNumberFormatNames[] = {"自動", "整数", "小数", "指数"};
 inline constexpr const char* kDisplayModeNames[] = {"3次元", "2次元", "X断面", "Y断面"};
 inline constexpr const char* kLegendSourceNames[] = {"X", "Y", "Z", "data"};

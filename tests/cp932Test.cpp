@@ -7,7 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "core/cp932.h"
+#include "base/cp932.h"
 
 namespace kelvra {
 namespace {

@@ -19,9 +19,9 @@
 #include <tuple>
 #include <vector>
 
-#include "core/cp932.h"
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/cp932.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "data/pointSort.h"
 #include "data/textScan.h"
 #include "support/commaLocale.h"

@@ -14,10 +14,10 @@
 #include <tuple>
 #include <vector>
 
-#include "core/cp932.h"
-#include "core/fileIo.h"
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/cp932.h"
+#include "base/fileIo.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "support/commaLocale.h"
 #include "support/renderRun.h"
 #include "support/testFiles.h"

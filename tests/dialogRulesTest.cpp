@@ -8,7 +8,7 @@
 #include <limits>
 #include <tuple>
 
-#include "core/cp932.h"
+#include "base/cp932.h"
 #include "settings/dialogRules.h"
 #include "settings/settingsFields.h"
 #include "support/changedSettings.h"

@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "app/launch/launch.h"
-#include "core/cp932.h"
-#include "core/fileIo.h"
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
-#include "core/textInput.h"
+#include "base/cp932.h"
+#include "base/fileIo.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
+#include "base/textInput.h"
 #include "support/testFiles.h"
 
 namespace kelvra {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/launch/launch.h"
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "support/testFiles.h"
 
 namespace kelvra {

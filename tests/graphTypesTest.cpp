@@ -9,8 +9,8 @@
 #include <tuple>
 #include <vector>
 
-#include "core/cp932.h"
-#include "render/graphTypes.h"
+#include "base/cp932.h"
+#include "settings/graphTypes.h"
 
 namespace kelvra {
 namespace {

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "support/renderRun.h"
 #include "support/testFiles.h"
 

@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "core/cp932.h"
-#include "core/fileIo.h"
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/cp932.h"
+#include "base/fileIo.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "output/imageFiles.h"
 #include "support/glFixture.h"
 #include "support/gridFixture.h"

@@ -9,9 +9,9 @@
 #include <tuple>
 
 #include "app/launch/launch.h"
-#include "core/cp932.h"
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/cp932.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "support/glFixture.h"
 #include "support/renderRun.h"
 #include "support/testFiles.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <tuple>
 
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "render/levels.h"
 #include "render/scaleFrame.h"
 #include "support/glFixture.h"

@@ -6,9 +6,9 @@
 #include <span>
 #include <string_view>
 
-#include "core/cp932.h"
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/cp932.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "support/glFixture.h"
 #include "support/handMadeData.h"
 

@@ -11,9 +11,9 @@
 #include <tuple>
 #include <vector>
 
-#include "core/cp932.h"
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/cp932.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "interact/pickResult.h"
 #include "support/camera.h"
 #include "support/glFixture.h"

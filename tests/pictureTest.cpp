@@ -8,7 +8,7 @@
 #include <array>
 #include <vector>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 #include "output/imageFiles.h"
 #include "output/picture.h"
 #include "support/glFixture.h"

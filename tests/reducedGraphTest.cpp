@@ -13,10 +13,10 @@
 #include <tuple>
 #include <vector>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 #include "output/imageFiles.h"
 #include "output/picture.h"
-#include "render/graphTypes.h"
+#include "settings/graphTypes.h"
 #include "render/reducedGraph.h"
 #include "support/glFixture.h"
 #include "support/gridFixture.h"

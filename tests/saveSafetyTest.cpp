@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "core/fileIo.h"
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/fileIo.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "output/imageFiles.h"
 #include "support/testFiles.h"
 

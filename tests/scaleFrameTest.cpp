@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 #include "render/scaleFrame.h"
 #include "support/glFixture.h"
 #include "support/gridFixture.h"

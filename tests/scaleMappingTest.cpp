@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 
 namespace kelvra {
 namespace {

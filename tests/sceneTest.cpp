@@ -6,8 +6,8 @@
 #include <cmath>
 #include <vector>
 
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "support/glFixture.h"
 #include "support/gridFixture.h"
 

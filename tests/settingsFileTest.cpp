@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <sstream>
 
-#include "core/cp932.h"
-#include "core/fileIo.h"
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/cp932.h"
+#include "base/fileIo.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "settings/settingsFields.h"
 #include "settings/settingsFile.h"
 #include "support/changedSettings.h"

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "render/text.h"
 #include "support/glFixture.h"
 #include "support/testFiles.h"

@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "core/cp932.h"
-#include "core/fileIo.h"
-#include "core/kelvraView.h"
+#include "base/cp932.h"
+#include "base/fileIo.h"
+#include "view/kelvraView.h"
 #include "output/lineVisibility.h"
-#include "render/graphTypes.h"
+#include "settings/graphTypes.h"
 #include "render/scaleFrame.h"
 #include "support/glFixture.h"
 #include "support/gridFixture.h"

@@ -13,7 +13,7 @@
 #include "app/gui/guiText.h"
 #include "app/gui/helpCommands.h"
 #include "app/gui/linkLabel.h"
-#include "core/appInfo.h"
+#include "base/appInfo.h"
 #include "render/fonts.h"
 
 namespace kelvra {

@@ -11,8 +11,8 @@
 #include <climits>
 
 #include "app/gui/desktopOpen.h"
-#include "core/cp932.h"
-#include "core/viewHost.h"
+#include "base/cp932.h"
+#include "base/viewHost.h"
 
 namespace kelvra {
 

@@ -10,7 +10,7 @@
 #include "app/gui/guiText.h"
 #include "app/gui/mainFrame.h"
 #include "app/gui/splashWindow.h"
-#include "core/appInfo.h"
+#include "base/appInfo.h"
 
 namespace kelvra {
 namespace {

@@ -6,7 +6,7 @@
 #include <wx/utils.h>
 
 #include "app/gui/desktopOpen.h"
-#include "core/appInfo.h"
+#include "base/appInfo.h"
 
 namespace kelvra {
 

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "core/appInfo.h"
+#include "base/appInfo.h"
 
 namespace kelvra {
 

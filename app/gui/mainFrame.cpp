@@ -15,9 +15,9 @@
 #include "app/gui/guiText.h"
 #include "app/gui/helpCommands.h"
 #include "app/gui/toolbarImages.h"
-#include "core/appInfo.h"
-#include "core/cp932.h"
-#include "settings/dialog/settingsDlg.h"
+#include "base/appInfo.h"
+#include "base/cp932.h"
+#include "app/gui/dialog/settingsDlg.h"
 
 namespace kelvra {
 namespace {

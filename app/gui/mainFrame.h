@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/gui/viewCanvas.h"
-#include "output/gui/printing.h"
+#include "app/gui/printing.h"
 
 namespace kelvra {
 

@@ -6,9 +6,9 @@
 #include <wx/textctrl.h>
 
 #include "app/gui/guiText.h"
-#include "core/cp932.h"
-#include "core/kelvraView.h"
-#include "output/gui/textClipboard.h"
+#include "base/cp932.h"
+#include "view/kelvraView.h"
+#include "app/gui/textClipboard.h"
 
 namespace kelvra {
 

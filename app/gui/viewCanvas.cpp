@@ -21,13 +21,13 @@
 #include "app/gui/loadProgressDlg.h"
 #include "app/gui/selectedDataDlg.h"
 #include "app/launch/launch.h"
-#include "core/appInfo.h"
-#include "core/cp932.h"
-#include "core/fileIo.h"
-#include "core/headlessHost.h"
-#include "output/gui/pictureClipboard.h"
+#include "base/appInfo.h"
+#include "base/cp932.h"
+#include "base/fileIo.h"
+#include "base/headlessHost.h"
+#include "app/gui/pictureClipboard.h"
 #include "settings/dialogControls.h"
-#include "core/textInput.h"
+#include "base/textInput.h"
 
 namespace kelvra {
 namespace {

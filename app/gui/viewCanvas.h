@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
-#include "core/kelvraView.h"
-#include "core/viewHost.h"
-#include "settings/dialog/colourSwatch.h"
+#include "view/kelvraView.h"
+#include "base/viewHost.h"
+#include "app/gui/dialog/colourSwatch.h"
 
 class wxFrame;
 

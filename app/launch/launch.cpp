@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "core/cp932.h"
-#include "core/kelvraView.h"
-#include "core/textInput.h"
+#include "base/cp932.h"
+#include "view/kelvraView.h"
+#include "base/textInput.h"
 
 namespace kelvra {
 namespace {

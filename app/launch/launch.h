@@ -16,8 +16,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/fileIo.h"
-#include "core/viewHost.h"
+#include "base/fileIo.h"
+#include "base/viewHost.h"
 #include "output/imageFiles.h"
 
 namespace kelvra {
@@ -30,7 +30,7 @@ inline constexpr int kLaunchLineLength = 2000;   // longer lines are read as sev
 // (compared ignoring ASCII case) gives the text after the key and one more
 // character, without the line break (CR LF or LF). Absent when the file cannot
 // be read, no line matches, or the first matching line's value is empty.
-// The file is read as every outside text file is (core/textInput.h).
+// The file is read as every outside text file is (base/textInput.h).
 std::optional<std::string> readLaunchKey(const std::string& path, const std::string& key);
 // The same on the text of a launch file already read.
 std::optional<std::string> launchKeyOf(std::string_view launchText, const std::string& key);

@@ -15,12 +15,12 @@
 
 #include "app/launch/launch.h"
 #include "app/render/offscreenContext.h"
-#include "core/appInfo.h"
-#include "core/cp932.h"
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
-#include "core/phaseTimes.h"
-#include "core/textInput.h"
+#include "base/appInfo.h"
+#include "base/cp932.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
+#include "base/phaseTimes.h"
+#include "base/textInput.h"
 #include "render/framebufferTarget.h"
 
 namespace {

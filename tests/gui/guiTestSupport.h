@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "app/gui/kelvraApp.h"
-#include "core/viewHost.h"
+#include "base/viewHost.h"
 #include "support/glFixture.h"
 
 // Xlib last: its macros (None, Bool, Status, ...) would break the headers above.

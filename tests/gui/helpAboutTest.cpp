@@ -27,7 +27,7 @@
 #include "app/gui/linkLabel.h"
 #include "app/gui/mainFrame.h"
 #include "app/gui/splashWindow.h"
-#include "core/cp932.h"
+#include "base/cp932.h"
 #include "support/testFiles.h"
 // Last: it brings in Xlib.
 #include "guiTestSupport.h"

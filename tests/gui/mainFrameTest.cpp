@@ -23,7 +23,7 @@
 #include "app/gui/guiText.h"
 #include "app/gui/loadProgressDlg.h"
 #include "app/gui/mainFrame.h"
-#include "core/cp932.h"
+#include "base/cp932.h"
 // Last: it brings in Xlib.
 #include "mainWindowFixture.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/gui/mainFrame.h"
-#include "core/cp932.h"
+#include "base/cp932.h"
 #include "support/testFiles.h"
 // Last: it brings in Xlib.
 #include "guiTestSupport.h"

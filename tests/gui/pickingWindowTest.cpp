@@ -19,7 +19,7 @@
 #include "app/gui/guiText.h"
 #include "app/gui/mainFrame.h"
 #include "app/gui/selectedDataDlg.h"
-#include "core/cp932.h"
+#include "base/cp932.h"
 #include "support/camera.h"
 #include "support/testFiles.h"
 // Last: it brings in Xlib.

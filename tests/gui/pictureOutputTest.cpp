@@ -20,7 +20,7 @@
 #include "app/gui/commands.h"
 #include "app/gui/guiText.h"
 #include "app/gui/mainFrame.h"
-#include "core/cp932.h"
+#include "base/cp932.h"
 #include "render/framebufferTarget.h"
 #include "support/testFiles.h"
 // Last: it brings in Xlib.

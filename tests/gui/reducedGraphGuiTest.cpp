@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "app/gui/mainFrame.h"
-#include "core/cp932.h"
+#include "base/cp932.h"
 #include "support/testFiles.h"
 // Last: it brings in Xlib.
 #include "guiTestSupport.h"

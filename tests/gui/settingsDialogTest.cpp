@@ -17,7 +17,7 @@
 
 #include "app/gui/commands.h"
 #include "app/gui/guiText.h"
-#include "settings/dialog/settingsDlg.h"
+#include "app/gui/dialog/settingsDlg.h"
 // Last: it brings in Xlib.
 #include "mainWindowFixture.h"
 

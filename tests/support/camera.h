@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 
 namespace kelvra::test {
 

@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "app/render/offscreenContext.h"
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 #include "output/imageFiles.h"
 
 namespace kelvra::test {

@@ -9,8 +9,8 @@
 #include <cstddef>
 #include <functional>
 
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 
 namespace kelvra::test {
 

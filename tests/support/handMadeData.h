@@ -14,7 +14,7 @@
 #include <functional>
 #include <vector>
 
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 
 namespace kelvra::test {
 

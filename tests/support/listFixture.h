@@ -13,8 +13,8 @@
 #include <iterator>
 #include <vector>
 
-#include "core/headlessHost.h"
-#include "core/kelvraView.h"
+#include "base/headlessHost.h"
+#include "view/kelvraView.h"
 #include "support/glFixture.h"
 #include "support/handMadeData.h"
 

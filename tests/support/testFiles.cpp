@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/cp932.h"
+#include "base/cp932.h"
 
 namespace kelvra::test {
 

@@ -1,6 +1,6 @@
 // One settings page: layout from the tables, events into the dialog rules
 // (see settingsPage.h).
-#include "settings/dialog/settingsPage.h"
+#include "app/gui/dialog/settingsPage.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>

@@ -1,4 +1,4 @@
-#include "core/fileIo.h"
+#include "base/fileIo.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -19,8 +19,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "core/cp932.h"
-#include "core/phaseTimes.h"
+#include "base/cp932.h"
+#include "base/phaseTimes.h"
 
 namespace kelvra {
 namespace {

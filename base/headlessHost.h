@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/viewHost.h"
+#include "base/viewHost.h"
 
 namespace kelvra {
 

@@ -1,4 +1,4 @@
-#include "core/textInput.h"
+#include "base/textInput.h"
 
 #include <cerrno>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "core/cp932.h"
+#include "base/cp932.h"
 
 namespace kelvra {
 namespace {

@@ -1,5 +1,5 @@
 // Colour swatches and the colour dialog they open (see colourSwatch.h).
-#include "settings/dialog/colourSwatch.h"
+#include "app/gui/dialog/colourSwatch.h"
 
 #include <wx/colordlg.h>
 #include <wx/dcclient.h>

@@ -1,5 +1,5 @@
 // Phase clock for kelvra-render --timings; see phaseTimes.h.
-#include "core/phaseTimes.h"
+#include "base/phaseTimes.h"
 
 #include <chrono>
 

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "settings/dialog/settingsPage.h"
+#include "app/gui/dialog/settingsPage.h"
 
 class wxNotebook;
 

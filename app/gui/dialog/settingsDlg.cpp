@@ -1,5 +1,5 @@
 // The settings dialog frame (see settingsDlg.h).
-#include "settings/dialog/settingsDlg.h"
+#include "app/gui/dialog/settingsDlg.h"
 
 #include <wx/button.h>
 #include <wx/notebook.h>

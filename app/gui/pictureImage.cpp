@@ -1,5 +1,5 @@
 // The core's picture as a wx image (see pictureImage.h).
-#include "output/gui/pictureImage.h"
+#include "app/gui/pictureImage.h"
 
 #include <cstring>
 

@@ -11,7 +11,7 @@
 // the scale recompute (render/scaleMapping.cpp: the bar rule), the data reader
 // and the settings file reader (fitGraphChoiceToData after a load) and the
 // settings dialog (labels). Labels are UTF-8 (the source encoding); sj() from
-// core/cp932.h gives the CP932 bytes.
+// base/cp932.h gives the CP932 bytes.
 #pragma once
 
 #include <span>

@@ -1,7 +1,7 @@
 // CP932 conversion over glibc iconv. glibc's "CP932" table round-trips the
 // Windows code page exactly ('\\' stays 0x5C, '~' 0x7E, U+FF5E is 0x8160);
 // "SHIFT_JIS" would not, which is why it is not used here.
-#include "core/cp932.h"
+#include "base/cp932.h"
 
 #include <iconv.h>
 

@@ -1,4 +1,4 @@
-#include "output/gui/textClipboard.h"
+#include "app/gui/textClipboard.h"
 
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>

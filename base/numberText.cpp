@@ -1,4 +1,4 @@
-#include "core/numberText.h"
+#include "base/numberText.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "core/kelvraView.h"
+#include "view/kelvraView.h"
 
 #include "render/text.h"
 

@@ -1,5 +1,5 @@
 // The graph-type lists and the rules read from them (see graphTypes.h).
-#include "render/graphTypes.h"
+#include "settings/graphTypes.h"
 
 #include <cassert>
 #include <iterator>

@@ -6,7 +6,7 @@
 //
 // The operations are spread over the folders by subject; the comment above each
 // group names the file that implements it. Rules that read only the settings or
-// only the data set are free functions beside them (render/graphTypes.h,
+// only the data set are free functions beside them (settings/graphTypes.h,
 // render/scene.h); what the shells do around the view (the start-up argument,
 // launch files) is in app/launch.
 #pragma once
@@ -17,8 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/fileIo.h"
-#include "core/viewHost.h"
+#include "base/fileIo.h"
+#include "base/viewHost.h"
 #include "data/graphData.h"
 #include "interact/pickResult.h"
 #include "output/imageFiles.h"
@@ -105,7 +105,7 @@ public:
     GraphData& data() { return *this; }
     const GraphData& data() const { return *this; }
 
-    // ---- settings changes and settings files (core/viewSettings.cpp) ----
+    // ---- settings changes and settings files (view/viewSettings.cpp) ----
     // After a bulk change of the settings record (the settings dialog's OK, a
     // settings file, the settings section of a data file): status panes,
     // window-anchored overlays, scale recompute keeping the user's scales,

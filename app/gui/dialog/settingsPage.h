@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/dialog/colourSwatch.h"
+#include "app/gui/dialog/colourSwatch.h"
 #include "settings/dialogRules.h"
 
 namespace kelvra {

@@ -1,10 +1,10 @@
 // The picture as a bitmap on the clipboard (see pictureClipboard.h).
-#include "output/gui/pictureClipboard.h"
+#include "app/gui/pictureClipboard.h"
 
 #include <wx/bitmap.h>
 #include <wx/clipbrd.h>
 
-#include "output/gui/pictureImage.h"
+#include "app/gui/pictureImage.h"
 
 namespace kelvra {
 

@@ -1,5 +1,5 @@
 // The printed page, print preview and page set-up (see printing.h).
-#include "output/gui/printing.h"
+#include "app/gui/printing.h"
 
 #include <wx/bitmap.h>
 #include <wx/dc.h>
@@ -7,8 +7,8 @@
 #include <wx/print.h>
 #include <wx/printdlg.h>
 
-#include "core/cp932.h"
-#include "output/gui/pictureImage.h"
+#include "base/cp932.h"
+#include "app/gui/pictureImage.h"
 #include "output/pageFit.h"
 
 namespace kelvra {

@@ -5,12 +5,12 @@
 // loadDataFile hands here). The file format itself is settings/settingsFile.cpp.
 #include <cerrno>
 
-#include "core/cp932.h"
-#include "core/fileIo.h"
-#include "core/kelvraView.h"
-#include "core/phaseTimes.h"
-#include "core/textInput.h"
-#include "render/graphTypes.h"
+#include "base/cp932.h"
+#include "base/fileIo.h"
+#include "view/kelvraView.h"
+#include "base/phaseTimes.h"
+#include "base/textInput.h"
+#include "settings/graphTypes.h"
 #include "settings/settingsFile.h"
 
 namespace kelvra {

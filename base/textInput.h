@@ -1,7 +1,7 @@
 // Text files from outside, as every reader of the program takes them: data
 // files, settings files, launch files and dropped files all come through here.
 //
-// The file is read whole (core/fileIo.h). A file that begins with a UTF-8 or
+// The file is read whole (base/fileIo.h). A file that begins with a UTF-8 or
 // UTF-16 byte-order mark (what spreadsheets write for "CSV UTF-8" and
 // "Unicode text") is converted to CP932 in memory, without its mark;
 // characters with no CP932 form become "?". Then every lone CR (older
@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "core/fileIo.h"
+#include "base/fileIo.h"
 
 namespace kelvra {
 

@@ -1,8 +1,8 @@
-#include "core/headlessHost.h"
+#include "base/headlessHost.h"
 
 #include <cstdio>
 
-#include "core/cp932.h"
+#include "base/cp932.h"
 
 namespace kelvra {
 
