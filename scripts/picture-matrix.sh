@@ -62,6 +62,10 @@ done
 draw examples/surface.csv surface-with-settings examples/surface-settings.txt
 "$render" examples/surface.csv -s examples/surface-settings.txt --write-settings "$out/surface-applied.txt" \
     --write-data "$out/surface-applied.csv" >/dev/null 2>&1 || true
+# Data files that carry their settings read back, as File/Open reads them.
+for saved in "$out"/*-data.csv "$out/surface-applied.csv"; do
+    draw "$saved" "reopened-$(basename "$saved" .csv)"
+done
 for g in $grids; do
     "$render" "out/bench/$g" -s bench/peers/kelvra-bench-settings.txt -o "$out/bench-$g.$ext" \
         --size 800x600 >/dev/null 2>&1 || true
