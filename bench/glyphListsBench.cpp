@@ -52,19 +52,19 @@ int main() {
 
     std::vector<double> fresh, cached, outline, draw;
     for (int i = 0; i < 20; ++i) {
-        view.viewZoom = 101 + i * 7;   // a size not built before
+        view.settings.viewZoom = 101 + i * 7;   // a size not built before
         t0 = Clock::now();
         view.buildGlyphLists();
         fresh.push_back(ms(t0));
     }
     for (int i = 0; i < 20; ++i) {
-        view.viewZoom = i % 2 ? 100 : 125;
+        view.settings.viewZoom = i % 2 ? 100 : 125;
         t0 = Clock::now();
         view.buildGlyphLists();
         cached.push_back(ms(t0));
     }
     for (int i = 0; i < 10; ++i) {
-        view.fontFace[kelvra::RoleTitle] = i % 2 ? 0 : 1;   // IPAPGothic and IPAPMincho outlines
+        view.settings.fontFace[kelvra::RoleTitle] = i % 2 ? 0 : 1;   // IPAPGothic and IPAPMincho outlines
         t0 = Clock::now();
         view.buildGlyphLists();
         outline.push_back(ms(t0));

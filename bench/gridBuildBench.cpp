@@ -71,19 +71,19 @@ Time best(int repeat, Run run) {
 }
 
 void fillSurface(kelvra::CKelvraView& v, int n) {
-    v.dataKind = kelvra::Grid;
-    v.valuesPerPoint = 3;
-    v.rowCount = n;
-    v.columnCount = n;
-    v.pointCount = n * n;
-    if (!v.pointValues.allocate(std::size_t(n) * n * 3)) {
+    v.data.dataKind = kelvra::Grid;
+    v.data.valuesPerPoint = 3;
+    v.data.rowCount = n;
+    v.data.columnCount = n;
+    v.data.pointCount = n * n;
+    if (!v.data.pointValues.allocate(std::size_t(n) * n * 3)) {
         std::fprintf(stderr, "kelvra-grid-build-bench: no memory for %d x %d points\n", n, n);
         std::exit(1);
     }
     double zMin = 1e300, zMax = -1e300;
     for (int r = 0; r < n; ++r) {
         for (int c = 0; c < n; ++c) {
-            double* p = v.point(std::size_t(r) * n + c);
+            double* p = v.data.point(std::size_t(r) * n + c);
             double x = -100 + 200.0 * c / (n - 1), y = -100 + 200.0 * r / (n - 1);
             p[0] = x;
             p[1] = y;
@@ -93,14 +93,14 @@ void fillSurface(kelvra::CKelvraView& v, int n) {
         }
     }
     for (int a = 0; a < 4; ++a) {
-        v.scaleMin[a] = a < 2 ? -100 : zMin;
-        v.scaleMax[a] = a < 2 ? 100 : zMax;
+        v.settings.scaleMin[a] = a < 2 ? -100 : zMin;
+        v.settings.scaleMax[a] = a < 2 ? 100 : zMax;
         if (a < 3) {
-            v.scaleStep[a] = (v.scaleMax[a] - v.scaleMin[a]) / 5;
-            v.axisSpan[a] = v.scaleMax[a] - v.scaleMin[a];
+            v.settings.scaleStep[a] = (v.settings.scaleMax[a] - v.settings.scaleMin[a]) / 5;
+            v.state.axisSpan[a] = v.settings.scaleMax[a] - v.settings.scaleMin[a];
         }
     }
-    v.dataLoaded = true;
+    v.data.dataLoaded = true;
 }
 
 // Bytes the heap holds (small blocks and mapped ones): Mesa keeps a list's
@@ -123,7 +123,7 @@ double heapGrowth(Build build) {
 // A drag of `moves` steps of 10 pixels to the right in rotate mode, each
 // followed by a paint; the frames per second of the moves.
 double dragTurn(kelvra::CKelvraView& view, int moves) {
-    view.interactionMode = kelvra::ModeRotate;
+    view.state.interactionMode = kelvra::ModeRotate;
     view.leftButtonDown(100, 300);
     auto start = Clock::now();
     for (int f = 0; f < moves; ++f) {
@@ -135,7 +135,7 @@ double dragTurn(kelvra::CKelvraView& view, int moves) {
 
 void turnFigures(kelvra::CKelvraView& view, int repeat) {
     constexpr int kMoves = 36;
-    view.scaleStep[3] = 3;   // 20 levels
+    view.settings.scaleStep[3] = 3;   // 20 levels
     view.buildDisplayLists();
     view.paint(800, 600);   // warms up; the first full frame's time is noted
 
@@ -146,34 +146,34 @@ void turnFigures(kelvra::CKelvraView& view, int repeat) {
     view.paint(800, 600);
     Time fullFrame = best(repeat, [&] { view.paint(800, 600); });
 
-    view.reduced.allowed = false;
+    view.lists.reduced.allowed = false;
     double fullFps = 1e300;
     for (int i = 0; i < repeat; ++i) {
         fullFps = std::min(fullFps, dragTurn(view, kMoves));
         view.leftButtonUp();
     }
-    view.reduced.allowed = true;
+    view.lists.reduced.allowed = true;
     view.paint(800, 600);
 
     // The reduced list on first need: its build time and memory.
     double reducedBuild = 0.0;
     double reducedMiB = heapGrowth([&] {
-        view.reduced.moving = true;
+        view.lists.reduced.moving = true;
         auto start = Clock::now();
         view.reducedGraphReady();
         reducedBuild = secondsSince(start);
-        view.reduced.moving = false;
+        view.lists.reduced.moving = false;
     });
-    const std::size_t kept = view.reduced.targetPoints;
+    const std::size_t kept = view.lists.reduced.targetPoints;
 
     // Turns with the reduced graph (the list is built already, as a first
     // drag leaves it), then the button-up and the full frame it brings.
     double reducedFps = 1e300, settle = 1e300;
     int reducedFrames = 0;
     for (int i = 0; i < repeat; ++i) {
-        int before = view.reduced.reducedFrames;
+        int before = view.lists.reduced.reducedFrames;
         reducedFps = std::min(reducedFps, dragTurn(view, kMoves));
-        reducedFrames = view.reduced.reducedFrames - before;
+        reducedFrames = view.lists.reduced.reducedFrames - before;
         auto start = Clock::now();
         view.leftButtonUp();
         view.paint(800, 600);
@@ -222,19 +222,19 @@ int main(int argc, char** argv) {
     kelvra::CKelvraView view(host);
     view.initGlState();
     if (bare) {   // the graph list only: no scale frame, legend or axis indicator
-        view.scaleShow = 0;
-        view.legendShow = 0;
-        view.axisShow = 0;
+        view.settings.scaleShow = 0;
+        view.settings.legendShow = 0;
+        view.settings.axisShow = 0;
     }
-    view.graphType = type;
-    view.xyContourMode = kelvra::XyContourMode(floor);
+    view.settings.graphType = type;
+    view.settings.xyContourMode = kelvra::XyContourMode(floor);
     fillSurface(view, size);
 
     std::printf("grid %d x %d, graph type %d, floor %d, %s, best of %d\n", size, size, type, floor,
                 kelvra::cellBatching() ? "batched" : "one primitive per polygon", repeat);
     for (int index : {3, 11}) {
         if (turnOnly) break;
-        view.scaleStep[3] = index;
+        view.settings.scaleStep[3] = index;
         kelvra::BuildContext ctx = view.makeBuildContext();
         // The graph part of list 100 for the contour fill, compiled on its own.
         Time list100 = best(repeat, [&] {
@@ -257,15 +257,15 @@ int main(int argc, char** argv) {
             glFinish();
         });
         const int turnFrames = 36;
-        const int angle = view.viewAngleZ;
+        const int angle = view.settings.viewAngleZ;
         Time turn = best(1, [&] {
             for (int f = 0; f < turnFrames; ++f) {
-                view.viewAngleZ = (angle + 10 * (f + 1)) % 360;
+                view.settings.viewAngleZ = (angle + 10 * (f + 1)) % 360;
                 view.drawScene();
                 glFinish();
             }
         });
-        view.viewAngleZ = angle;
+        view.settings.viewAngleZ = angle;
         std::printf("%3d levels: contour fill list %6.3f s (cpu %6.3f s), buildDisplayLists %6.3f s "
                     "(cpu %6.3f s), redraw %6.3f s (cpu %6.3f s), turning %5.1f frames/s\n",
                     ctx.levels.levelCount, list100.wall, list100.cpu, whole.wall, whole.cpu, frame.wall,

@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
                 ++failures;
                 break;
             }
-            points = view.dataKind == kelvra::Grid ? (long long)view.rowCount * view.columnCount : view.pointCount;
+            points = view.data.dataKind == kelvra::Grid ? (long long)view.data.rowCount * view.data.columnCount : view.data.pointCount;
         }
         std::sort(times.begin(), times.end());
         const char* name = std::strrchr(path, '/') ? std::strrchr(path, '/') + 1 : path;

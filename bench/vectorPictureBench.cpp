@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
         kelvra::HeadlessHost host(size);
         host.printMessages = false;
         kelvra::CKelvraView view(host);
-        view.deferListBuilds = true;   // as kelvra-render draws one picture
+        view.lists.deferListBuilds = true;   // as kelvra-render draws one picture
         view.initGlState();
         if (!view.loadDataFile(file, false)) {
             std::fprintf(stderr, "%s: cannot load\n", file.c_str());

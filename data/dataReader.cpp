@@ -475,68 +475,68 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
         host().showMessageWithReason(title + sj(kCannotOpenText), systemReason(file.error));
         return false;
     }
-    dataFileTitle = title;
-    dataFilePath = path;
+    data.dataFileTitle = title;
+    data.dataFilePath = path;
     if (file.result == ReadResult::NoMemory) {
         host().showMessageWithReason(sj(kOutOfMemoryText), systemReason(file.error));
         return false;
     }
     const FileBytes& text = file.bytes;
 
-    int format = dataFormat;
-    FileLayout layout = measureFile(text, dataFormat, &format);
-    dataFormat = format;
-    valuesPerPoint = valuesPerPointOf(format);
-    if (!(reload && dataLoaded)) legendColorSource = valuesPerPoint == 3 ? ColorByZ : ColorByData;
+    int format = data.dataFormat;
+    FileLayout layout = measureFile(text, data.dataFormat, &format);
+    data.dataFormat = format;
+    data.valuesPerPoint = valuesPerPointOf(format);
+    if (!(reload && data.dataLoaded)) settings.legendColorSource = data.valuesPerPoint == 3 ? ColorByZ : ColorByData;
 
     // The old array goes first, so that both never need memory at once. The
     // point count must stay within int: every count and index of the data set is one.
-    pointValues.release();
+    data.pointValues.release();
     std::int64_t capacityPoints = 0;
     bool fits = !__builtin_mul_overflow(layout.capacityRows, layout.capacityColumns, &capacityPoints) &&
                 capacityPoints <= INT_MAX &&
-                pointValues.allocate(std::size_t(capacityPoints) * std::size_t(valuesPerPoint));
+                data.pointValues.allocate(std::size_t(capacityPoints) * std::size_t(data.valuesPerPoint));
     if (!fits) {
-        dataLoaded = false;
-        rowCount = columnCount = pointCount = 0;
+        data.dataLoaded = false;
+        data.rowCount = data.columnCount = data.pointCount = 0;
         host().showMessageWithReason(sj(kOutOfMemoryText), systemReason(ENOMEM));
         host().invalidate();
         return false;
     }
 
-    adviseHugePages(pointValues.data(), pointValues.size() * sizeof(double));
+    adviseHugePages(data.pointValues.data(), data.pointValues.size() * sizeof(double));
 
     const std::int64_t estimate = layout.rowEstimate * layout.columnEstimate;
     host().showLoadProgress(estimate > 1500);
-    for (ValueRange& r : valueRange) r.reset();
-    dataKind = Grid;
-    rowCount = columnCount = pointCount = 0;
+    for (ValueRange& r : data.valueRange) r.reset();
+    data.dataKind = Grid;
+    data.rowCount = data.columnCount = data.pointCount = 0;
 
     LoadProgress progress(host(), layout.rowEstimate);
     Layout kind = layoutOf(format);
-    ReadJob job{*this, progress, kind, layout.dataBegin, layout.dataEnd, layout.rowEstimate,
+    ReadJob job{data, progress, kind, layout.dataBegin, layout.dataEnd, layout.rowEstimate,
                 std::size_t(capacityPoints), file.bytes.data(), std::size_t(layout.dataEnd - text.begin())};
     switch (kind) {
         case Layout::ColumnGrid: readColumnGrid(job); break;
         case Layout::SteppedGrid: readSteppedGrid(job); break;
-        case Layout::PointList: readPointList(job, valuesPerPoint); break;
+        case Layout::PointList: readPointList(job, data.valuesPerPoint); break;
         case Layout::PointValueList: readPointValueList(job); break;
     }
     if (kind == Layout::ColumnGrid || kind == Layout::SteppedGrid) {
-        pointCount = rowCount * columnCount;
+        data.pointCount = data.rowCount * data.columnCount;
     } else if (format != 2 && format != 3) {
         // Lists without rows keep the sizing estimate here, as the array is laid out.
-        dataKind = format == 7 ? PointValues : Vectors;
-        rowCount = int(layout.rowEstimate);
-        columnCount = int(layout.columnEstimate);
+        data.dataKind = format == 7 ? PointValues : Vectors;
+        data.rowCount = int(layout.rowEstimate);
+        data.columnCount = int(layout.columnEstimate);
     }
 
-    fitGraphChoiceToData(settings(), data());
-    dataLoaded = true;
+    fitGraphChoiceToData(settings, data);
+    data.dataLoaded = true;
     host().hideLoadProgress();
     // A file that held not one point (no data lines, or not a data file at
     // all) still loads as the empty graph; the status bar says why it is empty.
-    host().showStatusMessage(pointCount == 0 ? sj(kNoGraphDataText) : std::string());
+    host().showStatusMessage(data.pointCount == 0 ? sj(kNoGraphDataText) : std::string());
 
     recomputeScales(reload);
     if (!layout.hasSettings) {
@@ -551,15 +551,15 @@ bool CKelvraView::chooseDataFile() {
     FileDialogRequest request;
     request.title = sj(kOpenTitle);
     request.filters = {{"Graph Data File (*.csv)", "*.csv"}, {"All Files (*.*)", "*.*"}};
-    if (dataLoaded) request.initialFolder = folderOf(dataFilePath);
+    if (data.dataLoaded) request.initialFolder = folderOf(data.dataFilePath);
     std::optional<std::string> path = host().askFileName(request);
     if (!path) return false;
     return loadDataFile(*path, false);
 }
 
 bool CKelvraView::reloadDataFile() {
-    if (!dataLoaded) return chooseDataFile();
-    return loadDataFile(dataFilePath, true);
+    if (!data.dataLoaded) return chooseDataFile();
+    return loadDataFile(data.dataFilePath, true);
 }
 
 }  // namespace kelvra

@@ -45,16 +45,16 @@ private:
 // Format 1, a column grid: the X header (each X after a comma, so the line
 // begins with one), then per row its Y and a comma before each Z.
 void writeColumnGrid(const CKelvraView& v, int rows, DataText& t) {
-    for (int c = 0; c < v.columnCount; ++c) {
+    for (int c = 0; c < v.data.columnCount; ++c) {
         t.buf() += ',';
-        t.number(v.gridPoint(0, c)[0]);
+        t.number(v.data.gridPoint(0, c)[0]);
     }
     t.endLine();
     for (int r = 0; r < rows && t.ok(); ++r) {
-        t.number(v.gridPoint(r, 0)[1]);
-        for (int c = 0; c < v.columnCount; ++c) {
+        t.number(v.data.gridPoint(r, 0)[1]);
+        for (int c = 0; c < v.data.columnCount; ++c) {
             t.buf() += ',';
-            t.number(v.gridPoint(r, c)[2]);
+            t.number(v.data.gridPoint(r, c)[2]);
         }
         t.endLine();
     }
@@ -63,9 +63,9 @@ void writeColumnGrid(const CKelvraView& v, int rows, DataText& t) {
 // Format 4, a stepped grid: first X and X step, first Y and Y step, then the
 // Z rows. A grid of one column (or row) has no step; 0 reads back the same.
 void writeSteppedGrid(const CKelvraView& v, int rows, DataText& t) {
-    const double* origin = v.gridPoint(0, 0);
-    double stepX = v.columnCount > 1 ? v.gridPoint(0, 1)[0] - origin[0] : 0.0;
-    double stepY = rows > 1 ? v.gridPoint(1, 0)[1] - origin[1] : 0.0;
+    const double* origin = v.data.gridPoint(0, 0);
+    double stepX = v.data.columnCount > 1 ? v.data.gridPoint(0, 1)[0] - origin[0] : 0.0;
+    double stepY = rows > 1 ? v.data.gridPoint(1, 0)[1] - origin[1] : 0.0;
     t.number(origin[0]);
     t.buf() += ',';
     t.number(stepX);
@@ -75,9 +75,9 @@ void writeSteppedGrid(const CKelvraView& v, int rows, DataText& t) {
     t.number(stepY);
     t.endLine();
     for (int r = 0; r < rows && t.ok(); ++r) {
-        for (int c = 0; c < v.columnCount; ++c) {
+        for (int c = 0; c < v.data.columnCount; ++c) {
             if (c > 0) t.buf() += ',';
-            t.number(v.gridPoint(r, c)[2]);
+            t.number(v.data.gridPoint(r, c)[2]);
         }
         t.endLine();
     }
@@ -87,8 +87,8 @@ void writeSteppedGrid(const CKelvraView& v, int rows, DataText& t) {
 // held (formats 2 and 3 are held sorted by Y, then X).
 void writePointList(const CKelvraView& v, int points, DataText& t) {
     for (int p = 0; p < points && t.ok(); ++p) {
-        const double* values = v.point(std::size_t(p));
-        for (int i = 0; i < v.valuesPerPoint; ++i) {
+        const double* values = v.data.point(std::size_t(p));
+        for (int i = 0; i < v.data.valuesPerPoint; ++i) {
             if (i > 0) t.buf() += ',';
             t.number(values[i]);
         }
@@ -100,7 +100,7 @@ void writePointList(const CKelvraView& v, int points, DataText& t) {
 // whose counts disagree with its buffer is never read beyond it.
 int heldCount(const CKelvraView& v, int wanted, std::size_t valuesEach) {
     if (wanted <= 0 || valuesEach == 0) return 0;
-    std::size_t held = v.pointValues.size() / valuesEach;
+    std::size_t held = v.data.pointValues.size() / valuesEach;
     return int(std::min<std::size_t>(std::size_t(wanted), held));
 }
 
@@ -122,14 +122,14 @@ int CKelvraView::writeDataFile(const std::string& path, const std::string& setti
         host().showMessageWithReason(sj("ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません"), systemReason(error));
         return 1;
     };
-    if (!dataLoaded || pointValues.empty()) return failed();   // nothing to save
+    if (!data.dataLoaded || data.pointValues.empty()) return failed();   // nothing to save
 
     // Format numbers the reader knows nothing of were read as a column grid;
     // they are saved as one, under the number 1.
-    int format = dataFormat >= 1 && dataFormat <= 7 ? dataFormat : 1;
+    int format = data.dataFormat >= 1 && data.dataFormat <= 7 ? data.dataFormat : 1;
     bool grid = format == 1 || format == 4;
-    std::size_t vpp = std::size_t(valuesPerPoint);
-    if (grid && (columnCount <= 0 || dataKind != Grid)) return failed();
+    std::size_t vpp = std::size_t(data.valuesPerPoint);
+    if (grid && (data.columnCount <= 0 || data.dataKind != Grid)) return failed();
 
     SafeFileWriter out(path);
     if (!out.ok()) return failed(out.error());
@@ -138,11 +138,11 @@ int CKelvraView::writeDataFile(const std::string& path, const std::string& setti
     t.buf() += std::string(kAppTitle) + kEol;
     t.buf() += kEol;
     if (grid) {
-        int rows = heldCount(*this, rowCount, std::size_t(columnCount) * vpp);
+        int rows = heldCount(*this, data.rowCount, std::size_t(data.columnCount) * vpp);
         if (format == 1) writeColumnGrid(*this, rows, t);
         else writeSteppedGrid(*this, rows, t);
     } else {
-        writePointList(*this, heldCount(*this, pointCount, vpp), t);
+        writePointList(*this, heldCount(*this, data.pointCount, vpp), t);
         // The points of format 7 end at a line beginning with "<".
         if (format == 7) {
             t.buf() += '<';
@@ -155,15 +155,15 @@ int CKelvraView::writeDataFile(const std::string& path, const std::string& setti
     bool written = t.ok() && out.write(section) && out.commit();
     if (!written) return failed(out.error());
 
-    dataFormat = format;
-    dataFileTitle = fileTitleOf(path);
-    dataFilePath = path;
-    host().setCaption(dataFileTitle + " - " + kAppTitle);
+    data.dataFormat = format;
+    data.dataFileTitle = fileTitleOf(path);
+    data.dataFilePath = path;
+    host().setCaption(data.dataFileTitle + " - " + kAppTitle);
     return 0;
 }
 
 bool CKelvraView::saveDataCommand() {
-    if (!dataLoaded) {
+    if (!data.dataLoaded) {
         host().showMessage(sj("ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません"));
         return false;
     }
@@ -171,8 +171,8 @@ bool CKelvraView::saveDataCommand() {
     request.save = true;
     request.title = sj("ｸﾞﾗﾌﾃﾞｰﾀの保存");
     request.filters = {{"Graph Data File (*.csv)", "*.csv"}, {"All Files (*.*)", "*.*"}};
-    request.initialName = dataFileTitle;
-    request.initialFolder = folderOf(dataFilePath);
+    request.initialName = data.dataFileTitle;
+    request.initialFolder = folderOf(data.dataFilePath);
     request.confirmOverwrite = true;
     std::optional<std::string> path = host().askFileName(request);
     if (!path) return false;

@@ -47,69 +47,69 @@ std::string signedPosition(int value) {
 // ---- mouse ---------------------------------------------------------------------
 
 void CKelvraView::leftButtonDown(int x, int y) {
-    dragging = true;
-    switch (interactionMode) {
+    state.dragging = true;
+    switch (state.interactionMode) {
         case ModeMove:
-            dragStartValue[0] = viewPosX;
-            dragStartValue[1] = viewPosY;
+            state.dragStartValue[0] = settings.viewPosX;
+            state.dragStartValue[1] = settings.viewPosY;
             break;
         case ModeZoom:
-            dragStartValue[0] = viewZoom;
+            state.dragStartValue[0] = settings.viewZoom;
             break;
         case ModeRotate:
-            dragStartValue[0] = viewAngleX;
-            dragStartValue[1] = viewAngleZ;
+            state.dragStartValue[0] = settings.viewAngleX;
+            state.dragStartValue[1] = settings.viewAngleZ;
             break;
         case ModeSection:
-            dragStartValue[0] = displayMode == DisplayXSection   ? sectionIndexX
-                                : displayMode == DisplayYSection ? sectionIndexY
+            state.dragStartValue[0] = settings.displayMode == DisplayXSection   ? state.sectionIndexX
+                                : settings.displayMode == DisplayYSection ? state.sectionIndexY
                                                                  : 0;
             break;
         case ModePick:
         case ModeCount:
             // A click picks (interact/picking.cpp); there is no drag, and the
             // markers stay unless the pick marks another point.
-            dragging = false;
-            if (interactionMode == ModePick) pickAt(x, y);
+            state.dragging = false;
+            if (state.interactionMode == ModePick) pickAt(x, y);
             return;
     }
-    if (pickMarkersShown) {
-        pickMarkersShown = false;
+    if (state.pickMarkersShown) {
+        state.pickMarkersShown = false;
         host().invalidate();
     }
-    dragStartX = x;
-    dragStartY = y;
+    state.dragStartX = x;
+    state.dragStartY = y;
 }
 
 void CKelvraView::mouseMove(int x, int y) {
-    if (!dragging) return;
-    const long long dx = (long long)x - dragStartX;   // right is positive
-    const long long dy = (long long)dragStartY - y;   // up is positive
-    switch (interactionMode) {
+    if (!state.dragging) return;
+    const long long dx = (long long)x - state.dragStartX;   // right is positive
+    const long long dy = (long long)state.dragStartY - y;   // up is positive
+    switch (state.interactionMode) {
         case ModeMove:
-            viewPosX = clampTo(dragStartValue[0] + dx, -kPosLimit, kPosLimit);
-            viewPosY = clampTo(dragStartValue[1] + dy, -kPosLimit, kPosLimit);
+            settings.viewPosX = clampTo(state.dragStartValue[0] + dx, -kPosLimit, kPosLimit);
+            settings.viewPosY = clampTo(state.dragStartValue[1] + dy, -kPosLimit, kPosLimit);
             showPosition();
             break;
         case ModeZoom:
             // One percent per pixel; right and up enlarge.
-            viewZoom = clampTo(dragStartValue[0] + dx + dy, kZoomMinMouse, kZoomMax);
+            settings.viewZoom = clampTo(state.dragStartValue[0] + dx + dy, kZoomMinMouse, kZoomMax);
             showZoom();
             layoutAnchoredOverlays();
             break;
         case ModeRotate:
             // The drag is taken modulo a full turn first (% keeps the sign of
             // the distance); down raises the X angle, right raises the Z angle.
-            viewAngleX = clampTo(dragStartValue[0] - (dy % 360), -720, 1080);
-            viewAngleZ = clampTo(dragStartValue[1] + (dx % 360), -720, 1080);
+            settings.viewAngleX = clampTo(state.dragStartValue[0] - (dy % 360), -720, 1080);
+            settings.viewAngleZ = clampTo(state.dragStartValue[1] + (dx % 360), -720, 1080);
             showAngles();
             break;
         case ModeSection: {
-            if (!isSectionDisplay(displayMode)) return;
+            if (!isSectionDisplay(settings.displayMode)) return;
             // One step per 10 pixels up or right; each division truncates toward zero.
-            int index = clampTo(dragStartValue[0] + dy / 10 + dx / 10, -1000000000, 1000000000);
-            if (displayMode == DisplayXSection) sectionIndexX = index;
-            else sectionIndexY = index;
+            int index = clampTo(state.dragStartValue[0] + dy / 10 + dx / 10, -1000000000, 1000000000);
+            if (settings.displayMode == DisplayXSection) state.sectionIndexX = index;
+            else state.sectionIndexY = index;
             sectionMoved();   // the build keeps the index inside the grid
             break;
         }
@@ -121,48 +121,48 @@ void CKelvraView::mouseMove(int x, int y) {
 }
 
 void CKelvraView::leftButtonUp() {
-    if (!dragging) return;
+    if (!state.dragging) return;
     // The glyph sizes follow the zoom; rebuilding them once at the end keeps
     // the drag itself cheap.
-    if (interactionMode == ModeZoom) {
+    if (state.interactionMode == ModeZoom) {
         buildGlyphLists();
         host().invalidate();
     }
-    dragging = false;
+    state.dragging = false;
     viewSettled();
 }
 
 // ---- keys ----------------------------------------------------------------------
 
 void CKelvraView::keyDown(ArrowKey key) {
-    if (interactionMode == ModePick) return;
-    if (pickMarkersShown) pickMarkersShown = false;
+    if (state.interactionMode == ModePick) return;
+    if (state.pickMarkersShown) state.pickMarkersShown = false;
     const bool upOrRight = key == ArrowKey::Up || key == ArrowKey::Right;
-    switch (interactionMode) {
+    switch (state.interactionMode) {
         case ModeMove:
-            if (key == ArrowKey::Up) viewPosY = clampTo((long long)viewPosY + 1, -kPosLimit, kPosLimit);
-            if (key == ArrowKey::Down) viewPosY = clampTo((long long)viewPosY - 1, -kPosLimit, kPosLimit);
-            if (key == ArrowKey::Left) viewPosX = clampTo((long long)viewPosX - 1, -kPosLimit, kPosLimit);
-            if (key == ArrowKey::Right) viewPosX = clampTo((long long)viewPosX + 1, -kPosLimit, kPosLimit);
+            if (key == ArrowKey::Up) settings.viewPosY = clampTo((long long)settings.viewPosY + 1, -kPosLimit, kPosLimit);
+            if (key == ArrowKey::Down) settings.viewPosY = clampTo((long long)settings.viewPosY - 1, -kPosLimit, kPosLimit);
+            if (key == ArrowKey::Left) settings.viewPosX = clampTo((long long)settings.viewPosX - 1, -kPosLimit, kPosLimit);
+            if (key == ArrowKey::Right) settings.viewPosX = clampTo((long long)settings.viewPosX + 1, -kPosLimit, kPosLimit);
             showPosition();
             break;
         case ModeZoom:
-            viewZoom = clampTo((long long)viewZoom + (upOrRight ? 1 : -1), kZoomMinKey, kZoomMax);
+            settings.viewZoom = clampTo((long long)settings.viewZoom + (upOrRight ? 1 : -1), kZoomMinKey, kZoomMax);
             showZoom();
             layoutAnchoredOverlays();
             buildGlyphLists();
             break;
         case ModeRotate:
-            if (key == ArrowKey::Down) viewAngleX = (viewAngleX + 1) % 360;
-            if (key == ArrowKey::Up && --viewAngleX < 0) viewAngleX = 359;
-            if (key == ArrowKey::Left && --viewAngleZ < 0) viewAngleZ = 359;
-            if (key == ArrowKey::Right) viewAngleZ = (viewAngleZ + 1) % 360;
+            if (key == ArrowKey::Down) settings.viewAngleX = (settings.viewAngleX + 1) % 360;
+            if (key == ArrowKey::Up && --settings.viewAngleX < 0) settings.viewAngleX = 359;
+            if (key == ArrowKey::Left && --settings.viewAngleZ < 0) settings.viewAngleZ = 359;
+            if (key == ArrowKey::Right) settings.viewAngleZ = (settings.viewAngleZ + 1) % 360;
             showAngles();
             break;
         case ModeSection:
-            if (!isSectionDisplay(displayMode)) break;
+            if (!isSectionDisplay(settings.displayMode)) break;
             {
-                int& index = displayMode == DisplayXSection ? sectionIndexX : sectionIndexY;
+                int& index = settings.displayMode == DisplayXSection ? state.sectionIndexX : state.sectionIndexY;
                 index = clampTo((long long)index + (upOrRight ? 1 : -1), -1000000000, 1000000000);
             }
             sectionMoved();   // the build keeps the index inside the grid
@@ -180,11 +180,11 @@ void CKelvraView::keyUp() { viewSettled(); }
 
 void CKelvraView::resetView() {
     const GraphSettings& fresh = defaultSettings();
-    viewPosX = fresh.viewPosX;
-    viewPosY = fresh.viewPosY;
-    viewZoom = fresh.viewZoom;
-    viewAngleX = fresh.viewAngleX;
-    viewAngleZ = fresh.viewAngleZ;
+    settings.viewPosX = fresh.viewPosX;
+    settings.viewPosY = fresh.viewPosY;
+    settings.viewZoom = fresh.viewZoom;
+    settings.viewAngleX = fresh.viewAngleX;
+    settings.viewAngleZ = fresh.viewAngleZ;
     layoutAnchoredOverlays();
     showPosition();
     showZoom();
@@ -201,8 +201,8 @@ void CKelvraView::setViewPlane(int plane) {
         {270, 270},   // Y-Z plane, Z up
     };
     if (plane < 0 || plane > 2) return;
-    viewAngleX = kAngles[plane][0];
-    viewAngleZ = kAngles[plane][1];
+    settings.viewAngleX = kAngles[plane][0];
+    settings.viewAngleZ = kAngles[plane][1];
     showPosition();
     showZoom();
     showAngles();
@@ -211,9 +211,9 @@ void CKelvraView::setViewPlane(int plane) {
 }
 
 void CKelvraView::fitModeToDisplay() {
-    if (displayMode == Display3D && interactionMode == ModeSection) interactionMode = ModeRotate;
-    if (displayMode == Display2D && (interactionMode == ModeRotate || interactionMode == ModeSection))
-        interactionMode = ModeZoom;
+    if (settings.displayMode == Display3D && state.interactionMode == ModeSection) state.interactionMode = ModeRotate;
+    if (settings.displayMode == Display2D && (state.interactionMode == ModeRotate || state.interactionMode == ModeSection))
+        state.interactionMode = ModeZoom;
     // The display kind may have changed with the settings that led here.
     showDisplayKind();
 }
@@ -222,35 +222,35 @@ void CKelvraView::fitModeToDisplay() {
 
 void CKelvraView::showPosition() {
     host().setStatusPane(PanePosition,
-                         sj("[位置] X=") + signedPosition(viewPosX) + ",Y=" + signedPosition(viewPosY));
+                         sj("[位置] X=") + signedPosition(settings.viewPosX) + ",Y=" + signedPosition(settings.viewPosY));
 }
 
 void CKelvraView::showZoom() {
     char text[32];
-    std::snprintf(text, sizeof text, "%03d(%%)", viewZoom);
+    std::snprintf(text, sizeof text, "%03d(%%)", settings.viewZoom);
     host().setStatusPane(PaneZoom, sj("[倍率] ") + text);
 }
 
 void CKelvraView::showAngles() {
-    if (displayMode == Display2D) {
-        viewAngleX = 0;
-        viewAngleZ = 0;
+    if (settings.displayMode == Display2D) {
+        settings.viewAngleX = 0;
+        settings.viewAngleZ = 0;
     }
-    if (viewAngleX < 0) viewAngleX += 360;
-    if (viewAngleX > 359) viewAngleX -= 360;
-    if (viewAngleZ < 0) viewAngleZ += 360;
-    if (viewAngleZ > 359) viewAngleZ -= 360;
-    int shownX = viewAngleX >= 270 ? viewAngleX - 270 : viewAngleX + 90;
+    if (settings.viewAngleX < 0) settings.viewAngleX += 360;
+    if (settings.viewAngleX > 359) settings.viewAngleX -= 360;
+    if (settings.viewAngleZ < 0) settings.viewAngleZ += 360;
+    if (settings.viewAngleZ > 359) settings.viewAngleZ -= 360;
+    int shownX = settings.viewAngleX >= 270 ? settings.viewAngleX - 270 : settings.viewAngleX + 90;
     char text[48];
-    std::snprintf(text, sizeof text, "X=%03d(deg),Z=%03d(deg)", shownX, viewAngleZ);
+    std::snprintf(text, sizeof text, "X=%03d(deg),Z=%03d(deg)", shownX, settings.viewAngleZ);
     host().setStatusPane(PaneAngles, sj("[角度] ") + text);
 }
 
 void CKelvraView::showDisplayKind() {
     static const char* const kKinds[] = {"[表示] 3次元", "[表示] 2次元", "[表示] X-断面", "[表示] Y-断面"};
     static_assert(std::size(kKinds) == DisplayModeCount);
-    if (displayMode < 0 || displayMode >= DisplayModeCount) return;
-    host().setStatusPane(PaneDisplayKind, sj(kKinds[displayMode]));
+    if (settings.displayMode < 0 || settings.displayMode >= DisplayModeCount) return;
+    host().setStatusPane(PaneDisplayKind, sj(kKinds[settings.displayMode]));
 }
 
 }  // namespace kelvra

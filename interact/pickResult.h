@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "render/mapping.h"
+#include "settings/viewState.h"
 
 namespace kelvra {
 
@@ -42,14 +43,6 @@ PickHits readSelectHits(std::span<const std::uint32_t> buffer, long hitCount);
 // The values of the point whose first value is pointValues[offset] (a pick
 // name); null when offset is not the start of a stored point.
 const double* pickedPoint(const GraphData& data, std::size_t offset);
-
-// The selected-data window's text: what the picks so far wrote, CR LF between
-// lines, and how many lines that is. Plain ASCII as the picks write it, so it
-// reads the same as CP932 and as UTF-8.
-struct SelectedText {
-    std::string text;
-    int lineCount = 0;
-};
 
 // Adds the values of the point whose first value is pointValues[offset]: its
 // coordinates, then its data value or vector as its kind has them. A text that

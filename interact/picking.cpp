@@ -39,7 +39,7 @@ PickHits CKelvraView::selectPickTargets(double x, double y, bool cull) {
     gluPickMatrix(x, y, kPickBoxPixels, kPickBoxPixels, viewport);
     setProjection(viewport[2], viewport[3]);   // leaves the modelview current
     glLoadIdentity();
-    turnLikeTheGraph(settings());
+    turnLikeTheGraph(settings);
     drawPickTargets(ctx, cull ? PickVolume::current() : PickVolume{});
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
@@ -51,7 +51,7 @@ PickHits CKelvraView::selectPickTargets(double x, double y, bool cull) {
 
 void CKelvraView::pickAt(int x, int y) {
     // Nothing drawn, nothing to pick; and the pick needs the window's context.
-    if (!dataLoaded || !glContextIsCurrent()) return;
+    if (!data.dataLoaded || !glContextIsCurrent()) return;
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
     // Client rows count down from the top, GL's up from the bottom.
@@ -67,15 +67,15 @@ void CKelvraView::showPickResult(const std::vector<std::uint32_t>& names) {
     // A click between points leaves the marker and the text as they were.
     if (names.empty()) return;
     const std::size_t offset = names.front();
-    if (!appendPickedPoint(selectedText, settings(), data(), offset)) return;
-    pickMarkersShown = buildPickMarker(offset);
+    if (!appendPickedPoint(state.selectedText, settings, data, offset)) return;
+    state.pickMarkersShown = buildPickMarker(offset);
     host().showSelectedData();
     host().invalidate();
 }
 
 bool CKelvraView::buildPickMarker(std::size_t offset) {
     std::optional<PickMarkerBox> box;
-    if (const double* p = pickedPoint(data(), offset)) box = pickMarkerBox(settings(), graphMapping(), p);
+    if (const double* p = pickedPoint(data, offset)) box = pickMarkerBox(settings, graphMapping(), p);
     glNewList(ListPickMarker, GL_COMPILE);
     if (box) {
         glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_ENABLE_BIT);
@@ -101,6 +101,6 @@ bool CKelvraView::buildPickMarker(std::size_t offset) {
     return box.has_value();
 }
 
-void CKelvraView::clearSelectedText() { selectedText = {}; }
+void CKelvraView::clearSelectedText() { state.selectedText = {}; }
 
 }  // namespace kelvra

@@ -21,28 +21,28 @@
 namespace kelvra {
 
 PictureScope::PictureScope(CKelvraView& view, const PictureRequest& request)
-    : view_(view), axisPosH_(view.axisPosH), axisPosV_(view.axisPosV), legendPosH_(view.legendPosH),
-      legendPosV_(view.legendPosV), axisSize_(view.axisSize), legendSize_(view.legendSize),
-      pickMarkers_(view.pickMarkersShown) {
+    : view_(view), axisPosH_(view.settings.axisPosH), axisPosV_(view.settings.axisPosV), legendPosH_(view.settings.legendPosH),
+      legendPosV_(view.settings.legendPosV), axisSize_(view.settings.axisSize), legendSize_(view.settings.legendSize),
+      pickMarkers_(view.state.pickMarkersShown) {
     if (!target_.bind(request.size)) return;
     // The window's projection is kept across the picture's camera.
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glMatrixMode(GL_MODELVIEW);
-    if (request.layoutFrame) layoutAnchoredOverlays(view.settings(), *request.layoutFrame);
-    if (!request.pickMarkers) view.pickMarkersShown = false;
+    if (request.layoutFrame) layoutAnchoredOverlays(view.settings, *request.layoutFrame);
+    if (!request.pickMarkers) view.state.pickMarkersShown = false;
     view.resizeViewport(request.size.width, request.size.height);
 }
 
 PictureScope::~PictureScope() {
     if (!target_.bound()) return;
-    view_.pickMarkersShown = pickMarkers_;
-    view_.axisPosH = axisPosH_;
-    view_.axisPosV = axisPosV_;
-    view_.legendPosH = legendPosH_;
-    view_.legendPosV = legendPosV_;
-    view_.axisSize = axisSize_;
-    view_.legendSize = legendSize_;
+    view_.state.pickMarkersShown = pickMarkers_;
+    view_.settings.axisPosH = axisPosH_;
+    view_.settings.axisPosV = axisPosV_;
+    view_.settings.legendPosH = legendPosH_;
+    view_.settings.legendPosV = legendPosV_;
+    view_.settings.axisSize = axisSize_;
+    view_.settings.legendSize = legendSize_;
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);

@@ -374,7 +374,7 @@ std::optional<std::string> graphAsImagePage(CKelvraView& view, const Page& page)
 
 // The picture's title as the format's header holds it.
 std::string pageTitle(const CKelvraView& view, ImageFormat format) {
-    const std::string& title = view.dataFileTitle;
+    const std::string& title = view.data.dataFileTitle;
     return format == ImageFormat::Svg ? xmlText(cp932ToUtf8(title)) : literalText(title);
 }
 

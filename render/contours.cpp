@@ -334,11 +334,11 @@ void setCellBatching(bool on) { batching = on; }
 bool cellBatching() { return batching; }
 
 CellRange wholeGrid(const CKelvraView& view) {
-    return {0, view.columnCount - 1, 0, view.rowCount - 1};
+    return {0, view.data.columnCount - 1, 0, view.data.rowCount - 1};
 }
 
 double floorZ(const CKelvraView& view, const AxisMapping& map) {
-    return map.world(2, view.scaleReverse[2] == 1 ? view.scaleMax[2] : view.scaleMin[2]);
+    return map.world(2, view.settings.scaleReverse[2] == 1 ? view.settings.scaleMax[2] : view.settings.scaleMin[2]);
 }
 
 void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* colors, int levelCount,
@@ -354,7 +354,7 @@ void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* 
 
     std::array<Rgb, kMaxLevelCount + 1> single;
     if (drawer == CellDrawer::SingleColorLines) {
-        single.fill(view.contour2Color);
+        single.fill(view.settings.contour2Color);
         colors = single.data();
         levelCount = std::min(levelCount, kMaxLevelCount);
     }
@@ -365,7 +365,7 @@ void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* 
         if (!std::isfinite(paint.floorZ)) return;   // a log Z axis whose floor is at or below zero
     }
     if (drawer == CellDrawer::LevelLines || drawer == CellDrawer::SingleColorLines)
-        setLineWidth(view.contour2Width);
+        setLineWidth(view.settings.contour2Width);
 
     // Batched, a column of cells is a few primitives (fillColumnBatched; one
     // GL_TRIANGLES or GL_LINES for the other drawers) instead of one per
@@ -421,7 +421,7 @@ void CKelvraView::drawContourFill(const BuildContext& ctx, bool onFloor) const {
 
 void CKelvraView::drawGreyContourFill(const BuildContext& ctx, bool onFloor) const {
     Rgb grey[kMaxLevelCount + 1];
-    int n = buildLevelColors(kGreyLevelSource, legendStyle, legendReverse, scaleStep[3], grey);
+    int n = buildLevelColors(kGreyLevelSource, settings.legendStyle, settings.legendReverse, settings.scaleStep[3], grey);
     drawGridCells(*this, ctx, grey, n, wholeGrid(*this), onFloor, CellDrawer::FillLevels);
 }
 

@@ -21,21 +21,21 @@ BuildContext CKelvraView::makeBuildContext() const {
     BuildContext ctx;
     ctx.map = graphMapping();
     LevelTable& t = ctx.levels;
-    t.logLegend = scaleLog[3] == 1;
-    t.logZ = scaleLog[2] == 1;
-    double span = t.logLegend ? std::log(scaleMax[3]) - std::log(scaleMin[3]) : scaleMax[3] - scaleMin[3];
-    t.levelBase = t.logLegend ? std::log(scaleMin[3]) : scaleMin[3];
-    t.levelCount = buildLevelColors(legendColors, legendStyle, legendReverse, scaleStep[3], t.colors);
+    t.logLegend = settings.scaleLog[3] == 1;
+    t.logZ = settings.scaleLog[2] == 1;
+    double span = t.logLegend ? std::log(settings.scaleMax[3]) - std::log(settings.scaleMin[3]) : settings.scaleMax[3] - settings.scaleMin[3];
+    t.levelBase = t.logLegend ? std::log(settings.scaleMin[3]) : settings.scaleMin[3];
+    t.levelCount = buildLevelColors(settings.legendColors, settings.legendStyle, settings.legendReverse, settings.scaleStep[3], t.colors);
     t.levelStep = t.levelCount > 0 ? span / t.levelCount : 0.0;
-    ctx.legendBandHeight = t.levelCount > 0 ? legendHeight / double(t.levelCount) * 0.005 : 0.0;
+    ctx.legendBandHeight = t.levelCount > 0 ? settings.legendHeight / double(t.levelCount) * 0.005 : 0.0;
     return ctx;
 }
 
 void CKelvraView::clipToScaleBox() const {
     AxisMapping plain = scaleMapping();
     for (int a = 0; a < 3; ++a) {
-        double wMin = plain.world(a, scaleMin[a]);
-        double wMax = plain.world(a, scaleMax[a]);
+        double wMin = plain.world(a, settings.scaleMin[a]);
+        double wMax = plain.world(a, settings.scaleMax[a]);
         GLdouble lower[4] = {0, 0, 0, 0.01 - wMin};
         GLdouble upper[4] = {0, 0, 0, wMax + 0.01};
         lower[a] = 1.0;
@@ -57,8 +57,8 @@ void CKelvraView::offsetFillOn() const {
 
 bool CKelvraView::insideScaleBox(const double* xyz) const {
     for (int a = 0; a < 3; ++a) {
-        double margin = 0.001 * (scaleMax[a] - scaleMin[a]);
-        if (!(scaleMin[a] - margin <= xyz[a] && xyz[a] <= scaleMax[a] + margin)) return false;
+        double margin = 0.001 * (settings.scaleMax[a] - settings.scaleMin[a]);
+        if (!(settings.scaleMin[a] - margin <= xyz[a] && xyz[a] <= settings.scaleMax[a] + margin)) return false;
     }
     return true;
 }
@@ -106,27 +106,27 @@ void runSteps(const CKelvraView& v, const CKelvraView& section, const BuildConte
 
 void CKelvraView::drawGraph(const BuildContext& ctx) {
     // A section display first moves its section onto the grid.
-    if (displayMode == DisplayXSection) updateSectionX();
-    else if (displayMode == DisplayYSection) updateSectionY();
+    if (settings.displayMode == DisplayXSection) updateSectionX();
+    else if (settings.displayMode == DisplayYSection) updateSectionY();
     drawGraphSteps(*this, *this, ctx);
 }
 
 void CKelvraView::drawGraphSteps(const CKelvraView& grid, const CKelvraView& section, const BuildContext& ctx) {
-    const int sectionAxis = section.displayMode == DisplayYSection ? 1 : 0;
-    if (const GraphTypeInfo* type = currentGraphType(section.settings(), section.data()))
+    const int sectionAxis = section.settings.displayMode == DisplayYSection ? 1 : 0;
+    if (const GraphTypeInfo* type = currentGraphType(section.settings, section.data))
         runSteps(grid, section, ctx, type->draw, false, sectionAxis);
-    if (const FloorProjectionInfo* floor = floorProjection(section.xyContourMode))
+    if (const FloorProjectionInfo* floor = floorProjection(section.settings.xyContourMode))
         runSteps(grid, section, ctx, floor->draw, true, 0);
 }
 
 void CKelvraView::drawLegend(const BuildContext& ctx) {
-    switch (legendChoice(settings(), data())) {
+    switch (legendChoice(settings, data)) {
         case LegendChoice::Colour:
             buildLegend(ctx.levels.levelCount, ctx.levels.levelStep, ctx.legendBandHeight, ctx.levels.colors);
             break;
         case LegendChoice::Grey: {
             Rgb grey[kMaxLevelCount + 1];
-            int n = buildLevelColors(kGreyLevelSource, legendStyle, legendReverse, scaleStep[3], grey);
+            int n = buildLevelColors(kGreyLevelSource, settings.legendStyle, settings.legendReverse, settings.scaleStep[3], grey);
             buildLegend(n, ctx.levels.levelStep, ctx.legendBandHeight, grey);
             break;
         }
@@ -154,20 +154,20 @@ void CKelvraView::buildLists(bool withGraph) {
     glNewList(ListAxisIndicator, GL_COMPILE);
     buildAxisIndicator();
     glEndList();
-    graphListsBuilt = withGraph;
-    overlayListsBuilt = true;
+    lists.graphListsBuilt = withGraph;
+    lists.overlayListsBuilt = true;
 }
 
 // Without a current context (reader tests, benchmarks, fuzzers) the lists
 // stay marked as not built and the next paint makes them.
 void CKelvraView::rebuildPicture() {
-    if (glContextIsCurrent() && !deferListBuilds) {
+    if (glContextIsCurrent() && !lists.deferListBuilds) {
         buildGlyphLists();
         buildDisplayLists();
     } else {
-        glyphListsBuilt = false;
-        graphListsBuilt = false;
-        overlayListsBuilt = false;
+        lists.glyphListsBuilt = false;
+        lists.graphListsBuilt = false;
+        lists.overlayListsBuilt = false;
         graphListsChanged();
     }
     host().invalidate();

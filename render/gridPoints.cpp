@@ -25,17 +25,17 @@ int colorValueIndex(int legendColorSource, int valuesPerPoint) {
 
 GridPoints::GridPoints(const CKelvraView& view, const BuildContext& ctx)
     : map_(&ctx.map), levels_(&ctx.levels) {
-    rows_ = view.rowCount;
-    columns_ = view.columnCount;
-    valuesPerPoint_ = view.valuesPerPoint;
-    colorIndex_ = colorValueIndex(view.legendColorSource, valuesPerPoint_);
-    values_ = view.pointValues.data();
-    if (view.dataKind != Grid || rows_ < 1 || columns_ < 1 || valuesPerPoint_ < 3 || !values_) return;
+    rows_ = view.data.rowCount;
+    columns_ = view.data.columnCount;
+    valuesPerPoint_ = view.data.valuesPerPoint;
+    colorIndex_ = colorValueIndex(view.settings.legendColorSource, valuesPerPoint_);
+    values_ = view.data.pointValues.data();
+    if (view.data.dataKind != Grid || rows_ < 1 || columns_ < 1 || valuesPerPoint_ < 3 || !values_) return;
     // The grid must fit in what was allocated (counts set without data must not
     // make the walk read past the buffer).
     std::size_t points = std::size_t(rows_) * std::size_t(columns_);
     if (points > SIZE_MAX / std::size_t(valuesPerPoint_)) return;
-    ready_ = points * std::size_t(valuesPerPoint_) <= view.pointValues.size();
+    ready_ = points * std::size_t(valuesPerPoint_) <= view.data.pointValues.size();
 }
 
 Corner GridPoints::corner(int r, int c) const {

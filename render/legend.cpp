@@ -21,7 +21,7 @@ void CKelvraView::buildLegend(int levelCount, double valueStep, double cellHeigh
     // A legend index that names no level count leaves nothing to draw.
     if (levelCount <= 0 || !colors) return;
     const int n = std::min(levelCount, kMaxLevelCount);
-    const double w = legendWidth * 0.005;
+    const double w = settings.legendWidth * 0.005;
     const double c = cellHeight;
 
     glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_ENABLE_BIT | GL_POLYGON_BIT);
@@ -59,27 +59,27 @@ void CKelvraView::buildLegend(int levelCount, double valueStep, double cellHeigh
     // Value labels at every boundary, or at every (n / 20)-th one so that a
     // long legend shows 21 labels. The ends show the legend range itself, so
     // rounding in n * step cannot change how the maximum is printed.
-    if (scaleShowValues[3] == 1) {
+    if (settings.scaleShowValues[3] == 1) {
         glPushAttrib(GL_ALL_ATTRIB_BITS);
-        const bool logLegend = scaleLog[3] == 1;
+        const bool logLegend = settings.scaleLog[3] == 1;
         const int labelStep = n < 21 ? 1 : n / 20;
         for (int i = 0; i <= n; i += labelStep) {
-            double value = logLegend ? std::exp(std::log(scaleMin[3]) + i * valueStep) : scaleMin[3] + i * valueStep;
-            if (i == 0) value = scaleMin[3];
-            if (i == n) value = scaleMax[3];
+            double value = logLegend ? std::exp(std::log(settings.scaleMin[3]) + i * valueStep) : settings.scaleMin[3] + i * valueStep;
+            if (i == 0) value = settings.scaleMin[3];
+            if (i == n) value = settings.scaleMax[3];
             if (!std::isfinite(value)) continue;
             placeLabel(*this, w + 0.02, i * c - 0.02, 0.0, formatValue(value, 3).text, RoleLegendValue);
         }
         glPopAttrib();
     }
-    placeLabel(*this, w + 0.01, legendHeight * 0.005 + 0.055, 0.0, scaleUnit[3], RoleLegendUnit);
+    placeLabel(*this, w + 0.01, settings.legendHeight * 0.005 + 0.055, 0.0, settings.scaleUnit[3], RoleLegendUnit);
     glPopAttrib();
 }
 
 void CKelvraView::drawTitle() {
-    if (titleText.empty()) return;
-    double x = (titlePosH + viewPosX) * 0.005;
-    double y = (titlePosV + viewPosY) * 0.005;
+    if (settings.titleText.empty()) return;
+    double x = (settings.titlePosH + settings.viewPosX) * 0.005;
+    double y = (settings.titlePosV + settings.viewPosY) * 0.005;
     glPushMatrix();
     glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);   // lighting would also colour the raster position
@@ -88,10 +88,10 @@ void CKelvraView::drawTitle() {
     // outline glyphs at the origin, one em per unit, hence the scale.
     glColor3d(0.0, 0.0, 0.0);
     textRasterPos(0.0, 0.0, 0.0);
-    double s = fontSize[RoleTitle] * 0.005;
+    double s = settings.fontSize[RoleTitle] * 0.005;
     glScaled(s, s, s);
-    traceLabel(*this, x, y, 0.0, titleText, RoleTitle);
-    drawText(titleText, RoleTitle);
+    traceLabel(*this, x, y, 0.0, settings.titleText, RoleTitle);
+    drawText(settings.titleText, RoleTitle);
     glPopAttrib();
     glPopMatrix();
 }

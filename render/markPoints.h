@@ -17,19 +17,19 @@ namespace kelvra::marks {
 // Points whose values lie inside pointValues; the counts of a data set are
 // trusted only this far, so no walk can read past the buffer.
 inline std::size_t storedPoints(const CKelvraView& v) {
-    if (!v.dataLoaded || v.valuesPerPoint < 3) return 0;
-    return v.pointValues.size() / std::size_t(v.valuesPerPoint);
+    if (!v.data.dataLoaded || v.data.valuesPerPoint < 3) return 0;
+    return v.data.pointValues.size() / std::size_t(v.data.valuesPerPoint);
 }
 
 // True when the grid's rows and columns are all in the buffer.
 inline bool gridFits(const CKelvraView& v) {
-    if (v.dataKind != Grid || v.columnCount <= 0 || v.rowCount <= 0) return false;
-    return std::size_t(v.rowCount) * std::size_t(v.columnCount) <= storedPoints(v);
+    if (v.data.dataKind != Grid || v.data.columnCount <= 0 || v.data.rowCount <= 0) return false;
+    return std::size_t(v.data.rowCount) * std::size_t(v.data.columnCount) <= storedPoints(v);
 }
 
 // Points of a list (any kind but Grid), bounded by the buffer.
 inline std::size_t listPoints(const CKelvraView& v) {
-    std::size_t n = v.pointCount > 0 ? std::size_t(v.pointCount) : 0;
+    std::size_t n = v.data.pointCount > 0 ? std::size_t(v.data.pointCount) : 0;
     std::size_t stored = storedPoints(v);
     return n < stored ? n : stored;
 }
@@ -40,14 +40,14 @@ inline std::size_t listPoints(const CKelvraView& v) {
 // point number.
 template <class F>
 void forEachShownPoint(const CKelvraView& v, F&& f) {
-    if (v.dataKind == Grid) {
+    if (v.data.dataKind == Grid) {
         if (!gridFits(v)) return;
-        int stepX = v.wireIntervalX < 1 ? 1 : v.wireIntervalX;
-        int stepY = v.wireIntervalY < 1 ? 1 : v.wireIntervalY;
+        int stepX = v.settings.wireIntervalX < 1 ? 1 : v.settings.wireIntervalX;
+        int stepY = v.settings.wireIntervalY < 1 ? 1 : v.settings.wireIntervalY;
         // Counting in wide integers: c + stepX cannot overflow for any interval.
-        for (long long c = 0; c < v.columnCount; c += stepX)
-            for (long long r = 0; r < v.rowCount; r += stepY)
-                f(std::size_t(r) * std::size_t(v.columnCount) + std::size_t(c));
+        for (long long c = 0; c < v.data.columnCount; c += stepX)
+            for (long long r = 0; r < v.data.rowCount; r += stepY)
+                f(std::size_t(r) * std::size_t(v.data.columnCount) + std::size_t(c));
         return;
     }
     std::size_t n = listPoints(v);
@@ -57,7 +57,7 @@ void forEachShownPoint(const CKelvraView& v, F&& f) {
 // Every point, grids included whole (bars are not thinned).
 template <class F>
 void forEachPoint(const CKelvraView& v, F&& f) {
-    std::size_t n = v.dataKind == Grid ? (gridFits(v) ? std::size_t(v.rowCount) * v.columnCount : 0)
+    std::size_t n = v.data.dataKind == Grid ? (gridFits(v) ? std::size_t(v.data.rowCount) * v.data.columnCount : 0)
                                        : listPoints(v);
     for (std::size_t p = 0; p < n; ++p) f(p);
 }
@@ -70,12 +70,12 @@ struct SectionWalk {
 };
 inline SectionWalk sectionWalk(const CKelvraView& v, int axis) {
     if (!gridFits(v)) return {};
-    std::size_t columns = std::size_t(v.columnCount);
+    std::size_t columns = std::size_t(v.data.columnCount);
     if (axis == 0) {
-        int c = v.sectionIndexX < 0 ? 0 : (v.sectionIndexX >= v.columnCount ? v.columnCount - 1 : v.sectionIndexX);
-        return {std::size_t(v.rowCount), std::size_t(c), columns};
+        int c = v.state.sectionIndexX < 0 ? 0 : (v.state.sectionIndexX >= v.data.columnCount ? v.data.columnCount - 1 : v.state.sectionIndexX);
+        return {std::size_t(v.data.rowCount), std::size_t(c), columns};
     }
-    int r = v.sectionIndexY < 0 ? 0 : (v.sectionIndexY >= v.rowCount ? v.rowCount - 1 : v.sectionIndexY);
+    int r = v.state.sectionIndexY < 0 ? 0 : (v.state.sectionIndexY >= v.data.rowCount ? v.data.rowCount - 1 : v.state.sectionIndexY);
     return {columns, std::size_t(r) * columns, 1};
 }
 
@@ -88,9 +88,9 @@ inline bool finite(const Vec3& w) {
 // the data value of a four- or seven-value point and the vector length of a
 // six-value point.
 inline double rawColorValue(const CKelvraView& v, const double* p) {
-    int index = colorValueIndex(v.legendColorSource, v.valuesPerPoint);
+    int index = colorValueIndex(v.settings.legendColorSource, v.data.valuesPerPoint);
     if (index < 3) return p[index];
-    switch (v.valuesPerPoint) {
+    switch (v.data.valuesPerPoint) {
         case 6: return std::hypot(p[3], p[4], p[5]);
         case 7: return p[6];
         default: return p[3];

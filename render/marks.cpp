@@ -33,10 +33,10 @@ int markLevel(const CKelvraView& v, const LevelTable& t, const double* p, int le
 
 void CKelvraView::drawColorPoints(const BuildContext& ctx, const Rgb* colors, int levelCount) const {
     glPushAttrib(GL_POINT_BIT | GL_CURRENT_BIT);
-    setPointSize(pointSize);
+    setPointSize(settings.pointSize);
     glBegin(GL_POINTS);
     marks::forEachShownPoint(*this, [&](std::size_t n) {
-        const double* p = point(n);
+        const double* p = data.point(n);
         if (!insideScaleBox(p)) return;
         Vec3 w = ctx.map.world(p);
         if (!marks::finite(w)) return;
@@ -49,17 +49,17 @@ void CKelvraView::drawColorPoints(const BuildContext& ctx, const Rgb* colors, in
 
 void CKelvraView::drawGreyPoints(const BuildContext& ctx) const {
     Rgb grey[kMaxLevelCount + 1];
-    int n = buildLevelColors(kGreyLevelSource, legendStyle, legendReverse, scaleStep[3], grey);
+    int n = buildLevelColors(kGreyLevelSource, settings.legendStyle, settings.legendReverse, settings.scaleStep[3], grey);
     drawColorPoints(ctx, grey, n);
 }
 
 void CKelvraView::drawBlackPoints(const BuildContext& ctx) const {
     glPushAttrib(GL_POINT_BIT | GL_CURRENT_BIT);
-    setPointSize(pointSize);
+    setPointSize(settings.pointSize);
     glBegin(GL_POINTS);
     glColor3d(0.0, 0.0, 0.0);
     marks::forEachShownPoint(*this, [&](std::size_t n) {
-        const double* p = point(n);
+        const double* p = data.point(n);
         if (!insideScaleBox(p)) return;
         Vec3 w = ctx.map.world(p);
         if (marks::finite(w)) glVertex3d(w.x, w.y, w.z);
@@ -81,8 +81,8 @@ double halfFootprint(const CKelvraView& v, const AxisMapping& map, int a, double
     if (!map.logAxis[a]) {
         half = std::fabs(size * map.axisScale[a] * 0.5);
     } else {
-        double range = v.scaleMax[a] - v.scaleMin[a];
-        double axisLength = std::fabs(map.axisScale[a]) * (std::log(v.scaleMax[a]) - std::log(v.scaleMin[a]));
+        double range = v.settings.scaleMax[a] - v.settings.scaleMin[a];
+        double axisLength = std::fabs(map.axisScale[a]) * (std::log(v.settings.scaleMax[a]) - std::log(v.settings.scaleMin[a]));
         half = range > 0.0 ? std::fabs(0.5 * size / range * axisLength) : 0.0;
     }
     return std::isfinite(half) ? half : 0.0;
@@ -127,15 +127,15 @@ BarBox barBox(double x0, double y0, double x1, double y1, double z0, double z1) 
 // order, so the picture is the same.
 void CKelvraView::drawBars(const BuildContext& ctx) const {
     const AxisMapping& map = ctx.map;
-    double hx = halfFootprint(*this, map, 0, barSizeX);
-    double hy = halfFootprint(*this, map, 1, barSizeY);
-    double zb = map.world(2, scaleMin[2]);
+    double hx = halfFootprint(*this, map, 0, settings.barSizeX);
+    double hy = halfFootprint(*this, map, 1, settings.barSizeY);
+    double zb = map.world(2, settings.scaleMin[2]);
     if (!std::isfinite(zb)) return;
 
     // The box of point `number`, or nothing for a point drawn without a bar.
     auto boxOf = [&](std::size_t number, BarBox* box) {
-        const double* p = point(number);
-        if (!(p[2] >= scaleMin[2])) return false;   // below the minimum, or NaN
+        const double* p = data.point(number);
+        if (!(p[2] >= settings.scaleMin[2])) return false;   // below the minimum, or NaN
         Vec3 w = map.world(p);
         if (!marks::finite(w)) return false;
         *box = barBox(w.x - hx, w.y - hy, w.x + hx, w.y + hy, zb, w.z);
@@ -161,7 +161,7 @@ void CKelvraView::drawBars(const BuildContext& ctx) const {
     marks::forEachPoint(*this, [&](std::size_t number) {
         if (!boxOf(number, &b)) return;
         nextBar(GL_TRIANGLES);
-        setColor(ctx.levels.colors[markLevel(*this, ctx.levels, point(number), n)]);
+        setColor(ctx.levels.colors[markLevel(*this, ctx.levels, data.point(number), n)]);
         face(b.b00, b.b10, b.b01, b.b11);   // bottom
         face(b.b00, b.b10, b.t00, b.t10);   // side y0
         face(b.b00, b.b01, b.t00, b.t01);   // side x0
@@ -217,20 +217,20 @@ void rotateZOnto(const Vec3& u) {
 // arrow is mirrored on reversed axes with the graph. Zero vectors draw
 // nothing; so does everything when the longest length is 0 or not finite.
 void CKelvraView::drawVectors(const BuildContext& ctx) const {
-    if (valuesPerPoint < 6) return;
-    double longest = valueRange[RangeVector].max;
+    if (data.valuesPerPoint < 6) return;
+    double longest = data.valueRange[RangeVector].max;
     if (!(longest > 0.0) || !std::isfinite(longest)) return;
-    double factor = kLongestArrow / longest * vectorSize * 0.01;
+    double factor = kLongestArrow / longest * settings.vectorSize * 0.01;
     if (!std::isfinite(factor)) return;
     double mirror[3];
-    for (int a = 0; a < 3; ++a) mirror[a] = scaleReverse[a] == 1 ? -1.0 : 1.0;
+    for (int a = 0; a < 3; ++a) mirror[a] = settings.scaleReverse[a] == 1 ? -1.0 : 1.0;
 
     glPushAttrib(GL_LINE_BIT | GL_CURRENT_BIT);
-    setLineWidth(wireWidthX * 1.5);
+    setLineWidth(settings.wireWidthX * 1.5);
     GLUquadric* cone = gluNewQuadric();   // one for every head of this build
     const int n = ctx.levels.levelCount;
     marks::forEachPoint(*this, [&](std::size_t number) {
-        const double* p = point(number);
+        const double* p = data.point(number);
         if (!insideScaleBox(p)) return;
         Vec3 w = ctx.map.world(p);
         if (!marks::finite(w)) return;

@@ -58,7 +58,7 @@ namespace {
 
 // Name of point p, or false when the value index does not fit a GL name.
 bool pickName(const CKelvraView& v, std::size_t p, GLuint* name) {
-    std::size_t first = p * std::size_t(v.valuesPerPoint);
+    std::size_t first = p * std::size_t(v.data.valuesPerPoint);
     if (first > UINT_MAX) return false;
     *name = GLuint(first);
     return true;
@@ -66,7 +66,7 @@ bool pickName(const CKelvraView& v, std::size_t p, GLuint* name) {
 
 // A named point target; left out outside the scale box or without a finite position.
 void pointTarget(const CKelvraView& v, const AxisMapping& map, const PickVolume& volume, std::size_t p) {
-    const double* values = v.point(p);
+    const double* values = v.data.point(p);
     GLuint name;
     if (!v.insideScaleBox(values) || !pickName(v, p, &name)) return;
     Vec3 w = map.world(values);
@@ -80,16 +80,16 @@ void pointTarget(const CKelvraView& v, const AxisMapping& map, const PickVolume&
 // Vector targets: a line from the point along its arrow, mirrored on reversed
 // axes as the arrow is, so the target lies on what the user sees.
 void vectorTargets(const CKelvraView& v, const AxisMapping& map, const PickVolume& volume) {
-    if (v.valuesPerPoint < 6) return;
-    double longest = v.valueRange[RangeVector].max;
+    if (v.data.valuesPerPoint < 6) return;
+    double longest = v.data.valueRange[RangeVector].max;
     if (!(longest > 0.0) || !std::isfinite(longest)) return;
-    double factor = 0.15 / longest * v.vectorSize * 0.01;
+    double factor = 0.15 / longest * v.settings.vectorSize * 0.01;
     if (!std::isfinite(factor)) return;
     double mirror[3];
-    for (int a = 0; a < 3; ++a) mirror[a] = v.scaleReverse[a] == 1 ? -1.0 : 1.0;
-    glLineWidth(GLfloat(std::max(v.wireWidthX * 1.5, 1.0)));
+    for (int a = 0; a < 3; ++a) mirror[a] = v.settings.scaleReverse[a] == 1 ? -1.0 : 1.0;
+    glLineWidth(GLfloat(std::max(v.settings.wireWidthX * 1.5, 1.0)));
     marks::forEachPoint(v, [&](std::size_t p) {
-        const double* values = v.point(p);
+        const double* values = v.data.point(p);
         GLuint name;
         if (!v.insideScaleBox(values) || !pickName(v, p, &name)) return;
         Vec3 w = map.world(values);
@@ -116,15 +116,15 @@ void sectionTargets(const CKelvraView& v, const AxisMapping& map, const PickVolu
 
 void CKelvraView::drawPickTargets(const BuildContext& ctx, const PickVolume& volume) {
     glPushAttrib(GL_POINT_BIT | GL_LINE_BIT);
-    glPointSize(GLfloat(std::max(pointSize, 1)));
-    if (displayMode == DisplayXSection) {
+    glPointSize(GLfloat(std::max(settings.pointSize, 1)));
+    if (settings.displayMode == DisplayXSection) {
         updateSectionX();
         sectionTargets(*this, ctx.map, volume, 0);
-    } else if (displayMode == DisplayYSection) {
+    } else if (settings.displayMode == DisplayYSection) {
         updateSectionY();
         sectionTargets(*this, ctx.map, volume, 1);
-    } else if (displayMode == Display3D || displayMode == Display2D) {
-        switch (dataKind) {
+    } else if (settings.displayMode == Display3D || settings.displayMode == Display2D) {
+        switch (data.dataKind) {
             case Grid:
             case Scattered:
             case PointValues:

@@ -137,46 +137,46 @@ void thinGridSettings(GraphSettings& s, int step) {
 }  // namespace
 
 bool CKelvraView::reducedGraphWanted() const {
-    return reduced.moving && reduced.allowed && dataLoaded && !deferListBuilds &&
-           reduced.fullFrameSeconds > kFrameBudgetSeconds;
+    return lists.reduced.moving && lists.reduced.allowed && data.dataLoaded && !lists.deferListBuilds &&
+           lists.reduced.fullFrameSeconds > kFrameBudgetSeconds;
 }
 
 bool CKelvraView::reducedGraphReady() {
-    if (reduced.list == ReducedGraph::List::NotBuilt) buildReducedGraph();
-    return reduced.list == ReducedGraph::List::Built;
+    if (lists.reduced.list == ReducedGraph::List::NotBuilt) buildReducedGraph();
+    return lists.reduced.list == ReducedGraph::List::Built;
 }
 
 void CKelvraView::buildReducedGraph() {
     PhaseScope phase(Phase::DisplayLists);
-    reduced.list = ReducedGraph::List::NotWorthIt;
+    lists.reduced.list = ReducedGraph::List::NotWorthIt;
     // A section display first moves its section onto the grid, as the full
     // build does; the thinned grid keeps the section's column or row, so the
     // cut surface ends where the section is drawn.
     int keepColumn = -1, keepRow = -1;
-    if (displayMode == DisplayXSection) {
+    if (settings.displayMode == DisplayXSection) {
         updateSectionX();
-        keepColumn = sectionIndexX;
-    } else if (displayMode == DisplayYSection) {
+        keepColumn = state.sectionIndexX;
+    } else if (settings.displayMode == DisplayYSection) {
         updateSectionY();
-        keepRow = sectionIndexY;
+        keepRow = state.sectionIndexY;
     }
-    const std::size_t points = graphPoints(data());
-    if (reduced.targetPoints == 0) reduced.targetPoints = reducedPointTarget(points, reduced.fullFrameSeconds);
-    const int step = thinningStep(points, reduced.targetPoints);
+    const std::size_t points = graphPoints(data);
+    if (lists.reduced.targetPoints == 0) lists.reduced.targetPoints = reducedPointTarget(points, lists.reduced.fullFrameSeconds);
+    const int step = thinningStep(points, lists.reduced.targetPoints);
     if (step < 2) return;
 
     // A view of its own holds the thinned copy, so the drawing routines read
     // it in place as they read the full data set.
     CKelvraView thin(host_);
-    const Thinning plan = planThinning(data(), step, keepColumn, keepRow);
-    if (!thinData(data(), plan, thin.data())) return;
-    thin.settings() = settings();
-    static_cast<ViewState&>(thin) = *this;
-    thin.labelTrace = nullptr;
-    if (dataKind == Grid) {
-        if (keepColumn >= 0) thin.sectionIndexX = keptPosition(plan.columns, keepColumn);
-        if (keepRow >= 0) thin.sectionIndexY = keptPosition(plan.rows, keepRow);
-        thinGridSettings(thin.settings(), step);
+    const Thinning plan = planThinning(data, step, keepColumn, keepRow);
+    if (!thinData(data, plan, thin.data)) return;
+    thin.settings = settings;
+    thin.state = state;
+    thin.lists.labelTrace = nullptr;
+    if (data.dataKind == Grid) {
+        if (keepColumn >= 0) thin.state.sectionIndexX = keptPosition(plan.columns, keepColumn);
+        if (keepRow >= 0) thin.state.sectionIndexY = keptPosition(plan.rows, keepRow);
+        thinGridSettings(thin.settings, step);
     }
 
     // The mapping and the levels are the full view's: the thinned data's own
@@ -185,49 +185,49 @@ void CKelvraView::buildReducedGraph() {
     glNewList(ListGraphReduced, GL_COMPILE);
     drawGraphSteps(thin, *this, ctx);
     glEndList();
-    reduced.list = ReducedGraph::List::Built;
+    lists.reduced.list = ReducedGraph::List::Built;
 }
 
 void CKelvraView::graphListsChanged() {
-    reduced.list = ReducedGraph::List::NotBuilt;
-    reduced.fullFrameSeconds = 0.0;
-    reduced.targetPoints = 0;
+    lists.reduced.list = ReducedGraph::List::NotBuilt;
+    lists.reduced.fullFrameSeconds = 0.0;
+    lists.reduced.targetPoints = 0;
 }
 
 void CKelvraView::noteFrame(GraphDetail detail, double seconds) {
-    ++reduced.frames;
-    reduced.lastFrameReduced = detail == GraphDetail::Reduced;
-    if (!dataLoaded) return;
+    ++lists.reduced.frames;
+    lists.reduced.lastFrameReduced = detail == GraphDetail::Reduced;
+    if (!data.dataLoaded) return;
     if (detail == GraphDetail::Full) {
-        reduced.fullFrameSeconds = seconds;
+        lists.reduced.fullFrameSeconds = seconds;
         return;
     }
-    ++reduced.reducedFrames;
+    ++lists.reduced.reducedFrames;
     // Slower than the budget after all (a large window, a slower machine, a
     // fixed cost the full frame's time hid): half the points from the next
     // frame on.
-    if (seconds > kFrameBudgetSeconds && reduced.targetPoints > kMinReducedPoints) {
-        reduced.targetPoints = std::max(reduced.targetPoints / 2, kMinReducedPoints);
-        reduced.list = ReducedGraph::List::NotBuilt;
+    if (seconds > kFrameBudgetSeconds && lists.reduced.targetPoints > kMinReducedPoints) {
+        lists.reduced.targetPoints = std::max(lists.reduced.targetPoints / 2, kMinReducedPoints);
+        lists.reduced.list = ReducedGraph::List::NotBuilt;
     }
 }
 
 void CKelvraView::viewMoved() {
-    reduced.moving = true;
+    lists.reduced.moving = true;
     host().settleAfter(kSettleMilliseconds);
     host().invalidate();
 }
 
 void CKelvraView::viewSettled() {
-    if (!reduced.moving) return;
-    reduced.moving = false;
+    if (!lists.reduced.moving) return;
+    lists.reduced.moving = false;
     // The screen shows the reduced graph, or a section move left the full
     // lists to be rebuilt: the next paint draws the full picture.
-    if (reduced.lastFrameReduced || !graphListsBuilt) host().invalidate();
+    if (lists.reduced.lastFrameReduced || !lists.graphListsBuilt) host().invalidate();
 }
 
 void CKelvraView::sectionMoved() {
-    reduced.moving = true;
+    lists.reduced.moving = true;
     if (!reducedGraphWanted()) {
         buildDisplayLists();
         return;
@@ -235,8 +235,8 @@ void CKelvraView::sectionMoved() {
     // Rebuilding the full graph on every step would stall the move; the
     // reduced one follows the section now, the full lists when the movement
     // stops (the next full frame builds them).
-    graphListsBuilt = false;
-    reduced.list = ReducedGraph::List::NotBuilt;
+    lists.graphListsBuilt = false;
+    lists.reduced.list = ReducedGraph::List::NotBuilt;
 }
 
 }  // namespace kelvra

@@ -29,7 +29,7 @@ double angleTable(const double (&t)[8], int angle) {
 }
 
 void traceLabel(CKelvraView& view, double x, double y, double z, std::string_view text, TextRole role) {
-    if (view.labelTrace) view.labelTrace->push_back({std::string(text), role, x, y, z});
+    if (view.lists.labelTrace) view.lists.labelTrace->push_back({std::string(text), role, x, y, z});
 }
 
 void placeLabel(CKelvraView& view, double x, double y, double z, std::string_view text, TextRole role) {
@@ -129,17 +129,17 @@ struct TickRun {
 
 TickRun tickRun(const CKelvraView& v, const AxisMapping& m, int axis, int first) {
     TickRun r;
-    r.log = v.scaleLog[axis] == 1;
-    r.reversed = v.scaleReverse[axis] == 1;
+    r.log = v.settings.scaleLog[axis] == 1;
+    r.reversed = v.settings.scaleReverse[axis] == 1;
     r.scale = m.axisScale[axis];
     r.offset = m.axisOffset[axis];
     r.first = first;
-    r.rawMin = v.scaleMin[axis];
-    r.rawMax = v.scaleMax[axis];
-    r.rawStep = v.scaleStep[axis];
-    r.lo = r.log ? std::log(v.scaleMin[axis]) : v.scaleMin[axis];
-    r.hi = r.log ? std::log(v.scaleMax[axis]) : v.scaleMax[axis];
-    r.step = r.log ? std::log(v.scaleStep[axis]) : v.scaleStep[axis];
+    r.rawMin = v.settings.scaleMin[axis];
+    r.rawMax = v.settings.scaleMax[axis];
+    r.rawStep = v.settings.scaleStep[axis];
+    r.lo = r.log ? std::log(v.settings.scaleMin[axis]) : v.settings.scaleMin[axis];
+    r.hi = r.log ? std::log(v.settings.scaleMax[axis]) : v.settings.scaleMax[axis];
+    r.step = r.log ? std::log(v.settings.scaleStep[axis]) : v.settings.scaleStep[axis];
     if (!std::isfinite(r.lo) || !std::isfinite(r.hi) || !(r.step > 0) || !std::isfinite(r.step)) return r;
     double end = r.hi + r.step / 2;
     if (!((end - r.lo) / r.step <= kMaxTicks)) return r;   // also catches an infinite end
@@ -156,8 +156,8 @@ struct Box {
 };
 
 Box scaleBox(const CKelvraView& v, const AxisMapping& m) {
-    return {m.world(0, v.scaleMin[0]), m.world(0, v.scaleMax[0]), m.world(1, v.scaleMin[1]),
-            m.world(1, v.scaleMax[1]), m.world(2, v.scaleMin[2]), m.world(2, v.scaleMax[2])};
+    return {m.world(0, v.settings.scaleMin[0]), m.world(0, v.settings.scaleMax[0]), m.world(1, v.settings.scaleMin[1]),
+            m.world(1, v.settings.scaleMax[1]), m.world(2, v.settings.scaleMin[2]), m.world(2, v.settings.scaleMax[2])};
 }
 
 // A scale that cannot be mapped (a log axis reaching zero, an infinite end)
@@ -189,10 +189,10 @@ void setGridColour(bool edge) {
 // grey strips keep only their wall part, so the floor shows the projection.
 void gridLines3D(const CKelvraView& v, const Frame3D& f) {
     const Box& b = f.b;
-    bool floorProjection = v.xyContourMode != 0;
+    bool floorProjection = v.settings.xyContourMode != 0;
     for (int a = 0; a < 3; ++a) {
         const TickRun& r = f.run[a];
-        bool inside = v.scaleTicks[a] == 1;
+        bool inside = v.settings.scaleTicks[a] == 1;
         for (int k = r.first; k <= r.last; ++k) {
             double p = r.world(k);
             bool edge = r.edge(k);
@@ -250,11 +250,11 @@ void tickMarks3D(const CKelvraView& v, const Frame3D& f) {
     glColor3d(0.0, 0.0, 0.0);
     glBegin(GL_LINES);
     for (int a = 0; a < 3; ++a) {
-        if (f.alongAxis[a] || (v.scaleTicks[a] != 0 && v.scaleTicks[a] != 1)) continue;
+        if (f.alongAxis[a] || (v.settings.scaleTicks[a] != 0 && v.settings.scaleTicks[a] != 1)) continue;
         const TickRun& r = f.run[a];
         for (int k = r.first; k <= r.last; ++k) {
             double from[3], dir[3];
-            tickMark(f, a, r.world(k), v.scaleTicks[a] == 1, from, dir);
+            tickMark(f, a, r.world(k), v.settings.scaleTicks[a] == 1, from, dir);
             vertex(from);
             glVertex3d(from[0] + dir[0] * kTickLength, from[1] + dir[1] * kTickLength,
                        from[2] + dir[2] * kTickLength);
@@ -270,7 +270,7 @@ void axisTexts3D(CKelvraView& v, const Frame3D& f, int a) {
     const int az = f.angleZ;
     const double valueZ = b.z0 - (f.sideView ? 0.09 : 0.04);
     const double textZ = b.z0 - (f.sideView ? 0.16 : 0.08);
-    if (v.scaleShowValues[a] == 1) {
+    if (v.settings.scaleShowValues[a] == 1) {
         for (int k = r.first; k <= r.last; ++k) {
             FormattedValue text = v.formatValue(r.value(k), a);
             double n = text.width, p = r.world(k);
@@ -284,8 +284,8 @@ void axisTexts3D(CKelvraView& v, const Frame3D& f, int a) {
     // The unit stands beyond the last tick drawn (the box end when there is none).
     const double boxEnd[3] = {b.x1, b.y1, b.z1};
     const double last = r.empty() ? boxEnd[a] : r.world(r.last);
-    const std::string& unit = v.scaleUnit[a];
-    const std::string& label = v.scaleLabel[a];
+    const std::string& unit = v.settings.scaleUnit[a];
+    const std::string& label = v.settings.scaleLabel[a];
     const double n = double(label.size());
     switch (a) {
         case 0:
@@ -329,11 +329,11 @@ void endOutlines(const Frame3D& f, int a) {
 
 // The X or Y section display names its section: label, position and unit.
 void sectionCaption(CKelvraView& v, int angleZ) {
-    int s = v.displayMode == DisplayXSection ? 0 : 1;
-    std::string text = v.sectionLabel[s] + v.formatValue(v.sectionPos[s], 4 + s).text + v.sectionUnit[s];
+    int s = v.settings.displayMode == DisplayXSection ? 0 : 1;
+    std::string text = v.settings.sectionLabel[s] + v.formatValue(v.settings.sectionPos[s], 4 + s).text + v.settings.sectionUnit[s];
     double n = double(text.size());
-    placeLabel(v, -v.scaleSizePercent[0] * 0.005 + kZValues.x.at(angleZ, n),
-               -v.scaleSizePercent[1] * 0.005 + kZValues.y.at(angleZ, n), v.scaleSizePercent[2] * 0.005 + 0.14,
+    placeLabel(v, -v.settings.scaleSizePercent[0] * 0.005 + kZValues.x.at(angleZ, n),
+               -v.settings.scaleSizePercent[1] * 0.005 + kZValues.y.at(angleZ, n), v.settings.scaleSizePercent[2] * 0.005 + 0.14,
                text, RoleScaleValue);
 }
 
@@ -344,11 +344,11 @@ void CKelvraView::buildScaleFrame3D() {
     Frame3D f;
     f.b = scaleBox(*this, m);
     if (!finiteBox(f.b)) return;
-    f.angleZ = viewAngleZ;
-    f.sideView = viewAngleX == 270;
-    f.alongAxis[0] = f.sideView && (viewAngleZ == 90 || viewAngleZ == 270);
-    f.alongAxis[1] = f.sideView && (viewAngleZ == 0 || viewAngleZ == 180);
-    f.alongAxis[2] = viewAngleX == 0;
+    f.angleZ = settings.viewAngleZ;
+    f.sideView = settings.viewAngleX == 270;
+    f.alongAxis[0] = f.sideView && (settings.viewAngleZ == 90 || settings.viewAngleZ == 270);
+    f.alongAxis[1] = f.sideView && (settings.viewAngleZ == 0 || settings.viewAngleZ == 180);
+    f.alongAxis[2] = settings.viewAngleX == 0;
     f.run[0] = tickRun(*this, m, 0, 0);
     f.run[1] = tickRun(*this, m, 1, 0);
     f.run[2] = tickRun(*this, m, 2, 1);   // the floor rectangle is the first Z line
@@ -366,7 +366,7 @@ void CKelvraView::buildScaleFrame3D() {
     if (f.alongAxis[1]) endOutlines(f, 1);
     const Box& b = f.b;
     for (double z : {b.z0, b.z1}) closedRectangle({{b.x0, b.y0, z}, {b.x1, b.y0, z}, {b.x1, b.y1, z}, {b.x0, b.y1, z}});
-    if (displayMode == DisplayXSection || displayMode == DisplayYSection) sectionCaption(*this, viewAngleZ);
+    if (settings.displayMode == DisplayXSection || settings.displayMode == DisplayYSection) sectionCaption(*this, settings.viewAngleZ);
     glPopAttrib();
 }
 
@@ -375,11 +375,11 @@ void CKelvraView::buildScaleFrame2D(double plane) {
     const Box b = scaleBox(*this, m);
     // The frame lies in the plane of the Z value 0 (1 on a log axis); a flat Z
     // range has no such plane and uses the one given.
-    const double z = scaleMin[2] == scaleMax[2] ? plane : m.axisOffset[2];
+    const double z = settings.scaleMin[2] == settings.scaleMax[2] ? plane : m.axisOffset[2];
     if (!finiteBox({b.x0, b.x1, b.y0, b.y1, z, z})) return;
     const double textZ = z - 0.04;
     const TickRun run[2] = {tickRun(*this, m, 0, 0), tickRun(*this, m, 1, 0)};
-    const bool floorProjection = xyContourMode != 0;
+    const bool floorProjection = settings.xyContourMode != 0;
 
     glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
@@ -388,7 +388,7 @@ void CKelvraView::buildScaleFrame2D(double plane) {
     glBegin(GL_LINES);
     for (int a = 0; a < 2; ++a) {
         const TickRun& r = run[a];
-        double from = (a == 0 ? b.y0 : b.x0) + (scaleTicks[a] == 1 ? kTickLength : 0.0);
+        double from = (a == 0 ? b.y0 : b.x0) + (settings.scaleTicks[a] == 1 ? kTickLength : 0.0);
         for (int k = r.first; k <= r.last; ++k) {
             bool edge = r.edge(k);
             if (floorProjection && !edge) continue;
@@ -406,8 +406,8 @@ void CKelvraView::buildScaleFrame2D(double plane) {
     // Ticks: X along the bottom edge, Y along the left edge.
     glColor3d(0.0, 0.0, 0.0);
     for (int a = 0; a < 2; ++a) {
-        if (scaleTicks[a] != 0 && scaleTicks[a] != 1) continue;
-        double d = scaleTicks[a] == 1 ? kTickLength : -kTickLength;
+        if (settings.scaleTicks[a] != 0 && settings.scaleTicks[a] != 1) continue;
+        double d = settings.scaleTicks[a] == 1 ? kTickLength : -kTickLength;
         const TickRun& r = run[a];
         for (int k = r.first; k <= r.last; ++k) {
             double p = r.world(k);
@@ -423,7 +423,7 @@ void CKelvraView::buildScaleFrame2D(double plane) {
     glEnd();
 
     // Texts: the X rows of the 3-D table at a Z turn of 0; the Y texts left of the frame.
-    if (scaleShowValues[0] == 1) {
+    if (settings.scaleShowValues[0] == 1) {
         for (int k = run[0].first; k <= run[0].last; ++k) {
             FormattedValue t = formatValue(run[0].value(k), 0);
             placeLabel(*this, run[0].world(k) + kXValues.x.at(0, t.width), b.y0 + kXValues.y.at(0, t.width), textZ,
@@ -431,20 +431,20 @@ void CKelvraView::buildScaleFrame2D(double plane) {
         }
     }
     double lastX = run[0].empty() ? b.x1 : run[0].world(run[0].last);
-    double nx = double(scaleLabel[0].size());
-    placeLabel(*this, lastX + kXUnit.x.at(0, 0), b.y0 + kXUnit.y.at(0, 0), textZ, scaleUnit[0], RoleScaleUnit);
-    placeLabel(*this, (b.x0 + b.x1) / 2 + kXLabel.x.at(0, nx), b.y0 + kXLabel.y.at(0, nx), textZ, scaleLabel[0],
+    double nx = double(settings.scaleLabel[0].size());
+    placeLabel(*this, lastX + kXUnit.x.at(0, 0), b.y0 + kXUnit.y.at(0, 0), textZ, settings.scaleUnit[0], RoleScaleUnit);
+    placeLabel(*this, (b.x0 + b.x1) / 2 + kXLabel.x.at(0, nx), b.y0 + kXLabel.y.at(0, nx), textZ, settings.scaleLabel[0],
                RoleScaleLabel);
-    if (scaleShowValues[1] == 1) {
+    if (settings.scaleShowValues[1] == 1) {
         for (int k = run[1].first; k <= run[1].last; ++k) {
             FormattedValue t = formatValue(run[1].value(k), 1);
             placeLabel(*this, b.x0 - 0.03 * t.width - 0.05, run[1].world(k) - 0.02, textZ, t.text, RoleScaleValue);
         }
     }
     double lastY = run[1].empty() ? b.y1 : run[1].world(run[1].last);
-    double ny = double(scaleLabel[1].size());
-    placeLabel(*this, b.x0 - 0.25, lastY + 0.06, z, scaleUnit[1], RoleScaleUnit);
-    placeLabel(*this, b.x0 - 0.032 * ny - 0.25, (b.y0 + b.y1) / 2 - 0.02, z, scaleLabel[1], RoleScaleLabel);
+    double ny = double(settings.scaleLabel[1].size());
+    placeLabel(*this, b.x0 - 0.25, lastY + 0.06, z, settings.scaleUnit[1], RoleScaleUnit);
+    placeLabel(*this, b.x0 - 0.032 * ny - 0.25, (b.y0 + b.y1) / 2 - 0.02, z, settings.scaleLabel[1], RoleScaleLabel);
 
     glColor3d(0.0, 0.0, 0.0);
     closedRectangle({{b.x0, b.y0, z}, {b.x1, b.y0, z}, {b.x1, b.y1, z}, {b.x0, b.y1, z}});
@@ -467,14 +467,14 @@ void pointZAlong(const double (&d)[3]) {
 
 void CKelvraView::buildAxisIndicator() {
     static const double kColours[3][3] = {{0.7, 0, 0}, {0, 0.7, 0}, {0, 0, 0.7}};
-    const std::string* labels[3] = {&axisLabelX, &axisLabelY, &axisLabelZ};
+    const std::string* labels[3] = {&settings.axisLabelX, &settings.axisLabelY, &settings.axisLabelZ};
 
     glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
     setLineWidth(1.0);
     GLUquadric* cone = gluNewQuadric();   // one quadric for the three cones
     for (int a = 0; a < 3; ++a) {
-        double sign = scaleReverse[a] == 1 ? -1.0 : 1.0;
+        double sign = settings.scaleReverse[a] == 1 ? -1.0 : 1.0;
         double dir[3] = {0, 0, 0};
         dir[a] = sign;
         glColor3dv(kColours[a]);
@@ -493,7 +493,7 @@ void CKelvraView::buildAxisIndicator() {
     if (cone) gluDeleteQuadric(cone);
     for (int a = 0; a < 3; ++a) {
         double at[3] = {0, 0, 0};
-        at[a] = scaleReverse[a] == 1 ? -0.28 : 0.28;
+        at[a] = settings.scaleReverse[a] == 1 ? -0.28 : 0.28;
         placeLabel(*this, at[0], at[1], at[2], *labels[a], RoleAxisLabel);
     }
     glPopAttrib();

@@ -106,16 +106,16 @@ double shownValue(const CKelvraView& view, double v, int kind) {
 
 // Step 7 of the recompute for one axis, given its working range lo..hi.
 void fitAxisScale(CKelvraView& view, int a, double lo, double hi) {
-    bool integer = view.scaleFormat[a] == FormatInteger;
-    Scale s{view.scaleMin[a], view.scaleMax[a], view.scaleStep[a]};
-    bool log = view.scaleLog[a] == 1;
+    bool integer = view.settings.scaleFormat[a] == FormatInteger;
+    Scale s{view.settings.scaleMin[a], view.settings.scaleMax[a], view.settings.scaleStep[a]};
+    bool log = view.settings.scaleLog[a] == 1;
     if (log) {
         bool keep = s.max > s.min && s.step > 1 && s.min > 0 &&
-                    (std::log(s.max) - std::log(s.min)) / std::log(s.step) <= 50 && view.scaleAuto[a] == 0;
+                    (std::log(s.max) - std::log(s.min)) / std::log(s.step) <= 50 && view.settings.scaleAuto[a] == 0;
         if (!keep) s = {lo, hi, std::sqrt(hi / lo)};   // two intervals from min to max
         if (integer && s.step < 2) s = {lo, hi + 1, 2};
     } else {
-        bool keep = s.max > s.min && s.step > 0 && (s.max - s.min) / s.step <= 50 && view.scaleAuto[a] == 0;
+        bool keep = s.max > s.min && s.step > 0 && (s.max - s.min) / s.step <= 50 && view.settings.scaleAuto[a] == 0;
         if (!keep) s = {lo, hi, (hi - lo) * 0.2};
         if (integer && s.step < 1) {
             s.step = 1;
@@ -132,7 +132,7 @@ void fitAxisScale(CKelvraView& view, int a, double lo, double hi) {
     if (valid(shown)) {
         s = shown;
     } else if (!valid(s)) {
-        view.scaleLog[a] = 0;
+        view.settings.scaleLog[a] = 0;
         log = false;
         s = {lo, hi, (hi - lo) * 0.2};
         if (!validLinear(s.min, s.max, s.step)) s.step = hi - lo;
@@ -140,9 +140,9 @@ void fitAxisScale(CKelvraView& view, int a, double lo, double hi) {
 
     if (log) snapLog(s);
     else snapLinear(s);
-    view.scaleMin[a] = s.min;
-    view.scaleMax[a] = s.max;
-    view.scaleStep[a] = s.step;
+    view.settings.scaleMin[a] = s.min;
+    view.settings.scaleMax[a] = s.max;
+    view.settings.scaleStep[a] = s.step;
 }
 
 }  // namespace
@@ -150,16 +150,16 @@ void fitAxisScale(CKelvraView& view, int a, double lo, double hi) {
 void CKelvraView::recomputeScales(bool keepUserScales) {
     PhaseScope phase(Phase::Recompute);
     // 1. Working ranges; the legend follows the quantity its colours show.
-    if (valuesPerPoint == 3) {
-        if (legendColorSource < ColorByX || legendColorSource > ColorByZ) legendColorSource = ColorByZ;
-    } else if (legendColorSource < ColorByX || legendColorSource > ColorByData) {
-        legendColorSource = ColorByData;
+    if (data.valuesPerPoint == 3) {
+        if (settings.legendColorSource < ColorByX || settings.legendColorSource > ColorByZ) settings.legendColorSource = ColorByZ;
+    } else if (settings.legendColorSource < ColorByX || settings.legendColorSource > ColorByData) {
+        settings.legendColorSource = ColorByData;
     }
     static constexpr int kLegendRange[] = {RangeX, RangeY, RangeZ, RangeData};
     static_assert(std::size(kLegendRange) == LegendColorSourceCount);
-    Range R[4] = {workingRange(valueRange[RangeX]), workingRange(valueRange[RangeY]),
-                  workingRange(valueRange[RangeZ]),
-                  workingRange(valueRange[kLegendRange[legendColorSource]])};
+    Range R[4] = {workingRange(data.valueRange[RangeX]), workingRange(data.valueRange[RangeY]),
+                  workingRange(data.valueRange[RangeZ]),
+                  workingRange(data.valueRange[kLegendRange[settings.legendColorSource]])};
 
     // 2. A range whose ends show as the same text is widened, so the scale
     // never collapses to one label. Where +-10 is lost in the magnitude of the
@@ -182,38 +182,38 @@ void CKelvraView::recomputeScales(bool keepUserScales) {
     if (!keepUserScales) {
         resetBarSizes();
         for (int a = 0; a < 4; ++a) {
-            scaleMin[a] = shownValue(*this, R[a].min, a);
-            scaleMax[a] = shownValue(*this, R[a].max, a);
-            scaleLog[a] = 0;
+            settings.scaleMin[a] = shownValue(*this, R[a].min, a);
+            settings.scaleMax[a] = shownValue(*this, R[a].max, a);
+            settings.scaleLog[a] = 0;
             // The legend's step is the level-count index, not a shown value.
-            if (a < 3) scaleStep[a] = shownValue(*this, (R[a].max - R[a].min) * 0.2, a);
+            if (a < 3) settings.scaleStep[a] = shownValue(*this, (R[a].max - R[a].min) * 0.2, a);
         }
-        sectionPos[0] = R[0].min;
-        sectionPos[1] = R[1].min;
-        sectionIndexX = 0;
-        sectionIndexY = 0;
+        settings.sectionPos[0] = R[0].min;
+        settings.sectionPos[1] = R[1].min;
+        state.sectionIndexX = 0;
+        state.sectionIndexY = 0;
     }
 
     // 4. No logarithm of data that reaches zero or below.
     for (int a = 0; a < 4; ++a)
-        if (R[a].min <= 0) scaleLog[a] = 0;
+        if (R[a].min <= 0) settings.scaleLog[a] = 0;
 
     // 5. The absolute legend needs values on both sides of zero.
-    if (R[3].min >= 0 || R[3].max <= 0) legendStyle = LegendStandard;
+    if (R[3].min >= 0 || R[3].max <= 0) settings.legendStyle = LegendStandard;
 
     // 6. Bars stand out of their points by half a bar; the box makes room for
     // them on automatic axes. Bar sizes that are no size are reset first, so
     // the room is the one the bars get.
-    if (isBarGraph(settings(), data())) {
-        if (!(barSizeX > 0) || !(barSizeY > 0) || !std::isfinite(barSizeX) || !std::isfinite(barSizeY))
+    if (isBarGraph(settings, data)) {
+        if (!(settings.barSizeX > 0) || !(settings.barSizeY > 0) || !std::isfinite(settings.barSizeX) || !std::isfinite(settings.barSizeY))
             resetBarSizes();
-        const double half[2] = {barSizeX * 0.5, barSizeY * 0.5};
+        const double half[2] = {settings.barSizeX * 0.5, settings.barSizeY * 0.5};
         for (int a = 0; a < 2; ++a) {
-            if (scaleAuto[a] != 1 || !std::isfinite(half[a]) || !(half[a] > 0)) continue;
+            if (settings.scaleAuto[a] != 1 || !std::isfinite(half[a]) || !(half[a] > 0)) continue;
             R[a].min = clampHuge(R[a].min - half[a]);
             R[a].max = clampHuge(R[a].max + half[a]);
         }
-        if (scaleAuto[2] == 1) {
+        if (settings.scaleAuto[2] == 1) {
             R[2].min -= (R[2].max - R[2].min) * 0.05;
             R[2].max += (R[2].max - R[2].min) * 0.05;
         }
@@ -225,13 +225,13 @@ void CKelvraView::recomputeScales(bool keepUserScales) {
     for (int a = 0; a < 3; ++a) fitAxisScale(*this, a, R[a].min, R[a].max);
 
     // 8. The legend range (its step is the level-count index and stays).
-    double& lmin = scaleMin[3];
-    double& lmax = scaleMax[3];
+    double& lmin = settings.scaleMin[3];
+    double& lmax = settings.scaleMax[3];
     auto userLegend = [&] {
-        return std::isfinite(lmin) && std::isfinite(lmax) && lmin < lmax && scaleAuto[3] != 1;
+        return std::isfinite(lmin) && std::isfinite(lmax) && lmin < lmax && settings.scaleAuto[3] != 1;
     };
-    if (legendStyle == 0) {
-        if (scaleLog[3] == 1 && lmin <= 0) lmin = R[3].min;
+    if (settings.legendStyle == 0) {
+        if (settings.scaleLog[3] == 1 && lmin <= 0) lmin = R[3].min;
         if (!userLegend()) {
             lmin = R[3].min;
             lmax = R[3].max;
@@ -245,29 +245,29 @@ void CKelvraView::recomputeScales(bool keepUserScales) {
             lmax = h;
         }
     }
-    if (scaleLog[3] == 1 && !(lmin > 0)) scaleLog[3] = 0;
+    if (settings.scaleLog[3] == 1 && !(lmin > 0)) settings.scaleLog[3] = 0;
 
     // 9. Bars need a size.
-    if (!(barSizeX > 0) || !(barSizeY > 0)) resetBarSizes();
+    if (!(settings.barSizeX > 0) || !(settings.barSizeY > 0)) resetBarSizes();
 
     // 10. Marked points may no longer be where they were drawn.
-    pickMarkersShown = false;
+    state.pickMarkersShown = false;
 
     // 11. The data length each axis maps onto its full length.
-    for (int a = 0; a < 3; ++a) axisSpan[a] = scaleMax[a] - scaleMin[a];
-    if (scaleSameStep == 1) {
-        double longest = std::max({axisSpan[0], axisSpan[1], axisSpan[2]});
-        for (double& span : axisSpan) span = longest;
+    for (int a = 0; a < 3; ++a) state.axisSpan[a] = settings.scaleMax[a] - settings.scaleMin[a];
+    if (settings.scaleSameStep == 1) {
+        double longest = std::max({state.axisSpan[0], state.axisSpan[1], state.axisSpan[2]});
+        for (double& span : state.axisSpan) span = longest;
     }
 
     // 12. The view follows the display mode.
-    if (displayMode == Display2D) {
-        viewAngleX = 0;
-        viewAngleZ = 0;
+    if (settings.displayMode == Display2D) {
+        settings.viewAngleX = 0;
+        settings.viewAngleZ = 0;
         showAngles();
     }
     fitModeToDisplay();
-    if (dataKind == Grid) snapSections();
+    if (data.dataKind == Grid) snapSections();
     showDisplayKind();
 }
 
@@ -277,20 +277,20 @@ void CKelvraView::resetBarSizes() {
     // A footprint that comes out as no size (one column, a flat range, no
     // data) becomes 1, the size of a fresh record.
     auto usable = [](double size) { return std::isfinite(size) && size > 0 ? size : 1.0; };
-    const ValueRange& x = valueRange[RangeX];
-    const ValueRange& y = valueRange[RangeY];
-    switch (dataKind) {
+    const ValueRange& x = data.valueRange[RangeX];
+    const ValueRange& y = data.valueRange[RangeY];
+    switch (data.dataKind) {
         case Grid:
-            barSizeX = usable(columnCount > 0 ? std::abs(x.max - x.min) / columnCount : 0.0);
-            barSizeY = usable(rowCount > 0 ? std::abs(y.max - y.min) / rowCount : 0.0);
+            settings.barSizeX = usable(data.columnCount > 0 ? std::abs(x.max - x.min) / data.columnCount : 0.0);
+            settings.barSizeY = usable(data.rowCount > 0 ? std::abs(y.max - y.min) / data.rowCount : 0.0);
             break;
         case Scattered:
-            barSizeX = usable(std::abs(x.max - x.min) * 0.05);
-            barSizeY = usable(std::abs(y.max - y.min) * 0.05);
+            settings.barSizeX = usable(std::abs(x.max - x.min) * 0.05);
+            settings.barSizeY = usable(std::abs(y.max - y.min) * 0.05);
             break;
         case Vectors:
-            barSizeX = 1.0;
-            barSizeY = 1.0;
+            settings.barSizeX = 1.0;
+            settings.barSizeY = 1.0;
             break;
         case PointValues:
         case DataKindCount:
@@ -322,17 +322,17 @@ void CKelvraView::snapSections() {
     // (in the first row) is nearest, the Y section on the row whose Y (of its
     // first point) is nearest. A position beyond the data goes to the end
     // column or row.
-    if (columnCount <= 0 || rowCount <= 0 || pointValues.empty()) return;
-    std::size_t needed = std::size_t(rowCount) * std::size_t(columnCount) * std::size_t(valuesPerPoint);
-    if (needed > pointValues.size()) return;
-    const double* first = pointValues.data();
-    sectionIndexX = nearestIndex(first, columnCount, std::size_t(valuesPerPoint), sectionPos[0]);
-    sectionPos[0] = gridPoint(0, sectionIndexX)[0];
-    sectionIndexY = nearestIndex(first + 1, rowCount, std::size_t(columnCount) * valuesPerPoint, sectionPos[1]);
-    sectionPos[1] = gridPoint(sectionIndexY, 0)[1];
+    if (data.columnCount <= 0 || data.rowCount <= 0 || data.pointValues.empty()) return;
+    std::size_t needed = std::size_t(data.rowCount) * std::size_t(data.columnCount) * std::size_t(data.valuesPerPoint);
+    if (needed > data.pointValues.size()) return;
+    const double* first = data.pointValues.data();
+    state.sectionIndexX = nearestIndex(first, data.columnCount, std::size_t(data.valuesPerPoint), settings.sectionPos[0]);
+    settings.sectionPos[0] = data.gridPoint(0, state.sectionIndexX)[0];
+    state.sectionIndexY = nearestIndex(first + 1, data.rowCount, std::size_t(data.columnCount) * data.valuesPerPoint, settings.sectionPos[1]);
+    settings.sectionPos[1] = data.gridPoint(state.sectionIndexY, 0)[1];
 }
 
-AxisMapping CKelvraView::graphMapping() const { return kelvra::graphMapping(settings(), axisSpan); }
-AxisMapping CKelvraView::scaleMapping() const { return kelvra::scaleMapping(settings(), axisSpan); }
+AxisMapping CKelvraView::graphMapping() const { return kelvra::graphMapping(settings, state.axisSpan); }
+AxisMapping CKelvraView::scaleMapping() const { return kelvra::scaleMapping(settings, state.axisSpan); }
 
 }  // namespace kelvra

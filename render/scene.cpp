@@ -42,7 +42,7 @@ void CKelvraView::initGlState() {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_AUTO_NORMAL);
     glLoadIdentity();
-    if (deferListBuilds) glyphListsBuilt = false;   // built by the first frame, for its settings
+    if (lists.deferListBuilds) lists.glyphListsBuilt = false;   // built by the first frame, for its settings
     else buildGlyphLists();
 }
 
@@ -56,8 +56,8 @@ void CKelvraView::resizeViewport(int width, int height) {
 void CKelvraView::setProjection(int width, int height) {
     // A zero-sized window (minimised) or a zero zoom would give an empty volume,
     // which GL rejects; the matrix is then left as it is.
-    if (width > 0 && height > 0 && viewZoom != 0) {
-        double f = 4.0 * viewZoom;
+    if (width > 0 && height > 0 && settings.viewZoom != 0) {
+        double f = 4.0 * settings.viewZoom;
         double m = std::min(width, height);
         glOrtho(-width / f, width / f, -height / f, height / f, -50.0 * m / f, 50.0 * m / f);
     }
@@ -87,61 +87,61 @@ void translateOverlay(bool anchored, double posH, double posV, int viewPosX, int
 // builds only the overlay lists and draws the graph without a list; a reduced
 // frame leaves a graph list a section move left stale for the full frame.
 void CKelvraView::makeMissingLists(GraphDetail detail) {
-    if (!dataLoaded) return;
-    if (!glyphListsBuilt) buildGlyphLists();
-    if (deferListBuilds || detail == GraphDetail::Reduced) {
-        if (!overlayListsBuilt) buildLists(false);
+    if (!data.dataLoaded) return;
+    if (!lists.glyphListsBuilt) buildGlyphLists();
+    if (lists.deferListBuilds || detail == GraphDetail::Reduced) {
+        if (!lists.overlayListsBuilt) buildLists(false);
         return;
     }
-    if (!graphListsBuilt) buildDisplayLists();
+    if (!lists.graphListsBuilt) buildDisplayLists();
 }
 
 void CKelvraView::drawScene(const SceneDraw& how) {
     PhaseScope phase(Phase::Draw);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (!dataLoaded) return;
-    const bool graphStraight = how.straight || (deferListBuilds && !graphListsBuilt);
+    if (!data.dataLoaded) return;
+    const bool graphStraight = how.straight || (lists.deferListBuilds && !lists.graphListsBuilt);
     makeMissingLists(how.detail);
     const auto has = [&](unsigned part) { return (how.parts & part) != 0; };
 
     glLoadIdentity();
     if (has(SceneGraph)) {
         glPushMatrix();
-        turnLikeTheGraph(settings());
+        turnLikeTheGraph(settings);
         if (graphStraight) drawGraph(makeBuildContext());
         else callList(how.detail == GraphDetail::Reduced ? ListGraphReduced : ListGraph);
         glPopMatrix();
     }
-    if (pickMarkersShown && has(ScenePickMarkers)) {
+    if (state.pickMarkersShown && has(ScenePickMarkers)) {
         glPushMatrix();
-        turnLikeTheGraph(settings());
+        turnLikeTheGraph(settings);
         callList(ListPickMarker);
         glPopMatrix();
     }
 
     // The overlays cancel the zoom, so they keep their screen size (in percent).
-    double unzoom = viewZoom != 0 ? 100.0 / viewZoom : 1.0;
-    if (axisShow && has(SceneAxisIndicator)) {
+    double unzoom = settings.viewZoom != 0 ? 100.0 / settings.viewZoom : 1.0;
+    if (settings.axisShow && has(SceneAxisIndicator)) {
         glPushMatrix();
-        translateOverlay(axisFixLowerLeft != 0, axisPosH, axisPosV, viewPosX, viewPosY);
-        double s = unzoom * axisSize * 0.01;
+        translateOverlay(settings.axisFixLowerLeft != 0, settings.axisPosH, settings.axisPosV, settings.viewPosX, settings.viewPosY);
+        double s = unzoom * settings.axisSize * 0.01;
         glScaled(s, s, s);
-        glRotated(viewAngleX, 1.0, 0.0, 0.0);
-        glRotated(viewAngleZ, 0.0, 0.0, 1.0);
+        glRotated(settings.viewAngleX, 1.0, 0.0, 0.0);
+        glRotated(settings.viewAngleZ, 0.0, 0.0, 1.0);
         if (how.straight) buildAxisIndicator();
         else callList(ListAxisIndicator);
         glPopMatrix();
     }
-    if (legendShow && has(SceneLegend)) {
+    if (settings.legendShow && has(SceneLegend)) {
         glPushMatrix();
-        translateOverlay(legendFixRight != 0, legendPosH, legendPosV, viewPosX, viewPosY);
-        double s = unzoom * legendSize * 0.01;
+        translateOverlay(settings.legendFixRight != 0, settings.legendPosH, settings.legendPosV, settings.viewPosX, settings.viewPosY);
+        double s = unzoom * settings.legendSize * 0.01;
         glScaled(s, s, s);
         if (how.straight) drawLegend(makeBuildContext());
         else callList(ListLegend);
         glPopMatrix();
     }
-    if (scaleShow && has(SceneFrame | SceneFrameLabels)) {
+    if (settings.scaleShow && has(SceneFrame | SceneFrameLabels)) {
         // The frame changes with every turn, so it is drawn afresh each frame;
         // drawn directly rather than through a list, its labels are placed by
         // window position, and one whose start lies outside the window (the
@@ -155,17 +155,17 @@ void CKelvraView::drawScene(const SceneDraw& how) {
             glClipPlane(GL_CLIP_PLANE0, nothing);
             glEnable(GL_CLIP_PLANE0);
         }
-        turnLikeTheGraph(settings());
-        if (displayMode == Display2D) buildScaleFrame2D(-1.0);
+        turnLikeTheGraph(settings);
+        if (settings.displayMode == Display2D) buildScaleFrame2D(-1.0);
         else buildScaleFrame3D();
         glPopAttrib();
         glPopMatrix();
     }
-    if (!titleText.empty() && has(SceneTitle)) drawTitle();
+    if (!settings.titleText.empty() && has(SceneTitle)) drawTitle();
 }
 
 void CKelvraView::paint(int width, int height) {
-    host_.setCaption(dataFileTitle + " - " + kAppTitle);
+    host_.setCaption(data.dataFileTitle + " - " + kAppTitle);
     resizeViewport(width, height);
     const GraphDetail detail =
         reducedGraphWanted() && reducedGraphReady() ? GraphDetail::Reduced : GraphDetail::Full;
@@ -198,18 +198,18 @@ void turnLikeTheGraph(const GraphSettings& s) {
     glRotated(s.viewAngleZ, 0.0, 0.0, 1.0);
 }
 
-void CKelvraView::layoutAnchoredOverlays() { kelvra::layoutAnchoredOverlays(settings(), host_.frameSize()); }
+void CKelvraView::layoutAnchoredOverlays() { kelvra::layoutAnchoredOverlays(settings, host_.frameSize()); }
 
 void CKelvraView::destroyGlLists() {
     for (DisplayList list : {ListGraph, ListGraphReduced, ListLegend, ListAxisIndicator, ListScaleFrame,
                              ListPickMarker}) {
         if (glIsList(list)) glDeleteLists(list, 1);
     }
-    glyphs_->destroy();
-    pickMarkersShown = false;   // its list is gone
-    glyphListsBuilt = false;
-    graphListsBuilt = false;
-    overlayListsBuilt = false;
+    lists.glyphs->destroy();
+    state.pickMarkersShown = false;   // its list is gone
+    lists.glyphListsBuilt = false;
+    lists.graphListsBuilt = false;
+    lists.overlayListsBuilt = false;
     graphListsChanged();
 }
 

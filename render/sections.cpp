@@ -17,13 +17,13 @@
 namespace kelvra {
 
 void CKelvraView::updateSectionX() {
-    sectionIndexX = columnCount > 0 ? std::clamp(sectionIndexX, 0, columnCount - 1) : 0;
-    if (marks::gridFits(*this)) sectionPos[0] = gridPoint(0, sectionIndexX)[0];
+    state.sectionIndexX = data.columnCount > 0 ? std::clamp(state.sectionIndexX, 0, data.columnCount - 1) : 0;
+    if (marks::gridFits(*this)) settings.sectionPos[0] = data.gridPoint(0, state.sectionIndexX)[0];
 }
 
 void CKelvraView::updateSectionY() {
-    sectionIndexY = rowCount > 0 ? std::clamp(sectionIndexY, 0, rowCount - 1) : 0;
-    if (marks::gridFits(*this)) sectionPos[1] = gridPoint(sectionIndexY, 0)[1];
+    state.sectionIndexY = data.rowCount > 0 ? std::clamp(state.sectionIndexY, 0, data.rowCount - 1) : 0;
+    if (marks::gridFits(*this)) settings.sectionPos[1] = data.gridPoint(state.sectionIndexY, 0)[1];
 }
 
 // A black line through the section points; a point that has no finite
@@ -32,11 +32,11 @@ void CKelvraView::drawSectionLine(const BuildContext& ctx, int axis) const {
     marks::SectionWalk walk = marks::sectionWalk(*this, axis);
     if (walk.count == 0) return;
     glPushAttrib(GL_LINE_BIT | GL_CURRENT_BIT);
-    setLineWidth(sectionLineWidth);
+    setLineWidth(settings.sectionLineWidth);
     glColor3d(0.0, 0.0, 0.0);
     glBegin(GL_LINE_STRIP);
     for (std::size_t k = 0; k < walk.count; ++k) {
-        Vec3 w = ctx.map.world(point(walk.first + k * walk.stride));
+        Vec3 w = ctx.map.world(data.point(walk.first + k * walk.stride));
         if (marks::finite(w)) {
             glVertex3d(w.x, w.y, w.z);
         } else {
@@ -55,10 +55,10 @@ void CKelvraView::drawSectionPoints(const BuildContext& ctx, int axis) const {
     if (walk.count == 0) return;
     const LevelTable& t = ctx.levels;
     glPushAttrib(GL_POINT_BIT | GL_CURRENT_BIT);
-    setPointSize(pointSize);
+    setPointSize(settings.pointSize);
     glBegin(GL_POINTS);
     for (std::size_t k = 0; k < walk.count; ++k) {
-        const double* p = point(walk.first + k * walk.stride);
+        const double* p = data.point(walk.first + k * walk.stride);
         if (!insideScaleBox(p)) continue;
         Vec3 w = ctx.map.world(p);
         if (!marks::finite(w)) continue;
@@ -86,14 +86,14 @@ void CKelvraView::drawSectionFill(const BuildContext& ctx, int axis) const {
     marks::SectionWalk walk = marks::sectionWalk(*this, axis);
     const LevelTable& t = ctx.levels;
     if (walk.count < 2 || t.levelCount <= 0) return;
-    double bottom = scaleReverse[2] == 1 ? valueRange[RangeZ].max : valueRange[RangeZ].min;
+    double bottom = settings.scaleReverse[2] == 1 ? data.valueRange[RangeZ].max : data.valueRange[RangeZ].min;
     double bottomValue = marks::levelSpace(t, bottom);
     double bottomZ = ctx.map.world(2, bottom);
     int bottomLevel = levelOf(t, bottomValue);
 
     CellPaint paint(t, t.colors, t.levelCount);
     auto top = [&](std::size_t k) {
-        const double* p = point(walk.first + k * walk.stride);
+        const double* p = data.point(walk.first + k * walk.stride);
         Vec3 w = ctx.map.world(p);
         double value = marks::levelSpace(t, p[2]);
         return makeCorner(w.x, w.y, w.z, value, levelOf(t, value));
@@ -119,12 +119,12 @@ void CKelvraView::drawSectionCut(const BuildContext& ctx, int axis) const {
     if (!marks::gridFits(*this)) return;
     CellRange range = wholeGrid(*this);
     if (axis == 0) {
-        int c = std::clamp(sectionIndexX, 0, columnCount - 1);
-        if (scaleReverse[0] == 1) range.firstColumn = c;
+        int c = std::clamp(state.sectionIndexX, 0, data.columnCount - 1);
+        if (settings.scaleReverse[0] == 1) range.firstColumn = c;
         else range.endColumn = c;
     } else {
-        int r = std::clamp(sectionIndexY, 0, rowCount - 1);
-        if (scaleReverse[1] == 1) range.endRow = r;
+        int r = std::clamp(state.sectionIndexY, 0, data.rowCount - 1);
+        if (settings.scaleReverse[1] == 1) range.endRow = r;
         else range.firstRow = r;
     }
     drawGridCells(*this, ctx, ctx.levels.colors, ctx.levels.levelCount, range, false, CellDrawer::FillLevels);

@@ -109,15 +109,15 @@ void CKelvraView::drawWireframe(const BuildContext& ctx) const {
     const int rows = grid.rows(), columns = grid.columns();
     CurrentColor color;
     // X-lines: one per chosen column, through its rows.
-    setLineWidth(wireWidthX);
-    if (wireIntervalX >= 1)
-        for (long long c = 0; c < columns; c += wireIntervalX)
-            drawWire(rows, wireColorX, color, [&](int r) { return grid.position(r, int(c)); });
+    setLineWidth(settings.wireWidthX);
+    if (settings.wireIntervalX >= 1)
+        for (long long c = 0; c < columns; c += settings.wireIntervalX)
+            drawWire(rows, settings.wireColorX, color, [&](int r) { return grid.position(r, int(c)); });
     // Y-lines: one per chosen row, through its columns.
-    setLineWidth(wireWidthY);
-    if (wireIntervalY >= 1)
-        for (long long r = 0; r < rows; r += wireIntervalY)
-            drawWire(columns, wireColorY, color, [&](int c) { return grid.position(int(r), c); });
+    setLineWidth(settings.wireWidthY);
+    if (settings.wireIntervalY >= 1)
+        for (long long r = 0; r < rows; r += settings.wireIntervalY)
+            drawWire(columns, settings.wireColorY, color, [&](int c) { return grid.position(int(r), c); });
 }
 
 void CKelvraView::drawColorWireframe(const BuildContext& ctx) const {
@@ -126,9 +126,9 @@ void CKelvraView::drawColorWireframe(const BuildContext& ctx) const {
     if (!grid.ready() || t.levelCount <= 0) return;
     const int rows = grid.rows(), columns = grid.columns();
     CurrentColor color;
-    setLineWidth(wireWidthX);
-    if (wireIntervalX >= 1) {
-        for (long long c = 0; c < columns; c += wireIntervalX) {
+    setLineWidth(settings.wireWidthX);
+    if (settings.wireIntervalX >= 1) {
+        for (long long c = 0; c < columns; c += settings.wireIntervalX) {
             Corner from = wireEnd(grid, t, 0, int(c));
             for (int r = 0; r + 1 < rows; ++r) {
                 Corner to = wireEnd(grid, t, r + 1, int(c));
@@ -137,9 +137,9 @@ void CKelvraView::drawColorWireframe(const BuildContext& ctx) const {
             }
         }
     }
-    setLineWidth(wireWidthY);
-    if (wireIntervalY >= 1) {
-        for (long long r = 0; r < rows; r += wireIntervalY) {
+    setLineWidth(settings.wireWidthY);
+    if (settings.wireIntervalY >= 1) {
+        for (long long r = 0; r < rows; r += settings.wireIntervalY) {
             Corner from = wireEnd(grid, t, int(r), 0);
             for (int c = 0; c + 1 < columns; ++c) {
                 Corner to = wireEnd(grid, t, int(r), c + 1);

@@ -512,10 +512,10 @@ RoleGlyphInfo GlyphRenderer::roleInfo(TextRole role) const {
 
 void CKelvraView::buildGlyphLists() {
     PhaseScope phase(Phase::GlyphLists);
-    glyphs_->build(settings());
-    glyphListsBuilt = true;
+    lists.glyphs->build(settings);
+    lists.glyphListsBuilt = true;
 }
 
-void CKelvraView::drawText(std::string_view text, TextRole role) { glyphs_->draw(text, role); }
+void CKelvraView::drawText(std::string_view text, TextRole role) { lists.glyphs->draw(text, role); }
 
 }  // namespace kelvra

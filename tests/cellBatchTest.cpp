@@ -76,11 +76,11 @@ void setUp(test::GridView& g, const Grid& grid, int graphType, int floorMode, bo
     for (int a = 0; a < 2; ++a) g.scale(a, -100, 100, 50);
     g.scale(2, grid.zMin, grid.zMax, (grid.zMax - grid.zMin) / 4);
     g.scale(3, grid.zMin, grid.zMax, grid.levelIndex);
-    g.view.scaleLog[2] = grid.logZ;
-    g.view.scaleLog[3] = grid.logLegend;
-    for (int a = 0; a < 3; ++a) g.view.scaleReverse[a] = grid.reversed;
-    g.view.graphType = graphType;
-    g.view.xyContourMode = XyContourMode(floorMode);
+    g.view.settings.scaleLog[2] = grid.logZ;
+    g.view.settings.scaleLog[3] = grid.logLegend;
+    for (int a = 0; a < 3; ++a) g.view.settings.scaleReverse[a] = grid.reversed;
+    g.view.settings.graphType = graphType;
+    g.view.settings.xyContourMode = XyContourMode(floorMode);
     if (topView) g.topView();
 }
 
@@ -94,7 +94,7 @@ std::vector<unsigned char> picture(const Grid& grid, int graphType, int floorMod
     setUp(g, grid, graphType, floorMode, topView);
     if (build == Build::BatchedStraight) {
         g.initGl();
-        g.view.deferListBuilds = true;
+        g.view.lists.deferListBuilds = true;
         g.view.resizeViewport(kSide, kSide);
         g.view.drawScene();
     } else {
@@ -134,13 +134,13 @@ TEST(CellBatch, DeferredListsDrawTheSamePictureAndPickTheSamePoints) {
     test::GridView g;
     setUp(g, grid, 0, 5, false);
     g.initGl();
-    g.view.deferListBuilds = true;
+    g.view.lists.deferListBuilds = true;
     g.view.applySettingsText("");   // a settings change: marks, does not build
-    EXPECT_FALSE(g.view.overlayListsBuilt);
+    EXPECT_FALSE(g.view.lists.overlayListsBuilt);
     g.view.resizeViewport(kSide, kSide);
     g.view.drawScene();                   // overlay lists, and the graph straight
-    EXPECT_TRUE(g.view.overlayListsBuilt);
-    EXPECT_FALSE(g.view.graphListsBuilt);
+    EXPECT_TRUE(g.view.lists.overlayListsBuilt);
+    EXPECT_FALSE(g.view.lists.graphListsBuilt);
     EXPECT_EQ(compare(direct, readAll()).differing, 0);
 
     // A pick finds the same targets before and after a rebuild.

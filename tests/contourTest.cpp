@@ -175,8 +175,8 @@ TEST(FloorProjection, EveryVertexLiesOnTheFloorOfTheBox) {
         });
         for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
         g.scale(2, c.zMin, c.zMax, 10);
-        g.view.scaleLog[2] = c.log;
-        g.view.scaleReverse[2] = c.reverse;
+        g.view.settings.scaleLog[2] = c.log;
+        g.view.settings.scaleReverse[2] = c.reverse;
         g.view.resizeViewport(400, 400);
         glLoadIdentity();
         glRotated(60, 1, 0, 0);   // a slanted view, so depth tells z apart
@@ -197,7 +197,7 @@ TEST(ContourLines, NoLineAtOrAboveTheLegendTopWhichTakesTheTopColourAndSingleCol
     GridView g;
     planeZEqualsX(g);
     g.scale(3, -100, 50, 3);   // 20 levels of 7.5; the column at x = 50 is exactly the top
-    g.view.contour2Color = {0.25, 0.5, 0.75};
+    g.view.settings.contour2Color = {0.25, 0.5, 0.75};
     g.view.resizeViewport(800, 600);
     glLoadIdentity();
     BuildContext ctx = g.view.makeBuildContext();
@@ -234,8 +234,8 @@ TEST(ContourPicture, EachXShowsItsLevelColourInColourGreyAndMirrored) {
     for (const Case& c : cases) {
         GridView g;
         planeZEqualsX(g);
-        g.view.graphType = c.graphType;
-        g.view.scaleReverse[0] = c.reverseX;
+        g.view.settings.graphType = c.graphType;
+        g.view.settings.scaleReverse[0] = c.reverseX;
         g.draw(800, 600);
         const LevelTable levels = g.view.makeBuildContext().levels;
         Rgb grey[kMaxLevelCount + 1];
@@ -272,7 +272,7 @@ TEST(ContourGrid, CellsWithoutAPlaceAreLeftOutAndNothingIsDrawnWithoutAGrid) {
     // X from -100 to 100 on a logarithmic X axis 1..100: columns at x <= 0 have no place.
     planeZEqualsX(g);
     g.scale(0, 1, 100, 10);
-    g.view.scaleLog[0] = 1;
+    g.view.settings.scaleLog[0] = 1;
     g.view.resizeViewport(800, 600);
     glLoadIdentity();
     auto fb = test::captureFeedback([&] { drawContours(g.view); });
@@ -285,11 +285,11 @@ TEST(ContourGrid, CellsWithoutAPlaceAreLeftOutAndNothingIsDrawnWithoutAGrid) {
             ASSERT_GE(v.x, left - 1e-3);
         }
     }
-    g.view.scaleLog[0] = 0;
-    g.view.dataKind = Scattered;   // a floor projection asked for on a point list
+    g.view.settings.scaleLog[0] = 0;
+    g.view.data.dataKind = Scattered;   // a floor projection asked for on a point list
     EXPECT_TRUE(test::captureFeedback([&] { drawContours(g.view); }).empty());
-    g.view.dataKind = Grid;
-    g.view.rowCount = 12;          // one row more than the data holds
+    g.view.data.dataKind = Grid;
+    g.view.data.rowCount = 12;          // one row more than the data holds
     EXPECT_TRUE(test::captureFeedback([&] { drawContours(g.view); }).empty());
 }
 

@@ -58,7 +58,7 @@ std::string lines(int n, const std::function<std::string(int)>& line) {
     return body.substr(0, body.size() - (n > 0));   // without the last "|"
 }
 
-V pointOf(const CKelvraView& v, int p) { return V(v.point(p), v.point(p) + v.valuesPerPoint); }
+V pointOf(const CKelvraView& v, int p) { return V(v.data.point(p), v.data.point(p) + v.data.valuesPerPoint); }
 
 // ---- one table of files --------------------------------------------------------------
 
@@ -191,18 +191,18 @@ TEST(ReaderLayouts, EachFileReadsAsExpected) {
         ASSERT_TRUE(view.loadDataFile(dir.file("data.csv"), false));
         EXPECT_TRUE(host.messages.empty());
         // A load without a single point says so in the message pane, and only then.
-        EXPECT_EQ(host.statusMessage, view.pointCount == 0 ? cp932("ｸﾞﾗﾌﾃﾞｰﾀがありません。") : "");
-        std::array got = {view.dataFormat, int(view.dataKind), view.rowCount, view.columnCount, view.pointCount};
+        EXPECT_EQ(host.statusMessage, view.data.pointCount == 0 ? cp932("ｸﾞﾗﾌﾃﾞｰﾀがありません。") : "");
+        std::array got = {view.data.dataFormat, int(view.data.dataKind), view.data.rowCount, view.data.columnCount, view.data.pointCount};
         for (int i = 0; i < 5; ++i) got[i] = c.expect[i] == -1 ? -1 : got[i];
         EXPECT_EQ(got, c.expect) << "format, kind, rows, columns, points";
         for (const auto& [index, values] : c.at) EXPECT_EQ(pointOf(view, index), values) << "point " << index;
-        auto range = [&](int r) { return std::pair(view.valueRange[r].min, view.valueRange[r].max); };
+        auto range = [&](int r) { return std::pair(view.data.valueRange[r].min, view.data.valueRange[r].max); };
         for (auto [index, min, max] : c.ranges) EXPECT_EQ(range(index), std::pair(min, max)) << "range " << index;
         // The array holds every point the data set claims, and every range is finite.
-        std::size_t held = view.pointValues.size() / std::size_t(view.valuesPerPoint);
-        EXPECT_TRUE(view.dataKind == Scattered || std::size_t(view.rowCount) * view.columnCount <= held);
-        EXPECT_LE(std::size_t(view.pointCount), held);
-        for (const ValueRange& r : view.valueRange) EXPECT_TRUE(std::isfinite(r.min) && std::isfinite(r.max));
+        std::size_t held = view.data.pointValues.size() / std::size_t(view.data.valuesPerPoint);
+        EXPECT_TRUE(view.data.dataKind == Scattered || std::size_t(view.data.rowCount) * view.data.columnCount <= held);
+        EXPECT_LE(std::size_t(view.data.pointCount), held);
+        for (const ValueRange& r : view.data.valueRange) EXPECT_TRUE(std::isfinite(r.min) && std::isfinite(r.max));
     }
 }
 
@@ -222,23 +222,23 @@ protected:
 };
 
 TEST_F(Reader, ReloadKeepsTheLegendQuantityAndOpeningResetsIt) {
-    view.legendColorSource = ColorByX;
+    view.settings.legendColorSource = ColorByX;
     ASSERT_TRUE(load(dataFile("1", ",1|2,3"), /*reload=*/true));
-    EXPECT_EQ(view.legendColorSource, 2);   // the first load sets it, reload or not
+    EXPECT_EQ(view.settings.legendColorSource, 2);   // the first load sets it, reload or not
     ASSERT_TRUE(load(dataFile("3", "0,0,1,2|1,0,2,3")));
-    view.legendColorSource = ColorByX;
+    view.settings.legendColorSource = ColorByX;
     ASSERT_TRUE(view.reloadDataFile());
-    EXPECT_EQ(view.legendColorSource, 0);
+    EXPECT_EQ(view.settings.legendColorSource, 0);
     ASSERT_TRUE(view.loadDataFile(path, false));   // opening the same file again
-    EXPECT_EQ(view.legendColorSource, 3);
+    EXPECT_EQ(view.settings.legendColorSource, 3);
 }
 
 // Decided: a settings section is found from line 4 on, so a saved file of one
 // data line still ends its data there, and its settings apply from the same file.
 TEST_F(Reader, SettingsSectionRightAfterOneDataLineIsApplied) {
     ASSERT_TRUE(load(dataFile("2", "1,2,3|") + cp932("[グラフの設定]\r\n 種類       = 3\r\n2,3,4\r\n")));
-    EXPECT_EQ(view.pointCount, 1);
-    EXPECT_EQ(view.graphType, 3);
+    EXPECT_EQ(view.data.pointCount, 1);
+    EXPECT_EQ(view.settings.graphType, 3);
 }
 
 // Format 2, n points: line 6 has two commas (column estimate 4) and the row
@@ -255,7 +255,7 @@ TEST_F(Reader, MissingFileIsReportedAndChangesNothing) {
     ASSERT_TRUE(load(dataFile("2", "1,2,3")));
     EXPECT_FALSE(view.loadDataFile(dir.file("missing.csv"), false));   // a folder: hostileInputTest
     EXPECT_EQ(host.messages, std::vector{cp932("missing.csv を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)")});
-    EXPECT_EQ(std::tuple(view.dataFilePath, view.dataLoaded, view.pointCount), std::tuple(path, true, 1));
+    EXPECT_EQ(std::tuple(view.data.dataFilePath, view.data.dataLoaded, view.data.pointCount), std::tuple(path, true, 1));
 }
 
 // Decided: an estimate beyond what can be held is out of memory, not an
@@ -270,9 +270,9 @@ TEST_F(Reader, HugeEstimateIsOutOfMemoryAndLeavesAUsableViewWithoutData) {
         for (int i = 0; i < count; ++i) text += "7\r\n";
         if (load(text, false, "huge.csv") && commas == 40000) continue;
         EXPECT_EQ(host.messages, std::vector{cp932("メモリー不足です")});
-        EXPECT_EQ(std::tuple(view.dataLoaded, view.pointValues.size()), std::tuple(false, 0u));
-        EXPECT_EQ(std::tuple(view.rowCount, view.columnCount, view.pointCount), std::tuple(0, 0, 0));
-        EXPECT_EQ(view.dataFileTitle, "huge.csv");   // the file was opened
+        EXPECT_EQ(std::tuple(view.data.dataLoaded, view.data.pointValues.size()), std::tuple(false, 0u));
+        EXPECT_EQ(std::tuple(view.data.rowCount, view.data.columnCount, view.data.pointCount), std::tuple(0, 0, 0));
+        EXPECT_EQ(view.data.dataFileTitle, "huge.csv");   // the file was opened
     }
     // The view stays usable: F5 now asks for a file, and a good file loads.
     host.fileAnswers = {""};
@@ -291,9 +291,9 @@ TEST_F(Reader, CommaDecimalLocaleStillReadsAPoint) {
 
 // The rule itself is pinned in graphTypesTest; every load applies it.
 TEST_F(Reader, GraphChoiceIsFittedToTheDataKind) {
-    view.displayMode = DisplayXSection;
+    view.settings.displayMode = DisplayXSection;
     ASSERT_TRUE(load(dataFile("5", "0,0,0,1,0,0")));
-    EXPECT_EQ(view.displayMode, Display3D);
+    EXPECT_EQ(view.settings.displayMode, Display3D);
 }
 
 // ---- reference models ----------------------------------------------------------------

@@ -56,14 +56,14 @@ protected:
     // Puts `values` into the view as the reader of `format` leaves them: a grid of
     // columns x rows, or a list when columns is 0.
     void set(int format, int columns, int rows, const V& values) {
-        view.dataFormat = format;
-        view.valuesPerPoint = format == 3 || format == 7 ? 4 : format == 5 ? 6 : format == 6 ? 7 : 3;
-        view.dataKind = columns ? Grid : format == 7 ? PointValues : Vectors;
-        std::tie(view.columnCount, view.rowCount) = std::tuple(columns, rows);
-        view.pointCount = int(values.size()) / view.valuesPerPoint;
-        ASSERT_TRUE(view.pointValues.allocate(values.size()));
-        std::copy(values.begin(), values.end(), view.pointValues.data());
-        view.dataLoaded = true;
+        view.data.dataFormat = format;
+        view.data.valuesPerPoint = format == 3 || format == 7 ? 4 : format == 5 ? 6 : format == 6 ? 7 : 3;
+        view.data.dataKind = columns ? Grid : format == 7 ? PointValues : Vectors;
+        std::tie(view.data.columnCount, view.data.rowCount) = std::tuple(columns, rows);
+        view.data.pointCount = int(values.size()) / view.data.valuesPerPoint;
+        ASSERT_TRUE(view.data.pointValues.allocate(values.size()));
+        std::copy(values.begin(), values.end(), view.data.pointValues.data());
+        view.data.dataLoaded = true;
     }
     test::ScratchDir dir;
 };
@@ -73,10 +73,10 @@ TEST_F(Writer, EachLayoutSavesItsLinesAndReopensAsItWas) {
     test::RestoreCNumericLocale restore;
     test::useCommaDecimalLocale(dir.path());
     // Settings away from their defaults, so that reopening shows they were read back.
-    view.titleText = cp932("往復の試験 ①");
-    view.viewZoom = 140;
-    view.barSizeX = 0.5;
-    view.wireColorX = {0.25, 0, 0};
+    view.settings.titleText = cp932("往復の試験 ①");
+    view.settings.viewZoom = 140;
+    view.settings.barSizeX = 0.5;
+    view.settings.wireColorX = {0.25, 0, 0};
     const std::vector<std::string> gridLines = {",1.000000e+00,2.000000e+00", e({10, 10, 20}), e({20, 20, 40})};
     struct Case {
         int format, savedAs, columns, rows;
@@ -110,13 +110,13 @@ TEST_F(Writer, EachLayoutSavesItsLinesAndReopensAsItWas) {
         expected += "\r\n" + settings.substr(settings.find(cp932("[グラフの設定]")));
         ASSERT_EQ(view.writeDataFile(dir.file("saved.csv"), settings), 0);
         EXPECT_EQ(readFile(dir.file("saved.csv")), expected);
-        EXPECT_EQ(view.dataFormat, c.savedAs);   // the number of the file now current
+        EXPECT_EQ(view.data.dataFormat, c.savedAs);   // the number of the file now current
 
         View opened;
         ASSERT_TRUE(opened.view.loadDataFile(dir.file("saved.csv"), false));
-        EXPECT_EQ(std::tuple(opened.view.dataFormat, opened.view.dataKind, opened.view.pointCount),
-                  std::tuple(c.savedAs, view.dataKind, view.pointCount));
-        EXPECT_EQ(V(opened.view.point(0), opened.view.point(0) + c.values.size()), c.values);
+        EXPECT_EQ(std::tuple(opened.view.data.dataFormat, opened.view.data.dataKind, opened.view.data.pointCount),
+                  std::tuple(c.savedAs, view.data.dataKind, view.data.pointCount));
+        EXPECT_EQ(V(opened.view.data.point(0), opened.view.data.point(0) + c.values.size()), c.values);
         EXPECT_EQ(cp932ToUtf8(opened.view.settingsText()), cp932ToUtf8(settings));
     }
 }
@@ -132,7 +132,7 @@ TEST_F(Writer, SavedFileBecomesTheCurrentOneAndNothingLoadedIsReported) {
     EXPECT_EQ(files(dir.path()), 0);
     EXPECT_TRUE(view.saveDataCommand());
     // A name on disk in UTF-8 is shown in CP932 like every other text.
-    EXPECT_EQ(std::tuple(view.dataFileTitle, view.dataFilePath), std::tuple(cp932("名前.csv"), dir.file("名前.csv")));
+    EXPECT_EQ(std::tuple(view.data.dataFileTitle, view.data.dataFilePath), std::tuple(cp932("名前.csv"), dir.file("名前.csv")));
     EXPECT_EQ(host.caption, cp932("名前.csv") + " - Kelvra ver.1.52");
 }
 
@@ -158,7 +158,7 @@ TEST_F(Writer, FailedSaveIsReportedAndKeepsTheOldFileByteForByte) {
         return view.writeDataFile(path, view.settingsText()) == 1 && host.messages.size() == 6;
     });
     EXPECT_TRUE(readFile(path) == old);
-    EXPECT_EQ(std::tuple(files(folder), files(dir.path()), view.dataFileTitle), std::tuple(1, 1, "newfile"));
+    EXPECT_EQ(std::tuple(files(folder), files(dir.path()), view.data.dataFileTitle), std::tuple(1, 1, "newfile"));
     chmod(folder.c_str(), 0755);
     EXPECT_EQ(view.writeDataFile(path, view.settingsText()), 0);   // a save that can go through does
     EXPECT_GT(readFile(path).size(), 1100000u);
@@ -174,7 +174,7 @@ TEST_F(Writer, FilesKelvraRenderWritesReopenToWhatItHadLoaded) {
     ASSERT_TRUE(view.loadDataFile(data, false) && view.loadSettingsFile(settings) == 1);
     ASSERT_TRUE(fromData.view.loadDataFile(d, false));
     ASSERT_TRUE(fromSettings.view.loadDataFile(data, false) && fromSettings.view.loadSettingsFile(s) == 1);
-    auto values = [](const CKelvraView& v) { return e(V(v.point(0), v.point(v.pointCount))); };
+    auto values = [](const CKelvraView& v) { return e(V(v.data.point(0), v.data.point(v.data.pointCount))); };
     EXPECT_EQ(values(fromData.view), values(view));   // to the seven digits of "%e"
     auto look = [](const CKelvraView& v) { return cp932ToUtf8(v.settingsText()); };
     EXPECT_EQ(look(fromData.view), look(view));

@@ -80,10 +80,10 @@ TEST(InputEncodings, EveryReaderTakesMarkedUnicodeAndLoneCrsAsTheCp932File) {
         host.printMessages = false;
         CKelvraView view(host), fromSettings(host);
         ASSERT_TRUE(view.loadDataFile(data, false));
-        EXPECT_EQ(std::tuple(view.dataKind, view.rowCount, view.columnCount, view.point(3)[2]), std::tuple(Grid, 2, 2, 4.0));
-        EXPECT_EQ(std::tuple(cp932ToUtf8(view.titleText), view.viewZoom), std::tuple(kTitle, 250));
+        EXPECT_EQ(std::tuple(view.data.dataKind, view.data.rowCount, view.data.columnCount, view.data.point(3)[2]), std::tuple(Grid, 2, 2, 4.0));
+        EXPECT_EQ(std::tuple(cp932ToUtf8(view.settings.titleText), view.settings.viewZoom), std::tuple(kTitle, 250));
         ASSERT_EQ(fromSettings.loadSettingsFile(settings), 1);
-        EXPECT_EQ(std::tuple(cp932ToUtf8(fromSettings.titleText), fromSettings.viewZoom), std::tuple(kTitle, 250));
+        EXPECT_EQ(std::tuple(cp932ToUtf8(fromSettings.settings.titleText), fromSettings.settings.viewZoom), std::tuple(kTitle, 250));
         EXPECT_EQ(classifyDroppedFile(settings), DroppedFileKind::SettingsFile);
         EXPECT_EQ(startupKindOf(readTextFile(launch)), StartupFileKind::LaunchFile);
         auto value = readLaunchKey(launch, "Data_File_Name");
@@ -114,18 +114,18 @@ TEST(InputKinds, FifosAndPipesAreReadToTheirEndAndAFifoNobodyWritesIsNotWaitedFo
     });
     EXPECT_TRUE(view.loadDataFile(fifo, false));
     writer.join();
-    EXPECT_EQ(std::tuple(view.pointCount, view.viewZoom), std::tuple(4, 250));
+    EXPECT_EQ(std::tuple(view.data.pointCount, view.settings.viewZoom), std::tuple(4, 250));
 
     EXPECT_FALSE(view.loadDataFile(fifo, false));
     EXPECT_EQ(host.messages, std::vector{cp932("fifo.csv を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)")});
     EXPECT_EQ(host.reasons, std::vector{systemReason(ETIMEDOUT)});
-    EXPECT_EQ(view.pointCount, 4);   // the data before stays
+    EXPECT_EQ(view.data.pointCount, 4);   // the data before stays
 
     int ends[2];
     ASSERT_EQ(pipe(ends), 0);
     close(ends[1]);
     EXPECT_TRUE(view.loadDataFile("/dev/fd/" + std::to_string(ends[0]), false));
-    EXPECT_EQ(view.pointCount, 0);
+    EXPECT_EQ(view.data.pointCount, 0);
     close(ends[0]);
     setFifoWaitMilliseconds(0);
 }
@@ -148,7 +148,7 @@ TEST(InputKinds, EndlessDevicesStopAtTheLimitAndRegularFilesDoNot) {
     while (big.size() < (3u << 20)) big += "1,2,3\r\n";
     test::writeFile(dir.file("big.csv"), big);
     EXPECT_TRUE(view.loadDataFile(dir.file("big.csv"), false));
-    EXPECT_GT(view.pointCount, 400000);
+    EXPECT_GT(view.data.pointCount, 400000);
     EXPECT_TRUE(view.loadDataFile("/dev/null", false));   // an empty file
     setUnsizedReadLimit(0);
 }

@@ -62,29 +62,29 @@ std::vector<DataCase> hostileDataFiles() {
         {"garbage after a valid header", dataFile("2", garbage(65536, 2)), nullptr},
         {"only NUL bytes", std::string(4096, '\0'), nullptr},
         {"a header of a million commas", dataFile("1", commas + "\r\n1," + commas + "\r\n"),
-         [](const CKelvraView& v) { EXPECT_EQ(v.columnCount, 0); }},
+         [](const CKelvraView& v) { EXPECT_EQ(v.data.columnCount, 0); }},
         {"a point line of a million commas", dataFile("3", "1,2,3,4\r\n" + commas + "\r\n"),
          [](const CKelvraView& v) {
-             EXPECT_EQ(v.pointCount, 2);   // sorted by Y: the empty line's point (all 0) comes first
-             EXPECT_EQ(v.point(0)[3], 0.0);
-             EXPECT_EQ(v.point(1)[3], 4.0);
+             EXPECT_EQ(v.data.pointCount, 2);   // sorted by Y: the empty line's point (all 0) comes first
+             EXPECT_EQ(v.data.point(0)[3], 0.0);
+             EXPECT_EQ(v.data.point(1)[3], 4.0);
          }},
         {"format field 99999999999 reads as a column grid",
          dataFile("99999999999", ",1,2\r\n10,5,6\r\n20,7,8\r\n"),
          [](const CKelvraView& v) {
-             EXPECT_EQ(v.dataFormat, INT_MAX);
-             EXPECT_EQ(v.rowCount * 10 + v.columnCount, 22);
+             EXPECT_EQ(v.data.dataFormat, INT_MAX);
+             EXPECT_EQ(v.data.rowCount * 10 + v.data.columnCount, 22);
          }},
         {"nan, inf and 1e999 read as 0", dataFile("7", "nan,inf,1e999,-1e999\r\n-inf,NaN,INF,1\r\n<\r\n"),
          [](const CKelvraView& v) {
-             for (int k = 0; k < 8; ++k) EXPECT_EQ(v.pointValues.data()[k], k == 7 ? 1.0 : 0.0) << k;
+             for (int k = 0; k < 8; ++k) EXPECT_EQ(v.data.pointValues.data()[k], k == 7 ? 1.0 : 0.0) << k;
          }},
         {"a grid of one point", dataFile("1", ",5\r\n7,9\r\n"),
-         [](const CKelvraView& v) { EXPECT_EQ(v.pointCount, 1); }},
+         [](const CKelvraView& v) { EXPECT_EQ(v.data.pointCount, 1); }},
         {"every value equal", dataFile("1", ",3,3,3\r\n3,3,3,3\r\n3,3,3,3\r\n"),
          [](const CKelvraView& v) {
-             EXPECT_EQ(v.valueRange[RangeZ].min, 3.0);
-             EXPECT_EQ(v.valueRange[RangeZ].max, 3.0);
+             EXPECT_EQ(v.data.valueRange[RangeZ].min, 3.0);
+             EXPECT_EQ(v.data.valueRange[RangeZ].max, 3.0);
          }},
         {"zero and negative data", dataFile("3", "0,0,0,0\r\n-1,-2,-3,-4\r\n-1e300,0,1e-300,0\r\n"), nullptr},
     };
@@ -102,14 +102,14 @@ TEST(HostileData, ReadsWithoutHarmAndLeavesTheFileAsItWas) {
         ASSERT_TRUE(view.loadDataFile(path, false));
         ASSERT_TRUE(view.loadDataFile(path, true));   // the kept format takes the same path
         EXPECT_TRUE(host.messages.empty());
-        EXPECT_LE(std::size_t(view.pointCount) * std::size_t(view.valuesPerPoint), view.pointValues.size());
-        for (const ValueRange& r : view.valueRange) EXPECT_TRUE(std::isfinite(r.min) && std::isfinite(r.max));
+        EXPECT_LE(std::size_t(view.data.pointCount) * std::size_t(view.data.valuesPerPoint), view.data.pointValues.size());
+        for (const ValueRange& r : view.data.valueRange) EXPECT_TRUE(std::isfinite(r.min) && std::isfinite(r.max));
         if (c.check) c.check(view);
         EXPECT_EQ(readFile(path), c.bytes);
         // What was read is saved under a format number the reader knows, or
         // refused with the writer's message when it holds no columns to write.
         if (view.writeDataFile(dir.file("saved.csv"), view.settingsText()) == 0)
-            EXPECT_TRUE(readFile(dir.file("saved.csv")).starts_with(cp932("ﾃﾞｰﾀ形式,") + char('0' + view.dataFormat)));
+            EXPECT_TRUE(readFile(dir.file("saved.csv")).starts_with(cp932("ﾃﾞｰﾀ形式,") + char('0' + view.data.dataFormat)));
         else
             EXPECT_EQ(host.messages, std::vector<std::string>{cp932(kCannotSaveData)});
     }
@@ -166,7 +166,7 @@ TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
     {   // every axis logarithmic
         HeadlessHost host;
         CKelvraView settings(host);
-        for (int& axisLog : settings.scaleLog) axisLog = 1;
+        for (int& axisLog : settings.settings.scaleLog) axisLog = 1;
         writeFile(dir.file("log.txt"), settings.settingsText());
     }
     std::vector<std::string> before;

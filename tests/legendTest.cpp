@@ -25,10 +25,10 @@ class Legend : public ::testing::Test {
 protected:
     void SetUp() override {
         GL_TEST_REQUIRE_CONTEXT(kW, kH);
-        view.labelTrace = &labels;
+        view.lists.labelTrace = &labels;
         view.initGlState();
-        view.dataLoaded = true;
-        view.axisShow = view.scaleShow = 0;
+        view.data.dataLoaded = true;
+        view.settings.axisShow = view.settings.scaleShow = 0;
         view.layoutAnchoredOverlays();
     }
     // Colour at the middle of cell i (1..n) of an n-level bar: its left edge 112.5 pixels left of the
@@ -60,7 +60,7 @@ TEST_F(Legend, CellsBoundariesAndLabelsForShortLongAndLogLegends) {
     view.resizeViewport(kW, kH);
     glTranslated(0, -1, 0);   // the bar, 1.75 high, into the window
     for (const Case& c : cases) {
-        std::tie(view.scaleStep[3], view.scaleMin[3], view.scaleMax[3], view.scaleLog[3], view.scaleUnit[3]) =
+        std::tie(view.settings.scaleStep[3], view.settings.scaleMin[3], view.settings.scaleMax[3], view.settings.scaleLog[3], view.settings.scaleUnit[3]) =
             std::tie(c.levelIndex, c.min, c.max, c.log, c.unit);
         BuildContext ctx = view.makeBuildContext();
         labels.clear();
@@ -83,32 +83,32 @@ TEST_F(Legend, CellsBoundariesAndLabelsForShortLongAndLogLegends) {
 
 // Cell k of 5 levels shows source colour 1, 6, 10, 14 or 20 of the colour or grey table, or white.
 TEST_F(Legend, CellsShowTheColourOrGreyLevelsBottomUpOrNothingByTheGraphChoice) {
-    view.scaleStep[3] = 1;
+    view.settings.scaleStep[3] = 1;
     struct Case {
         int mode;
         DataKind kind;
         int valuesPerPoint, type, floor;
         const Rgb* source;   // the colour or grey table, or none for no legend
     } cases[] = {
-        {0, Grid, 3, 0, 0, view.legendColors},          // colour contour fill
+        {0, Grid, 3, 0, 0, view.settings.legendColors},          // colour contour fill
         {0, Grid, 3, 2, 1, kGreyLevelSource},           // grey fill keeps its grey legend under a colour floor
         {0, Grid, 3, 15, 0, kGreyLevelSource},          // grey points
         {0, Grid, 3, 12, 0, nullptr},                   // wireframe has no legend
-        {0, Grid, 3, 12, 3, view.legendColors},         // wireframe over coloured floor lines
+        {0, Grid, 3, 12, 3, view.settings.legendColors},         // wireframe over coloured floor lines
         {1, Grid, 3, 17, 6, kGreyLevelSource},          // shape over a grey floor, 2-D
         {0, Scattered, 3, 1, 0, kGreyLevelSource},      // grey scattered points
         {0, Scattered, 3, 2, 4, nullptr},               // black points over single-colour floor lines
-        {0, Vectors, 6, 5, 0, view.legendColors},       // vectors
-        {2, Grid, 3, 3, 0, view.legendColors},          // section points
+        {0, Vectors, 6, 5, 0, view.settings.legendColors},       // vectors
+        {2, Grid, 3, 3, 0, view.settings.legendColors},          // section points
         {2, Grid, 3, 2, 2, kGreyLevelSource},           // section wireframe over a grey floor
-        {3, Grid, 4, 1, 0, view.legendColors},          // section points with a data value
+        {3, Grid, 4, 1, 0, view.settings.legendColors},          // section points with a data value
         {3, Grid, 4, 0, 0, nullptr},                    // section wireframe with a data value
-        {0, PointValues, 4, 0, 0, view.legendColors},   // points coloured by their data value
+        {0, PointValues, 4, 0, 0, view.settings.legendColors},   // points coloured by their data value
         {1, PointValues, 4, 1, 0, kGreyLevelSource},    // grey points, 2-D
-        {0, PointValues, 4, 2, 5, view.legendColors},   // a number past the list: nothing drawn, the floor's
+        {0, PointValues, 4, 2, 5, view.settings.legendColors},   // a number past the list: nothing drawn, the floor's
     };
     for (const Case& c : cases) {
-        std::tie(view.displayMode, view.dataKind, view.valuesPerPoint, view.graphType, view.xyContourMode) =
+        std::tie(view.settings.displayMode, view.data.dataKind, view.data.valuesPerPoint, view.settings.graphType, view.settings.xyContourMode) =
             std::tuple(DisplayMode(c.mode), c.kind, c.valuesPerPoint, c.type, XyContourMode(c.floor));
         view.buildDisplayLists();
         view.paint(kW, kH);
@@ -121,9 +121,9 @@ TEST_F(Legend, CellsShowTheColourOrGreyLevelsBottomUpOrNothingByTheGraphChoice) 
 }
 
 TEST_F(Legend, TitleStandsAtItsPositionPlusTheGraphOffset) {
-    view.titleText = "Title";
-    view.viewPosX = 10;
-    view.viewPosY = -20;
+    view.settings.titleText = "Title";
+    view.settings.viewPosX = 10;
+    view.settings.viewPosY = -20;
     view.buildDisplayLists();   // the legend's own labels are placed here, not by the paint
     labels.clear();
     view.paint(kW, kH);

@@ -60,9 +60,9 @@ TEST_F(Marks, GridPointsAndTheirTargetsAreThinnedByTheWireIntervalsFromColumnAnd
     test::fillGrid(view, 5, 7, [](int c, int r) { return c + r; });
     test::setScale(view, 0, 0, 4);
     test::setScale(view, 1, 0, 6);
-    view.graphType = 16;   // 点(黒)
-    view.wireIntervalX = 2;
-    view.wireIntervalY = 3;
+    view.settings.graphType = 16;   // 点(黒)
+    view.settings.wireIntervalX = 2;
+    view.settings.wireIntervalY = 3;
     view.buildDisplayLists();
     auto points = ofKind(graphFeedback(), FeedbackPrimitive::Point);
 
@@ -86,8 +86,8 @@ TEST_F(Marks, GridPointsAndTheirTargetsAreThinnedByTheWireIntervalsFromColumnAnd
     EXPECT_TRUE(at(2, 4).empty());
 
     // An interval of 0 counts as 1: every point.
-    view.wireIntervalX = 0;
-    view.wireIntervalY = 0;
+    view.settings.wireIntervalX = 0;
+    view.settings.wireIntervalY = 0;
     view.buildDisplayLists();
     EXPECT_EQ(ofKind(graphFeedback(), FeedbackPrimitive::Point).size(), 35u);
 }
@@ -100,8 +100,8 @@ TEST_F(Marks, PointLevelTakesTheUpperLevelOnABoundaryAndEntryZeroFarBelow) {
     std::vector<std::vector<double>> pts;
     for (int i = 0; i < 4; ++i) pts.push_back({2.0 + 2 * i, 5, z[i]});
     test::fillPoints(view, Scattered, 3, pts);
-    view.graphType = 0;   // 点(ｶﾗｰ)
-    view.pointSize = 9;
+    view.settings.graphType = 0;   // 点(ｶﾗｰ)
+    view.settings.pointSize = 9;
     view.buildDisplayLists();
     drawGraph();
 
@@ -115,7 +115,7 @@ TEST_F(Marks, PointLevelTakesTheUpperLevelOnABoundaryAndEntryZeroFarBelow) {
     }
 
     // The grey points use the grey ramp with the same levels: level 4 is grey 0.15.
-    view.graphType = 1;
+    view.settings.graphType = 1;
     view.buildDisplayLists();
     drawGraph();
     Pixel grey = test::pixelAt(int(windowOf(map.world(0, 2))), int(windowOf(map.world(1, 5))));
@@ -126,18 +126,18 @@ TEST_F(Marks, PointLevelTakesTheUpperLevelOnABoundaryAndEntryZeroFarBelow) {
 // by its Z, in colour or grey, and every point is a pick target.
 TEST_F(Marks, PointValuePointsTakeTheLevelOfTheirDataValue) {
     test::fillPoints(view, PointValues, 4, {{2, 5, 9, 3.5}, {6, 5, 1, 17.5}});
-    view.legendColorSource = ColorByData;
-    view.pointSize = 9;
+    view.settings.legendColorSource = ColorByData;
+    view.settings.pointSize = 9;
     AxisMapping map = view.graphMapping();
     auto at = [&](double x) { return test::pixelAt(int(windowOf(map.world(0, x))), int(windowOf(map.world(1, 5)))); };
 
-    view.graphType = 0;   // 点(ｶﾗｰ)
+    view.settings.graphType = 0;   // 点(ｶﾗｰ)
     view.buildDisplayLists();
     drawGraph();
     EXPECT_TRUE(test::near(at(2), levelColor(4))) << at(2);
     EXPECT_TRUE(test::near(at(6), levelColor(18))) << at(6);
 
-    view.graphType = 1;   // 点(白黒): grey 0.15 at level 4
+    view.settings.graphType = 1;   // 点(白黒): grey 0.15 at level 4
     view.buildDisplayLists();
     drawGraph();
     EXPECT_TRUE(test::near(at(2), {38, 38, 38})) << at(2);
@@ -148,7 +148,7 @@ TEST_F(Marks, PointsOutsideTheScaleBoxAreNeitherDrawnNorPickTargets) {
     // X 0..10 with a margin of 0.01: 10.005 is in, 10.02 and -0.02 are out.
     std::vector<std::vector<double>> pts = {{10.005, 0, 5}, {10.02, 10, 5}, {-0.02, 5, 5}, {5, 5, 10.2}};
     test::fillPoints(view, Scattered, 3, pts);
-    view.graphType = 2;
+    view.settings.graphType = 2;
     view.buildDisplayLists();
     auto points = ofKind(graphFeedback(), FeedbackPrimitive::Point);
     ASSERT_EQ(points.size(), 1u);
@@ -165,13 +165,13 @@ TEST_F(Marks, PointsOutsideTheScaleBoxAreNeitherDrawnNorPickTargets) {
 TEST_F(Marks, PointsWithoutAFinitePositionAreSkipped) {
     // ln 0 and ln of a negative X on a log axis; the box margin lets 0 in.
     test::setScale(view, 0, 0.001, 1000);
-    view.scaleLog[0] = 1;
+    view.settings.scaleLog[0] = 1;
     const double nan = std::numeric_limits<double>::quiet_NaN();
     std::vector<std::vector<double>> pts = {{0.0, 5, 5}, {10, 5, 5}, {-0.5, 5, 5}, {1, nan, 5}};
     test::fillPoints(view, Scattered, 3, pts);
     for (int type : {0, 2, 3}) {
-        view.graphType = type;
-        view.barSizeX = view.barSizeY = 1;
+        view.settings.graphType = type;
+        view.settings.barSizeX = view.settings.barSizeY = 1;
         view.buildDisplayLists();
         auto all = graphFeedback(Tilted);
         for (const auto& p : all)
@@ -189,9 +189,9 @@ TEST_F(Marks, PointsWithoutAFinitePositionAreSkipped) {
 
 TEST_F(Marks, BarsStandOnTheZMinimumFaceAndPointsBelowItDrawNothing) {
     test::fillPoints(view, Scattered, 3, {{5, 5, 5}, {2, 2, -1}});
-    view.graphType = 3;   // 棒ｸﾞﾗﾌ
-    view.barSizeX = 2;
-    view.barSizeY = 2;
+    view.settings.graphType = 3;   // 棒ｸﾞﾗﾌ
+    view.settings.barSizeX = 2;
+    view.settings.barSizeY = 2;
     view.buildDisplayLists();
     int edges = 0;
     EXPECT_EQ(visibleCount(graphFeedback(Tilted)), 12);   // six faces of two triangles: one bar only
@@ -205,7 +205,7 @@ TEST_F(Marks, BarsStandOnTheZMinimumFaceAndPointsBelowItDrawNothing) {
     for (const auto& p : ofKind(all, FeedbackPrimitive::Line)) EXPECT_FLOAT_EQ(p.vertices[0].r, 0.0f);
 
     // On a reversed Z the box face at the minimum is the top face.
-    view.scaleReverse[2] = 1;
+    view.settings.scaleReverse[2] = 1;
     view.buildDisplayLists();
     box = extentOf(graphFeedback(Side), FeedbackPrimitive::Line);
     EXPECT_NEAR(box.minY, windowOf(0.0), 0.01);
@@ -214,11 +214,11 @@ TEST_F(Marks, BarsStandOnTheZMinimumFaceAndPointsBelowItDrawNothing) {
 
 TEST_F(Marks, BarsOnALogarithmicAxisKeepTheirShareOfTheAxisEverywhere) {
     test::setScale(view, 0, 1, 10000);
-    view.scaleLog[0] = 1;
+    view.settings.scaleLog[0] = 1;
     test::fillPoints(view, Scattered, 3, {{10, 3, 5}, {1000, 7, 5}});
-    view.graphType = 3;
-    view.barSizeX = 999.9;   // a tenth of the scale range: a tenth of the axis
-    view.barSizeY = 1;
+    view.settings.graphType = 3;
+    view.settings.barSizeX = 999.9;   // a tenth of the scale range: a tenth of the axis
+    view.settings.barSizeY = 1;
     view.buildDisplayLists();
     auto all = graphFeedback();
     AxisMapping map = view.graphMapping();
@@ -244,7 +244,7 @@ protected:
         // vector, half of it, a zero vector and one shorter than a head.
         test::fillPoints(view, Vectors, 6,
                          {{0, 0, 0, 2, 0, 0}, {0, 5, 0, 1, 0, 0}, {0, -5, 0, 0, 0, 0}, {0, -8, 0, 0.4, 0, 0}});
-        view.legendColorSource = ColorByData;
+        view.settings.legendColorSource = ColorByData;
     }
 };
 
@@ -282,13 +282,13 @@ TEST_F(Arrows, LongestArrowIsShaftAndHeadOf0_15WorldUnitsAndTheOthersInProportio
                     extentOf(all, FeedbackPrimitive::Polygon, 195, 205).minY, 6.0, 0.2);
 
     // vectorSize scales every arrow: at 50 % the longest is 0.075.
-    view.vectorSize = 50;
+    view.settings.vectorSize = 50;
     view.buildDisplayLists();
     EXPECT_NEAR(extentOf(graphFeedback(), FeedbackPrimitive::Polygon, 195, 205).maxX, 215.0, 0.01);
 }
 
 TEST_F(Arrows, ArrowsAreMirroredOnAReversedAxisAndSoAreTheirPickTargets) {
-    view.scaleReverse[0] = 1;
+    view.settings.scaleReverse[0] = 1;
     view.buildDisplayLists();
     auto all = graphFeedback();
     Extent shaft = extentOf(all, FeedbackPrimitive::Line, 199, 201);
@@ -307,7 +307,7 @@ TEST_F(Arrows, ArrowsAreMirroredOnAReversedAxisAndSoAreTheirPickTargets) {
 }
 
 TEST_F(Arrows, ColourIsTheVectorLengthForSixValuesAndTheDataValueForSeven) {
-    view.wireWidthX = 4;   // a 6-pixel shaft to probe
+    view.settings.wireWidthX = 4;   // a 6-pixel shaft to probe
     // Length 2.5: level 3 of the 20 levels over 0..20.
     test::fillPoints(view, Vectors, 6, {{0, 0, 0, 2.5, 0, 0}});
     view.buildDisplayLists();
@@ -322,7 +322,7 @@ TEST_F(Arrows, ColourIsTheVectorLengthForSixValuesAndTheDataValueForSeven) {
 }
 
 TEST_F(Arrows, NoLongestLengthDrawsNoArrows) {
-    view.valueRange[RangeVector].max = 0.0;
+    view.data.valueRange[RangeVector].max = 0.0;
     view.buildDisplayLists();
     EXPECT_TRUE(graphFeedback().empty());
     EXPECT_TRUE(test::pickNames(view, 210, 200).empty());

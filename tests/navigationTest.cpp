@@ -32,18 +32,18 @@ struct Nav {
     // A 5 x 4 grid (X 0..4, Y 0..3) shown as a section, the section at `index`.
     void sectionOf(DisplayMode display, int index) {
         test::fillGrid(view, 5, 4, [](int c, int r) { return double(c + r); });
-        view.displayMode = display;
-        (display == DisplayXSection ? view.sectionIndexX : view.sectionIndexY) = index;
+        view.settings.displayMode = display;
+        (display == DisplayXSection ? view.state.sectionIndexX : view.state.sectionIndexY) = index;
     }
     // Position, zoom, angles, section indices and X position, the drag, the
     // pick marks, whether a repaint was asked for, then every pane written (as UTF-8).
     std::string state() const {
         auto pair = [](int a, int b) { return std::to_string(a) + "," + std::to_string(b); };
-        std::string s = "p" + pair(view.viewPosX, view.viewPosY) + " z" + std::to_string(view.viewZoom) + " a" +
-                        pair(view.viewAngleX, view.viewAngleZ) + " s" + pair(view.sectionIndexX, view.sectionIndexY) +
-                        "@" + std::to_string(int(view.sectionPos[0]));
-        if (view.dragging) s += " dragging";
-        if (view.pickMarkersShown) s += " marks";
+        std::string s = "p" + pair(view.settings.viewPosX, view.settings.viewPosY) + " z" + std::to_string(view.settings.viewZoom) + " a" +
+                        pair(view.settings.viewAngleX, view.settings.viewAngleZ) + " s" + pair(view.state.sectionIndexX, view.state.sectionIndexY) +
+                        "@" + std::to_string(int(view.settings.sectionPos[0]));
+        if (view.state.dragging) s += " dragging";
+        if (view.state.pickMarkersShown) s += " marks";
         if (host.invalidations > 0) s += " redrawn";
         for (const std::string& pane : host.statusPanes)
             if (!pane.empty()) s += " " + cp932ToUtf8(pane);
@@ -62,7 +62,7 @@ void run(std::span<const NavCase> cases) {
     for (const NavCase& c : cases) {
         SCOPED_TRACE(c.name);
         Nav n;
-        n.view.interactionMode = c.mode;
+        n.view.state.interactionMode = c.mode;
         c.act(n);
         EXPECT_EQ(n.state(), c.expected);
     }
@@ -73,13 +73,13 @@ TEST(Navigation, RotateMoveAndTheirPanes) {
         {"rotate: Up from the default view", ModeRotate, [](Nav& n) { n.keys("U"); },
          "p0,0 z100 a299,330 s0,0@0 redrawn [角度] X=029(deg),Z=330(deg)"},
         {"rotate keys wrap at a full turn: Down from 359, Left from 0", ModeRotate,
-         [](Nav& n) { n.view.viewAngleX = 359; n.view.viewAngleZ = 0; n.keys("DL"); },
+         [](Nav& n) { n.view.settings.viewAngleX = 359; n.view.settings.viewAngleZ = 0; n.keys("DL"); },
          "p0,0 z100 a0,359 s0,0@0 redrawn [角度] X=090(deg),Z=359(deg)"},
         {"Up from 0, Right from 359", ModeRotate,
-         [](Nav& n) { n.view.viewAngleX = 0; n.view.viewAngleZ = 359; n.keys("UR"); },
+         [](Nav& n) { n.view.settings.viewAngleX = 0; n.view.settings.viewAngleZ = 359; n.keys("UR"); },
          "p0,0 z100 a359,0 s0,0@0 redrawn [角度] X=089(deg),Z=000(deg)"},
         {"Up and Left from 1 reach 0 without wrapping", ModeRotate,
-         [](Nav& n) { n.view.viewAngleX = 1; n.view.viewAngleZ = 1; n.keys("UL"); },
+         [](Nav& n) { n.view.settings.viewAngleX = 1; n.view.settings.viewAngleZ = 1; n.keys("UL"); },
          "p0,0 z100 a0,0 s0,0@0 redrawn [角度] X=090(deg),Z=000(deg)"},
         {"rotate drag 400 down: 400 mod 360 raises X by 40", ModeRotate, [](Nav& n) { n.drag(100, 100, 100, 500); },
          "p0,0 z100 a340,330 s0,0@0 redrawn [角度] X=070(deg),Z=330(deg)"},
@@ -88,7 +88,7 @@ TEST(Navigation, RotateMoveAndTheirPanes) {
         {"drag 400 left lowers Z by 40", ModeRotate, [](Nav& n) { n.drag(500, 100, 100, 100); },
          "p0,0 z100 a300,290 s0,0@0 redrawn [角度] X=030(deg),Z=290(deg)"},
         {"drag results are brought into one turn", ModeRotate,
-         [](Nav& n) { n.view.viewAngleX = 10; n.view.viewAngleZ = 350; n.drag(0, 100, 20, 80); },
+         [](Nav& n) { n.view.settings.viewAngleX = 10; n.view.settings.viewAngleZ = 350; n.drag(0, 100, 20, 80); },
          "p0,0 z100 a350,10 s0,0@0 redrawn [角度] X=080(deg),Z=010(deg)"},
         {"moves after the button is up change nothing", ModeRotate,
          [](Nav& n) { n.drag(0, 0, 0, 10); n.view.mouseMove(0, 200); },
@@ -99,21 +99,21 @@ TEST(Navigation, RotateMoveAndTheirPanes) {
          "p999,-999 z100 a300,330 s0,0@0 redrawn [位置] X=+999,Y=-999"},
         {"move keys step one pixel", ModeMove, [](Nav& n) { n.keys("UL"); },
          "p-1,1 z100 a300,330 s0,0@0 redrawn [位置] X=-001,Y=+001"},
-        {"move keys clamp", ModeMove, [](Nav& n) { n.view.viewPosX = 999; n.view.viewPosY = -999; n.keys("RD"); },
+        {"move keys clamp", ModeMove, [](Nav& n) { n.view.settings.viewPosX = 999; n.view.settings.viewPosY = -999; n.keys("RD"); },
          "p999,-999 z100 a300,330 s0,0@0 redrawn [位置] X=+999,Y=-999"},
         {"2-D angles are held as the top view", ModeRotate,
          [](Nav& n) {
-             n.view.displayMode = Display2D; n.view.viewAngleX = 123; n.view.viewAngleZ = 45;
+             n.view.settings.displayMode = Display2D; n.view.settings.viewAngleX = 123; n.view.settings.viewAngleZ = 45;
              n.view.showAngles();
          },
          "p0,0 z100 a0,0 s0,0@0 [角度] X=090(deg),Z=000(deg)"},
         {"pick mode: keys and clicks leave the view and the marks", ModePick,
-         [](Nav& n) { n.view.pickMarkersShown = true; n.keys("U"); n.drag(10, 10, 200, 200); },
+         [](Nav& n) { n.view.state.pickMarkersShown = true; n.keys("U"); n.drag(10, 10, 200, 200); },
          "p0,0 z100 a300,330 s0,0@0 marks"},
         {"a button down outside pick mode hides the marks", ModeRotate,
-         [](Nav& n) { n.view.pickMarkersShown = true; n.view.leftButtonDown(10, 10); },
+         [](Nav& n) { n.view.state.pickMarkersShown = true; n.view.leftButtonDown(10, 10); },
          "p0,0 z100 a300,330 s0,0@0 dragging redrawn"},
-        {"so does a key", ModeRotate, [](Nav& n) { n.view.pickMarkersShown = true; n.keys("L"); },
+        {"so does a key", ModeRotate, [](Nav& n) { n.view.state.pickMarkersShown = true; n.keys("L"); },
          "p0,0 z100 a300,329 s0,0@0 redrawn [角度] X=030(deg),Z=329(deg)"},
         {"section mode does nothing outside a section display", ModeSection,
          [](Nav& n) { n.keys("U"); n.drag(0, 100, 0, 0); },
@@ -125,9 +125,9 @@ TEST(Navigation, RotateMoveAndTheirPanes) {
 TEST(Navigation, ZoomSectionsAndPresets) {
     GL_TEST_REQUIRE_CONTEXT(64, 64);
     const NavCase cases[] = {
-        {"zoom keys stop at 1 %", ModeZoom, [](Nav& n) { n.view.viewZoom = 2; n.keys("DLD"); },
+        {"zoom keys stop at 1 %", ModeZoom, [](Nav& n) { n.view.settings.viewZoom = 2; n.keys("DLD"); },
          "p0,0 z1 a300,330 s0,0@0 redrawn [倍率] 001(%)"},
-        {"and at 999 %", ModeZoom, [](Nav& n) { n.view.viewZoom = 999; n.keys("R"); },
+        {"and at 999 %", ModeZoom, [](Nav& n) { n.view.settings.viewZoom = 999; n.keys("R"); },
          "p0,0 z999 a300,330 s0,0@0 redrawn [倍率] 999(%)"},
         {"a zoom drag stops at 10 %", ModeZoom, [](Nav& n) { n.drag(300, 300, 100, 500); },
          "p0,0 z10 a300,330 s0,0@0 redrawn [倍率] 010(%)"},
@@ -141,8 +141,8 @@ TEST(Navigation, ZoomSectionsAndPresets) {
          "p0,0 z100 a270,270 s0,0@0 redrawn [位置] X=+000,Y=+000 [倍率] 100(%) [角度] X=000(deg),Z=270(deg)"},
         {"reset", ModeRotate,
          [](Nav& n) {
-             n.view.viewPosX = 40; n.view.viewPosY = -7; n.view.viewZoom = 300;
-             n.view.viewAngleX = 12; n.view.viewAngleZ = 34;
+             n.view.settings.viewPosX = 40; n.view.settings.viewPosY = -7; n.view.settings.viewZoom = 300;
+             n.view.settings.viewAngleX = 12; n.view.settings.viewAngleZ = 34;
              n.view.resetView();
          },
          "p0,0 z100 a300,330 s0,0@0 redrawn [位置] X=+000,Y=+000 [倍率] 100(%) [角度] X=030(deg),Z=330(deg)"},
@@ -168,13 +168,13 @@ TEST(Navigation, ZoomSectionsAndPresets) {
 TEST(Navigation, ZoomDragRelaysOutOverlaysThatFollowTheZoom) {
     GL_TEST_REQUIRE_CONTEXT(64, 64);
     Nav n;
-    n.view.interactionMode = ModeZoom;
-    n.view.axisSizeFixed = 0;
-    n.view.legendSizeFixed = 1;
+    n.view.state.interactionMode = ModeZoom;
+    n.view.settings.axisSizeFixed = 0;
+    n.view.settings.legendSizeFixed = 1;
     n.view.leftButtonDown(0, 100);
     n.view.mouseMove(0, 50);   // 50 up: 150 %, the button still down
     EXPECT_EQ(n.state(), "p0,0 z150 a300,330 s0,0@0 dragging redrawn [倍率] 150(%)");
-    EXPECT_EQ(std::to_string(n.view.axisSize) + " " + std::to_string(n.view.legendSize), "150 100");
+    EXPECT_EQ(std::to_string(n.view.settings.axisSize) + " " + std::to_string(n.view.settings.legendSize), "150 100");
 }
 
 TEST(Navigation, ModeFollowsTheDisplayAndTheKindPaneNamesIt) {
@@ -188,10 +188,10 @@ TEST(Navigation, ModeFollowsTheDisplayAndTheKindPaneNamesIt) {
                  {DisplayYSection, ModeRotate, ModeRotate, "[表示] Y-断面"}};
     for (const auto& c : cases) {
         Nav n;
-        n.view.displayMode = c.display;
-        n.view.interactionMode = c.mode;
+        n.view.settings.displayMode = c.display;
+        n.view.state.interactionMode = c.mode;
         n.view.fitModeToDisplay();
-        EXPECT_EQ(n.view.interactionMode, c.expectedMode) << c.pane << " mode " << c.mode;
+        EXPECT_EQ(n.view.state.interactionMode, c.expectedMode) << c.pane << " mode " << c.mode;
         EXPECT_EQ(cp932ToUtf8(n.host.statusPanes[PaneDisplayKind - PanePosition]), c.pane);
     }
 }

@@ -81,13 +81,13 @@ struct TextView {
     TextView() {
         host.printMessages = false;
         // Each kind its own format, so a value written with the wrong kind shows.
-        view.scaleFormat[0] = FormatInteger;
-        view.scaleFormat[1] = FormatDecimal;
-        view.scaleDigits[1] = 1;
-        view.scaleFormat[2] = FormatExponent;
-        view.scaleDigits[2] = 2;
-        view.scaleFormat[3] = FormatDecimal;
-        view.scaleDigits[3] = 4;
+        view.settings.scaleFormat[0] = FormatInteger;
+        view.settings.scaleFormat[1] = FormatDecimal;
+        view.settings.scaleDigits[1] = 1;
+        view.settings.scaleFormat[2] = FormatExponent;
+        view.settings.scaleDigits[2] = 2;
+        view.settings.scaleFormat[3] = FormatDecimal;
+        view.settings.scaleDigits[3] = 4;
     }
 };
 
@@ -109,7 +109,7 @@ TEST(SelectedText, EachKindOfPointWritesItsLinesWithTheFormatsOfItsAxes) {
         std::vector<double> first(c.values.size(), 0.0);
         test::fillPoints(t.view, Scattered, c.valuesPerPoint, {first, c.values});
         SelectedText s;
-        ASSERT_TRUE(appendPickedPoint(s, t.view.settings(), t.view.data(), std::size_t(c.valuesPerPoint))) << c.valuesPerPoint;
+        ASSERT_TRUE(appendPickedPoint(s, t.view.settings, t.view.data, std::size_t(c.valuesPerPoint))) << c.valuesPerPoint;
         EXPECT_EQ(s.text, c.expected);
         int lines = 1;
         for (std::size_t at = 0; (at = s.text.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
@@ -121,20 +121,20 @@ TEST(SelectedText, APickAfterAnotherComesAfterABlankLineAndBadNamesAddNothing) {
     TextView t;
     test::fillPoints(t.view, Scattered, 4, {{1, 2, 3, 4}, {5, 6, 7, 8}});
     SelectedText s;
-    ASSERT_TRUE(appendPickedPoint(s, t.view.settings(), t.view.data(), 0));
-    ASSERT_TRUE(appendPickedPoint(s, t.view.settings(), t.view.data(), 4));
+    ASSERT_TRUE(appendPickedPoint(s, t.view.settings, t.view.data, 0));
+    ASSERT_TRUE(appendPickedPoint(s, t.view.settings, t.view.data, 4));
     EXPECT_EQ(s.text, "X = 1  Y = 2.0  Z = 3.00e+00\r\nDATA = 4.0000\r\n\r\n"
                       "X = 5  Y = 6.0  Z = 7.00e+00\r\nDATA = 8.0000");
     EXPECT_EQ(s.lineCount, 5);
     // Not the first value of a point, past the end, the no-point name.
     for (std::size_t bad : {std::size_t(2), std::size_t(8), std::size_t(kNoPointName)}) {
-        EXPECT_FALSE(appendPickedPoint(s, t.view.settings(), t.view.data(), bad)) << bad;
-        EXPECT_FALSE(pickedPoint(t.view, bad)) << bad;
+        EXPECT_FALSE(appendPickedPoint(s, t.view.settings, t.view.data, bad)) << bad;
+        EXPECT_FALSE(pickedPoint(t.view.data, bad)) << bad;
     }
     EXPECT_EQ(s.lineCount, 5);
     t.view.clearSelectedText();
-    EXPECT_TRUE(t.view.selectedText.text.empty());
-    EXPECT_EQ(t.view.selectedText.lineCount, 0);
+    EXPECT_TRUE(t.view.state.selectedText.text.empty());
+    EXPECT_EQ(t.view.state.selectedText.lineCount, 0);
 }
 
 // ---- the marker cube ----
@@ -145,10 +145,10 @@ TEST(PickMarker, CentredWhereTheGraphDrawsThePointAndSizedInPixels) {
     test::setScale(v, 0, 0, 10);
     test::setScale(v, 1, 1, 1000);
     test::setScale(v, 2, -5, 5);
-    v.scaleLog[1] = 1;
-    v.scaleReverse[0] = 1;
+    v.settings.scaleLog[1] = 1;
+    v.settings.scaleReverse[0] = 1;
     const double xyz[3] = {2.5, 10, 5};
-    auto box = pickMarkerBox(v.settings(), v.graphMapping(), xyz);
+    auto box = pickMarkerBox(v.settings, v.graphMapping(), xyz);
     ASSERT_TRUE(box);
     // Mirrored X: 2.5 of 0..10 lands a quarter from the right end.
     EXPECT_NEAR(box->centre.x, 0.25, 1e-12);
@@ -157,23 +157,23 @@ TEST(PickMarker, CentredWhereTheGraphDrawsThePointAndSizedInPixels) {
     EXPECT_NEAR(box->centre.z, 0.5, 1e-12);
     // pointSize / 2 + 2 pixels at any zoom; a pixel is 1 / (2 * zoom) world units.
     for (int zoom : {100, 250, 10}) {
-        v.viewZoom = zoom;
-        v.pointSize = 7;
-        auto b = pickMarkerBox(v.settings(), v.graphMapping(), xyz);
+        v.settings.viewZoom = zoom;
+        v.settings.pointSize = 7;
+        auto b = pickMarkerBox(v.settings, v.graphMapping(), xyz);
         EXPECT_NEAR(b->half * 2 * zoom, 7 / 2.0 + 2, 1e-9) << zoom;
     }
 
     // A flat Z range puts the marker at z = 0, also on a logarithmic Z axis
     // where the value has no logarithm.
     test::setScale(v, 2, 3, 3);
-    v.scaleLog[2] = 1;
+    v.settings.scaleLog[2] = 1;
     const double below[3] = {5, 100, -4};
-    auto flat = pickMarkerBox(v.settings(), v.graphMapping(), below);
+    auto flat = pickMarkerBox(v.settings, v.graphMapping(), below);
     ASSERT_TRUE(flat);
     EXPECT_EQ(flat->centre.z, 0.0);
     // Without a place there is no marker.
     const double noLog[3] = {5, -1, 3};
-    EXPECT_FALSE(pickMarkerBox(v.settings(), v.graphMapping(), noLog));
+    EXPECT_FALSE(pickMarkerBox(v.settings, v.graphMapping(), noLog));
 }
 
 // The squares and uprights together are the twelve edges of the cube, each
@@ -210,22 +210,22 @@ struct PickView : test::GridView {
     PickView() {
         fill(4, 5, 0, 4, 0, 3, [](double x, double y) { return x + y; });
         for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < 5; ++c) view.point(std::size_t(r) * 5 + c)[1] = std::pow(10.0, r);
+            for (int c = 0; c < 5; ++c) view.data.point(std::size_t(r) * 5 + c)[1] = std::pow(10.0, r);
         scale(0, 0, 4, 1);
         scale(1, 1, 1000, 10);
         scale(2, 0, 7, 1);
         scale(3, 0, 7, 3);
-        for (double& p : view.scaleSizePercent) p = 100;
-        view.scaleLog[1] = 1;
-        view.graphType = 14;   // 点(ｶﾗｰ)
-        view.interactionMode = ModePick;
+        for (double& p : view.settings.scaleSizePercent) p = 100;
+        view.settings.scaleLog[1] = 1;
+        view.settings.graphType = 14;   // 点(ｶﾗｰ)
+        view.state.interactionMode = ModePick;
     }
     void paint() {
         initGl();
         view.paint(kSide, kSide);
     }
     test::ClientPoint at(int row, int column) {
-        return test::clientPointOf(view, kClient, view.point(std::size_t(row) * 5 + column));
+        return test::clientPointOf(view, kClient, view.data.point(std::size_t(row) * 5 + column));
     }
     void click(test::ClientPoint p) { view.leftButtonDown(p.px(), p.py()); }
     // Cyan pixels within `reach` pixels of a client point, in the picture
@@ -253,8 +253,8 @@ TEST(Pick, AClickOnAPointMarksItAndAddsItsValuesAClickBetweenPointsChangesNothin
     PickView g;
     g.paint();
     g.click(g.at(2, 3));
-    EXPECT_EQ(cp932ToUtf8(g.view.selectedText.text), pickedLine(2, 3));
-    EXPECT_TRUE(g.view.pickMarkersShown);
+    EXPECT_EQ(cp932ToUtf8(g.view.state.selectedText.text), pickedLine(2, 3));
+    EXPECT_TRUE(g.view.state.pickMarkersShown);
     EXPECT_EQ(g.host.selectedDataShows, 1);
     EXPECT_TRUE(g.host.messages.empty());
     EXPECT_GT(g.cyanAround(g.at(2, 3)), 12);
@@ -264,31 +264,31 @@ TEST(Pick, AClickOnAPointMarksItAndAddsItsValuesAClickBetweenPointsChangesNothin
     test::ClientPoint a = g.at(1, 1), b = g.at(1, 2);
     int invalidations = g.host.invalidations;
     g.click({(a.x + b.x) / 2, (a.y + b.y) / 2});
-    EXPECT_EQ(cp932ToUtf8(g.view.selectedText.text), pickedLine(2, 3));
-    EXPECT_TRUE(g.view.pickMarkersShown);
+    EXPECT_EQ(cp932ToUtf8(g.view.state.selectedText.text), pickedLine(2, 3));
+    EXPECT_TRUE(g.view.state.pickMarkersShown);
     EXPECT_EQ(g.host.selectedDataShows, 1);
     EXPECT_EQ(g.host.invalidations, invalidations);
 
     // A second point: a blank line, then its line; the marker moves.
     g.click(g.at(0, 4));
-    EXPECT_EQ(cp932ToUtf8(g.view.selectedText.text), pickedLine(2, 3) + "\r\n\r\n" + pickedLine(0, 4));
-    EXPECT_EQ(g.view.selectedText.lineCount, 3);
+    EXPECT_EQ(cp932ToUtf8(g.view.state.selectedText.text), pickedLine(2, 3) + "\r\n\r\n" + pickedLine(0, 4));
+    EXPECT_EQ(g.view.state.selectedText.lineCount, 3);
     EXPECT_GT(g.cyanAround(g.at(0, 4)), 12);
     EXPECT_EQ(g.cyanAround(g.at(2, 3)), 0);
 
     // Outside pick mode a button-down hides the marker and keeps the text; so
     // does a scale recompute.
-    g.view.interactionMode = ModeRotate;
+    g.view.state.interactionMode = ModeRotate;
     g.view.leftButtonDown(10, 10);
     g.view.leftButtonUp();
-    EXPECT_FALSE(g.view.pickMarkersShown);
+    EXPECT_FALSE(g.view.state.pickMarkersShown);
     EXPECT_EQ(g.cyanAround(g.at(0, 4)), 0);
-    EXPECT_EQ(g.view.selectedText.lineCount, 3);
-    g.view.interactionMode = ModePick;
+    EXPECT_EQ(g.view.state.selectedText.lineCount, 3);
+    g.view.state.interactionMode = ModePick;
     g.click(g.at(3, 1));
-    ASSERT_TRUE(g.view.pickMarkersShown);
+    ASSERT_TRUE(g.view.state.pickMarkersShown);
     g.view.recomputeScales(true);
-    EXPECT_FALSE(g.view.pickMarkersShown);
+    EXPECT_FALSE(g.view.state.pickMarkersShown);
 }
 
 // Every view the user can pick in, each point found where the camera shows it.
@@ -302,20 +302,20 @@ TEST(Pick, FindsThePointUnderTheMouseInEveryDisplayAndOnReversedAndLogAxes) {
     } cases[] = {
         {"3-D, default camera", [](CKelvraView&) {}, 1, 3},
         {"3-D, moved, zoomed and turned", [](CKelvraView& v) {
-             v.viewPosX = -30; v.viewPosY = 20; v.viewZoom = 120; v.viewAngleX = 320; v.viewAngleZ = 200;
+             v.settings.viewPosX = -30; v.settings.viewPosY = 20; v.settings.viewZoom = 120; v.settings.viewAngleX = 320; v.settings.viewAngleZ = 200;
          }, 3, 0},
-        {"3-D, reversed Z", [](CKelvraView& v) { v.scaleReverse[2] = 1; }, 2, 4},
+        {"3-D, reversed Z", [](CKelvraView& v) { v.settings.scaleReverse[2] = 1; }, 2, 4},
         {"2-D, reversed X, log Y", [](CKelvraView& v) {
-             v.displayMode = Display2D; v.viewAngleX = 0; v.viewAngleZ = 0; v.scaleReverse[0] = 1;
+             v.settings.displayMode = Display2D; v.settings.viewAngleX = 0; v.settings.viewAngleZ = 0; v.settings.scaleReverse[0] = 1;
          }, 1, 1},
         {"2-D, reversed Y", [](CKelvraView& v) {
-             v.displayMode = Display2D; v.viewAngleX = 0; v.viewAngleZ = 0; v.scaleReverse[1] = 1;
+             v.settings.displayMode = Display2D; v.settings.viewAngleX = 0; v.settings.viewAngleZ = 0; v.settings.scaleReverse[1] = 1;
          }, 3, 2},
-        {"X section", [](CKelvraView& v) { v.displayMode = DisplayXSection; v.sectionIndexX = 2; v.graphType = 3; }, 1, 2},
-        {"Y section", [](CKelvraView& v) { v.displayMode = DisplayYSection; v.sectionIndexY = 3; v.graphType = 3; }, 3, 4},
+        {"X section", [](CKelvraView& v) { v.settings.displayMode = DisplayXSection; v.state.sectionIndexX = 2; v.settings.graphType = 3; }, 1, 2},
+        {"Y section", [](CKelvraView& v) { v.settings.displayMode = DisplayYSection; v.state.sectionIndexY = 3; v.settings.graphType = 3; }, 3, 4},
         {"flat Z range", [](CKelvraView& v) {
-             v.scaleMin[2] = v.scaleMax[2] = 3;
-             for (std::size_t p = 0; p < 20; ++p) v.point(p)[2] = 3;
+             v.settings.scaleMin[2] = v.settings.scaleMax[2] = 3;
+             for (std::size_t p = 0; p < 20; ++p) v.data.point(p)[2] = 3;
          }, 2, 2, 3},
     };
     for (const auto& c : cases) {
@@ -325,19 +325,19 @@ TEST(Pick, FindsThePointUnderTheMouseInEveryDisplayAndOnReversedAndLogAxes) {
         g.view.buildDisplayLists();
         g.paint();
         g.click(g.at(c.row, c.column));
-        EXPECT_EQ(cp932ToUtf8(g.view.selectedText.text), pickedLine(c.row, c.column, c.z));
+        EXPECT_EQ(cp932ToUtf8(g.view.state.selectedText.text), pickedLine(c.row, c.column, c.z));
         EXPECT_GT(g.cyanAround(g.at(c.row, c.column)), 8);
     }
 
     // A section offers only its own points.
     PickView g;
-    g.view.displayMode = DisplayXSection;
-    g.view.sectionIndexX = 2;
-    g.view.graphType = 3;
+    g.view.settings.displayMode = DisplayXSection;
+    g.view.state.sectionIndexX = 2;
+    g.view.settings.graphType = 3;
     g.view.buildDisplayLists();
     g.paint();
     g.click(g.at(1, 3));
-    EXPECT_TRUE(g.view.selectedText.text.empty());
+    EXPECT_TRUE(g.view.state.selectedText.text.empty());
 }
 
 TEST(Pick, ScatteredPointsAndVectorsWriteTheirDataAndVectorLines) {
@@ -347,26 +347,26 @@ TEST(Pick, ScatteredPointsAndVectorsWriteTheirDataAndVectorLines) {
     g.scale(1, 0, 10, 2);
     g.scale(2, 0, 10, 2);
     g.scale(3, 0, 10, 3);
-    g.view.interactionMode = ModePick;
+    g.view.state.interactionMode = ModePick;
 
     // Bars over scattered points with a data value: the target is the top of the bar.
     test::fillPoints(g.view, Scattered, 4, {{2, 2, 4, 1.5}, {8, 6, 9, 2.5}});
-    g.view.graphType = 3;   // 棒ｸﾞﾗﾌ
+    g.view.settings.graphType = 3;   // 棒ｸﾞﾗﾌ
     g.draw(kSide, kSide);
-    test::ClientPoint p = test::clientPointOf(g.view, kClient, g.view.point(1));
+    test::ClientPoint p = test::clientPointOf(g.view, kClient, g.view.data.point(1));
     g.view.leftButtonDown(p.px(), p.py());
-    EXPECT_EQ(cp932ToUtf8(g.view.selectedText.text), "X = 8.000  Y = 6.000  Z = 9.000\r\nDATA = 2.500");
+    EXPECT_EQ(cp932ToUtf8(g.view.state.selectedText.text), "X = 8.000  Y = 6.000  Z = 9.000\r\nDATA = 2.500");
 
     // Vectors with a data value, picked at the foot of the arrow.
     g.view.clearSelectedText();
     test::fillPoints(g.view, Vectors, 7, {{5, 5, 5, 1, 0, 0, 4}, {2, 8, 1, 0, 1, 1, 6}});
-    g.view.graphType = 0;
+    g.view.settings.graphType = 0;
     g.draw(kSide, kSide);
-    p = test::clientPointOf(g.view, kClient, g.view.point(1));
+    p = test::clientPointOf(g.view, kClient, g.view.data.point(1));
     g.view.leftButtonDown(p.px(), p.py());
-    EXPECT_EQ(cp932ToUtf8(g.view.selectedText.text),
+    EXPECT_EQ(cp932ToUtf8(g.view.state.selectedText.text),
               "X = 2.000  Y = 8.000  Z = 1.000\r\nVx = 0.000  Vy = 1.000  Vz = 1.000\r\nDATA = 6.000");
-    EXPECT_TRUE(g.view.pickMarkersShown);
+    EXPECT_TRUE(g.view.state.pickMarkersShown);
 }
 
 // Targets the pick box cannot see are left out before GL's selection: every
@@ -378,8 +378,8 @@ TEST(Pick, LeavingOutTargetsThePickBoxCannotSeeChangesNoHit) {
     test::GridView g;
     for (int a = 0; a < 3; ++a) g.scale(a, -1, 1, 0.5);
     g.scale(3, -1, 1, 3);
-    g.view.scaleReverse[0] = 1;
-    g.view.viewZoom = 150;
+    g.view.settings.scaleReverse[0] = 1;
+    g.view.settings.viewZoom = 150;
     auto sameHitsEverywhere = [&] {
         g.draw(kSide, kSide);
         int hitPicks = 0;
@@ -393,7 +393,7 @@ TEST(Pick, LeavingOutTargetsThePickBoxCannotSeeChangesNoHit) {
         EXPECT_GT(hitPicks, 40);
     };
     g.fill(40, 40, -1, 1, -1, 1, [](double x, double y) { return 0.8 * std::sin(3 * x) * std::cos(2 * y); });
-    g.view.graphType = 14;   // 点(ｶﾗｰ)
+    g.view.settings.graphType = 14;   // 点(ｶﾗｰ)
     sameHitsEverywhere();
 
     std::vector<std::vector<double>> arrows;
@@ -403,8 +403,8 @@ TEST(Pick, LeavingOutTargetsThePickBoxCannotSeeChangesNoHit) {
                           std::sin(11 * t), std::cos(13 * t), 0.5, 1.0});
     }
     test::fillPoints(g.view, Vectors, 7, arrows);
-    g.view.graphType = 0;
-    g.view.vectorSize = 800;   // long arrows: lines that pass through the box from outside it
+    g.view.settings.graphType = 0;
+    g.view.settings.vectorSize = 800;   // long arrows: lines that pass through the box from outside it
     sameHitsEverywhere();
 }
 
@@ -413,8 +413,8 @@ TEST(Pick, MoreThanTwoThousandPointsUnderTheBoxAreRefusedAndChangeNothing) {
     test::GridView g;
     for (int a = 0; a < 3; ++a) g.scale(a, 0, 10, 2);
     g.scale(3, 0, 10, 3);
-    g.view.interactionMode = ModePick;
-    g.view.graphType = 2;
+    g.view.state.interactionMode = ModePick;
+    g.view.settings.graphType = 2;
     // n points on one spot, and one apart that a first pick marks.
     auto pile = [&](int n) {
         std::vector<std::vector<double>> pts(std::size_t(n), std::vector<double>{5, 5, 5});
@@ -422,22 +422,22 @@ TEST(Pick, MoreThanTwoThousandPointsUnderTheBoxAreRefusedAndChangeNothing) {
         test::fillPoints(g.view, Scattered, 3, pts);
         g.draw(kSide, kSide);
         g.view.clearSelectedText();
-        test::ClientPoint apart = test::clientPointOf(g.view, kClient, g.view.point(std::size_t(n)));
+        test::ClientPoint apart = test::clientPointOf(g.view, kClient, g.view.data.point(std::size_t(n)));
         g.view.leftButtonDown(apart.px(), apart.py());
-        ASSERT_TRUE(g.view.pickMarkersShown);
+        ASSERT_TRUE(g.view.state.pickMarkersShown);
     };
     const double spot[3] = {5, 5, 5};
     for (int n : {2001, 5000}) {   // over the limit; far past what the buffer holds
         SCOPED_TRACE(n);
         pile(n);
-        std::string before = g.view.selectedText.text;
+        std::string before = g.view.state.selectedText.text;
         g.host.messages.clear();
         test::ClientPoint p = test::clientPointOf(g.view, kClient, spot);
         g.view.leftButtonDown(p.px(), p.py());
         ASSERT_EQ(g.host.messages.size(), 1u);
         EXPECT_EQ(cp932ToUtf8(g.host.messages[0]), "選択点が多すぎます");
-        EXPECT_EQ(g.view.selectedText.text, before);
-        EXPECT_TRUE(g.view.pickMarkersShown);   // still the first pick's marker
+        EXPECT_EQ(g.view.state.selectedText.text, before);
+        EXPECT_TRUE(g.view.state.pickMarkersShown);   // still the first pick's marker
     }
     // At the limit the pick goes through, to the first point drawn.
     pile(2000);
@@ -445,7 +445,7 @@ TEST(Pick, MoreThanTwoThousandPointsUnderTheBoxAreRefusedAndChangeNothing) {
     test::ClientPoint p = test::clientPointOf(g.view, kClient, spot);
     g.view.leftButtonDown(p.px(), p.py());
     EXPECT_TRUE(g.host.messages.empty());
-    EXPECT_EQ(cp932ToUtf8(g.view.selectedText.text), "X = 1.000  Y = 1.000  Z = 1.000\r\n\r\nX = 5.000  Y = 5.000  Z = 5.000");
+    EXPECT_EQ(cp932ToUtf8(g.view.state.selectedText.text), "X = 1.000  Y = 1.000  Z = 1.000\r\n\r\nX = 5.000  Y = 5.000  Z = 5.000");
 }
 
 }  // namespace

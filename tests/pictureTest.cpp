@@ -64,8 +64,8 @@ struct PictureView : test::GridView {
         fill(6, 6, -1, 1, -1, 1, [](double x, double y) { return x + y; });
         for (int a = 0; a < 3; ++a) scale(a, -1, 1, 0.5);
         scale(3, -2, 2, 1);
-        view.legendShow = 1;
-        view.axisShow = 1;
+        view.settings.legendShow = 1;
+        view.settings.axisShow = 1;
         view.layoutAnchoredOverlays();
         draw(kWindow.width, kWindow.height);
     }
@@ -76,7 +76,7 @@ TEST(Picture, IsWhatTheWindowShowsAndLeavesTheWindowAsItWas) {
     PictureView g;
     const std::vector<unsigned char> window = frame(kWindow);
     const GlState before = glState();
-    const GraphSettings settings = g.view.settings();
+    const GraphSettings settings = g.view.settings;
 
     std::optional<ImageBuffer> picture = g.view.renderPicture(shownPicture(kWindow));
     ASSERT_TRUE(picture);
@@ -86,7 +86,7 @@ TEST(Picture, IsWhatTheWindowShowsAndLeavesTheWindowAsItWas) {
 
     EXPECT_TRUE(glState() == before);
     EXPECT_EQ(differing(frame(kWindow), window), 0) << "the window's own picture was drawn over";
-    EXPECT_TRUE(g.view.settings() == settings);
+    EXPECT_TRUE(g.view.settings == settings);
 
     // Sizes no framebuffer can have: no picture, and still nothing changed.
     EXPECT_FALSE(g.view.renderPicture(shownPicture({0, 50})));
@@ -99,24 +99,24 @@ TEST(Picture, OfAnotherSizeIsWhatAWindowOfThatSizeShowsWithoutPickMarkers) {
     GL_TEST_REQUIRE_CONTEXT(kOther.width, kOther.height);
     PictureView g;
     test::compileSquarePickMarker(0.1);
-    g.view.pickMarkersShown = true;
+    g.view.state.pickMarkersShown = true;
 
     // What a window of the other size shows (markers hidden, overlays laid out for it).
     g.host.setPictureSize(kOther);
     g.view.layoutAnchoredOverlays();
-    g.view.pickMarkersShown = false;
+    g.view.state.pickMarkersShown = false;
     g.view.paint(kOther.width, kOther.height);
     const std::vector<unsigned char> expected = frame(kOther);
-    g.view.pickMarkersShown = true;
+    g.view.state.pickMarkersShown = true;
     g.host.setPictureSize(kWindow);
     g.view.layoutAnchoredOverlays();
-    const GraphSettings settings = g.view.settings();
+    const GraphSettings settings = g.view.settings;
 
     std::optional<ImageBuffer> picture = g.view.renderPicture(resizedPicture(kOther));
     ASSERT_TRUE(picture);
     EXPECT_EQ(differing(picture->pixels, expected), 0);
-    EXPECT_TRUE(g.view.settings() == settings) << "the window's overlay layout was not put back";
-    EXPECT_TRUE(g.view.pickMarkersShown);
+    EXPECT_TRUE(g.view.settings == settings) << "the window's overlay layout was not put back";
+    EXPECT_TRUE(g.view.state.pickMarkersShown);
 
     // The window's picture keeps its markers; the black square is in the middle.
     std::optional<ImageBuffer> shown = g.view.renderPicture(shownPicture(kOther));

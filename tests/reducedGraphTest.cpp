@@ -66,18 +66,18 @@ TEST(ReducedGraphThinning, StepAndTargetKeepATenthAtMostAndFollowTheFrameTime) {
 TEST(ReducedGraphThinning, CopiesTheKeptPointsAndTheFullRanges) {
     test::GridView g;
     g.fill(7, 5, 0, 4, 0, 6, [](double x, double y) { return 10 * y + x; }, [](double x, double y) { return x * y; });
-    g.view.valueRange[RangeZ] = {-3, 99};
-    Thinning plan = planThinning(g.view, 3, /*keepColumn=*/-1, /*keepRow=*/4);
+    g.view.data.valueRange[RangeZ] = {-3, 99};
+    Thinning plan = planThinning(g.view.data, 3, /*keepColumn=*/-1, /*keepRow=*/4);
     EXPECT_EQ(plan.rows, (std::vector<int>{0, 3, 4, 6}));
     EXPECT_EQ(plan.columns, (std::vector<int>{0, 3, 4}));
     GraphData thin;
-    ASSERT_TRUE(thinData(g.view, plan, thin));
+    ASSERT_TRUE(thinData(g.view.data, plan, thin));
     EXPECT_EQ(std::tie(thin.rowCount, thin.columnCount, thin.valuesPerPoint, thin.dataKind),
               std::tuple(4, 3, 4, Grid));
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 3; ++c) {
             const double* p = thin.gridPoint(r, c);
-            const double* q = g.view.gridPoint(plan.rows[r], plan.columns[c]);
+            const double* q = g.view.data.gridPoint(plan.rows[r], plan.columns[c]);
             EXPECT_TRUE(std::equal(p, p + 4, q)) << r << "," << c;
         }
     EXPECT_EQ(thin.valueRange[RangeZ].min, -3);
@@ -115,10 +115,10 @@ struct MovingView : test::GridView {
         for (int a = 0; a < 2; ++a) scale(a, -1, 1, 0.5);
         scale(2, -1, 1, 0.5);
         scale(3, -1, 1, 3);   // 20 levels
-        view.graphType = GridFillLines;
-        view.xyContourMode = XyContourFillAndLines;
-        view.legendShow = 1;
-        view.axisShow = 1;
+        view.settings.graphType = GridFillLines;
+        view.settings.xyContourMode = XyContourFillAndLines;
+        view.settings.legendShow = 1;
+        view.settings.axisShow = 1;
         view.layoutAnchoredOverlays();
         initGl();
         view.buildDisplayLists();
@@ -130,14 +130,14 @@ struct MovingView : test::GridView {
         return image.pixels;
     }
     // The window's last full frame took longer than the budget.
-    void pretendSlow() { view.reduced.fullFrameSeconds = 1.0; }
+    void pretendSlow() { view.lists.reduced.fullFrameSeconds = 1.0; }
     // What the window shows with the reduced graph switched off, the lists built afresh.
     std::vector<unsigned char> fullPicture() {
-        const bool allowed = view.reduced.allowed;
-        view.reduced.allowed = false;
+        const bool allowed = view.lists.reduced.allowed;
+        view.lists.reduced.allowed = false;
         view.buildDisplayLists();
         std::vector<unsigned char> pixels = paint();
-        view.reduced.allowed = allowed;
+        view.lists.reduced.allowed = allowed;
         return pixels;
     }
     std::vector<unsigned char> savedPicture() {
@@ -159,39 +159,39 @@ TEST(ReducedGraph, DrawnOnlyWhileASlowGraphMovesAndNeverWhenSwitchedOff) {
     MovingView g;
     CKelvraView& v = g.view;
     g.paint();
-    EXPECT_GT(v.reduced.fullFrameSeconds, 0.0);   // the frame's time is noted
+    EXPECT_GT(v.lists.reduced.fullFrameSeconds, 0.0);   // the frame's time is noted
 
     // Moving a graph that draws within the budget: full frames.
-    v.reduced.fullFrameSeconds = 0.01;
+    v.lists.reduced.fullFrameSeconds = 0.01;
     v.keyDown(ArrowKey::Right);
-    EXPECT_TRUE(v.reduced.moving);
+    EXPECT_TRUE(v.lists.reduced.moving);
     EXPECT_EQ(g.host.settleWait, kSettleMilliseconds);
-    v.reduced.fullFrameSeconds = 0.01;
+    v.lists.reduced.fullFrameSeconds = 0.01;
     g.paint();
-    EXPECT_EQ(v.reduced.reducedFrames, 0);
+    EXPECT_EQ(v.lists.reduced.reducedFrames, 0);
 
     // A slow one, held key: reduced frames until the key comes up.
     g.pretendSlow();
     g.paint();
     v.keyDown(ArrowKey::Right);
     g.paint();
-    EXPECT_EQ(v.reduced.reducedFrames, 2);
-    EXPECT_TRUE(v.reduced.lastFrameReduced);
+    EXPECT_EQ(v.lists.reduced.reducedFrames, 2);
+    EXPECT_TRUE(v.lists.reduced.lastFrameReduced);
     const int asked = g.host.invalidations;
     v.keyUp();
-    EXPECT_FALSE(v.reduced.moving);
+    EXPECT_FALSE(v.lists.reduced.moving);
     EXPECT_EQ(g.host.invalidations, asked + 1);   // the full picture is asked for
     g.paint();
-    EXPECT_FALSE(v.reduced.lastFrameReduced);
+    EXPECT_FALSE(v.lists.reduced.lastFrameReduced);
     v.keyUp();   // a second key-up asks for nothing
     EXPECT_EQ(g.host.invalidations, asked + 1);
 
     // Switched off: a slow graph moves in full detail.
-    v.reduced.allowed = false;
+    v.lists.reduced.allowed = false;
     g.pretendSlow();
     v.keyDown(ArrowKey::Right);
     g.paint();
-    EXPECT_EQ(v.reduced.reducedFrames, 2);
+    EXPECT_EQ(v.lists.reduced.reducedFrames, 2);
     v.keyUp();
 }
 
@@ -201,16 +201,16 @@ TEST(ReducedGraph, AfterADragTheWindowAndTheSavedPictureAreTheFullPicture) {
     CKelvraView& v = g.view;
     g.paint();
     g.pretendSlow();
-    v.interactionMode = ModeRotate;
+    v.state.interactionMode = ModeRotate;
     v.leftButtonDown(50, 50);
     v.mouseMove(80, 60);
     const std::vector<unsigned char> reduced = g.paint();
-    ASSERT_EQ(v.reduced.reducedFrames, 1);
-    EXPECT_EQ(v.reduced.list, ReducedGraph::List::Built);
+    ASSERT_EQ(v.lists.reduced.reducedFrames, 1);
+    EXPECT_EQ(v.lists.reduced.list, ReducedGraph::List::Built);
     const std::vector<unsigned char> savedDuring = g.savedPicture();
     v.leftButtonUp();
     const std::vector<unsigned char> after = g.paint();
-    EXPECT_FALSE(v.reduced.lastFrameReduced);
+    EXPECT_FALSE(v.lists.reduced.lastFrameReduced);
     const std::vector<unsigned char> savedAfter = g.savedPicture();
 
     const std::vector<unsigned char> full = g.fullPicture();
@@ -228,10 +228,10 @@ TEST(ReducedGraph, CoversTheSameOutlineInTheSameColours) {
     MovingView g;
     CKelvraView& v = g.view;
     g.topView();
-    v.graphType = GridContourFill;
-    v.xyContourMode = XyContourNone;
-    v.legendShow = 0;
-    v.axisShow = 0;
+    v.settings.graphType = GridContourFill;
+    v.settings.xyContourMode = XyContourNone;
+    v.settings.legendShow = 0;
+    v.settings.axisShow = 0;
     v.buildDisplayLists();
     struct Seen {
         int left = 1 << 30, right = -1, bottom = 1 << 30, top = -1;
@@ -251,11 +251,11 @@ TEST(ReducedGraph, CoversTheSameOutlineInTheSameColours) {
     };
     const Seen full = look(g.paint());
     g.pretendSlow();
-    v.interactionMode = ModeMove;
+    v.state.interactionMode = ModeMove;
     v.leftButtonDown(50, 50);
     v.mouseMove(50, 50);
     const Seen reduced = look(g.paint());
-    ASSERT_EQ(v.reduced.reducedFrames, 1);
+    ASSERT_EQ(v.lists.reduced.reducedFrames, 1);
     v.leftButtonUp();
     EXPECT_EQ(std::tie(reduced.left, reduced.right, reduced.bottom, reduced.top),
               std::tie(full.left, full.right, full.bottom, full.top));
@@ -269,27 +269,27 @@ TEST(ReducedGraph, SectionDragLeavesTheFullListsToTheEndOfTheMovement) {
     GL_TEST_REQUIRE_CONTEXT(kWindow.width, kWindow.height);
     MovingView g;
     CKelvraView& v = g.view;
-    v.displayMode = DisplayXSection;
-    v.graphType = SectionContourShape;   // the band and the cut surface beside it
-    v.sectionIndexX = 20;
+    v.settings.displayMode = DisplayXSection;
+    v.settings.graphType = SectionContourShape;   // the band and the cut surface beside it
+    v.state.sectionIndexX = 20;
     v.buildDisplayLists();
     g.paint();
     g.pretendSlow();
-    v.interactionMode = ModeSection;
+    v.state.interactionMode = ModeSection;
     v.leftButtonDown(100, 100);
     v.mouseMove(100, 70);   // 30 pixels up: three columns on
-    EXPECT_EQ(v.sectionIndexX, 23);
-    EXPECT_FALSE(v.graphListsBuilt);
+    EXPECT_EQ(v.state.sectionIndexX, 23);
+    EXPECT_FALSE(v.lists.graphListsBuilt);
     const std::vector<unsigned char> reduced = g.paint();
-    ASSERT_EQ(v.reduced.reducedFrames, 1);
-    EXPECT_EQ(v.sectionPos[0], v.gridPoint(0, 23)[0]);
+    ASSERT_EQ(v.lists.reduced.reducedFrames, 1);
+    EXPECT_EQ(v.settings.sectionPos[0], v.data.gridPoint(0, 23)[0]);
 
     // The settle call (no button-up yet): the full frame rebuilds the lists.
     const int asked = g.host.invalidations;
     v.viewSettled();
     EXPECT_EQ(g.host.invalidations, asked + 1);
     const std::vector<unsigned char> settled = g.paint();
-    EXPECT_TRUE(v.graphListsBuilt);
+    EXPECT_TRUE(v.lists.graphListsBuilt);
     v.leftButtonUp();
 
     const std::vector<unsigned char> full = g.fullPicture();

@@ -50,9 +50,9 @@ class Frame : public ::testing::Test {
 protected:
     void SetUp() override {
         GL_TEST_REQUIRE_CONTEXT(400, 400);
-        view.dataLoaded = true;
-        view.labelTrace = &labels;
-        view.viewAngleZ = 0;
+        view.data.dataLoaded = true;
+        view.lists.labelTrace = &labels;
+        view.settings.viewAngleZ = 0;
         grid.scale(0, 0, 10, 2);
         grid.scale(1, 20, 40, 10);
         grid.scale(2, 0, 1, 0.25);
@@ -102,7 +102,7 @@ TEST_F(Frame, TicksAndValuesStandAtEveryStepOnLinearLogAndReversedAxes) {
     EXPECT_EQ(texts[RoleScaleValue], "0.000 2.000 4.000 6.000 8.000 10.00 20.00 30.00 40.00 0.250 0.500 0.750 1.000 ");
 
     // Log X and Z (1..1000 step 10), X and Y reversed: values count from the maximum down.
-    view.scaleLog[0] = view.scaleReverse[0] = view.scaleReverse[1] = view.scaleLog[2] = 1;
+    view.settings.scaleLog[0] = view.settings.scaleReverse[0] = view.settings.scaleReverse[1] = view.settings.scaleLog[2] = 1;
     grid.scale(0, 1, 1000, 10);
     grid.scale(2, 1, 1000, 10);
     build();
@@ -131,9 +131,9 @@ TEST_F(Frame, TicksPointOutInOrNowhereAndViewsAlongAnAxisDropThatAxis) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.angleX << "/" << c.angleZ << " ticks " << c.ticks);
-        view.viewAngleX = c.angleX;
-        view.viewAngleZ = c.angleZ;
-        view.scaleTicks[0] = view.scaleTicks[1] = view.scaleTicks[2] = TickStyle(c.ticks);
+        view.settings.viewAngleX = c.angleX;
+        view.settings.viewAngleZ = c.angleZ;
+        view.settings.scaleTicks[0] = view.settings.scaleTicks[1] = view.settings.scaleTicks[2] = TickStyle(c.ticks);
         build();
         EXPECT_EQ(counts, c.counts);
         EXPECT_EQ(std::ranges::count_if(labels, [](auto& l) { return l.role == RoleScaleValue; }), c.values);
@@ -148,7 +148,7 @@ TEST_F(Frame, TicksPointOutInOrNowhereAndViewsAlongAnAxisDropThatAxis) {
 }
 
 TEST_F(Frame, FloorProjectionLeavesOnlyTheEdgeLinesOnTheFloor) {
-    view.xyContourMode = XyContourFill;
+    view.settings.xyContourMode = XyContourFill;
     build();
     EXPECT_EQ(grey(), 4 + 1 + 3 * 2);   // the wall parts
     EXPECT_EQ(count([](const Line& l) { return l.rgb[0] > 0.4 && near(l.a[2] + l.b[2], -1); }), 0);
@@ -163,25 +163,25 @@ TEST_F(Frame, HostileScalesNeitherLoopNorFlood) {
                                {-1e300, 1e300, 1e-300}, {0, 1e6, 1}, {1e20, 1e20 + 1, 1}};
     for (const auto& c : cases) {
         grid.scale(0, c[0], c[1], c[2]);
-        view.axisSpan[0] = 10;
+        view.state.axisSpan[0] = 10;
         build();
         EXPECT_TRUE(ticks["-y"].empty() && labels.size() <= 3 + 4) << c[0] << " " << c[1] << " " << c[2];
     }
     grid.scale(2, 0, 999, 1);   // up to the limit of 1000 ticks an axis is still drawn whole
     build();
     EXPECT_EQ(counts, "+x3 -x999 ");
-    view.scaleLog[2] = 1;   // a log axis over a range that reaches zero cannot be mapped: no box at all
+    view.settings.scaleLog[2] = 1;   // a log axis over a range that reaches zero cannot be mapped: no box at all
     grid.scale(2, 0, 100, 10);
     build();
     EXPECT_TRUE(lines.empty() && labels.empty());
 }
 
 TEST_F(Frame, SectionViewsNameTheirSectionAboveTheBox) {
-    view.sectionPos[0] = 2.5;
-    view.sectionUnit[0] = "mm";
+    view.settings.sectionPos[0] = 2.5;
+    view.settings.sectionUnit[0] = "mm";
     std::string captions;   // the last value label of each display, and its height
     for (DisplayMode mode : {DisplayXSection, DisplayYSection, Display3D}) {
-        view.displayMode = mode;
+        view.settings.displayMode = mode;
         build();
         captions += labels.back().text + "@" + std::to_string(std::lround(labels.back().z * 1000)) + " ";
     }
@@ -204,9 +204,9 @@ TEST_F(Frame, TwoDFrameLiesInThePlaneOfZeroOrTheGivenOneWhenZIsFlat) {
 TEST_F(Frame, LabelStartingLeftOfTheWindowShowsItsVisiblePart) {
     GL_TEST_REQUIRE_CONTEXT(400, 300);
     view.initGlState();
-    view.scaleShow = 1;
-    view.viewAngleX = 270;   // front view: Z values left of the box at x0 - 0.2
-    view.viewPosX = -76;     // x0 at world -0.88: the labels start at -1.08, left of -1
+    view.settings.scaleShow = 1;
+    view.settings.viewAngleX = 270;   // front view: Z values left of the box at x0 - 0.2
+    view.settings.viewPosX = -76;     // x0 at world -0.88: the labels start at -1.08, left of -1
     view.paint(400, 300);
     // The label's baseline is at world y = 0.23 (pixel row 196); look just above it, left of the ticks.
     int dark = 0;

@@ -36,7 +36,7 @@ TEST(Camera, PaintBeforeAnyDataIsWhiteAndTheVolumeFollowsTheWindowZoomAndSmaller
     EXPECT_EQ(test::pixelAt(400, 300), (test::Pixel{255, 255, 255}));
     view.resizeViewport(800, 600);
     EXPECT_EQ(currentVolume(), (std::vector<double>{-2, 2, -1.5, 1.5, -75, 75}));
-    view.viewZoom = 200;
+    view.settings.viewZoom = 200;
     view.resizeViewport(300, 500);
     EXPECT_EQ(currentVolume(), (std::vector<double>{-0.375, 0.375, -0.625, 0.625, -18.75, 18.75}));
 }
@@ -50,26 +50,26 @@ TEST(Camera, PaintMakesTheListsALoadLeftUnbuilt) {
     g.scale(3, -1, 1, 1);
     g.topView();
     g.initGl();   // data in place, no lists built (a load without a context leaves it so)
-    ASSERT_FALSE(g.view.graphListsBuilt);
+    ASSERT_FALSE(g.view.lists.graphListsBuilt);
     g.view.paint(200, 200);
-    EXPECT_TRUE(g.view.graphListsBuilt);
+    EXPECT_TRUE(g.view.lists.graphListsBuilt);
     EXPECT_NE(test::pixelAt(100, 100), (test::Pixel{255, 255, 255}));   // the graph, not a white frame
 }
 
 TEST(AnchoredOverlays, StayAtTheirScreenPlaceWhateverTheZoom) {
     HeadlessHost host;   // 775 x 550
     CKelvraView view(host);
-    view.viewZoom = 200;
+    view.settings.viewZoom = 200;
     view.layoutAnchoredOverlays();
     // In pixels from the centre: the axis indicator at (-W/2 + 87.5, -H/2 + 125); the legend's
     // left edge at W/2 - 1.125 legendSize, its 350-pixel bar centred.
-    EXPECT_EQ((std::vector<double>{view.axisPosH * 2, view.axisPosV * 2, view.legendPosH * 2, view.legendPosV * 2}),
+    EXPECT_EQ((std::vector<double>{view.settings.axisPosH * 2, view.settings.axisPosV * 2, view.settings.legendPosH * 2, view.settings.legendPosV * 2}),
               (std::vector<double>{-775 / 2.0 + 87.5, -550 / 2.0 + 125, 775 / 2.0 - 112.5, -175}));
     // Sizes not fixed follow the zoom; a legend not anchored keeps its place.
-    view.legendSizeFixed = view.axisSizeFixed = view.legendFixRight = 0;
-    view.legendPosH = 12;
+    view.settings.legendSizeFixed = view.settings.axisSizeFixed = view.settings.legendFixRight = 0;
+    view.settings.legendPosH = 12;
     view.layoutAnchoredOverlays();
-    EXPECT_EQ((std::vector<double>{double(view.legendSize), double(view.axisSize), view.legendPosH}),
+    EXPECT_EQ((std::vector<double>{double(view.settings.legendSize), double(view.settings.axisSize), view.settings.legendPosH}),
               (std::vector<double>{200, 200, 12}));
 }
 

@@ -32,54 +32,54 @@ protected:
 };
 
 TEST_F(Sections, IndexIsHeldInsideTheGridOrZeroWithoutOneAndThePositionFollows) {
-    view.graphType = 2;
-    view.displayMode = DisplayXSection;
-    view.sectionIndexX = 17;   // as after a larger file or many key presses
-    view.sectionPos[0] = 17;
+    view.settings.graphType = 2;
+    view.settings.displayMode = DisplayXSection;
+    view.state.sectionIndexX = 17;   // as after a larger file or many key presses
+    view.settings.sectionPos[0] = 17;
     view.buildDisplayLists();
-    EXPECT_EQ(view.sectionIndexX, 5);
-    EXPECT_DOUBLE_EQ(view.sectionPos[0], 5.0);
+    EXPECT_EQ(view.state.sectionIndexX, 5);
+    EXPECT_DOUBLE_EQ(view.settings.sectionPos[0], 5.0);
 
-    view.displayMode = DisplayYSection;
-    view.sectionIndexY = 9;
+    view.settings.displayMode = DisplayYSection;
+    view.state.sectionIndexY = 9;
     view.buildDisplayLists();
-    EXPECT_EQ(view.sectionIndexY, 4);
-    EXPECT_DOUBLE_EQ(view.sectionPos[1], 4.0);
+    EXPECT_EQ(view.state.sectionIndexY, 4);
+    EXPECT_DOUBLE_EQ(view.settings.sectionPos[1], 4.0);
 
     // A smaller file: the next build brings both indices inside it.
     test::fillGrid(view, 3, 2, [](int c, int r) { return 1.0; });
     view.buildDisplayLists();
-    EXPECT_EQ(view.sectionIndexY, 1);
-    EXPECT_DOUBLE_EQ(view.sectionPos[1], 1.0);
-    view.displayMode = DisplayXSection;
+    EXPECT_EQ(view.state.sectionIndexY, 1);
+    EXPECT_DOUBLE_EQ(view.settings.sectionPos[1], 1.0);
+    view.settings.displayMode = DisplayXSection;
     view.buildDisplayLists();
-    EXPECT_EQ(view.sectionIndexX, 2);
-    EXPECT_DOUBLE_EQ(view.sectionPos[0], 2.0);
+    EXPECT_EQ(view.state.sectionIndexX, 2);
+    EXPECT_DOUBLE_EQ(view.settings.sectionPos[0], 2.0);
 
-    view.sectionIndexX = -3;
+    view.state.sectionIndexX = -3;
     view.updateSectionX();
-    EXPECT_EQ(view.sectionIndexX, 0);
-    EXPECT_DOUBLE_EQ(view.sectionPos[0], 0.0);
+    EXPECT_EQ(view.state.sectionIndexX, 0);
+    EXPECT_DOUBLE_EQ(view.settings.sectionPos[0], 0.0);
 
     // Without a grid the index is zero, the position stays and nothing is read.
     test::fillPoints(view, Scattered, 3, {{1, 2, 3}});
-    view.sectionIndexX = 4;
-    view.sectionPos[0] = 2.5;
+    view.state.sectionIndexX = 4;
+    view.settings.sectionPos[0] = 2.5;
     view.buildDisplayLists();
-    EXPECT_EQ(view.sectionIndexX, 0);
-    EXPECT_DOUBLE_EQ(view.sectionPos[0], 2.5);
+    EXPECT_EQ(view.state.sectionIndexX, 0);
+    EXPECT_DOUBLE_EQ(view.settings.sectionPos[0], 2.5);
     EXPECT_TRUE(graphFeedback().empty());
 }
 
 TEST_F(Sections, APositionBetweenColumnsDrawsTheNearerColumnTiesTheLower) {
-    view.graphType = 2;
-    view.displayMode = DisplayXSection;
+    view.settings.graphType = 2;
+    view.settings.displayMode = DisplayXSection;
     AxisMapping map = view.graphMapping();
     for (auto [pos, column] : {std::pair{2.5, 2}, std::pair{2.6, 3}, std::pair{-4.0, 0}}) {
-        view.sectionPos[0] = pos;
+        view.settings.sectionPos[0] = pos;
         view.snapSections();
         view.buildDisplayLists();
-        EXPECT_DOUBLE_EQ(view.sectionPos[0], column) << "position " << pos;
+        EXPECT_DOUBLE_EQ(view.settings.sectionPos[0], column) << "position " << pos;
         auto lines = ofKind(graphFeedback(), FeedbackPrimitive::Line);
         ASSERT_FALSE(lines.empty());
         EXPECT_NEAR(lines[0].vertices[0].x, windowOf(map.world(0, column)), 0.01) << "position " << pos;
@@ -87,9 +87,9 @@ TEST_F(Sections, APositionBetweenColumnsDrawsTheNearerColumnTiesTheLower) {
 }
 
 TEST_F(Sections, LineRunsThroughTheRowsOfTheColumnOrTheColumnsOfTheRow) {
-    view.graphType = 2;   // ﾜｲﾔｰﾌﾚｰﾑ
-    view.displayMode = DisplayXSection;
-    view.sectionIndexX = 3;
+    view.settings.graphType = 2;   // ﾜｲﾔｰﾌﾚｰﾑ
+    view.settings.displayMode = DisplayXSection;
+    view.state.sectionIndexX = 3;
     view.buildDisplayLists();
     AxisMapping map = view.graphMapping();
     auto lines = ofKind(graphFeedback(), FeedbackPrimitive::Line);
@@ -105,8 +105,8 @@ TEST_F(Sections, LineRunsThroughTheRowsOfTheColumnOrTheColumnsOfTheRow) {
     ASSERT_EQ(lines.size(), 4u);
     for (int r = 0; r < 4; ++r) EXPECT_NEAR(lines[r].vertices[0].y, windowOf(map.world(2, 3 + 2 * r)), 0.01);
 
-    view.displayMode = DisplayYSection;
-    view.sectionIndexY = 7;   // held to row 4: Z = column + 8
+    view.settings.displayMode = DisplayYSection;
+    view.state.sectionIndexY = 7;   // held to row 4: Z = column + 8
     view.buildDisplayLists();
     lines = ofKind(graphFeedback(Side), FeedbackPrimitive::Line);
     ASSERT_EQ(lines.size(), 5u);   // six columns
@@ -122,11 +122,11 @@ TEST_F(Sections, LineRunsThroughTheRowsOfTheColumnOrTheColumnsOfTheRow) {
 }
 
 TEST_F(Sections, PointsTakeEveryPointOfTheSectionInsideTheBoxColouredByPointLevel) {
-    view.graphType = 3;   // 点(ｶﾗｰ)
-    view.pointSize = 7;
-    view.wireIntervalY = 3;   // the grid thinning does not apply to sections
-    view.displayMode = DisplayXSection;
-    view.sectionIndexX = 2;
+    view.settings.graphType = 3;   // 点(ｶﾗｰ)
+    view.settings.pointSize = 7;
+    view.settings.wireIntervalY = 3;   // the grid thinning does not apply to sections
+    view.settings.displayMode = DisplayXSection;
+    view.state.sectionIndexX = 2;
     test::setScale(view, 2, 0, 9);   // Z = 10 (row 4 of column 2) lies above the box
     view.buildDisplayLists();
     AxisMapping map = view.graphMapping();
@@ -155,9 +155,9 @@ class SectionBand : public Sections {
 protected:
     void SetUp() override {
         Sections::SetUp();
-        view.graphType = 0;   // 等高線(ｶﾗｰ)
-        view.displayMode = DisplayYSection;
-        view.sectionIndexY = 2;   // Z = column + 4: 4..9; the data runs 0..13
+        view.settings.graphType = 0;   // 等高線(ｶﾗｰ)
+        view.settings.displayMode = DisplayYSection;
+        view.state.sectionIndexY = 2;   // Z = column + 4: 4..9; the data runs 0..13
         test::setScale(view, 3, 0, 13);   // the legend over the data: 20 levels of 0.65
     }
     void build() {
@@ -193,7 +193,7 @@ TEST_F(SectionBand, RunsFromTheDataMinimumUpToTheCurveInLevelColours) {
     };
     for (const Case& k : cases) {
         test::setScale(view, 3, k.legendMin, 13);
-        view.scaleReverse[2] = k.reverseZ;
+        view.settings.scaleReverse[2] = k.reverseZ;
         build();
         // The band alone, seen with Z up the screen and X across.
         auto polygons = visiblePolygons(test::captureFeedback([&] {
@@ -228,11 +228,11 @@ TEST_F(SectionBand, CutKeepsLowerXForAnXSectionAndHigherYForAYSection) {
         double from, to;   // the kept part, in grid columns (X) or rows (Y)
     };
     const Case cases[] = {{0, 0, 0, 2}, {0, 1, 2, 5}, {1, 0, 2, 4}, {1, 1, 0, 2}};
-    view.sectionIndexX = 2;
-    view.sectionIndexY = 2;
+    view.state.sectionIndexX = 2;
+    view.state.sectionIndexY = 2;
     for (const Case& k : cases) {
-        view.scaleReverse[0] = view.scaleReverse[1] = 0;
-        view.scaleReverse[k.axis] = k.reversed;
+        view.settings.scaleReverse[0] = view.settings.scaleReverse[1] = 0;
+        view.settings.scaleReverse[k.axis] = k.reversed;
         ctx = view.makeBuildContext();
         auto polygons = visiblePolygons(test::captureFeedback([&] {
             turn(Top);
@@ -252,9 +252,9 @@ TEST_F(SectionBand, CutKeepsLowerXForAnXSectionAndHigherYForAYSection) {
 }
 
 TEST_F(SectionBand, FillWithCutDrawsTheSurfaceOnlyUpToTheSectionColumn) {
-    view.graphType = 1;   // 等高線(ｶﾗｰ，形状付き)
-    view.displayMode = DisplayXSection;
-    view.sectionIndexX = 2;
+    view.settings.graphType = 1;   // 等高線(ｶﾗｰ，形状付き)
+    view.settings.displayMode = DisplayXSection;
+    view.state.sectionIndexX = 2;
     build();
     drawGraph();
     int y = int(windowOf(map.world(1, 1.5)));

@@ -95,10 +95,10 @@ GraphSettings awkward() {
 GraphSettings afterLoad(const GraphSettings& s) {
     RecordingHost host;
     CKelvraView v(host);
-    v.settings() = s;
+    v.settings = s;
     v.layoutAnchoredOverlays();
     v.recomputeScales(true);
-    return v.settings();
+    return v.settings;
 }
 
 // A fresh view; given settings text (UTF-8, written with CR LF unless lf), the
@@ -110,7 +110,7 @@ struct ViewFixture {
     explicit ViewFixture(const std::string& utf8Text, bool lf = false, int valuesPerPoint = 3) {
         std::string text;
         for (char c : cp932(utf8Text)) text += c == '\n' && !lf ? std::string("\r\n") : std::string(1, c);
-        view.valuesPerPoint = valuesPerPoint;
+        view.data.valuesPerPoint = valuesPerPoint;
         view.applySettingsText(text);
     }
 };
@@ -126,7 +126,7 @@ TEST(SettingsWriter, FreshAndAwkwardRecordsKeepTheirStoredBytes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         ViewFixture f;
-        f.view.settings() = c.record;
+        f.view.settings = c.record;
         std::string expected = readFile(test::sourcePath(c.file));
         ASSERT_FALSE(expected.empty());
         std::string written = f.view.settingsText();
@@ -137,17 +137,17 @@ TEST(SettingsWriter, FreshAndAwkwardRecordsKeepTheirStoredBytes) {
 
 TEST(SettingsWriter, LineBreaksInStringsBecomeBlanksAndSmallNumbersExponents) {
     ViewFixture f;
-    f.view.titleText = "a\r\nb";
-    f.view.scaleUnit[1] = "x\ny";
-    f.view.scaleMin[0] = 0.004;
+    f.view.settings.titleText = "a\r\nb";
+    f.view.settings.scaleUnit[1] = "x\ny";
+    f.view.settings.scaleMin[0] = 0.004;
     std::string text = f.view.settingsText();
     EXPECT_NE(text.find(cp932(" タイトル  = a  b\r\n")), std::string::npos);
     EXPECT_NE(text.find(cp932(" X軸:最小   = 4.000e-03\r\n")), std::string::npos);
     ViewFixture back(cp932ToUtf8(text), true);
-    EXPECT_EQ(back.view.titleText, "a  b");
-    EXPECT_EQ(back.view.scaleUnit[1], "x y");
-    EXPECT_EQ(back.view.scaleMin[0], 0.004);
-    EXPECT_EQ(back.view.windowWidth, 775);   // the lines after them are still read
+    EXPECT_EQ(back.view.settings.titleText, "a  b");
+    EXPECT_EQ(back.view.settings.scaleUnit[1], "x y");
+    EXPECT_EQ(back.view.settings.scaleMin[0], 0.004);
+    EXPECT_EQ(back.view.settings.windowWidth, 775);   // the lines after them are still read
 }
 
 // ---- save and load ------------------------------------------------------------------
@@ -183,14 +183,14 @@ TEST(SettingsRoundTrip, SaveAndLoadOverADifferentRecordLeaveWhatTheLoadSequenceM
         SCOPED_TRACE(c.name);
         ScratchDir dir;
         ViewFixture writer, reader, expected;
-        writer.view.settings() = c.written;
+        writer.view.settings = c.written;
         ASSERT_EQ(writer.view.saveSettingsFile(dir.file("s.txt")), 0);
-        reader.view.settings() = c.before;
+        reader.view.settings = c.before;
         ASSERT_EQ(reader.view.loadSettingsFile(dir.file("s.txt")), 1);
-        expected.view.settings() = afterLoad(c.written);
+        expected.view.settings = afterLoad(c.written);
         EXPECT_EQ(cp932ToUtf8(reader.view.settingsText()), cp932ToUtf8(expected.view.settingsText()));
-        EXPECT_TRUE(reader.view.settings() == expected.view.settings());
-        EXPECT_EQ(reader.view.legendColors[0], reader.view.legendColors[1]);
+        EXPECT_TRUE(reader.view.settings == expected.view.settings);
+        EXPECT_EQ(reader.view.settings.legendColors[0], reader.view.settings.legendColors[1]);
     }
 }
 
@@ -282,7 +282,7 @@ TEST(SettingsReader, KeysRangesAndFallbacks) {
         ViewFixture crlf(c.text, false, c.valuesPerPoint);
         ViewFixture lf(c.text, true, c.valuesPerPoint);
         EXPECT_EQ(changedLines(crlf, c.valuesPerPoint), c.changed);
-        EXPECT_TRUE(crlf.view.settings() == lf.view.settings());   // LF files read alike
+        EXPECT_TRUE(crlf.view.settings == lf.view.settings);   // LF files read alike
     }
 }
 
@@ -317,7 +317,7 @@ TEST(SettingsReader, LongTextsComeBackWholeAndSetNothingElse) {
     const std::string data = test::sourcePath("examples/surface.csv");
     ViewFixture saver, fromSettings, fromData;
     ASSERT_TRUE(saver.view.loadDataFile(data, false));
-    GraphSettings& s = saver.view.settings();
+    GraphSettings& s = saver.view.settings;
     s.titleText = titleWithSettingsInside();
     std::string* texts[] = {&s.axisLabelX, &s.axisLabelY, &s.axisLabelZ, &s.scaleLabel[0], &s.scaleLabel[1],
                             &s.scaleLabel[2], &s.scaleUnit[0], &s.scaleUnit[1], &s.scaleUnit[2], &s.scaleUnit[3],
@@ -325,7 +325,7 @@ TEST(SettingsReader, LongTextsComeBackWholeAndSetNothingElse) {
     const char* marks[] = {"軸", "幅", "高", "縦", "横", "奥", "米", "秒", "度", "℃", "位", "置", "単", "位"};
     for (int i = 0; i < int(std::size(texts)); ++i) *texts[i] = longText(10000, marks[i]);
     saver.view.applySettingsText(saver.view.settingsText());   // as a reopened file would be, scales included
-    const GraphSettings saved = saver.view.settings();
+    const GraphSettings saved = saver.view.settings;
     ASSERT_EQ(saver.view.saveSettingsFile(dir.file("s.txt")), 0);
     ASSERT_EQ(saver.view.writeDataFile(dir.file("d.csv"), saver.view.settingsText()), 0);
 
@@ -334,9 +334,9 @@ TEST(SettingsReader, LongTextsComeBackWholeAndSetNothingElse) {
     ASSERT_TRUE(fromData.view.loadDataFile(dir.file("d.csv"), false));
     for (const ViewFixture* f : {&fromSettings, &fromData}) {
         SCOPED_TRACE(f == &fromData ? "data file" : "settings file");
-        EXPECT_EQ(f->view.viewZoom, 100);
-        EXPECT_TRUE(f->view.titleText == saved.titleText);
-        EXPECT_TRUE(f->view.settings() == saved);
+        EXPECT_EQ(f->view.settings.viewZoom, 100);
+        EXPECT_TRUE(f->view.settings.titleText == saved.titleText);
+        EXPECT_TRUE(f->view.settings == saved);
     }
 }
 
@@ -353,28 +353,28 @@ TEST(SettingsLoad, FailuresShowTheirMessageAndChangeNothing) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         ViewFixture f;
-        f.view.viewZoom = 123;
+        f.view.settings.viewZoom = 123;
         EXPECT_EQ(f.view.loadSettingsFile(c.path), 0);
         EXPECT_EQ(f.host.messages, std::vector<std::string>{cp932(c.message)});
-        EXPECT_EQ(f.view.viewZoom, 123);
+        EXPECT_EQ(f.view.settings.viewZoom, 123);
         EXPECT_EQ(f.host.invalidations, 0);
     }
 }
 
 TEST(SettingsLoad, OnlyTheKeysInTheFileChangeThenTheViewFollows) {
     ViewFixture f;   // runs before this program makes a GL context current
-    f.view.glyphListsBuilt = f.view.graphListsBuilt = true;
+    f.view.lists.glyphListsBuilt = f.view.lists.graphListsBuilt = true;
     f.view.applySettingsText(cp932("[表示の設定]\r\n 倍率       = 250\r\n"));
     GraphSettings expected;
     expected.viewZoom = 250;
-    EXPECT_TRUE(f.view.settings() == afterLoad(expected));
+    EXPECT_TRUE(f.view.settings == afterLoad(expected));
     EXPECT_EQ(f.host.invalidations, 1);
     EXPECT_EQ(std::to_string(f.host.resized.width) + "x" + std::to_string(f.host.resized.height), "775x550");
     EXPECT_EQ(cp932ToUtf8(f.host.statusPanes[PaneZoom - PanePosition]), "[倍率] 250(%)");
-    EXPECT_FALSE(f.view.glyphListsBuilt || f.view.graphListsBuilt);   // no context: marked missing
+    EXPECT_FALSE(f.view.lists.glyphListsBuilt || f.view.lists.graphListsBuilt);   // no context: marked missing
     GL_TEST_REQUIRE_CONTEXT(64, 64);
     f.view.applySettingsText("");
-    EXPECT_TRUE(f.view.glyphListsBuilt && f.view.graphListsBuilt);
+    EXPECT_TRUE(f.view.lists.glyphListsBuilt && f.view.lists.graphListsBuilt);
 }
 
 // ---- saving -----------------------------------------------------------------------------

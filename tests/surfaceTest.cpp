@@ -56,8 +56,8 @@ TEST(Wireframe, IntervalsCountFromZeroSkipAnUndividedLastColumnAndRowsHaveTheirO
         GridView g;
         g.fill(4, columns, -100, -100 + 20 * (columns - 1), -60, 60, [](double x, double) { return x / 2; });
         standardScales(g);
-        g.view.wireIntervalX = 3;
-        g.view.wireIntervalY = 0;   // no row lines
+        g.view.settings.wireIntervalX = 3;
+        g.view.settings.wireIntervalY = 0;   // no row lines
         auto fb = capture(g, [&](const BuildContext& ctx) { g.view.drawWireframe(ctx); });
         std::set<int> xs;
         for (const auto& p : fb)
@@ -69,9 +69,9 @@ TEST(Wireframe, IntervalsCountFromZeroSkipAnUndividedLastColumnAndRowsHaveTheirO
     GridView g;
     g.fill(7, 3, -50, 50, -90, 90, [](double, double) { return 0.0; });
     standardScales(g);
-    g.view.wireIntervalX = 0;
-    g.view.wireIntervalY = 2;
-    g.view.wireColorY = {0.0, 0.5, 1.0};
+    g.view.settings.wireIntervalX = 0;
+    g.view.settings.wireIntervalY = 2;
+    g.view.settings.wireColorY = {0.0, 0.5, 1.0};
     std::set<int> ys;
     for (const auto& p : capture(g, [&](const BuildContext& ctx) { g.view.drawWireframe(ctx); })) {
         EXPECT_NEAR(p.vertices[0].b, 1.0, 1e-3);
@@ -88,8 +88,8 @@ TEST(Wireframe, LineThroughAPointWithoutAPlaceIsBrokenThere) {
     g.fill(1, 5, -80, 80, 0, 0, [](double x, double) { return x == 0 ? 0.0 : 50.0; });
     standardScales(g);
     g.scale(2, 1, 100, 10);
-    g.view.scaleLog[2] = 1;
-    g.view.wireIntervalX = 0;
+    g.view.settings.scaleLog[2] = 1;
+    g.view.settings.wireIntervalX = 0;
     auto fb = capture(g, [&](const BuildContext& ctx) { g.view.drawWireframe(ctx); });
     // Columns 0-1 and 3-4 remain; nothing reaches towards column 2.
     ASSERT_EQ(fb.size(), 2u);
@@ -181,7 +181,7 @@ TEST(HiddenLines, LineBehindTheSurfaceKeepsTheFillColour) {
     const double upperX[3] = {60, 20, -20};
     for (int r = 0; r < 5; ++r) {
         for (int c = 0; c < 9; ++c) {
-            double* p = g.view.point(std::size_t(r) * 9 + c);
+            double* p = g.view.data.point(std::size_t(r) * 9 + c);
             double y = -100 + 50 * r;
             if (c <= 5) p[0] = -100 + 40 * c, p[1] = y, p[2] = 0.4 * y - 50;
             else p[0] = upperX[c - 6], p[1] = 0.8 * y + 10, p[2] = 55;
@@ -195,7 +195,7 @@ TEST(HiddenLines, LineBehindTheSurfaceKeepsTheFillColour) {
     } cases[] = {{12, -50, false, true}, {13, -50, true, true}, {11, -50, true, false},   // wires
                  {6, -25, false, true},  {7, -25, true, true},  {5, -25, true, false}};   // contour lines
     for (const Case& c : cases) {
-        g.view.graphType = c.graphType;
+        g.view.settings.graphType = c.graphType;
         g.draw(800, 600);
         // The darkest of the two pixel rows around data y (a line on a pixel
         // boundary may land in either).
@@ -220,7 +220,7 @@ TEST(ShadedShape, NormalsComeFromTheDataAsStored) {
     g.fill(5, 5, -100, 100, -100, 100, [](double x, double) { return x / 2; });
     standardScales(g);
     g.scale(2, -1000, 1000, 500);
-    g.view.graphType = 17;
+    g.view.settings.graphType = 17;
     g.draw(800, 600);
     Pixel p = test::pixelAt(400, 300);
     EXPECT_TRUE(p.r == p.g && p.g == p.b && p.r > 150 && p.r < 230) << p;
@@ -275,14 +275,14 @@ TEST(GridTypes, EveryTypeAndProjectionIsDrawnAndPointsWithoutAPlaceAreLeftOut) {
     g.fill(8, 9, -100, 100, -100, 100, [](double x, double y) {
         return x == 0 && y < 0 ? 0.0 : x == 0 && y > 0 ? -5.0 : 51 + x / 2;
     });
-    g.view.point(3)[2] = std::numeric_limits<double>::infinity();
+    g.view.data.point(3)[2] = std::numeric_limits<double>::infinity();
     for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
     g.scale(2, 1, 101, 10);
-    g.view.scaleLog[2] = 1;
+    g.view.settings.scaleLog[2] = 1;
     for (int type : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 17, 18}) {
-        g.view.graphType = type;
+        g.view.settings.graphType = type;
         for (int mode = 0; mode <= 6; ++mode) {
-            g.view.xyContourMode = XyContourMode(mode);
+            g.view.settings.xyContourMode = XyContourMode(mode);
             g.draw(200, 200);
             int coloured = 0;
             for (int y = 0; y < 200; y += 2)
@@ -292,7 +292,7 @@ TEST(GridTypes, EveryTypeAndProjectionIsDrawnAndPointsWithoutAPlaceAreLeftOut) {
     }
     g.view.resizeViewport(200, 200);
     glLoadIdentity();
-    glRotated(g.view.viewAngleX, 1, 0, 0);
+    glRotated(g.view.settings.viewAngleX, 1, 0, 0);
     auto fb = test::captureFeedback([&] { drawEveryGridRoutine(g.view); });
     EXPECT_GT(fb.size(), 100u);
     EXPECT_TRUE(allFinite(fb));
@@ -305,17 +305,17 @@ TEST(GridTypes, OddSettingsAndDataDrawWithoutHarm) {
         void (*apply)(GridView&);
     } cases[] = {
         {"flat legend", [](GridView& g) { g.scale(3, 5, 5, 3); }},
-        {"no level count", [](GridView& g) { g.view.scaleStep[3] = 99; }},
-        {"legend of a value the points lack", [](GridView& g) { g.view.legendColorSource = ColorByData; }},
+        {"no level count", [](GridView& g) { g.view.settings.scaleStep[3] = 99; }},
+        {"legend of a value the points lack", [](GridView& g) { g.view.settings.legendColorSource = ColorByData; }},
         {"huge intervals, no widths", [](GridView& g) {
-             g.view.wireIntervalX = g.view.wireIntervalY = 2147483647;
-             g.view.wireWidthX = g.view.wireWidthY = g.view.contour2Width = -5;
+             g.view.settings.wireIntervalX = g.view.settings.wireIntervalY = 2147483647;
+             g.view.settings.wireWidthX = g.view.settings.wireWidthY = g.view.settings.contour2Width = -5;
          }},
         {"colours not a number", [](GridView& g) {
-             for (Rgb& c : g.view.legendColors) c = {std::nan(""), 0.5, 0.5};
-             g.view.wireColorX = {std::nan(""), 0, 0};
+             for (Rgb& c : g.view.settings.legendColors) c = {std::nan(""), 0.5, 0.5};
+             g.view.settings.wireColorX = {std::nan(""), 0, 0};
          }},
-        {"data not a number", [](GridView& g) { g.view.point(7)[2] = std::nan(""); }},
+        {"data not a number", [](GridView& g) { g.view.data.point(7)[2] = std::nan(""); }},
         {"one point", [](GridView& g) { g.fill(1, 1, 0, 0, 0, 0, [](double, double) { return 1.0; }); }},
     };
     for (const Case& c : cases) {
@@ -328,8 +328,8 @@ TEST(GridTypes, OddSettingsAndDataDrawWithoutHarm) {
         glRotated(60, 1, 0, 0);
         EXPECT_TRUE(allFinite(test::captureFeedback([&] { drawEveryGridRoutine(g.view); }))) << c.name;
         for (int type : {0, 5, 9, 11, 13, 18}) {   // and through the lists, without harm
-            g.view.graphType = type;
-            g.view.xyContourMode = XyContourMode(type % 7);
+            g.view.settings.graphType = type;
+            g.view.settings.xyContourMode = XyContourMode(type % 7);
             g.draw(200, 200);
         }
     }

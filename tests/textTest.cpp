@@ -70,7 +70,7 @@ protected:
     // Draws on a white picture with a bitmap role, the pen starting at pixel (x, y) from the bottom-left.
     void drawAt(int x, int y, const std::string& text, TextRole role) {
         clear();
-        textRasterPos((x - kW / 2) * 0.5 / view.viewZoom, (y - kH / 2) * 0.5 / view.viewZoom, 0);
+        textRasterPos((x - kW / 2) * 0.5 / view.settings.viewZoom, (y - kH / 2) * 0.5 / view.settings.viewZoom, 0);
         view.drawText(text, role);
     }
 
@@ -82,9 +82,9 @@ TEST_F(Text, DrawnGlyphsFollowTheZoomOrTheOverlaySizeButNotTheUnpackState) {
     drawAt(20, 150, "HHHH", RoleScaleValue);
     Ink at100 = measureInk();
     EXPECT_NEAR(at100.height(), 8.5, 1.5);   // IPAPGothic: a 12-pixel cell is an 11-pixel em; capitals 0.73 em
-    view.viewZoom = 250;
-    view.axisSize = 150;
-    view.legendSize = 50;
+    view.settings.viewZoom = 250;
+    view.settings.axisSize = 150;
+    view.settings.legendSize = 50;
     // Title, axis indicator, scale value, label, unit, legend value, unit.
     const double growth[kTextRoleCount] = {2.5, 1.5, 2.5, 2.5, 2.5, 0.5, 0.5};
     for (int role = 0; role < kTextRoleCount; ++role) {
@@ -97,7 +97,7 @@ TEST_F(Text, DrawnGlyphsFollowTheZoomOrTheOverlaySizeButNotTheUnpackState) {
     // glBitmap copies the bits with the unpack state in force when a list is compiled: odd
     // settings while the lists are built must not change a glyph.
     view.destroyGlLists();
-    view.viewZoom = 100;
+    view.settings.viewZoom = 100;
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 37);
@@ -132,7 +132,7 @@ TEST_F(Text, BitmapTextStartingLeftOfTheViewShowsItsVisiblePartInBlack) {
 }
 
 TEST_F(Text, JapaneseTitleDrawsOutlineGlyphsInTheCurrentColourButNoSelectionHits) {
-    view.fontFace[RoleTitle] = 0;   // ＭＳ Ｐゴシック: outline glyphs
+    view.settings.fontFace[RoleTitle] = 0;   // ＭＳ Ｐゴシック: outline glyphs
     view.buildGlyphLists();
     glColor3d(1, 0, 0);
     glTranslated(-0.8, 0, 0);

@@ -130,10 +130,10 @@ struct ContourScene : test::GridView {
         scale(2, -2, 0, 0.5);
         scale(3, -1.5, 0, 2);   // 10 levels over the data
         topView();
-        view.graphType = GridContourFill;
-        view.scaleShow = 1;
-        view.legendShow = 1;
-        view.axisShow = 1;
+        view.settings.graphType = GridContourFill;
+        view.settings.scaleShow = 1;
+        view.settings.legendShow = 1;
+        view.settings.axisShow = 1;
         view.layoutAnchoredOverlays();
         initGl();
     }
@@ -250,9 +250,9 @@ TEST(VectorPicture, SvgOfAContourFillHoldsTheLegendColoursAsPolygonsAndTheValues
     GL_TEST_REQUIRE_CONTEXT(kSize.width, kSize.height);
     ContourScene s;
     std::vector<PlacedLabel> labels;
-    s.view.labelTrace = &labels;
+    s.view.lists.labelTrace = &labels;
     s.raster();
-    s.view.labelTrace = nullptr;
+    s.view.lists.labelTrace = nullptr;
     const Svg svg = readSvg(s.vector(ImageFormat::Svg));
 
     const BuildContext ctx = s.view.makeBuildContext();
@@ -276,16 +276,16 @@ TEST(VectorPicture, SvgOfAContourFillHoldsTheLegendColoursAsPolygonsAndTheValues
     EXPECT_EQ(svg.images, 0);
 
     // A pick marker the window shows is in the picture too, in its cyan.
-    const std::size_t middle = std::size_t(6 * 12 + 6) * std::size_t(s.view.valuesPerPoint);
+    const std::size_t middle = std::size_t(6 * 12 + 6) * std::size_t(s.view.data.valuesPerPoint);
     ASSERT_TRUE(s.view.buildPickMarker(middle));
-    s.view.pickMarkersShown = true;
+    s.view.state.pickMarkersShown = true;
     EXPECT_NE(s.vector(ImageFormat::Svg).find("stroke=\"#00cccc\""), std::string::npos);
 }
 
 TEST(VectorPicture, PdfDrawnBackAgreesWithThePngOfTheSameSettings) {
     GL_TEST_REQUIRE_CONTEXT(kSize.width, kSize.height);
     ContourScene s;
-    s.view.axisShow = 0;   // colourful too, it would join the graph's columns
+    s.view.settings.axisShow = 0;   // colourful too, it would join the graph's columns
     test::ScratchDir dir;
     ASSERT_TRUE(writeFileSafely(dir.file("p.pdf"), s.vector(ImageFormat::Pdf)));
     const Picture pdf = pdfPixels(dir.file("p.pdf"), dir.path());
@@ -317,10 +317,10 @@ TEST(VectorPicture, HiddenLineWireframeShowsNoWireThePngHides) {
     test::ScratchDir dir;
     auto darkPixels = [](const Picture& p) { return std::count_if(p.pixels.begin(), p.pixels.end(), dark); };
 
-    g.view.graphType = GridWire;   // without hiding, for scale
+    g.view.settings.graphType = GridWire;   // without hiding, for scale
     g.view.buildDisplayLists();
     const long allWires = darkPixels(fromImage(*g.view.renderPicture(shownPicture(kSize))));
-    g.view.graphType = GridWireHidden;
+    g.view.settings.graphType = GridWireHidden;
     g.view.buildDisplayLists();
     const Picture png = fromImage(*g.view.renderPicture(shownPicture(kSize)));
     EXPECT_LT(darkPixels(png) * 10, allWires * 9) << "the scene hides too little to tell";
@@ -350,10 +350,10 @@ TEST(VectorPicture, HiddenLineWireframeShowsNoWireThePngHides) {
 TEST(VectorPicture, TextsAreTextWhereTheFormatCanHoldThemAndOutlinesElsewhere) {
     GL_TEST_REQUIRE_CONTEXT(kSize.width, kSize.height);
     ContourScene s;
-    s.view.titleText = test::cp932("温度 <T> & \"ｹﾙﾋﾞﾝ\"");
-    s.view.scaleUnit[0] = "a(b)\\c";
-    s.view.titlePosH = -100;
-    s.view.titlePosV = 130;
+    s.view.settings.titleText = test::cp932("温度 <T> & \"ｹﾙﾋﾞﾝ\"");
+    s.view.settings.scaleUnit[0] = "a(b)\\c";
+    s.view.settings.titlePosH = -100;
+    s.view.settings.titlePosV = 130;
     // SVG: UTF-8, escaped, spaces kept.
     const Svg svg = readSvg(s.vector(ImageFormat::Svg));
     EXPECT_NE(std::find(svg.texts.begin(), svg.texts.end(), "温度\u00A0<T>\u00A0&\u00A0\"ｹﾙﾋﾞﾝ\""), svg.texts.end());
@@ -365,7 +365,7 @@ TEST(VectorPicture, TextsAreTextWhereTheFormatCanHoldThemAndOutlinesElsewhere) {
     EXPECT_NE(pdf.find("/BaseFont /Helvetica"), std::string::npos);
     EXPECT_NE(eps.find("(a\\(b\\)\\\\c)"), std::string::npos);
     for (const std::string* file : {&pdf, &eps}) {
-        EXPECT_EQ(file->find(s.view.titleText.substr(0, 4)), std::string::npos);
+        EXPECT_EQ(file->find(s.view.settings.titleText.substr(0, 4)), std::string::npos);
         EXPECT_EQ(file->find("<T>"), std::string::npos);
     }
     test::ScratchDir dir;
@@ -391,10 +391,10 @@ TEST(VectorPicture, TextsAreTextWhereTheFormatCanHoldThemAndOutlinesElsewhere) {
 TEST(VectorPicture, ALargeGraphGoesInAsAnImageAndTheRestStaysVectors) {
     GL_TEST_REQUIRE_CONTEXT(kSize.width, kSize.height);
     ContourScene s;
-    s.view.displayMode = Display3D;
-    s.view.viewAngleX = 300;
-    s.view.viewAngleZ = 330;
-    s.view.axisShow = 0;
+    s.view.settings.displayMode = Display3D;
+    s.view.settings.viewAngleX = 300;
+    s.view.settings.viewAngleZ = 330;
+    s.view.settings.axisShow = 0;
     std::optional<VectorPicture> v = s.view.renderVectorPicture(shownPicture(kSize), ImageFormat::Svg, 100);
     ASSERT_TRUE(v);
     EXPECT_TRUE(v->graphAsImage);

@@ -4,7 +4,7 @@
 
 namespace kelvra {
 
-CKelvraView::CKelvraView(ViewHost& host) : host_(host), glyphs_(std::make_unique<GlyphRenderer>()) {}
+CKelvraView::CKelvraView(ViewHost& host) : host_(host) {}
 
 CKelvraView::~CKelvraView() = default;
 

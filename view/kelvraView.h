@@ -27,69 +27,18 @@
 #include "render/levels.h"
 #include "render/mapping.h"
 #include "render/pickVolume.h"
+#include "render/drawInput.h"
 #include "render/reducedGraph.h"
+#include "render/renderCache.h"
 #include "render/scene.h"
 #include "settings/graphSettings.h"
 
 namespace kelvra {
 
-class GlyphRenderer;
-struct PlacedLabel;
-
-// Display-list names used by the scene (the glyph lists of the text roles are
-// numbered from their bases in settings/settingsTables.h).
-enum DisplayList {
-    ListGraph = 100,
-    ListGraphReduced = 120,   // the graph from a thinned data set, while the view moves
-    ListLegend = 150,
-    ListAxisIndicator = 200,
-    ListScaleFrame = 300,
-    ListPickMarker = 550,
-    ListScratchGlyph = 9000,
-};
-
-// What a left-button drag or an arrow key does (the toolbar's mode buttons).
-enum InteractionMode : int { ModeMove = 0, ModeZoom = 1, ModeRotate = 2, ModeSection = 3, ModePick = 4, ModeCount };
-
-// What every drawing routine of a build shares: the graph mapping and the
-// colour levels, computed once at the start of buildDisplayLists.
-struct BuildContext {
-    AxisMapping map;
-    LevelTable levels;
-    double legendBandHeight = 0.0;   // height of one level in the legend list, world units
-};
-
-// Interaction state and values derived from the settings; never saved.
-struct ViewState {
-    double axisSpan[3] = {200, 200, 200};   // data length mapped onto the full axis
-    int sectionIndexX = 0;                  // grid column of the X section
-    int sectionIndexY = 0;                  // grid row of the Y section
-    InteractionMode interactionMode = ModeRotate;
-    bool dragging = false;
-    int dragStartX = 0, dragStartY = 0;     // client pixels at button-down
-    int dragStartValue[2] = {0, 0};         // the mode's values at button-down
-    bool pickMarkersShown = false;          // list 550 is drawn (a pick marked a point)
-    SelectedText selectedText;              // what the selected-data window shows
-    bool startupDone = false;               // the start-up argument ran (first paint)
-    bool glyphListsBuilt = false;
-    bool graphListsBuilt = false;
-    // Set by kelvra-render, which draws one picture: loads and settings
-    // changes then only mark the lists as not built, and drawScene builds the
-    // overlay lists and draws the graph straight into the frame. A list pays
-    // off only for a second frame; compiling list 100 costs more than
-    // drawing it, and its memory. The primitives, and so the picture, are the
-    // same.
-    bool deferListBuilds = false;
-    bool overlayListsBuilt = false;   // lists 150, 200 (set with graphListsBuilt, or alone)
-    ReducedGraph reduced;   // the graph drawn while the view moves (render/reducedGraph.h)
-    // Tests: when set, every label the scale frame, the axis indicator, the
-    // legend and the title place is recorded here (render/scaleFrame.h).
-    std::vector<PlacedLabel>* labelTrace = nullptr;
-};
 
 enum class ArrowKey { Up, Down, Left, Right };
 
-class CKelvraView : public GraphData, public GraphSettings, public ViewState {
+class CKelvraView {
 public:
     explicit CKelvraView(ViewHost& host);
     ~CKelvraView();
@@ -98,12 +47,10 @@ public:
 
     ViewHost& host() { return host_; }
 
-    // The settings part of the view as one record (the dialog edits a copy).
-    GraphSettings& settings() { return *this; }
-    const GraphSettings& settings() const { return *this; }
-    // The data set part, for routines that read only the data.
-    GraphData& data() { return *this; }
-    const GraphData& data() const { return *this; }
+    GraphData data;
+    GraphSettings settings;   // the settings dialog edits a copy
+    ViewState state;
+    RenderCache lists;
 
     // ---- settings changes and settings files (view/viewSettings.cpp) ----
     // After a bulk change of the settings record (the settings dialog's OK, a
@@ -138,7 +85,7 @@ public:
 
     // ---- scales and numbers (render/scaleMapping.cpp) ----
     // kind 0..3 axes, 4..5 sections (settings/graphSettings.h)
-    FormattedValue formatValue(double value, int kind) const { return kelvra::formatValue(*this, value, kind); }
+    FormattedValue formatValue(double value, int kind) const { return kelvra::formatValue(settings, value, kind); }
     void recomputeScales(bool keepUserScales);
     void snapSections();
     void resetBarSizes();
@@ -245,7 +192,7 @@ public:
     // ---- text (render/text.cpp) ----
     void buildGlyphLists();
     void drawText(std::string_view text, TextRole role);
-    GlyphRenderer* glyphRenderer() { return glyphs_.get(); }
+    GlyphRenderer* glyphRenderer() { return lists.glyphs.get(); }
 
     // ---- legend, title, scale frame, axis indicator (render/legend.cpp, render/scaleFrame.cpp) ----
     // The builders emit into the display list being compiled when the caller
@@ -322,7 +269,6 @@ public:
 
 private:
     ViewHost& host_;
-    std::unique_ptr<GlyphRenderer> glyphs_;
 };
 
 }  // namespace kelvra

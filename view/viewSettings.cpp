@@ -26,9 +26,9 @@ void CKelvraView::settingsChanged() {
 
 void CKelvraView::applySettingsText(std::string_view text) {
     PhaseScope phase(Phase::Load);
-    readSettingsText(text, settings());
-    fitGraphChoiceToData(settings(), data());
-    host().resizeFrame(windowWidth, windowHeight);
+    readSettingsText(text, settings);
+    fitGraphChoiceToData(settings, data);
+    host().resizeFrame(settings.windowWidth, settings.windowHeight);
     settingsChanged();
 }
 
@@ -47,7 +47,7 @@ int CKelvraView::loadSettingsFile(const std::string& path) {
     return 1;
 }
 
-std::string CKelvraView::settingsText() const { return settingsFileText(settings()); }
+std::string CKelvraView::settingsText() const { return settingsFileText(settings); }
 
 int CKelvraView::saveSettingsFile(const std::string& path) {
     if (!writeFileSafely(path, settingsText())) {
@@ -64,7 +64,7 @@ FileDialogRequest settingsDialog(const CKelvraView& view, bool save) {
     request.save = save;
     request.title = sj(save ? "設定ﾌｧｲﾙの保存" : "設定ﾌｧｲﾙを開く");
     request.filters = {{sj("設定ﾌｧｲﾙ(*.txt)"), "*.txt"}, {"All Files (*.*)", "*.*"}};
-    if (view.dataLoaded) request.initialFolder = folderOf(view.dataFilePath);
+    if (view.data.dataLoaded) request.initialFolder = folderOf(view.data.dataFilePath);
     request.confirmOverwrite = save;
     return request;
 }

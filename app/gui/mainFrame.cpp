@@ -48,7 +48,7 @@ CMainFrame::CMainFrame(std::string startupArgument)
     PrintSource page;
     page.picture = [this] { return canvas_->drawPicture(copiedPicture(canvas_->clientSize())); };
     page.printEnded = [this] { canvas_->rebuildGraphLists(); };
-    page.documentName = [this] { return fromCp932(canvas_->view().dataFileTitle); };
+    page.documentName = [this] { return fromCp932(canvas_->view().data.dataFileTitle); };
     page.showMessage = [this](const std::string& text) { canvas_->showMessage(text); };
     printing_ = std::make_unique<CPrintCommands>(this, std::move(page));
     for (const CommandInfo& c : std::span(kCommands, kCommandCount)) {
@@ -122,9 +122,9 @@ bool CMainFrame::isCommandEnabled(int id) const {
     const CKelvraView& v = canvas_->view();
     switch (c->enable) {
         case EnableRule::Always: return true;
-        case EnableRule::DataLoaded: return v.dataLoaded;
-        case EnableRule::Rotate: return v.dataLoaded && v.displayMode != Display2D;
-        case EnableRule::Section: return v.displayMode == DisplayXSection || v.displayMode == DisplayYSection;
+        case EnableRule::DataLoaded: return v.data.dataLoaded;
+        case EnableRule::Rotate: return v.data.dataLoaded && v.settings.displayMode != Display2D;
+        case EnableRule::Section: return v.settings.displayMode == DisplayXSection || v.settings.displayMode == DisplayYSection;
         case EnableRule::NotYet: return false;
     }
     return false;
@@ -136,11 +136,11 @@ bool CMainFrame::isCommandChecked(int id) const {
     const CKelvraView& v = canvas_->view();
     switch (c->check) {
         case CheckRule::Never: return false;
-        case CheckRule::ModeMove: return v.interactionMode == ModeMove;
-        case CheckRule::ModeZoom: return v.interactionMode == ModeZoom;
-        case CheckRule::ModeRotate: return v.interactionMode == ModeRotate && v.dataLoaded;
-        case CheckRule::ModeSection: return v.interactionMode == ModeSection;
-        case CheckRule::ModePick: return v.interactionMode == ModePick;
+        case CheckRule::ModeMove: return v.state.interactionMode == ModeMove;
+        case CheckRule::ModeZoom: return v.state.interactionMode == ModeZoom;
+        case CheckRule::ModeRotate: return v.state.interactionMode == ModeRotate && v.data.dataLoaded;
+        case CheckRule::ModeSection: return v.state.interactionMode == ModeSection;
+        case CheckRule::ModePick: return v.state.interactionMode == ModePick;
         case CheckRule::ToolbarShown: return GetToolBar() && GetToolBar()->IsShown();
         case CheckRule::StatusBarShown: return GetStatusBar() && GetStatusBar()->IsShown();
     }
@@ -161,7 +161,7 @@ void CMainFrame::onIdle(wxIdleEvent& event) {
     // whenever what the rules read has changed keeps Ctrl+S and F5 working
     // after a load, and keeps them dead while their commands are disabled.
     const CKelvraView& v = canvas_->view();
-    long state = long(v.dataLoaded) | long(v.displayMode & 0xFF) << 1 | long(v.interactionMode & 0xFF) << 9 |
+    long state = long(v.data.dataLoaded) | long(v.settings.displayMode & 0xFF) << 1 | long(v.state.interactionMode & 0xFF) << 9 |
                  long(isCommandChecked(IdViewToolbar)) << 17 | long(isCommandChecked(IdViewStatusBar)) << 18;
     if (state == menuState_ || !GetMenuBar()) return;
     menuState_ = state;
@@ -200,11 +200,11 @@ bool CMainFrame::runCommand(int id) {
         case IdSettingsFileSave: core([&] { v.chooseAndSaveSettingsFile(); }); break;
         case IdViewToolbar: showBar(GetToolBar(), !isCommandChecked(id)); break;
         case IdViewStatusBar: showBar(GetStatusBar(), !isCommandChecked(id)); break;
-        case IdModeMove: v.interactionMode = ModeMove; break;
-        case IdModeZoom: v.interactionMode = ModeZoom; break;
-        case IdModeRotate: v.interactionMode = ModeRotate; break;
-        case IdModeSection: v.interactionMode = ModeSection; break;
-        case IdModePick: v.interactionMode = ModePick; break;
+        case IdModeMove: v.state.interactionMode = ModeMove; break;
+        case IdModeZoom: v.state.interactionMode = ModeZoom; break;
+        case IdModeRotate: v.state.interactionMode = ModeRotate; break;
+        case IdModeSection: v.state.interactionMode = ModeSection; break;
+        case IdModePick: v.state.interactionMode = ModePick; break;
         case IdViewReset: core([&] { v.resetView(); }); break;
         case IdPlaneXY: core([&] { v.setViewPlane(0); }); break;
         case IdPlaneXZ: core([&] { v.setViewPlane(1); }); break;
@@ -224,19 +224,19 @@ void CMainFrame::onSettingsPopup(wxCommandEvent& event) {
 }
 
 void CMainFrame::openSettingsAtPage(int page) {
-    view().settingsPage = page;
+    view().settings.settingsPage = page;
     editSettings();
 }
 
 void CMainFrame::editSettings() {
     CKelvraView& v = view();
-    if (!v.dataLoaded) {
+    if (!v.data.dataLoaded) {
         canvas_->showMessage(sj("ｸﾞﾗﾌﾃﾞｰﾀがありません。"));
         return;
     }
     DialogServices services{[this](const std::string& m) { canvas_->showMessage(m); }, hooks.colour};
-    if (!runSettingsDialog(this, v.settings(), v.data(), services)) return;
-    canvas_->resizeFrame(v.windowWidth, v.windowHeight);
+    if (!runSettingsDialog(this, v.settings, v.data, services)) return;
+    canvas_->resizeFrame(v.settings.windowWidth, v.settings.windowHeight);
     canvas_->runWithContext([&] { v.settingsChanged(); });
 }
 

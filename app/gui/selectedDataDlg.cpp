@@ -42,7 +42,7 @@ void CSelectedDataDlg::showAt(wxPoint screenTopLeft) {
 void CSelectedDataDlg::showText() {
     // The record keeps CR LF line breaks (they go to the clipboard so); the
     // text control takes LF.
-    wxString text = fromCp932(view_.selectedText.text);
+    wxString text = fromCp932(view_.state.selectedText.text);
     text.Replace("\r\n", "\n");
     text_->ChangeValue(text);
     text_->SetInsertionPointEnd();
@@ -56,6 +56,6 @@ void CSelectedDataDlg::onClear(wxCommandEvent&) {
 
 // A clipboard that cannot be opened keeps what it had, without a message, as
 // the picture copy does.
-void CSelectedDataDlg::onCopy(wxCommandEvent&) { copySelectedText(view_.selectedText.text); }
+void CSelectedDataDlg::onCopy(wxCommandEvent&) { copySelectedText(view_.state.selectedText.text); }
 
 }  // namespace kelvra

@@ -72,7 +72,7 @@ CViewCanvas::CViewCanvas(wxFrame* frame, std::string startupArgument, GuiHooks& 
       view_(*this),
       startupArgument_(std::move(startupArgument)),
       settleTimer_(this) {
-    view_.reduced.allowed = !fullDetailRequested();
+    view_.lists.reduced.allowed = !fullDetailRequested();
     // A context without attributes is the legacy (compatibility) kind that
     // display lists and selection mode need.
     context_ = std::make_unique<wxGLContext>(this);
@@ -142,8 +142,8 @@ void CViewCanvas::onSize(wxSizeEvent& event) {
     event.Skip();
     // The settings keep the frame's outer size; anchored overlays follow it.
     wxSize outer = frame_->GetSize();
-    view_.windowWidth = outer.x;
-    view_.windowHeight = outer.y;
+    view_.settings.windowWidth = outer.x;
+    view_.settings.windowHeight = outer.y;
     view_.layoutAnchoredOverlays();
     Refresh(false);
 }
@@ -154,14 +154,14 @@ void CViewCanvas::onLeftDown(wxMouseEvent& event) {
     if (makeCurrent()) {
         view_.leftButtonDown(event.GetX(), event.GetY());
         // The capture keeps the drag alive when the pointer leaves the window.
-        if (view_.dragging && !HasCapture()) CaptureMouse();
+        if (view_.state.dragging && !HasCapture()) CaptureMouse();
     }
     event.Skip();
 }
 
 void CViewCanvas::onMotion(wxMouseEvent& event) {
     event.Skip();
-    if (!view_.dragging) return;
+    if (!view_.state.dragging) return;
     // Applied once the events that came in with it have been handled, so a
     // burst of motion costs one update (a section move rebuilds the lists).
     pendingMotion_ = event.GetPosition();
@@ -172,7 +172,7 @@ void CViewCanvas::onMotion(wxMouseEvent& event) {
 
 void CViewCanvas::applyPendingMotion() {
     motionScheduled_ = false;
-    if (!pendingMotion_ || !view_.dragging || !makeCurrent()) return;
+    if (!pendingMotion_ || !view_.state.dragging || !makeCurrent()) return;
     wxPoint at = *pendingMotion_;
     pendingMotion_.reset();
     view_.mouseMove(at.x, at.y);
@@ -189,12 +189,12 @@ void CViewCanvas::onLeftUp(wxMouseEvent& event) {
 void CViewCanvas::onCaptureLost(wxMouseCaptureLostEvent&) { endDrag(); }
 
 void CViewCanvas::endDrag() {
-    if (view_.dragging && makeCurrent()) {
+    if (view_.state.dragging && makeCurrent()) {
         if (pendingMotion_) view_.mouseMove(pendingMotion_->x, pendingMotion_->y);
         view_.leftButtonUp();
     }
     pendingMotion_.reset();
-    view_.dragging = false;
+    view_.state.dragging = false;
     if (HasCapture()) ReleaseMouse();
 }
 
@@ -234,7 +234,7 @@ void CViewCanvas::onKeyUp(wxKeyEvent& event) {
 // commands reach the frame, which opens the dialog at the page.
 void CViewCanvas::onRightDown(wxMouseEvent& event) {
     event.Skip();
-    if (!view_.dataLoaded) return;
+    if (!view_.data.dataLoaded) return;
     wxMenu menu;
     for (int page = 0; page < SettingsPageCount; ++page)
         menu.Append(wxIdOf(IdPopupFirstPage + page), ui(kSettingsPageLabels[page]));
@@ -251,13 +251,13 @@ void CViewCanvas::onDropFiles(wxDropFilesEvent& event) {
 // ---- commands --------------------------------------------------------------------
 
 void CViewCanvas::runStartup() {
-    if (view_.startupDone) return;
+    if (view_.state.startupDone) return;
     if (!makeCurrent()) {
         startupScheduled_ = false;   // the next paint tries again
         return;
     }
     if (startupArgument_.empty()) {
-        view_.startupDone = true;
+        view_.state.startupDone = true;
         startupFinished_ = true;
         return;
     }
@@ -297,8 +297,8 @@ void CViewCanvas::saveImageCommand() {
                        {"PDF File(*.pdf)", "*.pdf"},
                        {"EPS File(*.eps)", "*.eps"},
                        {"All Files (*.*)", "*.*"}};
-    request.initialName = withoutExtension(view_.dataFileTitle) + ".png";
-    if (view_.dataLoaded) request.initialFolder = folderOf(view_.dataFilePath);
+    request.initialName = withoutExtension(view_.data.dataFileTitle) + ".png";
+    if (view_.data.dataLoaded) request.initialFolder = folderOf(view_.data.dataFilePath);
     request.confirmOverwrite = true;
     std::optional<std::string> path = askFileName(request);
     if (!path) return;

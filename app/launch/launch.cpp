@@ -124,8 +124,8 @@ LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, Pixel
 }
 
 LaunchResult runStartupArgument(CKelvraView& view, const std::string& path, FileRead file) {
-    if (view.startupDone) return {};
-    view.startupDone = true;
+    if (view.state.startupDone) return {};
+    view.state.startupDone = true;
     if (startupKindOf(file) != StartupFileKind::DataFile)
         return runLaunchText(view, file.bytes.view(), view.host().clientSize());
     view.loadDataText(path, std::move(file), false);

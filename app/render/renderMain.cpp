@@ -189,7 +189,7 @@ int main(int argc, char** argv) {
     }
     kelvra::CKelvraView view(host);
     // One picture: the lists are built once, for the settings in force when it is drawn.
-    view.deferListBuilds = true;
+    view.lists.deferListBuilds = true;
     view.initGlState();
     contextPhase.reset();
 
@@ -205,11 +205,11 @@ int main(int argc, char** argv) {
         kelvra::LaunchResult r = kelvra::runLaunchText(view, input.bytes.view(), {opt.width, opt.height});
         if (r.dataLoadFailed) return kExitFailed;
         failed = r.settingsLoadFailed || (r.imageRequested && !r.imageWritten);
-        noPoints = view.dataLoaded && view.pointCount == 0;
+        noPoints = view.data.dataLoaded && view.data.pointCount == 0;
         picture = std::move(r.picture);
     } else {
         if (!view.loadDataText(opt.input, std::move(input), false)) return kExitFailed;
-        noPoints = view.pointCount == 0;
+        noPoints = view.data.pointCount == 0;
     }
     // The picture is still drawn and written: an empty graph is what the file says.
     if (noPoints) host.showMessage(kelvra::sj("ｸﾞﾗﾌﾃﾞｰﾀがありません。"));

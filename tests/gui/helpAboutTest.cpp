@@ -384,7 +384,7 @@ TEST_F(Splash, AKeyOrMousePressClosesItAndGoesNoFurther) {
     showSplash(60000);
     sim.MouseDown();   // in the view, this would start a turn
     ASSERT_TRUE(pumpUntil([] { return !splashUp(); }, 3000)) << "the press did not close the splash";
-    EXPECT_FALSE(frame->view().dragging);
+    EXPECT_FALSE(frame->view().state.dragging);
     sim.MouseUp();
     test::pumpFor(50);
 }

@@ -46,7 +46,7 @@ TEST_F(MainWindow, StartsWithoutArgumentAsAnEmptyWhiteNewfileWithTheInitialPanes
     wxSize client = frame->canvas()->GetClientSize();
     for (wxPoint p : {wxPoint(1, 1), wxPoint(client.x / 2, client.y / 2), wxPoint(client.x - 2, client.y - 2)})
         EXPECT_EQ(test::windowPixel(*frame->canvas(), p.x, p.y), (test::Pixel{255, 255, 255})) << p.x << "," << p.y;
-    EXPECT_FALSE(frame->view().dataLoaded);
+    EXPECT_FALSE(frame->view().data.dataLoaded);
     EXPECT_TRUE(messages.empty());
     const char* panes[] = {" 矢印ｷｰまたは、ﾏｳｽの左ﾎﾞﾀﾝ＋ﾏｳｽ移動で視点を変更", "[位置] X=+000,Y=+000", "[倍率] 100(%)",
                            "[角度] X=030(deg),Z=330(deg)", "[表示] 3次元 "};
@@ -54,9 +54,9 @@ TEST_F(MainWindow, StartsWithoutArgumentAsAnEmptyWhiteNewfileWithTheInitialPanes
     for (int i = 0; i < 5; ++i) EXPECT_EQ(pane(i), ui(panes[i])) << "pane " << i;
     // The view panes are just wide enough for their texts, the widest display
     // kind included (the initial one ends in a space, which the bar drops).
-    frame->view().displayMode = DisplayXSection;
+    frame->view().settings.displayMode = DisplayXSection;
     frame->view().showDisplayKind();
-    frame->view().displayMode = Display3D;
+    frame->view().settings.displayMode = Display3D;
     frame->GetStatusBar()->Update();
     for (int i = 1; i < 5; ++i) EXPECT_FALSE(frame->GetStatusBar()->GetField(i).IsEllipsized()) << "pane " << i;
 }
@@ -79,7 +79,7 @@ TEST_F(MainWindow, WithoutDataOnlyTheAlwaysEnabledCommandsAreEnabled) {
         }
     }
     // The rotate button is up until data is loaded, though rotate is the mode.
-    EXPECT_EQ(frame->view().interactionMode, ModeRotate);
+    EXPECT_EQ(frame->view().state.interactionMode, ModeRotate);
     EXPECT_FALSE(tools->GetToolState(wxIdOf(IdModeRotate)));
 }
 
@@ -127,18 +127,18 @@ TEST_F(MainWindow, ModeCommandsFollowTheDisplayAndTheButtonsShowTheMode) {
     open();
     CKelvraView& v = frame->view();
     // Section is enabled in section views even without data; rotate never is.
-    v.displayMode = DisplayXSection;
+    v.settings.displayMode = DisplayXSection;
     EXPECT_TRUE(frame->isCommandEnabled(IdModeSection));
     EXPECT_FALSE(frame->isCommandEnabled(IdModeRotate));
-    v.dataLoaded = true;   // as after a load; nothing here draws the data
-    v.displayMode = Display2D;   // no rotate or section in 2-D
+    v.data.dataLoaded = true;   // as after a load; nothing here draws the data
+    v.settings.displayMode = Display2D;   // no rotate or section in 2-D
     EXPECT_FALSE(frame->isCommandEnabled(IdModeRotate));
     EXPECT_FALSE(frame->isCommandEnabled(IdModeSection));
     EXPECT_TRUE(frame->isCommandEnabled(IdModeZoom));
     EXPECT_FALSE(frame->runCommand(IdModeRotate));
-    v.displayMode = Display3D;
+    v.settings.displayMode = Display3D;
     EXPECT_TRUE(frame->runCommand(IdModeMove));
-    EXPECT_EQ(v.interactionMode, ModeMove);
+    EXPECT_EQ(v.state.interactionMode, ModeMove);
 
     wxToolBar* tools = frame->GetToolBar();
     ASSERT_TRUE(frame->runCommand(IdModeZoom));
@@ -150,7 +150,7 @@ TEST_F(MainWindow, ModeCommandsFollowTheDisplayAndTheButtonsShowTheMode) {
     EXPECT_FALSE(frame->GetStatusBar()->IsShown());
     ASSERT_TRUE(frame->runCommand(IdViewStatusBar));
     EXPECT_TRUE(frame->GetStatusBar()->IsShown());
-    v.dataLoaded = false;
+    v.data.dataLoaded = false;
 }
 
 TEST_F(MainWindow, AcceleratorsRunOnlyEnabledCommands) {
@@ -170,11 +170,11 @@ TEST_F(MainWindow, AcceleratorsRunOnlyEnabledCommands) {
     EXPECT_FALSE(dialogs.back().save);
 
     frame->canvas()->dropFiles({data});
-    ASSERT_TRUE(frame->view().dataLoaded);
+    ASSERT_TRUE(frame->view().data.dataLoaded);
     test::writeFile(data, gridFile(9));   // the file changes on disk
     dialogs.clear();
     sim.Char(WXK_F5);
-    ASSERT_TRUE(pumpUntil([&] { return frame->view().columnCount == 9; }, 3000)) << "F5 did not reload";
+    ASSERT_TRUE(pumpUntil([&] { return frame->view().data.columnCount == 9; }, 3000)) << "F5 did not reload";
     EXPECT_TRUE(dialogs.empty());   // a reload asks nothing
 
     sim.Char('s', wxMOD_CONTROL);
@@ -202,7 +202,7 @@ TEST_F(MainWindow, ArrowKeysAndDragsTurnTheGraphAndUpdateThePanes) {
     }
     sim.MouseUp();
     ASSERT_TRUE(pumpUntil([&] { return pane(3) == ui("[角度] X=069(deg),Z=330(deg)"); }, 3000)) << pane(3);
-    EXPECT_FALSE(frame->view().dragging);
+    EXPECT_FALSE(frame->view().state.dragging);
 }
 
 // Every drag rule works on the pointer's offset from the button-down point, so
@@ -213,8 +213,8 @@ TEST_F(MainWindow, FastDragOnALargeGridEndsAtTheAngleOfThePointerOffset) {
     std::string big = dir.file("big.csv");
     test::writeFile(big, gridFile(1000));
     open(big);
-    ASSERT_TRUE(frame->view().dataLoaded);
-    ASSERT_EQ(frame->view().interactionMode, ModeRotate);
+    ASSERT_TRUE(frame->view().data.dataLoaded);
+    ASSERT_EQ(frame->view().state.interactionMode, ModeRotate);
     // 100 steps of 3 pixels, 15 ms apart, then the release: the events come
     // from another program, as a person's would, while frames are drawn here.
     wxPoint from = pointInView(250, 300);
@@ -228,8 +228,8 @@ TEST_F(MainWindow, FastDragOnALargeGridEndsAtTheAngleOfThePointerOffset) {
     test::ProgramGuard guard{pointer};
     ASSERT_TRUE(pumpUntil([&] { return test::waitForExit(pointer, 0); }, 30000));
     ASSERT_EQ(pointer.exitCode, 0) << "xdotool failed";
-    ASSERT_TRUE(pumpUntil([&] { return !frame->view().dragging; }, 5000));
-    EXPECT_EQ(std::pair(frame->view().viewAngleX, frame->view().viewAngleZ), std::pair(300, 270));
+    ASSERT_TRUE(pumpUntil([&] { return !frame->view().state.dragging; }, 5000));
+    EXPECT_EQ(std::pair(frame->view().settings.viewAngleX, frame->view().settings.viewAngleZ), std::pair(300, 270));
     EXPECT_EQ(pane(3), ui("[角度] X=030(deg),Z=270(deg)"));
 }
 
@@ -240,7 +240,7 @@ TEST_F(MainWindow, EachFileCommandAsksWithItsOwnDialogAndSaveImageWritesTheClien
     std::string data = dir.file("surface one.csv");
     test::writeFile(data, gridFile(5));
     open(data);
-    ASSERT_TRUE(frame->view().dataLoaded);
+    ASSERT_TRUE(frame->view().data.dataLoaded);
     struct Expected {
         int command;
         const char* title;
@@ -289,7 +289,7 @@ TEST_F(MainWindow, SavedPictureIsWhatTheWindowShows) {
     std::string data = dir.file("grid.csv"), image = dir.file("shown.png");
     test::writeFile(data, gridFile(12));
     open(data);
-    ASSERT_TRUE(frame->view().dataLoaded);
+    ASSERT_TRUE(frame->view().data.dataLoaded);
     wxUIActionSimulator sim;
     sim.MouseMove(pointInView(200, 150));
     frame->canvas()->SetFocus();
@@ -325,7 +325,7 @@ TEST_F(MainWindow, SaveImageFromTheMenuWritesAVectorPictureOfTheWindow) {
     std::string data = dir.file("grid.csv"), pdf = dir.file("shown.pdf"), svg = dir.file("shown.svg");
     test::writeFile(data, gridFile(12));
     open(data);
-    ASSERT_TRUE(frame->view().dataLoaded);
+    ASSERT_TRUE(frame->view().data.dataLoaded);
     const std::vector<std::pair<std::string, std::string>> vectorFilters = {
         {"SVG File(*.svg)", "*.svg"}, {"PDF File(*.pdf)", "*.pdf"}, {"EPS File(*.eps)", "*.eps"}};
     wxUIActionSimulator sim;
@@ -373,7 +373,7 @@ TEST_F(MainWindow, SaveImageFromTheMenuWritesAVectorPictureOfTheWindow) {
     std::string large = dir.file("large.csv"), largeSvg = dir.file("large.svg");
     test::writeFile(large, gridFile(240));
     frame->canvas()->dropFiles({large});
-    ASSERT_EQ(frame->view().columnCount, 240);
+    ASSERT_EQ(frame->view().data.columnCount, 240);
     answers = {largeSvg};
     sim.Char('f', wxMOD_ALT);
     test::pumpFor(300);
@@ -391,8 +391,8 @@ TEST_F(MainWindow, StartsWithAPathContainingSpacesLoadsAndDrawsIt) {
     std::string path = dir.file("my grid data.csv");
     test::writeFile(path, gridFile());
     open(path);
-    EXPECT_TRUE(frame->view().dataLoaded);
-    EXPECT_EQ(frame->view().columnCount, 40);
+    EXPECT_TRUE(frame->view().data.dataLoaded);
+    EXPECT_EQ(frame->view().data.columnCount, 40);
     ASSERT_TRUE(pumpUntil([&] { return frame->GetTitle() == ui("my grid data.csv - Kelvra ver.1.52"); }, 3000))
         << frame->GetTitle();
     EXPECT_TRUE(frame->isCommandEnabled(IdFileReload));
@@ -420,7 +420,7 @@ TEST_F(MainWindow, FileWithoutDataSaysSoInTheMessagePane) {
     test::writeFile(data, gridFile(6));
     answers = {empty};
     ASSERT_TRUE(frame->runCommand(IdFileOpen));
-    EXPECT_TRUE(frame->view().dataLoaded);
+    EXPECT_TRUE(frame->view().data.dataLoaded);
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(pane(0), ui("ｸﾞﾗﾌﾃﾞｰﾀがありません。"));
     // Shown whole at the frame's first size, beside the four view panes.
@@ -439,21 +439,21 @@ TEST_F(MainWindow, DropsLoadDataApplySettingsAndIgnoreShortFiles) {
     test::writeFile(shortFile, "a\r\nb\r\nc\r\n");
     // The first file of a drop counts; the others are not looked at.
     frame->canvas()->dropFiles({shortFile, data});
-    EXPECT_FALSE(frame->view().dataLoaded);
+    EXPECT_FALSE(frame->view().data.dataLoaded);
     frame->canvas()->dropFiles({data, shortFile});
-    ASSERT_TRUE(frame->view().dataLoaded);
-    EXPECT_EQ(frame->view().columnCount, 6);
+    ASSERT_TRUE(frame->view().data.dataLoaded);
+    EXPECT_EQ(frame->view().data.columnCount, 6);
 
     // A dropped settings file is read in whole lines: a title longer than any
     // line buffer keeps the header and the zoom that stand inside it as text.
-    frame->view().viewZoom = 100;
+    frame->view().settings.viewZoom = 100;
     std::string title = test::cp932("長い題 ");
     while (title.size() < 6000) title += test::cp932(" [表示の設定] 倍率 = 999 ");
     test::writeFile(settings, test::cp932("[表示の設定]\r\n 倍率       = 250\r\n[グラフタイトル]\r\n タイトル  = ") +
                                   title + "\r\n");
     frame->canvas()->dropFiles({settings});
-    EXPECT_EQ(frame->view().viewZoom, 250);
-    EXPECT_TRUE(frame->view().titleText == title);
+    EXPECT_EQ(frame->view().settings.viewZoom, 250);
+    EXPECT_TRUE(frame->view().settings.titleText == title);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -501,7 +501,7 @@ TEST_F(MainWindow, LongLoadShowsAProgressWindowThatAdvances) {
     test::writeFile(big, gridFile(120));
     ProgressWatch watch;
     frame->canvas()->dropFiles({big});
-    ASSERT_TRUE(frame->view().dataLoaded);
+    ASSERT_TRUE(frame->view().data.dataLoaded);
     EXPECT_TRUE(watch.shown);
     ASSERT_FALSE(watch.positions.empty());
     EXPECT_GT(watch.positions.back(), watch.positions.front());

@@ -69,7 +69,7 @@ protected:
         frame->SetPosition(wxPoint(0, 0));
         frame->Show();
         ASSERT_TRUE(pumpUntil([&] { return frame->canvas()->startupFinished(); }));
-        ASSERT_TRUE(view().dataLoaded);
+        ASSERT_TRUE(view().data.dataLoaded);
         ASSERT_TRUE(frame->isCommandEnabled(IdModePick));
         ASSERT_TRUE(frame->runCommand(IdModePick));
         ASSERT_TRUE(pumpUntil([&] { return frame->GetToolBar()->GetToolState(wxIdOf(IdModePick)); }, 3000));
@@ -80,7 +80,7 @@ protected:
     CSelectedDataDlg& window() { return *frame->canvas()->selectedDataWindow(); }
     wxString shownText() { return window().textBox()->GetValue(); }
     PixelSize client() { return frame->canvas()->clientSize(); }
-    test::ClientPoint pointOf(std::size_t p) { return test::clientPointOf(view(), client(), view().point(p)); }
+    test::ClientPoint pointOf(std::size_t p) { return test::clientPointOf(view(), client(), view().data.point(p)); }
     wxPoint screenOf(test::ClientPoint p) { return frame->canvas()->ClientToScreen(wxPoint(p.px(), p.py())); }
 
     // A left click at a client point; waits until the view has had it.
@@ -161,13 +161,13 @@ TEST_F(PickWindow, PicksOnASurfaceCollectInTheWindowUntilCleared) {
     std::string data = dir.file("surface.csv");
     test::writeFile(data, surfaceFile());
     openInPickMode(data);
-    ASSERT_EQ(view().graphType, 0);   // the colour contour fill
-    ASSERT_EQ(view().displayMode, Display3D);
-    const int columns = view().columnCount;
+    ASSERT_EQ(view().settings.graphType, 0);   // the colour contour fill
+    ASSERT_EQ(view().settings.displayMode, Display3D);
+    const int columns = view().data.columnCount;
     const std::size_t first = std::size_t(1) * columns + 6;   // in front, right of the middle
     const std::size_t second = std::size_t(3) * columns + 3;
     auto line = [&](std::size_t p) {
-        const double* v = view().point(p);
+        const double* v = view().data.point(p);
         return "X = " + view().formatValue(v[0], 0).text + "  Y = " + view().formatValue(v[1], 1).text +
                "  Z = " + view().formatValue(v[2], 2).text;
     };
@@ -214,16 +214,16 @@ TEST_F(PickWindow, PicksOnASurfaceCollectInTheWindowUntilCleared) {
         test::pumpFor(20);
     }
     sim.MouseUp();
-    ASSERT_TRUE(pumpUntil([&] { return !view().pickMarkersShown && !view().dragging; }, 3000));
+    ASSERT_TRUE(pumpUntil([&] { return !view().state.pickMarkersShown && !view().state.dragging; }, 3000));
     test::pumpFor(200);
     EXPECT_LE(cyanAnywhere(), cyanBefore * 4);
     EXPECT_TRUE(window().IsShown());
-    EXPECT_EQ(view().selectedText.text, line(first) + "\r\n\r\n" + line(second));
+    EXPECT_EQ(view().state.selectedText.text, line(first) + "\r\n\r\n" + line(second));
 
     // "削除" empties the window; copying nothing leaves the clipboard as it was.
     clickButton(window().clearButton());
     EXPECT_TRUE(shownText().empty());
-    EXPECT_TRUE(view().selectedText.text.empty());
+    EXPECT_TRUE(view().state.selectedText.text.empty());
     clickButton(window().copyButton());
     EXPECT_EQ(pastedText(), copied);
     // After a clear the next pick starts the text afresh, without a blank line.
@@ -252,25 +252,25 @@ TEST_F(PickWindow, TwoDimensionalPicksOnAReversedAndALogAxis) {
     openInPickMode(data);
     {
         CKelvraView& v = view();
-        GraphSettings kept = v.settings();
-        v.displayMode = Display2D;
-        v.graphType = 14;   // 点(ｶﾗｰ)
-        v.scaleReverse[0] = 1;
-        v.scaleLog[1] = 1;
+        GraphSettings kept = v.settings;
+        v.settings.displayMode = Display2D;
+        v.settings.graphType = 14;   // 点(ｶﾗｰ)
+        v.settings.scaleReverse[0] = 1;
+        v.settings.scaleLog[1] = 1;
         test::writeFile(look, v.settingsText());
-        v.settings() = kept;
+        v.settings = kept;
     }
     frame->canvas()->dropFiles({look});
-    ASSERT_EQ(view().displayMode, Display2D);
-    ASSERT_EQ(view().scaleLog[1], 1);
-    ASSERT_EQ(view().scaleReverse[0], 1);
-    ASSERT_EQ(view().interactionMode, ModePick);
+    ASSERT_EQ(view().settings.displayMode, Display2D);
+    ASSERT_EQ(view().settings.scaleLog[1], 1);
+    ASSERT_EQ(view().settings.scaleReverse[0], 1);
+    ASSERT_EQ(view().state.interactionMode, ModePick);
     std::string expected;
     for (int r = 0; r < 4; ++r) {
         // Columns 0, 5, 4, 3; the first at the lower right, clear of where
         // the window first opens, which is then moved aside.
         const std::size_t p = std::size_t(r) * 6 + (r * 5) % 6;
-        const double* v = view().point(p);
+        const double* v = view().data.point(p);
         std::string line = "X = " + view().formatValue(v[0], 0).text + "  Y = " + view().formatValue(v[1], 1).text +
                            "  Z = " + view().formatValue(v[2], 2).text;
         expected += (expected.empty() ? "" : "\n\n") + line;
@@ -293,16 +293,16 @@ TEST_F(PickWindow, BarsAndVectorsShowTheirDataAndVectorLines) {
     test::writeFile(bars, test::cp932("ﾃﾞｰﾀ形式,3\r\nKelvra ver.1.52\r\n\r\n") +
                               "1,1,2,10\r\n4,1,5,20\r\n2,3,8,30\r\n5,4,3,40\r\n1,4,6,50\r\n3,4,4,60\r\n");
     openInPickMode(bars);
-    ASSERT_EQ(view().dataKind, Scattered);
+    ASSERT_EQ(view().data.dataKind, Scattered);
     {
         CKelvraView& v = view();
-        GraphSettings kept = v.settings();
-        v.graphType = 3;   // 棒ｸﾞﾗﾌ
+        GraphSettings kept = v.settings;
+        v.settings.graphType = 3;   // 棒ｸﾞﾗﾌ
         test::writeFile(look, v.settingsText());
-        v.settings() = kept;
+        v.settings = kept;
     }
     frame->canvas()->dropFiles({look});
-    ASSERT_EQ(view().graphType, 3);
+    ASSERT_EQ(view().settings.graphType, 3);
     pick(1, "DATA = 20.00");   // in front, clear of where the window opens
     moveWindowAside();
     pick(2, "DATA = 30.00");
@@ -322,9 +322,9 @@ TEST_F(PickWindow, BarsAndVectorsShowTheirDataAndVectorLines) {
                        std::to_string(0.5 + 0.1 * x) + "," + std::to_string(0.3 * (y - 1)) + ",0.25\r\n";
     test::writeFile(arrows, lattice);
     openInPickMode(arrows);
-    ASSERT_EQ(view().dataKind, Vectors);
+    ASSERT_EQ(view().data.dataKind, Vectors);
     const std::size_t p = 4;   // at the front corner, clear of where the window opens
-    const double* v = view().point(p);
+    const double* v = view().data.point(p);
     std::string vectorLine = "Vx = " + view().formatValue(v[3], 3).text + "  Vy = " + view().formatValue(v[4], 3).text +
                              "  Vz = " + view().formatValue(v[5], 3).text;
     pick(p, vectorLine);

@@ -138,7 +138,7 @@ class PictureOutput : public ::testing::Test {
 protected:
     void TearDown() override {
         if (!frame) return;
-        frame->view().pickMarkersShown = false;
+        frame->view().state.pickMarkersShown = false;
         frame->Destroy();
         test::pumpFor(50);
     }
@@ -150,7 +150,7 @@ protected:
         frame->SetSize(size);
         frame->Show();
         ASSERT_TRUE(pumpUntil([&] { return frame->canvas()->startupFinished(); }));
-        ASSERT_TRUE(frame->view().dataLoaded);
+        ASSERT_TRUE(frame->view().data.dataLoaded);
         test::pumpFor(200);
     }
     // Keys as the user types them with the pointer over the view.
@@ -213,7 +213,7 @@ TEST_F(PictureOutput, CopyPutsTheWindowsPictureOnTheClipboardWithoutPickMarkers)
 
     ASSERT_TRUE(frame->canvas()->makeCurrent());
     test::compileSquarePickMarker(0.05);
-    frame->view().pickMarkersShown = true;
+    frame->view().state.pickMarkersShown = true;
     frame->canvas()->Refresh(false);
     const Pixel black{0, 0, 0};
     ASSERT_TRUE(pumpUntil([&] { return test::windowPixel(*frame->canvas(), client.width / 2, client.height / 2) == black; }));

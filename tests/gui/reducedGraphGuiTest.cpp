@@ -63,15 +63,15 @@ protected:
         frame->SetPosition(wxPoint(0, 0));
         frame->Show();
         ASSERT_TRUE(pumpUntil([&] { return frame->canvas()->startupFinished(); }, 120000));
-        ASSERT_EQ(frame->view().columnCount, 1000);
+        ASSERT_EQ(frame->view().data.columnCount, 1000);
         // The first full frame, whose time decides.
-        ASSERT_TRUE(pumpUntil([&] { return frame->view().reduced.frames > 0 && frame->view().reduced.fullFrameSeconds > 0; },
+        ASSERT_TRUE(pumpUntil([&] { return frame->view().lists.reduced.frames > 0 && frame->view().lists.reduced.fullFrameSeconds > 0; },
                               60000));
         sim.MouseMove(frame->canvas()->ClientToScreen(wxPoint(200, 200)));
         frame->canvas()->SetFocus();
         test::pumpFor(100);
     }
-    const ReducedGraph& reduced() { return frame->view().reduced; }
+    const ReducedGraph& reduced() { return frame->view().lists.reduced; }
 
     // Turns the graph by 30 moves of 6 pixels with the button down, the event
     // loop running 30 ms after each; repaints per second of the drag.
@@ -98,7 +98,7 @@ TEST_F(LargeGraphWindow, DragRepaintsMoreOftenWithTheReducedGraphAndEndsOnTheFul
     double fullRate = 0.0;
     {
         open(/*fullDetail=*/true);
-        EXPECT_FALSE(frame->view().reduced.allowed);
+        EXPECT_FALSE(frame->view().lists.reduced.allowed);
         fullRate = dragRepaintRate();
         sim.MouseUp();
         test::pumpFor(100);
@@ -118,15 +118,15 @@ TEST_F(LargeGraphWindow, DragRepaintsMoreOftenWithTheReducedGraphAndEndsOnTheFul
 
     // Resting with the button held: the full picture after the settle time.
     ASSERT_TRUE(pumpUntil([&] { return !reduced().lastFrameReduced; }, 20000));
-    EXPECT_TRUE(frame->view().dragging);
+    EXPECT_TRUE(frame->view().state.dragging);
     // Moving on shows the reduced graph again; the button-up the full one.
     sim.MouseMove(frame->canvas()->ClientToScreen(wxPoint(420, 230)));
     ASSERT_TRUE(pumpUntil([&] { return reduced().lastFrameReduced; }, 20000));
     const int frames = reduced().frames;
     sim.MouseUp();
     ASSERT_TRUE(pumpUntil([&] { return reduced().frames > frames && !reduced().lastFrameReduced; }, 20000));
-    EXPECT_FALSE(frame->view().dragging);
-    EXPECT_EQ(frame->view().viewAngleZ, (330 + 220) % 360);
+    EXPECT_FALSE(frame->view().state.dragging);
+    EXPECT_EQ(frame->view().settings.viewAngleZ, (330 + 220) % 360);
 
     // A held arrow key: reduced while it is down, full once it comes up.
     const int reducedBefore = reduced().reducedFrames;

@@ -137,7 +137,7 @@ protected:
         std::string path = dir.file(name);
         test::writeFile(path, fileBytes);
         open(path);
-        ASSERT_TRUE(frame->view().dataLoaded);
+        ASSERT_TRUE(frame->view().data.dataLoaded);
     }
     // Runs `command` (by default the menu's ｸﾞﾗﾌの設定) and `drive` in the
     // dialog it opens; false when no dialog opened.
@@ -148,7 +148,7 @@ protected:
         pumpUntil([&] { return watch.driven && !shownSettingsDialog(); }, 3000);
         return watch.driven;
     }
-    const GraphSettings& record() { return frame->view().settings(); }
+    const GraphSettings& record() { return frame->view().settings; }
 };
 
 // ---- opening, OK, cancel ----
@@ -195,8 +195,8 @@ TEST_F(SettingsDialog, OkRemembersThePageWhileCancelAndTheCloseBoxChangeNothing)
 TEST_F(SettingsDialog, OkStoresByTheFieldRulesAndResizesTheFrame) {
     GUI_TEST_REQUIRE_DISPLAY();
     openWith(test::gridFile(6));
-    frame->view().scaleFormat[0] = FormatInteger;
-    frame->view().scaleMin[0] = -2.25;
+    frame->view().settings.scaleFormat[0] = FormatInteger;
+    frame->view().settings.scaleMin[0] = -2.25;
     wxPoint corner = frame->GetPosition();
     ASSERT_TRUE(withDialog([](CSettingsDlg& dialog) {
         EXPECT_EQ(textOf(dialog.page(PageView)->control(1186)), "30");
@@ -228,7 +228,7 @@ TEST_F(SettingsDialog, OkStoresByTheFieldRulesAndResizesTheFrame) {
 TEST_F(SettingsDialog, GraphPageFollowsTheDisplayKindWithinAndAcrossFamilies) {
     GUI_TEST_REQUIRE_DISPLAY();
     openWith(test::gridFile(6));
-    frame->view().graphType = 12;
+    frame->view().settings.graphType = 12;
     ASSERT_TRUE(withDialog([](CSettingsDlg& dialog) {
         CSettingsPage* page = dialog.page(PageGraph);
         EXPECT_EQ(entriesOf(page->control(1075)).size(), 20u);
@@ -252,7 +252,7 @@ TEST_F(SettingsDialog, GraphPageFollowsTheDisplayKindWithinAndAcrossFamilies) {
 TEST_F(SettingsDialog, PointListsOfferTheirOwnTypesAndNoSections) {
     GUI_TEST_REQUIRE_DISPLAY();
     openWith(scatteredFile());
-    ASSERT_EQ(frame->view().dataKind, Scattered);
+    ASSERT_EQ(frame->view().data.dataKind, Scattered);
     ASSERT_TRUE(withDialog([](CSettingsDlg& dialog) {
         CSettingsPage* page = dialog.page(PageGraph);
         EXPECT_EQ(entriesOf(page->control(1075)), (std::vector<std::string>{"点(ｶﾗｰ)", "点(白黒)", "点(黒)", "棒ｸﾞﾗﾌ"}));
@@ -262,7 +262,7 @@ TEST_F(SettingsDialog, PointListsOfferTheirOwnTypesAndNoSections) {
     }));
 
     openWith(vectorFile(), "vectors.csv");
-    ASSERT_EQ(frame->view().dataKind, Vectors);
+    ASSERT_EQ(frame->view().data.dataKind, Vectors);
     ASSERT_TRUE(withDialog([](CSettingsDlg& dialog) {
         EXPECT_EQ(entriesOf(dialog.page(PageGraph)->control(1075)), std::vector<std::string>{"ﾍﾞｸﾄﾙ図(ｶﾗｰ)"});
         EXPECT_EQ(selectionOf(dialog.page(PageGraph)->control(1075)), 0);
@@ -274,7 +274,7 @@ TEST_F(SettingsDialog, PointListsOfferTheirOwnTypesAndNoSections) {
 TEST_F(SettingsDialog, PointValueDataShowsColouredPointsAndOffersGrey) {
     GUI_TEST_REQUIRE_DISPLAY();
     open(test::sourcePath("examples/point-values.csv"));
-    ASSERT_EQ(frame->view().dataKind, PointValues);
+    ASSERT_EQ(frame->view().data.dataKind, PointValues);
     PixelSize client = frame->canvas()->clientSize();
     auto colouredPoints = [&] {
         // Saturated pixels left of the legend: points, not the grey box or the black text.
@@ -302,7 +302,7 @@ TEST_F(SettingsDialog, PointValueDataShowsColouredPointsAndOffersGrey) {
 TEST_F(SettingsDialog, ScalePageHidesLogWhereTheMinimumIsNotAboveZeroAndOkStoresNone) {
     GUI_TEST_REQUIRE_DISPLAY();
     openWith(offsetGridFile());   // X, Y from 1; Z from -9
-    frame->view().scaleLog[2] = 1;
+    frame->view().settings.scaleLog[2] = 1;
     ASSERT_TRUE(withDialog([](CSettingsDlg& dialog) {
         CSettingsPage* page = dialog.page(PageScales2);
         EXPECT_TRUE(page->control(1249)->IsShown());    // X
@@ -487,7 +487,7 @@ TEST_F(SettingsDialog, RightClickMenuOpensTheDialogAtEachPageOnceDataIsLoaded) {
     std::string data = dir.file("grid.csv");
     test::writeFile(data, test::gridFile(6));
     frame->canvas()->dropFiles({data});
-    ASSERT_TRUE(frame->view().dataLoaded);
+    ASSERT_TRUE(frame->view().data.dataLoaded);
     for (int page = 0; page < SettingsPageCount; ++page) {
         SCOPED_TRACE("item " + std::to_string(page));
         MenuWatch menus;

@@ -19,13 +19,13 @@ struct ClientPoint {
 inline ClientPoint clientPointOf(const CKelvraView& v, PixelSize client, const double* xyz) {
     const double degree = std::acos(-1.0) / 180.0;
     Vec3 w = v.graphMapping().world(xyz);
-    if (v.scaleMin[2] == v.scaleMax[2]) w.z = 0;
-    double az = v.viewAngleZ * degree, ax = v.viewAngleX * degree;
+    if (v.settings.scaleMin[2] == v.settings.scaleMax[2]) w.z = 0;
+    double az = v.settings.viewAngleZ * degree, ax = v.settings.viewAngleX * degree;
     double x1 = w.x * std::cos(az) - w.y * std::sin(az);
     double y1 = w.x * std::sin(az) + w.y * std::cos(az);
     double y2 = y1 * std::cos(ax) - w.z * std::sin(ax);
-    double eyeX = x1 + v.viewPosX * 0.005, eyeY = y2 + v.viewPosY * 0.005;
-    return {client.width / 2.0 + eyeX * 2.0 * v.viewZoom, client.height / 2.0 - eyeY * 2.0 * v.viewZoom};
+    double eyeX = x1 + v.settings.viewPosX * 0.005, eyeY = y2 + v.settings.viewPosY * 0.005;
+    return {client.width / 2.0 + eyeX * 2.0 * v.settings.viewZoom, client.height / 2.0 - eyeY * 2.0 * v.settings.viewZoom};
 }
 
 }  // namespace kelvra::test

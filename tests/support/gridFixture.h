@@ -21,9 +21,9 @@ struct GridView {
     GridView() {
         host.printMessages = false;
         // Only the graph: no scale frame, legend or axis indicator in the picture.
-        view.scaleShow = 0;
-        view.legendShow = 0;
-        view.axisShow = 0;
+        view.settings.scaleShow = 0;
+        view.settings.legendShow = 0;
+        view.settings.axisShow = 0;
     }
 
     // A rows x columns grid over x0..x1 (columns) and y0..y1 (rows), Z = z(x, y),
@@ -31,37 +31,37 @@ struct GridView {
     void fill(int rows, int columns, double x0, double x1, double y0, double y1,
               const std::function<double(double, double)>& z,
               const std::function<double(double, double)>& extra = nullptr) {
-        view.dataKind = Grid;
-        view.rowCount = rows;
-        view.columnCount = columns;
-        view.pointCount = rows * columns;
-        view.valuesPerPoint = extra ? 4 : 3;
-        view.pointValues.allocate(std::size_t(rows) * columns * view.valuesPerPoint);
+        view.data.dataKind = Grid;
+        view.data.rowCount = rows;
+        view.data.columnCount = columns;
+        view.data.pointCount = rows * columns;
+        view.data.valuesPerPoint = extra ? 4 : 3;
+        view.data.pointValues.allocate(std::size_t(rows) * columns * view.data.valuesPerPoint);
         for (int r = 0; r < rows; ++r) {
             for (int c = 0; c < columns; ++c) {
-                double* p = view.point(std::size_t(r) * columns + c);
+                double* p = view.data.point(std::size_t(r) * columns + c);
                 p[0] = columns > 1 ? x0 + (x1 - x0) * c / (columns - 1) : x0;
                 p[1] = rows > 1 ? y0 + (y1 - y0) * r / (rows - 1) : y0;
                 p[2] = z(p[0], p[1]);
                 if (extra) p[3] = extra(p[0], p[1]);
             }
         }
-        view.dataLoaded = true;
+        view.data.dataLoaded = true;
     }
 
     // Axis 0..2 (X, Y, Z) or 3 (legend; `step` is then the level-count index).
     void scale(int axis, double min, double max, double step) {
-        view.scaleMin[axis] = min;
-        view.scaleMax[axis] = max;
-        view.scaleStep[axis] = step;
-        if (axis < 3) view.axisSpan[axis] = max - min;
+        view.settings.scaleMin[axis] = min;
+        view.settings.scaleMax[axis] = max;
+        view.settings.scaleStep[axis] = step;
+        if (axis < 3) view.state.axisSpan[axis] = max - min;
     }
 
     // The 2-D display seen from straight above.
     void topView() {
-        view.displayMode = Display2D;
-        view.viewAngleX = 0;
-        view.viewAngleZ = 0;
+        view.settings.displayMode = Display2D;
+        view.settings.viewAngleX = 0;
+        view.settings.viewAngleZ = 0;
     }
 
     // The fixed GL state of a new window (white background, depth test, light);

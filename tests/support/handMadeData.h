@@ -20,56 +20,56 @@ namespace kelvra::test {
 
 // A columns x rows grid; point (r, c) at X = c, Y = r, Z = z(c, r).
 inline void fillGrid(CKelvraView& v, int columns, int rows, const std::function<double(int, int)>& z) {
-    v.valuesPerPoint = 3;
-    v.dataFormat = 1;
-    v.dataKind = Grid;
-    v.columnCount = columns;
-    v.rowCount = rows;
-    v.pointCount = columns * rows;
-    v.pointValues.allocate(std::size_t(columns) * rows * 3);
-    for (auto& range : v.valueRange) range.reset();
+    v.data.valuesPerPoint = 3;
+    v.data.dataFormat = 1;
+    v.data.dataKind = Grid;
+    v.data.columnCount = columns;
+    v.data.rowCount = rows;
+    v.data.pointCount = columns * rows;
+    v.data.pointValues.allocate(std::size_t(columns) * rows * 3);
+    for (auto& range : v.data.valueRange) range.reset();
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c) {
-            double* p = v.point(std::size_t(r) * columns + c);
+            double* p = v.data.point(std::size_t(r) * columns + c);
             p[0] = c;
             p[1] = r;
             p[2] = z(c, r);
             for (int a = 0; a < 3; ++a) {
-                v.valueRange[a].min = std::min(v.valueRange[a].min, p[a]);
-                v.valueRange[a].max = std::max(v.valueRange[a].max, p[a]);
+                v.data.valueRange[a].min = std::min(v.data.valueRange[a].min, p[a]);
+                v.data.valueRange[a].max = std::max(v.data.valueRange[a].max, p[a]);
             }
         }
-    v.dataLoaded = true;
+    v.data.dataLoaded = true;
 }
 
 // A point list of `kind` with valuesPerPoint values each; RangeVector is the
 // longest vector when there are six or more values.
 inline void fillPoints(CKelvraView& v, DataKind kind, int valuesPerPoint, const std::vector<std::vector<double>>& points) {
-    v.valuesPerPoint = valuesPerPoint;
-    v.dataKind = kind;
-    v.pointCount = int(points.size());
-    v.columnCount = 0;
-    v.rowCount = 0;
-    v.pointValues.allocate(points.size() * valuesPerPoint);
-    for (auto& range : v.valueRange) range.reset();
+    v.data.valuesPerPoint = valuesPerPoint;
+    v.data.dataKind = kind;
+    v.data.pointCount = int(points.size());
+    v.data.columnCount = 0;
+    v.data.rowCount = 0;
+    v.data.pointValues.allocate(points.size() * valuesPerPoint);
+    for (auto& range : v.data.valueRange) range.reset();
     for (std::size_t p = 0; p < points.size(); ++p) {
-        for (int k = 0; k < valuesPerPoint; ++k) v.point(p)[k] = points[p][k];
+        for (int k = 0; k < valuesPerPoint; ++k) v.data.point(p)[k] = points[p][k];
         if (valuesPerPoint >= 6) {
             double length = std::hypot(points[p][3], points[p][4], points[p][5]);
-            v.valueRange[RangeVector].max = std::max(v.valueRange[RangeVector].max, length);
-            v.valueRange[RangeVector].min = std::min(v.valueRange[RangeVector].min, length);
+            v.data.valueRange[RangeVector].max = std::max(v.data.valueRange[RangeVector].max, length);
+            v.data.valueRange[RangeVector].min = std::min(v.data.valueRange[RangeVector].min, length);
         }
     }
-    v.dataLoaded = true;
+    v.data.dataLoaded = true;
 }
 
 // Scale of axis a (0..2 X, Y, Z; 3 the legend) with the box one world unit long.
 inline void setScale(CKelvraView& v, int a, double min, double max) {
-    v.scaleMin[a] = min;
-    v.scaleMax[a] = max;
+    v.settings.scaleMin[a] = min;
+    v.settings.scaleMax[a] = max;
     if (a < 3) {
-        v.axisSpan[a] = max - min;
-        v.scaleSizePercent[a] = 100;
+        v.state.axisSpan[a] = max - min;
+        v.settings.scaleSizePercent[a] = 100;
     }
 }
 
@@ -80,13 +80,13 @@ inline double windowOf(double world) { return (world + 1.0) * 200.0; }
 // Names hit by the pick's 10 x 10 pixel box at window (x, y) (origin
 // bottom-left), under the top view of the current viewport.
 inline std::vector<GLuint> pickNames(CKelvraView& v, double x, double y, bool cull = true) {
-    const int kept[4] = {v.viewPosX, v.viewPosY, v.viewAngleX, v.viewAngleZ};
-    v.viewPosX = v.viewPosY = v.viewAngleX = v.viewAngleZ = 0;
+    const int kept[4] = {v.settings.viewPosX, v.settings.viewPosY, v.settings.viewAngleX, v.settings.viewAngleZ};
+    v.settings.viewPosX = v.settings.viewPosY = v.settings.viewAngleX = v.settings.viewAngleZ = 0;
     PickHits hits = v.selectPickTargets(x, y, cull);
-    v.viewPosX = kept[0];
-    v.viewPosY = kept[1];
-    v.viewAngleX = kept[2];
-    v.viewAngleZ = kept[3];
+    v.settings.viewPosX = kept[0];
+    v.settings.viewPosY = kept[1];
+    v.settings.viewAngleX = kept[2];
+    v.settings.viewAngleZ = kept[3];
     return {hits.names.begin(), hits.names.end()};
 }
 

@@ -31,9 +31,9 @@ protected:
         glEnable(GL_DEPTH_TEST);
         glDisable(GL_LIGHTING);
         setScale(view, 3, 0, 20);
-        view.scaleStep[3] = 3;
-        view.legendColors[0] = {0, 1, 0};
-        for (int k = 1; k <= 20; ++k) view.legendColors[k] = {k * 0.05, 0.3, 1 - k * 0.05};
+        view.settings.scaleStep[3] = 3;
+        view.settings.legendColors[0] = {0, 1, 0};
+        for (int k = 1; k <= 20; ++k) view.settings.legendColors[k] = {k * 0.05, 0.3, 1 - k * 0.05};
     }
 
     // Top: the top view. Side: world Z up the screen, X across. Tilted: no face of a box seen edge-on (an edge-on face under
@@ -53,7 +53,7 @@ protected:
         return captureFeedback([&] { drawGraph(camera); });
     }
     Pixel levelColor(int k) const {
-        const Rgb& c = view.legendColors[k];
+        const Rgb& c = view.settings.legendColors[k];
         return {int(std::lround(c.r * 255)), int(std::lround(c.g * 255)), int(std::lround(c.b * 255))};
     }
 

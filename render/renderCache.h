@@ -1,0 +1,47 @@
+// What the view keeps of the GL context it draws into: the glyph renderer,
+// which of the display lists are built, and the reduced graph's bookkeeping.
+// Nothing here is a setting or a datum; it can always be made again from the
+// records, and the view drops it when the context goes.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "render/reducedGraph.h"
+#include "render/text.h"
+
+namespace kelvra {
+
+struct PlacedLabel;
+
+// Display-list names used by the scene (the glyph lists of the text roles are
+// numbered from their bases in settings/settingsTables.h).
+enum DisplayList {
+    ListGraph = 100,
+    ListGraphReduced = 120,   // the graph from a thinned data set, while the view moves
+    ListLegend = 150,
+    ListAxisIndicator = 200,
+    ListScaleFrame = 300,
+    ListPickMarker = 550,
+    ListScratchGlyph = 9000,
+};
+
+struct RenderCache {
+    std::unique_ptr<GlyphRenderer> glyphs = std::make_unique<GlyphRenderer>();
+    bool glyphListsBuilt = false;
+    bool graphListsBuilt = false;
+    bool overlayListsBuilt = false;   // lists 150, 200 (set with graphListsBuilt, or alone)
+    // Set by kelvra-render, which draws one picture: loads and settings
+    // changes then only mark the lists as not built, and the scene builds the
+    // overlay lists and draws the graph straight into the frame. A list pays
+    // off only for a second frame; compiling list 100 costs more than
+    // drawing it, and its memory. The primitives, and so the picture, are the
+    // same.
+    bool deferListBuilds = false;
+    ReducedGraph reduced;   // the graph drawn while the view moves (render/reducedGraph.h)
+    // Tests: when set, every label the scale frame, the axis indicator, the
+    // legend and the title place is recorded here (render/scaleFrame.h).
+    std::vector<PlacedLabel>* labelTrace = nullptr;
+};
+
+}  // namespace kelvra

@@ -1,0 +1,39 @@
+// The view's state beside its settings record: the values the scale recompute
+// and the section snap derive from the settings and the data set, and the
+// interaction of the moment. Never saved. A plain record that the view owns as
+// `view.state`; the drawing routines read the derived values from it, and
+// navigation and picking write the rest.
+#pragma once
+
+#include <string>
+
+namespace kelvra {
+
+// What a left-button drag or an arrow key does (the toolbar's mode buttons).
+enum InteractionMode : int { ModeMove = 0, ModeZoom = 1, ModeRotate = 2, ModeSection = 3, ModePick = 4, ModeCount };
+
+// The selected-data window's text: what the picks so far wrote, CR LF between
+// lines, and how many lines that is. Plain ASCII as the picks write it, so it
+// reads the same as CP932 and as UTF-8.
+struct SelectedText {
+    std::string text;
+    int lineCount = 0;
+};
+
+struct ViewState {
+    // ---- derived by the scale recompute and the section snap ----
+    double axisSpan[3] = {200, 200, 200};   // data length mapped onto the full axis
+    int sectionIndexX = 0;                  // grid column of the X section
+    int sectionIndexY = 0;                  // grid row of the Y section
+
+    // ---- the interaction of the moment ----
+    InteractionMode interactionMode = ModeRotate;
+    bool dragging = false;
+    int dragStartX = 0, dragStartY = 0;     // client pixels at button-down
+    int dragStartValue[2] = {0, 0};         // the mode's values at button-down
+    bool pickMarkersShown = false;          // list 550 is drawn (a pick marked a point)
+    SelectedText selectedText;              // what the selected-data window shows
+    bool startupDone = false;               // the start-up argument ran (first paint)
+};
+
+}  // namespace kelvra
