@@ -76,7 +76,7 @@ int main() {
         t0 = Clock::now();
         for (int k = 0; k < 100; ++k) {
             kelvra::textRasterPos(-1.5, 1.0 - k * 0.02, 0);
-            view.drawText(label, kelvra::RoleScaleValue);
+            view.lists.glyphs->draw(label, kelvra::RoleScaleValue);
         }
         glFinish();
         draw.push_back(ms(t0));

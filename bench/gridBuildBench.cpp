@@ -34,6 +34,7 @@
 
 #include "app/render/offscreenContext.h"
 #include "base/headlessHost.h"
+#include "render/contours.h"
 #include "view/kelvraView.h"
 #include "render/contourCells.h"
 
@@ -235,13 +236,14 @@ int main(int argc, char** argv) {
     for (int index : {3, 11}) {
         if (turnOnly) break;
         view.settings.scaleStep[3] = index;
-        kelvra::BuildContext ctx = view.makeBuildContext();
+        const kelvra::BuildContext ctx = view.buildContext();
+        const kelvra::DrawInput in{view.data, view.settings, view.state, ctx};
         // The graph part of list 100 for the contour fill, compiled on its own.
         Time list100 = best(repeat, [&] {
             glNewList(kelvra::ListGraph, GL_COMPILE);
-            view.clipToScaleBox();
-            view.drawContourFill(ctx, false);
-            view.unclipScaleBox();
+            kelvra::clipToScaleBox(view.settings, view.state);
+            kelvra::drawContourFill(in, false);
+            kelvra::unclipScaleBox();
             glEndList();
             glFinish();
         });

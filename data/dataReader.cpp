@@ -1,18 +1,18 @@
-// The data file reader: File/Open, F5 and every other way a data file enters
-// the program. The file is read into memory in one go, as CP932 text with LF
-// or CR LF line ends (base/textInput.h converts what is not); a sizing pass over the
-// lines finds the format, the size estimates and where a settings section
-// starts; the reader of the layout then parses the text in place into the
-// zero-filled point array. Afterwards the graph choice is fitted to the data,
-// the scales are recomputed, and the picture is rebuilt; a settings section
-// at the end of the file is handed to the view's settings operations
-// (view/viewSettings.cpp), which apply it and then rebuild the picture.
+// The data file reader: the program's own layouts parsed from a file already
+// in memory, as CP932 text with LF or CR LF line ends (base/textInput.h
+// converts what is not). A sizing pass over the lines finds the format, the
+// size estimates and where a settings section starts; the reader of the
+// layout then parses the text in place into the zero-filled point array.
+// File/Open, F5 and every other way a data file enters the program go
+// through the view (view/viewData.cpp), which reads the file, calls this,
+// and applies the settings section and the change that follow.
 //
 // Everything a file can contain is handled without writing outside the point
 // array: the array is sized from the same lines that the readers walk, and each
 // reader also checks every store against it.
+#include "data/dataReader.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -22,14 +22,10 @@
 #include <string>
 #include <string_view>
 
-#include "base/cp932.h"
 #include "base/fileIo.h"
-#include "base/phaseTimes.h"
 #include "base/textInput.h"
-#include "view/kelvraView.h"
 #include "data/pointSort.h"
 #include "data/textScan.h"
-#include "settings/graphTypes.h"
 
 namespace kelvra {
 namespace {
@@ -37,12 +33,6 @@ namespace {
 using datafile::FieldCursor;
 using datafile::LineCursor;
 using datafile::TextLine;
-
-constexpr const char kCannotOpenText[] =
-    " を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)";
-constexpr const char kOutOfMemoryText[] = "メモリー不足です";
-constexpr const char kOpenTitle[] = "ｸﾞﾗﾌﾃﾞｰﾀを開く";
-constexpr const char kNoGraphDataText[] = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
 
 // ---- sizing pass ----------------------------------------------------------------
 
@@ -177,20 +167,21 @@ FileLayout measureFile(const FileBytes& text, int previousFormat, int* format) {
 
 // ---- progress -------------------------------------------------------------------
 
-// Advances the progress bar every max(1, row estimate / 100)-th row or point.
+// Advances the progress every max(1, row estimate / 100)-th row or point.
 class LoadProgress {
 public:
-    LoadProgress(ViewHost& host, std::int64_t rowEstimate)
-        : host_(host), step_(std::max<std::int64_t>(1, rowEstimate / 100)) {}
+    LoadProgress(const ReadProgress& sink, std::int64_t rowEstimate)
+        : sink_(sink), step_(std::max<std::int64_t>(1, rowEstimate / 100)) {}
     bool due(std::int64_t count) const { return count % step_ == 0; }
     // Shows fraction * 100, cut to a whole percent and to 0..100.
     void show(double fraction) {
+        if (!sink_.advance) return;
         double percent = std::floor(fraction * 100.0);
-        host_.setLoadProgress(percent >= 100.0 ? 100 : percent <= 0.0 ? 0 : int(percent));
+        sink_.advance(percent >= 100.0 ? 100 : percent <= 0.0 ? 0 : int(percent));
     }
 
 private:
-    ViewHost& host_;
+    const ReadProgress& sink_;
     std::int64_t step_;
 };
 
@@ -463,103 +454,57 @@ void readPointValueList(ReadJob& job) { readPoints<4>(job, true); }
 
 }  // namespace
 
-bool CKelvraView::loadDataFile(const std::string& path, bool reload) {
-    PhaseScope phase(Phase::Load);
-    return loadDataText(path, readTextFile(path), reload);
-}
-
-bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool reload) {
-    PhaseScope phase(Phase::Load);
-    std::string title = fileTitleOf(path);
-    if (file.result == ReadResult::CannotOpen) {
-        host().showMessageWithReason(title + sj(kCannotOpenText), systemReason(file.error));
-        return false;
-    }
-    data.dataFileTitle = title;
-    data.dataFilePath = path;
-    if (file.result == ReadResult::NoMemory) {
-        host().showMessageWithReason(sj(kOutOfMemoryText), systemReason(file.error));
-        return false;
-    }
-    const FileBytes& text = file.bytes;
-
-    int format = data.dataFormat;
-    FileLayout layout = measureFile(text, data.dataFormat, &format);
-    data.dataFormat = format;
-    data.valuesPerPoint = valuesPerPointOf(format);
-    if (!(reload && data.dataLoaded)) settings.legendColorSource = data.valuesPerPoint == 3 ? ColorByZ : ColorByData;
+DataRead readDataText(FileBytes& bytes, GraphData& d, const ReadProgress& progressSink) {
+    DataRead result;
+    int format = d.dataFormat;
+    FileLayout layout = measureFile(bytes, d.dataFormat, &format);
+    d.dataFormat = format;
+    d.valuesPerPoint = valuesPerPointOf(format);
 
     // The old array goes first, so that both never need memory at once. The
     // point count must stay within int: every count and index of the data set is one.
-    data.pointValues.release();
+    d.pointValues.release();
     std::int64_t capacityPoints = 0;
     bool fits = !__builtin_mul_overflow(layout.capacityRows, layout.capacityColumns, &capacityPoints) &&
                 capacityPoints <= INT_MAX &&
-                data.pointValues.allocate(std::size_t(capacityPoints) * std::size_t(data.valuesPerPoint));
+                d.pointValues.allocate(std::size_t(capacityPoints) * std::size_t(d.valuesPerPoint));
     if (!fits) {
-        data.dataLoaded = false;
-        data.rowCount = data.columnCount = data.pointCount = 0;
-        host().showMessageWithReason(sj(kOutOfMemoryText), systemReason(ENOMEM));
-        host().invalidate();
-        return false;
+        d.dataLoaded = false;
+        d.rowCount = d.columnCount = d.pointCount = 0;
+        result.fits = false;
+        return result;
     }
 
-    adviseHugePages(data.pointValues.data(), data.pointValues.size() * sizeof(double));
+    adviseHugePages(d.pointValues.data(), d.pointValues.size() * sizeof(double));
 
     const std::int64_t estimate = layout.rowEstimate * layout.columnEstimate;
-    host().showLoadProgress(estimate > 1500);
-    for (ValueRange& r : data.valueRange) r.reset();
-    data.dataKind = Grid;
-    data.rowCount = data.columnCount = data.pointCount = 0;
+    if (progressSink.begin) progressSink.begin(estimate > 1500);
+    for (ValueRange& r : d.valueRange) r.reset();
+    d.dataKind = Grid;
+    d.rowCount = d.columnCount = d.pointCount = 0;
 
-    LoadProgress progress(host(), layout.rowEstimate);
+    LoadProgress progress(progressSink, layout.rowEstimate);
     Layout kind = layoutOf(format);
-    ReadJob job{data, progress, kind, layout.dataBegin, layout.dataEnd, layout.rowEstimate,
-                std::size_t(capacityPoints), file.bytes.data(), std::size_t(layout.dataEnd - text.begin())};
+    ReadJob job{d, progress, kind, layout.dataBegin, layout.dataEnd, layout.rowEstimate,
+                std::size_t(capacityPoints), bytes.data(), std::size_t(layout.dataEnd - bytes.begin())};
     switch (kind) {
         case Layout::ColumnGrid: readColumnGrid(job); break;
         case Layout::SteppedGrid: readSteppedGrid(job); break;
-        case Layout::PointList: readPointList(job, data.valuesPerPoint); break;
+        case Layout::PointList: readPointList(job, d.valuesPerPoint); break;
         case Layout::PointValueList: readPointValueList(job); break;
     }
     if (kind == Layout::ColumnGrid || kind == Layout::SteppedGrid) {
-        data.pointCount = data.rowCount * data.columnCount;
+        d.pointCount = d.rowCount * d.columnCount;
     } else if (format != 2 && format != 3) {
         // Lists without rows keep the sizing estimate here, as the array is laid out.
-        data.dataKind = format == 7 ? PointValues : Vectors;
-        data.rowCount = int(layout.rowEstimate);
-        data.columnCount = int(layout.columnEstimate);
+        d.dataKind = format == 7 ? PointValues : Vectors;
+        d.rowCount = int(layout.rowEstimate);
+        d.columnCount = int(layout.columnEstimate);
     }
-
-    fitGraphChoiceToData(settings, data);
-    data.dataLoaded = true;
-    host().hideLoadProgress();
-    // A file that held not one point (no data lines, or not a data file at
-    // all) still loads as the empty graph; the status bar says why it is empty.
-    host().showStatusMessage(data.pointCount == 0 ? sj(kNoGraphDataText) : std::string());
-
-    recomputeScales(reload);
-    if (!layout.hasSettings) {
-        rebuildPicture();
-        return true;
-    }
-    applySettingsText(std::string_view(layout.dataEnd, std::size_t(text.end() - layout.dataEnd)));
-    return true;
-}
-
-bool CKelvraView::chooseDataFile() {
-    FileDialogRequest request;
-    request.title = sj(kOpenTitle);
-    request.filters = {{"Graph Data File (*.csv)", "*.csv"}, {"All Files (*.*)", "*.*"}};
-    if (data.dataLoaded) request.initialFolder = folderOf(data.dataFilePath);
-    std::optional<std::string> path = host().askFileName(request);
-    if (!path) return false;
-    return loadDataFile(*path, false);
-}
-
-bool CKelvraView::reloadDataFile() {
-    if (!data.dataLoaded) return chooseDataFile();
-    return loadDataFile(data.dataFilePath, true);
+    d.dataLoaded = true;
+    if (layout.hasSettings)
+        result.settingsSection = std::string_view(layout.dataEnd, std::size_t(bytes.end() - layout.dataEnd));
+    return result;
 }
 
 }  // namespace kelvra

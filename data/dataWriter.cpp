@@ -3,13 +3,14 @@
 // data and the look of the graph. The text is made in pieces of about a
 // megabyte and streamed into a new file beside the target, which replaces the
 // target only when complete; a failed save leaves the old file as it was.
+#include "data/dataWriter.h"
+
 #include <algorithm>
 #include <string>
 
 #include "base/appInfo.h"
 #include "base/cp932.h"
 #include "base/fileIo.h"
-#include "view/kelvraView.h"
 #include "base/numberText.h"
 
 namespace kelvra {
@@ -44,17 +45,17 @@ private:
 
 // Format 1, a column grid: the X header (each X after a comma, so the line
 // begins with one), then per row its Y and a comma before each Z.
-void writeColumnGrid(const CKelvraView& v, int rows, DataText& t) {
-    for (int c = 0; c < v.data.columnCount; ++c) {
+void writeColumnGrid(const GraphData& d, int rows, DataText& t) {
+    for (int c = 0; c < d.columnCount; ++c) {
         t.buf() += ',';
-        t.number(v.data.gridPoint(0, c)[0]);
+        t.number(d.gridPoint(0, c)[0]);
     }
     t.endLine();
     for (int r = 0; r < rows && t.ok(); ++r) {
-        t.number(v.data.gridPoint(r, 0)[1]);
-        for (int c = 0; c < v.data.columnCount; ++c) {
+        t.number(d.gridPoint(r, 0)[1]);
+        for (int c = 0; c < d.columnCount; ++c) {
             t.buf() += ',';
-            t.number(v.data.gridPoint(r, c)[2]);
+            t.number(d.gridPoint(r, c)[2]);
         }
         t.endLine();
     }
@@ -62,10 +63,10 @@ void writeColumnGrid(const CKelvraView& v, int rows, DataText& t) {
 
 // Format 4, a stepped grid: first X and X step, first Y and Y step, then the
 // Z rows. A grid of one column (or row) has no step; 0 reads back the same.
-void writeSteppedGrid(const CKelvraView& v, int rows, DataText& t) {
-    const double* origin = v.data.gridPoint(0, 0);
-    double stepX = v.data.columnCount > 1 ? v.data.gridPoint(0, 1)[0] - origin[0] : 0.0;
-    double stepY = rows > 1 ? v.data.gridPoint(1, 0)[1] - origin[1] : 0.0;
+void writeSteppedGrid(const GraphData& d, int rows, DataText& t) {
+    const double* origin = d.gridPoint(0, 0);
+    double stepX = d.columnCount > 1 ? d.gridPoint(0, 1)[0] - origin[0] : 0.0;
+    double stepY = rows > 1 ? d.gridPoint(1, 0)[1] - origin[1] : 0.0;
     t.number(origin[0]);
     t.buf() += ',';
     t.number(stepX);
@@ -75,9 +76,9 @@ void writeSteppedGrid(const CKelvraView& v, int rows, DataText& t) {
     t.number(stepY);
     t.endLine();
     for (int r = 0; r < rows && t.ok(); ++r) {
-        for (int c = 0; c < v.data.columnCount; ++c) {
+        for (int c = 0; c < d.columnCount; ++c) {
             if (c > 0) t.buf() += ',';
-            t.number(v.data.gridPoint(r, c)[2]);
+            t.number(d.gridPoint(r, c)[2]);
         }
         t.endLine();
     }
@@ -85,10 +86,10 @@ void writeSteppedGrid(const CKelvraView& v, int rows, DataText& t) {
 
 // Formats 2, 3, 5, 6 and 7: one point per line, all its values, in the order
 // held (formats 2 and 3 are held sorted by Y, then X).
-void writePointList(const CKelvraView& v, int points, DataText& t) {
+void writePointList(const GraphData& d, int points, DataText& t) {
     for (int p = 0; p < points && t.ok(); ++p) {
-        const double* values = v.data.point(std::size_t(p));
-        for (int i = 0; i < v.data.valuesPerPoint; ++i) {
+        const double* values = d.point(std::size_t(p));
+        for (int i = 0; i < d.valuesPerPoint; ++i) {
             if (i > 0) t.buf() += ',';
             t.number(values[i]);
         }
@@ -98,9 +99,9 @@ void writePointList(const CKelvraView& v, int points, DataText& t) {
 
 // Rows (or points) that the point buffer really holds, so that a data set
 // whose counts disagree with its buffer is never read beyond it.
-int heldCount(const CKelvraView& v, int wanted, std::size_t valuesEach) {
+int heldCount(const GraphData& d, int wanted, std::size_t valuesEach) {
     if (wanted <= 0 || valuesEach == 0) return 0;
-    std::size_t held = v.data.pointValues.size() / valuesEach;
+    std::size_t held = d.pointValues.size() / valuesEach;
     return int(std::min<std::size_t>(std::size_t(wanted), held));
 }
 
@@ -116,33 +117,34 @@ std::string_view settingsSection(std::string_view settingsText) {
 
 }  // namespace
 
-int CKelvraView::writeDataFile(const std::string& path, const std::string& settingsText) {
-    // The system's reason goes with the message when there is one.
-    auto failed = [this](int error = 0) {
-        host().showMessageWithReason(sj("ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません"), systemReason(error));
-        return 1;
-    };
-    if (!data.dataLoaded || data.pointValues.empty()) return failed();   // nothing to save
+int savedFormat(const GraphData& d) { return d.dataFormat >= 1 && d.dataFormat <= 7 ? d.dataFormat : 1; }
+
+bool writeDataFile(const GraphData& d, const std::string& path, std::string_view settingsText, int* error) {
+    *error = 0;
+    if (!d.dataLoaded || d.pointValues.empty()) return false;   // nothing to save
 
     // Format numbers the reader knows nothing of were read as a column grid;
     // they are saved as one, under the number 1.
-    int format = data.dataFormat >= 1 && data.dataFormat <= 7 ? data.dataFormat : 1;
+    const int format = savedFormat(d);
     bool grid = format == 1 || format == 4;
-    std::size_t vpp = std::size_t(data.valuesPerPoint);
-    if (grid && (data.columnCount <= 0 || data.dataKind != Grid)) return failed();
+    std::size_t vpp = std::size_t(d.valuesPerPoint);
+    if (grid && (d.columnCount <= 0 || d.dataKind != Grid)) return false;
 
     SafeFileWriter out(path);
-    if (!out.ok()) return failed(out.error());
+    if (!out.ok()) {
+        *error = out.error();
+        return false;
+    }
     DataText t(out);
     t.buf() += sj("ﾃﾞｰﾀ形式,") + std::to_string(format) + kEol;
     t.buf() += std::string(kAppTitle) + kEol;
     t.buf() += kEol;
     if (grid) {
-        int rows = heldCount(*this, data.rowCount, std::size_t(data.columnCount) * vpp);
-        if (format == 1) writeColumnGrid(*this, rows, t);
-        else writeSteppedGrid(*this, rows, t);
+        int rows = heldCount(d, d.rowCount, std::size_t(d.columnCount) * vpp);
+        if (format == 1) writeColumnGrid(d, rows, t);
+        else writeSteppedGrid(d, rows, t);
     } else {
-        writePointList(*this, heldCount(*this, data.pointCount, vpp), t);
+        writePointList(d, heldCount(d, d.pointCount, vpp), t);
         // The points of format 7 end at a line beginning with "<".
         if (format == 7) {
             t.buf() += '<';
@@ -152,31 +154,9 @@ int CKelvraView::writeDataFile(const std::string& path, const std::string& setti
     t.buf() += kEol;
     t.flush();
     std::string_view section = settingsSection(settingsText);
-    bool written = t.ok() && out.write(section) && out.commit();
-    if (!written) return failed(out.error());
-
-    data.dataFormat = format;
-    data.dataFileTitle = fileTitleOf(path);
-    data.dataFilePath = path;
-    host().setCaption(data.dataFileTitle + " - " + kAppTitle);
-    return 0;
-}
-
-bool CKelvraView::saveDataCommand() {
-    if (!data.dataLoaded) {
-        host().showMessage(sj("ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません"));
-        return false;
-    }
-    FileDialogRequest request;
-    request.save = true;
-    request.title = sj("ｸﾞﾗﾌﾃﾞｰﾀの保存");
-    request.filters = {{"Graph Data File (*.csv)", "*.csv"}, {"All Files (*.*)", "*.*"}};
-    request.initialName = data.dataFileTitle;
-    request.initialFolder = folderOf(data.dataFilePath);
-    request.confirmOverwrite = true;
-    std::optional<std::string> path = host().askFileName(request);
-    if (!path) return false;
-    return writeDataFile(*path, settingsText()) == 0;
+    if (t.ok() && out.write(section) && out.commit()) return true;
+    *error = out.error();
+    return false;
 }
 
 }  // namespace kelvra

@@ -7,6 +7,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string& path = kelvra::fuzz::writeInput(data, size);
     kelvra::fuzz::QuietView q;
-    if (q.view.loadSettingsFile(path) == 1) (void)q.view.settingsText();
+    if (q.view.loadSettingsFile(path)) (void)q.view.settingsText();
     return 0;
 }

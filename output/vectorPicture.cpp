@@ -21,10 +21,8 @@
 
 #include "base/appInfo.h"
 #include "base/cp932.h"
-#include "view/kelvraView.h"
 #include "base/phaseTimes.h"
 #include "output/lineVisibility.h"
-#include "output/pictureScope.h"
 #include "render/feedbackState.h"
 #include "render/text.h"
 
@@ -134,16 +132,16 @@ void recordText(const TextSpan& span, ImageFormat format) {
 // Texts go to recordText while the capture runs.
 class TextCapture {
 public:
-    TextCapture(CKelvraView& view, ImageFormat format)
-        : view_(view), sink_([format](const TextSpan& span) { recordText(span, format); }) {
-        view_.glyphRenderer()->setTextSink(&sink_);
+    TextCapture(GlyphRenderer& glyphs, ImageFormat format)
+        : glyphs_(glyphs), sink_([format](const TextSpan& span) { recordText(span, format); }) {
+        glyphs_.setTextSink(&sink_);
     }
-    ~TextCapture() { view_.glyphRenderer()->setTextSink(nullptr); }
+    ~TextCapture() { glyphs_.setTextSink(nullptr); }
     TextCapture(const TextCapture&) = delete;
     TextCapture& operator=(const TextCapture&) = delete;
 
 private:
-    CKelvraView& view_;
+    GlyphRenderer& glyphs_;
     TextSink sink_;
 };
 
@@ -240,11 +238,11 @@ std::optional<std::string> capturePage(const Page& page, const std::vector<Layer
 
 // The graph drawn alone into the picture's framebuffer, counting the
 // primitives it sends to the rasteriser (what GL feedback would hold).
-long long drawGraphCounting(CKelvraView& view) {
+long long drawGraphCounting(const VectorScene& scene) {
     GLuint query = 0;
     glGenQueries(1, &query);
     glBeginQuery(GL_PRIMITIVES_GENERATED, query);
-    view.drawScene({SceneGraph, false});
+    scene.draw({SceneGraph, false});
     glEndQuery(GL_PRIMITIVES_GENERATED);
     GLuint64 count = 0;
     glGetQueryObjectui64v(query, GL_QUERY_RESULT, &count);
@@ -342,22 +340,22 @@ void addScreenLines(const std::vector<ScreenLine>& lines) {
 // The pick markers (drawn over the graph, as on screen), the legend, the axis
 // indicator and the title: few primitives, each part flat or convex, so
 // sorting by depth is enough.
-Layer overlayLayer(CKelvraView& view) {
-    return {GL2PS_SIMPLE_SORT, [&view] {
-                view.drawScene({ScenePickMarkers | SceneAxisIndicator | SceneLegend | SceneTitle, true});
+Layer overlayLayer(const VectorScene& scene) {
+    return {GL2PS_SIMPLE_SORT, [&scene] {
+                scene.draw({ScenePickMarkers | SceneAxisIndicator | SceneLegend | SceneTitle, true});
             }};
 }
 
 // The page of a graph too large for vectors: the graph as drawn into the
 // picture's framebuffer (by drawGraphCounting, just before), the frame's lines
 // as far as the graph leaves them visible, then everything else as vectors.
-std::optional<std::string> graphAsImagePage(CKelvraView& view, const Page& page) {
+std::optional<std::string> graphAsImagePage(const VectorScene& scene, const Page& page) {
     const DepthImage depth = readDepth(page.size);
     ImageBuffer graph;
     if (!readPicture(page.size.width, page.size.height, &graph)) return std::nullopt;
     const PixelBox box = coveredBox(depth);
     const std::vector<ScreenLine> frame =
-        visibleParts(captureLines([&] { view.drawScene({SceneFrame, false}); }), depth);
+        visibleParts(captureLines([&] { scene.draw({SceneFrame, false}); }), depth);
     // Nothing left to split: the image lies behind the rest, which is sorted by depth.
     bool placed = true;
     std::optional<std::string> bytes = capturePage(
@@ -365,40 +363,37 @@ std::optional<std::string> graphAsImagePage(CKelvraView& view, const Page& page)
                 [&] {
                     if (box.width > 0) placed = placeImage(cropped(graph, box), box, page.size, page.format);
                     addScreenLines(frame);
-                    view.drawScene({SceneFrameLabels, true});
+                    scene.draw({SceneFrameLabels, true});
                 }},
-               overlayLayer(view)});
+               overlayLayer(scene)});
     if (!placed) return std::nullopt;
     return bytes;
 }
 
 // The picture's title as the format's header holds it.
-std::string pageTitle(const CKelvraView& view, ImageFormat format) {
-    const std::string& title = view.data.dataFileTitle;
+std::string pageTitle(const std::string& title, ImageFormat format) {
     return format == ImageFormat::Svg ? xmlText(cp932ToUtf8(title)) : literalText(title);
 }
 
 }  // namespace
 
-std::optional<VectorPicture> CKelvraView::renderVectorPicture(const PictureRequest& request, ImageFormat format,
-                                                              long long maxGraphPrimitives) {
+std::optional<VectorPicture> renderVectorPicture(const VectorScene& scene, PixelSize size, ImageFormat format,
+                                                 long long maxGraphPrimitives) {
     if (!isVectorFormat(format)) return std::nullopt;
-    PictureScope scope(*this, request);
-    if (!scope.ready()) return std::nullopt;
     CaptureMode capture;
     VectorPicture picture;
     {
         PhaseScope phase(Phase::Draw);
-        picture.graphPrimitives = drawGraphCounting(*this);
+        picture.graphPrimitives = drawGraphCounting(scene);
     }
     picture.graphAsImage = picture.graphPrimitives > maxGraphPrimitives;
-    const Page page{format, request.size, pageTitle(*this, format)};
-    TextCapture texts(*this, format);
+    const Page page{format, size, pageTitle(scene.title, format)};
+    TextCapture texts(scene.glyphs, format);
     std::optional<std::string> bytes =
         picture.graphAsImage
-            ? graphAsImagePage(*this, page)
-            : capturePage(page, {{GL2PS_BSP_SORT, [&] { drawScene({SceneGraph | SceneFrame, true}); }},
-                                 overlayLayer(*this)});
+            ? graphAsImagePage(scene, page)
+            : capturePage(page, {{GL2PS_BSP_SORT, [&] { scene.draw({SceneGraph | SceneFrame, true}); }},
+                                 overlayLayer(scene)});
     if (!bytes) return std::nullopt;
     picture.bytes = std::move(*bytes);
     return picture;

@@ -1,6 +1,6 @@
 // Vector pictures: SVG, PDF and EPS of the scene, for papers and slides that
 // are scaled. GL2PS captures the very drawing the image files are made of
-// through GL feedback (CKelvraView::drawScene, its lists drawn straight) and
+// through GL feedback (the view's scene, its lists drawn straight) and
 // sorts what reaches the rasteriser back to front, so hidden parts stay hidden.
 //
 // What a vector picture holds:
@@ -20,9 +20,17 @@
 //   vectors; the parts of the frame the graph hides are cut out of its lines.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 
+#include "base/viewHost.h"
+#include "output/imageFiles.h"
+#include "render/scene.h"
+
 namespace kelvra {
+
+class GlyphRenderer;
 
 // Above this many primitives the graph of a vector picture is an image. The
 // README's performance section has the measurements behind it.
@@ -33,5 +41,21 @@ struct VectorPicture {
     long long graphPrimitives = 0;   // what the graph sent to the rasteriser
     bool graphAsImage = false;
 };
+
+// What a vector picture is made of: the scene's parts drawn into the current
+// framebuffer on demand (under the picture's camera, which the caller set),
+// the glyph renderer whose texts the picture captures, and the title its
+// header names (CP932).
+struct VectorScene {
+    std::function<void(const SceneDraw&)> draw;
+    GlyphRenderer& glyphs;
+    std::string title;
+};
+
+// The vector picture of a scene of `size` pixels; a graph of more primitives
+// than `maxGraphPrimitives` goes in as an image. Nothing when the format is
+// not a vector format or GL2PS fails.
+std::optional<VectorPicture> renderVectorPicture(const VectorScene& scene, PixelSize size, ImageFormat format,
+                                                 long long maxGraphPrimitives = kMaxVectorGraphPrimitives);
 
 }  // namespace kelvra

@@ -83,11 +83,11 @@ struct CellRange {
     int firstColumn = 0, endColumn = 0;
     int firstRow = 0, endRow = 0;
 };
-CellRange wholeGrid(const CKelvraView& view);
+CellRange wholeGrid(const GraphData& d);
 
 // z of the floor of the scale box: the world position of scaleMin[2], or of
 // scaleMax[2] on a reversed Z axis (the reversed mapping puts it at the bottom).
-double floorZ(const CKelvraView& view, const AxisMapping& map);
+double floorZ(const GraphSettings& s, const AxisMapping& map);
 
 // Whether drawGridCells batches its primitives (on unless switched off). Off,
 // every polygon is its own primitive: the plain build that the batched one
@@ -100,7 +100,7 @@ bool cellBatching();
 // non-finite corner are skipped whole. `colors` and `levelCount` are the
 // colour table to use (colour, grey or one colour for SingleColorLines, whose
 // table is made here); levels and crossings come from ctx.levels.
-void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* colors, int levelCount,
+void drawGridCells(const DrawInput& in, const Rgb* colors, int levelCount,
                    const CellRange& range, bool onFloor, CellDrawer drawer);
 
 }  // namespace kelvra

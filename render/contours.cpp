@@ -5,6 +5,8 @@
 // Every grid point is mapped and levelled once per walk, a column at a time
 // (two columns of corners live at once); the colour is given to GL only when it
 // changes. The build time grows with cells times the levels each cell spans.
+#include "render/contours.h"
+
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -13,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "view/kelvraView.h"
+#include "render/graphSteps.h"
 #include "render/contourCells.h"
 #include "render/feedbackState.h"
 
@@ -333,18 +335,19 @@ void fillColumnBatched(const Corner* left, const Corner* right, int cells, CellP
 void setCellBatching(bool on) { batching = on; }
 bool cellBatching() { return batching; }
 
-CellRange wholeGrid(const CKelvraView& view) {
-    return {0, view.data.columnCount - 1, 0, view.data.rowCount - 1};
+CellRange wholeGrid(const GraphData& d) {
+    return {0, d.columnCount - 1, 0, d.rowCount - 1};
 }
 
-double floorZ(const CKelvraView& view, const AxisMapping& map) {
-    return map.world(2, view.settings.scaleReverse[2] == 1 ? view.settings.scaleMax[2] : view.settings.scaleMin[2]);
+double floorZ(const GraphSettings& s, const AxisMapping& map) {
+    return map.world(2, s.scaleReverse[2] == 1 ? s.scaleMax[2] : s.scaleMin[2]);
 }
 
-void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* colors, int levelCount,
+void drawGridCells(const DrawInput& in, const Rgb* colors, int levelCount,
                    const CellRange& range, bool onFloor, CellDrawer drawer) {
     useFlatShading();
-    GridPoints grid(view, ctx);
+    const BuildContext& ctx = in.ctx;
+    GridPoints grid(in);
     if (!grid.ready() || levelCount <= 0) return;
     const int firstColumn = std::max(range.firstColumn, 0);
     const int endColumn = std::min(range.endColumn, grid.columns() - 1);
@@ -354,18 +357,18 @@ void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* 
 
     std::array<Rgb, kMaxLevelCount + 1> single;
     if (drawer == CellDrawer::SingleColorLines) {
-        single.fill(view.settings.contour2Color);
+        single.fill(in.settings.contour2Color);
         colors = single.data();
         levelCount = std::min(levelCount, kMaxLevelCount);
     }
     CellPaint paint(ctx.levels, colors, levelCount);
     if (onFloor && drawer != CellDrawer::HiddenFill) {
         paint.onFloor = true;
-        paint.floorZ = floorZ(view, ctx.map);
+        paint.floorZ = floorZ(in.settings, ctx.map);
         if (!std::isfinite(paint.floorZ)) return;   // a log Z axis whose floor is at or below zero
     }
     if (drawer == CellDrawer::LevelLines || drawer == CellDrawer::SingleColorLines)
-        setLineWidth(view.settings.contour2Width);
+        setLineWidth(in.settings.contour2Width);
 
     // Batched, a column of cells is a few primitives (fillColumnBatched; one
     // GL_TRIANGLES or GL_LINES for the other drawers) instead of one per
@@ -414,25 +417,23 @@ void drawGridCells(const CKelvraView& view, const BuildContext& ctx, const Rgb* 
     }
 }
 
-void CKelvraView::drawContourFill(const BuildContext& ctx, bool onFloor) const {
-    drawGridCells(*this, ctx, ctx.levels.colors, ctx.levels.levelCount, wholeGrid(*this), onFloor,
+void drawContourFill(const DrawInput& in, bool onFloor) {
+    drawGridCells(in, in.ctx.levels.colors, in.ctx.levels.levelCount, wholeGrid(in.data), onFloor,
                   CellDrawer::FillLevels);
 }
 
-void CKelvraView::drawGreyContourFill(const BuildContext& ctx, bool onFloor) const {
-    Rgb grey[kMaxLevelCount + 1];
-    int n = buildLevelColors(kGreyLevelSource, settings.legendStyle, settings.legendReverse, settings.scaleStep[3], grey);
-    drawGridCells(*this, ctx, grey, n, wholeGrid(*this), onFloor, CellDrawer::FillLevels);
+void drawGreyContourFill(const DrawInput& in, bool onFloor) {
+    drawGridCells(in, in.ctx.greys, in.ctx.greyCount, wholeGrid(in.data), onFloor, CellDrawer::FillLevels);
 }
 
-void CKelvraView::drawContourLines(const BuildContext& ctx, bool coloured, bool onFloor) const {
-    drawGridCells(*this, ctx, ctx.levels.colors, ctx.levels.levelCount, wholeGrid(*this), onFloor,
+void drawContourLines(const DrawInput& in, bool coloured, bool onFloor) {
+    drawGridCells(in, in.ctx.levels.colors, in.ctx.levels.levelCount, wholeGrid(in.data), onFloor,
                   coloured ? CellDrawer::LevelLines : CellDrawer::SingleColorLines);
 }
 
-void CKelvraView::drawContourHiddenFill(const BuildContext& ctx) const {
+void drawContourHiddenFill(const DrawInput& in) {
     beginOffsetFill();
-    drawGridCells(*this, ctx, ctx.levels.colors, ctx.levels.levelCount, wholeGrid(*this), false,
+    drawGridCells(in, in.ctx.levels.colors, in.ctx.levels.levelCount, wholeGrid(in.data), false,
                   CellDrawer::HiddenFill);
     endOffsetFill();
 }

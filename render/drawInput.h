@@ -18,6 +18,10 @@ namespace kelvra {
 struct BuildContext {
     AxisMapping map;
     LevelTable levels;
+    // The black-and-white graph types' colours for the same levels: the grey
+    // ramp under the legend's style and reversal (greyCount == levels.levelCount).
+    Rgb greys[kMaxLevelCount + 1];
+    int greyCount = 0;
     double legendBandHeight = 0.0;   // height of one level in the legend list, world units
 };
 

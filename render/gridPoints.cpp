@@ -23,19 +23,19 @@ int colorValueIndex(int legendColorSource, int valuesPerPoint) {
     return legendColorSource >= 0 && legendColorSource <= 3 ? legendColorSource : 3;
 }
 
-GridPoints::GridPoints(const CKelvraView& view, const BuildContext& ctx)
-    : map_(&ctx.map), levels_(&ctx.levels) {
-    rows_ = view.data.rowCount;
-    columns_ = view.data.columnCount;
-    valuesPerPoint_ = view.data.valuesPerPoint;
-    colorIndex_ = colorValueIndex(view.settings.legendColorSource, valuesPerPoint_);
-    values_ = view.data.pointValues.data();
-    if (view.data.dataKind != Grid || rows_ < 1 || columns_ < 1 || valuesPerPoint_ < 3 || !values_) return;
+GridPoints::GridPoints(const DrawInput& in)
+    : map_(&in.ctx.map), levels_(&in.ctx.levels) {
+    rows_ = in.data.rowCount;
+    columns_ = in.data.columnCount;
+    valuesPerPoint_ = in.data.valuesPerPoint;
+    colorIndex_ = colorValueIndex(in.settings.legendColorSource, valuesPerPoint_);
+    values_ = in.data.pointValues.data();
+    if (in.data.dataKind != Grid || rows_ < 1 || columns_ < 1 || valuesPerPoint_ < 3 || !values_) return;
     // The grid must fit in what was allocated (counts set without data must not
     // make the walk read past the buffer).
     std::size_t points = std::size_t(rows_) * std::size_t(columns_);
     if (points > SIZE_MAX / std::size_t(valuesPerPoint_)) return;
-    ready_ = points * std::size_t(valuesPerPoint_) <= view.data.pointValues.size();
+    ready_ = points * std::size_t(valuesPerPoint_) <= in.data.pointValues.size();
 }
 
 Corner GridPoints::corner(int r, int c) const {

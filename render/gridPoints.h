@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "view/kelvraView.h"
+#include "render/drawInput.h"
 
 namespace kelvra {
 
@@ -47,7 +47,7 @@ private:
 // rowCount x columnCount points (then nothing may be read).
 class GridPoints {
 public:
-    GridPoints(const CKelvraView& view, const BuildContext& ctx);
+    explicit GridPoints(const DrawInput& in);
 
     bool ready() const { return ready_; }
     int rows() const { return rows_; }

@@ -1,27 +1,38 @@
-// The colour legend (list 150) and the graph title.
-//
-// The legend is a vertical bar of one cell per colour level, its origin at the
-// bar's bottom-left corner, with value labels beside the cell boundaries and
-// the legend unit above it. The display-list builder decides whether a legend
-// applies and feeds this builder; the scene places and scales the list. The
-// title is drawn directly by the scene on every paint.
+// The colour legend (list 150) and the graph title (see render/legend.h);
+// the scene places and scales the legend's list.
+#include "render/legend.h"
+
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "view/kelvraView.h"
 #include "render/feedbackState.h"
 #include "render/scaleFrame.h"
 #include "render/text.h"
+#include "settings/graphTypes.h"
 
 namespace kelvra {
 
-void CKelvraView::buildLegend(int levelCount, double valueStep, double cellHeight, const Rgb* colors) {
+void drawLegend(const DrawInput& in, const TextOut& text) {
+    const LevelTable& t = in.ctx.levels;
+    switch (legendChoice(in.settings, in.data)) {
+        case LegendChoice::Colour:
+            drawLegendBar(in.settings, text, t.levelCount, t.levelStep, in.ctx.legendBandHeight, t.colors);
+            break;
+        case LegendChoice::Grey:
+            drawLegendBar(in.settings, text, in.ctx.greyCount, t.levelStep, in.ctx.legendBandHeight, in.ctx.greys);
+            break;
+        case LegendChoice::None: break;
+    }
+}
+
+void drawLegendBar(const GraphSettings& s, const TextOut& text, int levelCount, double valueStep, double cellHeight,
+                   const Rgb* colors) {
     // A legend index that names no level count leaves nothing to draw.
     if (levelCount <= 0 || !colors) return;
     const int n = std::min(levelCount, kMaxLevelCount);
-    const double w = settings.legendWidth * 0.005;
+    const double w = s.legendWidth * 0.005;
     const double c = cellHeight;
 
     glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_ENABLE_BIT | GL_POLYGON_BIT);
@@ -59,27 +70,27 @@ void CKelvraView::buildLegend(int levelCount, double valueStep, double cellHeigh
     // Value labels at every boundary, or at every (n / 20)-th one so that a
     // long legend shows 21 labels. The ends show the legend range itself, so
     // rounding in n * step cannot change how the maximum is printed.
-    if (settings.scaleShowValues[3] == 1) {
+    if (s.scaleShowValues[3] == 1) {
         glPushAttrib(GL_ALL_ATTRIB_BITS);
-        const bool logLegend = settings.scaleLog[3] == 1;
+        const bool logLegend = s.scaleLog[3] == 1;
         const int labelStep = n < 21 ? 1 : n / 20;
         for (int i = 0; i <= n; i += labelStep) {
-            double value = logLegend ? std::exp(std::log(settings.scaleMin[3]) + i * valueStep) : settings.scaleMin[3] + i * valueStep;
-            if (i == 0) value = settings.scaleMin[3];
-            if (i == n) value = settings.scaleMax[3];
+            double value = logLegend ? std::exp(std::log(s.scaleMin[3]) + i * valueStep) : s.scaleMin[3] + i * valueStep;
+            if (i == 0) value = s.scaleMin[3];
+            if (i == n) value = s.scaleMax[3];
             if (!std::isfinite(value)) continue;
-            placeLabel(*this, w + 0.02, i * c - 0.02, 0.0, formatValue(value, 3).text, RoleLegendValue);
+            placeLabel(text, w + 0.02, i * c - 0.02, 0.0, formatValue(s, value, 3).text, RoleLegendValue);
         }
         glPopAttrib();
     }
-    placeLabel(*this, w + 0.01, settings.legendHeight * 0.005 + 0.055, 0.0, settings.scaleUnit[3], RoleLegendUnit);
+    placeLabel(text, w + 0.01, s.legendHeight * 0.005 + 0.055, 0.0, s.scaleUnit[3], RoleLegendUnit);
     glPopAttrib();
 }
 
-void CKelvraView::drawTitle() {
-    if (settings.titleText.empty()) return;
-    double x = (settings.titlePosH + settings.viewPosX) * 0.005;
-    double y = (settings.titlePosV + settings.viewPosY) * 0.005;
+void drawTitle(const GraphSettings& s, const TextOut& text) {
+    if (s.titleText.empty()) return;
+    double x = (s.titlePosH + s.viewPosX) * 0.005;
+    double y = (s.titlePosV + s.viewPosY) * 0.005;
     glPushMatrix();
     glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);   // lighting would also colour the raster position
@@ -88,10 +99,10 @@ void CKelvraView::drawTitle() {
     // outline glyphs at the origin, one em per unit, hence the scale.
     glColor3d(0.0, 0.0, 0.0);
     textRasterPos(0.0, 0.0, 0.0);
-    double s = settings.fontSize[RoleTitle] * 0.005;
-    glScaled(s, s, s);
-    traceLabel(*this, x, y, 0.0, settings.titleText, RoleTitle);
-    drawText(settings.titleText, RoleTitle);
+    double em = s.fontSize[RoleTitle] * 0.005;
+    glScaled(em, em, em);
+    traceLabel(text, x, y, 0.0, s.titleText, RoleTitle);
+    text.glyphs.draw(s.titleText, RoleTitle);
     glPopAttrib();
     glPopMatrix();
 }

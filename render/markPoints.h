@@ -3,34 +3,34 @@
 // the thinned walk over a grid, the colour value of a point, and the test that
 // keeps non-finite positions away from GL.
 //
-// Private to render/; the view's fields are read in place.
+// Private to render/.
 #pragma once
 
 #include <cmath>
 #include <cstddef>
 
-#include "view/kelvraView.h"
+#include "render/drawInput.h"
 #include "render/gridPoints.h"
 
 namespace kelvra::marks {
 
 // Points whose values lie inside pointValues; the counts of a data set are
 // trusted only this far, so no walk can read past the buffer.
-inline std::size_t storedPoints(const CKelvraView& v) {
-    if (!v.data.dataLoaded || v.data.valuesPerPoint < 3) return 0;
-    return v.data.pointValues.size() / std::size_t(v.data.valuesPerPoint);
+inline std::size_t storedPoints(const GraphData& d) {
+    if (!d.dataLoaded || d.valuesPerPoint < 3) return 0;
+    return d.pointValues.size() / std::size_t(d.valuesPerPoint);
 }
 
 // True when the grid's rows and columns are all in the buffer.
-inline bool gridFits(const CKelvraView& v) {
-    if (v.data.dataKind != Grid || v.data.columnCount <= 0 || v.data.rowCount <= 0) return false;
-    return std::size_t(v.data.rowCount) * std::size_t(v.data.columnCount) <= storedPoints(v);
+inline bool gridFits(const GraphData& d) {
+    if (d.dataKind != Grid || d.columnCount <= 0 || d.rowCount <= 0) return false;
+    return std::size_t(d.rowCount) * std::size_t(d.columnCount) <= storedPoints(d);
 }
 
 // Points of a list (any kind but Grid), bounded by the buffer.
-inline std::size_t listPoints(const CKelvraView& v) {
-    std::size_t n = v.data.pointCount > 0 ? std::size_t(v.data.pointCount) : 0;
-    std::size_t stored = storedPoints(v);
+inline std::size_t listPoints(const GraphData& d) {
+    std::size_t n = d.pointCount > 0 ? std::size_t(d.pointCount) : 0;
+    std::size_t stored = storedPoints(d);
     return n < stored ? n : stored;
 }
 
@@ -39,9 +39,9 @@ inline std::size_t listPoints(const CKelvraView& v) {
 // below 1 counts as 1. Other kinds: every listed point in order. f(p) gets the
 // point number.
 template <class F>
-void forEachShownPoint(const CKelvraView& v, F&& f) {
+void forEachShownPoint(const DrawInput& v, F&& f) {
     if (v.data.dataKind == Grid) {
-        if (!gridFits(v)) return;
+        if (!gridFits(v.data)) return;
         int stepX = v.settings.wireIntervalX < 1 ? 1 : v.settings.wireIntervalX;
         int stepY = v.settings.wireIntervalY < 1 ? 1 : v.settings.wireIntervalY;
         // Counting in wide integers: c + stepX cannot overflow for any interval.
@@ -50,15 +50,14 @@ void forEachShownPoint(const CKelvraView& v, F&& f) {
                 f(std::size_t(r) * std::size_t(v.data.columnCount) + std::size_t(c));
         return;
     }
-    std::size_t n = listPoints(v);
+    std::size_t n = listPoints(v.data);
     for (std::size_t p = 0; p < n; ++p) f(p);
 }
 
 // Every point, grids included whole (bars are not thinned).
 template <class F>
-void forEachPoint(const CKelvraView& v, F&& f) {
-    std::size_t n = v.data.dataKind == Grid ? (gridFits(v) ? std::size_t(v.data.rowCount) * v.data.columnCount : 0)
-                                       : listPoints(v);
+void forEachPoint(const GraphData& d, F&& f) {
+    std::size_t n = d.dataKind == Grid ? (gridFits(d) ? std::size_t(d.rowCount) * d.columnCount : 0) : listPoints(d);
     for (std::size_t p = 0; p < n; ++p) f(p);
 }
 
@@ -68,8 +67,8 @@ void forEachPoint(const CKelvraView& v, F&& f) {
 struct SectionWalk {
     std::size_t count = 0, first = 0, stride = 0;
 };
-inline SectionWalk sectionWalk(const CKelvraView& v, int axis) {
-    if (!gridFits(v)) return {};
+inline SectionWalk sectionWalk(const DrawInput& v, int axis) {
+    if (!gridFits(v.data)) return {};
     std::size_t columns = std::size_t(v.data.columnCount);
     if (axis == 0) {
         int c = v.state.sectionIndexX < 0 ? 0 : (v.state.sectionIndexX >= v.data.columnCount ? v.data.columnCount - 1 : v.state.sectionIndexX);
@@ -87,7 +86,7 @@ inline bool finite(const Vec3& w) {
 // 3 data), brought into the point's values as the grid routines do. "Data" is
 // the data value of a four- or seven-value point and the vector length of a
 // six-value point.
-inline double rawColorValue(const CKelvraView& v, const double* p) {
+inline double rawColorValue(const DrawInput& v, const double* p) {
     int index = colorValueIndex(v.settings.legendColorSource, v.data.valuesPerPoint);
     if (index < 3) return p[index];
     switch (v.data.valuesPerPoint) {

@@ -5,6 +5,8 @@
 //
 // A point whose world position is not finite (ln of zero or a negative value
 // on a logarithmic axis, NaN or infinite data) is never drawn.
+#include "render/marks.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -13,7 +15,7 @@
 #include <tuple>
 #include <utility>
 
-#include "view/kelvraView.h"
+#include "render/graphSteps.h"
 #include "render/feedbackState.h"
 #include "render/markPoints.h"
 
@@ -24,44 +26,42 @@ void setColor(const Rgb& c) { glColor3d(c.r, c.g, c.b); }
 
 // Colour-table entry of a mark: the point level (upper level on a boundary,
 // entry 0 a full level below the base), kept within the table in use.
-int markLevel(const CKelvraView& v, const LevelTable& t, const double* p, int levelCount) {
+int markLevel(const DrawInput& v, const LevelTable& t, const double* p, int levelCount) {
     int k = pointLevel(t, marks::levelSpace(t, marks::rawColorValue(v, p)));
     return std::clamp(k, 0, std::max(levelCount, 0));
 }
 
 }  // namespace
 
-void CKelvraView::drawColorPoints(const BuildContext& ctx, const Rgb* colors, int levelCount) const {
+void drawColorPoints(const DrawInput& in, const Rgb* colors, int levelCount) {
     glPushAttrib(GL_POINT_BIT | GL_CURRENT_BIT);
-    setPointSize(settings.pointSize);
+    setPointSize(in.settings.pointSize);
     glBegin(GL_POINTS);
-    marks::forEachShownPoint(*this, [&](std::size_t n) {
-        const double* p = data.point(n);
-        if (!insideScaleBox(p)) return;
-        Vec3 w = ctx.map.world(p);
+    marks::forEachShownPoint(in, [&](std::size_t n) {
+        const double* p = in.data.point(n);
+        if (!insideScaleBox(in.settings, p)) return;
+        Vec3 w = in.ctx.map.world(p);
         if (!marks::finite(w)) return;
-        setColor(colors[markLevel(*this, ctx.levels, p, levelCount)]);
+        setColor(colors[markLevel(in, in.ctx.levels, p, levelCount)]);
         glVertex3d(w.x, w.y, w.z);
     });
     glEnd();
     glPopAttrib();
 }
 
-void CKelvraView::drawGreyPoints(const BuildContext& ctx) const {
-    Rgb grey[kMaxLevelCount + 1];
-    int n = buildLevelColors(kGreyLevelSource, settings.legendStyle, settings.legendReverse, settings.scaleStep[3], grey);
-    drawColorPoints(ctx, grey, n);
+void drawGreyPoints(const DrawInput& in) {
+    drawColorPoints(in, in.ctx.greys, in.ctx.greyCount);
 }
 
-void CKelvraView::drawBlackPoints(const BuildContext& ctx) const {
+void drawBlackPoints(const DrawInput& in) {
     glPushAttrib(GL_POINT_BIT | GL_CURRENT_BIT);
-    setPointSize(settings.pointSize);
+    setPointSize(in.settings.pointSize);
     glBegin(GL_POINTS);
     glColor3d(0.0, 0.0, 0.0);
-    marks::forEachShownPoint(*this, [&](std::size_t n) {
-        const double* p = data.point(n);
-        if (!insideScaleBox(p)) return;
-        Vec3 w = ctx.map.world(p);
+    marks::forEachShownPoint(in, [&](std::size_t n) {
+        const double* p = in.data.point(n);
+        if (!insideScaleBox(in.settings, p)) return;
+        Vec3 w = in.ctx.map.world(p);
         if (marks::finite(w)) glVertex3d(w.x, w.y, w.z);
     });
     glEnd();
@@ -76,7 +76,7 @@ namespace {
 // the share of the axis length it would take on a linear axis over the same
 // scale range: every bar is equally wide, as evenly spaced columns of a
 // logarithmic grid need. A footprint that cannot be computed is 0.
-double halfFootprint(const CKelvraView& v, const AxisMapping& map, int a, double size) {
+double halfFootprint(const DrawInput& v, const AxisMapping& map, int a, double size) {
     double half;
     if (!map.logAxis[a]) {
         half = std::fabs(size * map.axisScale[a] * 0.5);
@@ -125,17 +125,17 @@ BarBox barBox(double x0, double y0, double x1, double y1, double z0, double z1) 
 // batch and all edges in one line batch; faces keep their order among
 // themselves, and the offset decides between faces and edges whatever the
 // order, so the picture is the same.
-void CKelvraView::drawBars(const BuildContext& ctx) const {
-    const AxisMapping& map = ctx.map;
-    double hx = halfFootprint(*this, map, 0, settings.barSizeX);
-    double hy = halfFootprint(*this, map, 1, settings.barSizeY);
-    double zb = map.world(2, settings.scaleMin[2]);
+void drawBars(const DrawInput& in) {
+    const AxisMapping& map = in.ctx.map;
+    double hx = halfFootprint(in, map, 0, in.settings.barSizeX);
+    double hy = halfFootprint(in, map, 1, in.settings.barSizeY);
+    double zb = map.world(2, in.settings.scaleMin[2]);
     if (!std::isfinite(zb)) return;
 
     // The box of point `number`, or nothing for a point drawn without a bar.
     auto boxOf = [&](std::size_t number, BarBox* box) {
-        const double* p = data.point(number);
-        if (!(p[2] >= settings.scaleMin[2])) return false;   // below the minimum, or NaN
+        const double* p = in.data.point(number);
+        if (!(p[2] >= in.settings.scaleMin[2])) return false;   // below the minimum, or NaN
         Vec3 w = map.world(p);
         if (!marks::finite(w)) return false;
         *box = barBox(w.x - hx, w.y - hy, w.x + hx, w.y + hy, zb, w.z);
@@ -145,7 +145,7 @@ void CKelvraView::drawBars(const BuildContext& ctx) const {
     glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
     setLineWidth(1.0);
     beginOffsetFill();
-    const int n = ctx.levels.levelCount;
+    const int n = in.ctx.levels.levelCount;
     BarBox b;
     // Batches of kBarsPerBatch bars: one batch of every bar would make the
     // driver hold the whole graph's vertices at once.
@@ -158,10 +158,10 @@ void CKelvraView::drawBars(const BuildContext& ctx) const {
         inBatch = 1;
     };
     glBegin(GL_TRIANGLES);
-    marks::forEachPoint(*this, [&](std::size_t number) {
+    marks::forEachPoint(in.data, [&](std::size_t number) {
         if (!boxOf(number, &b)) return;
         nextBar(GL_TRIANGLES);
-        setColor(ctx.levels.colors[markLevel(*this, ctx.levels, data.point(number), n)]);
+        setColor(in.ctx.levels.colors[markLevel(in, in.ctx.levels, in.data.point(number), n)]);
         face(b.b00, b.b10, b.b01, b.b11);   // bottom
         face(b.b00, b.b10, b.t00, b.t10);   // side y0
         face(b.b00, b.b01, b.t00, b.t01);   // side x0
@@ -174,7 +174,7 @@ void CKelvraView::drawBars(const BuildContext& ctx) const {
     glColor3d(0.0, 0.0, 0.0);
     inBatch = 0;
     glBegin(GL_LINES);
-    marks::forEachPoint(*this, [&](std::size_t number) {
+    marks::forEachPoint(in.data, [&](std::size_t number) {
         if (!boxOf(number, &b)) return;
         nextBar(GL_LINES);
         for (const auto& [lo, hi] : {std::pair{&b.b00, &b.t00}, {&b.b10, &b.t10}, {&b.b01, &b.t01}, {&b.b11, &b.t11}})
@@ -216,23 +216,23 @@ void rotateZOnto(const Vec3& u) {
 // 0.15 world units at vectorSize 100 (the same length on every axis), and the
 // arrow is mirrored on reversed axes with the graph. Zero vectors draw
 // nothing; so does everything when the longest length is 0 or not finite.
-void CKelvraView::drawVectors(const BuildContext& ctx) const {
-    if (data.valuesPerPoint < 6) return;
-    double longest = data.valueRange[RangeVector].max;
+void drawVectors(const DrawInput& in) {
+    if (in.data.valuesPerPoint < 6) return;
+    double longest = in.data.valueRange[RangeVector].max;
     if (!(longest > 0.0) || !std::isfinite(longest)) return;
-    double factor = kLongestArrow / longest * settings.vectorSize * 0.01;
+    double factor = kLongestArrow / longest * in.settings.vectorSize * 0.01;
     if (!std::isfinite(factor)) return;
     double mirror[3];
-    for (int a = 0; a < 3; ++a) mirror[a] = settings.scaleReverse[a] == 1 ? -1.0 : 1.0;
+    for (int a = 0; a < 3; ++a) mirror[a] = in.settings.scaleReverse[a] == 1 ? -1.0 : 1.0;
 
     glPushAttrib(GL_LINE_BIT | GL_CURRENT_BIT);
-    setLineWidth(settings.wireWidthX * 1.5);
+    setLineWidth(in.settings.wireWidthX * 1.5);
     GLUquadric* cone = gluNewQuadric();   // one for every head of this build
-    const int n = ctx.levels.levelCount;
-    marks::forEachPoint(*this, [&](std::size_t number) {
-        const double* p = data.point(number);
-        if (!insideScaleBox(p)) return;
-        Vec3 w = ctx.map.world(p);
+    const int n = in.ctx.levels.levelCount;
+    marks::forEachPoint(in.data, [&](std::size_t number) {
+        const double* p = in.data.point(number);
+        if (!insideScaleBox(in.settings, p)) return;
+        Vec3 w = in.ctx.map.world(p);
         if (!marks::finite(w)) return;
         Vec3 vec{p[3] * mirror[0], p[4] * mirror[1], p[5] * mirror[2]};
         double length = std::hypot(vec.x, vec.y, vec.z);
@@ -245,7 +245,7 @@ void CKelvraView::drawVectors(const BuildContext& ctx) const {
         double k = arrow > 0.0 ? shaft / arrow : 0.0;
         Vec3 s{e.x * k, e.y * k, e.z * k};
 
-        setColor(ctx.levels.colors[markLevel(*this, ctx.levels, p, n)]);
+        setColor(in.ctx.levels.colors[markLevel(in, in.ctx.levels, p, n)]);
         glPushMatrix();
         glTranslated(w.x, w.y, w.z);
         if (shaft > 0.0) {   // an arrow no longer than its head is the head alone

@@ -11,14 +11,18 @@
 // not hit (outside the pick volume in clip space) is left out before it
 // reaches GL; the ones that could are drawn, in the same order, and GL's
 // selection decides as before.
+#include "render/pickTargets.h"
+
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
-#include "view/kelvraView.h"
+#include "render/graphSteps.h"
 #include "render/markPoints.h"
+#include "render/scene.h"
 
 namespace kelvra {
 
@@ -57,7 +61,7 @@ unsigned PickVolume::outside(const Vec3& p) const {
 namespace {
 
 // Name of point p, or false when the value index does not fit a GL name.
-bool pickName(const CKelvraView& v, std::size_t p, GLuint* name) {
+bool pickName(const DrawInput& v, std::size_t p, GLuint* name) {
     std::size_t first = p * std::size_t(v.data.valuesPerPoint);
     if (first > UINT_MAX) return false;
     *name = GLuint(first);
@@ -65,10 +69,10 @@ bool pickName(const CKelvraView& v, std::size_t p, GLuint* name) {
 }
 
 // A named point target; left out outside the scale box or without a finite position.
-void pointTarget(const CKelvraView& v, const AxisMapping& map, const PickVolume& volume, std::size_t p) {
+void pointTarget(const DrawInput& v, const AxisMapping& map, const PickVolume& volume, std::size_t p) {
     const double* values = v.data.point(p);
     GLuint name;
-    if (!v.insideScaleBox(values) || !pickName(v, p, &name)) return;
+    if (!insideScaleBox(v.settings, values) || !pickName(v, p, &name)) return;
     Vec3 w = map.world(values);
     if (!marks::finite(w) || volume.outside(w) != 0) return;
     glLoadName(name);
@@ -79,7 +83,7 @@ void pointTarget(const CKelvraView& v, const AxisMapping& map, const PickVolume&
 
 // Vector targets: a line from the point along its arrow, mirrored on reversed
 // axes as the arrow is, so the target lies on what the user sees.
-void vectorTargets(const CKelvraView& v, const AxisMapping& map, const PickVolume& volume) {
+void vectorTargets(const DrawInput& v, const AxisMapping& map, const PickVolume& volume) {
     if (v.data.valuesPerPoint < 6) return;
     double longest = v.data.valueRange[RangeVector].max;
     if (!(longest > 0.0) || !std::isfinite(longest)) return;
@@ -88,10 +92,10 @@ void vectorTargets(const CKelvraView& v, const AxisMapping& map, const PickVolum
     double mirror[3];
     for (int a = 0; a < 3; ++a) mirror[a] = v.settings.scaleReverse[a] == 1 ? -1.0 : 1.0;
     glLineWidth(GLfloat(std::max(v.settings.wireWidthX * 1.5, 1.0)));
-    marks::forEachPoint(v, [&](std::size_t p) {
+    marks::forEachPoint(v.data, [&](std::size_t p) {
         const double* values = v.data.point(p);
         GLuint name;
-        if (!v.insideScaleBox(values) || !pickName(v, p, &name)) return;
+        if (!insideScaleBox(v.settings, values) || !pickName(v, p, &name)) return;
         Vec3 w = map.world(values);
         if (!marks::finite(w)) return;
         Vec3 e{values[3] * mirror[0] * factor, values[4] * mirror[1] * factor, values[5] * mirror[2] * factor};
@@ -107,33 +111,128 @@ void vectorTargets(const CKelvraView& v, const AxisMapping& map, const PickVolum
     });
 }
 
-void sectionTargets(const CKelvraView& v, const AxisMapping& map, const PickVolume& volume, int axis) {
+void sectionTargets(const DrawInput& v, const AxisMapping& map, const PickVolume& volume, int axis) {
     marks::SectionWalk walk = marks::sectionWalk(v, axis);
     for (std::size_t k = 0; k < walk.count; ++k) pointTarget(v, map, volume, walk.first + k * walk.stride);
 }
 
 }  // namespace
 
-void CKelvraView::drawPickTargets(const BuildContext& ctx, const PickVolume& volume) {
+void drawPickTargets(const DrawInput& in, const PickVolume& volume) {
     glPushAttrib(GL_POINT_BIT | GL_LINE_BIT);
-    glPointSize(GLfloat(std::max(settings.pointSize, 1)));
-    if (settings.displayMode == DisplayXSection) {
-        updateSectionX();
-        sectionTargets(*this, ctx.map, volume, 0);
-    } else if (settings.displayMode == DisplayYSection) {
-        updateSectionY();
-        sectionTargets(*this, ctx.map, volume, 1);
-    } else if (settings.displayMode == Display3D || settings.displayMode == Display2D) {
-        switch (data.dataKind) {
+    glPointSize(GLfloat(std::max(in.settings.pointSize, 1)));
+    if (in.settings.displayMode == DisplayXSection) {
+        sectionTargets(in, in.ctx.map, volume, 0);
+    } else if (in.settings.displayMode == DisplayYSection) {
+        sectionTargets(in, in.ctx.map, volume, 1);
+    } else if (in.settings.displayMode == Display3D || in.settings.displayMode == Display2D) {
+        switch (in.data.dataKind) {
             case Grid:
             case Scattered:
             case PointValues:
-                marks::forEachShownPoint(*this, [&](std::size_t p) { pointTarget(*this, ctx.map, volume, p); });
+                marks::forEachShownPoint(in, [&](std::size_t p) { pointTarget(in, in.ctx.map, volume, p); });
                 break;
-            case Vectors: vectorTargets(*this, ctx.map, volume); break;
+            case Vectors: vectorTargets(in, in.ctx.map, volume); break;
             case DataKindCount: break;   // no targets
         }
     }
+    glPopAttrib();
+}
+
+PickHits selectPickTargets(const DrawInput& in, double x, double y, bool cull) {
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    std::vector<GLuint> buffer(kSelectBufferWords);
+    glSelectBuffer(GLsizei(buffer.size()), buffer.data());
+    glRenderMode(GL_SELECT);
+    glInitNames();
+    glPushName(kNoPointName);
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPickMatrix(x, y, kPickBoxPixels, kPickBoxPixels, viewport);
+    setProjection(viewport[2], viewport[3], in.settings.viewZoom);   // leaves the modelview current
+    glLoadIdentity();
+    turnLikeTheGraph(in.settings);
+    drawPickTargets(in, cull ? PickVolume::current() : PickVolume{});
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    GLint hitCount = glRenderMode(GL_RENDER);
+    glLoadIdentity();
+    return readSelectHits(std::span<const std::uint32_t>(buffer.data(), buffer.size()), hitCount);
+}
+
+PickHits readSelectHits(std::span<const std::uint32_t> buffer, long hitCount) {
+    PickHits hits;
+    if (hitCount < 0 || hitCount > kPickHitLimit) {
+        hits.tooMany = true;
+        return hits;
+    }
+    std::size_t at = 0;
+    for (long h = 0; h < hitCount; ++h) {
+        if (at + 3 > buffer.size()) break;
+        std::size_t count = buffer[at];
+        if (count > buffer.size() - at - 3) break;
+        for (std::size_t k = 0; k < count; ++k) {
+            std::uint32_t name = buffer[at + 3 + k];
+            if (name != kNoPointName) hits.names.push_back(name);
+        }
+        at += 3 + count;
+    }
+    return hits;
+}
+
+std::optional<PickMarkerBox> pickMarkerBox(const GraphSettings& s, const AxisMapping& graphMap, const double* xyz) {
+    PickMarkerBox box;
+    box.centre = graphMap.world(xyz);
+    // A flat Z range draws the whole graph at z = 0, whatever ln would make
+    // of the value on a logarithmic axis.
+    if (s.scaleMin[2] == s.scaleMax[2]) box.centre.z = 0.0;
+    // pointSize / 2 + 2 pixels: one pixel is 1 / (2 * viewZoom) world units.
+    double zoom = s.viewZoom > 0 ? s.viewZoom : 1;
+    box.half = (s.pointSize * 0.0025 + 0.01) / (zoom * 0.01);
+    const Vec3& c = box.centre;
+    if (!std::isfinite(c.x) || !std::isfinite(c.y) || !std::isfinite(c.z) || !std::isfinite(box.half)) return {};
+    return box;
+}
+
+PickMarkerEdges pickMarkerEdges(const PickMarkerBox& box) {
+    const Vec3& c = box.centre;
+    const double h = box.half;
+    // Corners counter-clockwise from the lower left, seen from +Z.
+    const double corner[4][2] = {{-h, -h}, {h, -h}, {h, h}, {-h, h}};
+    PickMarkerEdges e;
+    for (int side = 0; side < 2; ++side) {
+        double z = side == 0 ? c.z - h : c.z + h;
+        for (int k = 0; k < 5; ++k) e.squares[side][k] = {c.x + corner[k % 4][0], c.y + corner[k % 4][1], z};
+    }
+    for (int k = 0; k < 4; ++k) {
+        e.verticals[k][0] = {c.x + corner[k][0], c.y + corner[k][1], c.z - h};
+        e.verticals[k][1] = {c.x + corner[k][0], c.y + corner[k][1], c.z + h};
+    }
+    return e;
+}
+
+void drawPickMarker(const PickMarkerBox& box) {
+    glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_ENABLE_BIT);
+    glDisable(GL_LIGHTING);   // the cyan as given, whatever the graph's shading left
+    // Drawn over the graph: a surface through the point would hide half
+    // the cube, and a point picked on the far side all of it.
+    glDisable(GL_DEPTH_TEST);
+    glColor3d(0.0, 0.8, 0.8);
+    glLineWidth(1.5f);
+    PickMarkerEdges edges = pickMarkerEdges(box);
+    for (const auto& square : edges.squares) {
+        glBegin(GL_LINE_STRIP);
+        for (const Vec3& v : square) glVertex3d(v.x, v.y, v.z);
+        glEnd();
+    }
+    glBegin(GL_LINES);
+    for (const auto& edge : edges.verticals)
+        for (const Vec3& v : edge) glVertex3d(v.x, v.y, v.z);
+    glEnd();
     glPopAttrib();
 }
 

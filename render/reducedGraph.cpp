@@ -1,16 +1,12 @@
-// The reduced graph (list 120): the thinning rule, the build from a thinned
-// copy of the data set, and the view's bookkeeping of frame times and
-// movement that decides when a frame shows it (see reducedGraph.h).
+// The reduced graph (list 120): the thinning rule and the thinned copy of a
+// graph (see reducedGraph.h).
 #include "render/reducedGraph.h"
 
-#include <GL/gl.h>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
-#include "view/kelvraView.h"
-#include "base/phaseTimes.h"
 
 namespace kelvra {
 
@@ -110,7 +106,7 @@ bool thinData(const GraphData& full, const Thinning& plan, GraphData& out) {
     return true;
 }
 
-// ---- the view's reduced graph ------------------------------------------------------
+// ---- the thinned copy of a graph ---------------------------------------------------
 
 namespace {
 
@@ -123,120 +119,28 @@ int keptPosition(const std::vector<int>& kept, int index) {
 // the reduced graph shows about as many wires; 0 (none) stays 0.
 int thinnedInterval(int interval, int step) { return interval < 1 ? interval : std::max(1, interval / step); }
 
-// The settings of the full graph for its thinned copy. A grid's kept points
-// stand `step` grid lines apart: wires and points keep about their spacing on
-// the screen, and bars grow with the spacing, so a field of bars that closes
-// in the full graph stays closed.
-void thinGridSettings(GraphSettings& s, int step) {
-    s.wireIntervalX = thinnedInterval(s.wireIntervalX, step);
-    s.wireIntervalY = thinnedInterval(s.wireIntervalY, step);
-    s.barSizeX *= step;
-    s.barSizeY *= step;
-}
-
 }  // namespace
 
-bool CKelvraView::reducedGraphWanted() const {
-    return lists.reduced.moving && lists.reduced.allowed && data.dataLoaded && !lists.deferListBuilds &&
-           lists.reduced.fullFrameSeconds > kFrameBudgetSeconds;
-}
-
-bool CKelvraView::reducedGraphReady() {
-    if (lists.reduced.list == ReducedGraph::List::NotBuilt) buildReducedGraph();
-    return lists.reduced.list == ReducedGraph::List::Built;
-}
-
-void CKelvraView::buildReducedGraph() {
-    PhaseScope phase(Phase::DisplayLists);
-    lists.reduced.list = ReducedGraph::List::NotWorthIt;
-    // A section display first moves its section onto the grid, as the full
-    // build does; the thinned grid keeps the section's column or row, so the
-    // cut surface ends where the section is drawn.
-    int keepColumn = -1, keepRow = -1;
-    if (settings.displayMode == DisplayXSection) {
-        updateSectionX();
-        keepColumn = state.sectionIndexX;
-    } else if (settings.displayMode == DisplayYSection) {
-        updateSectionY();
-        keepRow = state.sectionIndexY;
-    }
-    const std::size_t points = graphPoints(data);
-    if (lists.reduced.targetPoints == 0) lists.reduced.targetPoints = reducedPointTarget(points, lists.reduced.fullFrameSeconds);
-    const int step = thinningStep(points, lists.reduced.targetPoints);
-    if (step < 2) return;
-
-    // A view of its own holds the thinned copy, so the drawing routines read
-    // it in place as they read the full data set.
-    CKelvraView thin(host_);
-    const Thinning plan = planThinning(data, step, keepColumn, keepRow);
-    if (!thinData(data, plan, thin.data)) return;
-    thin.settings = settings;
-    thin.state = state;
-    thin.lists.labelTrace = nullptr;
-    if (data.dataKind == Grid) {
-        if (keepColumn >= 0) thin.state.sectionIndexX = keptPosition(plan.columns, keepColumn);
-        if (keepRow >= 0) thin.state.sectionIndexY = keptPosition(plan.rows, keepRow);
-        thinGridSettings(thin.settings, step);
-    }
-
-    // The mapping and the levels are the full view's: the thinned data's own
-    // range would shift the colours.
-    const BuildContext ctx = makeBuildContext();
-    glNewList(ListGraphReduced, GL_COMPILE);
-    drawGraphSteps(thin, *this, ctx);
-    glEndList();
-    lists.reduced.list = ReducedGraph::List::Built;
-}
-
-void CKelvraView::graphListsChanged() {
-    lists.reduced.list = ReducedGraph::List::NotBuilt;
-    lists.reduced.fullFrameSeconds = 0.0;
-    lists.reduced.targetPoints = 0;
-}
-
-void CKelvraView::noteFrame(GraphDetail detail, double seconds) {
-    ++lists.reduced.frames;
-    lists.reduced.lastFrameReduced = detail == GraphDetail::Reduced;
-    if (!data.dataLoaded) return;
-    if (detail == GraphDetail::Full) {
-        lists.reduced.fullFrameSeconds = seconds;
-        return;
-    }
-    ++lists.reduced.reducedFrames;
-    // Slower than the budget after all (a large window, a slower machine, a
-    // fixed cost the full frame's time hid): half the points from the next
-    // frame on.
-    if (seconds > kFrameBudgetSeconds && lists.reduced.targetPoints > kMinReducedPoints) {
-        lists.reduced.targetPoints = std::max(lists.reduced.targetPoints / 2, kMinReducedPoints);
-        lists.reduced.list = ReducedGraph::List::NotBuilt;
-    }
-}
-
-void CKelvraView::viewMoved() {
-    lists.reduced.moving = true;
-    host().settleAfter(kSettleMilliseconds);
-    host().invalidate();
-}
-
-void CKelvraView::viewSettled() {
-    if (!lists.reduced.moving) return;
-    lists.reduced.moving = false;
-    // The screen shows the reduced graph, or a section move left the full
-    // lists to be rebuilt: the next paint draws the full picture.
-    if (lists.reduced.lastFrameReduced || !lists.graphListsBuilt) host().invalidate();
-}
-
-void CKelvraView::sectionMoved() {
-    lists.reduced.moving = true;
-    if (!reducedGraphWanted()) {
-        buildDisplayLists();
-        return;
-    }
-    // Rebuilding the full graph on every step would stall the move; the
-    // reduced one follows the section now, the full lists when the movement
-    // stops (the next full frame builds them).
-    lists.graphListsBuilt = false;
-    lists.reduced.list = ReducedGraph::List::NotBuilt;
+bool thinGraph(const GraphData& d, const GraphSettings& s, const ViewState& state, int step, ThinnedGraph& out) {
+    // The thinned grid keeps the section's column or row, so the cut surface
+    // ends where the section is drawn.
+    const int keepColumn = s.displayMode == DisplayXSection ? state.sectionIndexX : -1;
+    const int keepRow = s.displayMode == DisplayYSection ? state.sectionIndexY : -1;
+    const Thinning plan = planThinning(d, step, keepColumn, keepRow);
+    if (!thinData(d, plan, out.data)) return false;
+    out.settings = s;
+    out.state = state;
+    if (d.dataKind != Grid) return true;
+    if (keepColumn >= 0) out.state.sectionIndexX = keptPosition(plan.columns, keepColumn);
+    if (keepRow >= 0) out.state.sectionIndexY = keptPosition(plan.rows, keepRow);
+    // A grid's kept points stand `step` grid lines apart: wires and points
+    // keep about their spacing on the screen, and bars grow with the spacing,
+    // so a field of bars that closes in the full graph stays closed.
+    out.settings.wireIntervalX = thinnedInterval(s.wireIntervalX, step);
+    out.settings.wireIntervalY = thinnedInterval(s.wireIntervalY, step);
+    out.settings.barSizeX *= step;
+    out.settings.barSizeY *= step;
+    return true;
 }
 
 }  // namespace kelvra

@@ -6,10 +6,9 @@
 // ranges stay). When the view stops moving the full graph is drawn again, and
 // every picture that is saved or handed on is always the full one.
 //
-// The record below is part of the view's state; the routines that use it are
-// CKelvraView's (render/reducedGraph.cpp, render/scene.cpp for the paint,
-// interact/navigation.cpp for the moves). The free functions are the thinning
-// rule, on the data set alone.
+// The record below is part of the view's render cache; the view keeps it up
+// to date (view/viewPaint.cpp for the frames, view/viewChange.cpp for the
+// moves). The free functions are the thinning rule and the thinned copy.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +16,8 @@
 
 #include "data/graphData.h"
 #include "render/scene.h"
+#include "settings/graphSettings.h"
+#include "settings/viewState.h"
 
 namespace kelvra {
 
@@ -76,5 +77,19 @@ Thinning planThinning(const GraphData& d, int step, int keepColumn = -1, int kee
 // and the kind kept, so colours, arrow lengths and bar floors do not move).
 // False when the memory cannot be had or there is nothing to keep.
 bool thinData(const GraphData& full, const Thinning& plan, GraphData& out);
+
+// A graph's thinned copy: its own data set, settings and state, drawn through
+// the same routines as the full graph, with the full graph's mapping and levels.
+struct ThinnedGraph {
+    GraphData data;
+    GraphSettings settings;
+    ViewState state;
+};
+
+// Fills `out` with the graph thinned by `step` both ways: a grid keeps the
+// section's column or row in a section display (the section index then
+// counts kept lines), wire intervals shrink and bars grow by the step. False
+// when the memory cannot be had or there is nothing to keep.
+bool thinGraph(const GraphData& d, const GraphSettings& s, const ViewState& state, int step, ThinnedGraph& out);
 
 }  // namespace kelvra

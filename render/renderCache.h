@@ -7,24 +7,13 @@
 #include <memory>
 #include <vector>
 
+#include "render/displayLists.h"
 #include "render/reducedGraph.h"
 #include "render/text.h"
 
 namespace kelvra {
 
 struct PlacedLabel;
-
-// Display-list names used by the scene (the glyph lists of the text roles are
-// numbered from their bases in settings/settingsTables.h).
-enum DisplayList {
-    ListGraph = 100,
-    ListGraphReduced = 120,   // the graph from a thinned data set, while the view moves
-    ListLegend = 150,
-    ListAxisIndicator = 200,
-    ListScaleFrame = 300,
-    ListPickMarker = 550,
-    ListScratchGlyph = 9000,
-};
 
 struct RenderCache {
     std::unique_ptr<GlyphRenderer> glyphs = std::make_unique<GlyphRenderer>();

@@ -14,8 +14,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "view/kelvraView.h"
 #include "render/feedbackState.h"
+#include "render/mapping.h"
 #include "render/text.h"
 
 namespace kelvra {
@@ -28,18 +28,24 @@ double angleTable(const double (&t)[8], int angle) {
     return t[s] + (a - 45 * s) * (t[s + 1] - t[s]) / 45.0;
 }
 
-void traceLabel(CKelvraView& view, double x, double y, double z, std::string_view text, TextRole role) {
-    if (view.lists.labelTrace) view.lists.labelTrace->push_back({std::string(text), role, x, y, z});
+void traceLabel(const TextOut& out, double x, double y, double z, std::string_view text, TextRole role) {
+    if (out.trace) out.trace->push_back({std::string(text), role, x, y, z});
 }
 
-void placeLabel(CKelvraView& view, double x, double y, double z, std::string_view text, TextRole role) {
+void placeLabel(const TextOut& out, double x, double y, double z, std::string_view text, TextRole role) {
     if (text.empty() || !std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) return;
-    traceLabel(view, x, y, z, text, role);
+    traceLabel(out, x, y, z, text, role);
     textRasterPos(x, y, z);
-    view.drawText(text, role);
+    out.glyphs.draw(text, role);
 }
 
 namespace {
+
+// What the frame's helpers read: the settings and where the labels go.
+struct FrameInput {
+    const GraphSettings& settings;
+    const TextOut& text;
+};
 
 // ---- label offset tables --------------------------------------------------------
 //
@@ -127,7 +133,7 @@ struct TickRun {
     }
 };
 
-TickRun tickRun(const CKelvraView& v, const AxisMapping& m, int axis, int first) {
+TickRun tickRun(const FrameInput& v, const AxisMapping& m, int axis, int first) {
     TickRun r;
     r.log = v.settings.scaleLog[axis] == 1;
     r.reversed = v.settings.scaleReverse[axis] == 1;
@@ -155,7 +161,7 @@ struct Box {
     double x0, x1, y0, y1, z0, z1;
 };
 
-Box scaleBox(const CKelvraView& v, const AxisMapping& m) {
+Box scaleBox(const FrameInput& v, const AxisMapping& m) {
     return {m.world(0, v.settings.scaleMin[0]), m.world(0, v.settings.scaleMax[0]), m.world(1, v.settings.scaleMin[1]),
             m.world(1, v.settings.scaleMax[1]), m.world(2, v.settings.scaleMin[2]), m.world(2, v.settings.scaleMax[2])};
 }
@@ -187,7 +193,7 @@ void setGridColour(bool edge) {
 // One line strip per tick across the floor and up a back wall. With inside
 // ticks the floor end leaves room for the tick; under a floor projection the
 // grey strips keep only their wall part, so the floor shows the projection.
-void gridLines3D(const CKelvraView& v, const Frame3D& f) {
+void gridLines3D(const FrameInput& v, const Frame3D& f) {
     const Box& b = f.b;
     bool floorProjection = v.settings.xyContourMode != 0;
     for (int a = 0; a < 3; ++a) {
@@ -246,7 +252,7 @@ void tickMark(const Frame3D& f, int a, double p, bool inside, double (&from)[3],
     }
 }
 
-void tickMarks3D(const CKelvraView& v, const Frame3D& f) {
+void tickMarks3D(const FrameInput& v, const Frame3D& f) {
     glColor3d(0.0, 0.0, 0.0);
     glBegin(GL_LINES);
     for (int a = 0; a < 3; ++a) {
@@ -264,7 +270,7 @@ void tickMarks3D(const CKelvraView& v, const Frame3D& f) {
 }
 
 // Values, unit and label of one axis, beside the edge that carries its ticks.
-void axisTexts3D(CKelvraView& v, const Frame3D& f, int a) {
+void axisTexts3D(const FrameInput& v, const Frame3D& f, int a) {
     const Box& b = f.b;
     const TickRun& r = f.run[a];
     const int az = f.angleZ;
@@ -272,12 +278,12 @@ void axisTexts3D(CKelvraView& v, const Frame3D& f, int a) {
     const double textZ = b.z0 - (f.sideView ? 0.16 : 0.08);
     if (v.settings.scaleShowValues[a] == 1) {
         for (int k = r.first; k <= r.last; ++k) {
-            FormattedValue text = v.formatValue(r.value(k), a);
+            FormattedValue text = formatValue(v.settings, r.value(k), a);
             double n = text.width, p = r.world(k);
             switch (a) {
-                case 0: placeLabel(v, p + kXValues.x.at(az, n), b.y0 + kXValues.y.at(az, n), valueZ, text.text, RoleScaleValue); break;
-                case 1: placeLabel(v, b.x1 + kYValues.x.at(az, n), p + kYValues.y.at(az, n), valueZ, text.text, RoleScaleValue); break;
-                default: placeLabel(v, b.x0 + kZValues.x.at(az, n), b.y0 + kZValues.y.at(az, n), p - 0.02, text.text, RoleScaleValue); break;
+                case 0: placeLabel(v.text, p + kXValues.x.at(az, n), b.y0 + kXValues.y.at(az, n), valueZ, text.text, RoleScaleValue); break;
+                case 1: placeLabel(v.text, b.x1 + kYValues.x.at(az, n), p + kYValues.y.at(az, n), valueZ, text.text, RoleScaleValue); break;
+                default: placeLabel(v.text, b.x0 + kZValues.x.at(az, n), b.y0 + kZValues.y.at(az, n), p - 0.02, text.text, RoleScaleValue); break;
             }
         }
     }
@@ -289,17 +295,17 @@ void axisTexts3D(CKelvraView& v, const Frame3D& f, int a) {
     const double n = double(label.size());
     switch (a) {
         case 0:
-            placeLabel(v, last + kXUnit.x.at(az, 0), b.y0 + kXUnit.y.at(az, 0), textZ, unit, RoleScaleUnit);
-            placeLabel(v, (b.x0 + b.x1) / 2 + kXLabel.x.at(az, n), b.y0 + kXLabel.y.at(az, n), textZ, label, RoleScaleLabel);
+            placeLabel(v.text, last + kXUnit.x.at(az, 0), b.y0 + kXUnit.y.at(az, 0), textZ, unit, RoleScaleUnit);
+            placeLabel(v.text, (b.x0 + b.x1) / 2 + kXLabel.x.at(az, n), b.y0 + kXLabel.y.at(az, n), textZ, label, RoleScaleLabel);
             break;
         case 1:
-            placeLabel(v, b.x1 + kYUnit.x.at(az, 0), last + kYUnit.y.at(az, 0),
+            placeLabel(v.text, b.x1 + kYUnit.x.at(az, 0), last + kYUnit.y.at(az, 0),
                        b.z0 - (f.sideView ? 0.16 : 0.11) + kYUnitLift.at(az, 0), unit, RoleScaleUnit);
-            placeLabel(v, b.x1 + kYLabel.x.at(az, n), (b.y0 + b.y1) / 2 + kYLabel.y.at(az, n), textZ, label, RoleScaleLabel);
+            placeLabel(v.text, b.x1 + kYLabel.x.at(az, n), (b.y0 + b.y1) / 2 + kYLabel.y.at(az, n), textZ, label, RoleScaleLabel);
             break;
         default:
-            placeLabel(v, b.x0 + kZUnit.x.at(az, 0), b.y0 + kZUnit.y.at(az, 0), last + 0.06, unit, RoleScaleUnit);
-            placeLabel(v, b.x0 + kZLabel.x.at(az, n), b.y0 + kZLabel.y.at(az, n), (b.z0 + b.z1) / 2 - 0.02, label, RoleScaleLabel);
+            placeLabel(v.text, b.x0 + kZUnit.x.at(az, 0), b.y0 + kZUnit.y.at(az, 0), last + 0.06, unit, RoleScaleUnit);
+            placeLabel(v.text, b.x0 + kZLabel.x.at(az, n), b.y0 + kZLabel.y.at(az, n), (b.z0 + b.z1) / 2 - 0.02, label, RoleScaleLabel);
             break;
     }
 }
@@ -328,58 +334,60 @@ void endOutlines(const Frame3D& f, int a) {
 }
 
 // The X or Y section display names its section: label, position and unit.
-void sectionCaption(CKelvraView& v, int angleZ) {
+void sectionCaption(const FrameInput& v, int angleZ) {
     int s = v.settings.displayMode == DisplayXSection ? 0 : 1;
-    std::string text = v.settings.sectionLabel[s] + v.formatValue(v.settings.sectionPos[s], 4 + s).text + v.settings.sectionUnit[s];
+    std::string text = v.settings.sectionLabel[s] + formatValue(v.settings, v.settings.sectionPos[s], 4 + s).text + v.settings.sectionUnit[s];
     double n = double(text.size());
-    placeLabel(v, -v.settings.scaleSizePercent[0] * 0.005 + kZValues.x.at(angleZ, n),
+    placeLabel(v.text, -v.settings.scaleSizePercent[0] * 0.005 + kZValues.x.at(angleZ, n),
                -v.settings.scaleSizePercent[1] * 0.005 + kZValues.y.at(angleZ, n), v.settings.scaleSizePercent[2] * 0.005 + 0.14,
                text, RoleScaleValue);
 }
 
 }  // namespace
 
-void CKelvraView::buildScaleFrame3D() {
-    const AxisMapping m = scaleMapping();
+void drawScaleFrame3D(const GraphSettings& s, const ViewState& state, const TextOut& text) {
+    const FrameInput v{s, text};
+    const AxisMapping m = scaleMapping(s, state.axisSpan);
     Frame3D f;
-    f.b = scaleBox(*this, m);
+    f.b = scaleBox(v, m);
     if (!finiteBox(f.b)) return;
-    f.angleZ = settings.viewAngleZ;
-    f.sideView = settings.viewAngleX == 270;
-    f.alongAxis[0] = f.sideView && (settings.viewAngleZ == 90 || settings.viewAngleZ == 270);
-    f.alongAxis[1] = f.sideView && (settings.viewAngleZ == 0 || settings.viewAngleZ == 180);
-    f.alongAxis[2] = settings.viewAngleX == 0;
-    f.run[0] = tickRun(*this, m, 0, 0);
-    f.run[1] = tickRun(*this, m, 1, 0);
-    f.run[2] = tickRun(*this, m, 2, 1);   // the floor rectangle is the first Z line
+    f.angleZ = s.viewAngleZ;
+    f.sideView = s.viewAngleX == 270;
+    f.alongAxis[0] = f.sideView && (s.viewAngleZ == 90 || s.viewAngleZ == 270);
+    f.alongAxis[1] = f.sideView && (s.viewAngleZ == 0 || s.viewAngleZ == 180);
+    f.alongAxis[2] = s.viewAngleX == 0;
+    f.run[0] = tickRun(v, m, 0, 0);
+    f.run[1] = tickRun(v, m, 1, 0);
+    f.run[2] = tickRun(v, m, 2, 1);   // the floor rectangle is the first Z line
 
     glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
     setLineWidth(1.0);
-    gridLines3D(*this, f);
-    tickMarks3D(*this, f);
+    gridLines3D(v, f);
+    tickMarks3D(v, f);
     for (int a = 0; a < 3; ++a) {
-        if (!f.alongAxis[a]) axisTexts3D(*this, f, a);
+        if (!f.alongAxis[a]) axisTexts3D(v, f, a);
     }
     glColor3d(0.0, 0.0, 0.0);
     if (f.alongAxis[0]) endOutlines(f, 0);
     if (f.alongAxis[1]) endOutlines(f, 1);
     const Box& b = f.b;
     for (double z : {b.z0, b.z1}) closedRectangle({{b.x0, b.y0, z}, {b.x1, b.y0, z}, {b.x1, b.y1, z}, {b.x0, b.y1, z}});
-    if (settings.displayMode == DisplayXSection || settings.displayMode == DisplayYSection) sectionCaption(*this, settings.viewAngleZ);
+    if (s.displayMode == DisplayXSection || s.displayMode == DisplayYSection) sectionCaption(v, s.viewAngleZ);
     glPopAttrib();
 }
 
-void CKelvraView::buildScaleFrame2D(double plane) {
-    const AxisMapping m = scaleMapping();
-    const Box b = scaleBox(*this, m);
+void drawScaleFrame2D(const GraphSettings& s, const ViewState& state, const TextOut& text, double plane) {
+    const FrameInput v{s, text};
+    const AxisMapping m = scaleMapping(s, state.axisSpan);
+    const Box b = scaleBox(v, m);
     // The frame lies in the plane of the Z value 0 (1 on a log axis); a flat Z
     // range has no such plane and uses the one given.
-    const double z = settings.scaleMin[2] == settings.scaleMax[2] ? plane : m.axisOffset[2];
+    const double z = s.scaleMin[2] == s.scaleMax[2] ? plane : m.axisOffset[2];
     if (!finiteBox({b.x0, b.x1, b.y0, b.y1, z, z})) return;
     const double textZ = z - 0.04;
-    const TickRun run[2] = {tickRun(*this, m, 0, 0), tickRun(*this, m, 1, 0)};
-    const bool floorProjection = settings.xyContourMode != 0;
+    const TickRun run[2] = {tickRun(v, m, 0, 0), tickRun(v, m, 1, 0)};
+    const bool floorProjection = s.xyContourMode != 0;
 
     glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
@@ -388,7 +396,7 @@ void CKelvraView::buildScaleFrame2D(double plane) {
     glBegin(GL_LINES);
     for (int a = 0; a < 2; ++a) {
         const TickRun& r = run[a];
-        double from = (a == 0 ? b.y0 : b.x0) + (settings.scaleTicks[a] == 1 ? kTickLength : 0.0);
+        double from = (a == 0 ? b.y0 : b.x0) + (s.scaleTicks[a] == 1 ? kTickLength : 0.0);
         for (int k = r.first; k <= r.last; ++k) {
             bool edge = r.edge(k);
             if (floorProjection && !edge) continue;
@@ -406,8 +414,8 @@ void CKelvraView::buildScaleFrame2D(double plane) {
     // Ticks: X along the bottom edge, Y along the left edge.
     glColor3d(0.0, 0.0, 0.0);
     for (int a = 0; a < 2; ++a) {
-        if (settings.scaleTicks[a] != 0 && settings.scaleTicks[a] != 1) continue;
-        double d = settings.scaleTicks[a] == 1 ? kTickLength : -kTickLength;
+        if (s.scaleTicks[a] != 0 && s.scaleTicks[a] != 1) continue;
+        double d = s.scaleTicks[a] == 1 ? kTickLength : -kTickLength;
         const TickRun& r = run[a];
         for (int k = r.first; k <= r.last; ++k) {
             double p = r.world(k);
@@ -423,28 +431,28 @@ void CKelvraView::buildScaleFrame2D(double plane) {
     glEnd();
 
     // Texts: the X rows of the 3-D table at a Z turn of 0; the Y texts left of the frame.
-    if (settings.scaleShowValues[0] == 1) {
+    if (s.scaleShowValues[0] == 1) {
         for (int k = run[0].first; k <= run[0].last; ++k) {
-            FormattedValue t = formatValue(run[0].value(k), 0);
-            placeLabel(*this, run[0].world(k) + kXValues.x.at(0, t.width), b.y0 + kXValues.y.at(0, t.width), textZ,
+            FormattedValue t = formatValue(s, run[0].value(k), 0);
+            placeLabel(text, run[0].world(k) + kXValues.x.at(0, t.width), b.y0 + kXValues.y.at(0, t.width), textZ,
                        t.text, RoleScaleValue);
         }
     }
     double lastX = run[0].empty() ? b.x1 : run[0].world(run[0].last);
-    double nx = double(settings.scaleLabel[0].size());
-    placeLabel(*this, lastX + kXUnit.x.at(0, 0), b.y0 + kXUnit.y.at(0, 0), textZ, settings.scaleUnit[0], RoleScaleUnit);
-    placeLabel(*this, (b.x0 + b.x1) / 2 + kXLabel.x.at(0, nx), b.y0 + kXLabel.y.at(0, nx), textZ, settings.scaleLabel[0],
+    double nx = double(s.scaleLabel[0].size());
+    placeLabel(text, lastX + kXUnit.x.at(0, 0), b.y0 + kXUnit.y.at(0, 0), textZ, s.scaleUnit[0], RoleScaleUnit);
+    placeLabel(text, (b.x0 + b.x1) / 2 + kXLabel.x.at(0, nx), b.y0 + kXLabel.y.at(0, nx), textZ, s.scaleLabel[0],
                RoleScaleLabel);
-    if (settings.scaleShowValues[1] == 1) {
+    if (s.scaleShowValues[1] == 1) {
         for (int k = run[1].first; k <= run[1].last; ++k) {
-            FormattedValue t = formatValue(run[1].value(k), 1);
-            placeLabel(*this, b.x0 - 0.03 * t.width - 0.05, run[1].world(k) - 0.02, textZ, t.text, RoleScaleValue);
+            FormattedValue t = formatValue(s, run[1].value(k), 1);
+            placeLabel(text, b.x0 - 0.03 * t.width - 0.05, run[1].world(k) - 0.02, textZ, t.text, RoleScaleValue);
         }
     }
     double lastY = run[1].empty() ? b.y1 : run[1].world(run[1].last);
-    double ny = double(settings.scaleLabel[1].size());
-    placeLabel(*this, b.x0 - 0.25, lastY + 0.06, z, settings.scaleUnit[1], RoleScaleUnit);
-    placeLabel(*this, b.x0 - 0.032 * ny - 0.25, (b.y0 + b.y1) / 2 - 0.02, z, settings.scaleLabel[1], RoleScaleLabel);
+    double ny = double(s.scaleLabel[1].size());
+    placeLabel(text, b.x0 - 0.25, lastY + 0.06, z, s.scaleUnit[1], RoleScaleUnit);
+    placeLabel(text, b.x0 - 0.032 * ny - 0.25, (b.y0 + b.y1) / 2 - 0.02, z, s.scaleLabel[1], RoleScaleLabel);
 
     glColor3d(0.0, 0.0, 0.0);
     closedRectangle({{b.x0, b.y0, z}, {b.x1, b.y0, z}, {b.x1, b.y1, z}, {b.x0, b.y1, z}});
@@ -465,16 +473,16 @@ void pointZAlong(const double (&d)[3]) {
 
 }  // namespace
 
-void CKelvraView::buildAxisIndicator() {
+void drawAxisIndicator(const GraphSettings& s, const TextOut& text) {
     static const double kColours[3][3] = {{0.7, 0, 0}, {0, 0.7, 0}, {0, 0, 0.7}};
-    const std::string* labels[3] = {&settings.axisLabelX, &settings.axisLabelY, &settings.axisLabelZ};
+    const std::string* labels[3] = {&s.axisLabelX, &s.axisLabelY, &s.axisLabelZ};
 
     glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
     setLineWidth(1.0);
     GLUquadric* cone = gluNewQuadric();   // one quadric for the three cones
     for (int a = 0; a < 3; ++a) {
-        double sign = settings.scaleReverse[a] == 1 ? -1.0 : 1.0;
+        double sign = s.scaleReverse[a] == 1 ? -1.0 : 1.0;
         double dir[3] = {0, 0, 0};
         dir[a] = sign;
         glColor3dv(kColours[a]);
@@ -493,8 +501,8 @@ void CKelvraView::buildAxisIndicator() {
     if (cone) gluDeleteQuadric(cone);
     for (int a = 0; a < 3; ++a) {
         double at[3] = {0, 0, 0};
-        at[a] = settings.scaleReverse[a] == 1 ? -0.28 : 0.28;
-        placeLabel(*this, at[0], at[1], at[2], *labels[a], RoleAxisLabel);
+        at[a] = s.scaleReverse[a] == 1 ? -0.28 : 0.28;
+        placeLabel(text, at[0], at[1], at[2], *labels[a], RoleAxisLabel);
     }
     glPopAttrib();
 }

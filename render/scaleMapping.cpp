@@ -9,11 +9,12 @@
 // (linear) or min > 0 and step > 1 (logarithmic), and the axis has at most
 // kMaxSteps intervals, so a tick loop `for (v = min; v < max + step / 2; v += step)`
 // ends; the legend range is finite with max > min; axisSpan is finite and > 0.
+#include "render/scaleMapping.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "view/kelvraView.h"
 #include "base/phaseTimes.h"
 #include "base/numberText.h"
 #include "settings/graphTypes.h"
@@ -99,23 +100,23 @@ namespace {
 
 // The value of the text a number is shown as, so that stored values equal what
 // the user sees. A kind whose format gives no text keeps the value.
-double shownValue(const CKelvraView& view, double v, int kind) {
-    FormattedValue f = view.formatValue(v, kind);
+double shownValue(const GraphSettings& s, double v, int kind) {
+    FormattedValue f = formatValue(s, v, kind);
     return f.text.empty() ? v : textToDouble(f.text);
 }
 
 // Step 7 of the recompute for one axis, given its working range lo..hi.
-void fitAxisScale(CKelvraView& view, int a, double lo, double hi) {
-    bool integer = view.settings.scaleFormat[a] == FormatInteger;
-    Scale s{view.settings.scaleMin[a], view.settings.scaleMax[a], view.settings.scaleStep[a]};
-    bool log = view.settings.scaleLog[a] == 1;
+void fitAxisScale(GraphSettings& settings, int a, double lo, double hi) {
+    bool integer = settings.scaleFormat[a] == FormatInteger;
+    Scale s{settings.scaleMin[a], settings.scaleMax[a], settings.scaleStep[a]};
+    bool log = settings.scaleLog[a] == 1;
     if (log) {
         bool keep = s.max > s.min && s.step > 1 && s.min > 0 &&
-                    (std::log(s.max) - std::log(s.min)) / std::log(s.step) <= 50 && view.settings.scaleAuto[a] == 0;
+                    (std::log(s.max) - std::log(s.min)) / std::log(s.step) <= 50 && settings.scaleAuto[a] == 0;
         if (!keep) s = {lo, hi, std::sqrt(hi / lo)};   // two intervals from min to max
         if (integer && s.step < 2) s = {lo, hi + 1, 2};
     } else {
-        bool keep = s.max > s.min && s.step > 0 && (s.max - s.min) / s.step <= 50 && view.settings.scaleAuto[a] == 0;
+        bool keep = s.max > s.min && s.step > 0 && (s.max - s.min) / s.step <= 50 && settings.scaleAuto[a] == 0;
         if (!keep) s = {lo, hi, (hi - lo) * 0.2};
         if (integer && s.step < 1) {
             s.step = 1;
@@ -127,12 +128,12 @@ void fitAxisScale(CKelvraView& view, int a, double lo, double hi) {
     // for this scale (the interval shows as 0, the ends as one value), the
     // unrounded values stay; where even those are unusable, the axis falls back
     // to linear over the working range.
-    Scale shown{shownValue(view, s.min, a), shownValue(view, s.max, a), shownValue(view, s.step, a)};
+    Scale shown{shownValue(settings, s.min, a), shownValue(settings, s.max, a), shownValue(settings, s.step, a)};
     auto valid = [log](const Scale& t) { return log ? validLog(t.min, t.max, t.step) : validLinear(t.min, t.max, t.step); };
     if (valid(shown)) {
         s = shown;
     } else if (!valid(s)) {
-        view.settings.scaleLog[a] = 0;
+        settings.scaleLog[a] = 0;
         log = false;
         s = {lo, hi, (hi - lo) * 0.2};
         if (!validLinear(s.min, s.max, s.step)) s.step = hi - lo;
@@ -140,80 +141,94 @@ void fitAxisScale(CKelvraView& view, int a, double lo, double hi) {
 
     if (log) snapLog(s);
     else snapLinear(s);
-    view.settings.scaleMin[a] = s.min;
-    view.settings.scaleMax[a] = s.max;
-    view.settings.scaleStep[a] = s.step;
+    settings.scaleMin[a] = s.min;
+    settings.scaleMax[a] = s.max;
+    settings.scaleStep[a] = s.step;
 }
 
-}  // namespace
-
-void CKelvraView::recomputeScales(bool keepUserScales) {
-    PhaseScope phase(Phase::Recompute);
-    // 1. Working ranges; the legend follows the quantity its colours show.
-    if (data.valuesPerPoint == 3) {
-        if (settings.legendColorSource < ColorByX || settings.legendColorSource > ColorByZ) settings.legendColorSource = ColorByZ;
-    } else if (settings.legendColorSource < ColorByX || settings.legendColorSource > ColorByData) {
-        settings.legendColorSource = ColorByData;
+// Steps 1 and 2: the working ranges of X, Y, Z and the legend; the legend
+// follows the quantity its colours show.
+void workingRanges(GraphSettings& s, const GraphData& d, Range R[4]) {
+    if (d.valuesPerPoint == 3) {
+        if (s.legendColorSource < ColorByX || s.legendColorSource > ColorByZ) s.legendColorSource = ColorByZ;
+    } else if (s.legendColorSource < ColorByX || s.legendColorSource > ColorByData) {
+        s.legendColorSource = ColorByData;
     }
     static constexpr int kLegendRange[] = {RangeX, RangeY, RangeZ, RangeData};
     static_assert(std::size(kLegendRange) == LegendColorSourceCount);
-    Range R[4] = {workingRange(data.valueRange[RangeX]), workingRange(data.valueRange[RangeY]),
-                  workingRange(data.valueRange[RangeZ]),
-                  workingRange(data.valueRange[kLegendRange[settings.legendColorSource]])};
+    const Range ranges[4] = {workingRange(d.valueRange[RangeX]), workingRange(d.valueRange[RangeY]),
+                  workingRange(d.valueRange[RangeZ]),
+                  workingRange(d.valueRange[kLegendRange[s.legendColorSource]])};
+    std::copy(std::begin(ranges), std::end(ranges), R);
 
     // 2. A range whose ends show as the same text is widened, so the scale
     // never collapses to one label. Where +-10 is lost in the magnitude of the
     // values, the widening is 1 % of them instead.
     for (int a = 0; a < 4; ++a) {
-        FormattedValue lo = formatValue(R[a].min, a), hi = formatValue(R[a].max, a);
+        FormattedValue lo = formatValue(s, R[a].min, a), hi = formatValue(s, R[a].max, a);
         std::size_t w = std::size_t(std::max(hi.width, 0));
         if (lo.text.substr(0, w) == hi.text.substr(0, w)) {
             R[a].min -= 10;
             R[a].max += 10;
         }
         if (!(R[a].max > R[a].min)) {
-            double d = std::max(10.0, std::abs(R[a].max) * 0.01);
-            R[a].min -= d;
-            R[a].max += d;
+            double widen = std::max(10.0, std::abs(R[a].max) * 0.01);
+            R[a].min -= widen;
+            R[a].max += widen;
         }
     }
+}
 
-    // 3. A new data set takes its scales from the data, as they are shown.
-    if (!keepUserScales) {
-        resetBarSizes();
-        for (int a = 0; a < 4; ++a) {
-            settings.scaleMin[a] = shownValue(*this, R[a].min, a);
-            settings.scaleMax[a] = shownValue(*this, R[a].max, a);
-            settings.scaleLog[a] = 0;
-            // The legend's step is the level-count index, not a shown value.
-            if (a < 3) settings.scaleStep[a] = shownValue(*this, (R[a].max - R[a].min) * 0.2, a);
-        }
-        settings.sectionPos[0] = R[0].min;
-        settings.sectionPos[1] = R[1].min;
-        state.sectionIndexX = 0;
-        state.sectionIndexY = 0;
+// Step 3: a new data set takes its scales from the data, as they are shown.
+void takeScalesFromData(GraphSettings& s, ViewState& state, const GraphData& d, const Range R[4]) {
+    resetBarSizes(s, d);
+    for (int a = 0; a < 4; ++a) {
+        s.scaleMin[a] = shownValue(s, R[a].min, a);
+        s.scaleMax[a] = shownValue(s, R[a].max, a);
+        s.scaleLog[a] = 0;
+        // The legend's step is the level-count index, not a shown value.
+        if (a < 3) s.scaleStep[a] = shownValue(s, (R[a].max - R[a].min) * 0.2, a);
     }
+    s.sectionPos[0] = R[0].min;
+    s.sectionPos[1] = R[1].min;
+    state.sectionIndexX = 0;
+    state.sectionIndexY = 0;
+}
+
+}  // namespace
+
+void scalesFromData(GraphSettings& s, ViewState& state, const GraphData& d) {
+    Range R[4];
+    workingRanges(s, d, R);
+    takeScalesFromData(s, state, d, R);
+}
+
+void recomputeScales(GraphSettings& s, ViewState& state, const GraphData& d, bool keepUserScales) {
+    PhaseScope phase(Phase::Recompute);
+    Range R[4];
+    workingRanges(s, d, R);
+    if (!keepUserScales) takeScalesFromData(s, state, d, R);
 
     // 4. No logarithm of data that reaches zero or below.
     for (int a = 0; a < 4; ++a)
-        if (R[a].min <= 0) settings.scaleLog[a] = 0;
+        if (R[a].min <= 0) s.scaleLog[a] = 0;
 
     // 5. The absolute legend needs values on both sides of zero.
-    if (R[3].min >= 0 || R[3].max <= 0) settings.legendStyle = LegendStandard;
+    if (R[3].min >= 0 || R[3].max <= 0) s.legendStyle = LegendStandard;
 
     // 6. Bars stand out of their points by half a bar; the box makes room for
     // them on automatic axes. Bar sizes that are no size are reset first, so
     // the room is the one the bars get.
-    if (isBarGraph(settings, data)) {
-        if (!(settings.barSizeX > 0) || !(settings.barSizeY > 0) || !std::isfinite(settings.barSizeX) || !std::isfinite(settings.barSizeY))
-            resetBarSizes();
-        const double half[2] = {settings.barSizeX * 0.5, settings.barSizeY * 0.5};
+    if (isBarGraph(s, d)) {
+        if (!(s.barSizeX > 0) || !(s.barSizeY > 0) || !std::isfinite(s.barSizeX) || !std::isfinite(s.barSizeY))
+            resetBarSizes(s, d);
+        const double half[2] = {s.barSizeX * 0.5, s.barSizeY * 0.5};
         for (int a = 0; a < 2; ++a) {
-            if (settings.scaleAuto[a] != 1 || !std::isfinite(half[a]) || !(half[a] > 0)) continue;
+            if (s.scaleAuto[a] != 1 || !std::isfinite(half[a]) || !(half[a] > 0)) continue;
             R[a].min = clampHuge(R[a].min - half[a]);
             R[a].max = clampHuge(R[a].max + half[a]);
         }
-        if (settings.scaleAuto[2] == 1) {
+        if (s.scaleAuto[2] == 1) {
             R[2].min -= (R[2].max - R[2].min) * 0.05;
             R[2].max += (R[2].max - R[2].min) * 0.05;
         }
@@ -222,16 +237,16 @@ void CKelvraView::recomputeScales(bool keepUserScales) {
     // 7. X, Y and Z: keep the user's scale where it is usable, else take the
     // range with five intervals; then round to the shown digits and snap the
     // maximum to whole intervals.
-    for (int a = 0; a < 3; ++a) fitAxisScale(*this, a, R[a].min, R[a].max);
+    for (int a = 0; a < 3; ++a) fitAxisScale(s, a, R[a].min, R[a].max);
 
     // 8. The legend range (its step is the level-count index and stays).
-    double& lmin = settings.scaleMin[3];
-    double& lmax = settings.scaleMax[3];
+    double& lmin = s.scaleMin[3];
+    double& lmax = s.scaleMax[3];
     auto userLegend = [&] {
-        return std::isfinite(lmin) && std::isfinite(lmax) && lmin < lmax && settings.scaleAuto[3] != 1;
+        return std::isfinite(lmin) && std::isfinite(lmax) && lmin < lmax && s.scaleAuto[3] != 1;
     };
-    if (settings.legendStyle == 0) {
-        if (settings.scaleLog[3] == 1 && lmin <= 0) lmin = R[3].min;
+    if (s.legendStyle == 0) {
+        if (s.scaleLog[3] == 1 && lmin <= 0) lmin = R[3].min;
         if (!userLegend()) {
             lmin = R[3].min;
             lmax = R[3].max;
@@ -245,52 +260,47 @@ void CKelvraView::recomputeScales(bool keepUserScales) {
             lmax = h;
         }
     }
-    if (settings.scaleLog[3] == 1 && !(lmin > 0)) settings.scaleLog[3] = 0;
+    if (s.scaleLog[3] == 1 && !(lmin > 0)) s.scaleLog[3] = 0;
 
     // 9. Bars need a size.
-    if (!(settings.barSizeX > 0) || !(settings.barSizeY > 0)) resetBarSizes();
+    if (!(s.barSizeX > 0) || !(s.barSizeY > 0)) resetBarSizes(s, d);
 
     // 10. Marked points may no longer be where they were drawn.
     state.pickMarkersShown = false;
 
     // 11. The data length each axis maps onto its full length.
-    for (int a = 0; a < 3; ++a) state.axisSpan[a] = settings.scaleMax[a] - settings.scaleMin[a];
-    if (settings.scaleSameStep == 1) {
+    for (int a = 0; a < 3; ++a) state.axisSpan[a] = s.scaleMax[a] - s.scaleMin[a];
+    if (s.scaleSameStep == 1) {
         double longest = std::max({state.axisSpan[0], state.axisSpan[1], state.axisSpan[2]});
         for (double& span : state.axisSpan) span = longest;
     }
 
     // 12. The view follows the display mode.
-    if (settings.displayMode == Display2D) {
-        settings.viewAngleX = 0;
-        settings.viewAngleZ = 0;
-        showAngles();
-    }
-    fitModeToDisplay();
-    if (data.dataKind == Grid) snapSections();
-    showDisplayKind();
+    normalizeViewAngles(s);
+    fitModeToDisplay(state, s.displayMode);
+    if (d.dataKind == Grid) snapSections(s, state, d);
 }
 
 // ---- bar sizes and sections -------------------------------------------------------
 
-void CKelvraView::resetBarSizes() {
+void resetBarSizes(GraphSettings& s, const GraphData& d) {
     // A footprint that comes out as no size (one column, a flat range, no
     // data) becomes 1, the size of a fresh record.
     auto usable = [](double size) { return std::isfinite(size) && size > 0 ? size : 1.0; };
-    const ValueRange& x = data.valueRange[RangeX];
-    const ValueRange& y = data.valueRange[RangeY];
-    switch (data.dataKind) {
+    const ValueRange& x = d.valueRange[RangeX];
+    const ValueRange& y = d.valueRange[RangeY];
+    switch (d.dataKind) {
         case Grid:
-            settings.barSizeX = usable(data.columnCount > 0 ? std::abs(x.max - x.min) / data.columnCount : 0.0);
-            settings.barSizeY = usable(data.rowCount > 0 ? std::abs(y.max - y.min) / data.rowCount : 0.0);
+            s.barSizeX = usable(d.columnCount > 0 ? std::abs(x.max - x.min) / d.columnCount : 0.0);
+            s.barSizeY = usable(d.rowCount > 0 ? std::abs(y.max - y.min) / d.rowCount : 0.0);
             break;
         case Scattered:
-            settings.barSizeX = usable(std::abs(x.max - x.min) * 0.05);
-            settings.barSizeY = usable(std::abs(y.max - y.min) * 0.05);
+            s.barSizeX = usable(std::abs(x.max - x.min) * 0.05);
+            s.barSizeY = usable(std::abs(y.max - y.min) * 0.05);
             break;
         case Vectors:
-            settings.barSizeX = 1.0;
-            settings.barSizeY = 1.0;
+            s.barSizeX = 1.0;
+            s.barSizeY = 1.0;
             break;
         case PointValues:
         case DataKindCount:
@@ -317,22 +327,20 @@ int nearestIndex(const double* values, int count, std::size_t stride, double tar
 
 }  // namespace
 
-void CKelvraView::snapSections() {
+void snapSections(GraphSettings& s, ViewState& state, const GraphData& d) {
     // Each section sits on a grid line: the X section on the column whose X
     // (in the first row) is nearest, the Y section on the row whose Y (of its
     // first point) is nearest. A position beyond the data goes to the end
     // column or row.
-    if (data.columnCount <= 0 || data.rowCount <= 0 || data.pointValues.empty()) return;
-    std::size_t needed = std::size_t(data.rowCount) * std::size_t(data.columnCount) * std::size_t(data.valuesPerPoint);
-    if (needed > data.pointValues.size()) return;
-    const double* first = data.pointValues.data();
-    state.sectionIndexX = nearestIndex(first, data.columnCount, std::size_t(data.valuesPerPoint), settings.sectionPos[0]);
-    settings.sectionPos[0] = data.gridPoint(0, state.sectionIndexX)[0];
-    state.sectionIndexY = nearestIndex(first + 1, data.rowCount, std::size_t(data.columnCount) * data.valuesPerPoint, settings.sectionPos[1]);
-    settings.sectionPos[1] = data.gridPoint(state.sectionIndexY, 0)[1];
+    if (d.columnCount <= 0 || d.rowCount <= 0 || d.pointValues.empty()) return;
+    std::size_t needed = std::size_t(d.rowCount) * std::size_t(d.columnCount) * std::size_t(d.valuesPerPoint);
+    if (needed > d.pointValues.size()) return;
+    const double* first = d.pointValues.data();
+    state.sectionIndexX = nearestIndex(first, d.columnCount, std::size_t(d.valuesPerPoint), s.sectionPos[0]);
+    s.sectionPos[0] = d.gridPoint(0, state.sectionIndexX)[0];
+    state.sectionIndexY = nearestIndex(first + 1, d.rowCount, std::size_t(d.columnCount) * d.valuesPerPoint, s.sectionPos[1]);
+    s.sectionPos[1] = d.gridPoint(state.sectionIndexY, 0)[1];
 }
 
-AxisMapping CKelvraView::graphMapping() const { return kelvra::graphMapping(settings, state.axisSpan); }
-AxisMapping CKelvraView::scaleMapping() const { return kelvra::scaleMapping(settings, state.axisSpan); }
 
 }  // namespace kelvra

@@ -10,21 +10,20 @@
 // the full one (render/reducedGraph.h); pictures never do.
 // drawScene draws into whatever framebuffer is bound: the window's, or the
 // picture's of renderPicture (output/picture.cpp).
+#include "render/scene.h"
+
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cassert>
-#include <chrono>
 
-#include "base/appInfo.h"
-#include "view/kelvraView.h"
-#include "base/phaseTimes.h"
-#include "render/scene.h"
-#include "render/text.h"
+#include "render/graphSteps.h"
+#include "render/legend.h"
+#include "render/scaleFrame.h"
 
 namespace kelvra {
 
-void CKelvraView::initGlState() {
+void initGlState() {
     const GLfloat diffuse[] = {0.8f, 0.8f, 0.8f, 1.0f};
     const GLfloat specular[] = {0.9f, 0.9f, 0.9f, 1.0f};
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
@@ -42,22 +41,20 @@ void CKelvraView::initGlState() {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_AUTO_NORMAL);
     glLoadIdentity();
-    if (lists.deferListBuilds) lists.glyphListsBuilt = false;   // built by the first frame, for its settings
-    else buildGlyphLists();
 }
 
-void CKelvraView::resizeViewport(int width, int height) {
+void resizeViewport(int width, int height, int viewZoom) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    setProjection(width, height);
+    setProjection(width, height, viewZoom);
 }
 
-void CKelvraView::setProjection(int width, int height) {
+void setProjection(int width, int height, int viewZoom) {
     // A zero-sized window (minimised) or a zero zoom would give an empty volume,
     // which GL rejects; the matrix is then left as it is.
-    if (width > 0 && height > 0 && settings.viewZoom != 0) {
-        double f = 4.0 * settings.viewZoom;
+    if (width > 0 && height > 0 && viewZoom != 0) {
+        double f = 4.0 * viewZoom;
         double m = std::min(width, height);
         glOrtho(-width / f, width / f, -height / f, height / f, -50.0 * m / f, 50.0 * m / f);
     }
@@ -66,9 +63,9 @@ void CKelvraView::setProjection(int width, int height) {
 
 namespace {
 
-// The lists the scene calls are made by the builds before the first frame with
-// data (render/displayLists.cpp, interact/ for the pick markers).
-void callList(DisplayList list) {
+// The lists the scene calls are made by the view before the frame
+// (view/viewPaint.cpp).
+void callList(int list) {
     assert(glIsList(list));
     glCallList(list);
 }
@@ -82,66 +79,48 @@ void translateOverlay(bool anchored, double posH, double posV, int viewPosX, int
 
 }  // namespace
 
-// Lists a load or a settings change left unbuilt (no context was current, or
-// kelvra-render defers them) are made now. One picture (deferListBuilds)
-// builds only the overlay lists and draws the graph without a list; a reduced
-// frame leaves a graph list a section move left stale for the full frame.
-void CKelvraView::makeMissingLists(GraphDetail detail) {
-    if (!data.dataLoaded) return;
-    if (!lists.glyphListsBuilt) buildGlyphLists();
-    if (lists.deferListBuilds || detail == GraphDetail::Reduced) {
-        if (!lists.overlayListsBuilt) buildLists(false);
-        return;
-    }
-    if (!lists.graphListsBuilt) buildDisplayLists();
-}
-
-void CKelvraView::drawScene(const SceneDraw& how) {
-    PhaseScope phase(Phase::Draw);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (!data.dataLoaded) return;
-    const bool graphStraight = how.straight || (lists.deferListBuilds && !lists.graphListsBuilt);
-    makeMissingLists(how.detail);
-    const auto has = [&](unsigned part) { return (how.parts & part) != 0; };
+void drawSceneParts(const DrawInput& in, const TextOut& text, const SceneSource& source) {
+    const GraphSettings& s = in.settings;
+    const auto has = [&](unsigned part) { return (source.parts & part) != 0; };
 
     glLoadIdentity();
     if (has(SceneGraph)) {
         glPushMatrix();
-        turnLikeTheGraph(settings);
-        if (graphStraight) drawGraph(makeBuildContext());
-        else callList(how.detail == GraphDetail::Reduced ? ListGraphReduced : ListGraph);
+        turnLikeTheGraph(s);
+        if (source.graphList == 0) drawGraph(in);
+        else callList(source.graphList);
         glPopMatrix();
     }
-    if (state.pickMarkersShown && has(ScenePickMarkers)) {
+    if (source.pickMarkerList != 0 && has(ScenePickMarkers)) {
         glPushMatrix();
-        turnLikeTheGraph(settings);
-        callList(ListPickMarker);
+        turnLikeTheGraph(s);
+        callList(source.pickMarkerList);
         glPopMatrix();
     }
 
     // The overlays cancel the zoom, so they keep their screen size (in percent).
-    double unzoom = settings.viewZoom != 0 ? 100.0 / settings.viewZoom : 1.0;
-    if (settings.axisShow && has(SceneAxisIndicator)) {
+    double unzoom = s.viewZoom != 0 ? 100.0 / s.viewZoom : 1.0;
+    if (s.axisShow && has(SceneAxisIndicator)) {
         glPushMatrix();
-        translateOverlay(settings.axisFixLowerLeft != 0, settings.axisPosH, settings.axisPosV, settings.viewPosX, settings.viewPosY);
-        double s = unzoom * settings.axisSize * 0.01;
-        glScaled(s, s, s);
-        glRotated(settings.viewAngleX, 1.0, 0.0, 0.0);
-        glRotated(settings.viewAngleZ, 0.0, 0.0, 1.0);
-        if (how.straight) buildAxisIndicator();
-        else callList(ListAxisIndicator);
+        translateOverlay(s.axisFixLowerLeft != 0, s.axisPosH, s.axisPosV, s.viewPosX, s.viewPosY);
+        double k = unzoom * s.axisSize * 0.01;
+        glScaled(k, k, k);
+        glRotated(s.viewAngleX, 1.0, 0.0, 0.0);
+        glRotated(s.viewAngleZ, 0.0, 0.0, 1.0);
+        if (source.axisIndicatorList == 0) drawAxisIndicator(s, text);
+        else callList(source.axisIndicatorList);
         glPopMatrix();
     }
-    if (settings.legendShow && has(SceneLegend)) {
+    if (s.legendShow && has(SceneLegend)) {
         glPushMatrix();
-        translateOverlay(settings.legendFixRight != 0, settings.legendPosH, settings.legendPosV, settings.viewPosX, settings.viewPosY);
-        double s = unzoom * settings.legendSize * 0.01;
-        glScaled(s, s, s);
-        if (how.straight) drawLegend(makeBuildContext());
-        else callList(ListLegend);
+        translateOverlay(s.legendFixRight != 0, s.legendPosH, s.legendPosV, s.viewPosX, s.viewPosY);
+        double k = unzoom * s.legendSize * 0.01;
+        glScaled(k, k, k);
+        if (source.legendList == 0) drawLegend(in, text);
+        else callList(source.legendList);
         glPopMatrix();
     }
-    if (settings.scaleShow && has(SceneFrame | SceneFrameLabels)) {
+    if (s.scaleShow && has(SceneFrame | SceneFrameLabels)) {
         // The frame changes with every turn, so it is drawn afresh each frame;
         // drawn directly rather than through a list, its labels are placed by
         // window position, and one whose start lies outside the window (the
@@ -155,25 +134,13 @@ void CKelvraView::drawScene(const SceneDraw& how) {
             glClipPlane(GL_CLIP_PLANE0, nothing);
             glEnable(GL_CLIP_PLANE0);
         }
-        turnLikeTheGraph(settings);
-        if (settings.displayMode == Display2D) buildScaleFrame2D(-1.0);
-        else buildScaleFrame3D();
+        turnLikeTheGraph(s);
+        if (s.displayMode == Display2D) drawScaleFrame2D(s, in.state, text, -1.0);
+        else drawScaleFrame3D(s, in.state, text);
         glPopAttrib();
         glPopMatrix();
     }
-    if (!settings.titleText.empty() && has(SceneTitle)) drawTitle();
-}
-
-void CKelvraView::paint(int width, int height) {
-    host_.setCaption(data.dataFileTitle + " - " + kAppTitle);
-    resizeViewport(width, height);
-    const GraphDetail detail =
-        reducedGraphWanted() && reducedGraphReady() ? GraphDetail::Reduced : GraphDetail::Full;
-    makeMissingLists(detail);   // a build is not the frame's time
-    const auto start = std::chrono::steady_clock::now();
-    drawScene({.detail = detail});
-    glFinish();   // the frame's time is the rasteriser's, not only the submission's
-    noteFrame(detail, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (!s.titleText.empty() && has(SceneTitle)) drawTitle(s, text);
 }
 
 void layoutAnchoredOverlays(GraphSettings& s, PixelSize frame) {
@@ -196,21 +163,6 @@ void turnLikeTheGraph(const GraphSettings& s) {
     glTranslated(s.viewPosX * 0.005, s.viewPosY * 0.005, 0.0);
     glRotated(s.viewAngleX, 1.0, 0.0, 0.0);
     glRotated(s.viewAngleZ, 0.0, 0.0, 1.0);
-}
-
-void CKelvraView::layoutAnchoredOverlays() { kelvra::layoutAnchoredOverlays(settings, host_.frameSize()); }
-
-void CKelvraView::destroyGlLists() {
-    for (DisplayList list : {ListGraph, ListGraphReduced, ListLegend, ListAxisIndicator, ListScaleFrame,
-                             ListPickMarker}) {
-        if (glIsList(list)) glDeleteLists(list, 1);
-    }
-    lists.glyphs->destroy();
-    state.pickMarkersShown = false;   // its list is gone
-    lists.glyphListsBuilt = false;
-    lists.graphListsBuilt = false;
-    lists.overlayListsBuilt = false;
-    graphListsChanged();
 }
 
 }  // namespace kelvra

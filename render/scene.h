@@ -1,13 +1,16 @@
-// The scene's free routines (the view's own are in view/kelvraView.h under
-// "scene and camera"; both are implemented in render/scene.cpp).
+// The scene: fixed GL state, the camera, the parts of a frame and the
+// placement of the window-anchored overlays. The view decides which lists a
+// frame calls and which parts it draws straight (view/viewPaint.cpp).
 #pragma once
 
 #include "base/viewHost.h"
+#include "render/drawInput.h"
+#include "render/scaleFrame.h"
 #include "settings/graphSettings.h"
 
 namespace kelvra {
 
-// The parts of the scene CKelvraView::drawScene draws.
+// The parts of the scene a frame draws.
 enum ScenePart : unsigned {
     SceneGraph = 1u << 0,
     ScenePickMarkers = 1u << 1,     // when shown; drawn over the graph
@@ -32,12 +35,39 @@ struct SceneDraw {
     GraphDetail detail = GraphDetail::Full;
 };
 
+// Where a frame takes the graph and the overlays from: the list to call, or 0
+// to draw that part straight from the records.
+struct SceneSource {
+    unsigned parts = SceneAll;
+    int graphList = 0;
+    int pickMarkerList = 0;       // 0: no marker shown
+    int legendList = 0;
+    int axisIndicatorList = 0;
+};
+
+// Fixed GL state of a new context: material, the light fixed to the eye,
+// white clear colour, depth test.
+void initGlState();
+
+// Viewport and orthographic camera for a window of the given size: one pixel
+// is 1 / (2 * viewZoom) world units.
+void resizeViewport(int width, int height, int viewZoom);
+// The camera alone, onto the current projection (the pick multiplies its pick
+// matrix first); leaves the modelview matrix current.
+void setProjection(int width, int height, int viewZoom);
+
+// One frame's parts into the current framebuffer (cleared by the caller):
+// the graph and pick markers under the graph's turn, the anchored overlays,
+// the scale frame and the title. Drawing a part straight reads `in`; its ctx
+// must then be the build context of `in.settings`.
+void drawSceneParts(const DrawInput& in, const TextOut& text, const SceneSource& source);
+
 // Places the window-anchored overlays for a main frame of outer size `frame`:
 // the axis indicator at the lower-left corner (axisFixLowerLeft) and the legend
 // at the right side (legendFixRight), so that they keep their place on the
 // screen whatever the zoom; sizes that are not fixed follow the zoom. Called by
-// CKelvraView::layoutAnchoredOverlays with the window's frame, and by
-// renderPicture for a picture laid out as another window.
+// the view with the window's frame, and by the picture path for a picture
+// laid out as another window.
 void layoutAnchoredOverlays(GraphSettings& s, PixelSize frame);
 
 // Multiplies the modelview by the graph's place on the screen: moved by the

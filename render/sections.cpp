@@ -4,39 +4,41 @@
 // The builder calls updateSectionX/Y at the start of lists 100 and 500, so the
 // section index is always inside the grid and sectionPos names its column or
 // row.
+#include "render/sections.h"
+
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "view/kelvraView.h"
+#include "render/graphSteps.h"
 #include "render/contourCells.h"
 #include "render/feedbackState.h"
 #include "render/markPoints.h"
 
 namespace kelvra {
 
-void CKelvraView::updateSectionX() {
-    state.sectionIndexX = data.columnCount > 0 ? std::clamp(state.sectionIndexX, 0, data.columnCount - 1) : 0;
-    if (marks::gridFits(*this)) settings.sectionPos[0] = data.gridPoint(0, state.sectionIndexX)[0];
-}
-
-void CKelvraView::updateSectionY() {
-    state.sectionIndexY = data.rowCount > 0 ? std::clamp(state.sectionIndexY, 0, data.rowCount - 1) : 0;
-    if (marks::gridFits(*this)) settings.sectionPos[1] = data.gridPoint(state.sectionIndexY, 0)[1];
+void holdSectionOnGrid(const GraphData& d, GraphSettings& s, ViewState& state) {
+    if (s.displayMode == DisplayXSection) {
+        state.sectionIndexX = d.columnCount > 0 ? std::clamp(state.sectionIndexX, 0, d.columnCount - 1) : 0;
+        if (marks::gridFits(d)) s.sectionPos[0] = d.gridPoint(0, state.sectionIndexX)[0];
+    } else if (s.displayMode == DisplayYSection) {
+        state.sectionIndexY = d.rowCount > 0 ? std::clamp(state.sectionIndexY, 0, d.rowCount - 1) : 0;
+        if (marks::gridFits(d)) s.sectionPos[1] = d.gridPoint(state.sectionIndexY, 0)[1];
+    }
 }
 
 // A black line through the section points; a point that has no finite
 // position breaks the line there.
-void CKelvraView::drawSectionLine(const BuildContext& ctx, int axis) const {
-    marks::SectionWalk walk = marks::sectionWalk(*this, axis);
+void drawSectionLine(const DrawInput& in, int axis) {
+    marks::SectionWalk walk = marks::sectionWalk(in, axis);
     if (walk.count == 0) return;
     glPushAttrib(GL_LINE_BIT | GL_CURRENT_BIT);
-    setLineWidth(settings.sectionLineWidth);
+    setLineWidth(in.settings.sectionLineWidth);
     glColor3d(0.0, 0.0, 0.0);
     glBegin(GL_LINE_STRIP);
     for (std::size_t k = 0; k < walk.count; ++k) {
-        Vec3 w = ctx.map.world(data.point(walk.first + k * walk.stride));
+        Vec3 w = in.ctx.map.world(in.data.point(walk.first + k * walk.stride));
         if (marks::finite(w)) {
             glVertex3d(w.x, w.y, w.z);
         } else {
@@ -50,19 +52,19 @@ void CKelvraView::drawSectionLine(const BuildContext& ctx, int axis) const {
 
 // The section points inside the scale box, coloured by the point level of the
 // value the legend shows (the same colour rule as the point graphs).
-void CKelvraView::drawSectionPoints(const BuildContext& ctx, int axis) const {
-    marks::SectionWalk walk = marks::sectionWalk(*this, axis);
+void drawSectionPoints(const DrawInput& in, int axis) {
+    marks::SectionWalk walk = marks::sectionWalk(in, axis);
     if (walk.count == 0) return;
-    const LevelTable& t = ctx.levels;
+    const LevelTable& t = in.ctx.levels;
     glPushAttrib(GL_POINT_BIT | GL_CURRENT_BIT);
-    setPointSize(settings.pointSize);
+    setPointSize(in.settings.pointSize);
     glBegin(GL_POINTS);
     for (std::size_t k = 0; k < walk.count; ++k) {
-        const double* p = data.point(walk.first + k * walk.stride);
-        if (!insideScaleBox(p)) continue;
-        Vec3 w = ctx.map.world(p);
+        const double* p = in.data.point(walk.first + k * walk.stride);
+        if (!insideScaleBox(in.settings, p)) continue;
+        Vec3 w = in.ctx.map.world(p);
         if (!marks::finite(w)) continue;
-        int level = std::clamp(pointLevel(t, marks::levelSpace(t, marks::rawColorValue(*this, p))), 0,
+        int level = std::clamp(pointLevel(t, marks::levelSpace(t, marks::rawColorValue(in, p))), 0,
                                std::max(t.levelCount, 0));
         const Rgb& c = t.colors[level];
         glColor3d(c.r, c.g, c.b);
@@ -81,20 +83,20 @@ void CKelvraView::drawSectionPoints(const BuildContext& ctx, int axis) const {
 // range is level 1 (level n on a reversed Z); a fixed level there would send
 // the level crossings outside the quad when the legend range starts above the
 // data. A quad with a corner that has no finite position or value is left out.
-void CKelvraView::drawSectionFill(const BuildContext& ctx, int axis) const {
+void drawSectionFill(const DrawInput& in, int axis) {
     useFlatShading();
-    marks::SectionWalk walk = marks::sectionWalk(*this, axis);
-    const LevelTable& t = ctx.levels;
+    marks::SectionWalk walk = marks::sectionWalk(in, axis);
+    const LevelTable& t = in.ctx.levels;
     if (walk.count < 2 || t.levelCount <= 0) return;
-    double bottom = settings.scaleReverse[2] == 1 ? data.valueRange[RangeZ].max : data.valueRange[RangeZ].min;
+    double bottom = in.settings.scaleReverse[2] == 1 ? in.data.valueRange[RangeZ].max : in.data.valueRange[RangeZ].min;
     double bottomValue = marks::levelSpace(t, bottom);
-    double bottomZ = ctx.map.world(2, bottom);
+    double bottomZ = in.ctx.map.world(2, bottom);
     int bottomLevel = levelOf(t, bottomValue);
 
     CellPaint paint(t, t.colors, t.levelCount);
     auto top = [&](std::size_t k) {
-        const double* p = data.point(walk.first + k * walk.stride);
-        Vec3 w = ctx.map.world(p);
+        const double* p = in.data.point(walk.first + k * walk.stride);
+        Vec3 w = in.ctx.map.world(p);
         double value = marks::levelSpace(t, p[2]);
         return makeCorner(w.x, w.y, w.z, value, levelOf(t, value));
     };
@@ -115,19 +117,19 @@ void CKelvraView::drawSectionFill(const BuildContext& ctx, int axis) const {
 // keeps the cells at lower X (higher X on a reversed X axis), the Y section
 // the cells at higher Y (lower Y on a reversed Y axis), so that the kept part
 // lies on the same side of the picture whichever way the axis runs.
-void CKelvraView::drawSectionCut(const BuildContext& ctx, int axis) const {
-    if (!marks::gridFits(*this)) return;
-    CellRange range = wholeGrid(*this);
+void drawSectionCut(const DrawInput& in, int axis) {
+    if (!marks::gridFits(in.data)) return;
+    CellRange range = wholeGrid(in.data);
     if (axis == 0) {
-        int c = std::clamp(state.sectionIndexX, 0, data.columnCount - 1);
-        if (settings.scaleReverse[0] == 1) range.firstColumn = c;
+        int c = std::clamp(in.state.sectionIndexX, 0, in.data.columnCount - 1);
+        if (in.settings.scaleReverse[0] == 1) range.firstColumn = c;
         else range.endColumn = c;
     } else {
-        int r = std::clamp(state.sectionIndexY, 0, data.rowCount - 1);
-        if (settings.scaleReverse[1] == 1) range.endRow = r;
+        int r = std::clamp(in.state.sectionIndexY, 0, in.data.rowCount - 1);
+        if (in.settings.scaleReverse[1] == 1) range.endRow = r;
         else range.firstRow = r;
     }
-    drawGridCells(*this, ctx, ctx.levels.colors, ctx.levels.levelCount, range, false, CellDrawer::FillLevels);
+    drawGridCells(in, in.ctx.levels.colors, in.ctx.levels.levelCount, range, false, CellDrawer::FillLevels);
 }
 
 }  // namespace kelvra

@@ -6,13 +6,15 @@
 // Points that are not finite (a logarithmic axis at or below zero, infinite
 // data) are drawn nowhere: a wire is broken there, and a cell or segment with
 // such a corner is left out.
+#include "render/surfaces.h"
+
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <utility>
 #include <vector>
 
-#include "view/kelvraView.h"
+#include "render/graphSteps.h"
 #include "render/feedbackState.h"
 #include "render/gridPoints.h"
 
@@ -103,32 +105,32 @@ Corner wireEnd(const GridPoints& grid, const LevelTable& t, int r, int c) {
 
 }  // namespace
 
-void CKelvraView::drawWireframe(const BuildContext& ctx) const {
-    GridPoints grid(*this, ctx);
+void drawWireframe(const DrawInput& in) {
+    GridPoints grid(in);
     if (!grid.ready()) return;
     const int rows = grid.rows(), columns = grid.columns();
     CurrentColor color;
     // X-lines: one per chosen column, through its rows.
-    setLineWidth(settings.wireWidthX);
-    if (settings.wireIntervalX >= 1)
-        for (long long c = 0; c < columns; c += settings.wireIntervalX)
-            drawWire(rows, settings.wireColorX, color, [&](int r) { return grid.position(r, int(c)); });
+    setLineWidth(in.settings.wireWidthX);
+    if (in.settings.wireIntervalX >= 1)
+        for (long long c = 0; c < columns; c += in.settings.wireIntervalX)
+            drawWire(rows, in.settings.wireColorX, color, [&](int r) { return grid.position(r, int(c)); });
     // Y-lines: one per chosen row, through its columns.
-    setLineWidth(settings.wireWidthY);
-    if (settings.wireIntervalY >= 1)
-        for (long long r = 0; r < rows; r += settings.wireIntervalY)
-            drawWire(columns, settings.wireColorY, color, [&](int c) { return grid.position(int(r), c); });
+    setLineWidth(in.settings.wireWidthY);
+    if (in.settings.wireIntervalY >= 1)
+        for (long long r = 0; r < rows; r += in.settings.wireIntervalY)
+            drawWire(columns, in.settings.wireColorY, color, [&](int c) { return grid.position(int(r), c); });
 }
 
-void CKelvraView::drawColorWireframe(const BuildContext& ctx) const {
-    GridPoints grid(*this, ctx);
-    const LevelTable& t = ctx.levels;
+void drawColorWireframe(const DrawInput& in) {
+    GridPoints grid(in);
+    const LevelTable& t = in.ctx.levels;
     if (!grid.ready() || t.levelCount <= 0) return;
     const int rows = grid.rows(), columns = grid.columns();
     CurrentColor color;
-    setLineWidth(settings.wireWidthX);
-    if (settings.wireIntervalX >= 1) {
-        for (long long c = 0; c < columns; c += settings.wireIntervalX) {
+    setLineWidth(in.settings.wireWidthX);
+    if (in.settings.wireIntervalX >= 1) {
+        for (long long c = 0; c < columns; c += in.settings.wireIntervalX) {
             Corner from = wireEnd(grid, t, 0, int(c));
             for (int r = 0; r + 1 < rows; ++r) {
                 Corner to = wireEnd(grid, t, r + 1, int(c));
@@ -137,9 +139,9 @@ void CKelvraView::drawColorWireframe(const BuildContext& ctx) const {
             }
         }
     }
-    setLineWidth(settings.wireWidthY);
-    if (settings.wireIntervalY >= 1) {
-        for (long long r = 0; r < rows; r += settings.wireIntervalY) {
+    setLineWidth(in.settings.wireWidthY);
+    if (in.settings.wireIntervalY >= 1) {
+        for (long long r = 0; r < rows; r += in.settings.wireIntervalY) {
             Corner from = wireEnd(grid, t, int(r), 0);
             for (int c = 0; c + 1 < columns; ++c) {
                 Corner to = wireEnd(grid, t, int(r), c + 1);
@@ -150,8 +152,8 @@ void CKelvraView::drawColorWireframe(const BuildContext& ctx) const {
     }
 }
 
-void CKelvraView::drawWireHiddenFill(const BuildContext& ctx) const {
-    GridPoints grid(*this, ctx);
+void drawWireHiddenFill(const DrawInput& in) {
+    GridPoints grid(in);
     if (!grid.ready()) return;
     const int rows = grid.rows(), columns = grid.columns();
     beginOffsetFill();
@@ -176,8 +178,8 @@ void CKelvraView::drawWireHiddenFill(const BuildContext& ctx) const {
     endOffsetFill();
 }
 
-void CKelvraView::drawShadedShape(const BuildContext& ctx) const {
-    GridPoints grid(*this, ctx);
+void drawShadedShape(const DrawInput& in) {
+    GridPoints grid(in);
     if (!grid.ready()) return;
     const int rows = grid.rows(), columns = grid.columns();
     // No colour here: the surface shows the material's grey under light 0.

@@ -20,8 +20,8 @@
 #include <unordered_map>
 
 #include "base/cp932.h"
-#include "view/kelvraView.h"
-#include "base/phaseTimes.h"
+#include "settings/graphSettings.h"
+#include "render/displayLists.h"
 #include "render/fonts.h"
 #include "settings/settingsTables.h"
 
@@ -509,13 +509,5 @@ RoleGlyphInfo GlyphRenderer::roleInfo(TextRole role) const {
     info.cachedWideGlyphs = int(r.wide.size());
     return info;
 }
-
-void CKelvraView::buildGlyphLists() {
-    PhaseScope phase(Phase::GlyphLists);
-    lists.glyphs->build(settings);
-    lists.glyphListsBuilt = true;
-}
-
-void CKelvraView::drawText(std::string_view text, TextRole role) { lists.glyphs->draw(text, role); }
 
 }  // namespace kelvra

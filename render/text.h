@@ -11,17 +11,17 @@
 //
 // How to draw text with a bitmap role:
 //   textRasterPos(x, y, z);      // or glColor3d(0,0,0) and then glRasterPos3d
-//   view.drawText(text, role);
+//   glyphs.draw(text, role);     // GlyphRenderer::draw
 // The raster colour is latched by the raster-position call, so the colour must
-// be set before it. Outside a display list drawText re-latches black itself,
+// be set before it. Outside a display list the draw re-latches black itself,
 // and textRasterPos places a string whose start lies outside the view (its
 // visible part draws). Inside a display list being compiled neither can look at
 // the run-time state: the raster position must then be inside the view when the
 // list runs, and the colour set before it.
 // Text draws nothing in GL_SELECT mode, so labels never become pick hits (this
-// too is decided when drawText runs, so not for text compiled into a list).
+// too is decided when the draw runs, so not for text compiled into a list).
 //
-// While a vector picture is captured (output/vectorPicture.h), drawText hands
+// While a vector picture is captured (output/vectorPicture.h), the draw hands
 // every text to the renderer's text sink instead of drawing glyphs, so that the
 // picture holds it as text at the same raster position, in the role's family
 // and size. Glyph bitmaps would not survive GL feedback at all.
@@ -51,7 +51,7 @@ int glyphCellHeight(const GraphSettings& s, TextRole role);
 // True when the role draws outline glyphs: the title in one of the Japanese faces.
 bool roleUsesOutlines(const GraphSettings& s, TextRole role);
 
-// Sets colour black and the raster position for drawText at (x, y, z) in
+// Sets colour black and the raster position for the draw at (x, y, z) in
 // object coordinates. See the header comment for display lists.
 void textRasterPos(double x, double y, double z);
 
@@ -65,7 +65,7 @@ struct RoleGlyphInfo {
     int cachedWideGlyphs = 0;  // double-byte characters that have a list of their own
 };
 
-// A text as drawText hands it to the text sink. The raster position and its
+// A text as the draw hands it to the text sink. The raster position and its
 // colour are where and how the glyphs would have been drawn.
 struct TextSpan {
     std::string_view text;     // CP932 bytes

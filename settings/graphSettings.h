@@ -166,6 +166,19 @@ inline FormattedValue formatValue(const GraphSettings& s, double v, int kind) {
     return {};
 }
 
+// The view angles as the view keeps them: both 0 in the 2-D display, else
+// brought into 0..359 (from the -720..1080 a drag may leave).
+inline void normalizeViewAngles(GraphSettings& s) {
+    if (s.displayMode == Display2D) {
+        s.viewAngleX = 0;
+        s.viewAngleZ = 0;
+    }
+    for (int* angle : {&s.viewAngleX, &s.viewAngleZ}) {
+        if (*angle < 0) *angle += 360;
+        if (*angle > 359) *angle -= 360;
+    }
+}
+
 // Shown X angle (0..359) of an internal viewAngleX, and back.
 inline int shownAngleX(int viewAngleX) {
     int shown = viewAngleX - 270;

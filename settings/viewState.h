@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "settings/graphSettings.h"
+
 namespace kelvra {
 
 // What a left-button drag or an arrow key does (the toolbar's mode buttons).
@@ -35,5 +37,26 @@ struct ViewState {
     SelectedText selectedText;              // what the selected-data window shows
     bool startupDone = false;               // the start-up argument ran (first paint)
 };
+
+// What changed in the records, for the view's one change sequence
+// (view/viewChange.cpp); a change is any combination of these.
+enum Change : unsigned {
+    ChangeData = 1u << 0,       // a data set was read into the record
+    ChangeSettings = 1u << 1,   // the settings record changed in bulk (dialog, settings file)
+    ChangePosition = 1u << 2,   // the graph's offset (a move)
+    ChangeAngles = 1u << 3,     // the graph's turn
+    ChangeZoom = 1u << 4,       // the zoom: overlays and glyph sizes follow it
+    ChangeSection = 1u << 5,    // the section's index
+    ChangeMarkers = 1u << 6,    // only the pick markers went: a repaint
+    ChangeView = ChangePosition | ChangeAngles | ChangeZoom,
+};
+
+// The interaction mode a display allows: no section mode in 3-D, neither
+// turning nor sections in 2-D (zoom instead).
+inline void fitModeToDisplay(ViewState& state, DisplayMode mode) {
+    if (mode == Display3D && state.interactionMode == ModeSection) state.interactionMode = ModeRotate;
+    if (mode == Display2D && (state.interactionMode == ModeRotate || state.interactionMode == ModeSection))
+        state.interactionMode = ModeZoom;
+}
 
 }  // namespace kelvra

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "render/contourCells.h"
+#include "support/drawInput.h"
 #include "support/glFixture.h"
 #include "support/gridFixture.h"
 
@@ -180,15 +181,15 @@ TEST(FloorProjection, EveryVertexLiesOnTheFloorOfTheBox) {
         g.view.resizeViewport(400, 400);
         glLoadIdentity();
         glRotated(60, 1, 0, 0);   // a slanted view, so depth tells z apart
-        BuildContext ctx = g.view.makeBuildContext();
+        BuildContext ctx = g.view.buildContext();
         auto fb = test::captureFeedback([&] {
-            g.view.drawContourFill(ctx, true);
-            g.view.drawContourLines(ctx, true, true);
+            drawContourFill(test::drawInput(g.view, ctx), true);
+            drawContourLines(test::drawInput(g.view, ctx), true, true);
         });
         ASSERT_GT(fb.size(), 20u) << c.name;
         // The bottom face of a box of 100 % size is at world z = -0.5.
         for (double z : worldZ(fb)) ASSERT_NEAR(z, -0.5, 1e-3) << c.name;
-        EXPECT_NEAR(floorZ(g.view, ctx.map), -0.5, 1e-12) << c.name;
+        EXPECT_NEAR(floorZ(g.view.settings, ctx.map), -0.5, 1e-12) << c.name;
     }
 }
 
@@ -200,9 +201,9 @@ TEST(ContourLines, NoLineAtOrAboveTheLegendTopWhichTakesTheTopColourAndSingleCol
     g.view.settings.contour2Color = {0.25, 0.5, 0.75};
     g.view.resizeViewport(800, 600);
     glLoadIdentity();
-    BuildContext ctx = g.view.makeBuildContext();
+    BuildContext ctx = g.view.buildContext();
     for (bool colored : {true, false}) {
-        auto lines = test::captureFeedback([&] { g.view.drawContourLines(ctx, colored, false); });
+        auto lines = test::captureFeedback([&] { drawContourLines(test::drawInput(g.view, ctx), colored, false); });
         ASSERT_GE(lines.size(), 19u * 10) << colored;   // 19 inner level tops in each of the 10 cell rows
         for (const auto& p : lines) {
             ASSERT_EQ(p.kind, FeedbackPrimitive::Line);
@@ -237,7 +238,7 @@ TEST(ContourPicture, EachXShowsItsLevelColourInColourGreyAndMirrored) {
         g.view.settings.graphType = c.graphType;
         g.view.settings.scaleReverse[0] = c.reverseX;
         g.draw(800, 600);
-        const LevelTable levels = g.view.makeBuildContext().levels;
+        const LevelTable levels = g.view.buildContext().levels;
         Rgb grey[kMaxLevelCount + 1];
         ASSERT_EQ(buildLevelColors(kGreyLevelSource, 0, 0, 3, grey), 20);
         const Rgb* colors = c.graphType == 2 ? grey : levels.colors;
@@ -258,12 +259,12 @@ TEST(ContourPicture, EachXShowsItsLevelColourInColourGreyAndMirrored) {
 
 // Every contour routine of the view, in immediate mode.
 void drawContours(const CKelvraView& v) {
-    BuildContext ctx = v.makeBuildContext();
-    v.drawContourFill(ctx, false);
-    v.drawGreyContourFill(ctx, true);
-    v.drawContourLines(ctx, true, false);
-    v.drawContourLines(ctx, false, true);
-    v.drawContourHiddenFill(ctx);
+    BuildContext ctx = v.buildContext();
+    drawContourFill(test::drawInput(v, ctx), false);
+    drawGreyContourFill(test::drawInput(v, ctx), true);
+    drawContourLines(test::drawInput(v, ctx), true, false);
+    drawContourLines(test::drawInput(v, ctx), false, true);
+    drawContourHiddenFill(test::drawInput(v, ctx));
 }
 
 TEST(ContourGrid, CellsWithoutAPlaceAreLeftOutAndNothingIsDrawnWithoutAGrid) {
@@ -278,7 +279,7 @@ TEST(ContourGrid, CellsWithoutAPlaceAreLeftOutAndNothingIsDrawnWithoutAGrid) {
     auto fb = test::captureFeedback([&] { drawContours(g.view); });
     ASSERT_FALSE(fb.empty());
     // Columns at x = 10..100 remain: world x from ln 10 onwards; nothing else drawn.
-    double left = 400 + g.view.makeBuildContext().map.world(0, 10.0) * 200;
+    double left = 400 + g.view.buildContext().map.world(0, 10.0) * 200;
     for (const auto& p : fb) {
         for (const auto& v : p.vertices) {
             ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
@@ -389,7 +390,7 @@ TEST(ContourReference, FillOfAnIrregularGridMatchesTheBruteForceLevels) {
     for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
     g.topView();
     g.draw(300, 300);
-    const LevelTable t = g.view.makeBuildContext().levels;
+    const LevelTable t = g.view.buildContext().levels;
     if (const char* dir = std::getenv("KELVRA_PICTURES_DIR")) test::dumpPicture(std::string(dir) + "/reference.png");
 
     int judged = 0;

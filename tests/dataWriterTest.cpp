@@ -18,6 +18,7 @@
 #include "base/fileIo.h"
 #include "base/headlessHost.h"
 #include "view/kelvraView.h"
+#include "support/drawInput.h"
 #include "support/commaLocale.h"
 #include "support/renderRun.h"
 #include "support/testFiles.h"
@@ -101,14 +102,14 @@ TEST_F(Writer, EachLayoutSavesItsLinesAndReopensAsItWas) {
         SCOPED_TRACE(c.format);
         set(c.format, c.columns, c.rows, c.values);
         view.layoutAnchoredOverlays();   // as a load leaves the settings
-        view.recomputeScales(true);
+        test::recompute(view, true);
         std::string settings = view.settingsText();
         EXPECT_NE(settings.find(cp932("X方向 = 0.500\r\n")), std::string::npos);
         EXPECT_NE(settings.find(cp932("X軸 = 0.250000, 0.000000, 0.000000\r\n")), std::string::npos);
         std::string expected = cp932("ﾃﾞｰﾀ形式,") + std::to_string(c.savedAs) + "\r\nKelvra ver.1.52\r\n\r\n";
         for (const std::string& line : c.lines) expected += line + "\r\n";
         expected += "\r\n" + settings.substr(settings.find(cp932("[グラフの設定]")));
-        ASSERT_EQ(view.writeDataFile(dir.file("saved.csv"), settings), 0);
+        ASSERT_TRUE(view.writeDataFile(dir.file("saved.csv"), settings));
         EXPECT_EQ(readFile(dir.file("saved.csv")), expected);
         EXPECT_EQ(view.data.dataFormat, c.savedAs);   // the number of the file now current
 
@@ -124,7 +125,7 @@ TEST_F(Writer, EachLayoutSavesItsLinesAndReopensAsItWas) {
 // Decided: with no data the save says so, and the command asks for no name.
 TEST_F(Writer, SavedFileBecomesTheCurrentOneAndNothingLoadedIsReported) {
     host.fileAnswers = {"", dir.file("名前.csv")};
-    EXPECT_EQ(view.writeDataFile(dir.file("out.csv"), view.settingsText()), 1);
+    EXPECT_FALSE(view.writeDataFile(dir.file("out.csv"), view.settingsText()));
     EXPECT_FALSE(view.saveDataCommand());
     EXPECT_EQ(host.messages, std::vector(2, cp932(kCannotSave)));
     set(1, 2, 2, kGrid);
@@ -147,20 +148,20 @@ TEST_F(Writer, FailedSaveIsReportedAndKeepsTheOldFileByteForByte) {
     set(1, 300, 300, V(300 * 300 * 3, 1.5));   // about 1.2 MB, written in several pieces
     for (long long failAfter : {0LL, 10LL, 700000LL, 1100000LL}) {
         setSafeWriteFaultAfter(failAfter);
-        EXPECT_EQ(view.writeDataFile(path, view.settingsText()), 1) << failAfter;
+        EXPECT_FALSE(view.writeDataFile(path, view.settingsText())) << failAfter;
         setSafeWriteFaultAfter(-1);
     }
-    EXPECT_EQ(view.writeDataFile(folder, view.settingsText()), 1);
+    EXPECT_FALSE(view.writeDataFile(folder, view.settingsText()));
     EXPECT_EQ(host.messages, std::vector(5, cp932(kCannotSave)));
     chmod(dir.path().c_str(), 0755);   // so that the unprivileged child reaches the read-only folder
     chmod(folder.c_str(), 0555);
     test::expectTrueAsUnprivilegedChild([&] {
-        return view.writeDataFile(path, view.settingsText()) == 1 && host.messages.size() == 6;
+        return !view.writeDataFile(path, view.settingsText()) && host.messages.size() == 6;
     });
     EXPECT_TRUE(readFile(path) == old);
     EXPECT_EQ(std::tuple(files(folder), files(dir.path()), view.data.dataFileTitle), std::tuple(1, 1, "newfile"));
     chmod(folder.c_str(), 0755);
-    EXPECT_EQ(view.writeDataFile(path, view.settingsText()), 0);   // a save that can go through does
+    EXPECT_TRUE(view.writeDataFile(path, view.settingsText()));   // a save that can go through does
     EXPECT_GT(readFile(path).size(), 1100000u);
 }
 
@@ -171,9 +172,9 @@ TEST_F(Writer, FilesKelvraRenderWritesReopenToWhatItHadLoaded) {
     auto r = test::runRender({data, "-s", settings, "--write-settings", s, "--write-data", d}, dir.path());
     ASSERT_EQ(r.status, 0) << r.err;
     View fromData, fromSettings;
-    ASSERT_TRUE(view.loadDataFile(data, false) && view.loadSettingsFile(settings) == 1);
+    ASSERT_TRUE(view.loadDataFile(data, false) && view.loadSettingsFile(settings));
     ASSERT_TRUE(fromData.view.loadDataFile(d, false));
-    ASSERT_TRUE(fromSettings.view.loadDataFile(data, false) && fromSettings.view.loadSettingsFile(s) == 1);
+    ASSERT_TRUE(fromSettings.view.loadDataFile(data, false) && fromSettings.view.loadSettingsFile(s));
     auto values = [](const CKelvraView& v) { return e(V(v.data.point(0), v.data.point(v.data.pointCount))); };
     EXPECT_EQ(values(fromData.view), values(view));   // to the seven digits of "%e"
     auto look = [](const CKelvraView& v) { return cp932ToUtf8(v.settingsText()); };

@@ -82,7 +82,7 @@ TEST(InputEncodings, EveryReaderTakesMarkedUnicodeAndLoneCrsAsTheCp932File) {
         ASSERT_TRUE(view.loadDataFile(data, false));
         EXPECT_EQ(std::tuple(view.data.dataKind, view.data.rowCount, view.data.columnCount, view.data.point(3)[2]), std::tuple(Grid, 2, 2, 4.0));
         EXPECT_EQ(std::tuple(cp932ToUtf8(view.settings.titleText), view.settings.viewZoom), std::tuple(kTitle, 250));
-        ASSERT_EQ(fromSettings.loadSettingsFile(settings), 1);
+        ASSERT_TRUE(fromSettings.loadSettingsFile(settings));
         EXPECT_EQ(std::tuple(cp932ToUtf8(fromSettings.settings.titleText), fromSettings.settings.viewZoom), std::tuple(kTitle, 250));
         EXPECT_EQ(classifyDroppedFile(settings), DroppedFileKind::SettingsFile);
         EXPECT_EQ(startupKindOf(readTextFile(launch)), StartupFileKind::LaunchFile);
@@ -139,7 +139,7 @@ TEST(InputKinds, EndlessDevicesStopAtTheLimitAndRegularFilesDoNot) {
     host.printMessages = false;
     CKelvraView view(host);
     EXPECT_FALSE(view.loadDataFile("/dev/zero", false));
-    EXPECT_EQ(view.loadSettingsFile("/dev/urandom"), 0);
+    EXPECT_FALSE(view.loadSettingsFile("/dev/urandom"));
     EXPECT_EQ(readLaunchKey("/dev/zero", ""), std::nullopt);
     EXPECT_EQ(host.messages, std::vector(2, cp932("メモリー不足です")));
     EXPECT_EQ(host.reasons, std::vector(2, systemReason(EFBIG)));

@@ -49,7 +49,7 @@ TEST(FuzzRegression, EveryKeptInputPassesEveryReader) {
         HeadlessHost settingsHost;
         settingsHost.printMessages = false;
         CKelvraView settingsView(settingsHost);
-        EXPECT_EQ(settingsView.loadSettingsFile(path), 1);
+        EXPECT_TRUE(settingsView.loadSettingsFile(path));
         EXPECT_FALSE(settingsView.settingsText().empty());
 
         for (const char* key : {"Data_File_Name", "Setting_File_Name", "Image_File_Name", "Soft_On"})

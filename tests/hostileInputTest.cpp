@@ -108,7 +108,7 @@ TEST(HostileData, ReadsWithoutHarmAndLeavesTheFileAsItWas) {
         EXPECT_EQ(readFile(path), c.bytes);
         // What was read is saved under a format number the reader knows, or
         // refused with the writer's message when it holds no columns to write.
-        if (view.writeDataFile(dir.file("saved.csv"), view.settingsText()) == 0)
+        if (view.writeDataFile(dir.file("saved.csv"), view.settingsText()))
             EXPECT_TRUE(readFile(dir.file("saved.csv")).starts_with(cp932("ﾃﾞｰﾀ形式,") + char('0' + view.data.dataFormat)));
         else
             EXPECT_EQ(host.messages, std::vector<std::string>{cp932(kCannotSaveData)});
@@ -132,8 +132,8 @@ TEST(HostileSettings, LinesOf100000BytesChangeNothingElse) {
     hostile += longBracket + "\r\n" + std::string(100000, '9') + "\r\n";
     writeFile(dir.file("long.txt"), hostile);
     writeFile(dir.file("plain.txt"), text);
-    EXPECT_EQ(view.loadSettingsFile(dir.file("long.txt")), 1);
-    EXPECT_EQ(reference.loadSettingsFile(dir.file("plain.txt")), 1);   // overlays laid out alike
+    EXPECT_TRUE(view.loadSettingsFile(dir.file("long.txt")));
+    EXPECT_TRUE(reference.loadSettingsFile(dir.file("plain.txt")));   // overlays laid out alike
     EXPECT_TRUE(view.settingsText() == reference.settingsText());
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(readFile(dir.file("long.txt")), hostile);

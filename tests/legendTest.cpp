@@ -13,6 +13,7 @@
 #include "view/kelvraView.h"
 #include "render/levels.h"
 #include "render/scaleFrame.h"
+#include "support/drawInput.h"
 #include "support/glFixture.h"
 
 namespace kelvra {
@@ -62,12 +63,12 @@ TEST_F(Legend, CellsBoundariesAndLabelsForShortLongAndLogLegends) {
     for (const Case& c : cases) {
         std::tie(view.settings.scaleStep[3], view.settings.scaleMin[3], view.settings.scaleMax[3], view.settings.scaleLog[3], view.settings.scaleUnit[3]) =
             std::tie(c.levelIndex, c.min, c.max, c.log, c.unit);
-        BuildContext ctx = view.makeBuildContext();
+        BuildContext ctx = view.buildContext();
         labels.clear();
         std::set<long> heights;   // of the cells' corners, in hundredths of a pixel
         int lines = 0;
         for (const auto& p : test::captureFeedback([&] {
-                 view.buildLegend(ctx.levels.levelCount, ctx.levels.levelStep, ctx.legendBandHeight, ctx.levels.colors);
+                 drawLegendBar(view.settings, view.textOut(), ctx.levels.levelCount, ctx.levels.levelStep, ctx.legendBandHeight, ctx.levels.colors);
              })) {
             if (p.kind == test::FeedbackPrimitive::Polygon)
                 for (const auto& v : p.vertices) heights.insert(std::lround(v.y * 100));
@@ -78,7 +79,7 @@ TEST_F(Legend, CellsBoundariesAndLabelsForShortLongAndLogLegends) {
         for (const auto& l : labels) got += " " + l.text;
         EXPECT_EQ(got + " ", c.expected);
     }
-    EXPECT_TRUE(test::captureFeedback([&] { view.buildLegend(0, 1.0, 0.1, nullptr); }).empty());   // no level count
+    EXPECT_TRUE(test::captureFeedback([&] { drawLegendBar(view.settings, view.textOut(), 0, 1.0, 0.1, nullptr); }).empty());   // no level count
 }
 
 // Cell k of 5 levels shows source colour 1, 6, 10, 14 or 20 of the colour or grey table, or white.

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 
+#include "support/drawInput.h"
 #include "support/listFixture.h"
 
 namespace kelvra {
@@ -66,7 +67,7 @@ TEST_F(Marks, GridPointsAndTheirTargetsAreThinnedByTheWireIntervalsFromColumnAnd
     view.buildDisplayLists();
     auto points = ofKind(graphFeedback(), FeedbackPrimitive::Point);
 
-    AxisMapping map = view.graphMapping();
+    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
     std::vector<std::pair<int, int>> expected;   // columns outer, rows inner
     for (int c : {0, 2, 4})
         for (int r : {0, 3, 6}) expected.push_back({c, r});
@@ -105,7 +106,7 @@ TEST_F(Marks, PointLevelTakesTheUpperLevelOnABoundaryAndEntryZeroFarBelow) {
     view.buildDisplayLists();
     drawGraph();
 
-    AxisMapping map = view.graphMapping();
+    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
     const int expectedEntry[] = {4, 0, 1, 20};
     for (int i = 0; i < 4; ++i) {
         Pixel got = test::pixelAt(int(windowOf(map.world(0, pts[i][0]))), int(windowOf(map.world(1, 5))));
@@ -128,7 +129,7 @@ TEST_F(Marks, PointValuePointsTakeTheLevelOfTheirDataValue) {
     test::fillPoints(view, PointValues, 4, {{2, 5, 9, 3.5}, {6, 5, 1, 17.5}});
     view.settings.legendColorSource = ColorByData;
     view.settings.pointSize = 9;
-    AxisMapping map = view.graphMapping();
+    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
     auto at = [&](double x) { return test::pixelAt(int(windowOf(map.world(0, x))), int(windowOf(map.world(1, 5)))); };
 
     view.settings.graphType = 0;   // 点(ｶﾗｰ)
@@ -152,7 +153,7 @@ TEST_F(Marks, PointsOutsideTheScaleBoxAreNeitherDrawnNorPickTargets) {
     view.buildDisplayLists();
     auto points = ofKind(graphFeedback(), FeedbackPrimitive::Point);
     ASSERT_EQ(points.size(), 1u);
-    AxisMapping map = view.graphMapping();
+    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
     EXPECT_NEAR(points[0].vertices[0].x, windowOf(map.world(0, 10.005)), 0.01);
 
     auto at = [&](int p) { return test::pickNames(view, windowOf(map.world(0, pts[p][0])), windowOf(map.world(1, pts[p][1]))); };
@@ -181,7 +182,7 @@ TEST_F(Marks, PointsWithoutAFinitePositionAreSkipped) {
                               : int(ofKind(all, FeedbackPrimitive::Point).size());
         EXPECT_EQ(drawn, 1) << "type " << type;
     }
-    EXPECT_EQ(test::pickNames(view, windowOf(view.graphMapping().world(0, 10)), 200),
+    EXPECT_EQ(test::pickNames(view, windowOf(graphMapping(view.settings, view.state.axisSpan).world(0, 10)), 200),
               (std::vector<GLuint>{3}));
 }
 
@@ -221,7 +222,7 @@ TEST_F(Marks, BarsOnALogarithmicAxisKeepTheirShareOfTheAxisEverywhere) {
     view.settings.barSizeY = 1;
     view.buildDisplayLists();
     auto all = graphFeedback();
-    AxisMapping map = view.graphMapping();
+    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
     for (double x : {10.0, 1000.0}) {
         double centre = windowOf(map.world(0, x));
         Extent e;

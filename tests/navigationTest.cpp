@@ -104,7 +104,7 @@ TEST(Navigation, RotateMoveAndTheirPanes) {
         {"2-D angles are held as the top view", ModeRotate,
          [](Nav& n) {
              n.view.settings.displayMode = Display2D; n.view.settings.viewAngleX = 123; n.view.settings.viewAngleZ = 45;
-             n.view.showAngles();
+             n.view.showPanes(ChangeAngles);
          },
          "p0,0 z100 a0,0 s0,0@0 [角度] X=090(deg),Z=000(deg)"},
         {"pick mode: keys and clicks leave the view and the marks", ModePick,
@@ -190,7 +190,8 @@ TEST(Navigation, ModeFollowsTheDisplayAndTheKindPaneNamesIt) {
         Nav n;
         n.view.settings.displayMode = c.display;
         n.view.state.interactionMode = c.mode;
-        n.view.fitModeToDisplay();
+        fitModeToDisplay(n.view.state, n.view.settings.displayMode);
+        n.view.showPanes(ChangeSettings);
         EXPECT_EQ(n.view.state.interactionMode, c.expectedMode) << c.pane << " mode " << c.mode;
         EXPECT_EQ(cp932ToUtf8(n.host.statusPanes[PaneDisplayKind - PanePosition]), c.pane);
     }

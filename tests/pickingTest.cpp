@@ -15,6 +15,7 @@
 #include "base/headlessHost.h"
 #include "view/kelvraView.h"
 #include "interact/pickResult.h"
+#include "support/drawInput.h"
 #include "support/camera.h"
 #include "support/glFixture.h"
 #include "support/gridFixture.h"
@@ -148,7 +149,7 @@ TEST(PickMarker, CentredWhereTheGraphDrawsThePointAndSizedInPixels) {
     v.settings.scaleLog[1] = 1;
     v.settings.scaleReverse[0] = 1;
     const double xyz[3] = {2.5, 10, 5};
-    auto box = pickMarkerBox(v.settings, v.graphMapping(), xyz);
+    auto box = pickMarkerBox(v.settings, graphMapping(v.settings, v.state.axisSpan), xyz);
     ASSERT_TRUE(box);
     // Mirrored X: 2.5 of 0..10 lands a quarter from the right end.
     EXPECT_NEAR(box->centre.x, 0.25, 1e-12);
@@ -159,7 +160,7 @@ TEST(PickMarker, CentredWhereTheGraphDrawsThePointAndSizedInPixels) {
     for (int zoom : {100, 250, 10}) {
         v.settings.viewZoom = zoom;
         v.settings.pointSize = 7;
-        auto b = pickMarkerBox(v.settings, v.graphMapping(), xyz);
+        auto b = pickMarkerBox(v.settings, graphMapping(v.settings, v.state.axisSpan), xyz);
         EXPECT_NEAR(b->half * 2 * zoom, 7 / 2.0 + 2, 1e-9) << zoom;
     }
 
@@ -168,12 +169,12 @@ TEST(PickMarker, CentredWhereTheGraphDrawsThePointAndSizedInPixels) {
     test::setScale(v, 2, 3, 3);
     v.settings.scaleLog[2] = 1;
     const double below[3] = {5, 100, -4};
-    auto flat = pickMarkerBox(v.settings, v.graphMapping(), below);
+    auto flat = pickMarkerBox(v.settings, graphMapping(v.settings, v.state.axisSpan), below);
     ASSERT_TRUE(flat);
     EXPECT_EQ(flat->centre.z, 0.0);
     // Without a place there is no marker.
     const double noLog[3] = {5, -1, 3};
-    EXPECT_FALSE(pickMarkerBox(v.settings, v.graphMapping(), noLog));
+    EXPECT_FALSE(pickMarkerBox(v.settings, graphMapping(v.settings, v.state.axisSpan), noLog));
 }
 
 // The squares and uprights together are the twelve edges of the cube, each
@@ -287,7 +288,7 @@ TEST(Pick, AClickOnAPointMarksItAndAddsItsValuesAClickBetweenPointsChangesNothin
     g.view.state.interactionMode = ModePick;
     g.click(g.at(3, 1));
     ASSERT_TRUE(g.view.state.pickMarkersShown);
-    g.view.recomputeScales(true);
+    test::recompute(g.view, true);
     EXPECT_FALSE(g.view.state.pickMarkersShown);
 }
 

@@ -67,8 +67,8 @@ TEST(SaveSafety, AFaultHalfWayKeepsThePreviousFileOfEveryWriter) {
     };
     const ImageBuffer image = picture(61, 47);
     const std::vector<Writer> writers = {
-        {"data", [&](const std::string& p) { return view.writeDataFile(p, view.settingsText()) == 0; }},
-        {"settings", [&](const std::string& p) { return view.saveSettingsFile(p) == 0; }},
+        {"data", [&](const std::string& p) { return view.writeDataFile(p, view.settingsText()); }},
+        {"settings", [&](const std::string& p) { return view.saveSettingsFile(p); }},
         {"png", [&](const std::string& p) { return writePngFile(p, image); }},
         {"jpeg", [&](const std::string& p) { return writeJpegFile(p, image, 90); }},
         {"bmp", [&](const std::string& p) { return writeBmpFile(p, image); }},

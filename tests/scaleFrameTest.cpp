@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "support/drawInput.h"
 #include "view/kelvraView.h"
 #include "render/scaleFrame.h"
 #include "support/glFixture.h"
@@ -69,7 +70,7 @@ protected:
         view.resizeViewport(400, 400);   // world -1..1 on 400 pixels, depth -50..50
         glLoadIdentity();
         auto at = [](const test::FeedbackVertex& v) { return P3{v.x / 200 - 1, v.y / 200 - 1, 50 - 100 * v.z}; };
-        for (const auto& p : test::captureFeedback(builder ? builder : [&] { view.buildScaleFrame3D(); })) {
+        for (const auto& p : test::captureFeedback(builder ? builder : [&] { drawScaleFrame3D(view.settings, view.state, view.textOut()); })) {
             if (p.kind != test::FeedbackPrimitive::Line) continue;
             const Line& l = lines.emplace_back(at(p.vertices[0]), at(p.vertices[1]),
                                                P3{p.vertices[0].r, p.vertices[0].g, p.vertices[0].b});
@@ -110,7 +111,7 @@ TEST_F(Frame, TicksAndValuesStandAtEveryStepOnLinearLogAndReversedAxes) {
     EXPECT_EQ(ticks["-x"], " -500,-500,-167 -500,-500,167 -500,-500,500");
     EXPECT_EQ(texts[RoleScaleValue], "1.000e+03 100.0 10.00 1.000 40.00 30.00 20.00 10.00 100.0 1.000e+03 ");
     EXPECT_LT(labels[0].x, labels[3].x);   // the maximum at the box's low end
-    build([&] { view.buildAxisIndicator(); });   // the axis indicator's Y arrow turns too
+    build([&] { drawAxisIndicator(view.settings, view.textOut()); });   // the axis indicator's Y arrow turns too
     EXPECT_EQ(count([](const Line& l) { return milli(l.a) + " " + milli(l.b) == "0,0,0 0,-200,0"; }), 1);
 }
 
@@ -152,7 +153,7 @@ TEST_F(Frame, FloorProjectionLeavesOnlyTheEdgeLinesOnTheFloor) {
     build();
     EXPECT_EQ(grey(), 4 + 1 + 3 * 2);   // the wall parts
     EXPECT_EQ(count([](const Line& l) { return l.rgb[0] > 0.4 && near(l.a[2] + l.b[2], -1); }), 0);
-    build([&] { view.buildScaleFrame2D(-1.0); });
+    build([&] { drawScaleFrame2D(view.settings, view.state, view.textOut(), -1.0); });
     EXPECT_EQ(grey(), 0);   // the whole 2-D plot is floor
 }
 
@@ -190,12 +191,12 @@ TEST_F(Frame, SectionViewsNameTheirSectionAboveTheBox) {
 
 TEST_F(Frame, TwoDFrameLiesInThePlaneOfZeroOrTheGivenOneWhenZIsFlat) {
     grid.scale(2, -1, 3, 1);   // the value 0 at world z -0.25
-    build([&] { view.buildScaleFrame2D(-1.0); });
+    build([&] { drawScaleFrame2D(view.settings, view.state, view.textOut(), -1.0); });
     EXPECT_EQ(counts, "-x3 -y6 ");   // X along the bottom edge, Y along the left edge
     EXPECT_EQ(ticks["-x"], " -500,-500,-250 -500,0,-250 -500,500,-250");
     EXPECT_EQ(grey(), 4 + 1);
     grid.scale(2, 3, 3, 1);
-    build([&] { view.buildScaleFrame2D(-1.0); });
+    build([&] { drawScaleFrame2D(view.settings, view.state, view.textOut(), -1.0); });
     EXPECT_EQ(ticks["-x"], " -500,-500,-1000 -500,0,-1000 -500,500,-1000");
 }
 

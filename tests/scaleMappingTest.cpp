@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/headlessHost.h"
+#include "support/drawInput.h"
 #include "view/kelvraView.h"
 
 namespace kelvra {
@@ -97,7 +98,7 @@ TEST(FormatValue, TextAndWidthOfEachFormat) {
             (c.kind < 4 ? f.view.settings.scaleFormat[c.kind] : f.view.settings.sectionFormat[c.kind - 4]) = NumberFormat(c.format);
             (c.kind < 4 ? f.view.settings.scaleDigits[c.kind] : f.view.settings.sectionDigits[c.kind - 4]) = c.digits;
         }
-        FormattedValue out = f.view.formatValue(c.value, c.kind);
+        FormattedValue out = formatValue(f.view.settings, c.value, c.kind);
         if (c.text) EXPECT_EQ(out.text, c.text);
         EXPECT_EQ(out.width, c.width);
         if (c.format != FormatAuto) EXPECT_EQ(out.text.size(), std::size_t(out.width));
@@ -251,7 +252,7 @@ TEST(Recompute, RangesIntervalsAndWhatFollowsThem) {
         SCOPED_TRACE(c.name);
         ViewFixture f;
         c.setup(f.view);
-        f.view.recomputeScales(c.keepUserScales);
+        test::recompute(f.view, c.keepUserScales);
         EXPECT_EQ(c.look(f.view), c.expected);
         expectDrawableScales(f.view, c.name);
     }
@@ -282,9 +283,9 @@ TEST(Recompute, RandomRangesAndSettingsAlwaysGiveDrawableScales) {
         }
         v.settings.legendStyle = LegendStyle(pick(2)); v.settings.legendColorSource = LegendColorSource(pick(6) - 1); v.settings.scaleSameStep = pick(2);
         v.settings.graphType = pick(2) ? 19 : 3; v.settings.barSizeX = value(); v.settings.barSizeY = value();
-        v.recomputeScales(pick(2) == 0);
+        test::recompute(v, pick(2) == 0);
         expectDrawableScales(v, "round " + std::to_string(round));
-        v.recomputeScales(true);   // and again over its own result
+        test::recompute(v, true);   // and again over its own result
         expectDrawableScales(v, "again, round " + std::to_string(round));
     }
 }
@@ -294,7 +295,7 @@ TEST(Recompute, RandomRangesAndSettingsAlwaysGiveDrawableScales) {
 TEST(SnapSections, NearestColumnOrRowWinsTiesGoToTheLowerIndex) {
     ViewFixture f;
     f.view.settings.sectionPos[0] = 12.5;
-    f.view.snapSections();   // no grid: nothing moves
+    snapSections(f.view.settings, f.view.state, f.view.data);   // no grid: nothing moves
     EXPECT_EQ(f.view.settings.sectionPos[0], 12.5);
     grid(f.view, {0, 1, 2, 3}, {10, 20, 30});
     const struct {
@@ -304,7 +305,7 @@ TEST(SnapSections, NearestColumnOrRowWinsTiesGoToTheLowerIndex) {
                  {1.5, 99, "1,2 -> 1,30"}, {1.6, -9, "2,0 -> 2,10"}, {99, 20, "3,1 -> 3,20"}};
     for (const auto& c : cases) {
         f.view.settings.sectionPos[0] = c.x; f.view.settings.sectionPos[1] = c.y;
-        f.view.snapSections();
+        snapSections(f.view.settings, f.view.state, f.view.data);
         std::string got = num(f.view.state.sectionIndexX) + "," + num(f.view.state.sectionIndexY) + " -> ";
         EXPECT_EQ(got + num(f.view.settings.sectionPos[0]) + "," + num(f.view.settings.sectionPos[1]), c.expected) << c.x << ", " << c.y;
     }

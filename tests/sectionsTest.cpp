@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "support/drawInput.h"
 #include "support/listFixture.h"
 
 namespace kelvra {
@@ -57,7 +58,7 @@ TEST_F(Sections, IndexIsHeldInsideTheGridOrZeroWithoutOneAndThePositionFollows) 
     EXPECT_DOUBLE_EQ(view.settings.sectionPos[0], 2.0);
 
     view.state.sectionIndexX = -3;
-    view.updateSectionX();
+    holdSectionOnGrid(view.data, view.settings, view.state);
     EXPECT_EQ(view.state.sectionIndexX, 0);
     EXPECT_DOUBLE_EQ(view.settings.sectionPos[0], 0.0);
 
@@ -74,10 +75,10 @@ TEST_F(Sections, IndexIsHeldInsideTheGridOrZeroWithoutOneAndThePositionFollows) 
 TEST_F(Sections, APositionBetweenColumnsDrawsTheNearerColumnTiesTheLower) {
     view.settings.graphType = 2;
     view.settings.displayMode = DisplayXSection;
-    AxisMapping map = view.graphMapping();
+    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
     for (auto [pos, column] : {std::pair{2.5, 2}, std::pair{2.6, 3}, std::pair{-4.0, 0}}) {
         view.settings.sectionPos[0] = pos;
-        view.snapSections();
+        snapSections(view.settings, view.state, view.data);
         view.buildDisplayLists();
         EXPECT_DOUBLE_EQ(view.settings.sectionPos[0], column) << "position " << pos;
         auto lines = ofKind(graphFeedback(), FeedbackPrimitive::Line);
@@ -91,7 +92,7 @@ TEST_F(Sections, LineRunsThroughTheRowsOfTheColumnOrTheColumnsOfTheRow) {
     view.settings.displayMode = DisplayXSection;
     view.state.sectionIndexX = 3;
     view.buildDisplayLists();
-    AxisMapping map = view.graphMapping();
+    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
     auto lines = ofKind(graphFeedback(), FeedbackPrimitive::Line);
     ASSERT_EQ(lines.size(), 4u);   // five rows, four segments
     for (int r = 0; r < 4; ++r) {
@@ -129,7 +130,7 @@ TEST_F(Sections, PointsTakeEveryPointOfTheSectionInsideTheBoxColouredByPointLeve
     view.state.sectionIndexX = 2;
     test::setScale(view, 2, 0, 9);   // Z = 10 (row 4 of column 2) lies above the box
     view.buildDisplayLists();
-    AxisMapping map = view.graphMapping();
+    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
     auto points = ofKind(graphFeedback(), FeedbackPrimitive::Point);
     ASSERT_EQ(points.size(), 4u);   // rows 0..3: Z = 2, 4, 6, 8
     for (int r = 0; r < 4; ++r) EXPECT_NEAR(points[r].vertices[0].y, windowOf(map.world(1, r)), 0.01);
@@ -162,7 +163,7 @@ protected:
     }
     void build() {
         view.buildDisplayLists();
-        ctx = view.makeBuildContext();
+        ctx = view.buildContext();
         map = ctx.map;
     }
 
@@ -198,7 +199,7 @@ TEST_F(SectionBand, RunsFromTheDataMinimumUpToTheCurveInLevelColours) {
         // The band alone, seen with Z up the screen and X across.
         auto polygons = visiblePolygons(test::captureFeedback([&] {
             turn(Side);
-            view.drawSectionFill(ctx, 1);
+            drawSectionFill(test::drawInput(view, ctx), 1);
         }));
         ASSERT_FALSE(polygons.empty()) << k.name;
         for (int c = 0; c < 6; ++c) {
@@ -233,10 +234,10 @@ TEST_F(SectionBand, CutKeepsLowerXForAnXSectionAndHigherYForAYSection) {
     for (const Case& k : cases) {
         view.settings.scaleReverse[0] = view.settings.scaleReverse[1] = 0;
         view.settings.scaleReverse[k.axis] = k.reversed;
-        ctx = view.makeBuildContext();
+        ctx = view.buildContext();
         auto polygons = visiblePolygons(test::captureFeedback([&] {
             turn(Top);
-            view.drawSectionCut(ctx, k.axis);
+            drawSectionCut(test::drawInput(view, ctx), k.axis);
         }));
         ASSERT_FALSE(polygons.empty()) << "axis " << k.axis << " reversed " << k.reversed;
         float lo = 1e9f, hi = -1e9f;

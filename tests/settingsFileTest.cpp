@@ -15,6 +15,7 @@
 #include "view/kelvraView.h"
 #include "settings/settingsFields.h"
 #include "settings/settingsFile.h"
+#include "support/drawInput.h"
 #include "support/changedSettings.h"
 #include "support/glFixture.h"
 #include "support/testFiles.h"
@@ -97,7 +98,7 @@ GraphSettings afterLoad(const GraphSettings& s) {
     CKelvraView v(host);
     v.settings = s;
     v.layoutAnchoredOverlays();
-    v.recomputeScales(true);
+    test::recompute(v, true);
     return v.settings;
 }
 
@@ -184,9 +185,9 @@ TEST(SettingsRoundTrip, SaveAndLoadOverADifferentRecordLeaveWhatTheLoadSequenceM
         ScratchDir dir;
         ViewFixture writer, reader, expected;
         writer.view.settings = c.written;
-        ASSERT_EQ(writer.view.saveSettingsFile(dir.file("s.txt")), 0);
+        ASSERT_TRUE(writer.view.saveSettingsFile(dir.file("s.txt")));
         reader.view.settings = c.before;
-        ASSERT_EQ(reader.view.loadSettingsFile(dir.file("s.txt")), 1);
+        ASSERT_TRUE(reader.view.loadSettingsFile(dir.file("s.txt")));
         expected.view.settings = afterLoad(c.written);
         EXPECT_EQ(cp932ToUtf8(reader.view.settingsText()), cp932ToUtf8(expected.view.settingsText()));
         EXPECT_TRUE(reader.view.settings == expected.view.settings);
@@ -326,11 +327,11 @@ TEST(SettingsReader, LongTextsComeBackWholeAndSetNothingElse) {
     for (int i = 0; i < int(std::size(texts)); ++i) *texts[i] = longText(10000, marks[i]);
     saver.view.applySettingsText(saver.view.settingsText());   // as a reopened file would be, scales included
     const GraphSettings saved = saver.view.settings;
-    ASSERT_EQ(saver.view.saveSettingsFile(dir.file("s.txt")), 0);
-    ASSERT_EQ(saver.view.writeDataFile(dir.file("d.csv"), saver.view.settingsText()), 0);
+    ASSERT_TRUE(saver.view.saveSettingsFile(dir.file("s.txt")));
+    ASSERT_TRUE(saver.view.writeDataFile(dir.file("d.csv"), saver.view.settingsText()));
 
     ASSERT_TRUE(fromSettings.view.loadDataFile(data, false));
-    ASSERT_EQ(fromSettings.view.loadSettingsFile(dir.file("s.txt")), 1);
+    ASSERT_TRUE(fromSettings.view.loadSettingsFile(dir.file("s.txt")));
     ASSERT_TRUE(fromData.view.loadDataFile(dir.file("d.csv"), false));
     for (const ViewFixture* f : {&fromSettings, &fromData}) {
         SCOPED_TRACE(f == &fromData ? "data file" : "settings file");
@@ -354,7 +355,7 @@ TEST(SettingsLoad, FailuresShowTheirMessageAndChangeNothing) {
         SCOPED_TRACE(c.path);
         ViewFixture f;
         f.view.settings.viewZoom = 123;
-        EXPECT_EQ(f.view.loadSettingsFile(c.path), 0);
+        EXPECT_FALSE(f.view.loadSettingsFile(c.path));
         EXPECT_EQ(f.host.messages, std::vector<std::string>{cp932(c.message)});
         EXPECT_EQ(f.view.settings.viewZoom, 123);
         EXPECT_EQ(f.host.invalidations, 0);
@@ -407,7 +408,7 @@ TEST(SettingsSave, ReplacesTheFileWholeOrReportsAndKeepsIt) {
         writeFile(dir.file("real/s.txt"), "old");
         ViewFixture f;
         setSafeWriteFaultAfter(c.faultAfter);
-        EXPECT_EQ(f.view.saveSettingsFile(dir.file(c.name)), c.saved ? 0 : 1);
+        EXPECT_EQ(f.view.saveSettingsFile(dir.file(c.name)), c.saved);
         setSafeWriteFaultAfter(-1);
         EXPECT_EQ(readFile(dir.file("real/s.txt")), c.saved ? f.view.settingsText() : "old");
         EXPECT_EQ(f.host.messages, c.saved ? std::vector<std::string>{} : std::vector<std::string>{message});

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "render/gridPoints.h"
+#include "support/drawInput.h"
 #include "support/glFixture.h"
 #include "support/gridFixture.h"
 
@@ -35,7 +36,7 @@ template <class Draw>
 std::vector<FeedbackPrimitive> capture(GridView& g, Draw draw) {
     g.view.resizeViewport(800, 600);
     glLoadIdentity();
-    BuildContext ctx = g.view.makeBuildContext();
+    BuildContext ctx = g.view.buildContext();
     return test::captureFeedback([&] { draw(ctx); });
 }
 
@@ -58,7 +59,7 @@ TEST(Wireframe, IntervalsCountFromZeroSkipAnUndividedLastColumnAndRowsHaveTheirO
         standardScales(g);
         g.view.settings.wireIntervalX = 3;
         g.view.settings.wireIntervalY = 0;   // no row lines
-        auto fb = capture(g, [&](const BuildContext& ctx) { g.view.drawWireframe(ctx); });
+        auto fb = capture(g, [&](const BuildContext& ctx) { drawWireframe(test::drawInput(g.view, ctx)); });
         std::set<int> xs;
         for (const auto& p : fb)
             for (const auto& v : p.vertices) xs.insert(int(std::lround(v.x - 400)));
@@ -73,7 +74,7 @@ TEST(Wireframe, IntervalsCountFromZeroSkipAnUndividedLastColumnAndRowsHaveTheirO
     g.view.settings.wireIntervalY = 2;
     g.view.settings.wireColorY = {0.0, 0.5, 1.0};
     std::set<int> ys;
-    for (const auto& p : capture(g, [&](const BuildContext& ctx) { g.view.drawWireframe(ctx); })) {
+    for (const auto& p : capture(g, [&](const BuildContext& ctx) { drawWireframe(test::drawInput(g.view, ctx)); })) {
         EXPECT_NEAR(p.vertices[0].b, 1.0, 1e-3);
         EXPECT_NEAR(p.vertices[0].g, 0.5, 1e-3);
         ys.insert(int(std::lround(p.vertices[0].y - 300)));
@@ -90,7 +91,7 @@ TEST(Wireframe, LineThroughAPointWithoutAPlaceIsBrokenThere) {
     g.scale(2, 1, 100, 10);
     g.view.settings.scaleLog[2] = 1;
     g.view.settings.wireIntervalX = 0;
-    auto fb = capture(g, [&](const BuildContext& ctx) { g.view.drawWireframe(ctx); });
+    auto fb = capture(g, [&](const BuildContext& ctx) { drawWireframe(test::drawInput(g.view, ctx)); });
     // Columns 0-1 and 3-4 remain; nothing reaches towards column 2.
     ASSERT_EQ(fb.size(), 2u);
     ASSERT_TRUE(allFinite(fb));
@@ -113,8 +114,8 @@ TEST(ColorWireframe, SegmentIsSplitAtEachLevelTopInTheColourOfItsLevel) {
         GridView g;
         g.fill(1, 2, c.x0, c.x1, 0, 0, [&](double x, double) { return x < 0 ? c.z0 : c.z1; });
         standardScales(g);
-        auto fb = capture(g, [&](const BuildContext& ctx) { g.view.drawColorWireframe(ctx); });
-        const LevelTable levels = g.view.makeBuildContext().levels;
+        auto fb = capture(g, [&](const BuildContext& ctx) { drawColorWireframe(test::drawInput(g.view, ctx)); });
+        const LevelTable levels = g.view.buildContext().levels;
         double drawn = 0;
         for (const auto& p : fb) {
             double length = std::hypot(p.vertices[1].x - p.vertices[0].x, p.vertices[1].y - p.vertices[0].y);
@@ -138,8 +139,8 @@ TEST(ColorWireframe, SegmentFarOutsideTheLegendIsAFewPiecesEndToEnd) {
     g.fill(1, 2, -50, 50, 0, 0, [](double x, double) { return x < 0 ? -1e13 : 1e13; });
     standardScales(g);
     g.scale(2, -2e13, 2e13, 1e13);
-    auto fb = capture(g, [&](const BuildContext& ctx) { g.view.drawColorWireframe(ctx); });
-    const LevelTable levels = g.view.makeBuildContext().levels;
+    auto fb = capture(g, [&](const BuildContext& ctx) { drawColorWireframe(test::drawInput(g.view, ctx)); });
+    const LevelTable levels = g.view.buildContext().levels;
     ASSERT_GE(fb.size(), 2u);
     EXPECT_LE(fb.size(), 22u);
     EXPECT_NEAR(fb.front().vertices[0].x, 350, 1e-3);
@@ -154,15 +155,15 @@ TEST(OneRowGrid, DrawsRowWiresOnlyAndNoCells) {
     GridView g;
     g.fill(1, 5, -80, 80, 0, 0, [](double x, double) { return x; });
     standardScales(g);
-    auto wires = capture(g, [&](const BuildContext& ctx) { g.view.drawColorWireframe(ctx); });
+    auto wires = capture(g, [&](const BuildContext& ctx) { drawColorWireframe(test::drawInput(g.view, ctx)); });
     ASSERT_FALSE(wires.empty());
     for (const auto& p : wires) EXPECT_NEAR(p.vertices[0].y, p.vertices[1].y, 1e-3);   // along X only
     auto cells = capture(g, [&](const BuildContext& ctx) {
-        g.view.drawWireHiddenFill(ctx);
-        g.view.drawShadedShape(ctx);
-        g.view.drawContourFill(ctx, false);
-        g.view.drawContourHiddenFill(ctx);
-        g.view.drawContourLines(ctx, true, true);
+        drawWireHiddenFill(test::drawInput(g.view, ctx));
+        drawShadedShape(test::drawInput(g.view, ctx));
+        drawContourFill(test::drawInput(g.view, ctx), false);
+        drawContourHiddenFill(test::drawInput(g.view, ctx));
+        drawContourLines(test::drawInput(g.view, ctx), true, true);
     });
     EXPECT_TRUE(cells.empty());
 }
@@ -253,18 +254,18 @@ TEST(ShadedShape, DegenerateTrianglesGetAnUpNormalAndHugeOrTinyOnesTheirDirectio
 
 // Every drawing routine of the grid types, in immediate mode (see gridFixture.h).
 void drawEveryGridRoutine(const CKelvraView& v) {
-    BuildContext ctx = v.makeBuildContext();
+    BuildContext ctx = v.buildContext();
     for (bool onFloor : {false, true}) {
-        v.drawContourFill(ctx, onFloor);
-        v.drawGreyContourFill(ctx, onFloor);
-        v.drawContourLines(ctx, true, onFloor);
-        v.drawContourLines(ctx, false, onFloor);
+        drawContourFill(test::drawInput(v, ctx), onFloor);
+        drawGreyContourFill(test::drawInput(v, ctx), onFloor);
+        drawContourLines(test::drawInput(v, ctx), true, onFloor);
+        drawContourLines(test::drawInput(v, ctx), false, onFloor);
     }
-    v.drawContourHiddenFill(ctx);
-    v.drawWireframe(ctx);
-    v.drawColorWireframe(ctx);
-    v.drawWireHiddenFill(ctx);
-    v.drawShadedShape(ctx);
+    drawContourHiddenFill(test::drawInput(v, ctx));
+    drawWireframe(test::drawInput(v, ctx));
+    drawColorWireframe(test::drawInput(v, ctx));
+    drawWireHiddenFill(test::drawInput(v, ctx));
+    drawShadedShape(test::drawInput(v, ctx));
 }
 
 TEST(GridTypes, EveryTypeAndProjectionIsDrawnAndPointsWithoutAPlaceAreLeftOut) {

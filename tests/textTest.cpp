@@ -12,6 +12,7 @@
 #include "base/headlessHost.h"
 #include "view/kelvraView.h"
 #include "render/text.h"
+#include "support/drawInput.h"
 #include "support/glFixture.h"
 #include "support/testFiles.h"
 
@@ -71,7 +72,7 @@ protected:
     void drawAt(int x, int y, const std::string& text, TextRole role) {
         clear();
         textRasterPos((x - kW / 2) * 0.5 / view.settings.viewZoom, (y - kH / 2) * 0.5 / view.settings.viewZoom, 0);
-        view.drawText(text, role);
+        view.lists.glyphs->draw(text, role);
     }
 
     HeadlessHost host{{kW, kH}};
@@ -117,7 +118,7 @@ TEST_F(Text, EmptyTextDrawsNothingAndBitmapRolesDrawDoubleByteCharactersWhole) {
     Ink ink = measureInk();
     EXPECT_GE(ink.width(), 2 * 11 + 3 * 5);
     EXPECT_GT(ink.count, 60);
-    EXPECT_EQ(view.glyphRenderer()->roleInfo(RoleScaleLabel).cachedWideGlyphs, 2);
+    EXPECT_EQ(view.lists.glyphs.get()->roleInfo(RoleScaleLabel).cachedWideGlyphs, 2);
 }
 
 TEST_F(Text, BitmapTextStartingLeftOfTheViewShowsItsVisiblePartInBlack) {
@@ -127,7 +128,7 @@ TEST_F(Text, BitmapTextStartingLeftOfTheViewShowsItsVisiblePartInBlack) {
     EXPECT_EQ(ink.minX, 0);
     glColor3d(1, 0, 0);
     glRasterPos3d(-0.5, -0.5, 0);   // latches red as the raster colour
-    view.drawText("HHHH", RoleScaleValue);
+    view.lists.glyphs->draw("HHHH", RoleScaleValue);
     EXPECT_EQ(measureInk().coloured, 0);
 }
 
@@ -137,21 +138,21 @@ TEST_F(Text, JapaneseTitleDrawsOutlineGlyphsInTheCurrentColourButNoSelectionHits
     glColor3d(1, 0, 0);
     glTranslated(-0.8, 0, 0);
     glScaled(0.12, 0.12, 0.12);   // a 24-pixel em
-    view.drawText(test::cp932("日本語 ﾀｲﾄﾙ Title"), RoleTitle);
+    view.lists.glyphs->draw(test::cp932("日本語 ﾀｲﾄﾙ Title"), RoleTitle);
     Ink ink = measureInk();
     EXPECT_GT(ink.count, 300);
     EXPECT_EQ(ink.coloured, ink.count);
     EXPECT_NEAR(ink.height(), 24, 6);
     EXPECT_GT(ink.width(), 3 * 24 + 4 * 10);   // 3 full-width characters, a space, 4 half-width kana, "Title"
     // Mesa crashes on lists that mix strips, fans and triangles in feedback mode: separate triangles only.
-    EXPECT_GT(test::captureFeedback([&] { view.drawText(test::cp932("AB 日本"), RoleTitle); }).size(), 50u);
+    EXPECT_GT(test::captureFeedback([&] { view.lists.glyphs->draw(test::cp932("AB 日本"), RoleTitle); }).size(), 50u);
     GLuint buffer[64];
     glSelectBuffer(64, buffer);
     glRenderMode(GL_SELECT);
     glPushName(7);
-    view.drawText(test::cp932("日本 Title"), RoleTitle);
+    view.lists.glyphs->draw(test::cp932("日本 Title"), RoleTitle);
     textRasterPos(0, 0, 0);
-    view.drawText(test::cp932("X=1 日本"), RoleScaleValue);
+    view.lists.glyphs->draw(test::cp932("X=1 日本"), RoleScaleValue);
     EXPECT_EQ(glRenderMode(GL_RENDER), 0);
 }
 

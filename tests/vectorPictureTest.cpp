@@ -21,6 +21,7 @@
 #include "output/lineVisibility.h"
 #include "settings/graphTypes.h"
 #include "render/scaleFrame.h"
+#include "support/drawInput.h"
 #include "support/glFixture.h"
 #include "support/gridFixture.h"
 #include "support/renderRun.h"
@@ -255,7 +256,7 @@ TEST(VectorPicture, SvgOfAContourFillHoldsTheLegendColoursAsPolygonsAndTheValues
     s.view.lists.labelTrace = nullptr;
     const Svg svg = readSvg(s.vector(ImageFormat::Svg));
 
-    const BuildContext ctx = s.view.makeBuildContext();
+    const BuildContext ctx = s.view.buildContext();
     ASSERT_EQ(ctx.levels.levelCount, 10);
     for (int k = 1; k <= ctx.levels.levelCount; ++k) {
         const std::string colour = hexColour(ctx.levels.colors[k]);

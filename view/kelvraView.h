@@ -1,17 +1,18 @@
-// CKelvraView: the one object of substance. It holds the data set, the graph
-// settings record and the interaction state as plain fields, and owns every
-// operation on them: load and save, scale recompute, display-list builds, the
-// scene draw, navigation and picking. It draws into whatever GL context is
-// current and talks to the window system only through its ViewHost.
+// CKelvraView: the one object of substance. It owns the data set, the graph
+// settings record, the interaction state and what it made in the GL context,
+// as named records, and puts the routines below it together: load and save,
+// the one change sequence, the paint, navigation, picking and pictures. It
+// draws into whatever GL context is current and talks to the window system
+// only through its ViewHost.
 //
-// The operations are spread over the folders by subject; the comment above each
-// group names the file that implements it. Rules that read only the settings or
-// only the data set are free functions beside them (settings/graphTypes.h,
-// render/scene.h); what the shells do around the view (the start-up argument,
-// launch files) is in app/launch.
+// The routines it calls take the records they read as parameters
+// (render/, interact/, output/, data/, settings/); what is here is the order
+// in which they run and what the window is told. Each group of operations
+// below names the file that implements it. What the shells do around the
+// view (the start-up argument, launch files) is in app/.
 #pragma once
 
-#include <memory>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,23 +21,19 @@
 #include "base/fileIo.h"
 #include "base/viewHost.h"
 #include "data/graphData.h"
-#include "interact/pickResult.h"
+#include "interact/navigation.h"
 #include "output/imageFiles.h"
 #include "output/picture.h"
 #include "output/vectorPicture.h"
-#include "render/levels.h"
-#include "render/mapping.h"
-#include "render/pickVolume.h"
 #include "render/drawInput.h"
-#include "render/reducedGraph.h"
+#include "render/graphSteps.h"
+#include "render/pickTargets.h"
 #include "render/renderCache.h"
 #include "render/scene.h"
 #include "settings/graphSettings.h"
+#include "settings/viewState.h"
 
 namespace kelvra {
-
-
-enum class ArrowKey { Up, Down, Left, Right };
 
 class CKelvraView {
 public:
@@ -52,26 +49,41 @@ public:
     ViewState state;
     RenderCache lists;
 
-    // ---- settings changes and settings files (view/viewSettings.cpp) ----
-    // After a bulk change of the settings record (the settings dialog's OK, a
-    // settings file, the settings section of a data file): status panes,
-    // window-anchored overlays, scale recompute keeping the user's scales,
-    // glyph lists, display lists, repaint. The caller has resized the frame.
-    void settingsChanged();
-    // Applies settings-file text already in memory: the fields it names, the
-    // graph choice fitted to the data, the frame resized, settingsChanged.
-    void applySettingsText(std::string_view text);
-    // 1 when the file was read (and applied), 0 when it could not be read.
-    int loadSettingsFile(const std::string& path);
-    // 0 on success, 1 when the file could not be written (after the message).
-    int saveSettingsFile(const std::string& path);
-    std::string settingsText() const;   // the whole settings file, CP932, CR LF line breaks
-    int chooseAndLoadSettingsFile();
-    int chooseAndSaveSettingsFile();
+    // ---- the change sequence (view/viewChange.cpp) ----
+    // Brings everything up to date after `what` (Change flags) changed, each
+    // step once, in this order: the graph choice fitted to the data (data,
+    // settings); the position, zoom and angle panes (settings, view, zoom);
+    // the window-anchored overlays (settings, zoom); the scale recompute
+    // keeping the user's scales, with the angle and display-kind panes (data,
+    // settings); the glyph lists and the display lists (data, settings; the
+    // glyph lists alone for a zoom that is not a drag; the graph lists for a
+    // section); a repaint.
+    void changed(unsigned what);
+    // The settings dialog's OK and the other bulk changes; the caller has
+    // resized the frame.
+    void settingsChanged() { changed(ChangeSettings); }
+    // A drag or a key changed the view: it moves until viewSettled, which the
+    // host calls kSettleMilliseconds after the last change, or the button or
+    // key comes up.
+    void viewMoved();
+    void viewSettled();
 
-    // ---- data in and out (data/dataReader.cpp, data/dataWriter.cpp) ----
-    // Reads a data file into the data set and brings the picture up to date.
-    // False (after its message) when the file cannot be opened or memory runs out.
+    // ---- settings files (view/viewSettings.cpp) ----
+    // Applies settings-file text already in memory: the fields it names, the
+    // frame resized, the change sequence.
+    void applySettingsText(std::string_view text);
+    // False, after the message, when the file could not be read or written.
+    bool loadSettingsFile(const std::string& path);
+    bool saveSettingsFile(const std::string& path);
+    std::string settingsText() const;   // the whole settings file, CP932, CR LF line breaks
+    // File menu: false when cancelled or failed.
+    bool chooseAndLoadSettingsFile();
+    bool chooseAndSaveSettingsFile();
+
+    // ---- data in and out (view/viewData.cpp) ----
+    // Reads a data file into the data set and brings the picture up to date;
+    // `reload` keeps the user's scales (F5). False (after its message) when
+    // the file cannot be opened or memory runs out.
     bool loadDataFile(const std::string& path, bool reload);
     // The same for a file already read (the start-up argument, standard
     // input): `file` is what reading `path` gave, failures included.
@@ -79,46 +91,46 @@ public:
     bool chooseDataFile();      // File/Open
     bool reloadDataFile();      // F5
     // Writes the data set and the given settings text (a whole settings file)
-    // to path, replacing it only when complete. 0 on success, 1 on failure.
-    int writeDataFile(const std::string& path, const std::string& settingsText);
+    // to path, replacing it only when complete. False after the message.
+    bool writeDataFile(const std::string& path, const std::string& settingsText);
     bool saveDataCommand();     // File/Save with its dialog
 
-    // ---- scales and numbers (render/scaleMapping.cpp) ----
-    // kind 0..3 axes, 4..5 sections (settings/graphSettings.h)
-    FormattedValue formatValue(double value, int kind) const { return kelvra::formatValue(settings, value, kind); }
-    void recomputeScales(bool keepUserScales);
-    void snapSections();
-    void resetBarSizes();
-    AxisMapping graphMapping() const;
-    AxisMapping scaleMapping() const;
-
-    // ---- scene and camera (render/scene.cpp) ----
+    // ---- GL context, lists and the paint (view/viewPaint.cpp) ----
+    // Fixed GL state of a new context, and its glyph lists.
     void initGlState();
-    void resizeViewport(int width, int height);
-    void setProjection(int width, int height);
+    void resizeViewport(int width, int height) { kelvra::resizeViewport(width, height, settings.viewZoom); }
     // Draws the scene (all of it unless `how` says otherwise) into the current
     // framebuffer under the camera resizeViewport set; `how.detail` Reduced
     // shows list 120 instead of the graph list, which reducedGraphReady must
     // have made.
     void drawScene(const SceneDraw& how = {});
-    // Builds what drawScene is about to call and a load or a settings change
-    // left unbuilt.
-    void makeMissingLists(GraphDetail detail);
     // A frame of the window: caption, viewport and scene for a window of the
     // given size, with the reduced graph while the view moves and the full
     // one is slow (render/reducedGraph.h); the frame's time is noted.
     void paint(int width, int height);
     // The anchored overlays laid out for the window's frame (render/scene.h).
-    void layoutAnchoredOverlays();
+    void layoutAnchoredOverlays() { kelvra::layoutAnchoredOverlays(settings, host_.frameSize()); }
+    // Lists 100, 150 and 200 (the pick targets are no list: a pick draws them
+    // straight).
+    void buildDisplayLists() { buildLists(true); }
+    // Lists 150 and 200, with list 100 when withGraph.
+    void buildLists(bool withGraph);
+    void buildGlyphLists();
+    // Builds what drawScene is about to call and a load or a settings change
+    // left unbuilt.
+    void makeMissingLists(GraphDetail detail);
+    // After a load or a settings change: rebuilds the glyph and display lists
+    // when a GL context is current (and lists are not deferred), otherwise
+    // marks them as not built for the next paint; then asks for a repaint.
+    void rebuildPicture();
     // Deletes every list the view made in the current context.
     void destroyGlLists();
+    // The build context of the settings as they are.
+    BuildContext buildContext() const { return makeBuildContext(settings, state); }
+    // Where the overlays' texts go: the view's glyph renderer.
+    TextOut textOut() { return {*lists.glyphs, lists.labelTrace}; }
 
-    // ---- display lists (render/displayLists.cpp) ----
-    // Lists 100, 150 and 200. The pick targets are no list: a pick draws them
-    // straight (render/pickTargets.cpp).
-    void buildDisplayLists();
-
-    // ---- the reduced graph while the view moves (render/reducedGraph.cpp) ----
+    // ---- the reduced graph while the view moves (view/viewPaint.cpp) ----
     // True when the next frame should show it: the view moves, it is allowed,
     // and the last full frame took longer than the budget.
     bool reducedGraphWanted() const;
@@ -130,81 +142,8 @@ public:
     void graphListsChanged();
     // Counts a painted frame and keeps its time (seconds, glFinish included).
     void noteFrame(GraphDetail detail, double seconds);
-    // A drag or a key changed the view: it moves until viewSettled, which the
-    // host calls kSettleMilliseconds after the last change, or the button or
-    // key comes up.
-    void viewMoved();
-    void viewSettled();
-    // The section moved: the graph lists follow it (only the reduced one
-    // while it is on the screen; the full ones when the view settles).
-    void sectionMoved();
-    // The graph's drawing (what list 100 holds), in the current GL mode: into
-    // a list being compiled, or straight into the frame.
-    void drawGraph(const BuildContext& ctx);
-    // The graph type's steps and the floor projection's, each drawn from
-    // `grid`'s data set, except the steps that walk only a section, which
-    // come from `section`'s (the view itself, or a thinned copy for grid).
-    static void drawGraphSteps(const CKelvraView& grid, const CKelvraView& section, const BuildContext& ctx);
-    // The legend the graph type asks for (what list 150 holds), likewise.
-    void drawLegend(const BuildContext& ctx);
-    // Lists 150 and 200, with list 100 when withGraph.
-    void buildLists(bool withGraph);
-    // After a load or a settings change: rebuilds the glyph and display lists
-    // when a GL context is current (and lists are not deferred), otherwise
-    // marks them as not built for the next paint; then asks for a repaint.
-    void rebuildPicture();
-    BuildContext makeBuildContext() const;
-    void clipToScaleBox() const;
-    void unclipScaleBox() const;
-    void offsetFillOn() const;
-    bool insideScaleBox(const double* xyz) const;
-    // The pick targets of the data set, leaving out those outside `volume`
-    // (PickVolume{} draws them all).
-    void drawPickTargets(const BuildContext& ctx, const PickVolume& volume);
 
-    // ---- grid graphs: contours (render/contours.cpp) ----
-    void drawContourFill(const BuildContext& ctx, bool onFloor) const;
-    void drawGreyContourFill(const BuildContext& ctx, bool onFloor) const;
-    void drawContourLines(const BuildContext& ctx, bool coloured, bool onFloor) const;
-    void drawContourHiddenFill(const BuildContext& ctx) const;
-
-    // ---- grid graphs: surfaces (render/surfaces.cpp) ----
-    void drawWireframe(const BuildContext& ctx) const;
-    void drawColorWireframe(const BuildContext& ctx) const;
-    void drawWireHiddenFill(const BuildContext& ctx) const;
-    void drawShadedShape(const BuildContext& ctx) const;
-
-    // ---- points, bars, vectors (render/marks.cpp) ----
-    void drawColorPoints(const BuildContext& ctx, const Rgb* colors, int levelCount) const;
-    void drawGreyPoints(const BuildContext& ctx) const;
-    void drawBlackPoints(const BuildContext& ctx) const;
-    void drawBars(const BuildContext& ctx) const;
-    void drawVectors(const BuildContext& ctx) const;
-
-    // ---- sections; axis 0 is the X section, 1 the Y section (render/sections.cpp) ----
-    void updateSectionX();
-    void updateSectionY();
-    void drawSectionLine(const BuildContext& ctx, int axis) const;
-    void drawSectionPoints(const BuildContext& ctx, int axis) const;
-    void drawSectionFill(const BuildContext& ctx, int axis) const;
-    void drawSectionCut(const BuildContext& ctx, int axis) const;
-
-    // ---- text (render/text.cpp) ----
-    void buildGlyphLists();
-    void drawText(std::string_view text, TextRole role);
-    GlyphRenderer* glyphRenderer() { return lists.glyphs.get(); }
-
-    // ---- legend, title, scale frame, axis indicator (render/legend.cpp, render/scaleFrame.cpp) ----
-    // The builders emit into the display list being compiled when the caller
-    // opens one (lists 150 and 200), or draw directly (the scene draws the
-    // scale frame afresh on every paint).
-    void buildLegend(int levelCount, double valueStep, double cellHeight, const Rgb* colors);
-    void drawTitle();
-    void buildScaleFrame3D();
-    void buildScaleFrame2D(double plane);
-    void buildAxisIndicator();
-
-    // ---- navigation and status panes (interact/navigation.cpp) ----
+    // ---- navigation (view/viewNavigation.cpp) ----
     void leftButtonDown(int x, int y);
     void mouseMove(int x, int y);
     void leftButtonUp();
@@ -212,24 +151,19 @@ public:
     void keyUp();   // an arrow key came up: a held key's movement ends
     void resetView();
     void setViewPlane(int plane);   // 0 X-Y, 1 X-Z, 2 Y-Z
-    void fitModeToDisplay();
-    void showPosition();
-    void showZoom();
-    void showAngles();
-    void showDisplayKind();
+    // The status panes of `what` (Change flags) with the settings as they are.
+    void showPanes(unsigned what);
 
-    // ---- picking (interact/picking.cpp) ----
+    // ---- picking (view/viewPick.cpp) ----
     // A left click in pick mode at client pixel (x, y) (origin top-left):
     // the point under a 10 x 10 pixel box there, through the camera of the
-    // last paint, is marked and its values added to selectedText. More than
-    // kPickHitLimit points under the box: a message, and nothing changes;
-    // none: nothing changes.
+    // last paint, is marked and its values added to the selected text. More
+    // than kPickHitLimit points under the box: a message, and nothing
+    // changes; none: nothing changes.
     void pickAt(int x, int y);
-    // Draws the pick targets in selection mode
-    // through a 10 x 10 pixel box centred on window (x, y) of the current
-    // viewport (GL window coordinates, origin bottom-left), under the camera
-    // of the last paint, and reads the records back.
-    // `cull` false draws every target, as a check of what the culling leaves out.
+    // The pick targets under a box at window (x, y) of the current viewport
+    // (GL window coordinates, origin bottom-left), under the camera of the
+    // settings (render/pickTargets.h).
     PickHits selectPickTargets(double x, double y, bool cull = true);
     // Marks the point of the first name and adds its values; nothing for no
     // names or a name that is no stored point.
@@ -238,13 +172,13 @@ public:
     // pointValues[offset]; false (and an empty list) when it has no place.
     bool buildPickMarker(std::size_t offset);
     // The selected-data window's "削除".
-    void clearSelectedText();
+    void clearSelectedText() { state.selectedText = {}; }
 
-    // ---- pictures and image files (output/picture.cpp) ----
+    // ---- pictures and image files (view/viewPicture.cpp) ----
     // Draws the scene into a framebuffer of the request's size in the current
     // context and reads it back; nothing when the size is not positive, larger
     // than the driver takes, or the memory cannot be had. The window's own
-    // drawing, the GL state and the settings are left as they were
+    // drawing, the GL state and the records are left as they were
     // (output/picture.h). Every picture the program saves or hands on comes
     // from here.
     std::optional<ImageBuffer> renderPicture(const PictureRequest& request);
@@ -253,17 +187,14 @@ public:
     // be written (an old file of that name is then left whole).
     bool writeImage(const std::optional<ImageBuffer>& picture, const std::string& path);
     // The picture of the window at `size`, written to `path`: File/Save image.
-    bool saveImage(const std::string& path, PixelSize size);
+    bool saveImage(const std::string& path, PixelSize size) { return savePicture(shownPicture(size), path); }
     // The picture of the request written to `path` as the extension says: an
     // image file, from `drawn` when given (that request drawn already), or a
     // vector picture (.svg, .pdf, .eps), always drawn afresh. False, after the
     // message, when it could not be made or written.
     bool savePicture(const PictureRequest& request, const std::string& path,
                      const std::optional<ImageBuffer>* drawn = nullptr);
-    // A vector picture of the request (output/vectorPicture.h); a graph of
-    // more primitives than `maxGraphPrimitives` goes in as an image. Nothing
-    // when the format is not a vector format, the size cannot be drawn or
-    // GL2PS fails.
+    // A vector picture of the request (output/vectorPicture.h).
     std::optional<VectorPicture> renderVectorPicture(const PictureRequest& request, ImageFormat format,
                                                      long long maxGraphPrimitives = kMaxVectorGraphPrimitives);
 

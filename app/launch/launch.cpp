@@ -110,7 +110,7 @@ LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, Pixel
         }
     }
     if (auto settingsFile = launchKeyOf(launchText, "Setting_File_Name"))
-        result.settingsLoadFailed = view.loadSettingsFile(launchPathToFileName(*settingsFile)) != 1;
+        result.settingsLoadFailed = !view.loadSettingsFile(launchPathToFileName(*settingsFile));
 
     // The size taken when the launch began, whatever the settings file did to the frame.
     view.initGlState();

@@ -216,11 +216,11 @@ int main(int argc, char** argv) {
     auto finish = [&](bool written) { return !written || failed ? kExitFailed : noPoints ? kExitNoPoints : kExitOk; };
 
     if (!opt.settings.empty()) {
-        if (view.loadSettingsFile(opt.settings) != 1) return kExitFailed;
+        if (!view.loadSettingsFile(opt.settings)) return kExitFailed;
         picture.reset();   // drawn before these settings
     }
-    if (!opt.writeSettings.empty() && view.saveSettingsFile(opt.writeSettings) != 0) return kExitFailed;
-    if (!opt.writeData.empty() && view.writeDataFile(opt.writeData, view.settingsText()) != 0) return kExitFailed;
+    if (!opt.writeSettings.empty() && !view.saveSettingsFile(opt.writeSettings)) return kExitFailed;
+    if (!opt.writeData.empty() && !view.writeDataFile(opt.writeData, view.settingsText())) return kExitFailed;
     if (opt.output.empty()) return finish(true);
     // An image the launch drew is written as it is.
     return finish(view.savePicture(kelvra::shownPicture({opt.width, opt.height}), opt.output,

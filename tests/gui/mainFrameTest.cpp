@@ -55,7 +55,7 @@ TEST_F(MainWindow, StartsWithoutArgumentAsAnEmptyWhiteNewfileWithTheInitialPanes
     // The view panes are just wide enough for their texts, the widest display
     // kind included (the initial one ends in a space, which the bar drops).
     frame->view().settings.displayMode = DisplayXSection;
-    frame->view().showDisplayKind();
+    frame->view().showPanes(ChangeSettings);
     frame->view().settings.displayMode = Display3D;
     frame->GetStatusBar()->Update();
     for (int i = 1; i < 5; ++i) EXPECT_FALSE(frame->GetStatusBar()->GetField(i).IsEllipsized()) << "pane " << i;

@@ -168,8 +168,8 @@ TEST_F(PickWindow, PicksOnASurfaceCollectInTheWindowUntilCleared) {
     const std::size_t second = std::size_t(3) * columns + 3;
     auto line = [&](std::size_t p) {
         const double* v = view().data.point(p);
-        return "X = " + view().formatValue(v[0], 0).text + "  Y = " + view().formatValue(v[1], 1).text +
-               "  Z = " + view().formatValue(v[2], 2).text;
+        return "X = " + formatValue(view().settings, v[0], 0).text + "  Y = " + formatValue(view().settings, v[1], 1).text +
+               "  Z = " + formatValue(view().settings, v[2], 2).text;
     };
     EXPECT_FALSE(window().IsShown());
     int cyanBefore = cyanAround(pointOf(first));
@@ -271,8 +271,8 @@ TEST_F(PickWindow, TwoDimensionalPicksOnAReversedAndALogAxis) {
         // the window first opens, which is then moved aside.
         const std::size_t p = std::size_t(r) * 6 + (r * 5) % 6;
         const double* v = view().data.point(p);
-        std::string line = "X = " + view().formatValue(v[0], 0).text + "  Y = " + view().formatValue(v[1], 1).text +
-                           "  Z = " + view().formatValue(v[2], 2).text;
+        std::string line = "X = " + formatValue(view().settings, v[0], 0).text + "  Y = " + formatValue(view().settings, v[1], 1).text +
+                           "  Z = " + formatValue(view().settings, v[2], 2).text;
         expected += (expected.empty() ? "" : "\n\n") + line;
         pick(p, line);
         if (r == 0) moveWindowAside();
@@ -325,11 +325,11 @@ TEST_F(PickWindow, BarsAndVectorsShowTheirDataAndVectorLines) {
     ASSERT_EQ(view().data.dataKind, Vectors);
     const std::size_t p = 4;   // at the front corner, clear of where the window opens
     const double* v = view().data.point(p);
-    std::string vectorLine = "Vx = " + view().formatValue(v[3], 3).text + "  Vy = " + view().formatValue(v[4], 3).text +
-                             "  Vz = " + view().formatValue(v[5], 3).text;
+    std::string vectorLine = "Vx = " + formatValue(view().settings, v[3], 3).text + "  Vy = " + formatValue(view().settings, v[4], 3).text +
+                             "  Vz = " + formatValue(view().settings, v[5], 3).text;
     pick(p, vectorLine);
-    EXPECT_EQ(shownText(), ui(("X = " + view().formatValue(v[0], 0).text + "  Y = " + view().formatValue(v[1], 1).text +
-                               "  Z = " + view().formatValue(v[2], 2).text + "\n" + vectorLine).c_str()));
+    EXPECT_EQ(shownText(), ui(("X = " + formatValue(view().settings, v[0], 0).text + "  Y = " + formatValue(view().settings, v[1], 1).text +
+                               "  Z = " + formatValue(view().settings, v[2], 2).text + "\n" + vectorLine).c_str()));
     moveWindowAside();
     EXPECT_GT(cyanAround(pointOf(p)), 10);
     screenshot("pick-vectors");

@@ -18,7 +18,7 @@ struct ClientPoint {
 
 inline ClientPoint clientPointOf(const CKelvraView& v, PixelSize client, const double* xyz) {
     const double degree = std::acos(-1.0) / 180.0;
-    Vec3 w = v.graphMapping().world(xyz);
+    Vec3 w = graphMapping(v.settings, v.state.axisSpan).world(xyz);
     if (v.settings.scaleMin[2] == v.settings.scaleMax[2]) w.z = 0;
     double az = v.settings.viewAngleZ * degree, ax = v.settings.viewAngleX * degree;
     double x1 = w.x * std::cos(az) - w.y * std::sin(az);

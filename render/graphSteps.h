@@ -1,0 +1,30 @@
+// The graph's drawing steps (see render/graphSteps.cpp): the build context,
+// the graph as its type and floor projection draw it, and the clip planes of
+// the scale box that the steps draw inside.
+#pragma once
+
+#include "render/drawInput.h"
+
+namespace kelvra {
+
+// The graph mapping, the colour levels and the grey levels of the settings,
+// for one build of the graph and the legend.
+BuildContext makeBuildContext(const GraphSettings& s, const ViewState& state);
+
+// The graph type's steps and the floor projection's, drawn into the list
+// being compiled or straight into the frame.
+void drawGraph(const DrawInput& in);
+// The same, the steps that walk the grid reading `grid` and those that walk
+// only the section reading `section` (the full data set under a thinned grid).
+void drawGraphSteps(const DrawInput& grid, const DrawInput& section);
+
+// Clip planes 0..5 around the scale box (a hundredth of a world unit outside
+// it), enabled; unclipScaleBox disables them.
+void clipToScaleBox(const GraphSettings& s, const ViewState& state);
+void unclipScaleBox();
+// The clip, then polygon offset for a fill under lines (endOffsetFill ends it).
+void offsetFillOn(const GraphSettings& s, const ViewState& state);
+// A point's X, Y, Z lie inside the scale ranges, give or take a thousandth of each.
+bool insideScaleBox(const GraphSettings& s, const double* xyz);
+
+}  // namespace kelvra
