@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "settings/graphTypes.h"
+
 namespace kelvra {
 
 void CurrentColor::set(const Rgb& c) {
@@ -19,8 +21,7 @@ void CurrentColor::set(const Rgb& c) {
 }
 
 int colorValueIndex(int legendColorSource, int valuesPerPoint) {
-    if (valuesPerPoint <= 3) return legendColorSource >= 0 && legendColorSource <= 2 ? legendColorSource : 2;
-    return legendColorSource >= 0 && legendColorSource <= 3 ? legendColorSource : 3;
+    return usableColorSource(legendColorSource, valuesPerPoint);
 }
 
 GridPoints::GridPoints(const DrawInput& in)

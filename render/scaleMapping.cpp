@@ -149,11 +149,7 @@ void fitAxisScale(GraphSettings& settings, int a, double lo, double hi) {
 // Steps 1 and 2: the working ranges of X, Y, Z and the legend; the legend
 // follows the quantity its colours show.
 void workingRanges(GraphSettings& s, const GraphData& d, Range R[4]) {
-    if (d.valuesPerPoint == 3) {
-        if (s.legendColorSource < ColorByX || s.legendColorSource > ColorByZ) s.legendColorSource = ColorByZ;
-    } else if (s.legendColorSource < ColorByX || s.legendColorSource > ColorByData) {
-        s.legendColorSource = ColorByData;
-    }
+    s.legendColorSource = usableColorSource(s.legendColorSource, d.valuesPerPoint);
     static constexpr int kLegendRange[] = {RangeX, RangeY, RangeZ, RangeData};
     static_assert(std::size(kLegendRange) == LegendColorSourceCount);
     const Range ranges[4] = {workingRange(d.valueRange[RangeX]), workingRange(d.valueRange[RangeY]),

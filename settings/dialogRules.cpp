@@ -57,7 +57,7 @@ std::vector<const char*> graphTypeChoices(const DialogDataFacts& facts, int disp
 }
 
 bool displayModeOffered(const DialogDataFacts& facts, int displayMode) {
-    return isPlainDisplay(displayMode) || (isSectionDisplay(displayMode) && facts.dataKind == Grid);
+    return isPlainDisplay(displayMode) || (isSectionDisplay(displayMode) && hasSections(facts.dataKind));
 }
 
 void chooseDisplayMode(GraphSettings& page, const DialogDataFacts& facts, int displayMode) {
@@ -68,7 +68,7 @@ void chooseDisplayMode(GraphSettings& page, const DialogDataFacts& facts, int di
     fitVectorType(page, facts);
 }
 
-int legendSourceChoiceCount(const DialogDataFacts& facts) { return facts.valuesPerPoint == 3 ? 3 : 4; }
+int legendSourceChoiceCount(const DialogDataFacts& facts) { return colorSourceCount(facts.valuesPerPoint); }
 
 bool absoluteLegendOffered(const DialogDataFacts& facts, int legendColorSource) {
     if (legendColorSource < ColorByX || legendColorSource > ColorByData) return false;
@@ -131,7 +131,7 @@ std::vector<std::string> listEntries(const SettingsDialogState& state, int contr
         }
         case ListEntries::FloorProjections: {
             std::vector<std::string> labels;
-            int count = facts.dataKind == Grid ? XyContourModeCount : 1;
+            int count = hasSections(facts.dataKind) ? XyContourModeCount : 1;
             for (int k = 0; k < count; ++k) labels.push_back(floorProjection(k)->label);
             return labels;
         }
@@ -159,7 +159,7 @@ int listSelection(const SettingsDialogState& state, int control) {
     const DialogControl& c = controlAt(control);
     if (c.list == ListEntries::TextRoles) return state.fontRole;
     // Without a grid the floor list holds "none" alone, shown chosen whatever the field holds.
-    if (c.list == ListEntries::FloorProjections && state.facts.dataKind != Grid) return 0;
+    if (c.list == ListEntries::FloorProjections && !hasSections(state.facts.dataKind)) return 0;
     const FieldRow* row = fieldOf(state, control);
     if (!row) return -1;
     int position = fieldInt(*row, state.page);

@@ -150,7 +150,7 @@ bool isBarGraph(const GraphSettings& s, const GraphData& d) {
 void fitGraphChoiceToData(GraphSettings& s, const GraphData& d) {
     if (s.displayMode < 0) s.displayMode = Display3D;
     if (s.graphType < 0) s.graphType = 0;
-    if (d.dataKind != Grid) {
+    if (!hasSections(d.dataKind)) {
         if (s.displayMode >= DisplayXSection) s.displayMode = Display3D;
         s.xyContourMode = XyContourNone;
     }

@@ -144,6 +144,24 @@ const GraphTypeInfo* currentGraphType(const GraphSettings& s, const GraphData& d
 // list order; empty for a display mode outside 0..3.
 std::vector<const char*> graphTypeLabels(DataKind kind, int displayMode, int valuesPerPoint);
 
+// ---- rules of the data kind ----
+
+// Only grids have section displays and floor projections.
+inline bool hasSections(DataKind kind) { return kind == Grid; }
+
+// How many quantities the legend colours can follow: X, Y, Z, and the data
+// value (the vector length of a vector) where the points have one.
+inline int colorSourceCount(int valuesPerPoint) { return valuesPerPoint <= 3 ? 3 : 4; }
+// The quantity a fresh data set's colours follow: Z, or the data value.
+inline LegendColorSource defaultColorSource(int valuesPerPoint) {
+    return colorSourceCount(valuesPerPoint) == 3 ? ColorByZ : ColorByData;
+}
+// `source` where the points have it, else the default.
+inline LegendColorSource usableColorSource(int source, int valuesPerPoint) {
+    return source >= 0 && source < colorSourceCount(valuesPerPoint) ? LegendColorSource(source)
+                                                                    : defaultColorSource(valuesPerPoint);
+}
+
 // ---- rules read from the lists ----
 
 // Which legend list 150 shows: the graph type's own, else the floor's.

@@ -13,6 +13,7 @@
 #include "data/dataReader.h"
 #include "data/dataWriter.h"
 #include "render/scaleMapping.h"
+#include "settings/graphTypes.h"
 #include "settings/settingsFile.h"
 #include "view/kelvraView.h"
 
@@ -66,7 +67,7 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
     const DataRead read = readDataText(file.bytes, data, progress);
     // The legend follows the data value where the points have one, unless a
     // reload keeps the user's look.
-    if (!keepLook) settings.legendColorSource = data.valuesPerPoint == 3 ? ColorByZ : ColorByData;
+    if (!keepLook) settings.legendColorSource = defaultColorSource(data.valuesPerPoint);
     if (!read.fits) {
         host().showMessageWithReason(sj(kOutOfMemoryText), systemReason(ENOMEM));
         host().invalidate();
