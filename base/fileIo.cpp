@@ -132,6 +132,10 @@ void adviseHugePages(void* block, std::size_t bytes) {
 }
 
 int openForReading(const std::string& path) {
+    if (hasControlCharacter(path)) {
+        errno = kErrorControlCharacterInName;
+        return -1;
+    }
     // Without O_NONBLOCK, opening a FIFO would wait for a writer without end;
     // readAll does the waiting, with a limit.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -201,7 +205,7 @@ FileRead readAll(int fd) {
         }
         if (got < 0) return failed(ReadResult::CannotOpen, errno);
         if (writerSeen) break;
-        if (pastDeadline(deadline)) return failed(ReadResult::CannotOpen, ETIMEDOUT);
+        if (pastDeadline(deadline)) return failed(ReadResult::CannotOpen, kErrorNoWriter);
         pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, 100) > 0 && (p.revents & POLLHUP)) writerSeen = true;
     }
@@ -223,8 +227,26 @@ FileRead readWholeFile(const std::string& path) {
 }
 
 std::string systemReason(int error) {
-    if (error == 0) return {};
-    return utf8ToCp932(std::strerror(error));
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%g", fifoWaitMs() / 1000.0);
+    const std::string waited = seconds + std::string(" 秒待っても、");
+    switch (error) {
+        case 0: return {};
+        case kErrorControlCharacterInName: return utf8ToCp932("ﾌｧｲﾙ名に制御文字 (NUL、改行など) があります");
+        case kErrorNoWriter: return utf8ToCp932(waited + "書き込むﾌﾟﾛｸﾞﾗﾑが開きませんでした");
+        case kErrorNoReader: return utf8ToCp932(waited + "読み込むﾌﾟﾛｸﾞﾗﾑが開きませんでした");
+        default: return utf8ToCp932(std::strerror(error));
+    }
+}
+
+bool hasControlCharacter(std::string_view name) {
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7F) return true;
+    // U+0080..U+009F in UTF-8; in CP932 these bytes are parts of other characters.
+    if (name.find('\xC2') == std::string_view::npos || !isValidUtf8(name)) return false;
+    for (std::size_t i = name.find('\xC2'); i != std::string_view::npos; i = name.find('\xC2', i + 1))
+        if (i + 1 < name.size() && (unsigned char)name[i + 1] <= 0x9F) return true;
+    return false;
 }
 
 // ---- names --------------------------------------------------------------------------
@@ -243,6 +265,10 @@ std::string fileNameOf(const std::string& path) {
 
 std::string fileTitleOf(const std::string& path) {
     std::string name = fileNameOf(path);
+    // A control character would end or break the message line; a NUL would
+    // cut the rest of the message off.
+    for (char& c : name)
+        if ((unsigned char)c < 0x20 || c == 0x7F) c = '?';
     return isValidUtf8(name) ? utf8ToCp932(name) : name;
 }
 
@@ -251,6 +277,15 @@ std::string fileTitleOf(const std::string& path) {
 SafeFileWriter::SafeFileWriter(const std::string& path, bool syncToDisk) : sync_(syncToDisk) {
     if (path.empty()) {
         fail(ENOENT);
+        return;
+    }
+    if (hasControlCharacter(path)) {
+        fail(kErrorControlCharacterInName);
+        return;
+    }
+    const std::string name = fileNameOf(path);
+    if (name.empty() || name == "." || name == "..") {   // names a folder, whether there is one or not
+        fail(EISDIR);
         return;
     }
     struct stat st;
@@ -274,8 +309,12 @@ SafeFileWriter::SafeFileWriter(const std::string& path, bool syncToDisk) : sync_
         target_ = path;
         const Clock::time_point deadline = fifoDeadline();
         while ((fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK)) < 0) {
-            if (errno != ENXIO || !S_ISFIFO(st.st_mode) || pastDeadline(deadline)) {
+            if (errno != ENXIO || !S_ISFIFO(st.st_mode)) {
                 fail(errno);
+                return;
+            }
+            if (pastDeadline(deadline)) {
+                fail(kErrorNoReader);
                 return;
             }
             ::poll(nullptr, 0, 100);
@@ -304,8 +343,8 @@ SafeFileWriter::SafeFileWriter(const std::string& path, bool syncToDisk) : sync_
     std::string folder = folderOf(target_);
     // The temporary name adds 8 characters to the target's; a name near the
     // file system's limit still needs a temporary file that fits.
-    std::string name = fileNameOf(target_).substr(0, 200);
-    temp_ = (folder.empty() ? "" : folder == "/" ? "/" : folder + "/") + "." + name + ".XXXXXX";
+    std::string shortName = fileNameOf(target_).substr(0, 200);
+    temp_ = (folder.empty() ? "" : folder == "/" ? "/" : folder + "/") + "." + shortName + ".XXXXXX";
     fd_ = mkstemp(temp_.data());
     bool existing = ::lstat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     if (fd_ < 0) {

@@ -25,7 +25,11 @@
 // - a symbolic link stays a link: the file it finally names is the target
 //   (created when the link dangles); a loop of links is refused (ELOOP);
 // - a file this process may not write is refused (EACCES), as are a folder
-//   (EISDIR) and a socket (ENXIO).
+//   (EISDIR, also a name ending in "/", "." or "..") and a socket (ENXIO).
+//
+// A file name holding a NUL or another control character is refused by every
+// read and every write (kErrorControlCharacterInName): the system would take
+// a name cut at the NUL for another file.
 //
 // Every failing call leaves errno saying why; systemReason() turns that into
 // the text that messages show beside their own.
@@ -41,8 +45,16 @@ enum class ReadResult { Ok, CannotOpen, NoMemory };
 
 // Inputs of unknown size are read up to this many bytes.
 inline constexpr std::size_t kUnsizedReadLimit = std::size_t(1) << 30;
-// How long a FIFO without a writer is waited for.
+// How long a FIFO without a writer (or reader) is waited for.
 inline constexpr int kFifoWaitMilliseconds = 10000;
+
+// Reasons of the program's own, carried in errno like the system's, for
+// failures the system has no words for; systemReason() words them too.
+enum : int {
+    kErrorControlCharacterInName = 0x10000,   // a file name holding a NUL or another control character
+    kErrorNoWriter,                           // no program opened a FIFO for writing in time
+    kErrorNoReader,                           // no program opened a FIFO for reading in time
+};
 
 struct FileRead;
 FileRead readAll(int fd);
@@ -81,15 +93,20 @@ struct FileRead {
 };
 
 // Opens a path for reading: -1, errno set, when it cannot be opened (a folder
-// gives EISDIR, a FIFO no program writes to ETIMEDOUT).
+// gives EISDIR; readAll says kErrorNoWriter for a FIFO no program writes to).
 int openForReading(const std::string& path);
 // Reads fd to its end (fd stays open).
 FileRead readAll(int fd);
 // openForReading, readAll, close.
 FileRead readWholeFile(const std::string& path);
 
-// The system's text for an errno value, as CP932 for messages ("" for 0).
+// The system's text for an errno value, or the program's for its own
+// reasons, as CP932 for messages ("" for 0).
 std::string systemReason(int error);
+
+// True when a file name holds a character below the space, DEL, or (in a
+// UTF-8 name) a C1 control character: no name a user means.
+bool hasControlCharacter(std::string_view name);
 
 // Writes one file safely. Usage: construct, write() any number of times, then
 // commit(). Destroying the writer without a successful commit() removes a new
@@ -150,6 +167,7 @@ std::string folderOf(const std::string& path);
 std::string fileNameOf(const std::string& path);
 // The name part as the CP932 text that captions and messages show. Names on
 // disk are UTF-8 here; a name that is not valid UTF-8 is kept as it is.
+// Control characters show as "?".
 std::string fileTitleOf(const std::string& path);
 
 }  // namespace kelvra

@@ -38,8 +38,8 @@ using datafile::FieldCursor;
 using datafile::LineCursor;
 using datafile::TextLine;
 
-constexpr const char kCannotOpenText[] =
-    " を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)";
+constexpr const char kCannotOpenText[] = " を開くことが出来ません。";
+constexpr const char kMayBeInUseText[] = "(ｴｸｾﾙ等で使われている可能性があります)";
 constexpr const char kOutOfMemoryText[] = "メモリー不足です";
 constexpr const char kOpenTitle[] = "ｸﾞﾗﾌﾃﾞｰﾀを開く";
 constexpr const char kNoGraphDataText[] = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
@@ -472,7 +472,11 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
     PhaseScope phase(Phase::Load);
     std::string title = fileTitleOf(path);
     if (file.result == ReadResult::CannotOpen) {
-        host().showMessageWithReason(title + sj(kCannotOpenText), systemReason(file.error));
+        // The hint fits a file the system would not open, not a name the
+        // program refused or a FIFO that no program wrote to.
+        bool ours = file.error == kErrorControlCharacterInName || file.error == kErrorNoWriter;
+        host().showMessageWithReason(title + sj(kCannotOpenText) + (ours ? "" : sj(kMayBeInUseText)),
+                                     systemReason(file.error));
         return false;
     }
     dataFileTitle = title;

@@ -6,6 +6,7 @@
 // program's own message (or read the value as 0 where that is the rule), leave
 // the files it was given as they were, and never crash the batch renderer.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cmath>
@@ -34,6 +35,7 @@ const std::string kCannotSaveData = "ﾃﾞｰﾀﾌｧｲﾙの保存が出来�
 const std::string kCannotSaveSettings = "設定ﾌｧｲﾙの保存が出来ません";
 const std::string kNoPoints = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
 const std::string kBadSize = "--size takes WIDTHxHEIGHT between 1x1 and 16384x16384";
+const std::string kControlInName = "\nkelvra: ﾌｧｲﾙ名に制御文字 (NUL、改行など) があります";
 
 std::string dataFile(const std::string& format, const std::string& body) {
     return cp932("ﾃﾞｰﾀ形式,") + format + "\r\nKelvra ver.1.52\r\n\r\n" + body;
@@ -153,7 +155,7 @@ struct RenderCase {
 TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
     test::ScratchDir dir;
     std::vector<std::string> inputs = {"one.csv", "equal.csv", "negative.csv", "garbage.csv", "commas.csv",
-                                       "log.txt", "plain.txt", "launch-folder.txt"};
+                                       "log.txt", "plain.txt", "launch-folder.txt", "victim.csv"};
     writeFile(dir.file("one.csv"), dataFile("1", ",5\r\n7,9\r\n"));
     writeFile(dir.file("equal.csv"), dataFile("1", ",3,3,3\r\n3,3,3,3\r\n3,3,3,3\r\n"));
     writeFile(dir.file("negative.csv"), dataFile("3", "0,0,0,0\r\n-1,-2,-3,-4\r\n2,-1,0,-5\r\n1,1,-7,0\r\n"));
@@ -163,6 +165,19 @@ TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
     fs::create_directory(dir.file("folder.png"));
     fs::create_directory(dir.file("folder.csv"));
     writeFile(dir.file("launch-folder.txt"), "[Kelvra]\r\nData_File_Name=" + dir.file("folder.csv") + "\r\n");
+    // A NUL cuts the name the system sees: "victim.csv<NUL>.png" passes as a
+    // PNG name and would overwrite victim.csv.
+    writeFile(dir.file("victim.csv"), dataFile("1", ",5\r\n7,9\r\n"));
+    const std::string nul(1, '\0');
+    for (const char* encoding : {"cp932", "utf-8", "utf-16"}) {
+        std::string keys = "Data_File_Name=" + dir.file("one.csv") + "\r\nImage_File_Name=" + dir.file("victim.csv") +
+                           nul + ".png\r\nSoft_On=NO\r\n";
+        writeFile(dir.file(std::string("launch-nul-") + encoding + ".txt"), test::encodedText("[Kelvra]\r\n" + keys, encoding));
+        inputs.push_back(std::string("launch-nul-") + encoding + ".txt");
+    }
+    writeFile(dir.file("launch-nul-data.txt"), "[Kelvra]\r\nData_File_Name=" + dir.file("one.csv") + nul + ".x\r\n");
+    fs::create_directory(dir.file("sub"));
+    inputs.push_back("launch-nul-data.txt");
     {   // every axis logarithmic
         HeadlessHost host;
         CKelvraView settings(host);
@@ -201,6 +216,20 @@ TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
         {"settings onto a folder", {"@one.csv", "--write-settings", "@folder.png"}, 1, kCannotSaveSettings},
         {"data file that is a folder", {"@folder.csv"}, 1, "folder.csv " + kCannotOpenData},
         {"launch naming a folder", {"@launch-folder.txt"}, 1, "folder.csv " + kCannotOpenData},
+        // Names that cannot be what the user means are refused, in every encoding of a launch file.
+        {"NUL in a launch file's image name", {"@launch-nul-cp932.txt"}, 1, kCannotCreateImage + kControlInName},
+        {"NUL in a UTF-8 launch file's image name", {"@launch-nul-utf-8.txt"}, 1, kCannotCreateImage + kControlInName},
+        {"NUL in a UTF-16 launch file's image name", {"@launch-nul-utf-16.txt"}, 1, kCannotCreateImage + kControlInName},
+        {"NUL in a launch file's data name", {"@launch-nul-data.txt"}, 1,
+         "one.csv?.x を開くことが出来ません。" + kControlInName},
+        {"tab in an image name", {"@one.csv", "-o", "@tab\there.png"}, 1, kCannotCreateImage + kControlInName},
+        {"line break in a settings name", {"@one.csv", "--write-settings", "@two\nlines.txt"}, 1,
+         kCannotSaveSettings + kControlInName},
+        {"image name ending in a slash", {"@one.csv", "-o", "@sub/"}, 1, kCannotCreateImage},
+        {"image name .", {"@one.csv", "-o", "@sub/."}, 1, kCannotCreateImage},
+        {"image name ..", {"@one.csv", "-o", "@sub/.."}, 1, kCannotCreateImage},
+        {"image name of a folder without extension", {"@one.csv", "-o", "@sub"}, 1, kCannotCreateImage},
+        {"image onto a device without extension", {"@one.csv", "-o", "/dev/null"}, 0, ""},
     };
     for (const RenderCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -220,9 +249,15 @@ TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
         for (std::size_t i = 0; i < inputs.size(); ++i) EXPECT_EQ(readFile(dir.file(inputs[i])), before[i]) << inputs[i];
         EXPECT_TRUE(fs::is_directory(dir.file("folder.png")));
     }
-    // No temporary file of a failed save is left anywhere in the folder.
+    // No temporary file of a failed save is left anywhere in the folder, nor
+    // a file that a refused name would have written.
     for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
         EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    for (const char* name : {"tab\there.png", "two\nlines.txt", "sub.png", "..png"})
+        EXPECT_FALSE(fs::exists(dir.file(name))) << name;
+    EXPECT_TRUE(fs::is_empty(dir.file("sub")));
+    EXPECT_FALSE(fs::exists("/dev/null.png"));
+    if (geteuid() == 0) fs::remove("/dev/null.png");
 }
 
 }  // namespace

@@ -189,7 +189,7 @@ TEST(SaveSafety, KeepsWhatTheTargetIs) {
     FileRead received = reader.get();
     EXPECT_EQ(std::string(received.bytes.view()), text);
     setFifoWaitMilliseconds(100);
-    EXPECT_EQ(save(f("fifo"), text), std::pair(false, systemReason(ENXIO)));
+    EXPECT_EQ(save(f("fifo"), text), std::pair(false, systemReason(kErrorNoReader)));
     setFifoWaitMilliseconds(0);
     EXPECT_TRUE(S_ISFIFO(statOf(f("fifo")).st_mode));
 
