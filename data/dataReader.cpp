@@ -42,7 +42,6 @@ constexpr const char kCannotOpenText[] = " を開くことが出来ません。"
 constexpr const char kMayBeInUseText[] = "(ｴｸｾﾙ等で使われている可能性があります)";
 constexpr const char kOutOfMemoryText[] = "メモリー不足です";
 constexpr const char kOpenTitle[] = "ｸﾞﾗﾌﾃﾞｰﾀを開く";
-constexpr const char kNoGraphDataText[] = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
 
 // ---- sizing pass ----------------------------------------------------------------
 

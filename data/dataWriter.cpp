@@ -16,6 +16,7 @@ namespace kelvra {
 namespace {
 
 constexpr const char* kEol = "\r\n";
+constexpr const char kCannotSaveText[] = "ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません";
 constexpr std::size_t kChunk = 1 << 20;
 
 // Lines go into a buffer that is handed to the file whenever it grows past
@@ -114,22 +115,26 @@ std::string_view settingsSection(std::string_view settingsText) {
     return settingsText.substr(second + 1);
 }
 
+// A data set without a point gives no file: the message says so.
+int refuseEmptyDataSet(ViewHost& host) {
+    host.showMessageWithReason(sj(kCannotSaveText), sj(kNoGraphDataText));
+    return 1;
+}
+
 }  // namespace
 
 int CKelvraView::writeDataFile(const std::string& path, const std::string& settingsText) {
-    // The system's reason goes with the message when there is one.
-    auto failed = [this](int error = 0) {
-        host().showMessageWithReason(sj("ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません"), systemReason(error));
+    auto failed = [this](int error) {
+        host().showMessageWithReason(sj(kCannotSaveText), systemReason(error));
         return 1;
     };
-    if (!dataLoaded || pointValues.empty()) return failed();   // nothing to save
-
     // Format numbers the reader knows nothing of were read as a column grid;
     // they are saved as one, under the number 1.
     int format = dataFormat >= 1 && dataFormat <= 7 ? dataFormat : 1;
     bool grid = format == 1 || format == 4;
     std::size_t vpp = std::size_t(valuesPerPoint);
-    if (grid && (columnCount <= 0 || dataKind != Grid)) return failed();
+    if (!dataLoaded || pointCount <= 0 || pointValues.empty() || (grid && (columnCount <= 0 || dataKind != Grid)))
+        return refuseEmptyDataSet(host());
 
     SafeFileWriter out(path);
     if (!out.ok()) return failed(out.error());
@@ -164,7 +169,7 @@ int CKelvraView::writeDataFile(const std::string& path, const std::string& setti
 
 bool CKelvraView::saveDataCommand() {
     if (!dataLoaded) {
-        host().showMessage(sj("ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません"));
+        refuseEmptyDataSet(host());
         return false;
     }
     FileDialogRequest request;

@@ -14,6 +14,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/headlessHost.h"
@@ -36,6 +37,9 @@ const std::string kCannotSaveSettings = "設定ﾌｧｲﾙの保存が出来ま
 const std::string kNoPoints = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
 const std::string kBadSize = "--size takes WIDTHxHEIGHT between 1x1 and 16384x16384";
 const std::string kControlInName = "\nkelvra: ﾌｧｲﾙ名に制御文字 (NUL、改行など) があります";
+const std::string kNoSettingsLine = " には設定の行がひとつもありません。";
+const std::string kNoLaunchKey =
+    "起動ﾌｧｲﾙに Data_File_Name、Setting_File_Name、Image_File_Name、Soft_On のどの行もありません。";
 
 std::string dataFile(const std::string& format, const std::string& body) {
     return cp932("ﾃﾞｰﾀ形式,") + format + "\r\nKelvra ver.1.52\r\n\r\n" + body;
@@ -141,6 +145,30 @@ TEST(HostileSettings, LinesOf100000BytesChangeNothingElse) {
     EXPECT_EQ(readFile(dir.file("long.txt")), hostile);
 }
 
+// A file in which no line names a key of its section (a data file, binary
+// bytes, a key before any header or misspelt) is no settings file: said, and
+// nothing changes. One key line is enough.
+TEST(HostileSettings, AFileThatNamesNoKeyIsSaidAndChangesNothing) {
+    test::ScratchDir dir;
+    HeadlessHost host;
+    host.printMessages = false;
+    CKelvraView view(host);
+    view.viewZoom = 150;
+    const std::string files[] = {dataFile("1", ",5\r\n7,9\r\n"), garbage(5000, 5), cp932(" 倍率       = 250\r\n"),
+                                 cp932("[表示の設定]\r\n拡大 = 250\r\n")};
+    for (const std::string& bytes : files) {
+        writeFile(dir.file("look.txt"), bytes);
+        host.messages.clear();
+        const int invalidations = host.invalidations;
+        EXPECT_EQ(view.loadSettingsFile(dir.file("look.txt")), 0);
+        EXPECT_EQ(host.messages, std::vector{cp932("look.txt" + kNoSettingsLine)});
+        EXPECT_EQ(std::tuple(view.viewZoom, host.invalidations), std::tuple(150, invalidations));
+    }
+    writeFile(dir.file("look.txt"), cp932("[表示の設定]\r\n 倍率       = 250\r\n"));
+    EXPECT_EQ(view.loadSettingsFile(dir.file("look.txt")), 1);
+    EXPECT_EQ(view.viewZoom, 250);
+}
+
 // kelvra-render on hostile data, sizes and output paths. `args` may name
 // files of the scratch folder as "@name"; `made` is a file the run must leave
 // behind, and the inputs must come through unchanged.
@@ -176,8 +204,9 @@ TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
         inputs.push_back(std::string("launch-nul-") + encoding + ".txt");
     }
     writeFile(dir.file("launch-nul-data.txt"), "[Kelvra]\r\nData_File_Name=" + dir.file("one.csv") + nul + ".x\r\n");
+    writeFile(dir.file("launch-binary.txt"), "[" + garbage(4000, 4));
     fs::create_directory(dir.file("sub"));
-    inputs.push_back("launch-nul-data.txt");
+    inputs.insert(inputs.end(), {"launch-nul-data.txt", "launch-binary.txt"});
     {   // every axis logarithmic
         HeadlessHost host;
         CKelvraView settings(host);
@@ -230,6 +259,12 @@ TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
         {"image name ..", {"@one.csv", "-o", "@sub/.."}, 1, kCannotCreateImage},
         {"image name of a folder without extension", {"@one.csv", "-o", "@sub"}, 1, kCannotCreateImage},
         {"image onto a device without extension", {"@one.csv", "-o", "/dev/null"}, 0, ""},
+        // Files that are not what they are given as say so.
+        {"settings file that is a data file", {"@one.csv", "-s", "@one.csv"}, 1, "one.csv" + kNoSettingsLine},
+        {"settings file of binary garbage", {"@one.csv", "-s", "@garbage.csv"}, 1, "garbage.csv" + kNoSettingsLine},
+        {"launch file of binary garbage", {"@launch-binary.txt"}, 1, kNoLaunchKey},
+        {"data save of an empty data set", {"@commas.csv", "--write-data", "@empty.csv"}, 1,
+         kCannotSaveData + "\nkelvra: " + kNoPoints},
     };
     for (const RenderCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -253,7 +288,7 @@ TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
     // a file that a refused name would have written.
     for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
         EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
-    for (const char* name : {"tab\there.png", "two\nlines.txt", "sub.png", "..png"})
+    for (const char* name : {"tab\there.png", "two\nlines.txt", "sub.png", "..png", "empty.csv"})
         EXPECT_FALSE(fs::exists(dir.file(name))) << name;
     EXPECT_TRUE(fs::is_empty(dir.file("sub")));
     EXPECT_FALSE(fs::exists("/dev/null.png"));

@@ -114,7 +114,8 @@ public:
     // Applies settings-file text already in memory: the fields it names, the
     // graph choice fitted to the data, the frame resized, settingsChanged.
     void applySettingsText(std::string_view text);
-    // 1 when the file was read (and applied), 0 when it could not be read.
+    // 1 when the file was read (and applied), 0 when it could not be read or
+    // no line of it names a settings key (after the message).
     int loadSettingsFile(const std::string& path);
     // 0 on success, 1 when the file could not be written (after the message).
     int saveSettingsFile(const std::string& path);

@@ -43,6 +43,13 @@ int CKelvraView::loadSettingsFile(const std::string& path) {
             host().showMessageWithReason(sj("メモリー不足です"), systemReason(file.error));
             return 0;
     }
+    // A file in which no line names a settings key (a data file, a binary
+    // file) is no settings file: said, and nothing changes.
+    GraphSettings probe = settings();
+    if (readSettingsText(file.bytes.view(), probe) == 0) {
+        host().showMessage(fileTitleOf(path) + sj(" には設定の行がひとつもありません。"));
+        return 0;
+    }
     applySettingsText(file.bytes.view());
     return 1;
 }
