@@ -11,7 +11,6 @@
 #include "app/launch/launch.h"
 #include "base/cp932.h"
 #include "base/headlessHost.h"
-#include "base/textInput.h"
 #include "view/kelvraView.h"
 #include "support/glFixture.h"
 #include "support/renderRun.h"
@@ -101,31 +100,6 @@ TEST(LaunchRun, AFileThatNamesNoKeyDoesNothingAndSaysSo) {
     EXPECT_TRUE(!r.noKnownKey && r.succeeded());
     view.destroyGlLists();
     EXPECT_TRUE(host.messages.empty());
-}
-
-// A NUL in Image_File_Name would cut the name the system sees:
-// "victim.csv<NUL>.png" passes as a PNG name and is victim.csv. Refused with
-// the image's message and its reason, as the desktop program carries out its
-// start-up argument, in CP932 and in UTF-16; the victim stays as it was.
-TEST(LaunchRun, AnImageNameHoldingANulIsRefused) {
-    GL_TEST_REQUIRE_CONTEXT(80, 60);
-    test::ScratchDir dir;
-    const std::string victim = dir.file("victim.csv"), launch = dir.file("launch.txt");
-    test::writeFile(victim, "the data");
-    for (const char* encoding : {"cp932", "utf-16"}) {
-        SCOPED_TRACE(encoding);
-        test::writeFile(launch, test::encodedText("[Kelvra]\r\nImage_File_Name=" + victim + std::string(1, '\0') +
-                                                      ".png\r\nSoft_On=NO\r\n", encoding));
-        HeadlessHost host{{80, 60}};
-        host.printMessages = false;
-        CKelvraView view(host);
-        LaunchResult r = runStartupArgument(view, launch, readTextFile(launch));
-        view.destroyGlLists();
-        EXPECT_TRUE(r.imageRequested && !r.imageWritten && r.endProgram);
-        EXPECT_EQ(host.messages, std::vector{sj("ﾌｧｲﾙを作成することが出来ません。")});
-        EXPECT_EQ(host.reasons, std::vector{systemReason(kErrorControlCharacterInName)});
-        EXPECT_EQ(test::readFile(victim), "the data");
-    }
 }
 
 // The writer follows the extension, whatever its case (the encoders are pinned in imageFilesTest).
