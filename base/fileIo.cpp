@@ -1,10 +1,16 @@
 #include "base/fileIo.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/mman.h>
+#include <sys/random.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +24,7 @@
 #include <new>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "base/cp932.h"
 #include "base/phaseTimes.h"
@@ -132,6 +139,10 @@ void adviseHugePages(void* block, std::size_t bytes) {
 }
 
 int openForReading(const std::string& path) {
+    if (hasControlCharacter(path)) {
+        errno = kErrorControlCharacterInName;
+        return -1;
+    }
     // Without O_NONBLOCK, opening a FIFO would wait for a writer without end;
     // readAll does the waiting, with a limit.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -201,7 +212,7 @@ FileRead readAll(int fd) {
         }
         if (got < 0) return failed(ReadResult::CannotOpen, errno);
         if (writerSeen) break;
-        if (pastDeadline(deadline)) return failed(ReadResult::CannotOpen, ETIMEDOUT);
+        if (pastDeadline(deadline)) return failed(ReadResult::CannotOpen, kErrorNoWriter);
         pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, 100) > 0 && (p.revents & POLLHUP)) writerSeen = true;
     }
@@ -223,8 +234,27 @@ FileRead readWholeFile(const std::string& path) {
 }
 
 std::string systemReason(int error) {
-    if (error == 0) return {};
-    return utf8ToCp932(std::strerror(error));
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%g", fifoWaitMs() / 1000.0);
+    const std::string waited = seconds + std::string(" 秒待っても、");
+    switch (error) {
+        case 0: return {};
+        case kErrorControlCharacterInName: return utf8ToCp932("ﾌｧｲﾙ名に制御文字 (NUL、改行など) があります");
+        case kErrorNoWriter: return utf8ToCp932(waited + "書き込むﾌﾟﾛｸﾞﾗﾑが開きませんでした");
+        case kErrorNoReader: return utf8ToCp932(waited + "読み込むﾌﾟﾛｸﾞﾗﾑが開きませんでした");
+        case kErrorTargetBusy: return utf8ToCp932("ほかのﾌﾟﾛｸﾞﾗﾑがこのﾌｧｲﾙに書き込み中です");
+        default: return utf8ToCp932(std::strerror(error));
+    }
+}
+
+bool hasControlCharacter(std::string_view name) {
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7F) return true;
+    // U+0080..U+009F in UTF-8; in CP932 these bytes are parts of other characters.
+    if (name.find('\xC2') == std::string_view::npos || !isValidUtf8(name)) return false;
+    for (std::size_t i = name.find('\xC2'); i != std::string_view::npos; i = name.find('\xC2', i + 1))
+        if (i + 1 < name.size() && (unsigned char)name[i + 1] <= 0x9F) return true;
+    return false;
 }
 
 // ---- names --------------------------------------------------------------------------
@@ -243,14 +273,282 @@ std::string fileNameOf(const std::string& path) {
 
 std::string fileTitleOf(const std::string& path) {
     std::string name = fileNameOf(path);
+    // A control character would end or break the message line; a NUL would
+    // cut the rest of the message off.
+    for (char& c : name)
+        if ((unsigned char)c < 0x20 || c == 0x7F) c = '?';
     return isValidUtf8(name) ? utf8ToCp932(name) : name;
 }
 
 // ---- writing ------------------------------------------------------------------------
 
+namespace {
+
+int gLockWaitMs = 0;
+int lockWaitMs() { return gLockWaitMs ? gLockWaitMs : kLockWaitMilliseconds; }
+
+// Every file a save makes beside its target begins with ".NAME" and this
+// mark (NAME cut to 200 bytes: a name near the file system's limit of 255
+// still needs one that fits).
+constexpr char kTempMark[] = ".kelvra-";
+constexpr char kRecoveryMark[] = ".kelvra-recovery";
+
+std::string inFolder(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    return (folder == "/" ? "/" : folder + "/") + name;
+}
+
+std::string tempPrefix(const std::string& target) { return "." + fileNameOf(target).substr(0, 200) + kTempMark; }
+
+std::string temporaryFolder() {
+    const char* folder = std::getenv("TMPDIR");
+    return folder && *folder == '/' ? folder : "/tmp";
+}
+
+// Where an in-place save keeps the old content: beside the target, or in the
+// temporary folder under a name that no other target's copy can have.
+std::string recoveryBeside(const std::string& target) { return target + kRecoveryMark; }
+std::string recoveryInTemp(const std::string& target, const struct stat& st) {
+    return inFolder(temporaryFolder(), fileNameOf(target).substr(0, 180) + "." + std::to_string(st.st_dev) + "-" +
+                                           std::to_string(st.st_ino) + kRecoveryMark);
+}
+
+// Takes the exclusive lock on fd, waiting up to `milliseconds` for another
+// holder to let go.
+bool lockWithin(int fd, int milliseconds) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || pastDeadline(deadline)) return false;
+        ::poll(nullptr, 0, 20);
+    }
+    return true;
+}
+
+// Removes `path` when it is a file of this user's that no save holds locked:
+// what a save that was killed left. A save locks its files before anything
+// is written to them.
+void removeIfLeftOver(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st, again;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &again) == 0 && again.st_ino == st.st_ino &&
+        again.st_dev == st.st_dev)
+        ::unlink(path.c_str());
+    ::close(fd);
+}
+
+// Removes the leftovers of earlier saves of `target` from `folder`: its
+// temporaries (prefix) and its recovery copy (`recovery`, a whole name).
+void removeLeftovers(const std::string& folder, const std::string& prefix, const std::string& recovery) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return;
+    std::vector<std::string> found;
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (name.starts_with(prefix) || name == recovery) found.push_back(inFolder(folder, std::string(name)));
+    }
+    ::closedir(dir);
+    for (const std::string& path : found) removeIfLeftOver(path);
+}
+
+// Those of `target` beside it and, for an in-place save (st given), its
+// recovery copy in the temporary folder.
+void removeLeftoversOf(const std::string& target, const struct stat* st) {
+    removeLeftovers(folderOf(target), tempPrefix(target), fileNameOf(recoveryBeside(target)));
+    if (!st) return;
+    const std::string copy = recoveryInTemp(target, *st);
+    removeLeftovers(folderOf(copy), tempPrefix(copy), fileNameOf(copy));
+}
+
+// A new file in the folder of `target`, locked: unnamed (O_TMPFILE) where the
+// file system allows it, else named (*named) with the target's temporary
+// prefix. -1, errno set, when no file can be made there.
+int createNewFile(const std::string& target, std::string* named) {
+    named->clear();
+    const std::string folder = folderOf(target);
+    static const bool procFds = ::access("/proc/self/fd", X_OK) == 0;   // what linkat gives the name through
+    if (procFds) {
+        int fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::flock(fd, LOCK_EX);
+            return fd;
+        }
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = inFolder(folder, tempPrefix(target) + "XXXXXX");
+        int fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd < 0) return -1;
+        // Another save may take it for a leftover in the moment before the
+        // lock: it holds the lock only while it removes the file, which is
+        // then made again.
+        struct stat mine, there;
+        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &mine) == 0 && ::lstat(name.c_str(), &there) == 0 &&
+            mine.st_ino == there.st_ino && mine.st_dev == there.st_dev) {
+            *named = name;
+            return fd;
+        }
+        ::close(fd);
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Gives the new file fd the name `target`, replacing what is there. An
+// unnamed file gets a temporary name first: linkat cannot replace a file.
+bool publishNewFile(int fd, std::string* named, const std::string& target) {
+    for (int attempt = 0; named->empty(); ++attempt) {
+        unsigned random = 0;
+        if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random)
+            random = unsigned(Clock::now().time_since_epoch().count()) ^ unsigned(::getpid()) * 2654435761u;
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "%06x", random & 0xFFFFFF);
+        std::string name = inFolder(folderOf(target), tempPrefix(target) + suffix);
+        char self[64];
+        std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+        if (::linkat(AT_FDCWD, self, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) *named = name;
+        else if (errno != EEXIST || attempt == 100) return false;
+    }
+    if (std::rename(named->c_str(), target.c_str()) != 0) return false;
+    named->clear();
+    return true;
+}
+
+bool pwriteAll(int fd, const char* p, std::size_t length, off_t at) {
+    while (length > 0) {
+        ssize_t n = ::pwrite(fd, p, std::min<std::size_t>(length, SSIZE_MAX), at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = EIO;
+            return false;
+        }
+        p += n;
+        at += n;
+        length -= std::size_t(n);
+    }
+    return true;
+}
+
+// Copies the first `size` bytes of one file to another. Only system calls
+// and the stack: the guardian process runs it after fork.
+bool copyFileStart(int from, int to, off_t size) {
+    char block[1 << 16];
+    for (off_t at = 0; at < size;) {
+        ssize_t n = ::pread(from, block, std::size_t(std::min<off_t>(size - at, off_t(sizeof block))), at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = EIO;
+            return false;
+        }
+        if (!pwriteAll(to, block, std::size_t(n), at)) return false;
+        at += n;
+    }
+    return true;
+}
+
+// What an in-place save keeps until it is over: the old content, and the
+// guardian process that puts it back if this process ends first.
+struct Recovery {
+    off_t oldSize = 0;
+    int copy = -1;           // the recovery copy, open ("" path and -1 for an empty old file)
+    std::string path;
+    pid_t guardian = -1;
+    int guardianLink = -1;   // our end of a socket pair: a byte on it says the save is over
+};
+
+// The old content is put back: the copy's bytes over the new ones, then the old size.
+bool restoreOldContent(int target, int copy, off_t oldSize, bool sync) {
+    if (copy >= 0 && !copyFileStart(copy, target, oldSize)) return false;
+    return ::ftruncate(target, oldSize) == 0 && (!sync || ::fsync(target) == 0);
+}
+
+// Copies the old content of the target (open as fd) to its recovery copy,
+// beside it or else in the temporary folder. False, errno set, when neither
+// takes it: then the save must not go on.
+bool keepOldContent(int fd, const std::string& target, const struct stat& st, bool sync, Recovery* keep) {
+    keep->oldSize = st.st_size;
+    if (st.st_size == 0) return true;
+    int error = 0;
+    for (const std::string& path : {recoveryBeside(target), recoveryInTemp(target, st)}) {
+        std::string named;
+        int copy = createNewFile(path, &named);
+        bool made = copy >= 0 && ::fchmod(copy, 0600) == 0 && copyFileStart(fd, copy, st.st_size) &&
+                    (!sync || ::fsync(copy) == 0) && publishNewFile(copy, &named, path);
+        if (made) {
+            keep->copy = copy;
+            keep->path = path;
+            return true;
+        }
+        if (!error) error = errno;
+        if (copy >= 0) ::close(copy);
+        if (!named.empty()) ::unlink(named.c_str());
+    }
+    errno = error;
+    return false;
+}
+
+// The guardian: a process of its own session (a signal to this one's group
+// does not reach it) that holds the target open, and so its lock, until it
+// hears that the save is over. If this process ends first, it puts the old
+// content back and removes the copy. Only system calls after fork.
+void startGuardian(int target, Recovery* keep, bool sync) {
+    int link[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, link) != 0) return;
+    const char* copyPath = keep->path.c_str();
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(link[0]);
+        ::setsid();
+        struct sigaction ignore = {};
+        ignore.sa_handler = SIG_IGN;
+        for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGTSTP, SIGTTIN, SIGTTOU})
+            ::sigaction(sig, &ignore, nullptr);
+        char over = 0;
+        ssize_t n;
+        while ((n = ::read(link[1], &over, 1)) < 0 && errno == EINTR) {}
+        if (n != 1 && restoreOldContent(target, keep->copy, keep->oldSize, sync) && keep->copy >= 0)
+            ::unlink(copyPath);
+        ::_exit(0);
+    }
+    ::close(link[1]);
+    if (pid < 0) {
+        ::close(link[0]);
+        return;
+    }
+    keep->guardian = pid;
+    keep->guardianLink = link[0];
+}
+
+// The save is over: the guardian is told and waited for, and the copy goes
+// (unless putting it back failed: then it is all that holds the old content).
+void endRecovery(Recovery* keep, bool removeCopy) {
+    if (keep->guardian > 0) {
+        char over = 1;
+        while (::send(keep->guardianLink, &over, 1, MSG_NOSIGNAL) < 0 && errno == EINTR) {}
+        ::close(keep->guardianLink);
+        while (::waitpid(keep->guardian, nullptr, 0) < 0 && errno == EINTR) {}
+    }
+    if (keep->copy >= 0) {
+        if (removeCopy) ::unlink(keep->path.c_str());
+        ::close(keep->copy);
+    }
+    *keep = Recovery();
+}
+
+}  // namespace
+
 SafeFileWriter::SafeFileWriter(const std::string& path, bool syncToDisk) : sync_(syncToDisk) {
     if (path.empty()) {
         fail(ENOENT);
+        return;
+    }
+    if (hasControlCharacter(path)) {
+        fail(kErrorControlCharacterInName);
+        return;
+    }
+    const std::string name = fileNameOf(path);
+    if (name.empty() || name == "." || name == "..") {   // names a folder, whether there is one or not
+        fail(EISDIR);
         return;
     }
     struct stat st;
@@ -274,8 +572,12 @@ SafeFileWriter::SafeFileWriter(const std::string& path, bool syncToDisk) : sync_
         target_ = path;
         const Clock::time_point deadline = fifoDeadline();
         while ((fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK)) < 0) {
-            if (errno != ENXIO || !S_ISFIFO(st.st_mode) || pastDeadline(deadline)) {
+            if (errno != ENXIO || !S_ISFIFO(st.st_mode)) {
                 fail(errno);
+                return;
+            }
+            if (pastDeadline(deadline)) {
+                fail(kErrorNoReader);
                 return;
             }
             ::poll(nullptr, 0, 100);
@@ -294,31 +596,18 @@ SafeFileWriter::SafeFileWriter(const std::string& path, bool syncToDisk) : sync_
             return;
         }
         if (st.st_nlink > 1 || !same) {
-            mode_ = Mode::InPlace;
-            fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
-            if (fd_ < 0) fail(errno);
+            beginInPlace();
             return;
         }
     }
 
-    std::string folder = folderOf(target_);
-    // The temporary name adds 8 characters to the target's; a name near the
-    // file system's limit still needs a temporary file that fits.
-    std::string name = fileNameOf(target_).substr(0, 200);
-    temp_ = (folder.empty() ? "" : folder == "/" ? "/" : folder + "/") + "." + name + ".XXXXXX";
-    fd_ = mkstemp(temp_.data());
     bool existing = ::lstat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    removeLeftoversOf(target_, nullptr);
+    fd_ = createNewFile(target_, &temp_);
     if (fd_ < 0) {
-        int error = errno;
-        temp_.clear();
-        if (!existing) {
-            fail(error);
-            return;
-        }
         // No room for a file beside the target: the target itself is written.
-        mode_ = Mode::InPlace;
-        fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd_ < 0) fail(errno);
+        if (existing) beginInPlace();
+        else fail(errno);
         return;
     }
     if (!existing) {
@@ -329,13 +618,25 @@ SafeFileWriter::SafeFileWriter(const std::string& path, bool syncToDisk) : sync_
     // process may not give them, the old file is written in place instead.
     if (::fchown(fd_, st.st_uid, st.st_gid) != 0 ||
         ::fchmod(fd_, st.st_mode & 07777 & ~mode_t(S_ISUID | S_ISGID)) != 0) {
-        ::close(fd_);
-        ::unlink(temp_.c_str());
-        temp_.clear();
-        mode_ = Mode::InPlace;
-        fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd_ < 0) fail(errno);
+        discard();
+        beginInPlace();
     }
+}
+
+// The target is opened for reading too, for its recovery copy (a file this
+// process may write but not read is written without one), and locked.
+bool SafeFileWriter::beginInPlace() {
+    mode_ = Mode::InPlace;
+    fd_ = ::open(target_.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd_ < 0 && errno == EACCES) {
+        readable_ = false;
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    }
+    if (fd_ < 0) return fail(errno);
+    if (!lockWithin(fd_, lockWaitMs())) return fail(kErrorTargetBusy);
+    struct stat st;
+    if (::fstat(fd_, &st) == 0) removeLeftoversOf(target_, &st);
+    return true;
 }
 
 SafeFileWriter::~SafeFileWriter() {
@@ -392,19 +693,27 @@ bool SafeFileWriter::write(std::string_view bytes) {
 
 bool SafeFileWriter::commitInPlace() {
     const std::size_t size = pending_.size();
-    // Claim the room first: a full disk then fails before any old byte is
-    // overwritten. File systems without fallocate go straight on.
-    if (size > 0 && ::fallocate(fd_, 0, 0, off_t(size)) != 0 && errno != EOPNOTSUPP && errno != ENOSYS)
-        return fail(errno);
-    std::size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::pwrite(fd_, pending_.data() + done, std::min<std::size_t>(size - done, SSIZE_MAX), off_t(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return fail(n == 0 ? EIO : errno);
-        done += std::size_t(n);
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return fail(errno);
+    Recovery keep;
+    if (readable_) {
+        if (!keepOldContent(fd_, target_, st, sync_, &keep)) return fail(errno);
+        startGuardian(fd_, &keep, sync_);
     }
-    if (::ftruncate(fd_, off_t(size)) != 0) return fail(errno);
-    if (sync_ && ::fsync(fd_) != 0) return fail(errno);
+    // From here on a failure puts the old content back.
+    auto undo = [&](int error) {
+        endRecovery(&keep, !readable_ || restoreOldContent(fd_, keep.copy, keep.oldSize, sync_));
+        return fail(error);
+    };
+    // The room is claimed first where the file system can: a full disk then
+    // fails before any old byte is overwritten.
+    if (size > 0 && ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, off_t(size)) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS)
+        return undo(errno);
+    if (!pwriteAll(fd_, pending_.data(), size, 0)) return undo(errno);
+    if (::ftruncate(fd_, off_t(size)) != 0) return undo(errno);
+    if (sync_ && ::fsync(fd_) != 0) return undo(errno);
+    endRecovery(&keep, true);
     return true;
 }
 
@@ -415,10 +724,11 @@ bool SafeFileWriter::commit() {
     }
     if (mode_ == Mode::InPlace && !commitInPlace()) return false;
     if (mode_ == Mode::Replace && sync_ && ::fsync(fd_) != 0) return fail(errno);
+    // The new file stays open, and so locked, until it has the target's name.
+    if (mode_ == Mode::Replace && !publishNewFile(fd_, &temp_, target_)) return fail(errno);
     int closed = ::close(fd_);
     fd_ = -1;
     if (closed != 0) return fail(errno);
-    if (mode_ == Mode::Replace && std::rename(temp_.c_str(), target_.c_str()) != 0) return fail(errno);
     temp_.clear();
     pending_.clear();
     committed_ = true;
@@ -434,5 +744,6 @@ bool writeFileSafely(const std::string& path, std::string_view bytes) {
 void setSafeWriteFaultAfter(long long bytes) { gFaultAfter = bytes; }
 void setUnsizedReadLimit(std::size_t bytes) { gUnsizedLimit = bytes; }
 void setFifoWaitMilliseconds(int milliseconds) { gFifoWaitMs = milliseconds; }
+void setLockWaitMilliseconds(int milliseconds) { gLockWaitMs = milliseconds; }
 
 }  // namespace kelvra

@@ -11,21 +11,36 @@
 //
 // Writing keeps what the target is:
 // - a new file, or a regular file with one name that this process may write,
-//   is written to a new file beside it that is renamed over it only when
-//   every byte was written and the file was closed without error; the new
-//   file keeps the old one's mode (never a setuid or setgid bit), owner and
-//   group. On any failure the new file is removed and the old one is left
-//   exactly as it was;
+//   is written to a new file that is given the target's name (renamed over
+//   it) only when every byte was written; the new file keeps the old one's
+//   mode (never a setuid or setgid bit), owner and group. The new file is
+//   unnamed (O_TMPFILE) until then where the file system allows it, so a save
+//   killed half-way leaves nothing; elsewhere it is ".NAME.kelvra-XXXXXX"
+//   beside the target, and the next save of the target removes one that a
+//   killed save left. On any failure the old file is left exactly as it was;
 // - a hard-linked file, a file whose owner this process could not give to a
 //   new file, and a writable file in a folder that allows no new file beside
-//   it, are written in place once the whole content is in memory (with its
-//   room on the disk claimed first, so a full disk fails before a byte of the
-//   old content is overwritten);
+//   it, are written in place once the whole content is in memory. The save
+//   holds an exclusive lock (flock) on the target throughout, so a second
+//   save waits for it (kLockWaitMilliseconds at most, then fails). Before the
+//   first byte changes, the old content is copied to a recovery copy,
+//   "NAME.kelvra-recovery" beside the target or, where the folder takes no
+//   new file, "NAME.DEVICE-INODE.kelvra-recovery" in the temporary folder, and
+//   the room on the disk is claimed (fallocate, where the file system has it).
+//   A write that fails puts the old content back; a small guardian process,
+//   started before the first byte changes, does the same if this process
+//   ends before the save is over (killed, crashed). The copy is removed when
+//   the save is over; one that a save could not remove is removed by the next
+//   save of the target;
 // - a device or FIFO is written through, as a shell redirect would;
 // - a symbolic link stays a link: the file it finally names is the target
 //   (created when the link dangles); a loop of links is refused (ELOOP);
 // - a file this process may not write is refused (EACCES), as are a folder
-//   (EISDIR) and a socket (ENXIO).
+//   (EISDIR, also a name ending in "/", "." or "..") and a socket (ENXIO).
+//
+// A file name holding a NUL or another control character is refused by every
+// read and every write (kErrorControlCharacterInName): the system would take
+// a name cut at the NUL for another file.
 //
 // Every failing call leaves errno saying why; systemReason() turns that into
 // the text that messages show beside their own.
@@ -41,8 +56,19 @@ enum class ReadResult { Ok, CannotOpen, NoMemory };
 
 // Inputs of unknown size are read up to this many bytes.
 inline constexpr std::size_t kUnsizedReadLimit = std::size_t(1) << 30;
-// How long a FIFO without a writer is waited for.
+// How long a FIFO without a writer (or reader) is waited for.
 inline constexpr int kFifoWaitMilliseconds = 10000;
+// How long an in-place save waits for another save of the same file.
+inline constexpr int kLockWaitMilliseconds = 10000;
+
+// Reasons of the program's own, carried in errno like the system's, for
+// failures the system has no words for; systemReason() words them too.
+enum : int {
+    kErrorControlCharacterInName = 0x10000,   // a file name holding a NUL or another control character
+    kErrorNoWriter,                           // no program opened a FIFO for writing in time
+    kErrorNoReader,                           // no program opened a FIFO for reading in time
+    kErrorTargetBusy,                         // another program held the file locked too long
+};
 
 struct FileRead;
 FileRead readAll(int fd);
@@ -81,15 +107,20 @@ struct FileRead {
 };
 
 // Opens a path for reading: -1, errno set, when it cannot be opened (a folder
-// gives EISDIR, a FIFO no program writes to ETIMEDOUT).
+// gives EISDIR; readAll says kErrorNoWriter for a FIFO no program writes to).
 int openForReading(const std::string& path);
 // Reads fd to its end (fd stays open).
 FileRead readAll(int fd);
 // openForReading, readAll, close.
 FileRead readWholeFile(const std::string& path);
 
-// The system's text for an errno value, as CP932 for messages ("" for 0).
+// The system's text for an errno value, or the program's for its own
+// reasons, as CP932 for messages ("" for 0).
 std::string systemReason(int error);
+
+// True when a file name holds a character below the space, DEL, or (in a
+// UTF-8 name) a C1 control character: no name a user means.
+bool hasControlCharacter(std::string_view name);
 
 // Writes one file safely. Usage: construct, write() any number of times, then
 // commit(). Destroying the writer without a successful commit() removes a new
@@ -115,17 +146,19 @@ public:
 
 private:
     bool fail(int error);
+    bool beginInPlace();
     bool commitInPlace();
     void discard();
 
     std::string target_;
-    std::string temp_;
+    std::string temp_;      // Replace: the new file's name while it has one ("" while unnamed)
     std::string pending_;   // InPlace: the whole content, written at commit
     Mode mode_ = Mode::Replace;
     int fd_ = -1;
     int error_ = 0;
     bool committed_ = false;
     bool sync_ = true;
+    bool readable_ = true;  // InPlace: the old content can be read for its recovery copy
     unsigned long long written_ = 0;
 };
 
@@ -134,11 +167,12 @@ bool writeFileSafely(const std::string& path, std::string_view bytes);
 
 // Test seams. setSafeWriteFaultAfter(n >= 0): every SafeFileWriter fails once
 // it has been given n bytes, as a full disk would (ENOSPC); -1 (the default)
-// turns the fault off. setUnsizedReadLimit and setFifoWaitMilliseconds replace
-// the two limits above; 0 restores them.
+// turns the fault off. setUnsizedReadLimit, setFifoWaitMilliseconds and
+// setLockWaitMilliseconds replace the limits above; 0 restores them.
 void setSafeWriteFaultAfter(long long bytes);
 void setUnsizedReadLimit(std::size_t bytes);
 void setFifoWaitMilliseconds(int milliseconds);
+void setLockWaitMilliseconds(int milliseconds);
 
 // Large blocks filled from start to end ask for transparent huge pages: one
 // page fault per 2 MB instead of per 4 KB. Only an advice.
@@ -150,6 +184,7 @@ std::string folderOf(const std::string& path);
 std::string fileNameOf(const std::string& path);
 // The name part as the CP932 text that captions and messages show. Names on
 // disk are UTF-8 here; a name that is not valid UTF-8 is kept as it is.
+// Control characters show as "?".
 std::string fileTitleOf(const std::string& path);
 
 }  // namespace kelvra

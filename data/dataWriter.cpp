@@ -121,7 +121,7 @@ int savedFormat(const GraphData& d) { return d.dataFormat >= 1 && d.dataFormat <
 
 bool writeDataFile(const GraphData& d, const std::string& path, std::string_view settingsText, int* error) {
     *error = 0;
-    if (!d.dataLoaded || d.pointValues.empty()) return false;   // nothing to save
+    if (!d.dataLoaded || d.pointCount <= 0 || d.pointValues.empty()) return false;   // nothing to save
 
     // Format numbers the reader knows nothing of were read as a column grid;
     // they are saved as one, under the number 1.

@@ -17,7 +17,8 @@ int savedFormat(const GraphData& d);
 // Writes `d` and the sections of `settingsText` (a whole settings file; its
 // title line and the empty line after it are left out) to `path`, replacing
 // the file only when everything was written. False when there is nothing to
-// save (*error 0) or the file could not be written (*error the errno).
+// save (*error 0: no point, or a grid format without its grid) or the file
+// could not be written (*error the errno).
 bool writeDataFile(const GraphData& d, const std::string& path, std::string_view settingsText, int* error);
 
 }  // namespace kelvra

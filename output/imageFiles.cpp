@@ -11,6 +11,7 @@
 #include <GL/gl.h>
 #include <jpeglib.h>
 #include <png.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <csetjmp>
@@ -77,6 +78,13 @@ const std::pair<const char*, ImageFormat> kExtensions[] = {
 
 ImageFormat imageFormatFor(const std::string& path, std::string* pathWritten) {
     *pathWritten = path;
+    // A name that is a folder, or a device or FIFO that is there, keeps its
+    // name as PNG: the writer refuses the folder and writes through the
+    // device, where an added extension would write "dir/.png" or "/dev/null.png".
+    const std::string name = fileNameOf(path);
+    struct stat st;
+    if (name.empty() || name == "." || name == ".." || (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)))
+        return ImageFormat::Png;
     size_t slash = path.find_last_of('/');
     size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     size_t dot = path.find_last_of('.');

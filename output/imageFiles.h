@@ -23,7 +23,10 @@ enum class ImageFormat { Png, Jpeg, Bmp, Svg, Pdf, Eps };
 
 // The format and the path actually written, by the extension rules: .png,
 // .bmp, .jpg/.jpeg, .svg, .pdf, .eps (any case); anything else writes PNG with
-// the extension replaced (or added) by ".png".
+// the extension replaced (or added) by ".png". A name that is a folder ("dir/",
+// ".", "..", a folder that is there) or names an existing device or FIFO is
+// kept as it is, as PNG: the writer then refuses the folder and writes
+// through the device.
 ImageFormat imageFormatFor(const std::string& path, std::string* pathWritten);
 inline bool isVectorFormat(ImageFormat f) { return f == ImageFormat::Svg || f == ImageFormat::Pdf || f == ImageFormat::Eps; }
 

@@ -341,8 +341,9 @@ std::string settingsFileText(const GraphSettings& s) {
     return out;
 }
 
-void readSettingsText(std::string_view text, GraphSettings& s) {
+int readSettingsText(std::string_view text, GraphSettings& s) {
     int section = -1;   // before any header, or in a section of no interest
+    int keyLines = 0;
     while (!text.empty()) {
         std::size_t lineBreak = text.find('\n');
         std::size_t length = lineBreak == std::string_view::npos ? text.size() : lineBreak + 1;
@@ -355,10 +356,12 @@ void readSettingsText(std::string_view text, GraphSettings& s) {
         if (section < 0) continue;
         int k = keyLineOf(section, line);
         if (k < 0) continue;
+        ++keyLines;
         const FieldRow& row = kSettingsFields[kKeyLines[k].field];
         std::string_view value;
         if (valueOf(line, row.kind, &value)) setFieldFromText(row, s, value);
     }
+    return keyLines;
 }
 
 }  // namespace kelvra

@@ -19,6 +19,7 @@ std::string settingsFileText(const GraphSettings& s);
 // their value. The text is a settings file, or the settings section at the end
 // of a data file (lines before the first header are ignored). Lines are read
 // whole, however long: no text inside a value can be taken for another key.
-void readSettingsText(std::string_view text, GraphSettings& s);
+// Returns how many lines named a key of their section.
+int readSettingsText(std::string_view text, GraphSettings& s);
 
 }  // namespace kelvra

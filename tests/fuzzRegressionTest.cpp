@@ -49,7 +49,9 @@ TEST(FuzzRegression, EveryKeptInputPassesEveryReader) {
         HeadlessHost settingsHost;
         settingsHost.printMessages = false;
         CKelvraView settingsView(settingsHost);
-        EXPECT_TRUE(settingsView.loadSettingsFile(path));
+        // Read, or (no line naming a settings key) refused with its message.
+        const bool read = settingsView.loadSettingsFile(path);
+        EXPECT_EQ(read, settingsHost.messages.empty());
         EXPECT_FALSE(settingsView.settingsText().empty());
 
         for (const char* key : {"Data_File_Name", "Setting_File_Name", "Image_File_Name", "Soft_On"})

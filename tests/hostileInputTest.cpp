@@ -6,6 +6,7 @@
 // program's own message (or read the value as 0 where that is the rule), leave
 // the files it was given as they were, and never crash the batch renderer.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cmath>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/headlessHost.h"
@@ -34,6 +36,10 @@ const std::string kCannotSaveData = "ﾃﾞｰﾀﾌｧｲﾙの保存が出来�
 const std::string kCannotSaveSettings = "設定ﾌｧｲﾙの保存が出来ません";
 const std::string kNoPoints = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
 const std::string kBadSize = "--size takes WIDTHxHEIGHT between 1x1 and 16384x16384";
+const std::string kControlInName = "\nkelvra: ﾌｧｲﾙ名に制御文字 (NUL、改行など) があります";
+const std::string kNoSettingsLine = " には設定の行がひとつもありません。";
+const std::string kNoLaunchKey =
+    "起動ﾌｧｲﾙに Data_File_Name、Setting_File_Name、Image_File_Name、Soft_On のどの行もありません。";
 
 std::string dataFile(const std::string& format, const std::string& body) {
     return cp932("ﾃﾞｰﾀ形式,") + format + "\r\nKelvra ver.1.52\r\n\r\n" + body;
@@ -139,6 +145,30 @@ TEST(HostileSettings, LinesOf100000BytesChangeNothingElse) {
     EXPECT_EQ(readFile(dir.file("long.txt")), hostile);
 }
 
+// A file in which no line names a key of its section (a data file, binary
+// bytes, a key before any header or misspelt) is no settings file: said, and
+// nothing changes. One key line is enough.
+TEST(HostileSettings, AFileThatNamesNoKeyIsSaidAndChangesNothing) {
+    test::ScratchDir dir;
+    HeadlessHost host;
+    host.printMessages = false;
+    CKelvraView view(host);
+    view.settings.viewZoom = 150;
+    const std::string files[] = {dataFile("1", ",5\r\n7,9\r\n"), garbage(5000, 5), cp932(" 倍率       = 250\r\n"),
+                                 cp932("[表示の設定]\r\n拡大 = 250\r\n")};
+    for (const std::string& bytes : files) {
+        writeFile(dir.file("look.txt"), bytes);
+        host.messages.clear();
+        const int invalidations = host.invalidations;
+        EXPECT_EQ(view.loadSettingsFile(dir.file("look.txt")), 0);
+        EXPECT_EQ(host.messages, std::vector{cp932("look.txt" + kNoSettingsLine)});
+        EXPECT_EQ(std::tuple(view.settings.viewZoom, host.invalidations), std::tuple(150, invalidations));
+    }
+    writeFile(dir.file("look.txt"), cp932("[表示の設定]\r\n 倍率       = 250\r\n"));
+    EXPECT_EQ(view.loadSettingsFile(dir.file("look.txt")), 1);
+    EXPECT_EQ(view.settings.viewZoom, 250);
+}
+
 // kelvra-render on hostile data, sizes and output paths. `args` may name
 // files of the scratch folder as "@name"; `made` is a file the run must leave
 // behind, and the inputs must come through unchanged.
@@ -153,7 +183,7 @@ struct RenderCase {
 TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
     test::ScratchDir dir;
     std::vector<std::string> inputs = {"one.csv", "equal.csv", "negative.csv", "garbage.csv", "commas.csv",
-                                       "log.txt", "plain.txt", "launch-folder.txt"};
+                                       "log.txt", "plain.txt", "launch-folder.txt", "victim.csv"};
     writeFile(dir.file("one.csv"), dataFile("1", ",5\r\n7,9\r\n"));
     writeFile(dir.file("equal.csv"), dataFile("1", ",3,3,3\r\n3,3,3,3\r\n3,3,3,3\r\n"));
     writeFile(dir.file("negative.csv"), dataFile("3", "0,0,0,0\r\n-1,-2,-3,-4\r\n2,-1,0,-5\r\n1,1,-7,0\r\n"));
@@ -163,6 +193,20 @@ TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
     fs::create_directory(dir.file("folder.png"));
     fs::create_directory(dir.file("folder.csv"));
     writeFile(dir.file("launch-folder.txt"), "[Kelvra]\r\nData_File_Name=" + dir.file("folder.csv") + "\r\n");
+    // A NUL cuts the name the system sees: "victim.csv<NUL>.png" passes as a
+    // PNG name and would overwrite victim.csv.
+    writeFile(dir.file("victim.csv"), dataFile("1", ",5\r\n7,9\r\n"));
+    const std::string nul(1, '\0');
+    for (const char* encoding : {"cp932", "utf-8", "utf-16"}) {
+        std::string keys = "Data_File_Name=" + dir.file("one.csv") + "\r\nImage_File_Name=" + dir.file("victim.csv") +
+                           nul + ".png\r\nSoft_On=NO\r\n";
+        writeFile(dir.file(std::string("launch-nul-") + encoding + ".txt"), test::encodedText("[Kelvra]\r\n" + keys, encoding));
+        inputs.push_back(std::string("launch-nul-") + encoding + ".txt");
+    }
+    writeFile(dir.file("launch-nul-data.txt"), "[Kelvra]\r\nData_File_Name=" + dir.file("one.csv") + nul + ".x\r\n");
+    writeFile(dir.file("launch-binary.txt"), "[" + garbage(4000, 4));
+    fs::create_directory(dir.file("sub"));
+    inputs.insert(inputs.end(), {"launch-nul-data.txt", "launch-binary.txt"});
     {   // every axis logarithmic
         HeadlessHost host;
         CKelvraView settings(host);
@@ -201,6 +245,26 @@ TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
         {"settings onto a folder", {"@one.csv", "--write-settings", "@folder.png"}, 1, kCannotSaveSettings},
         {"data file that is a folder", {"@folder.csv"}, 1, "folder.csv " + kCannotOpenData},
         {"launch naming a folder", {"@launch-folder.txt"}, 1, "folder.csv " + kCannotOpenData},
+        // Names that cannot be what the user means are refused, in every encoding of a launch file.
+        {"NUL in a launch file's image name", {"@launch-nul-cp932.txt"}, 1, kCannotCreateImage + kControlInName},
+        {"NUL in a UTF-8 launch file's image name", {"@launch-nul-utf-8.txt"}, 1, kCannotCreateImage + kControlInName},
+        {"NUL in a UTF-16 launch file's image name", {"@launch-nul-utf-16.txt"}, 1, kCannotCreateImage + kControlInName},
+        {"NUL in a launch file's data name", {"@launch-nul-data.txt"}, 1,
+         "one.csv?.x を開くことが出来ません。" + kControlInName},
+        {"tab in an image name", {"@one.csv", "-o", "@tab\there.png"}, 1, kCannotCreateImage + kControlInName},
+        {"line break in a settings name", {"@one.csv", "--write-settings", "@two\nlines.txt"}, 1,
+         kCannotSaveSettings + kControlInName},
+        {"image name ending in a slash", {"@one.csv", "-o", "@sub/"}, 1, kCannotCreateImage},
+        {"image name .", {"@one.csv", "-o", "@sub/."}, 1, kCannotCreateImage},
+        {"image name ..", {"@one.csv", "-o", "@sub/.."}, 1, kCannotCreateImage},
+        {"image name of a folder without extension", {"@one.csv", "-o", "@sub"}, 1, kCannotCreateImage},
+        {"image onto a device without extension", {"@one.csv", "-o", "/dev/null"}, 0, ""},
+        // Files that are not what they are given as say so.
+        {"settings file that is a data file", {"@one.csv", "-s", "@one.csv"}, 1, "one.csv" + kNoSettingsLine},
+        {"settings file of binary garbage", {"@one.csv", "-s", "@garbage.csv"}, 1, "garbage.csv" + kNoSettingsLine},
+        {"launch file of binary garbage", {"@launch-binary.txt"}, 1, kNoLaunchKey},
+        {"data save of an empty data set", {"@commas.csv", "--write-data", "@empty.csv"}, 1,
+         kCannotSaveData + "\nkelvra: " + kNoPoints},
     };
     for (const RenderCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -220,9 +284,15 @@ TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
         for (std::size_t i = 0; i < inputs.size(); ++i) EXPECT_EQ(readFile(dir.file(inputs[i])), before[i]) << inputs[i];
         EXPECT_TRUE(fs::is_directory(dir.file("folder.png")));
     }
-    // No temporary file of a failed save is left anywhere in the folder.
+    // No temporary file of a failed save is left anywhere in the folder, nor
+    // a file that a refused name would have written.
     for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
         EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    for (const char* name : {"tab\there.png", "two\nlines.txt", "sub.png", "..png", "empty.csv"})
+        EXPECT_FALSE(fs::exists(dir.file(name))) << name;
+    EXPECT_TRUE(fs::is_empty(dir.file("sub")));
+    EXPECT_FALSE(fs::exists("/dev/null.png"));
+    if (geteuid() == 0) fs::remove("/dev/null.png");
 }
 
 }  // namespace

@@ -75,6 +75,33 @@ TEST(LaunchRun, SoftOnNoEndsTheProgramAndTheResultNamesWhatFailed) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.png")));
 }
 
+// A launch file in which no line begins with one of the keys (another file
+// that begins with "[", binary bytes, a key misspelt or indented) does
+// nothing and says so in its result, for the shells to show. A key with an
+// empty value still counts as named.
+TEST(LaunchRun, AFileThatNamesNoKeyDoesNothingAndSaysSo) {
+    GL_TEST_REQUIRE_CONTEXT(80, 60);
+    test::ScratchDir dir;
+    HeadlessHost host{{80, 60}};
+    host.printMessages = false;
+    std::string binary = "[";
+    for (int i = 0; i < 3000; ++i) binary += char((i * 7919) % 251);
+    const std::vector<std::string> texts = {test::cp932("[グラフの設定]\r\n 種類       = 3\r\n"),
+                                            "[Kelvra]\r\nData-File-Name=a.csv\r\n", "[Kelvra]\r\n Soft_On=NO\r\n", binary};
+    for (const std::string& text : texts) {
+        test::writeFile(dir.file("launch.txt"), text);
+        CKelvraView view(host);
+        LaunchResult r = runLaunchFile(view, dir.file("launch.txt"), {80, 60});
+        EXPECT_TRUE(r.noKnownKey && !r.succeeded() && !r.picture) << text.substr(0, 30);
+    }
+    test::writeFile(dir.file("launch.txt"), "[Kelvra]\r\nsoft_on=\r\n");
+    CKelvraView view(host);
+    LaunchResult r = runLaunchFile(view, dir.file("launch.txt"), {80, 60});
+    EXPECT_TRUE(!r.noKnownKey && r.succeeded());
+    view.destroyGlLists();
+    EXPECT_TRUE(host.messages.empty());
+}
+
 // The writer follows the extension, whatever its case (the encoders are pinned in imageFilesTest).
 TEST(RenderLaunch, WritesTheImageInTheFormatOfItsExtensionAtTheRequestedSize) {
     test::ScratchDir dir;

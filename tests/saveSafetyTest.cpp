@@ -3,26 +3,36 @@
 // reports the failure and leaves the previous file byte for byte, with no
 // temporary file beside it; with the fault gone the same save succeeds. A save
 // keeps what its target is: its mode, owner and group, a link, a hard link, a
-// device or a FIFO; what the user may not write is refused.
+// device or a FIFO; what the user may not write is refused. What a machine
+// does to kelvra-render while it saves (a full disk without fallocate, a kill
+// at a known write, a second save of the same file) comes from a preloaded
+// shim (support/writeFaultShim.c).
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <future>
 #include <functional>
 #include <numeric>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/fileIo.h"
 #include "base/headlessHost.h"
 #include "view/kelvraView.h"
 #include "output/imageFiles.h"
+#include "support/renderRun.h"
 #include "support/testFiles.h"
 
 namespace kelvra {
@@ -47,6 +57,44 @@ std::vector<std::string> entries(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
     return names;
+}
+
+std::set<std::string> entrySet(const std::string& folder) {
+    std::vector<std::string> names = entries(folder);
+    return {names.begin(), names.end()};
+}
+
+// kelvra-render with the write shim preloaded (after the sanitizer runtime,
+// when the tests run under one).
+test::RenderRun renderWithShim(const std::vector<std::string>& args, const std::string& folder,
+                               std::vector<std::string> env) {
+    const char* preload = std::getenv("LD_PRELOAD");
+    env.push_back("LD_PRELOAD=" + (preload && *preload ? std::string(preload) + " " : "") + KELVRA_WRITE_SHIM_PATH);
+    return test::runRender(args, folder, "", env);
+}
+
+bool waitUntil(const std::function<bool()>& done, int milliseconds) {
+    for (int waited = 0; !done(); waited += 10) {
+        if (waited >= milliseconds) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// Waits until no process holds the file locked (a save, or what guards it).
+bool waitForUnlocked(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY);
+    bool free = fd >= 0 && waitUntil([&] { return flock(fd, LOCK_EX | LOCK_NB) == 0; }, 10000);
+    if (fd >= 0) close(fd);
+    return free;
+}
+
+// A settings file whose title makes it longer than the default settings.
+std::string longSettings() {
+    HeadlessHost host;
+    CKelvraView view(host);
+    view.settings.titleText = std::string(20000, 't');
+    return view.settingsText();
 }
 
 TEST(SaveSafety, AFaultHalfWayKeepsThePreviousFileOfEveryWriter) {
@@ -189,7 +237,7 @@ TEST(SaveSafety, KeepsWhatTheTargetIs) {
     FileRead received = reader.get();
     EXPECT_EQ(std::string(received.bytes.view()), text);
     setFifoWaitMilliseconds(100);
-    EXPECT_EQ(save(f("fifo"), text), std::pair(false, systemReason(ENXIO)));
+    EXPECT_EQ(save(f("fifo"), text), std::pair(false, systemReason(kErrorNoReader)));
     setFifoWaitMilliseconds(0);
     EXPECT_TRUE(S_ISFIFO(statOf(f("fifo")).st_mode));
 
@@ -203,8 +251,10 @@ TEST(SaveSafety, KeepsWhatTheTargetIs) {
     EXPECT_EQ(save(f("sub"), text), std::pair(false, systemReason(EISDIR)));
     close(sock);
     EXPECT_TRUE(S_ISSOCK(statOf(f("sock")).st_mode) && S_ISDIR(statOf(f("sub")).st_mode));
-    for (const auto& entry : fs::recursive_directory_iterator(dir.path()))   // no temporary file left
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {   // no temporary file or copy left
         EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+        EXPECT_EQ(entry.path().filename().string().find(".kelvra-"), std::string::npos) << entry.path();
+    }
 }
 
 // As a user (the tests drop root for this): a file the user may not write is
@@ -241,6 +291,135 @@ TEST(SaveSafety, AsAUserAReadOnlyFileIsRefusedAndTheRestWrittenInPlace) {
         EXPECT_EQ(statOf(f("theirs")).st_uid, 0u);   // still root's
     }
     EXPECT_EQ(entries(f("closed")).size(), 1u);
+}
+
+// A full disk on a file system without fallocate (ext2, NFSv3): an in-place
+// save (of a hard-linked file here) runs out of room after it has begun to
+// overwrite the old content. The old content is put back from its recovery
+// copy, which the full folder could not take and the temporary folder did;
+// the save says why, and nothing is left in either folder.
+TEST(SaveSafety, AFullDiskWithoutFallocateLeavesTheOldContentOfAnInPlaceSave) {
+    test::ScratchDir dir;
+    const std::string root = fs::canonical(dir.path()), full = root + "/full", spare = root + "/spare";
+    fs::create_directory(full);
+    fs::create_directory(spare);
+    const std::string old(500, 'o');   // shorter than every file written here
+    const std::string cannotSaveData = "ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません", cannotCreate = "ﾌｧｲﾙを作成することが出来ません。";
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"csv", "--write-data", cannotSaveData}, {"txt", "--write-settings", "設定ﾌｧｲﾙの保存が出来ません"},
+        {"bmp", "-o", cannotCreate}, {"png", "-o", cannotCreate}, {"svg", "-o", cannotCreate},
+        {"pdf", "-o", cannotCreate}, {"eps", "-o", cannotCreate},
+    };
+    for (const auto& [extension, option, message] : cases) {
+        SCOPED_TRACE(extension);
+        const std::string target = full + "/target." + extension, other = full + "/other-name." + extension;
+        test::writeFile(target, old);
+        ASSERT_EQ(link(target.c_str(), other.c_str()), 0);
+        test::RenderRun r = renderWithShim({test::sourcePath("examples/surface.csv"), "--size", "64x48", option, target},
+                                           root, {"KELVRA_SHIM_FULL=" + full + "/", "TMPDIR=" + spare});
+        if (r.noGl()) GTEST_SKIP() << r.err;
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find(message + "\nkelvra: " + std::strerror(ENOSPC)), std::string::npos) << r.err;
+        EXPECT_TRUE(test::readFile(target) == old);
+        EXPECT_EQ(entrySet(full), (std::set<std::string>{"target." + extension, "other-name." + extension}));
+        EXPECT_TRUE(entries(spare).empty());
+        fs::remove(target);
+        fs::remove(other);
+    }
+}
+
+// kelvra-render killed right after it wrote the new settings over the old
+// ones of a hard-linked file, before it cut the file to the new size: the
+// guardian of the save puts the old content back, removes its copy and lets
+// go of the lock. The next save goes through.
+TEST(SaveSafety, AKillBetweenWriteAndTruncateLeavesTheOldContent) {
+    test::ScratchDir dir;
+    const std::string folder = fs::canonical(dir.path()).string() + "/target";
+    fs::create_directory(folder);
+    const std::string target = folder + "/settings.txt", old = longSettings();
+    test::writeFile(target, old);
+    ASSERT_EQ(link(target.c_str(), (folder + "/other-name.txt").c_str()), 0);
+    const std::vector<std::string> args = {test::sourcePath("examples/surface.csv"), "--write-settings", target};
+    test::RenderRun r = renderWithShim(args, dir.path(), {"KELVRA_SHIM_KILL=" + target});
+    if (r.noGl()) GTEST_SKIP() << r.err;
+    EXPECT_EQ(r.status, -1) << "not killed: " << r.err;
+    ASSERT_TRUE(waitForUnlocked(target));
+    EXPECT_TRUE(test::readFile(target) == old);
+    EXPECT_EQ(entrySet(folder), (std::set<std::string>{"settings.txt", "other-name.txt"}));
+
+    r = test::runRender(args, dir.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_LT(test::readFile(target).size(), old.size());
+    EXPECT_EQ(test::readFile(folder + "/other-name.txt"), test::readFile(target));
+}
+
+// A second in-place save of a file waits for the first (which pauses after
+// writing, before cutting the file to size), then writes all of its own:
+// both succeed and the file is the second one's. A lock that is not let go
+// within the wait fails the save with its reason and changes nothing.
+TEST(SaveSafety, TwoInPlaceSavesOfOneFileTakeTurns) {
+    test::ScratchDir dir;
+    const std::string root = fs::canonical(dir.path()), target = root + "/c/settings.txt";
+    for (const char* sub : {"a", "b", "c"}) fs::create_directory(root + "/" + sub);
+    test::writeFile(target, "old");
+    ASSERT_EQ(link(target.c_str(), (root + "/c/other-name.txt").c_str()), 0);
+    {
+        int holder = open(target.c_str(), O_RDONLY);
+        ASSERT_EQ(flock(holder, LOCK_EX), 0);
+        setLockWaitMilliseconds(100);
+        EXPECT_EQ(save(target, "new"), std::pair(false, systemReason(kErrorTargetBusy)));
+        setLockWaitMilliseconds(0);
+        close(holder);
+        EXPECT_EQ(test::readFile(target), "old");
+    }
+
+    const std::string surface = test::sourcePath("examples/surface.csv"), longer = root + "/long.txt";
+    test::writeFile(longer, longSettings());
+    test::RenderRun expected = test::runRender({surface, "--write-settings", root + "/b/expected.txt"}, root + "/b");
+    if (expected.noGl()) GTEST_SKIP() << expected.err;
+    auto first = std::async(std::launch::async, [&] {
+        return renderWithShim({surface, "-s", longer, "--write-settings", target}, root + "/a",
+                              {"KELVRA_SHIM_PAUSE=" + target, "KELVRA_SHIM_PAUSE_MS=1500"});
+    });
+    ASSERT_TRUE(waitUntil([&] { return test::readFile(target) != "old"; }, 20000));
+    test::RenderRun second = test::runRender({surface, "--write-settings", target}, root + "/b");
+    test::RenderRun firstRun = first.get();
+    EXPECT_EQ(firstRun.status, 0) << firstRun.err;
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_TRUE(test::readFile(target) == test::readFile(root + "/b/expected.txt"));
+    EXPECT_EQ(entrySet(root + "/c"), (std::set<std::string>{"settings.txt", "other-name.txt"}));
+}
+
+// A save killed half-way leaves nothing where the file system has unnamed
+// files; where it has none, the named temporary it leaves is removed by the
+// next save of the target, as is a recovery copy that an in-place save could
+// not remove.
+TEST(SaveSafety, ASaveKilledHalfWayLeavesNoTemporaryOrTheNextSaveRemovesIt) {
+    test::ScratchDir dir;
+    const std::string folder = fs::canonical(dir.path()).string() + "/t", target = folder + "/picture.bmp";
+    fs::create_directory(folder);
+    test::writeFile(target, "old");
+    const std::vector<std::string> args = {test::sourcePath("examples/surface.csv"), "--size", "32x24", "-o", target};
+    test::RenderRun r = renderWithShim(args, dir.path(), {"KELVRA_SHIM_KILL=" + folder + "/"});
+    if (r.noGl()) GTEST_SKIP() << r.err;
+    EXPECT_EQ(r.status, -1) << "not killed: " << r.err;
+    EXPECT_EQ(entrySet(folder), std::set<std::string>{"picture.bmp"});
+
+    r = renderWithShim(args, dir.path(), {"KELVRA_SHIM_KILL=" + folder + "/", "KELVRA_SHIM_NO_TMPFILE=1"});
+    EXPECT_EQ(r.status, -1) << "not killed: " << r.err;
+    EXPECT_EQ(entries(folder).size(), 2u);
+    EXPECT_EQ(test::readFile(target), "old");
+    r = test::runRender(args, dir.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(entrySet(folder), std::set<std::string>{"picture.bmp"});
+    EXPECT_EQ(test::readFile(target).substr(0, 2), "BM");
+
+    const std::string linked = folder + "/linked.txt";
+    test::writeFile(linked, "old");
+    ASSERT_EQ(link(linked.c_str(), (folder + "/other-name.txt").c_str()), 0);
+    test::writeFile(linked + ".kelvra-recovery", "old");
+    EXPECT_EQ(save(linked, "new"), std::pair(true, std::string()));
+    EXPECT_EQ(entrySet(folder), (std::set<std::string>{"picture.bmp", "linked.txt", "other-name.txt"}));
 }
 
 }  // namespace

@@ -72,7 +72,8 @@ public:
     // Applies settings-file text already in memory: the fields it names, the
     // frame resized, the change sequence.
     void applySettingsText(std::string_view text);
-    // False, after the message, when the file could not be read or written.
+    // False, after the message, when the file could not be read or written,
+    // or no line of it names a settings key (nothing changes then).
     bool loadSettingsFile(const std::string& path);
     bool saveSettingsFile(const std::string& path);
     std::string settingsText() const;   // the whole settings file, CP932, CR LF line breaks

@@ -20,9 +20,9 @@
 namespace kelvra {
 namespace {
 
-constexpr const char kCannotOpenText[] = " を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)";
+constexpr const char kCannotOpenText[] = " を開くことが出来ません。";
+constexpr const char kMayBeInUseText[] = "(ｴｸｾﾙ等で使われている可能性があります)";
 constexpr const char kOutOfMemoryText[] = "メモリー不足です";
-constexpr const char kNoGraphDataText[] = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
 constexpr const char kCannotSaveText[] = "ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません";
 
 FileDialogRequest dataDialog(const GraphData& data, bool save) {
@@ -51,7 +51,11 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
     PhaseScope phase(Phase::Load);
     std::string title = fileTitleOf(path);
     if (file.result == ReadResult::CannotOpen) {
-        host().showMessageWithReason(title + sj(kCannotOpenText), systemReason(file.error));
+        // The hint fits a file the system would not open, not a name the
+        // program refused or a FIFO that no program wrote to.
+        bool ours = file.error == kErrorControlCharacterInName || file.error == kErrorNoWriter;
+        host().showMessageWithReason(title + sj(kCannotOpenText) + (ours ? "" : sj(kMayBeInUseText)),
+                                     systemReason(file.error));
         return false;
     }
     data.dataFileTitle = title;
@@ -102,8 +106,8 @@ bool CKelvraView::reloadDataFile() {
 bool CKelvraView::writeDataFile(const std::string& path, const std::string& settingsText) {
     int error = 0;
     if (!kelvra::writeDataFile(data, path, settingsText, &error)) {
-        // The system's reason goes with the message when there is one.
-        host().showMessageWithReason(sj(kCannotSaveText), systemReason(error));
+        // The system's reason, or why there was nothing to save.
+        host().showMessageWithReason(sj(kCannotSaveText), error ? systemReason(error) : sj(kNoGraphDataText));
         return false;
     }
     data.dataFormat = savedFormat(data);
@@ -115,7 +119,7 @@ bool CKelvraView::writeDataFile(const std::string& path, const std::string& sett
 
 bool CKelvraView::saveDataCommand() {
     if (!data.dataLoaded) {
-        host().showMessage(sj(kCannotSaveText));
+        host().showMessageWithReason(sj(kCannotSaveText), sj(kNoGraphDataText));
         return false;
     }
     std::optional<std::string> path = host().askFileName(dataDialog(data, true));

@@ -31,6 +31,13 @@ bool CKelvraView::loadSettingsFile(const std::string& path) {
             host().showMessageWithReason(sj("メモリー不足です"), systemReason(file.error));
             return false;
     }
+    // A file in which no line names a settings key (a data file, a binary
+    // file) is no settings file: said, and nothing changes.
+    GraphSettings probe = settings;
+    if (readSettingsText(file.bytes.view(), probe) == 0) {
+        host().showMessage(fileTitleOf(path) + sj(" には設定の行がひとつもありません。"));
+        return false;
+    }
     applySettingsText(file.bytes.view());
     return true;
 }

@@ -265,10 +265,12 @@ void CViewCanvas::runStartup() {
     {
         PaintBlock block(paintBlocked_);
         FileRead argument = readTextFile(startupArgument_);
-        unattended_ = startupKindOf(argument) != StartupFileKind::DataFile;   // one that cannot be read runs as a launch
+        unattended_ = startupKindOf(argument) == StartupFileKind::LaunchFile;
         result = runStartupArgument(view_, startupArgument_, std::move(argument));
         unattended_ = false;
     }
+    // Nothing was done and the window stays: the user is told in a box.
+    if (result.noKnownKey) showMessage(launchWithoutKeysMessage());
     hideLoadProgress();   // in case a failed load left it up
     startupFinished_ = true;
     Refresh(false);

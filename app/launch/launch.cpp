@@ -8,6 +8,7 @@
 #include "app/launch/launch.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "base/cp932.h"
@@ -47,6 +48,10 @@ void forEachPiece(std::string_view text, std::size_t limit, Piece piece) {
         } while (!line.empty());
     }
 }
+
+constexpr char kDataKey[] = "Data_File_Name", kSettingsKey[] = "Setting_File_Name", kImageKey[] = "Image_File_Name",
+               kSoftOnKey[] = "Soft_On";
+const char* const kLaunchKeys[] = {kDataKey, kSettingsKey, kImageKey, kSoftOnKey};
 
 }  // namespace
 
@@ -97,26 +102,42 @@ LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize
     return runLaunchText(view, file.ok() ? file.bytes.view() : std::string_view(), picture);
 }
 
+std::string launchWithoutKeysMessage() {
+    std::string keys;
+    for (const char* key : kLaunchKeys) keys += (keys.empty() ? "" : sj("、")) + key;
+    return sj("起動ﾌｧｲﾙに ") + keys + sj(" のどの行もありません。");
+}
+
 LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, PixelSize picture) {
     LaunchResult result;
+    bool anyKey = false;
+    forEachPiece(launchText, kLaunchLineLength, [&](std::string_view piece, bool startsLine) {
+        anyKey = startsLine && std::any_of(std::begin(kLaunchKeys), std::end(kLaunchKeys),
+                                           [&](const char* key) { return startsWithIgnoringCase(piece, key); });
+        return !anyKey;
+    });
+    if (!anyKey) {
+        result.noKnownKey = true;
+        return result;
+    }
     // Soft_On is honoured whatever failed: the program that wrote the launch
     // file waits for this one to end.
-    auto softOn = launchKeyOf(launchText, "Soft_On");
+    auto softOn = launchKeyOf(launchText, kSoftOnKey);
     result.endProgram = softOn && softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
-    if (auto data = launchKeyOf(launchText, "Data_File_Name")) {
+    if (auto data = launchKeyOf(launchText, kDataKey)) {
         if (!view.loadDataFile(launchPathToFileName(*data), false)) {
             result.dataLoadFailed = true;
             return result;
         }
     }
-    if (auto settingsFile = launchKeyOf(launchText, "Setting_File_Name"))
+    if (auto settingsFile = launchKeyOf(launchText, kSettingsKey))
         result.settingsLoadFailed = !view.loadSettingsFile(launchPathToFileName(*settingsFile));
 
     // The size taken when the launch began, whatever the settings file did to the frame.
     view.initGlState();
     result.picture = view.renderPicture(shownPicture(picture));
 
-    if (auto image = launchKeyOf(launchText, "Image_File_Name")) {
+    if (auto image = launchKeyOf(launchText, kImageKey)) {
         result.imageRequested = true;
         result.imageWritten = view.savePicture(shownPicture(picture), launchPathToFileName(*image), &result.picture);
     }
@@ -126,7 +147,7 @@ LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, Pixel
 LaunchResult runStartupArgument(CKelvraView& view, const std::string& path, FileRead file) {
     if (view.state.startupDone) return {};
     view.state.startupDone = true;
-    if (startupKindOf(file) != StartupFileKind::DataFile)
+    if (startupKindOf(file) == StartupFileKind::LaunchFile)
         return runLaunchText(view, file.bytes.view(), view.host().clientSize());
     view.loadDataText(path, std::move(file), false);
     return {};

@@ -54,6 +54,7 @@ DroppedFileKind classifyDroppedFile(const std::string& path);
 
 // What a launch file did; the shells decide what follows (exit status, ending).
 struct LaunchResult {
+    bool noKnownKey = false;           // no line began with one of the four keys: nothing was done
     bool dataLoadFailed = false;       // Data_File_Name named a file that did not load
     bool settingsLoadFailed = false;   // Setting_File_Name named a file that could not be read
     bool imageRequested = false;       // Image_File_Name was present
@@ -64,13 +65,21 @@ struct LaunchResult {
     std::optional<ImageBuffer> picture;
 
     // Every file the launch named was read or written.
-    bool succeeded() const { return !dataLoadFailed && !settingsLoadFailed && (!imageRequested || imageWritten); }
+    bool succeeded() const {
+        return !noKnownKey && !dataLoadFailed && !settingsLoadFailed && (!imageRequested || imageWritten);
+    }
 };
+
+// What the shells say of a launch file with no known key (CP932). The
+// desktop program shows it in a box after the launch, since without
+// Soft_On=NO the window stays.
+std::string launchWithoutKeysMessage();
 
 // Carries out a launch file on the view: loads the data and settings files it
 // names, draws the picture at `picture` size (window-anchored overlays as the
 // view lays them out) and writes it where Image_File_Name says. Needs the
-// view's GL context current.
+// view's GL context current. A file in which no line begins with a key
+// (binary, or no launch file at all) does nothing and says so in the result.
 LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize picture);
 // The same for the text of a launch file already read.
 LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, PixelSize picture);
@@ -78,8 +87,8 @@ LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, Pixel
 // The start-up argument, once (the view's startupDone), as readTextFile read
 // it (the shell reads it first to know its kind; a pipe can be read only
 // once): a launch file is carried out at the client size of this moment, a
-// data file is loaded from the same bytes, and one that cannot be read is
-// carried out as a launch file that names nothing.
+// data file is loaded from the same bytes, and one that cannot be read gets
+// the data file's message that says why.
 LaunchResult runStartupArgument(CKelvraView& view, const std::string& path, FileRead file);
 
 }  // namespace kelvra

@@ -203,7 +203,8 @@ int main(int argc, char** argv) {
     std::optional<kelvra::ImageBuffer> picture;
     if (kelvra::startupKindOf(input) == kelvra::StartupFileKind::LaunchFile) {
         kelvra::LaunchResult r = kelvra::runLaunchText(view, input.bytes.view(), {opt.width, opt.height});
-        if (r.dataLoadFailed) return kExitFailed;
+        if (r.noKnownKey) host.showMessage(kelvra::launchWithoutKeysMessage());
+        if (r.noKnownKey || r.dataLoadFailed) return kExitFailed;
         failed = r.settingsLoadFailed || (r.imageRequested && !r.imageWritten);
         noPoints = view.data.dataLoaded && view.data.pointCount == 0;
         picture = std::move(r.picture);

@@ -471,6 +471,27 @@ TEST_F(MainWindow, LaunchFileWritesThePictureAtTheClientSizeAndEnds) {
     EXPECT_EQ(std::pair(written.width, written.height), std::pair(client.width, client.height));
 }
 
+// Decided: a launch file in which no line names a key did nothing, and the
+// window stays: a box says so. So does a start-up argument that cannot be
+// read, as a data file that cannot be opened.
+TEST_F(MainWindow, LaunchFileWithoutAKeyIsSaidInABox) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string launch = dir.file("launch.txt");
+    test::writeFile(launch, "[Kelvra]\r\nImage-File-Name=" + dir.file("out.png") + "\r\nSoftOn=NO\r\n");
+    open(launch);
+    EXPECT_EQ(messages, std::vector<std::string>{"起動ﾌｧｲﾙに Data_File_Name、Setting_File_Name、Image_File_Name、"
+                                                 "Soft_On のどの行もありません。"});
+    EXPECT_FALSE(endStatus);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.png")));
+}
+
+TEST_F(MainWindow, UnreadableStartupArgumentIsSaidInABox) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open(dir.file("missing.csv"));
+    EXPECT_EQ(messages, std::vector<std::string>{"missing.csv を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)"});
+    EXPECT_FALSE(frame->view().data.dataLoaded);
+}
+
 // Sees the load-progress window from inside the event loop: that it showed,
 // and the bar positions at which it processed events while the load ran.
 class ProgressWatch : public wxEventFilter {

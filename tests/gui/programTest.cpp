@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <tuple>
 
 #include "app/gui/kelvraApp.h"
 #include "support/testFiles.h"
@@ -104,12 +105,18 @@ TEST(Program, FailedLaunchWithSoftOnNoEndsByItselfWithAFailureStatusAndALineOnSt
     REQUIRE_DISPLAY();
     ScratchDir dir;
     std::string data = dir.file("grid.csv"), launch = dir.file("launch.txt"), err = dir.file("stderr.txt");
+    std::string victim = dir.file("victim.csv");
     test::writeFile(data, smallGrid());
-    const std::pair<std::string, std::string> cases[] = {
-        {"Data_File_Name=" + data + "\r\nImage_File_Name=/proc/nope.png", "ﾌｧｲﾙを作成することが出来ません。"},
-        {"Data_File_Name=" + dir.file("missing.csv"), "missing.csv を開くことが出来ません。"},
+    test::writeFile(victim, smallGrid());
+    const std::string notFound = "No such file or directory";
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"Data_File_Name=" + data + "\r\nImage_File_Name=/proc/nope.png", "ﾌｧｲﾙを作成することが出来ません。", notFound},
+        {"Data_File_Name=" + dir.file("missing.csv"), "missing.csv を開くことが出来ません。", notFound},
+        // "victim.csv<NUL>.png" would be victim.csv to the system.
+        {"Data_File_Name=" + data + "\r\nImage_File_Name=" + victim + std::string(1, '\0') + ".png",
+         "ﾌｧｲﾙを作成することが出来ません。", "ﾌｧｲﾙ名に制御文字 (NUL、改行など) があります"},
     };
-    for (const auto& [keys, message] : cases) {
+    for (const auto& [keys, message, reason] : cases) {
         SCOPED_TRACE(keys);
         test::writeFile(launch, "[Launch]\r\n" + keys + "\r\nSoft_On=NO\r\n");
         Process p = test::startProgram({KELVRA_GUI_PATH, launch}, err);
@@ -118,9 +125,10 @@ TEST(Program, FailedLaunchWithSoftOnNoEndsByItselfWithAFailureStatusAndALineOnSt
         ASSERT_TRUE(test::waitForExit(p, 20000)) << "the program did not end";
         EXPECT_EQ(p.exitCode, 1);
         EXPECT_NE(test::readFile(err).find("kelvra: " + message), std::string::npos) << test::readFile(err);
-        // The system's reason follows on a line of its own.
-        EXPECT_NE(test::readFile(err).find("\nkelvra: No such file or directory\n"), std::string::npos) << test::readFile(err);
+        // The reason follows on a line of its own.
+        EXPECT_NE(test::readFile(err).find("\nkelvra: " + reason + "\n"), std::string::npos) << test::readFile(err);
     }
+    EXPECT_EQ(test::readFile(victim), smallGrid());
 }
 
 TEST(Program, StartupArgumentIsTheOnlyArgument) {

@@ -21,9 +21,10 @@ struct RenderRun {
 };
 
 // Runs kelvra-render with `args`; its stdout and stderr pass through files in
-// `folder`, its stdin comes from `stdinPath` when one is given.
+// `folder`, its stdin comes from `stdinPath` when one is given, and `env`
+// ("NAME=value") is added to its environment.
 inline RenderRun runRender(const std::vector<std::string>& args, const std::string& folder,
-                           const std::string& stdinPath = "") {
+                           const std::string& stdinPath = "", const std::vector<std::string>& env = {}) {
     std::string outPath = folder + "/render-stdout.txt", errPath = folder + "/render-stderr.txt";
     std::vector<std::string> copies = args;
     copies.insert(copies.begin(), KELVRA_RENDER_PATH);
@@ -39,6 +40,7 @@ inline RenderRun runRender(const std::vector<std::string>& args, const std::stri
             int in = open(stdinPath.c_str(), O_RDONLY);
             if (in < 0 || dup2(in, 0) < 0) _exit(126);
         }
+        for (const std::string& setting : env) putenv(const_cast<char*>(setting.c_str()));
         execv(argv[0], argv.data());
         _exit(127);
     }

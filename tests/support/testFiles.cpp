@@ -62,4 +62,12 @@ void expectTrueAsUnprivilegedChild(const std::function<bool()>& check) {
 
 std::string cp932(const std::string& utf8) { return utf8ToCp932(utf8); }
 
+std::string encodedText(const std::string& ascii, const std::string& encoding) {
+    if (encoding == "utf-8") return "\xEF\xBB\xBF" + ascii;
+    if (encoding != "utf-16") return ascii;
+    std::string wide = "\xFF\xFE";
+    for (char c : ascii) wide += std::string{c, '\0'};
+    return wide;
+}
+
 }  // namespace kelvra::test

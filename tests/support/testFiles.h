@@ -29,5 +29,9 @@ void expectTrueAsUnprivilegedChild(const std::function<bool()>& check);
 
 // UTF-8 literal to CP932 bytes (for writing test files as users' tools would).
 std::string cp932(const std::string& utf8);
+// ASCII text as a program that writes Unicode files gives it: "utf-8" or
+// "utf-16" (little-endian), each with its byte-order mark; any other
+// encoding leaves the text as it is.
+std::string encodedText(const std::string& ascii, const std::string& encoding);
 
 }  // namespace kelvra::test
