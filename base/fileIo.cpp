@@ -227,6 +227,11 @@ std::string systemReason(int error) {
     return utf8ToCp932(std::strerror(error));
 }
 
+bool isBusyOrLocked(int error) {
+    return error == EBUSY || error == ETXTBSY || error == EAGAIN || error == EWOULDBLOCK || error == EDEADLK ||
+           error == ENOLCK;
+}
+
 // ---- names --------------------------------------------------------------------------
 
 std::string folderOf(const std::string& path) {

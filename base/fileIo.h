@@ -90,6 +90,9 @@ FileRead readWholeFile(const std::string& path);
 
 // The system's text for an errno value, as CP932 for messages ("" for 0).
 std::string systemReason(int error);
+// True where the system said a file is busy or locked (EBUSY, ETXTBSY, EAGAIN,
+// EDEADLK, ENOLCK): only then may a message guess that another program holds it.
+bool isBusyOrLocked(int error);
 
 // Writes one file safely. Usage: construct, write() any number of times, then
 // commit(). Destroying the writer without a successful commit() removes a new

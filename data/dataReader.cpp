@@ -38,8 +38,10 @@ using datafile::FieldCursor;
 using datafile::LineCursor;
 using datafile::TextLine;
 
-constexpr const char kCannotOpenText[] =
-    " を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)";
+constexpr const char kCannotOpenText[] = " を開くことが出来ません。";
+// Said only where the system reports the file busy or locked: for a file that
+// is missing or not allowed, the guess would send the user the wrong way.
+constexpr const char kHeldByAnotherProgram[] = "(ｴｸｾﾙ等で使われている可能性があります)";
 constexpr const char kOutOfMemoryText[] = "メモリー不足です";
 constexpr const char kOpenTitle[] = "ｸﾞﾗﾌﾃﾞｰﾀを開く";
 constexpr const char kNoGraphDataText[] = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
@@ -472,13 +474,14 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
     PhaseScope phase(Phase::Load);
     std::string title = fileTitleOf(path);
     if (file.result == ReadResult::CannotOpen) {
-        host().showMessageWithReason(title + sj(kCannotOpenText), systemReason(file.error));
+        host().showFileMessage(title + sj(kCannotOpenText) + (isBusyOrLocked(file.error) ? sj(kHeldByAnotherProgram) : ""),
+                               path, file.error);
         return false;
     }
     dataFileTitle = title;
     dataFilePath = path;
     if (file.result == ReadResult::NoMemory) {
-        host().showMessageWithReason(sj(kOutOfMemoryText), systemReason(file.error));
+        host().showFileMessage(sj(kOutOfMemoryText), path, file.error);
         return false;
     }
     const FileBytes& text = file.bytes;
@@ -499,7 +502,7 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
     if (!fits) {
         dataLoaded = false;
         rowCount = columnCount = pointCount = 0;
-        host().showMessageWithReason(sj(kOutOfMemoryText), systemReason(ENOMEM));
+        host().showFileMessage(sj(kOutOfMemoryText), path, ENOMEM);
         host().invalidate();
         return false;
     }

@@ -118,8 +118,8 @@ std::string_view settingsSection(std::string_view settingsText) {
 
 int CKelvraView::writeDataFile(const std::string& path, const std::string& settingsText) {
     // The system's reason goes with the message when there is one.
-    auto failed = [this](int error = 0) {
-        host().showMessageWithReason(sj("ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません"), systemReason(error));
+    auto failed = [this, &path](int error = 0) {
+        host().showFileMessage(sj("ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません"), path, error);
         return 1;
     };
     if (!dataLoaded || pointValues.empty()) return failed();   // nothing to save

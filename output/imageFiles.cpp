@@ -75,22 +75,38 @@ const std::pair<const char*, ImageFormat> kExtensions[] = {
 
 }  // namespace
 
-ImageFormat imageFormatFor(const std::string& path, std::string* pathWritten) {
-    *pathWritten = path;
+std::optional<ImageFormat> imageFormatOfExtension(const std::string& path) {
     size_t slash = path.find_last_of('/');
     size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || dot < nameStart) {
-        *pathWritten += ".png";
-        return ImageFormat::Png;
-    }
+    if (dot == std::string::npos || dot < nameStart) return std::nullopt;
     std::string ext = path.substr(dot);
     for (char& c : ext)
         if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
     for (const auto& [name, format] : kExtensions)
         if (ext == name) return format;
-    *pathWritten = path.substr(0, dot) + ".png";
+    return std::nullopt;
+}
+
+ImageFormat imageFormatFor(const std::string& path, std::string* pathWritten) {
+    *pathWritten = path;
+    if (std::optional<ImageFormat> format = imageFormatOfExtension(path)) return *format;
+    size_t slash = path.find_last_of('/');
+    size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    size_t dot = path.find_last_of('.');
+    *pathWritten = dot == std::string::npos || dot < nameStart ? path + ".png" : path.substr(0, dot) + ".png";
     return ImageFormat::Png;
+}
+
+std::optional<ImageFormat> imageFormatNamed(std::string_view name) {
+    if (name.empty()) return std::nullopt;
+    return imageFormatOfExtension("." + std::string(name));
+}
+
+const char* imageFormatExtension(ImageFormat format) {
+    for (const auto& [name, f] : kExtensions)
+        if (f == format) return name;
+    return ".png";
 }
 
 namespace {
@@ -305,6 +321,18 @@ bool writeImageFile(const ImageBuffer& image, const std::string& path) {
         case ImageFormat::Svg:
         case ImageFormat::Pdf:
         case ImageFormat::Eps: return false;
+    }
+    return false;
+}
+
+bool encodeImage(const ImageBuffer& image, ImageFormat format, const std::string& title, std::string* out) {
+    switch (format) {
+        case ImageFormat::Png: return encodePng(image, title, out);
+        case ImageFormat::Jpeg: return encodeJpeg(image, 90, out);
+        case ImageFormat::Bmp: return encodeBmp(image, out);
+        case ImageFormat::Svg:
+        case ImageFormat::Pdf:
+        case ImageFormat::Eps: break;
     }
     return false;
 }

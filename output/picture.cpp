@@ -68,7 +68,9 @@ bool CKelvraView::writeImage(const std::optional<ImageBuffer>& picture, const st
     int error = ENOMEM;
     if (picture && writeImageFile(*picture, path)) return true;
     if (picture) error = errno;
-    host().showMessageWithReason(sj("ﾌｧｲﾙを作成することが出来ません。"), systemReason(error));
+    std::string target;
+    imageFormatFor(path, &target);
+    host().showFileMessage(sj("ﾌｧｲﾙを作成することが出来ません。"), target, error);
     return false;
 }
 
@@ -79,15 +81,14 @@ bool CKelvraView::savePicture(const PictureRequest& request, const std::string& 
     if (!isVectorFormat(format)) return writeImage(drawn ? *drawn : renderPicture(request), path);
     std::optional<VectorPicture> picture = renderVectorPicture(request, format);
     if (!picture) {
-        host().showMessage(sj("ﾌｧｲﾙを作成することが出来ません。"));
+        host().showFileMessage(sj("ﾌｧｲﾙを作成することが出来ません。"), target, 0);
         return false;
     }
     if (!writeFileSafely(target, picture->bytes)) {
-        host().showMessageWithReason(sj("ﾌｧｲﾙを作成することが出来ません。"), systemReason(errno));
+        host().showFileMessage(sj("ﾌｧｲﾙを作成することが出来ません。"), target, errno);
         return false;
     }
-    if (picture->graphAsImage)
-        host().showNote(sj("ｸﾞﾗﾌの図形が多いため、ｸﾞﾗﾌは画像として書き込みました (目盛、凡例、文字はﾍﾞｸﾀｰです)。"));
+    if (picture->graphAsImage) host().showNote(sj(kGraphAsImageNote));
     return true;
 }
 

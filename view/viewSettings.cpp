@@ -37,10 +37,10 @@ int CKelvraView::loadSettingsFile(const std::string& path) {
     switch (file.result) {
         case ReadResult::Ok: break;
         case ReadResult::CannotOpen:
-            host().showMessageWithReason(sj("ﾌｧｲﾙを開くことが出来ません。"), systemReason(file.error));
+            host().showFileMessage(sj("ﾌｧｲﾙを開くことが出来ません。"), path, file.error);
             return 0;
         case ReadResult::NoMemory:
-            host().showMessageWithReason(sj("メモリー不足です"), systemReason(file.error));
+            host().showFileMessage(sj("メモリー不足です"), path, file.error);
             return 0;
     }
     applySettingsText(file.bytes.view());
@@ -51,7 +51,7 @@ std::string CKelvraView::settingsText() const { return settingsFileText(settings
 
 int CKelvraView::saveSettingsFile(const std::string& path) {
     if (!writeFileSafely(path, settingsText())) {
-        host().showMessageWithReason(sj("設定ﾌｧｲﾙの保存が出来ません"), systemReason(errno));
+        host().showFileMessage(sj("設定ﾌｧｲﾙの保存が出来ません"), path, errno);
         return 1;
     }
     return 0;

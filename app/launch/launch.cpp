@@ -7,6 +7,8 @@
 // the top of the file, so key order and other lines do not matter.
 #include "app/launch/launch.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -48,6 +50,13 @@ void forEachPiece(std::string_view text, std::size_t limit, Piece piece) {
     }
 }
 
+// The folder relative launch paths fall back to: "." for a bare name.
+std::string launchFolderOf(const std::string& launchPath) {
+    if (launchPath.empty() || launchPath == "-") return {};
+    std::string folder = folderOf(launchPath);
+    return folder.empty() ? "." : folder;
+}
+
 }  // namespace
 
 std::optional<std::string> launchKeyOf(std::string_view launchText, const std::string& key) {
@@ -69,6 +78,19 @@ std::optional<std::string> readLaunchKey(const std::string& path, const std::str
 
 std::string launchPathToFileName(const std::string& value) {
     return isValidUtf8(value) ? value : cp932ToUtf8(value);
+}
+
+std::string launchPathFrom(const std::string& fileName, const std::string& launchFolder, bool toWrite) {
+    if (fileName.empty() || fileName[0] == '/' || launchFolder.empty()) return fileName;
+    auto there = [toWrite](const std::string& path) {
+        struct stat st;
+        if (!toWrite) return stat(path.c_str(), &st) == 0;
+        std::string folder = folderOf(path);
+        return stat(folder.empty() ? "." : folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    };
+    if (there(fileName)) return fileName;
+    std::string beside = (launchFolder == "/" ? "" : launchFolder) + "/" + fileName;
+    return there(beside) ? beside : fileName;
 }
 
 StartupFileKind startupKindOf(const FileRead& file) {
@@ -94,23 +116,27 @@ DroppedFileKind classifyDroppedFile(const std::string& path) {
 
 LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize picture) {
     FileRead file = readTextFile(path);
-    return runLaunchText(view, file.ok() ? file.bytes.view() : std::string_view(), picture);
+    return runLaunchText(view, file.ok() ? file.bytes.view() : std::string_view(), picture, launchFolderOf(path));
 }
 
-LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, PixelSize picture) {
+LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, PixelSize picture,
+                           const std::string& launchFolder) {
+    auto pathOf = [&](const std::string& value, bool toWrite) {
+        return launchPathFrom(launchPathToFileName(value), launchFolder, toWrite);
+    };
     LaunchResult result;
     // Soft_On is honoured whatever failed: the program that wrote the launch
     // file waits for this one to end.
     auto softOn = launchKeyOf(launchText, "Soft_On");
     result.endProgram = softOn && softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
     if (auto data = launchKeyOf(launchText, "Data_File_Name")) {
-        if (!view.loadDataFile(launchPathToFileName(*data), false)) {
+        if (!view.loadDataFile(pathOf(*data, false), false)) {
             result.dataLoadFailed = true;
             return result;
         }
     }
     if (auto settingsFile = launchKeyOf(launchText, "Setting_File_Name"))
-        result.settingsLoadFailed = view.loadSettingsFile(launchPathToFileName(*settingsFile)) != 1;
+        result.settingsLoadFailed = view.loadSettingsFile(pathOf(*settingsFile, false)) != 1;
 
     // The size taken when the launch began, whatever the settings file did to the frame.
     view.initGlState();
@@ -118,7 +144,7 @@ LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, Pixel
 
     if (auto image = launchKeyOf(launchText, "Image_File_Name")) {
         result.imageRequested = true;
-        result.imageWritten = view.savePicture(shownPicture(picture), launchPathToFileName(*image), &result.picture);
+        result.imageWritten = view.savePicture(shownPicture(picture), pathOf(*image, true), &result.picture);
     }
     return result;
 }
@@ -127,7 +153,7 @@ LaunchResult runStartupArgument(CKelvraView& view, const std::string& path, File
     if (view.startupDone) return {};
     view.startupDone = true;
     if (startupKindOf(file) != StartupFileKind::DataFile)
-        return runLaunchText(view, file.bytes.view(), view.host().clientSize());
+        return runLaunchText(view, file.bytes.view(), view.host().clientSize(), launchFolderOf(path));
     view.loadDataText(path, std::move(file), false);
     return {};
 }
