@@ -187,6 +187,11 @@ std::string fieldTextProblem(const FieldRow& row, std::string_view text) {
         case ValueKind::WholeNumber:
         case ValueKind::LevelIndex: {
             std::optional<long long> v = wholeTextAs<long long>(text);
+            // The level index is written through a number format ("3.000").
+            if (!v && row.kind == ValueKind::LevelIndex) {
+                std::optional<double> d = wholeTextAs<double>(text);
+                if (d && *d == std::trunc(*d) && std::fabs(*d) < 1e9) v = (long long)*d;
+            }
             if (!v) return "not a whole number";
             if (*v < row.lo || *v > row.hi) return "out of range " + std::to_string(row.lo) + ".." + std::to_string(row.hi);
             return {};

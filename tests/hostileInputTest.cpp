@@ -28,7 +28,7 @@ using test::cp932;
 using test::readFile;
 using test::writeFile;
 
-const std::string kCannotOpenData = "を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)";
+const std::string kCannotOpenData = "を開くことが出来ません。";
 const std::string kCannotCreateImage = "ﾌｧｲﾙを作成することが出来ません。";
 const std::string kCannotSaveData = "ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません";
 const std::string kCannotSaveSettings = "設定ﾌｧｲﾙの保存が出来ません";
@@ -200,7 +200,7 @@ TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
         {"settings under a regular file", {"@one.csv", "--write-settings", "@plain.txt/s.txt"}, 1, kCannotSaveSettings},
         {"settings onto a folder", {"@one.csv", "--write-settings", "@folder.png"}, 1, kCannotSaveSettings},
         {"data file that is a folder", {"@folder.csv"}, 1, "folder.csv " + kCannotOpenData},
-        {"launch naming a folder", {"@launch-folder.txt"}, 1, "folder.csv " + kCannotOpenData},
+        {"launch naming a folder", {"@launch-folder.txt", "-o", "@lf.png"}, 1, "folder.csv " + kCannotOpenData},
     };
     for (const RenderCase& c : cases) {
         SCOPED_TRACE(c.name);
