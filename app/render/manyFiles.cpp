@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -73,7 +74,12 @@ void closeFd(int& fd) {
 }
 
 // A worker: one GL context, then files until the parent closes the task pipe.
-[[noreturn]] void workerMain(const RenderOptions& o, int taskFd, int resultFd) {
+[[noreturn]] void workerMain(const RenderOptions& o, int workers, int taskFd, int resultFd) {
+    // Mesa's software rasteriser starts a thread per core in every context:
+    // with a worker per core that is more threads than cores, each pair
+    // fighting over the caches. Each worker takes its share, unless the user
+    // set the count.
+    setenv("LP_NUM_THREADS", std::to_string(std::max(1, availableCores() / workers)).c_str(), 0);
     OffscreenContext gl;
     std::string error;
     if (!gl.create(&error)) {
@@ -135,7 +141,7 @@ private:
             close(err[0]);
             dup2(err[1], STDERR_FILENO);
             close(err[1]);
-            workerMain(o_, task[0], result[1]);
+            workerMain(o_, int(workers_.size()), task[0], result[1]);
         }
         close(task[0]);
         close(result[1]);
