@@ -33,7 +33,7 @@ const std::string kCannotCreateImage = "ﾌｧｲﾙを作成することが出�
 const std::string kCannotSaveData = "ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません";
 const std::string kCannotSaveSettings = "設定ﾌｧｲﾙの保存が出来ません";
 const std::string kNoPoints = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
-const std::string kBadSize = "--size takes WIDTHxHEIGHT between 1x1 and 16384x16384";
+const std::string kBadSize = "--size: takes WIDTHxHEIGHT between 1x1 and 16384x16384";
 
 std::string dataFile(const std::string& format, const std::string& body) {
     return cp932("ﾃﾞｰﾀ形式,") + format + "\r\nKelvra ver.1.52\r\n\r\n" + body;

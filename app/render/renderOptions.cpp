@@ -5,6 +5,7 @@
 #include <getopt.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -55,8 +56,8 @@ const OptionRow kOptions[] = {
     {"settings", 's', "FILE", "apply a settings file after the load",
      [](RenderOptions& o, const char* v) { o.settings = v; return Next::Go; }},
     {"set", 0, "KEY=VALUE",
-     "set one setting after -s, KEY as a settings file names it:\n"
-     "SECTION.KEY (\"表示の設定.倍率=150\"); repeatable, in order",
+     "set one setting after -s; KEY as a settings file names\n"
+     "it, SECTION.KEY (\"表示の設定.倍率=150\"); repeatable",
      [](RenderOptions& o, const char* v) {
          std::string problem;
          std::optional<std::string> text = settingAssignmentText(v, &problem);
@@ -68,12 +69,12 @@ const OptionRow kOptions[] = {
      [](RenderOptions& o, const char*) { o.listSettings = true; return Next::Go; }},
     {"output", 'o', "IMAGE",
      "write the picture; the extension chooses the format:\n"
-     ".png, .jpg/.jpeg, .bmp, or a vector picture .svg, .pdf,\n"
-     ".eps; \"-\" writes it to standard output (with --format)",
+     ".png, .jpg/.jpeg, .bmp, or a vector picture .svg,\n"
+     ".pdf, .eps; \"-\": standard output (with --format)",
      [](RenderOptions& o, const char* v) { o.output = v; return Next::Go; }},
     {"output-dir", 'O', "DIR", "draw each FILE into DIR as DIR/NAME.png (the data\nfile's name; --format for another format)",
      [](RenderOptions& o, const char* v) { o.outputFolder = v; return Next::Go; }},
-    {"format", 0, "FORMAT", "png, jpeg, bmp, svg, pdf or eps: the format of -o and -O,\nwhatever the name's extension",
+    {"format", 0, "FORMAT", "png, jpeg, bmp, svg, pdf or eps: the format of -o\n(whatever the extension) and of -O",
      [](RenderOptions& o, const char* v) {
          o.format = imageFormatNamed(v);
          if (!o.format) return badValue("--format", std::string("unknown format \"") + v + "\" (" + kImageFormatNames + ")");
@@ -175,12 +176,9 @@ bool optionsAgree(RenderOptions& o) {
         usageError("--write-settings and --write-data take one input file");
         return false;
     }
-    for (const std::string& input : o.inputs) {
-        if (input != "-") continue;
-        if (many) {
-            usageError("standard input has no name to draw it under with -O; use -o");
-            return false;
-        }
+    if (many && std::find(o.inputs.begin(), o.inputs.end(), "-") != o.inputs.end()) {
+        usageError("standard input has no name to draw it under with -O; use -o");
+        return false;
     }
     if (o.writeSettings == "-" || o.writeData == "-") {
         usageError("--write-settings and --write-data write files only, not standard output");
