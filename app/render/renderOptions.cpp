@@ -56,8 +56,8 @@ const OptionRow kOptions[] = {
     {"settings", 's', "FILE", "apply a settings file after the load",
      [](RenderOptions& o, const char* v) { o.settings = v; return Next::Go; }},
     {"set", 0, "KEY=VALUE",
-     "set one setting after -s; KEY as a settings file names\n"
-     "it, SECTION.KEY (\"表示の設定.倍率=150\"); repeatable",
+     "set one setting after -s; KEY as a settings file\n"
+     "names it (\"表示の設定.倍率=150\"); repeatable",
      [](RenderOptions& o, const char* v) {
          std::string problem;
          std::optional<std::string> text = settingAssignmentText(v, &problem);
@@ -68,9 +68,9 @@ const OptionRow kOptions[] = {
     {"list-settings", 0, nullptr, "list every setting (after -s and --set) with its\nvalue, kind and range, and exit",
      [](RenderOptions& o, const char*) { o.listSettings = true; return Next::Go; }},
     {"output", 'o', "IMAGE",
-     "write the picture; the extension chooses the format:\n"
-     ".png, .jpg/.jpeg, .bmp, or a vector picture .svg,\n"
-     ".pdf, .eps; \"-\": standard output (with --format)",
+     "write the picture; the extension chooses the\n"
+     "format: .png, .jpg/.jpeg, .bmp, or a vector picture\n"
+     ".svg, .pdf, .eps; \"-\": standard output (--format)",
      [](RenderOptions& o, const char* v) { o.output = v; return Next::Go; }},
     {"output-dir", 'O', "DIR", "draw each FILE into DIR as DIR/NAME.png (the data\nfile's name; --format for another format)",
      [](RenderOptions& o, const char* v) { o.outputFolder = v; return Next::Go; }},
@@ -80,7 +80,7 @@ const OptionRow kOptions[] = {
          if (!o.format) return badValue("--format", std::string("unknown format \"") + v + "\" (" + kImageFormatNames + ")");
          return Next::Go;
      }},
-    {"jobs", 'j', "N", "draw many files in N processes at once (default: one\nper core)",
+    {"jobs", 'j', "N", "draw the files of -O in N processes at once\n(default: one per core)",
      [](RenderOptions& o, const char* v) {
          std::string_view text(v);
          auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), o.jobs);
