@@ -7,7 +7,9 @@
 // Who reads it: the settings file (settings/settingsFile.cpp), whose own table
 // only adds where each field's line sits in the file, and the settings dialog,
 // which drives the controls of its pages from the same rows. Both convert a
-// field to text and back with fieldText and setFieldFromText.
+// field to text and back with fieldText and setFieldFromText. kelvra-render's
+// --set checks a value given on its own by the row's kind and range
+// (fieldTextProblem) and --list-settings shows them (fieldKindText).
 //
 // How a dialog rule that differs from the file's is expressed:
 // - Each row's `dialog` column says how the dialog copies the field in and

@@ -8,7 +8,8 @@
 //
 // Callers: the view's settings operations (view/viewSettings.cpp), which serve
 // the menu commands, launch files, dropped files and the settings section at
-// the end of a data file; the data file writer appends settingsFileText.
+// the end of a data file; the data file writer appends settingsFileText;
+// kelvra-render's --set and --list-settings name the keys by the same table.
 #include "settings/settingsFile.h"
 
 #include <algorithm>
