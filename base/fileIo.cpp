@@ -243,6 +243,7 @@ std::string systemReason(int error) {
         case kErrorNoWriter: return utf8ToCp932(waited + "書き込むﾌﾟﾛｸﾞﾗﾑが開きませんでした");
         case kErrorNoReader: return utf8ToCp932(waited + "読み込むﾌﾟﾛｸﾞﾗﾑが開きませんでした");
         case kErrorTargetBusy: return utf8ToCp932("ほかのﾌﾟﾛｸﾞﾗﾑがこのﾌｧｲﾙに書き込み中です");
+        case kErrorNoData: return utf8ToCp932(kNoGraphDataText);
         default: return utf8ToCp932(std::strerror(error));
     }
 }
@@ -255,6 +256,11 @@ bool hasControlCharacter(std::string_view name) {
     for (std::size_t i = name.find('\xC2'); i != std::string_view::npos; i = name.find('\xC2', i + 1))
         if (i + 1 < name.size() && (unsigned char)name[i + 1] <= 0x9F) return true;
     return false;
+}
+
+bool isBusyOrLocked(int error) {
+    return error == EBUSY || error == ETXTBSY || error == EAGAIN || error == EWOULDBLOCK || error == EDEADLK ||
+           error == ENOLCK;
 }
 
 // ---- names --------------------------------------------------------------------------

@@ -61,6 +61,10 @@ inline constexpr int kFifoWaitMilliseconds = 10000;
 // How long an in-place save waits for another save of the same file.
 inline constexpr int kLockWaitMilliseconds = 10000;
 
+// What the program says of a data set without a point (UTF-8 in the source;
+// sj() gives the CP932 bytes).
+inline constexpr const char kNoGraphDataText[] = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
+
 // Reasons of the program's own, carried in errno like the system's, for
 // failures the system has no words for; systemReason() words them too.
 enum : int {
@@ -68,6 +72,7 @@ enum : int {
     kErrorNoWriter,                           // no program opened a FIFO for writing in time
     kErrorNoReader,                           // no program opened a FIFO for reading in time
     kErrorTargetBusy,                         // another program held the file locked too long
+    kErrorNoData,                             // a data save with no point to write
 };
 
 struct FileRead;
@@ -117,6 +122,9 @@ FileRead readWholeFile(const std::string& path);
 // The system's text for an errno value, or the program's for its own
 // reasons, as CP932 for messages ("" for 0).
 std::string systemReason(int error);
+// True where the system said a file is busy or locked (EBUSY, ETXTBSY, EAGAIN,
+// EDEADLK, ENOLCK): only then may a message guess that another program holds it.
+bool isBusyOrLocked(int error);
 
 // True when a file name holds a character below the space, DEL, or (in a
 // UTF-8 name) a C1 control character: no name a user means.

@@ -1,7 +1,9 @@
 // ViewHost for running without a window: the batch renderer and the tests.
-// Messages go to stderr in UTF-8, a failure's system reason on the line after
-// its message (and are kept, so callers and tests can see what was said); the
-// frame and the client area are both the picture.
+// Messages go to stderr in UTF-8, one line each, as command-line tools write
+// them: "kelvra-render: path: reason: message" for a failure on a file (the
+// path as given, the system's reason in the user's language, the program's
+// own message). They are also kept, so callers and tests can see what was
+// said. The frame and the client area are both the picture.
 #pragma once
 
 #include <string>
@@ -11,8 +13,16 @@
 
 namespace kelvra {
 
+// The name messages begin with: "kelvra" unless the program sets its own.
+void setProgramName(const char* name);
+const char* programName();
+
 // A message as a program without a window shows it: one line on stderr, in UTF-8.
 void printMessage(const std::string& cp932);
+// A failure on a file, on one line: "program: path: reason: text" (no reason
+// for error 0, no text when it is empty). The reason is strerror's, in the
+// language the environment asks for.
+void printFileMessage(const std::string& path, int error, const std::string& cp932);
 
 class HeadlessHost : public ViewHost {
 public:
@@ -21,6 +31,7 @@ public:
     void showMessage(const std::string& text) override;
     // Prints the reason on a line of its own after the message.
     void showMessageWithReason(const std::string& text, const std::string& reason) override;
+    void showFileMessage(const std::string& text, const std::string& path, int error) override;
     void invalidate() override { ++invalidations; }
     void settleAfter(int milliseconds) override { settleWait = milliseconds; }
     void setCaption(const std::string& text) override { caption = text; }
@@ -42,6 +53,7 @@ public:
 
     std::vector<std::string> messages;   // CP932, in the order shown
     std::vector<std::string> reasons;    // the system's reasons given with them, in order
+    std::vector<std::string> paths;      // the files the failures were on, in order
     std::string caption;
     std::string statusPanes[4];          // texts of panes 59143..59146
     std::string statusMessage;           // the message pane; empty: the idle message

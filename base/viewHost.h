@@ -49,6 +49,10 @@ public:
     // systemReason() words it, "" when there is none). Hosts that have no place
     // for the reason show the message alone.
     virtual void showMessageWithReason(const std::string& text, const std::string& reason) { showMessage(text); }
+    // The same for a failure on a file: `path` as the user or a file named it
+    // (file-system bytes), `error` the errno the system gave (0 for none).
+    // Hosts that print say "program: path: reason: text"; a box shows the text.
+    virtual void showFileMessage(const std::string& text, const std::string& path, int error) { showMessage(text); }
     // Ask for a repaint without erasing.
     virtual void invalidate() = 0;
     // The view moves (a drag, a held key): call the view's viewSettled once

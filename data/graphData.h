@@ -14,9 +14,6 @@
 
 namespace kelvra {
 
-// What the program says of a data set without a point (CP932 as sj() gives it).
-inline constexpr const char kNoGraphDataText[] = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
-
 enum DataKind : int { Grid = 0, Scattered = 1, Vectors = 2, PointValues = 3, DataKindCount };
 enum RangeIndex { RangeX = 0, RangeY = 1, RangeZ = 2, RangeData = 3, RangeVector = 4, RangeCount = 5 };
 

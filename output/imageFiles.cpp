@@ -76,8 +76,22 @@ const std::pair<const char*, ImageFormat> kExtensions[] = {
 
 }  // namespace
 
+std::optional<ImageFormat> imageFormatOfExtension(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < nameStart) return std::nullopt;
+    std::string ext = path.substr(dot);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    for (const auto& [name, format] : kExtensions)
+        if (ext == name) return format;
+    return std::nullopt;
+}
+
 ImageFormat imageFormatFor(const std::string& path, std::string* pathWritten) {
     *pathWritten = path;
+    if (std::optional<ImageFormat> format = imageFormatOfExtension(path)) return *format;
     // A name that is a folder, or a device or FIFO that is there, keeps its
     // name as PNG: the writer refuses the folder and writes through the
     // device, where an added extension would write "dir/.png" or "/dev/null.png".
@@ -88,17 +102,19 @@ ImageFormat imageFormatFor(const std::string& path, std::string* pathWritten) {
     size_t slash = path.find_last_of('/');
     size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || dot < nameStart) {
-        *pathWritten += ".png";
-        return ImageFormat::Png;
-    }
-    std::string ext = path.substr(dot);
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    for (const auto& [name, format] : kExtensions)
-        if (ext == name) return format;
-    *pathWritten = path.substr(0, dot) + ".png";
+    *pathWritten = dot == std::string::npos || dot < nameStart ? path + ".png" : path.substr(0, dot) + ".png";
     return ImageFormat::Png;
+}
+
+std::optional<ImageFormat> imageFormatNamed(std::string_view name) {
+    if (name.empty()) return std::nullopt;
+    return imageFormatOfExtension("." + std::string(name));
+}
+
+const char* imageFormatExtension(ImageFormat format) {
+    for (const auto& [name, f] : kExtensions)
+        if (f == format) return name;
+    return ".png";
 }
 
 namespace {
@@ -313,6 +329,18 @@ bool writeImageFile(const ImageBuffer& image, const std::string& path) {
         case ImageFormat::Svg:
         case ImageFormat::Pdf:
         case ImageFormat::Eps: return false;
+    }
+    return false;
+}
+
+bool encodeImage(const ImageBuffer& image, ImageFormat format, const std::string& title, std::string* out) {
+    switch (format) {
+        case ImageFormat::Png: return encodePng(image, title, out);
+        case ImageFormat::Jpeg: return encodeJpeg(image, 90, out);
+        case ImageFormat::Bmp: return encodeBmp(image, out);
+        case ImageFormat::Svg:
+        case ImageFormat::Pdf:
+        case ImageFormat::Eps: break;
     }
     return false;
 }

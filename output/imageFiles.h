@@ -4,7 +4,9 @@
 // every byte was written.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kelvra {
@@ -28,6 +30,15 @@ enum class ImageFormat { Png, Jpeg, Bmp, Svg, Pdf, Eps };
 // kept as it is, as PNG: the writer then refuses the folder and writes
 // through the device.
 ImageFormat imageFormatFor(const std::string& path, std::string* pathWritten);
+// The format the extension names, by the same rules; nothing for any other
+// extension or none (the command line refuses those rather than guess).
+std::optional<ImageFormat> imageFormatOfExtension(const std::string& path);
+// A format by its name ("png", "jpeg" or "jpg", "bmp", "svg", "pdf", "eps"; any case).
+std::optional<ImageFormat> imageFormatNamed(std::string_view name);
+// The usual extension of a format, with its dot (".png", ".jpg", ...).
+const char* imageFormatExtension(ImageFormat format);
+// Every format name imageFormatNamed takes, for messages and help texts: "png, jpeg, bmp, svg, pdf, eps".
+inline constexpr const char* kImageFormatNames = "png, jpeg, bmp, svg, pdf, eps";
 inline bool isVectorFormat(ImageFormat f) { return f == ImageFormat::Svg || f == ImageFormat::Pdf || f == ImageFormat::Eps; }
 
 // Writes the picture as the image file the extension names. False, errno
@@ -42,6 +53,8 @@ bool writeBmpFile(const std::string& path, const ImageBuffer& image);
 bool encodePng(const ImageBuffer& image, const std::string& title, std::string* out);
 bool encodeJpeg(const ImageBuffer& image, int quality, std::string* out);
 bool encodeBmp(const ImageBuffer& image, std::string* out);
+// The encoder of a raster format (JPEG at quality 90); false for the vector formats.
+bool encodeImage(const ImageBuffer& image, ImageFormat format, const std::string& title, std::string* out);
 
 // Reads width x height pixels of the current framebuffer into an ImageBuffer;
 // false, errno set, for a size out of range or when memory runs out.

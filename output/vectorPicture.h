@@ -36,6 +36,10 @@ class GlyphRenderer;
 // README's performance section has the measurements behind it.
 inline constexpr long long kMaxVectorGraphPrimitives = 50000;
 
+// What the status bar or stderr says when the graph went in as an image (UTF-8).
+inline constexpr const char kGraphAsImageNote[] =
+    "ｸﾞﾗﾌの図形が多いため、ｸﾞﾗﾌは画像として書き込みました (目盛、凡例、文字はﾍﾞｸﾀｰです)。";
+
 struct VectorPicture {
     std::string bytes;               // the whole file
     long long graphPrimitives = 0;   // what the graph sent to the rasteriser

@@ -3,6 +3,11 @@
 // use. Also the compile-time checks that every row fits the member it names.
 #include "settings/settingsFields.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+
 #include "base/numberText.h"
 
 namespace kelvra {
@@ -142,7 +147,72 @@ static_assert(rowsFitTheirMembers(), "a row of the field table does not fit its 
 
 const FieldAccess kLevelColourOne{&GraphSettings::legendColors, 1};
 
+
+// The whole text as a number, blanks around it allowed; nothing for anything else.
+template <class T>
+std::optional<T> wholeTextAs(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    T value{};
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if constexpr (std::is_floating_point_v<T>)
+        if (!std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
 }  // namespace
+
+// ---- strict checks ----------------------------------------------------------------------
+
+std::string fieldKindText(const FieldRow& row) {
+    switch (row.kind) {
+        case ValueKind::Integer:
+        case ValueKind::ShownAngleX:
+        case ValueKind::WholeNumber:
+        case ValueKind::LevelIndex: return "integer " + std::to_string(row.lo) + ".." + std::to_string(row.hi);
+        case ValueKind::Number: return "number";
+        case ValueKind::Text: return "text";
+        case ValueKind::Colour: return "colour R, G, B (0..1 each)";
+    }
+    return {};
+}
+
+std::string fieldTextProblem(const FieldRow& row, std::string_view text) {
+    switch (row.kind) {
+        case ValueKind::Integer:
+        case ValueKind::ShownAngleX:
+        case ValueKind::WholeNumber:
+        case ValueKind::LevelIndex: {
+            std::optional<long long> v = wholeTextAs<long long>(text);
+            // The level index is written through a number format ("3.000").
+            if (!v && row.kind == ValueKind::LevelIndex) {
+                std::optional<double> d = wholeTextAs<double>(text);
+                if (d && *d == std::trunc(*d) && std::fabs(*d) < 1e9) v = (long long)*d;
+            }
+            if (!v) return "not a whole number";
+            if (*v < row.lo || *v > row.hi) return "out of range " + std::to_string(row.lo) + ".." + std::to_string(row.hi);
+            return {};
+        }
+        case ValueKind::Number: return wholeTextAs<double>(text) ? "" : "not a number";
+        case ValueKind::Text:
+            return text.find_first_of("\r\n") == std::string_view::npos ? "" : "a line break in a text";
+        case ValueKind::Colour: {
+            int parts = 0;
+            for (std::size_t start = 0; start <= text.size(); ++parts) {
+                std::size_t comma = std::min(text.find(',', start), text.size());
+                std::optional<double> v = wholeTextAs<double>(text.substr(start, comma - start));
+                if (!v || *v < 0.0 || *v > 1.0) return "not three numbers from 0 to 1, separated by commas";
+                start = comma + 1;
+            }
+            return parts == 3 ? "" : "not three numbers from 0 to 1, separated by commas";
+        }
+    }
+    return {};
+}
+
 
 // ---- conversions ------------------------------------------------------------------------
 

@@ -7,7 +7,9 @@
 // Who reads it: the settings file (settings/settingsFile.cpp), whose own table
 // only adds where each field's line sits in the file, and the settings dialog,
 // which drives the controls of its pages from the same rows. Both convert a
-// field to text and back with fieldText and setFieldFromText.
+// field to text and back with fieldText and setFieldFromText. kelvra-render's
+// --set checks a value given on its own by the row's kind and range
+// (fieldTextProblem) and --list-settings shows them (fieldKindText).
 //
 // How a dialog rule that differs from the file's is expressed:
 // - Each row's `dialog` column says how the dialog copies the field in and
@@ -275,6 +277,16 @@ enum class TextOf { File, Dialog };
 std::string fieldText(const FieldRow& row, const GraphSettings& s);
 // Stores the value a text gives by the row's rule (see ValueKind).
 void setFieldFromText(const FieldRow& row, GraphSettings& s, std::string_view text, TextOf rule = TextOf::File);
+
+// A value given on its own (a command line's --set), checked strictly by the
+// row's kind and range where a settings file would fall back or clamp: an
+// integer kind takes a whole number in lo..hi, Number a finite number, Colour
+// three numbers in 0..1 separated by commas, Text anything on one line.
+// Empty when the text is good, otherwise what is wrong with it.
+std::string fieldTextProblem(const FieldRow& row, std::string_view text);
+// The row's kind and range in words: "integer 10..999", "number", "text",
+// "colour R, G, B (0..1 each)".
+std::string fieldKindText(const FieldRow& row);
 
 // An integer-valued field as an int, unchanged (list positions, check boxes,
 // int edits): the shown angle for ShownAngleX, the whole part of a double.

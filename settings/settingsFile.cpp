@@ -8,9 +8,11 @@
 //
 // Callers: the view's settings operations (view/viewSettings.cpp), which serve
 // the menu commands, launch files, dropped files and the settings section at
-// the end of a data file; the data file writer appends settingsFileText.
+// the end of a data file; the data file writer appends settingsFileText;
+// kelvra-render's --set and --list-settings name the keys by the same table.
 #include "settings/settingsFile.h"
 
+#include <algorithm>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -339,6 +341,51 @@ std::string settingsFileText(const GraphSettings& s) {
         if (k.blankLineAfter) out += kEol;
     }
     return out;
+}
+
+const std::vector<SettingsKeyName>& settingsKeyNames() {
+    static const std::vector<SettingsKeyName> names = [] {
+        std::vector<SettingsKeyName> t;
+        for (const KeyLine& k : kKeyLines) {
+            std::string header = kSections[k.section].header;
+            std::string key = std::string(k.key) + k.pad;
+            key.erase(0, key.find_first_not_of(' '));
+            key.erase(key.find_last_not_of(' ') + 1);
+            t.push_back({header.substr(1, header.size() - 2) + "." + key, k.field});
+        }
+        return t;
+    }();
+    return names;
+}
+
+std::optional<std::string> settingAssignmentText(std::string_view assignment, std::string* problem) {
+    std::size_t eq = assignment.find('=');
+    if (eq == std::string_view::npos) {
+        *problem = "\"" + std::string(assignment) + "\" is not KEY=VALUE";
+        return std::nullopt;
+    }
+    std::string name(assignment.substr(0, eq));
+    const std::string_view value = assignment.substr(eq + 1);
+    // "[SECTION]KEY", as the file writes it, is the same key.
+    if (name.starts_with('[') && name.find(']') != std::string::npos) name.replace(name.find(']'), 1, ".").erase(0, 1);
+    const std::vector<SettingsKeyName>& names = settingsKeyNames();
+    auto it = std::find_if(names.begin(), names.end(), [&](const SettingsKeyName& k) { return k.name == name; });
+    if (it == names.end()) {
+        *problem = "unknown setting \"" + name + "\" (--list-settings shows them all)";
+        return std::nullopt;
+    }
+    const FieldRow& row = kSettingsFields[it->field];
+    std::string why = isValidUtf8(value) ? fieldTextProblem(row, value) : "not UTF-8";
+    std::string bytes = utf8ToCp932(value);
+    // A character without a CP932 form turns into "?".
+    if (why.empty() && std::count(bytes.begin(), bytes.end(), '?') != std::count(value.begin(), value.end(), '?'))
+        why = "a character that Shift-JIS (CP932) cannot hold";
+    if (!why.empty()) {
+        *problem = name + "=" + std::string(value) + ": " + why;
+        return std::nullopt;
+    }
+    const int line = int(it - names.begin());
+    return sectionHeader(kKeyLines[line].section) + kEol + keyBytes(line).label + bytes + kEol;
 }
 
 int readSettingsText(std::string_view text, GraphSettings& s) {

@@ -251,11 +251,20 @@ TEST_F(Reader, ProgressShowsOnlyAbove1500EstimatedPoints) {
     EXPECT_EQ(host.lastProgress, 99);   // the sort ends at (T / 6 + 10 n) / T, T = 12 x the row estimate
 }
 
+// Decided: the guess that a spreadsheet holds the file is made only where the
+// system said the file is busy or locked; a missing file says only that.
 TEST_F(Reader, MissingFileIsReportedAndChangesNothing) {
     ASSERT_TRUE(load(dataFile("2", "1,2,3")));
     EXPECT_FALSE(view.loadDataFile(dir.file("missing.csv"), false));   // a folder: hostileInputTest
-    EXPECT_EQ(host.messages, std::vector{cp932("missing.csv を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)")});
+    EXPECT_EQ(host.messages, std::vector{cp932("missing.csv を開くことが出来ません。")});
+    EXPECT_EQ(host.paths, std::vector{dir.file("missing.csv")});
     EXPECT_EQ(std::tuple(view.data.dataFilePath, view.data.dataLoaded, view.data.pointCount), std::tuple(path, true, 1));
+    for (int busy : {EBUSY, ETXTBSY, EAGAIN}) {
+        FileRead held;
+        held.error = busy;
+        EXPECT_FALSE(view.loadDataText(dir.file("held.csv"), std::move(held), false));
+        EXPECT_EQ(host.messages.back(), cp932("held.csv を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)"));
+    }
 }
 
 // Decided: an estimate beyond what can be held is out of memory, not an

@@ -30,13 +30,13 @@ using test::cp932;
 using test::readFile;
 using test::writeFile;
 
-const std::string kCannotOpenData = "を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)";
+const std::string kCannotOpenData = "を開くことが出来ません。";
 const std::string kCannotCreateImage = "ﾌｧｲﾙを作成することが出来ません。";
 const std::string kCannotSaveData = "ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません";
 const std::string kCannotSaveSettings = "設定ﾌｧｲﾙの保存が出来ません";
 const std::string kNoPoints = "ｸﾞﾗﾌﾃﾞｰﾀがありません。";
-const std::string kBadSize = "--size takes WIDTHxHEIGHT between 1x1 and 16384x16384";
-const std::string kControlInName = "\nkelvra: ﾌｧｲﾙ名に制御文字 (NUL、改行など) があります";
+const std::string kBadSize = "--size: takes WIDTHxHEIGHT between 1x1 and 16384x16384";
+const std::string kControlInName = "ﾌｧｲﾙ名に制御文字 (NUL、改行など) があります: ";
 const std::string kNoSettingsLine = " には設定の行がひとつもありません。";
 const std::string kNoLaunchKey =
     "起動ﾌｧｲﾙに Data_File_Name、Setting_File_Name、Image_File_Name、Soft_On のどの行もありません。";
@@ -244,27 +244,27 @@ TEST(HostileRender, AnswersWithItsMessageAndKeepsEveryFile) {
         {"settings under a regular file", {"@one.csv", "--write-settings", "@plain.txt/s.txt"}, 1, kCannotSaveSettings},
         {"settings onto a folder", {"@one.csv", "--write-settings", "@folder.png"}, 1, kCannotSaveSettings},
         {"data file that is a folder", {"@folder.csv"}, 1, "folder.csv " + kCannotOpenData},
-        {"launch naming a folder", {"@launch-folder.txt"}, 1, "folder.csv " + kCannotOpenData},
+        {"launch naming a folder", {"@launch-folder.txt", "-o", "@lf.png"}, 1, "folder.csv " + kCannotOpenData},
         // Names that cannot be what the user means are refused, in every encoding of a launch file.
-        {"NUL in a launch file's image name", {"@launch-nul-cp932.txt"}, 1, kCannotCreateImage + kControlInName},
-        {"NUL in a UTF-8 launch file's image name", {"@launch-nul-utf-8.txt"}, 1, kCannotCreateImage + kControlInName},
-        {"NUL in a UTF-16 launch file's image name", {"@launch-nul-utf-16.txt"}, 1, kCannotCreateImage + kControlInName},
-        {"NUL in a launch file's data name", {"@launch-nul-data.txt"}, 1,
-         "one.csv?.x を開くことが出来ません。" + kControlInName},
-        {"tab in an image name", {"@one.csv", "-o", "@tab\there.png"}, 1, kCannotCreateImage + kControlInName},
+        {"NUL in a launch file's image name", {"@launch-nul-cp932.txt"}, 1, kControlInName + kCannotCreateImage},
+        {"NUL in a UTF-8 launch file's image name", {"@launch-nul-utf-8.txt"}, 1, kControlInName + kCannotCreateImage},
+        {"NUL in a UTF-16 launch file's image name", {"@launch-nul-utf-16.txt"}, 1, kControlInName + kCannotCreateImage},
+        {"NUL in a launch file's data name", {"@launch-nul-data.txt", "-o", "@nul.png"}, 1,
+         kControlInName + "one.csv?.x を開くことが出来ません。"},
+        {"tab in an image name", {"@one.csv", "-o", "@tab\there.png"}, 1, kControlInName + kCannotCreateImage},
         {"line break in a settings name", {"@one.csv", "--write-settings", "@two\nlines.txt"}, 1,
-         kCannotSaveSettings + kControlInName},
-        {"image name ending in a slash", {"@one.csv", "-o", "@sub/"}, 1, kCannotCreateImage},
-        {"image name .", {"@one.csv", "-o", "@sub/."}, 1, kCannotCreateImage},
-        {"image name ..", {"@one.csv", "-o", "@sub/.."}, 1, kCannotCreateImage},
-        {"image name of a folder without extension", {"@one.csv", "-o", "@sub"}, 1, kCannotCreateImage},
-        {"image onto a device without extension", {"@one.csv", "-o", "/dev/null"}, 0, ""},
+         kControlInName + kCannotSaveSettings},
+        {"image name ending in a slash", {"@one.csv", "-o", "@sub/", "--format", "png"}, 1, kCannotCreateImage},
+        {"image name .", {"@one.csv", "-o", "@sub/.", "--format", "png"}, 1, kCannotCreateImage},
+        {"image name ..", {"@one.csv", "-o", "@sub/..", "--format", "png"}, 1, kCannotCreateImage},
+        {"image name of a folder", {"@one.csv", "-o", "@sub", "--format", "png"}, 1, kCannotCreateImage},
+        {"image onto a device", {"@one.csv", "-o", "/dev/null", "--format", "png"}, 0, ""},
         // Files that are not what they are given as say so.
-        {"settings file that is a data file", {"@one.csv", "-s", "@one.csv"}, 1, "one.csv" + kNoSettingsLine},
-        {"settings file of binary garbage", {"@one.csv", "-s", "@garbage.csv"}, 1, "garbage.csv" + kNoSettingsLine},
-        {"launch file of binary garbage", {"@launch-binary.txt"}, 1, kNoLaunchKey},
+        {"settings file that is a data file", {"@one.csv", "-s", "@one.csv", "-o", "@s1.png"}, 1, "one.csv" + kNoSettingsLine},
+        {"settings file of binary garbage", {"@one.csv", "-s", "@garbage.csv", "-o", "@s2.png"}, 1, "garbage.csv" + kNoSettingsLine},
+        {"launch file of binary garbage", {"@launch-binary.txt", "-o", "@s3.png"}, 1, kNoLaunchKey},
         {"data save of an empty data set", {"@commas.csv", "--write-data", "@empty.csv"}, 1,
-         kCannotSaveData + "\nkelvra: " + kNoPoints},
+         kNoPoints + ": " + kCannotSaveData},
     };
     for (const RenderCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -3,6 +3,8 @@
 // kelvra-render carrying out a launch file.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -114,6 +116,72 @@ TEST(RenderLaunch, WritesTheImageInTheFormatOfItsExtensionAtTheRequestedSize) {
     std::string image = test::readFile(dir.file("out.JPG"));
     std::size_t frame = std::min(image.find("\xFF\xC0") + 5, image.size());
     EXPECT_EQ(image.substr(0, 2) + image.substr(frame, 4), std::string("\xFF\xD8\0\xC8\x01\x40", 6));
+}
+
+// Runs in `folder` as the current folder, and back.
+struct InFolder {
+    explicit InFolder(const std::string& folder) : before(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~InFolder() { std::filesystem::current_path(before); }
+    std::filesystem::path before;
+};
+
+// A relative path is the current folder's when it is there (old launch files
+// keep working), else the launch file's folder's; a file to write needs only
+// its folder to be there.
+TEST(LaunchPath, RelativePathsFallBackToTheLaunchFilesFolder) {
+    test::ScratchDir dir;
+    std::filesystem::create_directories(dir.file("here/both"));
+    std::filesystem::create_directories(dir.file("launch/sub"));
+    for (const char* name : {"here/cwd.csv", "here/both.csv", "launch/both.csv", "launch/beside.csv", "launch/sub/deep.csv"})
+        test::writeFile(dir.file(name), "x");
+    InFolder cwd(dir.file("here"));
+    const std::string launch = dir.file("launch");
+    const std::tuple<std::string, bool, std::string> cases[] = {
+        {"cwd.csv", false, "cwd.csv"},
+        {"both.csv", false, "both.csv"},                        // the current folder first
+        {"beside.csv", false, launch + "/beside.csv"},
+        {"sub/deep.csv", false, launch + "/sub/deep.csv"},
+        {"nowhere.csv", false, "nowhere.csv"},                  // as written, for the message
+        {"/abs/x.csv", false, "/abs/x.csv"},
+        {"out.png", true, "out.png"},                           // the current folder is there
+        {"both/out.png", true, "both/out.png"},
+        {"sub/out.png", true, launch + "/sub/out.png"},
+        {"none/out.png", true, "none/out.png"},
+    };
+    for (const auto& [value, toWrite, path] : cases) EXPECT_EQ(launchPathFrom(value, launch, toWrite), path) << value;
+    EXPECT_EQ(launchPathFrom("beside.csv", "", false), "beside.csv");   // from standard input: no folder
+}
+
+// The shipped example launch file, and one kept beside its data, work from any
+// folder; the picture goes to the current folder.
+TEST(RenderLaunch, LaunchFileBesideItsDataWorksFromAnotherFolder) {
+    test::ScratchDir dir;
+    std::filesystem::create_directories(dir.file("elsewhere"));
+    std::filesystem::create_directories(dir.file("kept/pictures"));
+    for (const char* name : {"surface.csv", "surface-settings.txt"})
+        std::filesystem::copy_file(test::sourcePath(std::string("examples/") + name), dir.file(std::string("kept/") + name));
+    test::writeFile(dir.file("kept/launch.txt"),
+                    "[Kelvra]\r\nData_File_Name=surface.csv\r\nSetting_File_Name=surface-settings.txt\r\n"
+                    "Image_File_Name=pictures/surface.bmp\r\n");
+    InFolder cwd(dir.file("elsewhere"));
+    test::RenderRun r = test::runRender({"../kept/launch.txt", "--size", "64x48", "--write-settings", "s.txt"}, dir.path());
+    if (r.noGl()) GTEST_SKIP() << r.err;
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.file("kept/pictures/surface.bmp")));
+    // The settings file was found and applied: its title is in the settings written.
+    EXPECT_NE(test::readFile(dir.file("elsewhere/s.txt")).find(test::cp932(" タイトル  = 表面の高さ分布")), std::string::npos);
+
+    r = test::runRender({test::sourcePath("examples/surface-launch.txt"), "--size", "64x48"}, dir.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.file("elsewhere/surface.png")));
+
+    // A data file that is nowhere is named as the launch file wrote it.
+    test::writeFile(dir.file("kept/missing.txt"), "[Kelvra]\r\nData_File_Name=nowhere.csv\r\nImage_File_Name=x.png\r\n");
+    r = test::runRender({"../kept/missing.txt"}, dir.path());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kelvra-render: nowhere.csv: No such file or directory: nowhere.csv を開くことが出来ません。\n");
 }
 
 // Decided: a dropped file's lines are counted whole, so a "[" inside a long data

@@ -319,7 +319,7 @@ TEST(SaveSafety, AFullDiskWithoutFallocateLeavesTheOldContentOfAnInPlaceSave) {
                                            root, {"KELVRA_SHIM_FULL=" + full + "/", "TMPDIR=" + spare});
         if (r.noGl()) GTEST_SKIP() << r.err;
         EXPECT_EQ(r.status, 1) << r.err;
-        EXPECT_NE(r.err.find(message + "\nkelvra: " + std::strerror(ENOSPC)), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(std::string(": ") + std::strerror(ENOSPC) + ": " + message), std::string::npos) << r.err;
         EXPECT_TRUE(test::readFile(target) == old);
         EXPECT_EQ(entrySet(full), (std::set<std::string>{"target." + extension, "other-name." + extension}));
         EXPECT_TRUE(entries(spare).empty());

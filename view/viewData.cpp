@@ -21,7 +21,9 @@ namespace kelvra {
 namespace {
 
 constexpr const char kCannotOpenText[] = " を開くことが出来ません。";
-constexpr const char kMayBeInUseText[] = "(ｴｸｾﾙ等で使われている可能性があります)";
+// Said only where the system reports the file busy or locked: for a file that
+// is missing or not allowed, the guess would send the user the wrong way.
+constexpr const char kHeldByAnotherProgram[] = "(ｴｸｾﾙ等で使われている可能性があります)";
 constexpr const char kOutOfMemoryText[] = "メモリー不足です";
 constexpr const char kCannotSaveText[] = "ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません";
 
@@ -51,17 +53,14 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
     PhaseScope phase(Phase::Load);
     std::string title = fileTitleOf(path);
     if (file.result == ReadResult::CannotOpen) {
-        // The hint fits a file the system would not open, not a name the
-        // program refused or a FIFO that no program wrote to.
-        bool ours = file.error == kErrorControlCharacterInName || file.error == kErrorNoWriter;
-        host().showMessageWithReason(title + sj(kCannotOpenText) + (ours ? "" : sj(kMayBeInUseText)),
-                                     systemReason(file.error));
+        host().showFileMessage(title + sj(kCannotOpenText) + (isBusyOrLocked(file.error) ? sj(kHeldByAnotherProgram) : ""),
+                               path, file.error);
         return false;
     }
     data.dataFileTitle = title;
     data.dataFilePath = path;
     if (file.result == ReadResult::NoMemory) {
-        host().showMessageWithReason(sj(kOutOfMemoryText), systemReason(file.error));
+        host().showFileMessage(sj(kOutOfMemoryText), path, file.error);
         return false;
     }
 
@@ -73,7 +72,7 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
     // reload keeps the user's look.
     if (!keepLook) settings.legendColorSource = defaultColorSource(data.valuesPerPoint);
     if (!read.fits) {
-        host().showMessageWithReason(sj(kOutOfMemoryText), systemReason(ENOMEM));
+        host().showFileMessage(sj(kOutOfMemoryText), path, ENOMEM);
         host().invalidate();
         return false;
     }
@@ -107,7 +106,7 @@ bool CKelvraView::writeDataFile(const std::string& path, const std::string& sett
     int error = 0;
     if (!kelvra::writeDataFile(data, path, settingsText, &error)) {
         // The system's reason, or why there was nothing to save.
-        host().showMessageWithReason(sj(kCannotSaveText), error ? systemReason(error) : sj(kNoGraphDataText));
+        host().showFileMessage(sj(kCannotSaveText), path, error ? error : kErrorNoData);
         return false;
     }
     data.dataFormat = savedFormat(data);
@@ -119,7 +118,7 @@ bool CKelvraView::writeDataFile(const std::string& path, const std::string& sett
 
 bool CKelvraView::saveDataCommand() {
     if (!data.dataLoaded) {
-        host().showMessageWithReason(sj(kCannotSaveText), sj(kNoGraphDataText));
+        host().showMessageWithReason(sj(kCannotSaveText), systemReason(kErrorNoData));
         return false;
     }
     std::optional<std::string> path = host().askFileName(dataDialog(data, true));

@@ -91,7 +91,9 @@ bool CKelvraView::writeImage(const std::optional<ImageBuffer>& picture, const st
     int error = ENOMEM;
     if (picture && writeImageFile(*picture, path)) return true;
     if (picture) error = errno;
-    host().showMessageWithReason(sj(kCannotCreateText), systemReason(error));
+    std::string target;
+    imageFormatFor(path, &target);
+    host().showFileMessage(sj(kCannotCreateText), target, error);
     return false;
 }
 
@@ -102,15 +104,15 @@ bool CKelvraView::savePicture(const PictureRequest& request, const std::string& 
     if (!isVectorFormat(format)) return writeImage(drawn ? *drawn : renderPicture(request), path);
     std::optional<VectorPicture> picture = renderVectorPicture(request, format);
     if (!picture) {
-        host().showMessage(sj(kCannotCreateText));
+        host().showFileMessage(sj(kCannotCreateText), target, 0);
         return false;
     }
     if (!writeFileSafely(target, picture->bytes)) {
-        host().showMessageWithReason(sj(kCannotCreateText), systemReason(errno));
+        host().showFileMessage(sj(kCannotCreateText), target, errno);
         return false;
     }
     if (picture->graphAsImage)
-        host().showNote(sj("ｸﾞﾗﾌの図形が多いため、ｸﾞﾗﾌは画像として書き込みました (目盛、凡例、文字はﾍﾞｸﾀｰです)。"));
+        host().showNote(sj(kGraphAsImageNote));
     return true;
 }
 

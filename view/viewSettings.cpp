@@ -25,10 +25,10 @@ bool CKelvraView::loadSettingsFile(const std::string& path) {
     switch (file.result) {
         case ReadResult::Ok: break;
         case ReadResult::CannotOpen:
-            host().showMessageWithReason(sj("ﾌｧｲﾙを開くことが出来ません。"), systemReason(file.error));
+            host().showFileMessage(sj("ﾌｧｲﾙを開くことが出来ません。"), path, file.error);
             return false;
         case ReadResult::NoMemory:
-            host().showMessageWithReason(sj("メモリー不足です"), systemReason(file.error));
+            host().showFileMessage(sj("メモリー不足です"), path, file.error);
             return false;
     }
     // A file in which no line names a settings key (a data file, a binary
@@ -46,7 +46,7 @@ std::string CKelvraView::settingsText() const { return settingsFileText(settings
 
 bool CKelvraView::saveSettingsFile(const std::string& path) {
     if (writeFileSafely(path, settingsText())) return true;
-    host().showMessageWithReason(sj("設定ﾌｧｲﾙの保存が出来ません"), systemReason(errno));
+    host().showFileMessage(sj("設定ﾌｧｲﾙの保存が出来ません"), path, errno);
     return false;
 }
 

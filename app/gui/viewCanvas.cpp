@@ -377,6 +377,16 @@ void CViewCanvas::showMessageWithReason(const std::string& text, const std::stri
     if (unattended_ && !reason.empty()) printMessage(reason);
 }
 
+void CViewCanvas::showFileMessage(const std::string& text, const std::string& path, int error) {
+    // On stderr one line with the path and the reason, as kelvra-render
+    // prints it; the box keeps its fixed text.
+    if (unattended_) {
+        printFileMessage(path, error, text);
+        return;
+    }
+    showMessage(text);
+}
+
 void CViewCanvas::invalidate() { Refresh(false); }
 
 void CViewCanvas::settleAfter(int milliseconds) { settleTimer_.StartOnce(milliseconds); }

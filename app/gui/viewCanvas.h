@@ -89,6 +89,7 @@ public:
     // ---- ViewHost ----
     void showMessage(const std::string& text) override;
     void showMessageWithReason(const std::string& text, const std::string& reason) override;
+    void showFileMessage(const std::string& text, const std::string& path, int error) override;
     void invalidate() override;
     void settleAfter(int milliseconds) override;
     void setCaption(const std::string& text) override;

@@ -7,6 +7,8 @@
 // the top of the file, so key order and other lines do not matter.
 #include "app/launch/launch.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <iterator>
 #include <utility>
@@ -53,6 +55,13 @@ constexpr char kDataKey[] = "Data_File_Name", kSettingsKey[] = "Setting_File_Nam
                kSoftOnKey[] = "Soft_On";
 const char* const kLaunchKeys[] = {kDataKey, kSettingsKey, kImageKey, kSoftOnKey};
 
+// The folder relative launch paths fall back to: "." for a bare name.
+std::string launchFolderOf(const std::string& launchPath) {
+    if (launchPath.empty() || launchPath == "-") return {};
+    std::string folder = folderOf(launchPath);
+    return folder.empty() ? "." : folder;
+}
+
 }  // namespace
 
 std::optional<std::string> launchKeyOf(std::string_view launchText, const std::string& key) {
@@ -74,6 +83,19 @@ std::optional<std::string> readLaunchKey(const std::string& path, const std::str
 
 std::string launchPathToFileName(const std::string& value) {
     return isValidUtf8(value) ? value : cp932ToUtf8(value);
+}
+
+std::string launchPathFrom(const std::string& fileName, const std::string& launchFolder, bool toWrite) {
+    if (fileName.empty() || fileName[0] == '/' || launchFolder.empty()) return fileName;
+    auto there = [toWrite](const std::string& path) {
+        struct stat st;
+        if (!toWrite) return stat(path.c_str(), &st) == 0;
+        std::string folder = folderOf(path);
+        return stat(folder.empty() ? "." : folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    };
+    if (there(fileName)) return fileName;
+    std::string beside = (launchFolder == "/" ? "" : launchFolder) + "/" + fileName;
+    return there(beside) ? beside : fileName;
 }
 
 StartupFileKind startupKindOf(const FileRead& file) {
@@ -99,7 +121,7 @@ DroppedFileKind classifyDroppedFile(const std::string& path) {
 
 LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize picture) {
     FileRead file = readTextFile(path);
-    return runLaunchText(view, file.ok() ? file.bytes.view() : std::string_view(), picture);
+    return runLaunchText(view, file.ok() ? file.bytes.view() : std::string_view(), picture, launchFolderOf(path));
 }
 
 std::string launchWithoutKeysMessage() {
@@ -108,7 +130,11 @@ std::string launchWithoutKeysMessage() {
     return sj("起動ﾌｧｲﾙに ") + keys + sj(" のどの行もありません。");
 }
 
-LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, PixelSize picture) {
+LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, PixelSize picture,
+                           const std::string& launchFolder) {
+    auto pathOf = [&](const std::string& value, bool toWrite) {
+        return launchPathFrom(launchPathToFileName(value), launchFolder, toWrite);
+    };
     LaunchResult result;
     bool anyKey = false;
     forEachPiece(launchText, kLaunchLineLength, [&](std::string_view piece, bool startsLine) {
@@ -125,13 +151,13 @@ LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, Pixel
     auto softOn = launchKeyOf(launchText, kSoftOnKey);
     result.endProgram = softOn && softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
     if (auto data = launchKeyOf(launchText, kDataKey)) {
-        if (!view.loadDataFile(launchPathToFileName(*data), false)) {
+        if (!view.loadDataFile(pathOf(*data, false), false)) {
             result.dataLoadFailed = true;
             return result;
         }
     }
     if (auto settingsFile = launchKeyOf(launchText, kSettingsKey))
-        result.settingsLoadFailed = !view.loadSettingsFile(launchPathToFileName(*settingsFile));
+        result.settingsLoadFailed = !view.loadSettingsFile(pathOf(*settingsFile, false));
 
     // The size taken when the launch began, whatever the settings file did to the frame.
     view.initGlState();
@@ -139,7 +165,7 @@ LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, Pixel
 
     if (auto image = launchKeyOf(launchText, kImageKey)) {
         result.imageRequested = true;
-        result.imageWritten = view.savePicture(shownPicture(picture), launchPathToFileName(*image), &result.picture);
+        result.imageWritten = view.savePicture(shownPicture(picture), pathOf(*image, true), &result.picture);
     }
     return result;
 }
@@ -148,7 +174,7 @@ LaunchResult runStartupArgument(CKelvraView& view, const std::string& path, File
     if (view.state.startupDone) return {};
     view.state.startupDone = true;
     if (startupKindOf(file) == StartupFileKind::LaunchFile)
-        return runLaunchText(view, file.bytes.view(), view.host().clientSize());
+        return runLaunchText(view, file.bytes.view(), view.host().clientSize(), launchFolderOf(path));
     view.loadDataText(path, std::move(file), false);
     return {};
 }

@@ -39,6 +39,15 @@ std::optional<std::string> launchKeyOf(std::string_view launchText, const std::s
 // here are UTF-8. A value that is already valid UTF-8 is taken as it is.
 std::string launchPathToFileName(const std::string& value);
 
+// Where a launch file's path points. A relative path is taken from the
+// current folder when it is there, so launch files written for the folder a
+// program runs in keep working; otherwise from the launch file's folder
+// (`launchFolder`, "" when the launch file came from standard input), so a
+// launch file kept beside its data works from any folder. For a file to read
+// "there" means the file exists; for a file to write (`toWrite`), the folder
+// it goes into. When neither place has it, the path stays as it was written.
+std::string launchPathFrom(const std::string& fileName, const std::string& launchFolder, bool toWrite);
+
 // What the start-up argument names: a launch file when its first line begins
 // with "[", a data file when it does not, or nothing that could be read. The
 // argument is read once, whole (a pipe cannot be read a second time), and the
@@ -77,12 +86,14 @@ std::string launchWithoutKeysMessage();
 
 // Carries out a launch file on the view: loads the data and settings files it
 // names, draws the picture at `picture` size (window-anchored overlays as the
-// view lays them out) and writes it where Image_File_Name says. Needs the
-// view's GL context current. A file in which no line begins with a key
-// (binary, or no launch file at all) does nothing and says so in the result.
+// view lays them out) and writes it where Image_File_Name says. Relative
+// paths follow launchPathFrom. Needs the view's GL context current. A file
+// in which no line begins with a key (binary, or no launch file at all) does
+// nothing and says so in the result.
 LaunchResult runLaunchFile(CKelvraView& view, const std::string& path, PixelSize picture);
-// The same for the text of a launch file already read.
-LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, PixelSize picture);
+// The same for the text of a launch file already read from `launchFolder`.
+LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, PixelSize picture,
+                           const std::string& launchFolder);
 
 // The start-up argument, once (the view's startupDone), as readTextFile read
 // it (the shell reads it first to know its kind; a pipe can be read only

@@ -488,7 +488,7 @@ TEST_F(MainWindow, LaunchFileWithoutAKeyIsSaidInABox) {
 TEST_F(MainWindow, UnreadableStartupArgumentIsSaidInABox) {
     GUI_TEST_REQUIRE_DISPLAY();
     open(dir.file("missing.csv"));
-    EXPECT_EQ(messages, std::vector<std::string>{"missing.csv を開くことが出来ません。(ｴｸｾﾙ等で使われている可能性があります)"});
+    EXPECT_EQ(messages, std::vector<std::string>{"missing.csv を開くことが出来ません。"});
     EXPECT_FALSE(frame->view().data.dataLoaded);
 }
 

@@ -25,7 +25,7 @@ if command -v appstreamcli >/dev/null; then
 fi
 
 for page in "$dest"/usr/share/man/man1/*.1.gz; do
-  warnings="$(zcat "$page" | LC_ALL=C.UTF-8 groff -ww -man -z 2>&1)"
+  warnings="$(zcat "$page" | LC_ALL=C.UTF-8 groff -Tutf8 -ww -man -z 2>&1)"
   [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
   warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)"
   [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
@@ -38,7 +38,10 @@ examples="$dest/usr/share/doc/kelvra/examples"
 is_png() { [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]; }
 "$render" "$examples/surface.csv" -o "$dest/surface.png" --size 320x240 || fail "kelvra-render on surface.csv"
 is_png "$dest/surface.png" || fail "surface.csv gave no PNG"
-# The launch file names its files relative to the folder above the examples.
-(cd "$examples/.." && "$render" examples/surface-launch.txt) || fail "kelvra-render on surface-launch.txt"
-is_png "$examples/../surface.png" || fail "surface-launch.txt gave no PNG"
+# The launch file names its files beside it and works from any folder; the
+# picture goes to the current folder.
+mkdir "$dest/elsewhere"
+(cd "$dest/elsewhere" && "$render" "$examples/surface-launch.txt") || fail "kelvra-render on surface-launch.txt"
+is_png "$dest/elsewhere/surface.png" || fail "surface-launch.txt gave no PNG"
+rm -r "$dest/elsewhere"
 echo "installTest: $(wc -l <"$here/installed-files.txt") files installed and checked"

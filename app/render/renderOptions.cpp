@@ -1,0 +1,271 @@
+// kelvra-render's options: one table gives getopt_long its options and
+// --help its lines (see renderOptions.h).
+#include "app/render/renderOptions.h"
+
+#include <getopt.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+
+#include "base/appInfo.h"
+#include "base/fileIo.h"
+#include "base/headlessHost.h"
+#include "settings/settingsFile.h"
+
+namespace kelvra {
+namespace {
+
+enum class Next { Go, Exit, Bad };
+
+struct OptionRow {
+    const char* longName;
+    char shortName;         // 0: long name only
+    const char* argument;   // the argument's name in --help; nullptr: takes none
+    const char* help;       // lines after the first begin with '\n'
+    Next (*store)(RenderOptions& o, const char* value);
+};
+
+void printUsage();
+
+// "--size 800": what is wrong with an option's value, said as usage errors are.
+Next badValue(const char* option, const std::string& why) {
+    usageError(std::string(option) + ": " + why);
+    return Next::Bad;
+}
+
+bool parseSize(const char* text, int* w, int* h) {
+    char* end = nullptr;
+    long a = std::strtol(text, &end, 10);
+    if (end == text || (*end != 'x' && *end != 'X')) return false;
+    const char* second = end + 1;
+    long b = std::strtol(second, &end, 10);
+    if (end == second || *end != '\0') return false;
+    if (a < 1 || b < 1 || a > 16384 || b > 16384) return false;
+    *w = int(a);
+    *h = int(b);
+    return true;
+}
+
+constexpr int kMostJobs = 256;
+
+const OptionRow kOptions[] = {
+    {"settings", 's', "FILE", "apply a settings file after the load",
+     [](RenderOptions& o, const char* v) { o.settings = v; return Next::Go; }},
+    {"set", 0, "KEY=VALUE",
+     "set one setting after -s; KEY as a settings file\n"
+     "names it (\"表示の設定.倍率=150\"); repeatable",
+     [](RenderOptions& o, const char* v) {
+         std::string problem;
+         std::optional<std::string> text = settingAssignmentText(v, &problem);
+         if (!text) return badValue("--set", problem);
+         o.settingsText += *text;
+         return Next::Go;
+     }},
+    {"list-settings", 0, nullptr, "list every setting (after -s and --set) with its\nvalue, kind and range, and exit",
+     [](RenderOptions& o, const char*) { o.listSettings = true; return Next::Go; }},
+    {"output", 'o', "IMAGE",
+     "write the picture; the extension chooses the\n"
+     "format: .png, .jpg/.jpeg, .bmp, or a vector picture\n"
+     ".svg, .pdf, .eps; \"-\": standard output (--format)",
+     [](RenderOptions& o, const char* v) { o.output = v; return Next::Go; }},
+    {"output-dir", 'O', "DIR", "draw each FILE into DIR as DIR/NAME.png (the data\nfile's name; --format for another format)",
+     [](RenderOptions& o, const char* v) { o.outputFolder = v; return Next::Go; }},
+    {"format", 0, "FORMAT", "png, jpeg, bmp, svg, pdf or eps: the format of -o\n(whatever the extension) and of -O",
+     [](RenderOptions& o, const char* v) {
+         o.format = imageFormatNamed(v);
+         if (!o.format) return badValue("--format", std::string("unknown format \"") + v + "\" (" + kImageFormatNames + ")");
+         return Next::Go;
+     }},
+    {"jobs", 'j', "N", "draw the files of -O in N processes at once\n(default: one per core)",
+     [](RenderOptions& o, const char* v) {
+         std::string_view text(v);
+         auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), o.jobs);
+         if (ec != std::errc() || end != text.data() + text.size() || o.jobs < 1 || o.jobs > kMostJobs)
+             return badValue("--jobs", "takes a number from 1 to " + std::to_string(kMostJobs) + ", not \"" + v + "\"");
+         return Next::Go;
+     }},
+    {"size", 0, "WxH", "picture size in pixels (default 775x550); the axis\nindicator and legend are laid out on this size",
+     [](RenderOptions& o, const char* v) {
+         if (!parseSize(v, &o.width, &o.height))
+             return badValue("--size", std::string("takes WIDTHxHEIGHT between 1x1 and 16384x16384, not \"") + v + "\"");
+         return Next::Go;
+     }},
+    {"write-settings", 0, "FILE", "write the settings as a settings file",
+     [](RenderOptions& o, const char* v) { o.writeSettings = v; return Next::Go; }},
+    {"write-data", 0, "FILE", "save the data set with the settings appended",
+     [](RenderOptions& o, const char* v) { o.writeData = v; return Next::Go; }},
+    {"timings", 0, nullptr, "print the time of each phase on stderr",
+     [](RenderOptions& o, const char*) { o.timings = true; return Next::Go; }},
+    {"help", 'h', nullptr, "show this help and exit",
+     [](RenderOptions&, const char*) { printUsage(); return Next::Exit; }},
+    {"version", 0, nullptr, "show the version and exit",
+     [](RenderOptions&, const char*) { std::printf("kelvra-render %s\n", kAppTitle); return Next::Exit; }},
+};
+constexpr int kOptionCount = int(std::size(kOptions));
+// getopt_long's value for a row without a short name: past every character.
+constexpr int kLongOnly = 256;
+
+int valueOf(int row) { return kOptions[row].shortName ? kOptions[row].shortName : kLongOnly + row; }
+
+int rowOfValue(int value) {
+    for (int i = 0; i < kOptionCount; ++i)
+        if (valueOf(i) == value) return i;
+    return -1;
+}
+
+void printUsage() {
+    std::fputs(
+        "Usage: kelvra-render [OPTIONS] FILE -o IMAGE\n"
+        "       kelvra-render [OPTIONS] FILE... -O DIR [-j N]\n"
+        "       kelvra-render --list-settings [-s FILE] [--set KEY=VALUE]...\n"
+        "\n"
+        "Draws a graph of a data FILE without a display. A FILE whose first line\n"
+        "begins with \"[\" is carried out as a launch file (Data_File_Name,\n"
+        "Setting_File_Name, Image_File_Name; a relative path is taken from the current\n"
+        "folder when it is there, else from the launch file's folder; Soft_On has no\n"
+        "effect here). \"-\" reads the FILE from standard input.\n"
+        "\n",
+        stdout);
+    for (const OptionRow& row : kOptions) {
+        std::string left = row.shortName ? std::string("  -") + row.shortName + ", --" : std::string("      --");
+        left += row.longName;
+        if (row.argument) left += std::string("=") + row.argument;
+        left.resize(std::max<std::size_t>(left.size() + 2, 28), ' ');
+        std::string help = row.help;
+        for (std::size_t nl = 0; (nl = help.find('\n', nl)) != std::string::npos; nl += 29)
+            help.insert(nl + 1, std::string(28, ' '));
+        std::printf("%s%s\n", left.c_str(), help.c_str());
+    }
+    std::fputs(
+        "\n"
+        "Order: load the data, apply -s, then each --set, write the settings and data\n"
+        "files, draw, write the picture. Messages go to stderr as \"kelvra-render: FILE:\n"
+        "reason: message\".\n"
+        "\n"
+        "Exit status: 0 when everything asked for was done; 1 when a file it was asked\n"
+        "to read or write failed (with -O: any of the files); 2 for a usage error;\n"
+        "3 when a data file held no points (the picture is still written).\n",
+        stdout);
+}
+
+// Rules between the options, once all are read.
+bool optionsAgree(RenderOptions& o) {
+    if (o.listSettings) {
+        if (o.inputs.empty()) return true;
+        usageError("--list-settings reads no input file");
+        return false;
+    }
+    if (o.inputs.empty()) {
+        usageError("no input file");
+        return false;
+    }
+    const bool many = !o.outputFolder.empty();
+    if (many && !o.output.empty()) {
+        usageError("-o and -O cannot be used together");
+        return false;
+    }
+    if (o.inputs.size() > 1 && !many) {
+        usageError("several files are drawn with -O DIR");
+        return false;
+    }
+    if (o.inputs.size() > 1 && !(o.writeSettings.empty() && o.writeData.empty())) {
+        usageError("--write-settings and --write-data take one input file");
+        return false;
+    }
+    if (many && std::find(o.inputs.begin(), o.inputs.end(), "-") != o.inputs.end()) {
+        usageError("standard input has no name to draw it under with -O; use -o");
+        return false;
+    }
+    if (o.writeSettings == "-" || o.writeData == "-") {
+        usageError("--write-settings and --write-data write files only, not standard output");
+        return false;
+    }
+    if (o.output == "-") {
+        if (!o.format) {
+            usageError(std::string("-o - needs --format (") + kImageFormatNames + ")");
+            return false;
+        }
+        if (isatty(STDOUT_FILENO)) {
+            usageError("-o -: standard output is a terminal; redirect it to a file or a pipe");
+            return false;
+        }
+    } else if (!o.output.empty() && !o.format && !imageFormatOfExtension(o.output)) {
+        usageError(o.output + ": unknown picture format; name it .png, .jpg, .jpeg, .bmp, .svg, .pdf or .eps, "
+                              "or give --format");
+        return false;
+    }
+    if (many) {
+        // Two files of one name would overwrite each other's picture.
+        std::set<std::string> outputs;
+        for (const std::string& input : o.inputs) {
+            if (outputs.insert(outputPathIn(o.outputFolder, input, o.outputFormat())).second) continue;
+            usageError(input + ": another FILE has the same name; its picture would overwrite the other");
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+ImageFormat RenderOptions::outputFormat() const {
+    if (format) return *format;
+    return imageFormatOfExtension(output).value_or(ImageFormat::Png);
+}
+
+void usageError(const std::string& what) {
+    std::fprintf(stderr, "kelvra-render: %s\nTry 'kelvra-render --help' for more information.\n", what.c_str());
+}
+
+std::string outputPathIn(const std::string& folder, const std::string& input, ImageFormat format) {
+    std::string name = fileNameOf(input);
+    std::size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    return (folder.ends_with('/') ? folder : folder + "/") + name + imageFormatExtension(format);
+}
+
+ParseOutcome parseCommandLine(int argc, char** argv, RenderOptions* o) {
+    std::string shortOptions = ":";   // ':' first: a missing argument is told apart
+    std::vector<option> longOptions;
+    for (int i = 0; i < kOptionCount; ++i) {
+        const OptionRow& row = kOptions[i];
+        if (row.shortName) shortOptions += std::string(1, row.shortName) + (row.argument ? ":" : "");
+        longOptions.push_back({row.longName, row.argument ? required_argument : no_argument, nullptr, valueOf(i)});
+    }
+    longOptions.push_back({nullptr, 0, nullptr, 0});
+
+    opterr = 0;   // the messages below name the program as every other message does
+    optind = 1;
+    for (int c; (c = getopt_long(argc, argv, shortOptions.c_str(), longOptions.data(), nullptr)) != -1;) {
+        const char* given = argv[optind - 1];
+        if (c == '?' || c == ':') {
+            int row = rowOfValue(optopt);
+            std::string name = std::string(given).substr(0, std::string(given).find('='));
+            if (c == ':')
+                usageError("option '" + (row >= 0 && std::string(given).starts_with("--") ? name : "-" + std::string(1, char(optopt))) +
+                           "' needs an argument");
+            else if (row >= 0 && std::string(given).starts_with("--"))
+                usageError("option '" + name + "' takes no argument");
+            else if (optopt > 0 && optopt < kLongOnly)
+                usageError(std::string("unknown option '-") + char(optopt) + "'");
+            else
+                usageError("unknown option '" + name + "'");
+            return ParseOutcome::UsageError;
+        }
+        int row = rowOfValue(c);
+        if (row < 0) return ParseOutcome::UsageError;
+        switch (kOptions[row].store(*o, optarg)) {
+            case Next::Go: break;
+            case Next::Exit: return ParseOutcome::Done;
+            case Next::Bad: return ParseOutcome::UsageError;
+        }
+    }
+    for (int i = optind; i < argc; ++i) o->inputs.push_back(argv[i]);
+    return optionsAgree(*o) ? ParseOutcome::Run : ParseOutcome::UsageError;
+}
+
+}  // namespace kelvra
