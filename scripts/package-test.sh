@@ -47,7 +47,7 @@ echo "package-test: $(basename "$deb") and $(basename "$dbgsym"), the same bytes
 dpkg-deb -f "$deb" Package Version Architecture Section Depends | sed 's/^/  /'
 
 # Errors and warnings fail; the notes of the informational tags are shown.
-lintian --fail-on error,warning --display-info --no-tag-display-limit "$deb" "$dbgsym" ||
+lintian --fail-on error,warning --display-info --tag-display-limit 0 "$deb" "$dbgsym" ||
   fail "lintian found errors or warnings"
 
 files="$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\.||' | LC_ALL=C sort)"
