@@ -77,8 +77,11 @@ done
   fail "the example settings file is $(type_of "$examples/surface-settings.txt")"
 [ "$(type_of "$examples/surface-launch.txt")" = text/x-kelvra-launch ] ||
   fail "the example launch file is $(type_of "$examples/surface-launch.txt")"
-# Kelvra opens its own files, and is offered for CSV without taking it from the user's choice.
-for type in text/x-kelvra-data text/x-kelvra-settings text/x-kelvra-launch; do
+# Kelvra opens its data and launch files (a settings file given to the
+# program would be read as data: it is dropped on the window or opened from
+# the menu instead), and is offered for CSV without taking it from the
+# user's choice.
+for type in text/x-kelvra-data text/x-kelvra-launch; do
   [ "$(on_desktop xdg-mime query default "$type")" = kelvra.desktop ] || fail "Kelvra does not open $type"
 done
 [ "$(on_desktop xdg-mime query default text/csv)" = sheet.desktop ] || fail "Kelvra took CSV files from the user's choice"
