@@ -11,6 +11,7 @@ packages=(
   libfreetype-dev libfontconfig-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2 fonts-urw-base35 fonts-dejavu-core
   librsvg2-bin libglib2.0-dev desktop-file-utils appstream groff-base man-db
+  shared-mime-info xdg-utils libglib2.0-bin file
   adwaita-icon-theme
   libgtest-dev googletest xvfb xauth xdotool xclip x11-apps imagemagick
   poppler-utils libtinyxml2-dev

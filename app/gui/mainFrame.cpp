@@ -39,7 +39,8 @@ static_assert(IdPopupLastPage - IdPopupFirstPage + 1 == SettingsPageCount, "one 
 CMainFrame::CMainFrame(std::string startupArgument)
     : wxFrame(nullptr, wxID_ANY, ui("newfile - ") + kAppTitle, wxDefaultPosition,
               wxSize(kFrameWidth, kFrameHeight)),
-      helpPath_(helpFilePath()) {
+      helpPath_(helpFilePath()),
+      manualPage_(manualStartPage()) {
     SetIcons(appIcons());
     buildMenus();
     buildToolbar();
@@ -209,7 +210,7 @@ bool CMainFrame::runCommand(int id) {
         case IdPlaneXY: core([&] { v.setViewPlane(0); }); break;
         case IdPlaneXZ: core([&] { v.setViewPlane(1); }); break;
         case IdPlaneYZ: core([&] { v.setViewPlane(2); }); break;
-        case IdHelpContents: openHelpContents(helpPath_, *canvas_); break;
+        case IdHelpContents: openHelpContents(helpPath_, manualPage_, *canvas_); break;
         case IdHelpDownload: openProductPage(*canvas_); break;
         case IdAppAbout: CAboutDlg(this).ShowModal(); break;
         default: return false;   // commands wired by later work

@@ -53,7 +53,8 @@ private:
 
     CViewCanvas* canvas_ = nullptr;
     std::unique_ptr<CPrintCommands> printing_;
-    std::string helpPath_;   // the help file in the working folder at start-up
+    std::string helpPath_;     // the help file in the working folder at start-up
+    std::string manualPage_;   // the user manual's start page
     long menuState_ = -1;   // the state the menu items were last brought up to date for
 };
 

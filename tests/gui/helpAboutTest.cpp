@@ -5,7 +5,8 @@
 // The desktop seen by this program is a scratch one, set up before GTK and
 // GIO first look at the environment: a web handler (https and mailto), a help
 // viewer for .chm files and a web browser for HTML, each a script that writes
-// what it was asked to open into a file the tests read.
+// what it was asked to open into a file the tests read. The browser can be
+// taken away for a while.
 #include <sys/stat.h>
 #include <unistd.h>
 #include <wx/panel.h>
@@ -70,6 +71,17 @@ public:
     ~ScratchDesktop() { std::filesystem::remove_all(root_); }
 
     std::string log() const { return root_ + "/opened.txt"; }
+    // Runs `body` on a desktop whose HTML browser has gone (GIO sees the
+    // applications folder change once the main loop has run).
+    template <class Body>
+    void withoutBrowser(Body body) const {
+        std::string entry = root_ + "/share/applications/kelvra-test-browser.desktop";
+        std::filesystem::rename(entry, entry + ".away");
+        test::pumpFor(1500);
+        body();
+        std::filesystem::rename(entry + ".away", entry);
+        test::pumpFor(1500);
+    }
     // What the handlers were asked to open, one "handler target" line each.
     std::string opened() const { return std::filesystem::exists(log()) ? test::readFile(log()) : std::string(); }
     void forget() const { std::filesystem::remove(log()); }
@@ -197,14 +209,16 @@ protected:
     ScratchDir dir;
 };
 
-TEST_F(HelpMenu, ContentsOpensTheHelpFileOfTheWorkingFolderOrSaysItIsMissingAndDownloadTheProductPage) {
+TEST_F(HelpMenu, ContentsOpensTheHelpFileOfTheWorkingFolderElseSaysTheManualIsMissingAndDownloadTheProductPage) {
     GUI_TEST_REQUIRE_DISPLAY();
     openIn(dir.path());
-    // No file, then a folder of that name: the file's message, nothing opened.
+    // A test program has no manual beside it: the message names where it looked.
+    const std::string missing = "ヘルプファイルがありません\n" + manualStartPage();
     ASSERT_TRUE(frame->runCommand(IdHelpContents));
+    // A folder of the help file's name is no help file.
     std::filesystem::create_directory(dir.file("Kelvra.chm"));
     ASSERT_TRUE(frame->runCommand(IdHelpContents));
-    EXPECT_EQ(messages, std::vector<std::string>(2, "ヘルプファイルがありません"));
+    EXPECT_EQ(messages, std::vector<std::string>(2, missing));
     std::filesystem::remove(dir.file("Kelvra.chm"));
 
     test::writeFile(dir.file("Kelvra.chm"), "ITSF");
@@ -216,6 +230,47 @@ TEST_F(HelpMenu, ContentsOpensTheHelpFileOfTheWorkingFolderOrSaysItIsMissingAndD
     ASSERT_TRUE(frame->runCommand(IdHelpDownload));
     EXPECT_TRUE(desktop.waitForOpened(std::string("web ") + kProductPage)) << desktop.opened();
     EXPECT_TRUE(messages.empty());
+}
+
+// The manual: the installed one beside the program, else the one of a build
+// folder; its start page in the browser; a message of its own for a missing
+// manual and for a missing browser.
+TEST_F(HelpMenu, ContentsShowsTheManualInTheBrowserOrSaysWhatIsMissing) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.file("usr/bin"));
+    fs::create_directories(dir.file("usr/share/doc/kelvra/manual"));
+    fs::create_directories(dir.file("build/doc/manual"));
+    const std::string installed = dir.file("usr/share/doc/kelvra/manual/index.html");
+    const std::string built = dir.file("build/doc/manual/index.html");
+    EXPECT_EQ(manualStartPageFor(dir.file("usr/bin/kelvra")), dir.file("usr/bin/../share/doc/kelvra/manual/index.html"))
+        << "the installed place, when there is no manual";
+    test::writeFile(built, "<html></html>");
+    EXPECT_EQ(manualStartPageFor(dir.file("build/kelvra")), built);
+    test::writeFile(installed, "<html></html>");
+    std::string page = manualStartPageFor(dir.file("usr/bin/kelvra"));
+    EXPECT_EQ(fs::canonical(page), installed);
+
+    openIn(dir.path());
+    // No help file in the working folder: the manual opens in the browser.
+    EXPECT_TRUE(openHelpContents(dir.file("Kelvra.chm"), page, *frame->canvas()));
+    EXPECT_TRUE(desktop.waitForOpened("browser " + installed)) << desktop.opened();
+    EXPECT_TRUE(messages.empty());
+
+    // A help file that nothing opens gives way to the manual.
+    test::writeFile(dir.file("Kelvra.xyz"), "ITSF");
+    desktop.forget();
+    EXPECT_TRUE(openHelpContents(dir.file("Kelvra.xyz"), page, *frame->canvas()));
+    EXPECT_TRUE(desktop.waitForOpened("browser " + installed)) << desktop.opened();
+
+    // Without a browser: its own message, nothing opened.
+    desktop.withoutBrowser([&] {
+        desktop.forget();
+        EXPECT_FALSE(openHelpContents(dir.file("Kelvra.chm"), page, *frame->canvas()));
+    });
+    EXPECT_EQ(messages, std::vector<std::string>{"ﾍﾙﾌﾟを表示するﾌﾞﾗｳｻﾞがありません。"});
+    test::pumpFor(300);
+    EXPECT_TRUE(desktop.opened().empty()) << desktop.opened();
 }
 
 TEST_F(HelpMenu, AboutBoxShowsTheVersionAndLinksAndClosesWithOk) {
