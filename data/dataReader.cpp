@@ -23,6 +23,7 @@
 #include <string_view>
 
 #include "base/cp932.h"
+#include "base/fileFilter.h"
 #include "base/fileIo.h"
 #include "base/phaseTimes.h"
 #include "base/textInput.h"
@@ -549,8 +550,9 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
 
 bool CKelvraView::chooseDataFile() {
     FileDialogRequest request;
+    request.kind = FileDialogKind::DataOpen;
     request.title = sj(kOpenTitle);
-    request.filters = {{"Graph Data File (*.csv)", "*.csv"}, {"All Files (*.*)", "*.*"}};
+    request.filters = {{sj("ﾃﾞｰﾀﾌｧｲﾙ (*.csv)"), "*.csv"}, allFilesFilter()};
     if (dataLoaded) request.initialFolder = folderOf(dataFilePath);
     std::optional<std::string> path = host().askFileName(request);
     if (!path) return false;

@@ -8,6 +8,7 @@
 
 #include "base/appInfo.h"
 #include "base/cp932.h"
+#include "base/fileFilter.h"
 #include "base/fileIo.h"
 #include "view/kelvraView.h"
 #include "base/numberText.h"
@@ -168,9 +169,10 @@ bool CKelvraView::saveDataCommand() {
         return false;
     }
     FileDialogRequest request;
+    request.kind = FileDialogKind::DataSave;
     request.save = true;
     request.title = sj("ｸﾞﾗﾌﾃﾞｰﾀの保存");
-    request.filters = {{"Graph Data File (*.csv)", "*.csv"}, {"All Files (*.*)", "*.*"}};
+    request.filters = {{sj("ﾃﾞｰﾀﾌｧｲﾙ (*.csv)"), "*.csv"}, allFilesFilter()};
     request.initialName = dataFileTitle;
     request.initialFolder = folderOf(dataFilePath);
     request.confirmOverwrite = true;

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "base/cp932.h"
+#include "base/fileFilter.h"
 #include "base/fileIo.h"
 #include "view/kelvraView.h"
 #include "base/phaseTimes.h"
@@ -61,9 +62,10 @@ namespace {
 
 FileDialogRequest settingsDialog(const CKelvraView& view, bool save) {
     FileDialogRequest request;
+    request.kind = save ? FileDialogKind::SettingsSave : FileDialogKind::SettingsOpen;
     request.save = save;
     request.title = sj(save ? "設定ﾌｧｲﾙの保存" : "設定ﾌｧｲﾙを開く");
-    request.filters = {{sj("設定ﾌｧｲﾙ(*.txt)"), "*.txt"}, {"All Files (*.*)", "*.*"}};
+    request.filters = {{sj("設定ﾌｧｲﾙ (*.txt)"), "*.txt"}, allFilesFilter()};
     if (view.dataLoaded) request.initialFolder = folderOf(view.dataFilePath);
     request.confirmOverwrite = save;
     return request;
