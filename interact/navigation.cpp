@@ -5,10 +5,11 @@
 // Everything here edits the view state of the settings record in place and asks
 // the host to repaint; nothing draws. The window system translates its events
 // into leftButtonDown / mouseMove / leftButtonUp / keyDown / keyUp and
-// captures the mouse while `dragging` is set. A drag or a held key marks the
-// view as moving until the button or key comes up or the host's settle call
-// arrives; the paint may show the reduced graph meanwhile
-// (render/reducedGraph.h). Texts go to the host as CP932.
+// captures the mouse while `dragging` is set; the wheel zooms through
+// wheelZoom. A drag, a held key or a turning wheel marks the view as moving
+// until the button or key comes up or the host's settle call arrives; the
+// paint may show the reduced graph meanwhile (render/reducedGraph.h). Texts go
+// to the host as CP932.
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
@@ -175,6 +176,15 @@ void CKelvraView::keyDown(ArrowKey key) {
 }
 
 void CKelvraView::keyUp() { viewSettled(); }
+
+void CKelvraView::wheelZoom(int notches) {
+    if (notches == 0) return;
+    viewZoom = clampTo((long long)viewZoom + notches, kZoomMinKey, kZoomMax);
+    showZoom();
+    layoutAnchoredOverlays();
+    buildGlyphLists();
+    viewMoved();
+}
 
 // ---- view presets ----------------------------------------------------------------
 

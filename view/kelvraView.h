@@ -263,6 +263,9 @@ public:
     void leftButtonUp();
     void keyDown(ArrowKey key);
     void keyUp();   // an arrow key came up: a held key's movement ends
+    // The mouse wheel, in any mode: each notch (positive away from the user)
+    // zooms as one arrow key does in zoom mode; the view moves until it settles.
+    void wheelZoom(int notches);
     void resetView();
     void setViewPlane(int plane);   // 0 X-Y, 1 X-Z, 2 Y-Z
     void fitModeToDisplay();
