@@ -5,8 +5,6 @@
 #include <wx/notebook.h>
 #include <wx/sizer.h>
 
-#include <algorithm>
-
 #include "app/gui/guiText.h"
 #include "render/fonts.h"
 
