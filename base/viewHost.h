@@ -28,9 +28,13 @@ enum StatusPane {
     PaneDisplayKind = 59146,
 };
 
+// Which file dialog asks: the desktop program remembers the last folder of each.
+enum class FileDialogKind { DataOpen, DataSave, ImageSave, SettingsOpen, SettingsSave, Count };
+
 // What a file dialog shows. Filters are (label, pattern) pairs; the first is
 // selected. Texts are CP932.
 struct FileDialogRequest {
+    FileDialogKind kind = FileDialogKind::DataOpen;
     bool save = false;
     std::string title;
     std::vector<std::pair<std::string, std::string>> filters;

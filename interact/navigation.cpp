@@ -151,6 +151,12 @@ unsigned pressArrow(GraphSettings& s, ViewState& state, ArrowKey key) {
     return 0;
 }
 
+unsigned wheelZoom(GraphSettings& s, int notches) {
+    if (notches == 0) return 0;
+    s.viewZoom = clampTo((long long)s.viewZoom + notches, kZoomMinKey, kZoomMax);
+    return ChangeZoom;
+}
+
 // ---- view presets ----------------------------------------------------------------
 
 void resetViewSettings(GraphSettings& s) {

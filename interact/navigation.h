@@ -34,6 +34,10 @@ unsigned releaseButton(ViewState& state);
 // One step of an arrow key in the interaction mode (nothing in pick mode).
 unsigned pressArrow(GraphSettings& s, ViewState& state, ArrowKey key);
 
+// The mouse wheel, in any mode: each notch (positive away from the user)
+// zooms as one arrow key does in zoom mode.
+unsigned wheelZoom(GraphSettings& s, int notches);
+
 // The default position, zoom and angles.
 void resetViewSettings(GraphSettings& s);
 // Looks at the X-Y (0), X-Z (1) or Y-Z (2) plane; other numbers do nothing

@@ -1,6 +1,8 @@
 // The printed size of a picture (see pageFit.h).
 #include "output/pageFit.h"
 
+#include <algorithm>
+
 namespace kelvra {
 namespace {
 
@@ -28,6 +30,16 @@ PixelSize fitToPrintableArea(PixelSize picture, PixelSize printable, PixelSize p
     Wide height = Wide(printable.width) * picture.height * pixelsPerInch.height /
                   (Wide(picture.width) * pixelsPerInch.width);
     return {printable.width, int(height)};
+}
+
+PixelRect placeOnPage(PixelSize picture, PixelSize page, PageMargins margins, PixelSize pixelsPerInch) {
+    const long long left = std::max(margins.left, 0), top = std::max(margins.top, 0);
+    const long long across = (long long)page.width - left - std::max(margins.right, 0);
+    const long long down = (long long)page.height - top - std::max(margins.bottom, 0);
+    if (across <= 0 || down <= 0) return {};
+    PixelSize fitted = fitToPrintableArea(picture, {int(across), int(down)}, pixelsPerInch);
+    if (fitted.width <= 0 || fitted.height <= 0) return {};
+    return {int(left + (across - fitted.width) / 2), int(top + (down - fitted.height) / 2), fitted.width, fitted.height};
 }
 
 }  // namespace kelvra

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config ccache
-  libwxgtk3.2-dev
+  libwxgtk3.2-dev libgtk-3-dev
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libpng-dev libjpeg62-turbo-dev libgl2ps-dev
   libfreetype-dev libfontconfig-dev

@@ -16,10 +16,10 @@ enum Group {
     GAxisChecks, GAxisForm,                                     // 軸
     GLegendChecks, GLegendForm,                                 // 凡例
     GLevelColours, GLevelButton,                                // 凡例色
-    GTitle,                                                     // ｸﾞﾗﾌﾀｲﾄﾙ
+    GTitle, GTitlePlace,                                        // ｸﾞﾗﾌﾀｲﾄﾙ
     GScale1Grid, GScale1Checks,                                 // ｽｹｰﾙ①
     GScale2Grid,                                                // ｽｹｰﾙ②
-    GFonts,                                                     // ﾌｫﾝﾄ
+    GFonts, GFontSample,                                        // ﾌｫﾝﾄ
     GSectionGrid, GSectionForm,                                 // 断面
     GroupCount
 };
@@ -33,41 +33,67 @@ constexpr const char* kScale1Headings[] = {"最小", "最大", "間隔", "大き
 constexpr const char* kScale2Headings[] = {"表示形式", "小数点の桁数", "スケール", "対数目盛", "軸反転", "値表示", "目盛表示"};
 constexpr const char* kSectionHeadings[] = {"断面位置", "ラベル", "単位", "表示形式", "小数点の桁数"};
 
+// Pages are 262 x 218 dialog units; the groups of a page share its width
+// (7 units from each side) and between them most of its height.
 constexpr ControlGroup kGroups[] = {
-    {.page = PageGraph, .title = "表示の種類", .columns = 2},
-    {.page = PageGraph, .pageRow = 1},
+    {.page = PageGraph, .title = "表示の種類", .box = {7, 7, 248, 62}},
+    {.page = PageGraph, .box = {7, 78, 248, 78}},
 
-    {.page = PageGraphDetail, .title = "ﾜｲﾔｰﾌﾚｰﾑの設定", .columns = 2, .columnSpan = 2},
-    {.page = PageGraphDetail, .title = "棒ｸﾞﾗﾌの設定", .notes = kBarNotes, .pageRow = 1, .rowSpan = 3},
-    {.page = PageGraphDetail, .title = "ﾍﾞｸﾄﾙ図の設定", .pageRow = 1, .pageColumn = 1},
-    {.page = PageGraphDetail, .title = "点の設定", .pageRow = 2, .pageColumn = 1},
-    {.page = PageGraphDetail, .title = "等高線2の設定", .pageRow = 3, .pageColumn = 1},
+    {.page = PageGraphDetail, .title = "ﾜｲﾔｰﾌﾚｰﾑの設定", .box = {7, 7, 248, 78}},
+    {.page = PageGraphDetail, .title = "棒ｸﾞﾗﾌの設定", .box = {7, 92, 122, 119}, .notes = kBarNotes,
+     .notesAt = {15, 148, 110, 12}},
+    {.page = PageGraphDetail, .title = "ﾍﾞｸﾄﾙ図の設定", .box = {134, 92, 121, 37}},
+    {.page = PageGraphDetail, .title = "点の設定", .box = {134, 133, 121, 37}},
+    {.page = PageGraphDetail, .title = "等高線2の設定", .box = {134, 174, 121, 37}},
 
-    {.page = PageView, .title = "ｸﾞﾗﾌ表示"},
-    {.page = PageView, .title = "ｳｨﾝﾄﾞｻｲｽﾞ", .pageRow = 1},
+    {.page = PageView, .title = "ｸﾞﾗﾌ表示", .box = {7, 7, 248, 104}},
+    {.page = PageView, .title = "ｳｨﾝﾄﾞｻｲｽﾞ", .box = {7, 120, 248, 50}},
 
-    {.page = PageAxis},
-    {.page = PageAxis, .pageRow = 1},
+    {.page = PageAxis, .box = {7, 7, 248, 64}},
+    {.page = PageAxis, .box = {7, 80, 248, 96}},
 
-    {.page = PageLegend},
-    {.page = PageLegend, .pageRow = 1},
+    {.page = PageLegend, .box = {7, 7, 248, 62}},
+    {.page = PageLegend, .box = {7, 76, 248, 135}},
 
-    {.page = PageLegendColors},
-    {.page = PageLegendColors, .pageRow = 1},
+    {.page = PageLegendColors, .box = {7, 7, 248, 176}},
+    {.page = PageLegendColors, .box = {7, 188, 248, 24}, .framed = false},
 
-    {.page = PageTitle},
+    {.page = PageTitle, .box = {7, 7, 248, 70}},
+    {.page = PageTitle, .box = {7, 86, 248, 70}},
 
-    {.page = PageScales1, .headings = kScale1Headings, .rowNames = kAxisRowNames},
-    {.page = PageScales1, .pageRow = 1},
+    {.page = PageScales1, .box = {7, 7, 248, 118}, .headings = kScale1Headings, .rowNames = kAxisRowNames,
+     .headingY = 17, .rowNameX = 13},
+    {.page = PageScales1, .box = {7, 134, 248, 50}},
 
-    {.page = PageScales2, .headings = kScale2Headings, .rowNames = kAxisRowNames},
+    {.page = PageScales2, .box = {3, 7, 256, 140}, .headings = kScale2Headings, .rowNames = kAxisRowNames,
+     .headingY = 18, .rowNameX = 8},
 
-    {.page = PageFonts},
+    {.page = PageFonts, .box = {7, 7, 248, 96}},
+    {.page = PageFonts, .box = {7, 112, 248, 99}, .fontSample = true},
 
-    {.page = PageSections, .headings = kSectionHeadings, .rowNames = kSectionRowNames},
-    {.page = PageSections, .pageRow = 1},
+    {.page = PageSections, .box = {7, 7, 248, 100}, .headings = kSectionHeadings, .rowNames = kSectionRowNames,
+     .headingY = 18, .rowNameX = 13},
+    {.page = PageSections, .box = {7, 116, 248, 50}},
 };
 static_assert(std::size(kGroups) == GroupCount);
+
+// The columns and rows of a grid group: a cell's control stands in the
+// middle of its row, which is kRowHeight units high.
+struct GridPlaces {
+    std::span<const short> x, w, y;
+};
+constexpr short kRowHeight = 20;
+constexpr short kScale1X[] = {38, 74, 110, 146, 182, 218}, kScale1W[] = {34, 34, 34, 34, 34, 34};
+constexpr short kScale1Y[] = {32, 54, 76, 98};
+constexpr short kScale2X[] = {24, 63, 104, 134, 164, 194, 224}, kScale2W[] = {36, 30, 27, 27, 27, 27, 34};
+constexpr short kScale2Y[] = {34, 62, 90, 118};
+constexpr short kSectionX[] = {36, 84, 132, 172, 214}, kSectionW[] = {44, 44, 36, 38, 34};
+constexpr short kSectionY[] = {36, 66};
+constexpr GridPlaces kGrids[] = {{kScale1X, kScale1W, kScale1Y}, {kScale2X, kScale2W, kScale2Y},
+                                 {kSectionX, kSectionW, kSectionY}};
+constexpr const GridPlaces& gridOf(int group) {
+    return group == GScale1Grid ? kGrids[0] : group == GScale2Grid ? kGrids[1] : kGrids[2];
+}
 
 // ---- controls -----------------------------------------------------------------------
 
@@ -75,43 +101,67 @@ using S = GraphSettings;
 using W = Widget;
 using L = ListEntries;
 
-constexpr int kListWidth = 130;   // dialog units: the longest graph-type and floor labels
-constexpr int kEditWidth = 44;
-constexpr int kCellWidth = 40;
+// A control's height by its kind, in dialog units: what the toolkit's
+// widgets need at the default font (an entry 27 pixels, a drop-down list and a
+// button 34, a check box 20, a label 17; one unit down is 1.75 pixels there).
+constexpr short heightOf(Widget w) {
+    switch (w) {
+        case W::Edit:
+        case W::IntEdit: return 16;
+        case W::List:
+        case W::Button: return 20;
+        case W::Check:
+        case W::Radio: return 12;
+        case W::Swatch: return 10;
+    }
+    return 12;
+}
 
-consteval DialogControl control(int group, int id, Widget w, const char* label, int field, int width = 0) {
-    return {kGroups[group].page, group, id, w, label, field, 0, L::None, 0, 0, width};
+// Where a control stands: x, y and width; its label's left edge and width.
+struct Place {
+    short x = 0, y = 0, w = 0;
+    short labelX = 0, labelW = 0;
+};
+
+consteval DialogControl control(int group, int id, Widget w, const char* label, int field, Place p = {}) {
+    DialogControl c{kGroups[group].page, group, id, w, label, field};
+    c.at = {p.x, p.y, p.w, heightOf(w)};
+    c.labelX = p.labelX;
+    c.labelW = p.labelW;
+    return c;
 }
-consteval DialogControl edit(int group, int id, const char* label, FieldAccess f, int width = kEditWidth) {
-    return control(group, id, W::Edit, label, settingsFieldRow(f), width);
+consteval DialogControl edit(int group, int id, const char* label, FieldAccess f, Place p = {}) {
+    return control(group, id, W::Edit, label, settingsFieldRow(f), p);
 }
-consteval DialogControl intEdit(int group, int id, const char* label, FieldAccess f) {
-    return control(group, id, W::IntEdit, label, settingsFieldRow(f), kEditWidth);
+consteval DialogControl intEdit(int group, int id, const char* label, FieldAccess f, Place p) {
+    return control(group, id, W::IntEdit, label, settingsFieldRow(f), p);
 }
-consteval DialogControl check(int group, int id, const char* label, FieldAccess f) {
-    return control(group, id, W::Check, label, settingsFieldRow(f));
+consteval DialogControl check(int group, int id, const char* label, FieldAccess f, Place p = {}) {
+    return control(group, id, W::Check, label, settingsFieldRow(f), p);
 }
-consteval DialogControl radio(int group, int id, const char* label, FieldAccess f, int value) {
-    DialogControl c = control(group, id, W::Radio, label, settingsFieldRow(f));
+consteval DialogControl radio(int group, int id, const char* label, FieldAccess f, int value, Place p) {
+    DialogControl c = control(group, id, W::Radio, label, settingsFieldRow(f), p);
     c.value = value;
     return c;
 }
 consteval DialogControl list(int group, int id, const char* label, FieldAccess f, ListEntries entries,
-                             int width = 0) {
-    DialogControl c = control(group, id, W::List, label, settingsFieldRow(f), width);
+                             Place p = {}) {
+    DialogControl c = control(group, id, W::List, label, settingsFieldRow(f), p);
     c.list = entries;
     return c;
 }
-consteval DialogControl swatch(int group, int id, const char* label, FieldAccess f) {
-    return control(group, id, W::Swatch, label, settingsFieldRow(f));
+consteval DialogControl swatch(int group, int id, const char* label, FieldAccess f, Place p) {
+    return control(group, id, W::Swatch, label, settingsFieldRow(f), p);
 }
-// A grid cell: the row's label is the grid's row name, a check box keeps its own.
+// A grid cell: the row's label is the grid's row name, a check box keeps its
+// own; the place is the cell's.
 consteval DialogControl cell(int group, int row, int column, DialogControl c) {
+    const GridPlaces& grid = gridOf(group);
     c.group = group;
     c.page = kGroups[group].page;
     c.row = row;
     c.column = column;
-    if (c.widget == W::Edit) c.width = kCellWidth;
+    c.at = {grid.x[column], short(grid.y[row] + (kRowHeight - c.at.h) / 2), grid.w[column], c.at.h};
     return c;
 }
 consteval DialogControl fontRole(DialogControl c) {
@@ -119,10 +169,19 @@ consteval DialogControl fontRole(DialogControl c) {
     return c;
 }
 // The font page's list of text roles: which role the page shows, no field.
-consteval DialogControl roleList(int group, int id, const char* label) {
-    DialogControl c = control(group, id, W::List, label, -1);
+consteval DialogControl roleList(int group, int id, const char* label, Place p) {
+    DialogControl c = control(group, id, W::List, label, -1, p);
     c.list = L::TextRoles;
     return c;
+}
+constexpr const char* kLevelNames[] = {"1",  "2",  "3",  "4",  "5",  "6",  "7",  "8",  "9",  "10",
+                                       "11", "12", "13", "14", "15", "16", "17", "18", "19", "20"};
+// Row n of the legend colour page (1 at the top): ten to a column.
+consteval DialogControl levelSwatch(int id, int n) {
+    const int left = n <= 10;
+    const short y = short(16 + ((n - 1) % 10) * 16);
+    return swatch(GLevelColours, id, kLevelNames[n - 1], {&S::legendColors, 21 - n},
+                  {short(left ? 30 : 152), y, 90, short(left ? 16 : 136), 14});
 }
 
 // One row of scale page 2 (the legend row has no tick list).
@@ -147,89 +206,74 @@ consteval DialogControl roleList(int group, int id, const char* label) {
         cell(GSectionGrid, s, 3, list(0, 1221 + s, nullptr, {&S::sectionFormat, s}, L::NumberFormats)), \
         cell(GSectionGrid, s, 4, edit(0, 1223 + s, nullptr, {&S::sectionDigits, s}))
 
-// In page order, and within a page in the order the controls are laid out.
+// In page order, and within a page in the order the keyboard visits them.
 constexpr DialogControl kControls[] = {
     // ｸﾞﾗﾌ
-    radio(GDisplayKind, 1181, "3次元", &S::displayMode, Display3D),
-    radio(GDisplayKind, 1182, "2次元", &S::displayMode, Display2D),
-    radio(GDisplayKind, 1183, "X断面", &S::displayMode, DisplayXSection),
-    radio(GDisplayKind, 1184, "Y断面", &S::displayMode, DisplayYSection),
-    list(GGraphLists, 1075, nullptr, &S::graphType, L::GraphTypes, kListWidth),
-    list(GGraphLists, 1143, nullptr, &S::xyContourMode, L::FloorProjections, kListWidth),
+    radio(GDisplayKind, 1181, "3次元", &S::displayMode, Display3D, {24, 26, 90}),
+    radio(GDisplayKind, 1182, "2次元", &S::displayMode, Display2D, {136, 26, 90}),
+    radio(GDisplayKind, 1183, "X断面", &S::displayMode, DisplayXSection, {24, 46, 90}),
+    radio(GDisplayKind, 1184, "Y断面", &S::displayMode, DisplayYSection, {136, 46, 90}),
+    list(GGraphLists, 1075, nullptr, &S::graphType, L::GraphTypes, {20, 94, 222}),
+    list(GGraphLists, 1143, nullptr, &S::xyContourMode, L::FloorProjections, {20, 122, 222}),
 
     // ｸﾞﾗﾌ詳細
-    edit(GWire, 1213, "間隔：X軸", &S::wireIntervalX),
-    edit(GWire, 1214, "間隔：Y軸", &S::wireIntervalY),
-    edit(GWire, 1053, "線の太さ：X軸", &S::wireWidthX),
-    edit(GWire, 1117, "線の太さ：Y軸", &S::wireWidthY),
-    swatch(GWire, 1170, "色：X軸", &S::wireColorX),
-    swatch(GWire, 1169, "色：Y軸", &S::wireColorY),
-    edit(GBars, 1157, "X方向ｻｲｽﾞ", &S::barSizeX),
-    edit(GBars, 1158, "Y方向ｻｲｽﾞ", &S::barSizeY),
-    edit(GVectors, 1082, "ﾍﾞｸﾄﾙの大きさ(%)", &S::vectorSize),
-    edit(GPoints, 1054, "大きさ", &S::pointSize),
-    edit(GContour2, 1144, "太さ", &S::contour2Width),
-    swatch(GContour2, 1168, "色", &S::contour2Color),
+    edit(GWire, 1213, "間隔：X軸", &S::wireIntervalX, {80, 22, 40, 16, 62}),
+    edit(GWire, 1214, "間隔：Y軸", &S::wireIntervalY, {200, 22, 40, 136, 62}),
+    edit(GWire, 1053, "線の太さ：X軸", &S::wireWidthX, {80, 42, 40, 16, 62}),
+    edit(GWire, 1117, "線の太さ：Y軸", &S::wireWidthY, {200, 42, 40, 136, 62}),
+    swatch(GWire, 1170, "色：X軸", &S::wireColorX, {80, 66, 40, 16, 62}),
+    swatch(GWire, 1169, "色：Y軸", &S::wireColorY, {200, 66, 40, 136, 62}),
+    edit(GBars, 1157, "X方向ｻｲｽﾞ", &S::barSizeX, {72, 106, 48, 15, 55}),
+    edit(GBars, 1158, "Y方向ｻｲｽﾞ", &S::barSizeY, {72, 126, 48, 15, 55}),
+    edit(GVectors, 1082, "ﾍﾞｸﾄﾙの大きさ(%)", &S::vectorSize, {212, 106, 36, 141, 69}),
+    edit(GPoints, 1054, "大きさ", &S::pointSize, {212, 147, 36, 141, 69}),
+    edit(GContour2, 1144, "太さ", &S::contour2Width, {162, 188, 34, 141, 19}),
+    swatch(GContour2, 1168, "色", &S::contour2Color, {216, 191, 32, 202, 12}),
 
     // 表示
-    edit(GViewGraph, 1189, "位置：X方向", &S::viewPosX),
-    edit(GViewGraph, 1190, "位置：Y方向", &S::viewPosY),
-    edit(GViewGraph, 1188, "倍率", &S::viewZoom),
-    intEdit(GViewGraph, 1186, "角度：X軸", &S::viewAngleX),
-    intEdit(GViewGraph, 1187, "角度：Z軸", &S::viewAngleZ),
-    intEdit(GViewWindow, 1191, "X方向", &S::windowWidth),
-    intEdit(GViewWindow, 1192, "Y方向", &S::windowHeight),
+    edit(GViewGraph, 1189, "位置：X方向", &S::viewPosX, {80, 26, 44, 18, 60}),
+    edit(GViewGraph, 1190, "位置：Y方向", &S::viewPosY, {200, 26, 44, 138, 60}),
+    edit(GViewGraph, 1188, "倍率", &S::viewZoom, {80, 54, 44, 18, 60}),
+    intEdit(GViewGraph, 1186, "角度：X軸", &S::viewAngleX, {80, 82, 44, 18, 60}),
+    intEdit(GViewGraph, 1187, "角度：Z軸", &S::viewAngleZ, {200, 82, 44, 138, 60}),
+    intEdit(GViewWindow, 1191, "X方向", &S::windowWidth, {80, 140, 44, 18, 60}),
+    intEdit(GViewWindow, 1192, "Y方向", &S::windowHeight, {200, 140, 44, 138, 60}),
 
     // 軸
-    check(GAxisChecks, 1196, "軸を表示する", &S::axisShow),
-    check(GAxisChecks, 1197, "ｳｨﾝﾄﾞｳ左下に固定する", &S::axisFixLowerLeft),
-    check(GAxisChecks, 1198, "大きさを固定する", &S::axisSizeFixed),
-    edit(GAxisForm, 1199, "位置：縦", &S::axisPosV),
-    edit(GAxisForm, 1200, "位置：横", &S::axisPosH),
-    edit(GAxisForm, 1193, "ﾗﾍﾞﾙ：X軸", &S::axisLabelX),
-    edit(GAxisForm, 1194, "ﾗﾍﾞﾙ：Y軸", &S::axisLabelY),
-    edit(GAxisForm, 1195, "ﾗﾍﾞﾙ：Z軸", &S::axisLabelZ),
-    edit(GAxisForm, 1155, "大きさ(%)", &S::axisSize),
+    check(GAxisChecks, 1196, "軸を表示する", &S::axisShow, {18, 17, 200}),
+    check(GAxisChecks, 1197, "ｳｨﾝﾄﾞｳ左下に固定する", &S::axisFixLowerLeft, {18, 35, 200}),
+    check(GAxisChecks, 1198, "大きさを固定する", &S::axisSizeFixed, {18, 53, 200}),
+    edit(GAxisForm, 1199, "位置：縦", &S::axisPosV, {78, 94, 48, 18, 58}),
+    edit(GAxisForm, 1200, "位置：横", &S::axisPosH, {196, 94, 48, 136, 58}),
+    edit(GAxisForm, 1193, "ﾗﾍﾞﾙ：X軸", &S::axisLabelX, {78, 120, 48, 18, 58}),
+    edit(GAxisForm, 1194, "ﾗﾍﾞﾙ：Y軸", &S::axisLabelY, {196, 120, 48, 136, 58}),
+    edit(GAxisForm, 1195, "ﾗﾍﾞﾙ：Z軸", &S::axisLabelZ, {78, 146, 48, 18, 58}),
+    edit(GAxisForm, 1155, "大きさ(%)", &S::axisSize, {196, 146, 48, 136, 58}),
 
     // 凡例
-    check(GLegendChecks, 1205, "凡例を表示する", &S::legendShow),
-    check(GLegendChecks, 1204, "ｳｨﾝﾄﾞｳ右に固定する", &S::legendFixRight),
-    check(GLegendChecks, 1203, "大きさを固定する", &S::legendSizeFixed),
-    edit(GLegendForm, 1206, "位置：縦", &S::legendPosV),
-    edit(GLegendForm, 1207, "位置：横", &S::legendPosH),
-    edit(GLegendForm, 1208, "高さ", &S::legendHeight),
-    edit(GLegendForm, 1209, "幅", &S::legendWidth),
-    edit(GLegendForm, 1156, "大きさ(%)", &S::legendSize),
-    list(GLegendForm, 1210, "表示の種類", &S::legendStyle, L::LegendStyles),
-    list(GLegendForm, 1211, "凡例色ﾃﾞｰﾀ", &S::legendColorSource, L::LegendSources),
+    check(GLegendChecks, 1205, "凡例を表示する", &S::legendShow, {18, 16, 200}),
+    check(GLegendChecks, 1204, "ｳｨﾝﾄﾞｳ右に固定する", &S::legendFixRight, {18, 33, 200}),
+    check(GLegendChecks, 1203, "大きさを固定する", &S::legendSizeFixed, {18, 50, 200}),
+    edit(GLegendForm, 1206, "位置：縦", &S::legendPosV, {78, 88, 48, 18, 58}),
+    edit(GLegendForm, 1207, "位置：横", &S::legendPosH, {196, 88, 48, 136, 58}),
+    edit(GLegendForm, 1208, "高さ", &S::legendHeight, {78, 112, 48, 18, 58}),
+    edit(GLegendForm, 1209, "幅", &S::legendWidth, {196, 112, 48, 136, 58}),
+    edit(GLegendForm, 1156, "大きさ(%)", &S::legendSize, {78, 136, 48, 18, 58}),
+    list(GLegendForm, 1210, "表示の種類", &S::legendStyle, L::LegendStyles, {78, 160, 84, 18, 58}),
+    list(GLegendForm, 1211, "凡例色ﾃﾞｰﾀ", &S::legendColorSource, L::LegendSources, {78, 186, 84, 18, 58}),
 
     // 凡例色: row n shows level colour 21 - n, so the top row is the top of the legend
-    swatch(GLevelColours, 1255, "1", {&S::legendColors, 20}),
-    swatch(GLevelColours, 1257, "2", {&S::legendColors, 19}),
-    swatch(GLevelColours, 1259, "3", {&S::legendColors, 18}),
-    swatch(GLevelColours, 1261, "4", {&S::legendColors, 17}),
-    swatch(GLevelColours, 1263, "5", {&S::legendColors, 16}),
-    swatch(GLevelColours, 1265, "6", {&S::legendColors, 15}),
-    swatch(GLevelColours, 1267, "7", {&S::legendColors, 14}),
-    swatch(GLevelColours, 1269, "8", {&S::legendColors, 13}),
-    swatch(GLevelColours, 1271, "9", {&S::legendColors, 12}),
-    swatch(GLevelColours, 1273, "10", {&S::legendColors, 11}),
-    swatch(GLevelColours, 1275, "11", {&S::legendColors, 10}),
-    swatch(GLevelColours, 1277, "12", {&S::legendColors, 9}),
-    swatch(GLevelColours, 1279, "13", {&S::legendColors, 8}),
-    swatch(GLevelColours, 1281, "14", {&S::legendColors, 7}),
-    swatch(GLevelColours, 1283, "15", {&S::legendColors, 6}),
-    swatch(GLevelColours, 1285, "16", {&S::legendColors, 5}),
-    swatch(GLevelColours, 1287, "17", {&S::legendColors, 4}),
-    swatch(GLevelColours, 1289, "18", {&S::legendColors, 3}),
-    swatch(GLevelColours, 1291, "19", {&S::legendColors, 2}),
-    swatch(GLevelColours, 1292, "20", {&S::legendColors, 1}),
-    control(GLevelButton, 1256, W::Button, "ﾃﾞﾌｫﾙﾄ", -1),
+    levelSwatch(1255, 1), levelSwatch(1257, 2), levelSwatch(1259, 3), levelSwatch(1261, 4),
+    levelSwatch(1263, 5), levelSwatch(1265, 6), levelSwatch(1267, 7), levelSwatch(1269, 8),
+    levelSwatch(1271, 9), levelSwatch(1273, 10), levelSwatch(1275, 11), levelSwatch(1277, 12),
+    levelSwatch(1279, 13), levelSwatch(1281, 14), levelSwatch(1283, 15), levelSwatch(1285, 16),
+    levelSwatch(1287, 17), levelSwatch(1289, 18), levelSwatch(1291, 19), levelSwatch(1292, 20),
+    control(GLevelButton, 1256, W::Button, "ﾃﾞﾌｫﾙﾄ", -1, {199, 190, 56}),
 
     // ｸﾞﾗﾌﾀｲﾄﾙ
-    edit(GTitle, 1136, "タイトル", &S::titleText, 160),
-    edit(GTitle, 1201, "位置：縦", &S::titlePosV),
-    edit(GTitle, 1202, "位置：横", &S::titlePosH),
+    edit(GTitle, 1136, "タイトル", &S::titleText, {60, 34, 184, 18, 40}),
+    edit(GTitlePlace, 1201, "位置：縦", &S::titlePosV, {78, 113, 48, 18, 58}),
+    edit(GTitlePlace, 1202, "位置：横", &S::titlePosH, {196, 113, 48, 136, 58}),
 
     // ｽｹｰﾙ①
     KELVRA_SCALE1_ROW(0, 1059),
@@ -245,8 +289,8 @@ constexpr DialogControl kControls[] = {
     cell(GScale1Grid, 3, 1, edit(0, 1072, nullptr, {&S::scaleMax, 3})),
     cell(GScale1Grid, 3, 2, list(0, 1073, nullptr, {&S::scaleStep, 3}, L::LevelCounts)),
     cell(GScale1Grid, 3, 5, edit(0, 1089, nullptr, {&S::scaleUnit, 3})),
-    check(GScale1Checks, 1211, "ｽｹｰﾙを表示する", &S::scaleShow),
-    check(GScale1Checks, 1212, "X，Y，Zｽｹｰﾙの数値間隔を同じにする", &S::scaleSameStep),
+    check(GScale1Checks, 1211, "ｽｹｰﾙを表示する", &S::scaleShow, {18, 144, 230}),
+    check(GScale1Checks, 1212, "X，Y，Zｽｹｰﾙの数値間隔を同じにする", &S::scaleSameStep, {18, 164, 230}),
 
     // ｽｹｰﾙ②
     KELVRA_SCALE2_ROW(0, FieldAccess(&S::scaleReverse, 0)),
@@ -258,14 +302,14 @@ constexpr DialogControl kControls[] = {
     KELVRA_SCALE2_ROW(3, FieldAccess(&S::legendReverse)),
 
     // ﾌｫﾝﾄ
-    roleList(GFonts, 1135, "位置"),
-    fontRole(list(GFonts, 1083, "フォント", {&S::fontFace, 0}, L::FontFaces)),
-    fontRole(intEdit(GFonts, 1085, "サイズ", {&S::fontSize, 0})),
+    roleList(GFonts, 1135, "位置", {64, 18, 180, 18, 44}),
+    fontRole(list(GFonts, 1083, "フォント", {&S::fontFace, 0}, L::FontFaces, {64, 46, 180, 18, 44})),
+    fontRole(intEdit(GFonts, 1085, "サイズ", {&S::fontSize, 0}, {64, 76, 48, 18, 44})),
 
     // 断面
     KELVRA_SECTION_ROW(0),
     KELVRA_SECTION_ROW(1),
-    edit(GSectionForm, 1225, "線の太さ", &S::sectionLineWidth),
+    edit(GSectionForm, 1225, "線の太さ", &S::sectionLineWidth, {80, 133, 44, 18, 60}),
 };
 
 #undef KELVRA_SCALE1_ROW
@@ -311,6 +355,42 @@ consteval bool fontRowsInRoleOrder() {
     return true;
 }
 static_assert(fontRowsInRoleOrder(), "the font rows of the field table are not face, size per role");
+
+consteval bool inside(DuRect inner, DuRect outer) {
+    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.w <= outer.x + outer.w &&
+           inner.y + inner.h <= outer.y + outer.h;
+}
+consteval bool overlap(DuRect a, DuRect b) {
+    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
+// A control's label, level with it (labels are 10 units high).
+consteval DuRect labelOf(const DialogControl& c) {
+    return {c.labelX, short(c.at.y + (c.at.h - 10) / 2), c.labelW, 10};
+}
+
+// Every group lies on its page, every control and label in its group's box,
+// a label that stands apart has its place, and nothing on a page covers
+// anything else.
+consteval bool placesFit() {
+    constexpr DuRect page{0, 0, kPageWidthDu, kPageHeightDu};
+    for (const ControlGroup& g : kGroups)
+        if (!inside(g.box, page)) return false;
+    for (const DialogControl& c : kControls) {
+        const ControlGroup& g = kGroups[c.group];
+        if (c.at.w <= 0 || !inside(c.at, g.box)) return false;
+        const bool apart = c.label && (c.widget == W::Edit || c.widget == W::IntEdit || c.widget == W::List ||
+                                       c.widget == W::Swatch);
+        if (apart != (c.labelW > 0)) return false;
+        if (apart && (!inside(labelOf(c), g.box) || overlap(labelOf(c), c.at))) return false;
+        for (const DialogControl& d : kControls) {
+            if (&c == &d || c.page != d.page) continue;
+            if (overlap(c.at, d.at)) return false;
+            if (d.labelW > 0 && overlap(c.at, labelOf(d))) return false;
+        }
+    }
+    return true;
+}
+static_assert(placesFit(), "a control of the settings dialog lies outside its group or over another");
 
 // Every control fits its field and its group's page, ids are unique on a
 // page, and every field of the record is on exactly one control.

@@ -1,7 +1,10 @@
 // The settings dialog as tables: its eleven pages in tab order, the groups
 // that arrange each page, and one row per control (page, control id, widget,
-// label, the field it edits). The wx pages (app/gui/dialog/) lay the rows
-// out and hand every user action to the dialog rules (settings/dialogRules.h),
+// label, the field it edits, where it stands). Places and sizes are in dialog
+// units, as a dialog resource gives them: a quarter of the dialog font's
+// average character width across, an eighth of its height down, so that a
+// page grows with the font. The wx pages (app/gui/dialog/) place the rows
+// and hand every user action to the dialog rules (settings/dialogRules.h),
 // which copy the record in and out through the same rows. What a field is
 // (range, fallback, number format, how the dialog copies it) is the field
 // table's (settings/settingsFields.h); a row here only says which control
@@ -63,17 +66,30 @@ enum class ListEntries : std::uint8_t {
     FontFaces,
 };
 
-// A group of controls on a page: a form of label and control pairs in
-// `columns` pairs per line, or, with headings, a grid of rows and columns.
-// Groups sit on the page in a grid of their own (pageRow, pageColumn, spans).
+// A rectangle on a page, in dialog units from the page's top-left corner.
+struct DuRect {
+    short x = 0, y = 0, w = 0, h = 0;
+};
+
+// Every page is laid out on this area, in dialog units: the 269 x 242 tab
+// control less its tabs and its frame.
+inline constexpr short kPageWidthDu = 262;
+inline constexpr short kPageHeightDu = 218;
+
+// A group of controls on a page, inside its box: a framed group box (titled
+// or not), or only a part of the page. A grid group names its columns above
+// them and its rows beside them.
 struct ControlGroup {
     SettingsPage page;
-    const char* title = nullptr;   // a framed group box; null for none
-    int columns = 1;
-    std::span<const char* const> headings = {};   // grid: column headings
-    std::span<const char* const> rowNames = {};   // grid: row names
-    std::span<const char* const> notes = {};      // lines of text beside the controls
-    int pageRow = 0, pageColumn = 0, rowSpan = 1, columnSpan = 1;
+    const char* title = nullptr;   // the group box's title; null for none
+    DuRect box = {};
+    bool framed = true;
+    std::span<const char* const> headings = {};   // grid: centred over each column, from headingY
+    std::span<const char* const> rowNames = {};   // grid: from rowNameX, level with each row
+    short headingY = 0, rowNameX = 0;
+    std::span<const char* const> notes = {};      // lines of text, from (notesAt.x, notesAt.y)
+    DuRect notesAt = {};                              // w: their width, h: one line's height
+    bool fontSample = false;   // the box shows a sample of the face and size the font page shows
 };
 
 struct DialogControl {
@@ -86,7 +102,10 @@ struct DialogControl {
     int value = 0;            // Radio: the value the button stands for
     ListEntries list = ListEntries::None;
     int row = 0, column = 0;  // the cell in a grid group
-    int width = 0;            // dialog units; 0 for the widget's own
+    DuRect at = {};           // the control
+    // Its label when the label stands apart (an edit's, a list's, a
+    // swatch's): left edge and width, level with the control.
+    short labelX = 0, labelW = 0;
     // Font page: the field is the one of the text role the page shows
     // (`field` names role 0's).
     bool followsFontRole = false;

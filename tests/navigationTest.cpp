@@ -1,4 +1,4 @@
-// Navigation with the mouse and the arrow keys, and the status-pane texts:
+// Navigation with the mouse, the wheel and the arrow keys, and the status-pane texts:
 // drags and keys give the expected view values, every clamp and wrap holds,
 // and the panes read exactly as the user sees them.
 #include <gtest/gtest.h>
@@ -133,6 +133,13 @@ TEST(Navigation, ZoomSectionsAndPresets) {
          "p0,0 z10 a300,330 s0,0@0 redrawn [倍率] 010(%)"},
         {"and at 999 %", ModeZoom, [](Nav& n) { n.drag(0, 900, 900, 0); n.drag(100, 100, 130, 110); },
          "p0,0 z999 a300,330 s0,0@0 redrawn [倍率] 999(%)"},
+        {"the wheel zooms a key's step a notch, in any mode", ModeRotate, [](Nav& n) { n.view.wheelZoom(3); },
+         "p0,0 z103 a300,330 s0,0@0 redrawn [倍率] 103(%)"},
+        {"back, within the keys' limits", ModePick,
+         [](Nav& n) { n.view.settings.viewZoom = 3; n.view.state.pickMarkersShown = true; n.view.wheelZoom(-5); },
+         "p0,0 z1 a300,330 s0,0@0 marks redrawn [倍率] 001(%)"},
+        {"", ModeMove, [](Nav& n) { n.view.settings.viewZoom = 998; n.view.wheelZoom(4); },
+         "p0,0 z999 a300,330 s0,0@0 redrawn [倍率] 999(%)"},
         {"X-Y plane", ModeRotate, [](Nav& n) { n.view.setViewPlane(0); },
          "p0,0 z100 a0,0 s0,0@0 redrawn [位置] X=+000,Y=+000 [倍率] 100(%) [角度] X=090(deg),Z=000(deg)"},
         {"X-Z plane", ModeRotate, [](Nav& n) { n.view.setViewPlane(1); },
@@ -175,6 +182,20 @@ TEST(Navigation, ZoomDragRelaysOutOverlaysThatFollowTheZoom) {
     n.view.mouseMove(0, 50);   // 50 up: 150 %, the button still down
     EXPECT_EQ(n.state(), "p0,0 z150 a300,330 s0,0@0 dragging redrawn [倍率] 150(%)");
     EXPECT_EQ(std::to_string(n.view.settings.axisSize) + " " + std::to_string(n.view.settings.legendSize), "150 100");
+}
+
+// A turning wheel moves the view as a drag does: the reduced graph may be
+// drawn until the view settles.
+TEST(Navigation, TheWheelMovesTheViewUntilItSettles) {
+    GL_TEST_REQUIRE_CONTEXT(64, 64);
+    Nav n;
+    n.view.wheelZoom(2);
+    EXPECT_TRUE(n.view.lists.reduced.moving);
+    EXPECT_EQ(n.host.settleWait, kSettleMilliseconds);
+    n.view.viewSettled();
+    EXPECT_FALSE(n.view.lists.reduced.moving);
+    n.view.wheelZoom(0);   // part of a notch: nothing moves
+    EXPECT_FALSE(n.view.lists.reduced.moving);
 }
 
 TEST(Navigation, ModeFollowsTheDisplayAndTheKindPaneNamesIt) {

@@ -1,9 +1,11 @@
 // The printed size of a picture: the side that reaches the printable area
 // first fills it, the proportions are kept in inches, the other side is
-// truncated, and sizes that make no page give none.
+// truncated, and sizes that make no page give none; and its place on the
+// page, inside the margins and centred there.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 #include <utility>
 
 #include "output/pageFit.h"
@@ -60,6 +62,38 @@ TEST(PageFit, SizesThatMakeNoPageGiveNothingAndHugeOnesDoNotOverflow) {
     EXPECT_EQ(fit({16384, 1}, {INT_MAX, INT_MAX}, {INT_MAX, INT_MAX}), std::pair(INT_MAX, INT_MAX / 16384));
     // One inch wide, 16384 inches tall at one pixel per inch.
     EXPECT_EQ(fit({1, 16384}, {INT_MAX, INT_MAX}, {INT_MAX, 1}), std::pair(INT_MAX, 16384));
+}
+
+std::tuple<int, int, int, int> place(PixelSize picture, PixelSize page, PageMargins margins, PixelSize ppi = k600Dpi) {
+    PixelRect r = placeOnPage(picture, page, margins, ppi);
+    return {r.x, r.y, r.width, r.height};
+}
+
+TEST(PageFit, ThePictureFillsTheAreaInsideTheMarginsAndStandsInItsMiddle) {
+    // A4 at 600 dpi with GTK's default margins: a quarter inch, 0.56 inch at the bottom.
+    const PageMargins a4{150, 150, 150, 336};
+    const int across = kA4At600.width - 300, down = kA4At600.height - 486;
+    // A wide view fills the width between the margins and is centred top to bottom.
+    auto [x, y, w, h] = place({800, 400}, kA4At600, a4);
+    EXPECT_EQ(std::tuple(x, w, h), std::tuple(150, across, across / 2));
+    EXPECT_EQ(y, 150 + (down - h) / 2);
+    // The same integer fit as on the whole page, within the area.
+    EXPECT_EQ(std::pair(w, h), fit({800, 400}, {across, down}));
+    // A tall view fills the height and is centred across, on uneven margins too.
+    auto [tx, ty, tw, th] = place({300, 600}, kA4At600, {100, 20, 400, 60});
+    EXPECT_EQ(std::tuple(ty, th), std::tuple(20, kA4At600.height - 80));
+    EXPECT_EQ(tx, 100 + (kA4At600.width - 500 - tw) / 2);
+    // No margins: the whole page, as before.
+    EXPECT_EQ(place({4961, 7016}, kA4At600, {}), std::tuple(0, 0, 4961, 7016));
+}
+
+TEST(PageFit, MarginsThatLeaveNoAreaGiveNoPlace) {
+    EXPECT_EQ(place({800, 400}, kA4At600, {2500, 0, 2461, 0}), std::tuple(0, 0, 0, 0));
+    EXPECT_EQ(place({800, 400}, kA4At600, {0, 8000, 0, 0}), std::tuple(0, 0, 0, 0));
+    EXPECT_EQ(place({0, 400}, kA4At600, {}), std::tuple(0, 0, 0, 0));
+    // Negative margins count as none; huge ones do not overflow.
+    EXPECT_EQ(place({100, 100}, {100, 100}, {-50, -50, -50, -50}, {1, 1}), std::tuple(0, 0, 100, 100));
+    EXPECT_EQ(place({100, 100}, {100, 100}, {INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {1, 1}), std::tuple(0, 0, 0, 0));
 }
 
 }  // namespace

@@ -150,6 +150,8 @@ public:
     void leftButtonUp();
     void keyDown(ArrowKey key);
     void keyUp();   // an arrow key came up: a held key's movement ends
+    // The mouse wheel (interact/navigation.h); the view moves until it settles.
+    void wheelZoom(int notches);
     void resetView();
     void setViewPlane(int plane);   // 0 X-Y, 1 X-Z, 2 Y-Z
     // The status panes of `what` (Change flags) with the settings as they are.

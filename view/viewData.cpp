@@ -7,6 +7,7 @@
 
 #include "base/appInfo.h"
 #include "base/cp932.h"
+#include "base/fileFilter.h"
 #include "base/fileIo.h"
 #include "base/phaseTimes.h"
 #include "base/textInput.h"
@@ -29,9 +30,10 @@ constexpr const char kCannotSaveText[] = "ﾃﾞｰﾀﾌｧｲﾙの保存が�
 
 FileDialogRequest dataDialog(const GraphData& data, bool save) {
     FileDialogRequest request;
+    request.kind = save ? FileDialogKind::DataSave : FileDialogKind::DataOpen;
     request.save = save;
     request.title = sj(save ? "ｸﾞﾗﾌﾃﾞｰﾀの保存" : "ｸﾞﾗﾌﾃﾞｰﾀを開く");
-    request.filters = {{"Graph Data File (*.csv)", "*.csv"}, {"All Files (*.*)", "*.*"}};
+    request.filters = {{sj("ﾃﾞｰﾀﾌｧｲﾙ (*.csv)"), "*.csv"}, allFilesFilter()};
     if (save) {
         request.initialName = data.dataFileTitle;
         request.initialFolder = folderOf(data.dataFilePath);

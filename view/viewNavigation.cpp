@@ -36,6 +36,13 @@ void CKelvraView::keyDown(ArrowKey key) {
 
 void CKelvraView::keyUp() { viewSettled(); }
 
+void CKelvraView::wheelZoom(int notches) {
+    const unsigned what = kelvra::wheelZoom(settings, notches);
+    if (what == 0) return;
+    changed(what);
+    viewMoved();
+}
+
 void CKelvraView::resetView() {
     resetViewSettings(settings);
     changed(ChangeView);

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "base/cp932.h"
+#include "base/fileFilter.h"
 #include "base/fileIo.h"
 #include "base/phaseTimes.h"
 #include "base/textInput.h"
@@ -54,9 +55,10 @@ namespace {
 
 FileDialogRequest settingsDialog(const GraphData& data, bool save) {
     FileDialogRequest request;
+    request.kind = save ? FileDialogKind::SettingsSave : FileDialogKind::SettingsOpen;
     request.save = save;
     request.title = sj(save ? "設定ﾌｧｲﾙの保存" : "設定ﾌｧｲﾙを開く");
-    request.filters = {{sj("設定ﾌｧｲﾙ(*.txt)"), "*.txt"}, {"All Files (*.*)", "*.*"}};
+    request.filters = {{sj("設定ﾌｧｲﾙ (*.txt)"), "*.txt"}, allFilesFilter()};
     if (data.dataLoaded) request.initialFolder = folderOf(data.dataFilePath);
     request.confirmOverwrite = save;
     return request;

@@ -50,6 +50,12 @@ enum CommandId {
 inline constexpr int IdPopupFirstPage = 32794;
 inline constexpr int IdPopupLastPage = 32804;
 
+// The File menu's "最近使ったﾌｧｲﾙ": the submenu's own item, and one item per
+// recent file, newest first.
+inline constexpr int IdFileRecent = 32805;
+inline constexpr int IdRecentFirst = 57616;
+inline constexpr int IdRecentLast = IdRecentFirst + 15;
+
 // wx takes menu identifiers below 0x7FFF only; the window system sees each
 // command under its identifier less this offset.
 inline constexpr int kWxIdOffset = 30000;
@@ -62,6 +68,7 @@ enum class EnableRule {
     DataLoaded,
     Rotate,    // data loaded and not the 2-D display
     Section,   // an X- or Y-section display, with or without data
+    RecentFiles,   // the recent-file list holds a file
     NotYet,    // wired by a later piece of work; shown disabled until then
 };
 
@@ -90,7 +97,7 @@ const CommandInfo* findCommand(int id);
 // A menu: its title and item ids in order; 0 stands for a separator.
 struct MenuInfo {
     const char* title;
-    int items[12];
+    int items[16];
     int itemCount;
 };
 extern const MenuInfo kMenus[];

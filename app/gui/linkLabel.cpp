@@ -1,12 +1,11 @@
 // The link label (see linkLabel.h).
 #include "app/gui/linkLabel.h"
 
-#include <wx/msgdlg.h>
 #include <wx/settings.h>
 #include <wx/utils.h>
 
 #include "app/gui/desktopOpen.h"
-#include "base/appInfo.h"
+#include "app/gui/messageBox.h"
 
 namespace kelvra {
 
@@ -88,7 +87,7 @@ bool CLinkLabel::openTarget() {
     if (reportFailure)
         reportFailure(message);
     else
-        wxMessageBox(message, kAppTitle, wxOK | wxICON_EXCLAMATION, this);
+        showMessageBox(wxGetTopLevelParent(this), message);
     return false;
 }
 

@@ -10,7 +10,8 @@
 //     alignment holds in place;
 //   - opening the target with the desktop's default application, and then
 //     with the web browser, and on failure a beep, "Unable to open
-//     hyperlink:" with the reason, and the label drawn unvisited.
+//     hyperlink:" with the reason in the program's message box, and the
+//     label drawn unvisited.
 // An empty target means the label's text; an empty text shows the target.
 #pragma once
 

@@ -2,16 +2,20 @@
 // tables, and the one gate every command passes (see mainFrame.h).
 #include "app/gui/mainFrame.h"
 
+#include <sys/stat.h>
+#include <wx/display.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <span>
 
 #include "app/gui/aboutDlg.h"
 #include "app/gui/appImages.h"
 #include "app/gui/commands.h"
+#include "app/gui/desktopProfile.h"
 #include "app/gui/guiText.h"
 #include "app/gui/helpCommands.h"
 #include "app/gui/toolbarImages.h"
@@ -33,6 +37,10 @@ bool isCheckTool(const CommandInfo& c) {
 }
 
 static_assert(IdPopupLastPage - IdPopupFirstPage + 1 == SettingsPageCount, "one right-click item per settings page");
+static_assert(IdRecentLast - IdRecentFirst + 1 == int(kMaxRecentFiles), "one item per recent file");
+
+// A path in a message (CP932): names on disk are UTF-8 here.
+std::string messagePath(const std::string& path) { return isValidUtf8(path) ? utf8ToCp932(path) : path; }
 
 }  // namespace
 
@@ -46,6 +54,7 @@ CMainFrame::CMainFrame(std::string startupArgument)
     buildToolbar();
     buildStatusBar();
     canvas_ = new CViewCanvas(this, std::move(startupArgument), hooks);
+    canvas_->dataFileUsed = [this] { noteDataFile(); };
     PrintSource page;
     page.picture = [this] { return canvas_->drawPicture(copiedPicture(canvas_->clientSize())); };
     page.printEnded = [this] { canvas_->rebuildGraphLists(); };
@@ -57,7 +66,16 @@ CMainFrame::CMainFrame(std::string startupArgument)
         Bind(wxEVT_UPDATE_UI, &CMainFrame::onUpdateUI, this, wxIdOf(c.id));
     }
     Bind(wxEVT_MENU, &CMainFrame::onSettingsPopup, this, wxIdOf(IdPopupFirstPage), wxIdOf(IdPopupLastPage));
+    Bind(wxEVT_MENU, [this](wxCommandEvent& e) { openRecentFile(std::size_t(commandIdOf(e.GetId()) - IdRecentFirst)); },
+         wxIdOf(IdRecentFirst), wxIdOf(IdRecentLast));
+    // Another copy of the program may have added to the list meanwhile.
+    Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& e) {
+        e.Skip();
+        if (e.GetMenu() && e.GetMenu() != recentMenu_) fillRecentMenu();
+    });
     Bind(wxEVT_IDLE, &CMainFrame::onIdle, this);
+    Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::onClose, this);
+    fillRecentMenu();
     canvas_->SetFocus();
 }
 
@@ -72,6 +90,11 @@ void CMainFrame::buildMenus() {
             const CommandInfo* c = findCommand(id);
             if (!c) {
                 menu->AppendSeparator();
+                continue;
+            }
+            if (id == IdFileRecent) {
+                recentMenu_ = new wxMenu;
+                menu->Append(wxIdOf(id), ui(c->menuText), recentMenu_, ui(c->statusText));
                 continue;
             }
             wxItemKind kind = c->check == CheckRule::Never ? wxITEM_NORMAL : wxITEM_CHECK;
@@ -126,6 +149,7 @@ bool CMainFrame::isCommandEnabled(int id) const {
         case EnableRule::DataLoaded: return v.data.dataLoaded;
         case EnableRule::Rotate: return v.data.dataLoaded && v.settings.displayMode != Display2D;
         case EnableRule::Section: return v.settings.displayMode == DisplayXSection || v.settings.displayMode == DisplayYSection;
+        case EnableRule::RecentFiles: return !recentShown_.empty();
         case EnableRule::NotYet: return false;
     }
     return false;
@@ -163,7 +187,8 @@ void CMainFrame::onIdle(wxIdleEvent& event) {
     // after a load, and keeps them dead while their commands are disabled.
     const CKelvraView& v = canvas_->view();
     long state = long(v.data.dataLoaded) | long(v.settings.displayMode & 0xFF) << 1 | long(v.state.interactionMode & 0xFF) << 9 |
-                 long(isCommandChecked(IdViewToolbar)) << 17 | long(isCommandChecked(IdViewStatusBar)) << 18;
+                 long(isCommandChecked(IdViewToolbar)) << 17 | long(isCommandChecked(IdViewStatusBar)) << 18 |
+                 long(recentShown_.empty()) << 19;
     if (state == menuState_ || !GetMenuBar()) return;
     menuState_ = state;
     GetMenuBar()->UpdateMenus();
@@ -186,10 +211,12 @@ bool CMainFrame::runCommand(int id) {
     if (!isCommandEnabled(id)) return false;
     CKelvraView& v = canvas_->view();
     auto core = [this](auto operation) { canvas_->runWithContext(operation); };
+    // A data file opened, reloaded or saved goes first in the recent-file list.
+    bool used = false;
     switch (id) {
-        case IdFileOpen: core([&] { v.chooseDataFile(); }); break;
-        case IdFileReload: core([&] { v.reloadDataFile(); }); break;
-        case IdFileSave: core([&] { v.saveDataCommand(); }); break;
+        case IdFileOpen: core([&] { used = v.chooseDataFile(); }); break;
+        case IdFileReload: core([&] { used = v.reloadDataFile(); }); break;
+        case IdFileSave: core([&] { used = v.saveDataCommand(); }); break;
         case IdFileSaveImage: canvas_->saveImageCommand(); break;
         case IdFilePrint: printing_->print(); break;
         case IdFilePrintPreview: printing_->preview(); break;
@@ -213,8 +240,10 @@ bool CMainFrame::runCommand(int id) {
         case IdHelpContents: openHelpContents(helpPath_, manualPage_, *canvas_); break;
         case IdHelpDownload: openProductPage(*canvas_); break;
         case IdAppAbout: CAboutDlg(this).ShowModal(); break;
+        case IdFileRecent: break;   // the submenu's items are commands of their own
         default: return false;   // commands wired by later work
     }
+    if (used) noteDataFile();
     return true;
 }
 
@@ -239,6 +268,72 @@ void CMainFrame::editSettings() {
     if (!runSettingsDialog(this, v.settings, v.data, services)) return;
     canvas_->resizeFrame(v.settings.windowWidth, v.settings.windowHeight);
     canvas_->runWithContext([&] { v.settingsChanged(); });
+}
+
+// ---- recent files and the window's place ------------------------------------------------
+
+void CMainFrame::noteDataFile() {
+    noteRecentFile(view().data.dataFilePath);
+    fillRecentMenu();
+}
+
+void CMainFrame::fillRecentMenu() {
+    if (!recentMenu_) return;
+    std::vector<std::string> files = loadProfile().recentFiles;
+    if (files == recentShown_ && recentMenu_->GetMenuItemCount() == files.size()) return;
+    while (recentMenu_->GetMenuItemCount() > 0) recentMenu_->Destroy(recentMenu_->FindItemByPosition(0));
+    for (std::size_t i = 0; i < files.size() && i < kMaxRecentFiles; ++i)
+        recentMenu_->Append(wxIdOf(IdRecentFirst + int(i)), pathText(recentFileLabel(i, files[i])), pathText(files[i]));
+    recentShown_ = std::move(files);
+}
+
+bool CMainFrame::openRecentFile(std::size_t index) {
+    if (index >= recentShown_.size()) return false;
+    const std::string path = recentShown_[index];
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        updateProfile([&](Profile& profile) { removeRecentFile(profile.recentFiles, path); });
+        fillRecentMenu();
+        canvas_->showMessage(messagePath(path) + sj(" が見つかりません。\n最近使ったﾌｧｲﾙの一覧から削除しました。"));
+        return false;
+    }
+    bool loaded = false;
+    canvas_->runWithContext([&] { loaded = view().loadDataFile(path, false); });
+    if (loaded) noteDataFile();
+    return loaded;
+}
+
+void CMainFrame::restorePlace() {
+    std::optional<WindowPlace> place = loadProfile().window;
+    if (!place) return;
+    wxRect rect(place->x, place->y, place->width, place->height);
+    // On the screen its middle was on, and no larger than that screen; a
+    // screen that has gone leaves the window where it opens by default.
+    int display = wxDisplay::GetFromPoint(rect.GetPosition() + rect.GetSize() / 2);
+    wxRect screen = wxDisplay(display == wxNOT_FOUND ? 0 : unsigned(display)).GetClientArea();
+    wxSize size = rect.GetSize();
+    size.DecTo(screen.GetSize());
+    rect.SetSize(size);
+    if (display == wxNOT_FOUND) {
+        SetSize(rect.GetSize());
+    } else {
+        rect.x = std::clamp(rect.x, screen.x, screen.GetRight() + 1 - rect.width);
+        rect.y = std::clamp(rect.y, screen.y, screen.GetBottom() + 1 - rect.height);
+        SetSize(rect);
+    }
+    if (place->maximized) Maximize();
+}
+
+void CMainFrame::onClose(wxCloseEvent& event) {
+    event.Skip();
+    if (IsIconized()) return;
+    const wxRect rect = GetRect();
+    const bool maximized = IsMaximized();
+    updateProfile([&](Profile& profile) {
+        // A maximized window keeps the place it had before, for when it is restored.
+        if (!maximized || !profile.window) profile.window = WindowPlace{rect.x, rect.y, rect.width, rect.height, false};
+        profile.window->maximized = maximized;
+    });
 }
 
 void CMainFrame::showBar(wxWindow* bar, bool show) {

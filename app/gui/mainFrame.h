@@ -2,16 +2,22 @@
 // toolbar and the five-pane status bar built from the command tables of
 // commands.h, and the view window (CViewCanvas) filling the rest. Every command
 // passes through one gate, so a disabled command does nothing from its menu
-// item, its button or its accelerator.
+// item, its button or its accelerator. The File menu ends with the recent
+// files, and the frame's place and size are kept for the next run
+// (desktopProfile.h).
 #pragma once
 
 #include <wx/frame.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/gui/viewCanvas.h"
 #include "app/gui/printing.h"
+
+class wxMenu;
 
 namespace kelvra {
 
@@ -37,6 +43,17 @@ public:
     // The same at `page` (the right-click menu's items).
     void openSettingsAtPage(int page);
 
+    // "最近使ったﾌｧｲﾙ": entry `index` of the list loaded, or, when the file
+    // has gone, taken off the list with a message. True when it loaded.
+    bool openRecentFile(std::size_t index);
+    // The submenu as the profile holds the list now.
+    void fillRecentMenu();
+    wxMenu* recentMenu() const { return recentMenu_; }
+
+    // The place and size the last run ended with, when they still fit on a
+    // screen (the program's start; a test's frame keeps its own).
+    void restorePlace();
+
     // Test seams: what replaces message boxes, file dialogs and the end of
     // the process when the frame is driven from a test.
     GuiHooks hooks;
@@ -49,9 +66,14 @@ private:
     void onSettingsPopup(wxCommandEvent& event);
     void onUpdateUI(wxUpdateUIEvent& event);
     void onIdle(wxIdleEvent& event);
+    void onClose(wxCloseEvent& event);
     void showBar(wxWindow* bar, bool show);
+    // The data file the view holds now goes first in the recent-file list.
+    void noteDataFile();
 
     CViewCanvas* canvas_ = nullptr;
+    wxMenu* recentMenu_ = nullptr;
+    std::vector<std::string> recentShown_;   // the files the submenu shows, in its order
     std::unique_ptr<CPrintCommands> printing_;
     std::string helpPath_;     // the help file in the working folder at start-up
     std::string manualPage_;   // the user manual's start page

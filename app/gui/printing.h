@@ -3,10 +3,13 @@
 // print preview window, and the printer and page settings those share.
 //
 // The page is drawn afresh for every print and every preview rendering: the
-// picture at the window's client size without pick markers, scaled to the
-// printable area with its proportions kept (output/pageFit.h), at the page's
-// top-left corner. After each print the source's printEnded runs, where the
-// window rebuilds its graph lists.
+// picture at the window's client size without pick markers, fitted to the
+// printable area that the page set-up reports with its proportions kept, and
+// centred in it (output/pageFit.h). A print takes the printer's margins for
+// the paper from GTK's print context; the preview has no printer yet, takes
+// the paper's own margins and marks them with a dotted frame. After each
+// print the source's printEnded runs, where the window rebuilds its graph
+// lists.
 #pragma once
 
 #include <wx/cmndata.h>
@@ -33,7 +36,9 @@ struct PrintSource {
 // One page with the picture; printPage is OnPrintPage.
 class CPicturePrintout : public wxPrintout {
 public:
-    explicit CPicturePrintout(PrintSource source);
+    // `printData`: the print settings the page is laid out by (without
+    // them, on the whole paper).
+    explicit CPicturePrintout(PrintSource source, const wxPrintData* printData = nullptr);
 
     bool HasPage(int page) override { return page == 1; }
     void GetPageInfo(int* minPage, int* maxPage, int* pageFrom, int* pageTo) override;
@@ -42,6 +47,7 @@ public:
 
 private:
     PrintSource source_;
+    const wxPrintData* printData_;
 };
 
 // The File menu's print, print preview and printer set-up commands. The

@@ -7,9 +7,9 @@
 #include <wx/filedlg.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
-#include <wx/msgdlg.h>   // before the generic box, which builds on it
-#include <wx/generic/msgdlgg.h>
 #include <wx/statusbr.h>
+
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,12 +17,15 @@
 #include <utility>
 
 #include "app/gui/commands.h"
+#include "app/gui/desktopProfile.h"
+#include "app/gui/fileDialogFilters.h"
 #include "app/gui/guiText.h"
 #include "app/gui/loadProgressDlg.h"
+#include "app/gui/messageBox.h"
 #include "app/gui/selectedDataDlg.h"
 #include "app/launch/launch.h"
-#include "base/appInfo.h"
 #include "base/cp932.h"
+#include "base/fileFilter.h"
 #include "base/fileIo.h"
 #include "base/headlessHost.h"
 #include "app/gui/pictureClipboard.h"
@@ -89,6 +92,7 @@ CViewCanvas::CViewCanvas(wxFrame* frame, std::string startupArgument, GuiHooks& 
     Bind(wxEVT_MOUSE_CAPTURE_LOST, &CViewCanvas::onCaptureLost, this);
     Bind(wxEVT_KEY_DOWN, &CViewCanvas::onKeyDown, this);
     Bind(wxEVT_KEY_UP, &CViewCanvas::onKeyUp, this);
+    Bind(wxEVT_MOUSEWHEEL, &CViewCanvas::onMouseWheel, this);
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { view_.viewSettled(); }, settleTimer_.GetId());
     Bind(wxEVT_RIGHT_DOWN, &CViewCanvas::onRightDown, this);
     Bind(wxEVT_DROP_FILES, &CViewCanvas::onDropFiles, this);
@@ -230,6 +234,27 @@ void CViewCanvas::onKeyUp(wxKeyEvent& event) {
     event.Skip();
 }
 
+void CViewCanvas::onMouseWheel(wxMouseEvent& event) {
+    // The vertical wheel zooms; a drag in progress keeps the view to itself.
+    if (event.GetWheelAxis() != wxMOUSE_WHEEL_VERTICAL || view_.state.dragging || event.GetWheelDelta() <= 0) {
+        event.Skip();
+        return;
+    }
+    wheelRotation_ += event.GetWheelRotation();
+    int notches = wheelRotation_ / event.GetWheelDelta();
+    if (notches == 0) return;
+    wheelRotation_ -= notches * event.GetWheelDelta();
+    pendingNotches_ += notches;
+    if (pendingNotches_ != notches) return;   // already scheduled
+    CallAfter(&CViewCanvas::applyPendingWheel);
+}
+
+void CViewCanvas::applyPendingWheel() {
+    int notches = pendingNotches_;
+    pendingNotches_ = 0;
+    if (notches != 0 && !view_.state.dragging && makeCurrent()) view_.wheelZoom(notches);
+}
+
 // The right-click menu, once data is loaded: one item per settings page. Its
 // commands reach the frame, which opens the dialog at the page.
 void CViewCanvas::onRightDown(wxMouseEvent& event) {
@@ -262,10 +287,14 @@ void CViewCanvas::runStartup() {
         return;
     }
     LaunchResult result;
+    // A data file named alone is the user's, for the recent-file list; a
+    // launch file's data file is the calling program's.
+    bool unattendedRun = false;
     {
         PaintBlock block(paintBlocked_);
         FileRead argument = readTextFile(startupArgument_);
         unattended_ = startupKindOf(argument) == StartupFileKind::LaunchFile;
+        unattendedRun = unattended_;
         result = runStartupArgument(view_, startupArgument_, std::move(argument));
         unattended_ = false;
     }
@@ -274,6 +303,7 @@ void CViewCanvas::runStartup() {
     hideLoadProgress();   // in case a failed load left it up
     startupFinished_ = true;
     Refresh(false);
+    if (!unattendedRun && !result.dataLoadFailed && view_.data.dataLoaded && dataFileUsed) dataFileUsed();
     if (result.endProgram) {
         // A caller that waits for the program learns from the status whether
         // every file it named was read and written.
@@ -292,13 +322,14 @@ void CViewCanvas::runStartup() {
 void CViewCanvas::saveImageCommand() {
     PixelSize size = clientSize();
     FileDialogRequest request;
+    request.kind = FileDialogKind::ImageSave;
     request.save = true;
     request.title = sj("画像の保存");
-    request.filters = {{"Image File(*.png; *.jpg; *.jpeg; *.bmp)", "*.png;*.jpg;*.jpeg;*.bmp"},
-                       {"SVG File(*.svg)", "*.svg"},
-                       {"PDF File(*.pdf)", "*.pdf"},
-                       {"EPS File(*.eps)", "*.eps"},
-                       {"All Files (*.*)", "*.*"}};
+    request.filters = {{sj("画像ﾌｧｲﾙ (*.png; *.jpg; *.jpeg; *.bmp)"), "*.png;*.jpg;*.jpeg;*.bmp"},
+                       {sj("SVGﾌｧｲﾙ (*.svg)"), "*.svg"},
+                       {sj("PDFﾌｧｲﾙ (*.pdf)"), "*.pdf"},
+                       {sj("EPSﾌｧｲﾙ (*.eps)"), "*.eps"},
+                       allFilesFilter()};
     request.initialName = withoutExtension(view_.data.dataFileTitle) + ".png";
     if (view_.data.dataLoaded) request.initialFolder = folderOf(view_.data.dataFilePath);
     request.confirmOverwrite = true;
@@ -341,7 +372,12 @@ void CViewCanvas::dropFiles(const std::vector<std::string>& paths) {
     const std::string& path = paths.front();
     switch (classifyDroppedFile(path)) {
         case DroppedFileKind::SettingsFile: runWithContext([&] { view_.loadSettingsFile(path); }); break;
-        case DroppedFileKind::DataFile: runWithContext([&] { view_.loadDataFile(path, false); }); break;
+        case DroppedFileKind::DataFile: {
+            bool loaded = false;
+            runWithContext([&] { loaded = view_.loadDataFile(path, false); });
+            if (loaded && dataFileUsed) dataFileUsed();
+            break;
+        }
         case DroppedFileKind::Ignored: break;
     }
 }
@@ -363,10 +399,7 @@ void CViewCanvas::showMessage(const std::string& text) {
         hooks_.message(text);
         return;
     }
-    // The toolkit's own box on GTK 3 leaves out the icon of the message type;
-    // wx's box draws it, from the icon theme.
-    wxGenericMessageDialog box(frame_, fromCp932(text), kAppTitle, wxOK | wxICON_EXCLAMATION | wxCENTRE);
-    box.ShowModal();
+    showMessageBox(frame_, fromCp932(text));
     repairAfterDialog();
 }
 
@@ -442,8 +475,21 @@ void CViewCanvas::hideLoadProgress() {
 }
 
 std::optional<std::string> CViewCanvas::askFileName(const FileDialogRequest& request) {
-    std::optional<std::string> path = hooks_.fileName ? hooks_.fileName(request) : showFileDialog(request);
+    // Each dialog starts where it was last used; a save of the data file
+    // starts beside the file.
+    FileDialogRequest shown = request;
+    const std::size_t kind = std::size_t(request.kind);
+    const std::string remembered = loadProfile().lastFolders[kind];
+    struct stat st;
+    bool besideData = request.kind == FileDialogKind::DataSave && !request.initialFolder.empty();
+    if (!besideData && !remembered.empty() && ::stat(remembered.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        shown.initialFolder = remembered;
+    std::optional<std::string> path = hooks_.fileName ? hooks_.fileName(shown) : showFileDialog(shown);
     repairAfterDialog();
+    if (path) {
+        const std::string folder = folderOf(absolutePath(*path, workingFolder()));
+        updateProfile([&](Profile& profile) { profile.lastFolders[kind] = folder; });
+    }
     return path;
 }
 
@@ -458,6 +504,7 @@ std::optional<std::string> CViewCanvas::showFileDialog(const FileDialogRequest& 
     wxFileDialog dialog(frame_, fromCp932(request.title), pathText(request.initialFolder), pathText(request.initialName),
                         wildcard, style);
     dialog.SetFilterIndex(0);
+    matchFiltersInAnyCase(dialog, request.filters);
     if (dialog.ShowModal() != wxID_OK) return std::nullopt;
     return pathBytes(dialog.GetPath());
 }

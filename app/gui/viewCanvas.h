@@ -86,6 +86,10 @@ public:
     // The selected-data window, created hidden with the view window.
     CSelectedDataDlg* selectedDataWindow() const { return selectedData_; }
 
+    // Called after a data file was dropped or named on the command line and
+    // loaded (the frame puts it in the recent-file list).
+    std::function<void()> dataFileUsed;
+
     // ---- ViewHost ----
     void showMessage(const std::string& text) override;
     void showMessageWithReason(const std::string& text, const std::string& reason) override;
@@ -114,6 +118,8 @@ private:
     void onCaptureLost(wxMouseCaptureLostEvent& event);
     void onKeyDown(wxKeyEvent& event);
     void onKeyUp(wxKeyEvent& event);
+    void onMouseWheel(wxMouseEvent& event);
+    void applyPendingWheel();
     void onRightDown(wxMouseEvent& event);
     void onDropFiles(wxDropFilesEvent& event);
     void runStartup();
@@ -143,6 +149,11 @@ private:
     // every drag rule works on the offset from the button-down point.
     std::optional<wxPoint> pendingMotion_;
     bool motionScheduled_ = false;
+    // Wheel rotation not yet a whole notch (smooth wheels and touchpads send
+    // parts of one), and whole notches not yet applied: like motion, a burst
+    // of them is applied at once.
+    int wheelRotation_ = 0;
+    int pendingNotches_ = 0;
     // Paints are skipped while a picture is being drawn off-screen or a load
     // is under way; the picture of the moment would be half made.
     int paintBlocked_ = 0;

@@ -7,7 +7,9 @@
 // the top of the file, so key order and other lines do not matter.
 #include "app/launch/launch.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <iterator>
@@ -101,6 +103,22 @@ std::string launchPathFrom(const std::string& fileName, const std::string& launc
 StartupFileKind startupKindOf(const FileRead& file) {
     if (!file.ok()) return StartupFileKind::Unreadable;
     return file.bytes.view().starts_with('[') ? StartupFileKind::LaunchFile : StartupFileKind::DataFile;
+}
+
+StartupFileKind peekStartupKind(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return StartupFileKind::Unreadable;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return StartupFileKind::Unreadable;
+    // Enough for a byte-order mark and the first character after it.
+    char first[8];
+    ssize_t got = ::read(fd, first, sizeof first);
+    ::close(fd);
+    FileRead prefix;
+    prefix.result = ReadResult::Ok;
+    if (got < 0 || !prefix.bytes.assign(std::string_view(first, std::size_t(got))) || !prepareText(&prefix.bytes))
+        return StartupFileKind::Unreadable;
+    return startupKindOf(prefix);
 }
 
 DroppedFileKind classifyDroppedFile(const std::string& path) {

@@ -54,6 +54,10 @@ std::string launchPathFrom(const std::string& fileName, const std::string& launc
 // kind told from the same text that is then loaded or carried out.
 enum class StartupFileKind { LaunchFile, DataFile, Unreadable };
 StartupFileKind startupKindOf(const FileRead& file);
+// The same from the first bytes of a regular file, before the argument runs
+// (the desktop program opens a launch file's window at its default size);
+// Unreadable for anything else, which may be read only once.
+StartupFileKind peekStartupKind(const std::string& path);
 
 // What a dropped file is: a settings file when one of its first 11 lines begins
 // with "[", a data file when it has at least 5 lines, otherwise nothing to act on

@@ -1,7 +1,8 @@
 // Helpers for the desktop-program tests: a wx application for the whole test
-// program (skipped when there is no display), an event pump that polls a
-// condition with a timeout, a read-back of what a window shows on the X
-// server, and starting the built program as a separate process.
+// program (skipped when there is no display) with a home folder of its own,
+// an event pump that polls a condition with a timeout, a read-back of what a
+// window shows on the X server, and starting the built program as a separate
+// process.
 #pragma once
 
 #include <fcntl.h>
@@ -13,10 +14,12 @@
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/glcanvas.h>
+#include <wx/image.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,11 +43,38 @@ extern char** environ;
 
 namespace kelvra::test {
 
+// A home folder for the test program: what the program keeps between runs
+// (recent files, the window's place) and what the toolkit keeps go there, not
+// into the user's. Made once, before the toolkit reads $HOME.
+inline const std::string& testHome() {
+    static const std::string home = [] {
+        char pattern[] = "/tmp/kelvra-home-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        return std::string(made ? made : "");
+    }();
+    return home;
+}
+
+// Points $HOME at `home` and leaves $XDG_CONFIG_HOME unset, so that the
+// program's profile is `home`/.config/kelvra/kelvra.conf.
+inline void useHome(const std::string& home) {
+    if (home.empty()) return;   // no folder could be made: the tests run in the user's
+    setenv("HOME", home.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+}
+
 // One wx application and one active event loop for the test program.
 class WxEnvironment : public ::testing::Environment {
 public:
+    // `ownDesktop`: the test program has set up the XDG folders of a scratch
+    // desktop of its own, which stay; only $HOME is changed.
+    explicit WxEnvironment(bool ownDesktop = false) : ownDesktop_(ownDesktop) {}
     void SetUp() override {
         installAssertHandler();
+        if (ownDesktop_ && !testHome().empty()) setenv("HOME", testHome().c_str(), 1);
+        else useHome(testHome());
+        // The toolkit's settings (the file dialog's) stay in memory.
+        setenv("GSETTINGS_BACKEND", "memory", 1);
         if (!std::getenv("DISPLAY")) return;
         static int argc = 1;
         static char name[] = "kelvraGuiTest";
@@ -58,6 +88,8 @@ public:
         ready_ = true;
     }
     void TearDown() override {
+        std::error_code ignored;
+        if (!testHome().empty()) std::filesystem::remove_all(testHome(), ignored);
         if (!ready_) return;
         wxTheApp->OnExit();
         wxEventLoopBase::SetActive(nullptr);
@@ -68,6 +100,7 @@ public:
 
 private:
     static inline bool ready_ = false;
+    bool ownDesktop_;
     wxGUIEventLoop* loop_ = nullptr;
 };
 
@@ -214,6 +247,17 @@ struct ProgramGuard {
     ~ProgramGuard() { stopProgram(process); }
 };
 
+// Turns the mouse wheel `notches` notches over screen point (x, y), away
+// from the user (towards for negative), as another program's input does,
+// while the event loop runs. False when xdotool did not do it.
+inline bool turnWheel(int x, int y, int notches, int delayMs = 40) {
+    Process p = startProgram({"/usr/bin/xdotool", "mousemove", std::to_string(x), std::to_string(y), "sleep", "0.1",
+                              "click", "--repeat", std::to_string(std::abs(notches)), "--delay",
+                              std::to_string(delayMs), notches > 0 ? "4" : "5"});
+    ProgramGuard guard{p};
+    return p.pid > 0 && pumpUntil([&] { return waitForExit(p, 0); }, 30000) && p.exitCode == 0;
+}
+
 // The top-level window titled `title` that process `pid` shows, or 0.
 inline ::Window findWindowTitled(pid_t pid, const std::string& title) {
     Display* d = xDisplay();
@@ -250,6 +294,34 @@ inline ::Window findWindowTitled(pid_t pid, const std::string& title) {
 }
 
 inline bool hasWindowTitled(pid_t pid, const std::string& title) { return findWindowTitled(pid, title) != 0; }
+
+// What the screen shows in `area`, as a PNG named `name` in
+// $KELVRA_SCREENSHOTS (a folder), for looking at; nothing when that is not
+// set. Read through the tests' own connection: another program taking the
+// picture could wait on a grab this process holds.
+inline void saveScreenshot(const wxRect& area, const std::string& name) {
+    const char* folder = std::getenv("KELVRA_SCREENSHOTS");
+    if (!folder || !xDisplay()) return;
+    XImage* image = XGetImage(xDisplay(), DefaultRootWindow(xDisplay()), area.x, area.y, unsigned(area.width),
+                              unsigned(area.height), AllPlanes, ZPixmap);
+    if (!image) return;
+    wxImage png(area.width, area.height);
+    for (int y = 0; y < area.height; ++y)
+        for (int x = 0; x < area.width; ++x) {
+            unsigned long v = XGetPixel(image, x, y);
+            png.SetRGB(x, y, (v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+        }
+    XDestroyImage(image);
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+    png.SaveFile(wxString::FromUTF8(std::string(folder) + "/" + name), wxBITMAP_TYPE_PNG);
+}
+
+// Pixels of the exclamation icon's yellow or orange triangle among `pixels`.
+inline long exclamationIconPixels(const std::vector<Pixel>& pixels) {
+    return long(std::count_if(pixels.begin(), pixels.end(), [](Pixel p) {
+        return p.r >= 180 && p.g >= 100 && p.b <= 100 && p.r - p.b >= 120;
+    }));
+}
 
 // The whole of window `w` (a top-level window found by its title).
 inline std::vector<Pixel> windowPixels(::Window w) {

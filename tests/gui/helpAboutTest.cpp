@@ -9,10 +9,13 @@
 // taken away for a while.
 #include <sys/stat.h>
 #include <unistd.h>
+#include <wx/msgdlg.h>   // before the generic box, which builds on it
+#include <wx/generic/msgdlgg.h>
 #include <wx/panel.h>
 #include <wx/settings.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
+#include <wx/timer.h>
 #include <wx/tooltip.h>
 #include <wx/uiaction.h>
 
@@ -101,7 +104,7 @@ private:
 
 // Before the wx environment below: GTK reads the variables as it starts.
 const ScratchDesktop desktop;
-::testing::Environment* const wxEnv = ::testing::AddGlobalTestEnvironment(new test::WxEnvironment);
+::testing::Environment* const wxEnv = ::testing::AddGlobalTestEnvironment(new test::WxEnvironment(/*ownDesktop=*/true));
 
 // Runs `script` once the modal loop that `open` starts is running, and closes
 // any dialog the script left open, so that a failed check cannot hang the test.
@@ -358,6 +361,42 @@ TEST_F(LinkLabels, AFailedClickShowsTheReasonAndLeavesTheLabelUnvisited) {
     EXPECT_EQ(reports.size(), 1u);
     EXPECT_TRUE(link->GetVisited());
     EXPECT_TRUE(desktop.waitForOpened("browser " + missing)) << desktop.opened();
+}
+
+// Without a test's own report, the failure shows in the program's message
+// box: its caption, the exclamation icon, and the reason.
+TEST_F(LinkLabels, AFailedClickShowsTheProgramsMessageBoxWithItsIcon) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    ScratchDir dir;
+    CLinkLabel* link = label("the manual", dir.file("missing.html"), wxPoint(20, 20), wxDefaultSize, wxHL_ALIGN_LEFT);
+    link->reportFailure = nullptr;
+    test::pumpFor(200);
+    long icon = -1;
+    wxString text;
+    int looks = 0;
+    // The box's own loop runs until it is closed: a timer looks at it.
+    wxTimer timer;
+    timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        wxDialog* box = nullptr;
+        for (wxWindow* w : wxTopLevelWindows)
+            if (auto* d = dynamic_cast<wxDialog*>(w); d && d->IsModal()) box = d;
+        if (++looks >= 50) timer.Stop();
+        if (!box) return;
+        if (auto* message = dynamic_cast<wxGenericMessageDialog*>(box)) text = message->GetMessage();
+        // The box paints a moment after it shows; look until the icon is there.
+        ::Window shown = test::findWindowTitled(getpid(), "Kelvra ver.1.52");
+        icon = shown ? test::exclamationIconPixels(test::windowPixels(shown)) : -1;
+        // The scratch desktop has no icon theme: the toolkit's own, smaller icon.
+        if (icon < 40 && looks < 30) return;
+        test::saveScreenshot(box->GetScreenRect(), "link-failure-box.png");
+        box->EndModal(wxID_OK);
+    });
+    timer.Start(100);
+    click(*link);
+    timer.Stop();
+    EXPECT_GE(icon, 40) << "no exclamation icon in the box";
+    EXPECT_EQ(text, "Unable to open hyperlink:\n\nThe specified file was not found.");
+    EXPECT_FALSE(link->GetVisited());
 }
 
 TEST_F(LinkLabels, FitToTextKeepsTheEdgeOrCentreItsAlignmentHolds) {

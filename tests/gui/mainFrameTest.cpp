@@ -1,6 +1,7 @@
 // The main window driven in-process under a (virtual) display: start-up with
 // and without an argument, the enable and check rules of the command surface,
-// accelerators and arrow keys reaching the right code, drags, file drops,
+// accelerators, arrow keys and the wheel reaching the right code, drags, the
+// recent files and the folders the file dialogs keep, file drops,
 // launch files, and the saved picture: its size, and that it is the picture
 // on the screen; message boxes, the message pane, drags on a large grid and
 // what a closed dialog leaves behind.
@@ -11,7 +12,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <gtk/gtk.h>
 #include <wx/dialog.h>
+#include <wx/filedlg.h>
 #include <wx/image.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
@@ -20,10 +23,12 @@
 #include <wx/uiaction.h>
 
 #include "app/gui/commands.h"
+#include "app/gui/desktopProfile.h"
 #include "app/gui/guiText.h"
 #include "app/gui/loadProgressDlg.h"
 #include "app/gui/mainFrame.h"
 #include "base/cp932.h"
+#include "base/profile.h"
 // Last: it brings in Xlib.
 #include "mainWindowFixture.h"
 
@@ -233,6 +238,215 @@ TEST_F(MainWindow, FastDragOnALargeGridEndsAtTheAngleOfThePointerOffset) {
     EXPECT_EQ(pane(3), ui("[角度] X=030(deg),Z=270(deg)"));
 }
 
+// The wheel zooms by an arrow key's step a notch, about the middle of the
+// view wherever the pointer is, in any mode, and the zoom pane follows.
+TEST_F(MainWindow, TheWheelZoomsAboutTheMiddleOfTheViewAndThePaneFollows) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string data = dir.file("grid.csv");
+    test::writeFile(data, gridFile(12));
+    open(data);
+    ASSERT_TRUE(frame->view().data.dataLoaded);
+    const PixelSize client = frame->canvas()->clientSize();
+    // The graph's extent: its coloured pixels between the axis indicator and the legend.
+    auto graphExtent = [&] {
+        std::vector<test::Pixel> shown = test::windowPicture(*frame->canvas(), client);
+        wxRect extent;
+        for (int y = 0; y < client.height; ++y)
+            for (int x = client.width / 5; x < client.width * 3 / 4; ++x) {
+                const test::Pixel& p = shown[std::size_t(y) * client.width + x];
+                if (std::max({p.r, p.g, p.b}) - std::min({p.r, p.g, p.b}) > 100) extent.Union(wxRect(x, y, 1, 1));
+            }
+        return extent;
+    };
+    const wxRect before = graphExtent();
+    ASSERT_GT(before.width, 50);
+    wxPoint offCentre = pointInView(client.width * 3 / 4, client.height / 4);
+    ASSERT_TRUE(test::turnWheel(offCentre.x, offCentre.y, 15));
+    ASSERT_TRUE(pumpUntil([&] { return pane(2) == ui("[倍率] 115(%)"); }, 5000)) << pane(2);
+    EXPECT_EQ(frame->view().settings.viewZoom, 115);
+    EXPECT_EQ(frame->view().state.interactionMode, ModeRotate);   // no mode needed
+    test::pumpFor(400);
+    const wxRect after = graphExtent();
+    EXPECT_GT(after.width, before.width * 11 / 10);
+    EXPECT_NEAR(after.x + after.width / 2.0, before.x + before.width / 2.0, 4.0);
+    EXPECT_NEAR(after.y + after.height / 2.0, before.y + before.height / 2.0, 4.0);
+
+    ASSERT_TRUE(test::turnWheel(offCentre.x, offCentre.y, -25));
+    ASSERT_TRUE(pumpUntil([&] { return pane(2) == ui("[倍率] 090(%)"); }, 5000)) << pane(2);
+    frame->view().settings.viewZoom = 997;
+    ASSERT_TRUE(test::turnWheel(offCentre.x, offCentre.y, 5));
+    EXPECT_TRUE(pumpUntil([&] { return pane(2) == ui("[倍率] 999(%)"); }, 5000)) << pane(2);
+}
+
+// ---- recent files and what the window keeps ----
+
+std::vector<std::string> recentLabels(wxMenu* menu) {
+    std::vector<std::string> labels;
+    for (const wxMenuItem* item : menu->GetMenuItems()) labels.push_back(item->GetItemLabel().utf8_string());
+    return labels;
+}
+
+std::string recentLabel(std::size_t index, const std::string& path) { return recentFileLabel(index, path); }
+
+// Every open, drop, reload and save of a data file that succeeds puts it
+// first in "最近使ったﾌｧｲﾙ", and only those; another window (the next run)
+// reads the list back; choosing an entry opens it, or takes off one whose
+// file has gone, with a message.
+TEST_F(MainWindow, RecentFilesFollowEverySuccessfulOpenDropReloadAndSave) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    std::string a = dir.file("a.csv"), b = dir.file("b & c.csv"), saved = dir.file("saved.csv");
+    test::writeFile(a, gridFile(5));
+    test::writeFile(b, gridFile(6));
+    wxMenu* recent = frame->recentMenu();
+    ASSERT_TRUE(recent);
+    EXPECT_FALSE(frame->isCommandEnabled(IdFileRecent));
+
+    // Failures first: a missing file, a folder.
+    answers = {dir.file("missing.csv"), dir.path()};
+    ASSERT_TRUE(frame->runCommand(IdFileOpen));
+    ASSERT_TRUE(frame->runCommand(IdFileOpen));
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(recentLabels(recent).empty());
+    EXPECT_TRUE(loadProfile().recentFiles.empty());
+
+    answers = {a};
+    ASSERT_TRUE(frame->runCommand(IdFileOpen));
+    frame->canvas()->dropFiles({b});
+    ASSERT_TRUE(frame->runCommand(IdFileReload));   // b again: stays first
+    answers = {saved};
+    ASSERT_TRUE(frame->runCommand(IdFileSave));
+    EXPECT_EQ(loadProfile().recentFiles, (std::vector<std::string>{saved, b, a}));
+    EXPECT_EQ(recentLabels(recent), (std::vector<std::string>{recentLabel(0, saved), recentLabel(1, b), recentLabel(2, a)}));
+    EXPECT_TRUE(recentLabels(recent)[1].starts_with("&2 /")) << recentLabels(recent)[1];
+    EXPECT_TRUE(recentLabels(recent)[1].ends_with("/b && c.csv")) << recentLabels(recent)[1];
+    EXPECT_TRUE(frame->isCommandEnabled(IdFileRecent));
+    // A failed reload leaves the list alone.
+    std::filesystem::remove(saved);
+    ASSERT_TRUE(frame->runCommand(IdFileReload));
+    EXPECT_EQ(loadProfile().recentFiles.front(), saved);
+    EXPECT_EQ(messages.size(), 3u);
+
+    // The next window shows the same list; its entry 3 opens a.csv.
+    frame->Destroy();
+    test::pumpFor(50);
+    frame = nullptr;
+    open();
+    EXPECT_EQ(recentLabels(frame->recentMenu()).size(), 3u);
+    ASSERT_TRUE(frame->openRecentFile(2));
+    EXPECT_EQ(frame->view().data.dataFilePath, a);
+    EXPECT_EQ(loadProfile().recentFiles, (std::vector<std::string>{a, saved, b}));
+    // saved.csv has gone: chosen, it is taken off with a message.
+    messages.clear();
+    EXPECT_FALSE(frame->openRecentFile(1));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], saved + " が見つかりません。\n最近使ったﾌｧｲﾙの一覧から削除しました。");
+    EXPECT_EQ(loadProfile().recentFiles, (std::vector<std::string>{a, b}));
+    EXPECT_EQ(recentLabels(frame->recentMenu()).size(), 2u);
+    EXPECT_EQ(frame->view().data.dataFilePath, a);   // what was shown stays
+
+    // A look at the File menu with its recent files.
+    if (std::getenv("KELVRA_SCREENSHOTS")) {
+        wxUIActionSimulator sim;
+        sim.MouseMove(pointInView(300, 200));
+        frame->canvas()->SetFocus();
+        test::pumpFor(100);
+        sim.Char('f', wxMOD_ALT);
+        test::pumpFor(300);
+        for (int key : {WXK_UP, WXK_UP, WXK_RIGHT}) {
+            sim.Char(key);
+            test::pumpFor(150);
+        }
+        test::pumpFor(300);
+        test::saveScreenshot(wxRect(0, 0, 900, 500), "file-menu-recent.png");
+        sim.Char(WXK_ESCAPE);
+        sim.Char(WXK_ESCAPE);
+        sim.Char(WXK_ESCAPE);
+        test::pumpFor(300);
+    }
+}
+
+// Each file dialog starts where it was last used (the data save beside the
+// data file), in this run and the next.
+TEST_F(MainWindow, FileDialogsStartWhereTheyWereLastUsed) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string data = dir.file("grid.csv"), pictures = dir.file("pictures"), other = dir.file("other");
+    test::writeFile(data, gridFile(5));
+    std::filesystem::create_directory(pictures);
+    std::filesystem::create_directory(other);
+    open(data);
+    answers = {pictures + "/one.png"};
+    ASSERT_TRUE(frame->runCommand(IdFileSaveImage));
+    answers = {other + "/copy.csv"};
+    ASSERT_TRUE(frame->runCommand(IdFileSave));
+    dialogs.clear();
+    for (int command : {IdFileSaveImage, IdFileSave, IdSettingsFileOpen}) ASSERT_TRUE(frame->runCommand(command));
+    ASSERT_EQ(dialogs.size(), 3u);
+    EXPECT_EQ(dialogs[0].initialFolder, pictures);
+    EXPECT_EQ(dialogs[1].initialFolder, other);   // beside the data file, which is now there
+    EXPECT_EQ(dialogs[2].initialFolder, other);   // never used: the data file's folder
+    // A folder that has gone is not offered.
+    std::filesystem::remove_all(pictures);
+    dialogs.clear();
+    ASSERT_TRUE(frame->runCommand(IdFileSaveImage));
+    EXPECT_EQ(dialogs.at(0).initialFolder, other);
+    EXPECT_TRUE(messages.empty());
+}
+
+// The toolkit's own dialog: its first filter takes UPPER.CSV and Mixed.Csv
+// beside data.csv, and its last one a file without an extension.
+TEST_F(MainWindow, TheOpenDialogsFilterFindsExtensionsInAnyCase) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    std::string folder = dir.file("data");
+    std::filesystem::create_directory(folder);
+    for (const char* name : {"UPPER.CSV", "Mixed.Csv", "lower.csv", "notes.txt", "README"})
+        test::writeFile(folder + "/" + name, gridFile(5));
+    updateProfile([&](Profile& p) { p.lastFolders[std::size_t(FileDialogKind::DataOpen)] = folder; });
+    frame->hooks.fileName = nullptr;   // the real dialog
+    std::vector<std::string> taken[2];
+    std::string shownFolder;
+    wxTimer timer;
+    timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        // The toolkit's dialog is GTK's own window, which wx does not list.
+        GtkWidget* dialog = nullptr;
+        GList* windows = gtk_window_list_toplevels();
+        for (GList* l = windows; l; l = l->next)
+            if (GTK_IS_FILE_CHOOSER_DIALOG(l->data) && gtk_widget_get_visible(GTK_WIDGET(l->data))) dialog = GTK_WIDGET(l->data);
+        g_list_free(windows);
+        if (!dialog) return;
+        timer.Stop();
+        test::pumpFor(1500);   // the folder is read and listed
+        GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+        gchar* current = gtk_file_chooser_get_current_folder(chooser);
+        shownFolder = current ? current : "";
+        g_free(current);
+        GSList* filters = gtk_file_chooser_list_filters(chooser);
+        // The first filter and the last: the data files and every file.
+        GtkFileFilter* ends[2] = {GTK_FILE_FILTER(filters->data), GTK_FILE_FILTER(g_slist_last(filters)->data)};
+        for (int f = 0; f < 2; ++f) {
+            for (const char* name : {"UPPER.CSV", "Mixed.Csv", "lower.csv", "notes.txt", "README"}) {
+                GtkFileFilterInfo info{};
+                info.contains = GtkFileFilterFlags(GTK_FILE_FILTER_DISPLAY_NAME | GTK_FILE_FILTER_FILENAME);
+                info.display_name = name;
+                std::string path = folder + "/" + name;
+                info.filename = path.c_str();
+                if (gtk_file_filter_filter(ends[f], &info)) taken[f].push_back(name);
+            }
+        }
+        g_slist_free(filters);
+        test::saveScreenshot(wxRect(0, 0, 1000, 700), "open-dialog.png");
+        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+    });
+    timer.Start(100);
+    ASSERT_TRUE(frame->runCommand(IdFileOpen));
+    timer.Stop();
+    EXPECT_EQ(shownFolder, folder);
+    EXPECT_EQ(taken[0], (std::vector<std::string>{"UPPER.CSV", "Mixed.Csv", "lower.csv"}));
+    EXPECT_EQ(taken[1], (std::vector<std::string>{"UPPER.CSV", "Mixed.Csv", "lower.csv", "notes.txt", "README"}));
+    EXPECT_FALSE(frame->view().data.dataLoaded);
+}
+
 // ---- file dialogs ----
 
 TEST_F(MainWindow, EachFileCommandAsksWithItsOwnDialogAndSaveImageWritesTheClientSize) {
@@ -247,14 +461,16 @@ TEST_F(MainWindow, EachFileCommandAsksWithItsOwnDialogAndSaveImageWritesTheClien
         const char* firstFilter;
         bool save;
         const char* initialName;   // null: not judged
-        std::size_t filters = 2;   // the last is "*.*"
+        FileDialogKind kind;
+        std::size_t filters = 2;   // the last is every file
     };
     const Expected expected[] = {
-        {IdFileOpen, "ｸﾞﾗﾌﾃﾞｰﾀを開く", "*.csv", false, ""},
-        {IdFileSave, "ｸﾞﾗﾌﾃﾞｰﾀの保存", "*.csv", true, "surface one.csv"},
-        {IdSettingsFileOpen, "設定ﾌｧｲﾙを開く", "*.txt", false, ""},
-        {IdSettingsFileSave, "設定ﾌｧｲﾙの保存", "*.txt", true, nullptr},
-        {IdFileSaveImage, "画像の保存", "*.png;*.jpg;*.jpeg;*.bmp", true, "surface one.png", 5},   // then SVG, PDF, EPS
+        {IdFileOpen, "ｸﾞﾗﾌﾃﾞｰﾀを開く", "*.csv", false, "", FileDialogKind::DataOpen},
+        {IdFileSave, "ｸﾞﾗﾌﾃﾞｰﾀの保存", "*.csv", true, "surface one.csv", FileDialogKind::DataSave},
+        {IdSettingsFileOpen, "設定ﾌｧｲﾙを開く", "*.txt", false, "", FileDialogKind::SettingsOpen},
+        {IdSettingsFileSave, "設定ﾌｧｲﾙの保存", "*.txt", true, nullptr, FileDialogKind::SettingsSave},
+        // then SVG, PDF, EPS
+        {IdFileSaveImage, "画像の保存", "*.png;*.jpg;*.jpeg;*.bmp", true, "surface one.png", FileDialogKind::ImageSave, 5},
     };
     for (const Expected& e : expected) {
         dialogs.clear();
@@ -264,7 +480,8 @@ TEST_F(MainWindow, EachFileCommandAsksWithItsOwnDialogAndSaveImageWritesTheClien
         EXPECT_EQ(cp932ToUtf8(request.title), e.title);
         ASSERT_EQ(request.filters.size(), e.filters) << e.command;
         EXPECT_EQ(request.filters[0].second, e.firstFilter);
-        EXPECT_EQ(request.filters.back().second, "*.*");
+        EXPECT_EQ(request.filters.back(), std::pair(test::cp932("すべてのﾌｧｲﾙ (*)"), std::string("*")));
+        EXPECT_EQ(request.kind, e.kind) << e.command;
         EXPECT_EQ(request.save, e.save) << e.command;
         EXPECT_EQ(request.confirmOverwrite, e.save) << e.command;   // every save asks before overwriting
         if (e.initialName) {
@@ -327,7 +544,8 @@ TEST_F(MainWindow, SaveImageFromTheMenuWritesAVectorPictureOfTheWindow) {
     open(data);
     ASSERT_TRUE(frame->view().data.dataLoaded);
     const std::vector<std::pair<std::string, std::string>> vectorFilters = {
-        {"SVG File(*.svg)", "*.svg"}, {"PDF File(*.pdf)", "*.pdf"}, {"EPS File(*.eps)", "*.eps"}};
+        {test::cp932("SVGﾌｧｲﾙ (*.svg)"), "*.svg"}, {test::cp932("PDFﾌｧｲﾙ (*.pdf)"), "*.pdf"},
+        {test::cp932("EPSﾌｧｲﾙ (*.eps)"), "*.eps"}};
     wxUIActionSimulator sim;
     sim.MouseMove(pointInView(200, 150));
     frame->canvas()->SetFocus();
@@ -577,10 +795,6 @@ TEST_F(MainWindow, MessageBoxShowsItsExclamationIcon) {
     open();
     frame->hooks.message = nullptr;   // the real box
     answers = {dir.file("missing.csv")};
-    auto iconPixels = [](const std::vector<test::Pixel>& pixels) {
-        return std::count_if(pixels.begin(), pixels.end(),
-                             [](test::Pixel p) { return p.r >= 180 && p.g >= 100 && p.b <= 100 && p.r - p.b >= 120; });
-    };
     long found = -1;
     int looks = 0;
     wxTimer timer;
@@ -592,7 +806,7 @@ TEST_F(MainWindow, MessageBoxShowsItsExclamationIcon) {
         if (!box) return;
         // The box paints a moment after it shows; look until the icon is there.
         ::Window shown = test::findWindowTitled(getpid(), "Kelvra ver.1.52");
-        found = shown ? iconPixels(test::windowPixels(shown)) : -1;
+        found = shown ? test::exclamationIconPixels(test::windowPixels(shown)) : -1;
         if (found >= 100 || looks >= 30) box->EndModal(wxID_OK);
     });
     timer.Start(100);

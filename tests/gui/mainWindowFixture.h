@@ -1,9 +1,11 @@
 // The main window made for a test: shown at the top-left of the screen with
 // its message boxes, file dialogs and the end of the process replaced by
-// records the test reads, and the first paint and start-up argument awaited.
-// Also a grid data file of any size.
+// records the test reads, and the first paint and start-up argument awaited;
+// a fresh home folder for each test, so that the recent files and folders the
+// window keeps start empty. Also a grid data file of any size.
 #pragma once
 
+#include <sys/stat.h>
 #include <wx/statusbr.h>
 
 #include <optional>
@@ -40,11 +42,17 @@ inline std::string gridFile(int size = 40) {
 
 class MainWindow : public ::testing::Test {
 protected:
+    void SetUp() override {
+        home = dir.file("home");
+        mkdir(home.c_str(), 0700);
+        useHome(home);
+    }
     void TearDown() override {
         if (frame) {
             frame->Destroy();
             pumpFor(50);
         }
+        useHome(testHome());   // this test's goes with its scratch folder
     }
     // Creates, shows and waits for the first paint and the start-up argument.
     void open(const std::string& argument = {}) {
@@ -73,6 +81,7 @@ protected:
     std::vector<std::string> answers;
     std::optional<int> endStatus;   // set when the program would have ended
     ScratchDir dir;
+    std::string home;   // this test's $HOME
 };
 
 }  // namespace kelvra::test

@@ -4,6 +4,7 @@
 // file turned into pixels (pdftoppm), the page set-up's choice reaching the
 // next print, and the print preview window opened from the menu and closed.
 #include <dlfcn.h>
+#include <gtk/gtk.h>
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 #include <wx/image.h>
@@ -310,29 +311,52 @@ PageMatch matchPage(const Page& page, const std::vector<Pixel>& picture, PixelSi
     return m;
 }
 
-// The printed page holds the window's picture, filling the page's width (or
-// height) from its edge, with its proportions, and nothing else. Along the
-// other side the framework may move the page's origin off the paper's corner
-// (GTK does by the difference of two margins on a landscape page); the
-// picture is looked for there, and must lie on the page whole.
-void expectPageShowsPicture(const Page& page, const std::vector<Pixel>& picture, PixelSize size, bool fillsWidth) {
+// The margins GTK gives A4 paper when no printer says otherwise, in inches
+// as the page is turned: the paper's bottom margin (0.56 inch) is a
+// landscape page's left one.
+struct PageMarginsInches {
+    double left, top, right, bottom;
+};
+PageMarginsInches a4Margins(bool landscape) {
+    GtkPaperSize* a4 = gtk_paper_size_new(GTK_PAPER_NAME_A4);
+    const double left = gtk_paper_size_get_default_left_margin(a4, GTK_UNIT_INCH);
+    const double top = gtk_paper_size_get_default_top_margin(a4, GTK_UNIT_INCH);
+    const double right = gtk_paper_size_get_default_right_margin(a4, GTK_UNIT_INCH);
+    const double bottom = gtk_paper_size_get_default_bottom_margin(a4, GTK_UNIT_INCH);
+    gtk_paper_size_free(a4);
+    return landscape ? PageMarginsInches{bottom, left, top, right} : PageMarginsInches{left, top, right, bottom};
+}
+
+// The printed page holds the window's picture inside the printable area
+// (the page less its margins at `dpi`): filling its width or its height with
+// the picture's proportions, centred in it, and nothing else on the page.
+void expectPageShowsPicture(const Page& page, const std::vector<Pixel>& picture, PixelSize size, int dpi,
+                            PageMarginsInches margins) {
     ASSERT_GT(page.width, 0);
-    const double scale = fillsWidth ? double(page.width) / size.width : double(page.height) / size.height;
+    const double left = margins.left * dpi, top = margins.top * dpi;
+    const double across = page.width - left - margins.right * dpi, down = page.height - top - margins.bottom * dpi;
+    const double scale = std::min(across / size.width, down / size.height);
     const int printedWidth = int(size.width * scale), printedHeight = int(size.height * scale);
+    const wxPoint centred(int(std::lround(left + (across - printedWidth) / 2)), int(std::lround(top + (down - printedHeight) / 2)));
+    // Where the picture is: looked for a few pixels around the middle.
     wxPoint offset;
     PageMatch best;
     best.differing = INT_MAX;
-    for (int shift = 0; shift <= 60; ++shift) {
-        wxPoint at = fillsWidth ? wxPoint(0, shift) : wxPoint(shift, 0);
-        PageMatch m = matchPage(page, picture, size, scale, at);
-        if (m.differing < best.differing) best = m, offset = at;
-    }
+    for (int dy = -4; dy <= 4; ++dy)
+        for (int dx = -4; dx <= 4; ++dx) {
+            PageMatch m = matchPage(page, picture, size, scale, centred + wxPoint(dx, dy));
+            if (m.differing < best.differing) best = m, offset = centred + wxPoint(dx, dy);
+        }
     EXPECT_GT(best.blocks, 300);
     EXPECT_LE(best.differing, best.blocks / 100) << "at " << offset.x << ", " << offset.y << ", of " << best.blocks
                                                 << " blocks these differ:" << best.where;
-    EXPECT_LE(offset.x + printedWidth, page.width + 1);
-    EXPECT_LE(offset.y + printedHeight, page.height + 1);
-    // Nothing printed beside the picture.
+    EXPECT_LE(std::abs(offset.x - centred.x) + std::abs(offset.y - centred.y), 2)
+        << "at " << offset.x << ", " << offset.y << " instead of " << centred.x << ", " << centred.y;
+    // Inside the margins, and nothing printed beside the picture.
+    EXPECT_GE(offset.x, left - 1);
+    EXPECT_GE(offset.y, top - 1);
+    EXPECT_LE(offset.x + printedWidth, left + across + 1);
+    EXPECT_LE(offset.y + printedHeight, top + down + 1);
     const Pixel white{255, 255, 255};
     int marked = 0;
     for (int y = 0; y < page.height; ++y)
@@ -353,7 +377,7 @@ TEST_F(PictureOutput, CtrlPPrintsAWideViewAcrossTheWidthOfAPortraitPage) {
     Page page = printPage(72);
     ASSERT_GT(page.width, 0);
     EXPECT_LT(page.width, page.height);   // A4 portrait, 595 x 842 points
-    expectPageShowsPicture(page, picture, client, /*fillsWidth=*/true);
+    expectPageShowsPicture(page, picture, client, 72, a4Margins(false));
     // The print ended by rebuilding the window's lists; the window still shows its picture.
     EXPECT_EQ(unmatchedOnScreen(picture), 0);
     EXPECT_TRUE(messages.empty());
@@ -376,30 +400,10 @@ TEST_F(PictureOutput, ALandscapePageChosenInPageSetupPrintsATallViewAcrossItsHei
     Page page = printPage(72);
     ASSERT_GT(page.width, 0);
     EXPECT_GT(page.width, page.height);
-    expectPageShowsPicture(page, picture, client, /*fillsWidth=*/false);
+    expectPageShowsPicture(page, picture, client, 72, a4Margins(true));
 }
 
 // ---- print preview ----
-
-// What the screen shows in `area`, as a PNG in $KELVRA_SCREENSHOTS (a folder),
-// for looking at; nothing when that is not set.
-void saveScreenshot(const wxRect& area, const std::string& name) {
-    const char* folder = std::getenv("KELVRA_SCREENSHOTS");
-    if (!folder) return;
-    std::vector<Pixel> pixels;
-    XImage* image = XGetImage(test::xDisplay(), DefaultRootWindow(test::xDisplay()), area.x, area.y,
-                              unsigned(area.width), unsigned(area.height), AllPlanes, ZPixmap);
-    if (!image) return;
-    wxImage png(area.width, area.height);
-    for (int y = 0; y < area.height; ++y)
-        for (int x = 0; x < area.width; ++x) {
-            unsigned long v = XGetPixel(image, x, y);
-            png.SetRGB(x, y, (v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-        }
-    XDestroyImage(image);
-    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
-    png.SaveFile(wxString::FromUTF8(std::string(folder) + "/" + name), wxBITMAP_TYPE_PNG);
-}
 
 wxPreviewFrame* previewWindow() {
     for (wxWindow* w : wxTopLevelWindows)
@@ -421,25 +425,45 @@ TEST_F(PictureOutput, PrintPreviewShowsThePageOverTheWindowAndCloses) {
     EXPECT_EQ(preview->GetTitle(), frame->GetTitle());
     test::pumpFor(1500);   // the page is rendered at idle time
 
-    // The page: a white sheet on the preview's background, the graph's
-    // colours at its top, nothing at its bottom.
+    // The page: a white sheet on the preview's background, the margins marked
+    // by a grey dotted frame, and the graph's colours inside it.
     wxRect area = preview->GetClientRect();
     area.SetPosition(preview->ClientToScreen(area.GetPosition()));
     XImage* image = XGetImage(test::xDisplay(), DefaultRootWindow(test::xDisplay()), area.x, area.y,
                               unsigned(area.width), unsigned(area.height), AllPlanes, ZPixmap);
     ASSERT_TRUE(image);
-    int white = 0, saturated = 0;
+    int white = 0, saturated = 0, frameDots = 0;
+    wxRect marks, graph;
+    auto pixelAt = [&](int x, int y) {
+        unsigned long v = XGetPixel(image, x, y);
+        return Pixel{int((v >> 16) & 0xFF), int((v >> 8) & 0xFF), int(v & 0xFF)};
+    };
     for (int y = 0; y < area.height; ++y)
         for (int x = 0; x < area.width; ++x) {
-            unsigned long v = XGetPixel(image, x, y);
-            int r = int((v >> 16) & 0xFF), g = int((v >> 8) & 0xFF), b = int(v & 0xFF);
-            white += r > 250 && g > 250 && b > 250;
-            saturated += std::max({r, g, b}) - std::min({r, g, b}) > 150;
+            Pixel p = pixelAt(x, y);
+            white += p.r > 250 && p.g > 250 && p.b > 250;
+            if (std::max({p.r, p.g, p.b}) - std::min({p.r, p.g, p.b}) > 150) {
+                ++saturated;
+                graph.Union(wxRect(x, y, 1, 1));
+            }
+        }
+    // Above the picture, which stands in the middle of the page: the frame's
+    // top and its sides, grey on the white page.
+    for (int y = 0; y < graph.y - 40; ++y)
+        for (int x = 0; x < area.width; ++x) {
+            Pixel p = pixelAt(x, y);
+            if (p.r == p.g && p.g == p.b && p.r >= 100 && p.r <= 230) {
+                ++frameDots;
+                marks.Union(wxRect(x, y, 1, 1));
+            }
         }
     XDestroyImage(image);
-    saveScreenshot(area, "preview.png");
+    test::saveScreenshot(area, "preview.png");
     EXPECT_GT(white, area.width * area.height / 10) << "no page";
     EXPECT_GT(saturated, 500) << "no graph on the page";
+    EXPECT_GT(frameDots, 100) << "no margins shown";
+    EXPECT_LT(marks.GetLeft(), graph.GetLeft()) << "the graph reaches into the margins";
+    EXPECT_GT(marks.GetRight(), graph.GetRight()) << "the graph reaches into the margins";
 
     // Escape closes it, as the preview's Close button does.
     wxUIActionSimulator sim;

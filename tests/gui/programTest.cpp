@@ -1,6 +1,7 @@
 // The built desktop program as a separate process, the way a user or another
 // program starts it: launch files that end the program or leave it open,
-// one that comes through a FIFO, and the argument rule.
+// one that comes through a FIFO, the argument rule, and what one run leaves
+// for the next.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -155,6 +156,66 @@ TEST(Program, HelpAndVersionPrintAndEndWithoutAWindow) {
         EXPECT_NE(test::readFile(out).find(option == std::string("--version") ? "kelvra Kelvra ver.1.52\n" : "Usage: kelvra [DATA_FILE | LAUNCH_FILE]"),
                   std::string::npos) << test::readFile(out);
     }
+}
+
+// The program's $HOME for one test: a fresh folder; the test program's own
+// is put back afterwards.
+struct FreshHome {
+    FreshHome() {
+        if (const char* home = std::getenv("HOME")) saved = home;
+        test::useHome(dir.path());
+    }
+    ~FreshHome() {
+        if (!saved.empty()) setenv("HOME", saved.c_str(), 1);
+    }
+    ScratchDir dir;
+    std::string saved;
+};
+
+// Keys and pointer moves sent to the display by another program; true when
+// xdotool did them.
+bool xdotool(std::vector<std::string> args) {
+    args.insert(args.begin(), "/usr/bin/xdotool");
+    Process p = test::startProgram(args);
+    test::ProgramGuard guard{p};
+    return p.pid > 0 && test::waitForExit(p, 10000) && p.exitCode == 0;
+}
+
+// A user opens a data file, moves and sizes the window and quits with
+// Ctrl+Q; the next run opens where the window was, and the file is the first
+// of "最近使ったﾌｧｲﾙ", reached from the keyboard.
+TEST(Program, ARecentFileReopensAfterARestartAndTheWindowKeepsItsPlace) {
+    REQUIRE_DISPLAY();
+    FreshHome home;
+    std::string data = home.dir.file("grid.csv");
+    test::writeFile(data, smallGrid());
+    {
+        Process p = test::startProgram({KELVRA_GUI_PATH, data});
+        ASSERT_GT(p.pid, 0);
+        test::ProgramGuard guard{p};
+        ASSERT_TRUE(waitForWindow("grid.csv - Kelvra ver.1.52", p, 20000));
+        ::Window w = test::findWindowTitled(p.pid, "grid.csv - Kelvra ver.1.52");
+        ASSERT_TRUE(xdotool({"windowmove", std::to_string(w), "60", "40", "windowsize", std::to_string(w), "700", "480"}));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        ASSERT_TRUE(xdotool({"mousemove", "300", "300", "sleep", "0.2", "key", "ctrl+q"}));
+        ASSERT_TRUE(test::waitForExit(p, 10000)) << "Ctrl+Q did not end the program";
+        EXPECT_EQ(p.exitCode, 0);
+    }
+    Process p = test::startProgram({KELVRA_GUI_PATH});
+    ASSERT_GT(p.pid, 0);
+    test::ProgramGuard guard{p};
+    ASSERT_TRUE(waitForWindow("newfile - Kelvra ver.1.52", p, 20000));
+    ::Window w = test::findWindowTitled(p.pid, "newfile - Kelvra ver.1.52");
+    XWindowAttributes a;
+    ::Window child;
+    int x = 0, y = 0;
+    ASSERT_TRUE(XGetWindowAttributes(test::xDisplay(), w, &a));
+    XTranslateCoordinates(test::xDisplay(), w, DefaultRootWindow(test::xDisplay()), 0, 0, &x, &y, &child);
+    EXPECT_EQ(std::tuple(x, y, a.width, a.height), std::tuple(60, 40, 700, 480));
+    // The File menu, its entry above "終了", the submenu, its first file.
+    ASSERT_TRUE(xdotool({"mousemove", "300", "300", "sleep", "1.0", "key", "alt+f", "sleep", "0.5", "key", "Up", "sleep",
+                         "0.2", "key", "Up", "sleep", "0.2", "key", "Right", "sleep", "0.4", "key", "1"}));
+    EXPECT_TRUE(waitForWindow("grid.csv - Kelvra ver.1.52", p, 20000)) << "the recent file did not open";
 }
 
 TEST(Program, StartupArgumentIsTheOnlyArgument) {

@@ -1,7 +1,8 @@
 // Turning a large graph in the main window: a drag over a 1000 x 1000 grid
 // repaints more often with the reduced graph than with KELVRA_FULL_DETAIL set,
 // and the window comes back to the full picture when the pointer rests with
-// the button held, when the button comes up, and when a held arrow key comes up.
+// the button held, when the button comes up, when a held arrow key comes up,
+// and when the wheel rests.
 #include <wx/uiaction.h>
 
 #include <chrono>
@@ -141,6 +142,14 @@ TEST_F(LargeGraphWindow, DragRepaintsMoreOftenWithTheReducedGraphAndEndsOnTheFul
     EXPECT_TRUE(reduced().moving);
     frame->canvas()->ProcessWindowEvent(up);
     EXPECT_FALSE(reduced().moving);
+
+    // A turning wheel: reduced while it turns, full once it rests.
+    const int beforeWheel = reduced().reducedFrames;
+    const wxPoint over = frame->canvas()->ClientToScreen(wxPoint(300, 200));
+    ASSERT_TRUE(test::turnWheel(over.x, over.y, 10, 60));
+    EXPECT_GT(reduced().reducedFrames, beforeWheel);
+    EXPECT_EQ(frame->view().settings.viewZoom, 110);
+    ASSERT_TRUE(pumpUntil([&] { return !reduced().moving && !reduced().lastFrameReduced; }, 20000));
 }
 
 }  // namespace

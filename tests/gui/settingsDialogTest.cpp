@@ -4,14 +4,17 @@
 // picture after. The rules behind each control are pinned without a window in
 // dialogRulesTest; here they are seen through the widgets.
 //
-// With KELVRA_SCREENSHOTS set to a folder, the page test also writes a
-// screenshot of every page there.
+// With KELVRA_SCREENSHOTS set to a folder, the page tests also write a
+// screenshot of every page there, at the desktop's font and at a larger one.
+#include <gtk/gtk.h>
 #include <wx/choice.h>
 #include <wx/notebook.h>
+#include <wx/statbox.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 
+#include <climits>
 #include <cstdlib>
 #include <functional>
 
@@ -504,37 +507,184 @@ TEST_F(SettingsDialog, RightClickMenuOpensTheDialogAtEachPageOnceDataIsLoaded) {
 
 // ---- looks ----
 
-TEST_F(SettingsDialog, EveryPageShowsItsControlsInsideTheDialog) {
+// The desktop's font size times `factor` for the life of the object, as a
+// user who chose larger text has it; the dialog follows it.
+class DesktopFontScale {
+public:
+    explicit DesktopFontScale(double factor) {
+        GtkSettings* settings = gtk_settings_get_default();
+        gchar* name = nullptr;
+        g_object_get(settings, "gtk-font-name", &name, nullptr);
+        saved_ = name ? name : "Sans 10";
+        g_free(name);
+        PangoFontDescription* font = pango_font_description_from_string(saved_.c_str());
+        pango_font_description_set_size(font, int(pango_font_description_get_size(font) * factor));
+        gchar* scaled = pango_font_description_to_string(font);
+        g_object_set(settings, "gtk-font-name", scaled, nullptr);
+        g_free(scaled);
+        pango_font_description_free(font);
+        pumpFor(200);
+    }
+    ~DesktopFontScale() {
+        g_object_set(gtk_settings_get_default(), "gtk-font-name", saved_.c_str(), nullptr);
+        pumpFor(200);
+    }
+
+private:
+    std::string saved_;
+};
+
+// Every page of the dialog shows whole: each control inside its page and
+// level with or larger than what its text needs, lists as wide as their
+// longest entry, no control over another, and the controls (their group
+// boxes included) covering most of the page. The eleven tabs scroll rather
+// than widen the dialog.
+void expectPagesShowWhole(CSettingsDlg& dialog, const std::string& shots) {
+    dialog.Move(0, 0);
+    auto* tabs = dynamic_cast<wxNotebook*>(dialog.FindWindow(1180));
+    ASSERT_TRUE(tabs);
+    EXPECT_TRUE(gtk_notebook_get_scrollable(GTK_NOTEBOOK(tabs->GetHandle())));
+    for (int p = 0; p < SettingsPageCount; ++p) {
+        SCOPED_TRACE("page " + std::to_string(p));
+        dialog.showPage(p);
+        pumpFor(300);
+        EXPECT_EQ(tabs->GetPageText(std::size_t(p)), ui(kSettingsPageLabels[p]));
+        CSettingsPage* page = dialog.page(p);
+        const wxRect area(wxPoint(0, 0), page->GetClientSize());
+        wxRect covered;
+        std::vector<wxWindow*> placed;
+        for (wxWindow* w : page->GetChildren()) {
+            if (!w->IsShown()) continue;
+            const wxRect r = w->GetRect();
+            const std::string what = "control " + std::to_string(w->GetId()) + " " + w->GetLabel().utf8_string();
+            EXPECT_TRUE(area.Contains(r)) << what;
+            covered.Union(r);
+            if (dynamic_cast<wxStaticBox*>(w)) continue;   // the others lie on the boxes
+            // Nothing is cut: texts and lists get what they ask for; an edit
+            // (whose width the table gives) at least a line of its text and
+            // its frame. The toolkit asks more for an edit once it is shown
+            // than it draws it with, so that is not what counts there.
+            if (dynamic_cast<wxTextCtrl*>(w)) {
+                EXPECT_GE(r.height, w->GetCharHeight() + 6) << what;
+            } else if (!dynamic_cast<CColourSwatch*>(w)) {
+                EXPECT_GE(r.width, w->GetBestSize().x) << what;
+                EXPECT_GE(r.height, w->GetBestSize().y) << what;
+            }
+            for (wxWindow* other : placed) EXPECT_FALSE(r.Intersects(other->GetRect())) << what << " covers " << other->GetId();
+            placed.push_back(w);
+        }
+        EXPECT_GE(double(covered.width) * covered.height, 0.6 * area.width * area.height) << "mostly empty";
+        test::saveScreenshot(dialog.GetScreenRect(), shots + "page" + std::to_string(p) + ".png");
+    }
+    // The tab strip is no wider than the pages.
+    EXPECT_LE(tabs->GetSize().x, dialog.page(0)->GetSize().x + 16);
+}
+
+TEST_F(SettingsDialog, EveryPageShowsWholeAndTheDialogIsNoLargerThanTheMainWindow) {
     GUI_TEST_REQUIRE_DISPLAY();
     openWith(offsetGridFile());
     ASSERT_TRUE(withDialog([&](CSettingsDlg& dialog) {
-        dialog.Move(0, 0);
-        auto* tabs = dynamic_cast<wxNotebook*>(dialog.FindWindow(1180));
-        ASSERT_TRUE(tabs);
-        for (int p = 0; p < SettingsPageCount; ++p) {
-            dialog.showPage(p);
-            pumpFor(300);
-            EXPECT_EQ(tabs->GetPageText(std::size_t(p)), ui(kSettingsPageLabels[p]));
-            wxRect inside = dialog.page(p)->GetScreenRect();
-            for (const DialogControl& c : kDialogControls) {
-                if (c.page != p) continue;
-                wxWindow* w = dialog.page(p)->control(c.id);
-                ASSERT_TRUE(w) << "page " << p << ", control " << c.id;
-                if (!w->IsShown()) continue;
-                EXPECT_TRUE(inside.Contains(w->GetScreenRect())) << "page " << p << ", control " << c.id;
-                // A label in a check box or list is never cut (edits are as wide as the table says).
-                if (c.widget != Widget::Edit && c.widget != Widget::IntEdit && c.widget != Widget::Swatch) {
-                    EXPECT_GE(w->GetSize().x, w->GetBestSize().x) << "page " << p << ", control " << c.id;
-                }
-            }
-            screenshot("page" + std::to_string(p));
-        }
-        // Every tab is in the strip, none behind its scroll arrows: a point
-        // on the last tab's label finds it.
-        int found = -1;
-        for (int x = tabs->GetSize().x - 1; x > 0 && found < 0; --x) found = tabs->HitTest(wxPoint(x, 12));
-        EXPECT_EQ(found, SettingsPageCount - 1);
+        const wxSize size = dialog.GetSize();
+        EXPECT_LE(size.x, 775);
+        EXPECT_LE(size.y, 550);
+        expectPagesShowWhole(dialog, "settings-");
     }));
+}
+
+TEST_F(SettingsDialog, EveryPageShowsWholeWithTextHalfAsLargeAgain) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    openWith(offsetGridFile());
+    wxSize normal;
+    ASSERT_TRUE(withDialog([&](CSettingsDlg& dialog) { normal = dialog.GetSize(); }));
+    DesktopFontScale larger(1.5);
+    ASSERT_TRUE(withDialog([&](CSettingsDlg& dialog) {
+        // The pages grow with the font's dialog units.
+        EXPECT_GT(dialog.GetSize().x, normal.x * 13 / 10);
+        expectPagesShowWhole(dialog, "settings-large-");
+    }));
+}
+
+// The font page shows a line in the face it shows, at its size: a larger
+// size gives taller text.
+TEST_F(SettingsDialog, TheFontPageShowsASampleOfItsFaceAtItsSize) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    openWith(test::gridFile(6));
+    frame->view().settings.settingsPage = PageFonts;
+    ASSERT_TRUE(withDialog([&](CSettingsDlg& dialog) {
+        dialog.Move(0, 0);
+        pumpFor(200);
+        // The sample fills the lower of the page's two boxes.
+        wxRect box;
+        for (wxWindow* w : dialog.page(PageFonts)->GetChildren())
+            if (dynamic_cast<wxStaticBox*>(w)) box = w->GetScreenRect();
+        auto textHeight = [&] {
+            const wxRect inner = box.Deflate(8);
+            XImage* image = XGetImage(test::xDisplay(), DefaultRootWindow(test::xDisplay()), inner.x, inner.y,
+                                      unsigned(inner.width), unsigned(inner.height), AllPlanes, ZPixmap);
+            if (!image) return -1;
+            int top = INT_MAX, bottom = -1;
+            for (int y = 0; y < inner.height; ++y)
+                for (int x = 0; x < inner.width; ++x)
+                    if (((XGetPixel(image, x, y) >> 16) & 0xFF) < 100) top = std::min(top, y), bottom = std::max(bottom, y);
+            XDestroyImage(image);
+            return bottom - top;
+        };
+        const int small = textHeight();
+        EXPECT_GT(small, 5);
+        ASSERT_TRUE(dialog.typeText(PageFonts, 1085, "40"));
+        EXPECT_TRUE(pumpUntil([&] { return textHeight() > 2 * small; }, 3000)) << small << " " << textHeight();
+    }));
+}
+
+// A keyboard user: Tab reaches a colour swatch, which shows it has the
+// focus; Space opens the colour dialog, the arrow keys move its colour and
+// Return chooses it; OK stores it.
+TEST_F(SettingsDialog, ASwatchReachedByTabChangesColourFromTheKeyboardAlone) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    openWith(test::gridFile(6));
+    frame->view().settings.settingsPage = PageLegendColors;
+    const Rgb before = record().legendColors[20];
+    ASSERT_TRUE(withDialog([&](CSettingsDlg& dialog) {
+        dialog.Move(0, 0);
+        pumpFor(200);
+        // The pointer over the dialog's middle, where the colour dialog will stand.
+        wxUIActionSimulator sim;
+        const wxRect middle = dialog.GetScreenRect();
+        sim.MouseMove(middle.x + middle.width / 2, middle.y + middle.height / 2);
+        // The keyboard starts on the tab strip; Tab goes on from there.
+        dialog.FindWindow(1180)->SetFocus();
+        pumpFor(200);
+        CColourSwatch* swatch = nullptr;
+        for (int presses = 0; presses < 30 && !swatch; ++presses) {
+            sim.Char(WXK_TAB);
+            pumpFor(100);
+            swatch = dynamic_cast<CColourSwatch*>(wxWindow::FindFocus());
+        }
+        ASSERT_TRUE(swatch) << "Tab never reached a swatch";
+        EXPECT_EQ(swatch->GetId(), 1255);   // the first on the page
+        const wxRect r = swatch->GetScreenRect();
+        // The focus frame: dots just inside the swatch's own frame, along its left edge.
+        auto focusDots = [&] {
+            const test::Pixel colour = test::screenPixel(r.x + r.width / 2, r.y + r.height / 2);
+            int dots = 0;
+            for (int y = r.y + 2; y < r.GetBottom() - 1; ++y)
+                for (int x : {r.x + 1, r.x + 2}) dots += test::screenPixel(x, y) != colour;
+            return dots;
+        };
+        EXPECT_TRUE(pumpUntil([&] { return focusDots() >= 2; }, 2000)) << "the swatch does not show the focus";
+        test::saveScreenshot(dialog.GetScreenRect(), "settings-swatch-focus.png");
+        const test::Pixel shown = test::screenPixel(r.x + r.width / 2, r.y + r.height / 2);
+        // The colour dialog's own loop runs once Space opens it: the keys come from a timer.
+        std::vector<int> keys(12, WXK_DOWN);
+        keys.push_back(WXK_RETURN);
+        KeysLater choose(keys, 1200);
+        sim.Char(WXK_SPACE);
+        EXPECT_TRUE(pumpUntil([&] { return test::screenPixel(r.x + r.width / 2, r.y + r.height / 2) != shown; }, 5000))
+            << "the swatch kept its colour";
+        dialog.pressOk();
+    }));
+    EXPECT_FALSE(record().legendColors[20] == before);
+    EXPECT_TRUE(messages.empty());
 }
 
 }  // namespace

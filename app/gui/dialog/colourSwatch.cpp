@@ -50,6 +50,17 @@ CColourSwatch::CColourSwatch(wxWindow* parent, int id, const wxSize& size)
     SetMinSize(size);
     Bind(wxEVT_PAINT, &CColourSwatch::onPaint, this);
     Bind(wxEVT_LEFT_DOWN, &CColourSwatch::onClick, this);
+    // The key hook comes before the dialog's own, which keeps Return from
+    // doing anything else in the settings dialog.
+    Bind(wxEVT_CHAR_HOOK, &CColourSwatch::onKey, this);
+    Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& e) {
+        Refresh();
+        e.Skip();
+    });
+    Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& e) {
+        Refresh();
+        e.Skip();
+    });
 }
 
 void CColourSwatch::setColour(const Rgb& colour) {
@@ -66,9 +77,36 @@ void CColourSwatch::onPaint(wxPaintEvent&) {
     dc.SetPen(wxPen(colour));
     wxSize size = GetClientSize();
     dc.DrawRectangle(0, 0, size.x, size.y);
+    if (!HasFocus()) return;
+    // The focus: a dotted frame a pixel inside, in black or white, whichever
+    // stands out from the colour.
+    const bool dark = bytes_.r * 299 + bytes_.g * 587 + bytes_.b * 114 < 128000;
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    dc.SetPen(wxPen(dark ? *wxWHITE : *wxBLACK, 1, wxPENSTYLE_DOT));
+    dc.DrawRectangle(1, 1, size.x - 2, size.y - 2);
 }
 
 void CColourSwatch::onClick(wxMouseEvent&) {
+    SetFocus();
+    press();
+}
+
+void CColourSwatch::onKey(wxKeyEvent& event) {
+    switch (event.GetKeyCode()) {
+        case WXK_SPACE:
+        case WXK_RETURN:
+        case WXK_NUMPAD_ENTER:
+        case WXK_NUMPAD_SPACE:
+            if (!event.HasAnyModifiers()) {
+                press();
+                return;
+            }
+            break;
+    }
+    event.Skip();
+}
+
+void CColourSwatch::press() {
     wxCommandEvent click(wxEVT_BUTTON, GetId());
     click.SetEventObject(this);
     ProcessWindowEvent(click);

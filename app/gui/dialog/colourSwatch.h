@@ -1,5 +1,7 @@
 // CColourSwatch: a framed box painted with one colour, which sends a button
-// event with its id when clicked; and the colour dialog the swatches open.
+// event with its id when clicked, or when Space or Return is pressed while it
+// has the keyboard focus (which it shows by a dotted frame inside its own);
+// and the colour dialog the swatches open.
 //
 // The dialog comes in two forms: the graph details page opens the basic one
 // with the toolkit's own custom colours, the legend colour page the full one
@@ -38,9 +40,15 @@ public:
     void setColour(const Rgb& colour);
     ColourBytes painted() const { return bytes_; }
 
+    // A Tab stop: reached from the keyboard like a button.
+    bool AcceptsFocus() const override { return IsShown() && IsEnabled(); }
+    bool AcceptsFocusFromKeyboard() const override { return AcceptsFocus(); }
+
 private:
     void onPaint(wxPaintEvent& event);
     void onClick(wxMouseEvent& event);
+    void onKey(wxKeyEvent& event);
+    void press();
     ColourBytes bytes_;
 };
 

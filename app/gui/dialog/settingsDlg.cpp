@@ -5,18 +5,15 @@
 #include <wx/notebook.h>
 #include <wx/sizer.h>
 
-#include <algorithm>
-
 #include "app/gui/guiText.h"
+#include "render/fonts.h"
 
 namespace kelvra {
 namespace {
 
 constexpr int kNotebookId = 1180;
-// A tab of the toolkit's tab strip: its label, at least kTabLabelMin wide,
-// and kTabPadding around it (measured with GTK's default theme).
-constexpr int kTabLabelMin = 32;
-constexpr int kTabPadding = 34;
+constexpr int kDialogFace = 0;   // ＭＳ Ｐゴシック in the face table
+constexpr int kMarginDu = 7;     // around the tab control and the buttons
 
 bool isEnterOrEscape(int key) { return key == WXK_RETURN || key == WXK_NUMPAD_ENTER || key == WXK_ESCAPE; }
 
@@ -24,6 +21,14 @@ bool isEnterOrEscape(int key) { return key == WXK_RETURN || key == WXK_NUMPAD_EN
 
 CSettingsDlg::CSettingsDlg(wxWindow* parent, SettingsDialogState& state, const DialogServices& services)
     : wxDialog(parent, wxID_ANY, ui("設定")), state_(state), services_(services) {
+    // The dialog's font: the face of the program's dialogs at the desktop's
+    // size. Its dialog units size every page (settingsPage.h).
+    wxFont font = GetFont();
+    font.SetFaceName(faceSubstitute(kDialogFace).family);
+    SetFont(font);
+
+    // The toolkit scrolls a tab strip wider than the pages: the dialog keeps
+    // the pages' width and the eleven tabs scroll.
     notebook_ = new wxNotebook(this, kNotebookId);
     for (int p = 0; p < SettingsPageCount; ++p) {
         auto* page = new CSettingsPage(notebook_, SettingsPage(p), state_, services_);
@@ -31,20 +36,15 @@ CSettingsDlg::CSettingsDlg(wxWindow* parent, SettingsDialogState& state, const D
         notebook_->AddPage(page, ui(kSettingsPageLabels[p]));
     }
     notebook_->SetSelection(std::size_t(state_.currentPage));
-    // GTK scrolls a tab strip that does not fit, hiding tabs behind arrows:
-    // the dialog is made wide enough for all eleven.
-    int tabs = FromDIP(12);
-    for (const char* label : kSettingsPageLabels)
-        tabs += std::max(notebook_->GetTextExtent(ui(label)).x, FromDIP(kTabLabelMin)) + FromDIP(kTabPadding);
-    notebook_->SetMinSize(wxSize(tabs, -1));
 
+    const int margin = ConvertDialogToPixels(wxSize(kMarginDu, 0)).x;
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     buttons->AddStretchSpacer();
     buttons->Add(new wxButton(this, wxID_OK, "OK"));
-    buttons->Add(new wxButton(this, wxID_CANCEL, ui("ｷｬﾝｾﾙ")), 0, wxLEFT, FromDIP(8));
+    buttons->Add(new wxButton(this, wxID_CANCEL, ui("ｷｬﾝｾﾙ")), 0, wxLEFT, margin);
     auto* sizer = new wxBoxSizer(wxVERTICAL);
-    sizer->Add(notebook_, 1, wxEXPAND | wxALL, FromDIP(8));
-    sizer->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, FromDIP(8));
+    sizer->Add(notebook_, 1, wxEXPAND | wxALL, margin);
+    sizer->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, margin);
     SetSizerAndFit(sizer);
     CentreOnParent();
 

@@ -5,28 +5,90 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
-#include <wx/gbsizer.h>
+#include <wx/dcclient.h>
 #include <wx/radiobut.h>
-#include <wx/sizer.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "app/gui/guiText.h"
+#include "render/fonts.h"
 
 namespace kelvra {
 namespace {
 
-constexpr int kSwatchWidth = 60, kSwatchHeight = 9;   // dialog units
-constexpr int kLevelSwatchWidth = 90, kLevelSwatchHeight = 7;
+// How a control's width follows its text: an edit, a list or a swatch is as
+// wide as its place (a list's place is made for its longest entry); a label
+// is never cut; a check box or radio button is as wide as its text, so that
+// its focus frame hugs it.
+enum class Width { Place, AtLeastText, Text };
 
-// A control that carries its own label (check box, radio button, button)
-// or none takes both columns of its form slot.
-bool ownsItsLabel(const DialogControl& c) {
-    return !c.label || c.widget == Widget::Check || c.widget == Widget::Radio || c.widget == Widget::Button;
+Width widthRule(Widget w) {
+    switch (w) {
+        case Widget::Check:
+        case Widget::Radio: return Width::Text;
+        case Widget::Button: return Width::AtLeastText;
+        case Widget::Edit:
+        case Widget::IntEdit:
+        case Widget::List:
+        case Widget::Swatch: break;
+    }
+    return Width::Place;
+}
+
+// A control takes at least the height the toolkit's theme needs for it, a
+// text just its own, keeping the middle of its place; and the width its rule
+// says.
+wxRect fitted(wxWindow* window, wxRect place, Width rule) {
+    wxSize best = window->GetBestSize();
+    if (rule == Width::Text || (rule == Width::AtLeastText && best.x > place.width)) place.width = best.x;
+    // A text (a label, a check box's) stands in the middle of its place.
+    if (best.y > place.height || rule != Width::Place) {
+        place.y -= (best.y - place.height) / 2;
+        place.height = best.y;
+    }
+    return place;
 }
 
 }  // namespace
+
+// The font page's sample: a line in the face the page shows, at its size,
+// as the picture draws a text of that role at 100 %.
+class CFontSample : public wxWindow {
+public:
+    CFontSample(wxWindow* parent, const wxRect& place)
+        : wxWindow(parent, wxID_ANY, place.GetPosition(), place.GetSize(), wxBORDER_NONE) {
+        SetBackgroundStyle(wxBG_STYLE_PAINT);
+        Bind(wxEVT_PAINT, &CFontSample::onPaint, this);
+    }
+    void show(int face, int size) {
+        if (face == face_ && size == size_) return;
+        face_ = face;
+        size_ = size;
+        Refresh();
+    }
+
+private:
+    void onPaint(wxPaintEvent&) {
+        wxPaintDC dc(this);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        if (face_ < 0 || size_ <= 0) return;
+        const FaceSubstitute& substitute = faceSubstitute(face_);
+        // The size is the text's cell height in pixels; kept inside the box.
+        const int height = std::min(size_, GetClientSize().y - 4);
+        wxFont font(wxFontInfo(wxSize(0, height)).FaceName(substitute.family).Bold(substitute.bold));
+        dc.SetFont(font);
+        dc.SetTextForeground(*wxBLACK);
+        const wxString sample = ui("AaBbYy 0123 漢字かなｶﾅ");
+        const wxSize text = dc.GetTextExtent(sample);
+        dc.DrawText(sample, std::max(4, (GetClientSize().x - text.x) / 2), (GetClientSize().y - text.y) / 2);
+    }
+    int face_ = -1, size_ = 0;
+};
 
 CSettingsPage::CSettingsPage(wxWindow* parent, SettingsPage page, SettingsDialogState& state,
                              const DialogServices& services)
@@ -52,97 +114,80 @@ CSettingsPage::CSettingsPage(wxWindow* parent, SettingsPage page, SettingsDialog
 
 // ---- layout -----------------------------------------------------------------------------
 
+wxRect CSettingsPage::pixels(const DuRect& r) const {
+    // Dialog units of the dialog's font, as the toolkit converts them for a
+    // dialog resource.
+    return wxRect(ConvertDialogToPixels(wxPoint(r.x, r.y)), ConvertDialogToPixels(wxSize(r.w, r.h)));
+}
+
 void CSettingsPage::build() {
-    const int gap = FromDIP(6);
-    auto* groups = new wxGridBagSizer(gap, gap);
+    SetMinSize(ConvertDialogToPixels(wxSize(kPageWidthDu, kPageHeightDu)));
+    // Group boxes first: what is made later lies over them.
+    for (const ControlGroup& group : kControlGroups) {
+        if (group.page != page_ || !group.framed) continue;
+        wxRect box = pixels(group.box);
+        new wxStaticBox(this, wxID_ANY, group.title ? ui(group.title) : wxString(), box.GetPosition(), box.GetSize());
+    }
     for (std::size_t g = 0; g < kControlGroups.size(); ++g) {
         const ControlGroup& group = kControlGroups[g];
         if (group.page != page_) continue;
-        wxWindow* parent = this;
-        wxSizer* holder = nullptr;
-        if (group.title) {
-            auto* box = new wxStaticBoxSizer(wxVERTICAL, this, ui(group.title));
-            parent = box->GetStaticBox();
-            holder = box;
-        } else {
-            holder = new wxBoxSizer(wxVERTICAL);
-        }
-        auto* cells = new wxGridBagSizer(FromDIP(4), FromDIP(6));
-        const bool grid = !group.headings.empty();
-        for (std::size_t h = 0; h < group.headings.size(); ++h)
-            cells->Add(new wxStaticText(parent, wxID_ANY, ui(group.headings[h])), wxGBPosition(0, int(h) + 1),
-                       wxDefaultSpan, wxALIGN_CENTER_HORIZONTAL | wxALIGN_BOTTOM);
-        for (std::size_t r = 0; r < group.rowNames.size(); ++r)
-            cells->Add(new wxStaticText(parent, wxID_ANY, ui(group.rowNames[r])), wxGBPosition(int(r) + 1, 0),
-                       wxDefaultSpan, wxALIGN_CENTER_VERTICAL);
-
-        int slot = 0;
-        bool radioGroupStarted = false;
-        for (std::size_t i = 0; i < kDialogControls.size(); ++i) {
-            const DialogControl& c = kDialogControls[i];
-            if (c.group != int(g)) continue;
-            bool firstRadio = c.widget == Widget::Radio && !radioGroupStarted;
-            radioGroupStarted = radioGroupStarted || c.widget == Widget::Radio;
-            wxWindow* window = makeControl(parent, int(i), firstRadio);
-            controls_.push_back({int(i), window});
-            int centred = wxALIGN_CENTER_VERTICAL;
-            if (grid) {
-                int align = c.widget == Widget::Check ? centred | wxALIGN_CENTER_HORIZONTAL : centred | wxEXPAND;
-                cells->Add(window, wxGBPosition(c.row + 1, c.column + 1), wxDefaultSpan, align);
-                continue;
+        auto text = [&](const char* utf8, const DuRect& place, int style) {
+            wxRect r = pixels(place);
+            auto* label = new wxStaticText(this, wxID_ANY, ui(utf8), r.GetPosition(), r.GetSize(), style);
+            label->SetSize(fitted(label, r, Width::AtLeastText));
+        };
+        // Grid headings over the middle of their column, row names level with their row.
+        for (const DialogControl& c : kDialogControls) {
+            if (c.group != int(g) || group.headings.empty()) continue;
+            if (c.row == 0 && std::size_t(c.column) < group.headings.size()) {
+                const wxRect column = pixels(c.at), line = pixels({0, group.headingY, 0, 10});
+                auto* heading = new wxStaticText(this, wxID_ANY, ui(group.headings[std::size_t(c.column)]));
+                const wxSize best = heading->GetBestSize();
+                heading->SetSize(column.x + (column.width - best.x) / 2, line.y, best.x, std::max(line.height, best.y));
             }
-            wxGBPosition at(slot / group.columns, slot % group.columns * 2);
-            ++slot;
-            if (ownsItsLabel(c)) {
-                cells->Add(window, at, wxGBSpan(1, 2), centred);
-                continue;
-            }
-            // The label of a second pair stands apart from the pair before it.
-            int apart = at.GetCol() > 0 ? wxLEFT : 0;
-            cells->Add(new wxStaticText(parent, wxID_ANY, ui(c.label)), at, wxDefaultSpan, centred | apart,
-                       FromDIP(10));
-            // Edits and lists of a column line up at its width.
-            int fill = c.widget == Widget::Swatch ? 0 : wxEXPAND;
-            cells->Add(window, wxGBPosition(at.GetRow(), at.GetCol() + 1), wxDefaultSpan, centred | fill);
+            if (c.column == 0 && std::size_t(c.row) < group.rowNames.size())
+                text(group.rowNames[std::size_t(c.row)],
+                     {group.rowNameX, short(c.at.y + (c.at.h - 10) / 2), short(c.at.x - group.rowNameX - 2), 10}, 0);
         }
-
-        wxSizer* content = cells;
-        if (!group.notes.empty()) {
-            auto* notes = new wxBoxSizer(wxVERTICAL);
-            for (const char* line : group.notes) notes->Add(new wxStaticText(parent, wxID_ANY, ui(line)));
-            auto* side = new wxBoxSizer(wxHORIZONTAL);
-            side->Add(cells, 0, wxALIGN_TOP);
-            side->Add(notes, 0, wxLEFT | wxALIGN_TOP, FromDIP(12));
-            content = side;
+        for (std::size_t line = 0; line < group.notes.size(); ++line)
+            text(group.notes[line],
+                 {group.notesAt.x, short(group.notesAt.y + group.notesAt.h * short(line)), group.notesAt.w, 10}, 0);
+        if (group.fontSample) {
+            wxRect inner = pixels({short(group.box.x + 6), short(group.box.y + 6), short(group.box.w - 12),
+                                   short(group.box.h - 12)});
+            sample_ = new CFontSample(this, inner);
         }
-        holder->Add(content, 0, wxALL, FromDIP(group.title ? 4 : 0));
-        groups->Add(holder, wxGBPosition(group.pageRow, group.pageColumn), wxGBSpan(group.rowSpan, group.columnSpan),
-                    wxEXPAND);
     }
-    auto* outer = new wxBoxSizer(wxVERTICAL);
-    outer->Add(groups, 0, wxALL, FromDIP(10));
-    SetSizer(outer);
+    // The controls in table order, which is the keyboard's; each after its label.
+    for (std::size_t i = 0; i < kDialogControls.size(); ++i) {
+        const DialogControl& c = kDialogControls[i];
+        if (c.page != page_) continue;
+        if (c.labelW > 0) {
+            wxRect r = pixels({c.labelX, short(c.at.y + (c.at.h - 10) / 2), c.labelW, 10});
+            auto* label = new wxStaticText(this, wxID_ANY, ui(c.label), r.GetPosition(), r.GetSize());
+            label->SetSize(fitted(label, r, Width::AtLeastText));
+        }
+        wxWindow* window = makeControl(int(i));
+        window->SetSize(fitted(window, pixels(c.at), widthRule(c.widget)));
+        controls_.push_back({int(i), window});
+    }
 }
 
-wxWindow* CSettingsPage::makeControl(wxWindow* parent, int index, bool firstRadio) {
+wxWindow* CSettingsPage::makeControl(int index) {
     const DialogControl& c = kDialogControls[std::size_t(index)];
-    auto dialogUnits = [&](int w, int h) { return parent->ConvertDialogToPixels(wxSize(w, h)); };
-    wxSize width = c.width > 0 ? wxSize(dialogUnits(c.width, 0).x, -1) : wxDefaultSize;
+    const bool firstRadio = c.widget == Widget::Radio &&
+                            (index == 0 || kDialogControls[std::size_t(index - 1)].widget != Widget::Radio ||
+                             kDialogControls[std::size_t(index - 1)].group != c.group);
     switch (c.widget) {
         case Widget::Edit:
-        case Widget::IntEdit: return new wxTextCtrl(parent, c.id, wxString(), wxDefaultPosition, width);
-        case Widget::Check: return new wxCheckBox(parent, c.id, ui(c.label));
+        case Widget::IntEdit: return new wxTextCtrl(this, c.id, wxString());
+        case Widget::Check: return new wxCheckBox(this, c.id, ui(c.label));
         case Widget::Radio:
-            return new wxRadioButton(parent, c.id, ui(c.label), wxDefaultPosition, wxDefaultSize,
+            return new wxRadioButton(this, c.id, ui(c.label), wxDefaultPosition, wxDefaultSize,
                                      firstRadio ? wxRB_GROUP : 0);
-        case Widget::List: return new wxChoice(parent, c.id, wxDefaultPosition, width);
-        case Widget::Swatch: {
-            bool level = page_ == PageLegendColors;
-            return new CColourSwatch(parent, c.id,
-                                     dialogUnits(level ? kLevelSwatchWidth : kSwatchWidth,
-                                                 level ? kLevelSwatchHeight : kSwatchHeight));
-        }
-        case Widget::Button: return new wxButton(parent, c.id, ui(c.label));
+        case Widget::List: return new wxChoice(this, c.id);
+        case Widget::Swatch: return new CColourSwatch(this, c.id, pixels(c.at).GetSize());
+        case Widget::Button: return new wxButton(this, c.id, ui(c.label));
     }
     return nullptr;
 }
@@ -186,8 +231,20 @@ void CSettingsPage::refresh() {
             case Widget::Button: break;
         }
     }
-    if (relayout) Layout();
+    if (relayout) Refresh();
+    if (sample_) showFontSample();
     refreshing_ = false;
+}
+
+void CSettingsPage::showFontSample() {
+    int face = -1, size = 0;
+    for (const Placed& placed : controls_) {
+        const DialogControl& c = kDialogControls[std::size_t(placed.index)];
+        if (!c.followsFontRole) continue;
+        if (c.widget == Widget::List) face = listSelection(state_, placed.index);
+        if (c.widget == Widget::IntEdit) size = std::atoi(state_.texts[std::size_t(placed.index)].c_str());
+    }
+    sample_->show(face, size);
 }
 
 // ---- events -----------------------------------------------------------------------------
@@ -212,6 +269,7 @@ void CSettingsPage::onText(wxCommandEvent& event) {
     wxString text = event.GetString();
     if (text == fromCp932(state_.texts[std::size_t(index)])) return;
     IntEditCheck check = editText(state_, index, toCp932(text));
+    if (sample_) showFontSample();
     if (check == IntEditCheck::Ok) return;
     if (services_.message) services_.message(intEditMessage(check, index));
     if (wxWindow* window = control(event.GetId())) window->SetFocus();

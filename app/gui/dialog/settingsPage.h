@@ -1,5 +1,8 @@
 // CSettingsPage: one page of the settings dialog, laid out from its groups and
-// control rows (settings/dialogControls.h). Every page is this one class: what
+// control rows (settings/dialogControls.h): each at the place and size the
+// table gives in dialog units, converted with the dialog font's own units as
+// the toolkit converts a dialog resource, and no smaller than the toolkit
+// needs to show it whole. Every page is this one class: what
 // a page does when a control is used (the graph types following the display
 // kind, the legend's display kinds following the colour source, the font page
 // following the text role, the int edits' checks, ﾃﾞﾌｫﾙﾄ) is a dialog rule
@@ -17,6 +20,8 @@
 #include "settings/dialogRules.h"
 
 namespace kelvra {
+
+class CFontSample;
 
 // What the pages need from outside: the program's message box, and a colour
 // dialog (empty for the toolkit's own; tests put their own in).
@@ -45,7 +50,9 @@ public:
 
 private:
     void build();
-    wxWindow* makeControl(wxWindow* parent, int index, bool firstRadio);
+    wxRect pixels(const DuRect& r) const;
+    wxWindow* makeControl(int index);
+    void showFontSample();
     int indexOf(int id) const;
     bool reachable(wxWindow* window) const;
 
@@ -62,6 +69,7 @@ private:
         wxWindow* window;
     };
     std::vector<Placed> controls_;
+    CFontSample* sample_ = nullptr;   // the font page's
     bool refreshing_ = false;
 };
 
