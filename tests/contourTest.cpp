@@ -14,6 +14,7 @@
 
 #include "render/contourCells.h"
 #include "support/drawInput.h"
+#include "support/records.h"
 #include "support/glFixture.h"
 #include "support/gridFixture.h"
 
@@ -21,7 +22,7 @@ namespace kelvra {
 namespace {
 
 using test::FeedbackPrimitive;
-using test::GridView;
+using test::GridRecords;
 using test::Pixel;
 
 Pixel pixelOf(const Rgb& c) {
@@ -155,7 +156,7 @@ std::vector<double> worldZ(const std::vector<FeedbackPrimitive>& fb) {
 
 // A 2-D top view of z = x over -100..100 (a column every 10), legend -100..100
 // in 20 levels; one data unit is one pixel at 100 % zoom.
-void planeZEqualsX(GridView& g) {
+void planeZEqualsX(GridRecords& g) {
     g.fill(11, 21, -100, 100, -100, 100, [](double x, double) { return x; });
     for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
     g.topView();
@@ -170,40 +171,40 @@ TEST(FloorProjection, EveryVertexLiesOnTheFloorOfTheBox) {
     } cases[] = {{"linear", -100, 100, 0, 0}, {"logarithmic", 1, 1000, 1, 0}, {"reversed", -100, 100, 0, 1},
                  {"reversed logarithmic", 1, 1000, 1, 1}};
     for (const Case& c : cases) {
-        GridView g;
+        GridRecords g;
         g.fill(6, 7, -100, 100, -100, 100, [&](double x, double y) {
             return c.zMin + (c.zMax - c.zMin) * (x + y + 200) / 400;
         });
         for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
         g.scale(2, c.zMin, c.zMax, 10);
-        g.view.settings.scaleLog[2] = c.log;
-        g.view.settings.scaleReverse[2] = c.reverse;
-        g.view.resizeViewport(400, 400);
+        g.r.settings.scaleLog[2] = c.log;
+        g.r.settings.scaleReverse[2] = c.reverse;
+        resizeViewport(400, 400, g.r.settings.viewZoom);
         glLoadIdentity();
         glRotated(60, 1, 0, 0);   // a slanted view, so depth tells z apart
-        BuildContext ctx = g.view.buildContext();
+        BuildContext ctx = g.r.context();
         auto fb = test::captureFeedback([&] {
-            drawContourFill(test::drawInput(g.view, ctx), true);
-            drawContourLines(test::drawInput(g.view, ctx), true, true);
+            drawContourFill(test::drawInput(g.r, ctx), true);
+            drawContourLines(test::drawInput(g.r, ctx), true, true);
         });
         ASSERT_GT(fb.size(), 20u) << c.name;
         // The bottom face of a box of 100 % size is at world z = -0.5.
         for (double z : worldZ(fb)) ASSERT_NEAR(z, -0.5, 1e-3) << c.name;
-        EXPECT_NEAR(floorZ(g.view.settings, ctx.map), -0.5, 1e-12) << c.name;
+        EXPECT_NEAR(floorZ(g.r.settings, ctx.map), -0.5, 1e-12) << c.name;
     }
 }
 
 TEST(ContourLines, NoLineAtOrAboveTheLegendTopWhichTakesTheTopColourAndSingleColourLines) {
     GL_TEST_REQUIRE_CONTEXT(800, 600);
-    GridView g;
+    GridRecords g;
     planeZEqualsX(g);
     g.scale(3, -100, 50, 3);   // 20 levels of 7.5; the column at x = 50 is exactly the top
-    g.view.settings.contour2Color = {0.25, 0.5, 0.75};
-    g.view.resizeViewport(800, 600);
+    g.r.settings.contour2Color = {0.25, 0.5, 0.75};
+    resizeViewport(800, 600, g.r.settings.viewZoom);
     glLoadIdentity();
-    BuildContext ctx = g.view.buildContext();
+    BuildContext ctx = g.r.context();
     for (bool colored : {true, false}) {
-        auto lines = test::captureFeedback([&] { drawContourLines(test::drawInput(g.view, ctx), colored, false); });
+        auto lines = test::captureFeedback([&] { drawContourLines(test::drawInput(g.r, ctx), colored, false); });
         ASSERT_GE(lines.size(), 19u * 10) << colored;   // 19 inner level tops in each of the 10 cell rows
         for (const auto& p : lines) {
             ASSERT_EQ(p.kind, FeedbackPrimitive::Line);
@@ -233,12 +234,12 @@ TEST(ContourPicture, EachXShowsItsLevelColourInColourGreyAndMirrored) {
         int graphType, reverseX;
     } cases[] = {{"colour", 0, 0}, {"grey", 2, 0}, {"reversed X", 0, 1}};
     for (const Case& c : cases) {
-        GridView g;
+        GridRecords g;
         planeZEqualsX(g);
-        g.view.settings.graphType = c.graphType;
-        g.view.settings.scaleReverse[0] = c.reverseX;
+        g.r.settings.graphType = c.graphType;
+        g.r.settings.scaleReverse[0] = c.reverseX;
         g.draw(800, 600);
-        const LevelTable levels = g.view.buildContext().levels;
+        const LevelTable levels = g.r.context().levels;
         Rgb grey[kMaxLevelCount + 1];
         ASSERT_EQ(buildLevelColors(kGreyLevelSource, 0, 0, 3, grey), 20);
         const Rgb* colors = c.graphType == 2 ? grey : levels.colors;
@@ -258,8 +259,8 @@ TEST(ContourPicture, EachXShowsItsLevelColourInColourGreyAndMirrored) {
 }
 
 // Every contour routine of the view, in immediate mode.
-void drawContours(const CKelvraView& v) {
-    BuildContext ctx = v.buildContext();
+void drawContours(test::Records& v) {
+    BuildContext ctx = v.context();
     drawContourFill(test::drawInput(v, ctx), false);
     drawGreyContourFill(test::drawInput(v, ctx), true);
     drawContourLines(test::drawInput(v, ctx), true, false);
@@ -269,29 +270,29 @@ void drawContours(const CKelvraView& v) {
 
 TEST(ContourGrid, CellsWithoutAPlaceAreLeftOutAndNothingIsDrawnWithoutAGrid) {
     GL_TEST_REQUIRE_CONTEXT(800, 600);
-    GridView g;
+    GridRecords g;
     // X from -100 to 100 on a logarithmic X axis 1..100: columns at x <= 0 have no place.
     planeZEqualsX(g);
     g.scale(0, 1, 100, 10);
-    g.view.settings.scaleLog[0] = 1;
-    g.view.resizeViewport(800, 600);
+    g.r.settings.scaleLog[0] = 1;
+    resizeViewport(800, 600, g.r.settings.viewZoom);
     glLoadIdentity();
-    auto fb = test::captureFeedback([&] { drawContours(g.view); });
+    auto fb = test::captureFeedback([&] { drawContours(g.r); });
     ASSERT_FALSE(fb.empty());
     // Columns at x = 10..100 remain: world x from ln 10 onwards; nothing else drawn.
-    double left = 400 + g.view.buildContext().map.world(0, 10.0) * 200;
+    double left = 400 + g.r.context().map.world(0, 10.0) * 200;
     for (const auto& p : fb) {
         for (const auto& v : p.vertices) {
             ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
             ASSERT_GE(v.x, left - 1e-3);
         }
     }
-    g.view.settings.scaleLog[0] = 0;
-    g.view.data.dataKind = Scattered;   // a floor projection asked for on a point list
-    EXPECT_TRUE(test::captureFeedback([&] { drawContours(g.view); }).empty());
-    g.view.data.dataKind = Grid;
-    g.view.data.rowCount = 12;          // one row more than the data holds
-    EXPECT_TRUE(test::captureFeedback([&] { drawContours(g.view); }).empty());
+    g.r.settings.scaleLog[0] = 0;
+    g.r.data.dataKind = Scattered;   // a floor projection asked for on a point list
+    EXPECT_TRUE(test::captureFeedback([&] { drawContours(g.r); }).empty());
+    g.r.data.dataKind = Grid;
+    g.r.data.rowCount = 12;          // one row more than the data holds
+    EXPECT_TRUE(test::captureFeedback([&] { drawContours(g.r); }).empty());
 }
 
 // ---- a small irregular grid against a brute-force reference -------------------------
@@ -385,12 +386,12 @@ int mismatches(const SmallGrid& s, const LevelTable& t, int* judged) {
 TEST(ContourReference, FillOfAnIrregularGridMatchesTheBruteForceLevels) {
     GL_TEST_REQUIRE_CONTEXT(300, 300);
     SmallGrid s;
-    GridView g;
+    GridRecords g;
     g.fill(5, 6, -100, 100, -80, 80, [&](double x, double y) { return s.z[int(y + 80) / 40][int(x + 100) / 40]; });
     for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
     g.topView();
     g.draw(300, 300);
-    const LevelTable t = g.view.buildContext().levels;
+    const LevelTable t = g.r.context().levels;
     if (const char* dir = std::getenv("KELVRA_PICTURES_DIR")) test::dumpPicture(std::string(dir) + "/reference.png");
 
     int judged = 0;

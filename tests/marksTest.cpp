@@ -25,7 +25,7 @@ class Marks : public test::ListView {
 protected:
     void SetUp() override {
         ListView::SetUp();
-        for (int a = 0; a < 3; ++a) test::setScale(view, a, 0, 10);
+        for (int a = 0; a < 3; ++a) test::setScale(graph, a, 0, 10);
     }
 };
 
@@ -58,16 +58,16 @@ Extent extentOf(const std::vector<FeedbackPrimitive>& all, FeedbackPrimitive::Ki
 // ---- points ----
 
 TEST_F(Marks, GridPointsAndTheirTargetsAreThinnedByTheWireIntervalsFromColumnAndRowZero) {
-    test::fillGrid(view, 5, 7, [](int c, int r) { return c + r; });
-    test::setScale(view, 0, 0, 4);
-    test::setScale(view, 1, 0, 6);
-    view.settings.graphType = 16;   // 点(黒)
-    view.settings.wireIntervalX = 2;
-    view.settings.wireIntervalY = 3;
-    view.buildDisplayLists();
+    test::fillGrid(graph, 5, 7, [](int c, int r) { return c + r; });
+    test::setScale(graph, 0, 0, 4);
+    test::setScale(graph, 1, 0, 6);
+    graph.settings.graphType = 16;   // 点(黒)
+    graph.settings.wireIntervalX = 2;
+    graph.settings.wireIntervalY = 3;
+    graph.compileGraph();
     auto points = ofKind(graphFeedback(), FeedbackPrimitive::Point);
 
-    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
+    AxisMapping map = graphMapping(graph.settings, graph.state.axisSpan);
     std::vector<std::pair<int, int>> expected;   // columns outer, rows inner
     for (int c : {0, 2, 4})
         for (int r : {0, 3, 6}) expected.push_back({c, r});
@@ -80,33 +80,33 @@ TEST_F(Marks, GridPointsAndTheirTargetsAreThinnedByTheWireIntervalsFromColumnAnd
     }
 
     // Pick targets follow the thinning and are named by value index.
-    auto at = [&](int c, int r) { return test::pickNames(view, windowOf(map.world(0, c)), windowOf(map.world(1, r))); };
+    auto at = [&](int c, int r) { return test::pickNames(graph, windowOf(map.world(0, c)), windowOf(map.world(1, r))); };
     EXPECT_EQ(at(2, 3), (std::vector<GLuint>{(3 * 5 + 2) * 3}));
     EXPECT_EQ(at(4, 6), (std::vector<GLuint>{(6 * 5 + 4) * 3}));
     EXPECT_TRUE(at(1, 3).empty());
     EXPECT_TRUE(at(2, 4).empty());
 
     // An interval of 0 counts as 1: every point.
-    view.settings.wireIntervalX = 0;
-    view.settings.wireIntervalY = 0;
-    view.buildDisplayLists();
+    graph.settings.wireIntervalX = 0;
+    graph.settings.wireIntervalY = 0;
+    graph.compileGraph();
     EXPECT_EQ(ofKind(graphFeedback(), FeedbackPrimitive::Point).size(), 35u);
 }
 
 TEST_F(Marks, PointLevelTakesTheUpperLevelOnABoundaryAndEntryZeroFarBelow) {
-    test::setScale(view, 2, -5, 25);
+    test::setScale(graph, 2, -5, 25);
     // Z: on the top of level 3, two levels below the legend, half a level
     // below, above the top.
     const double z[] = {3.0, -2.0, -0.5, 20.5};
     std::vector<std::vector<double>> pts;
     for (int i = 0; i < 4; ++i) pts.push_back({2.0 + 2 * i, 5, z[i]});
-    test::fillPoints(view, Scattered, 3, pts);
-    view.settings.graphType = 0;   // 点(ｶﾗｰ)
-    view.settings.pointSize = 9;
-    view.buildDisplayLists();
+    test::fillPoints(graph, Scattered, 3, pts);
+    graph.settings.graphType = 0;   // 点(ｶﾗｰ)
+    graph.settings.pointSize = 9;
+    graph.compileGraph();
     drawGraph();
 
-    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
+    AxisMapping map = graphMapping(graph.settings, graph.state.axisSpan);
     const int expectedEntry[] = {4, 0, 1, 20};
     for (int i = 0; i < 4; ++i) {
         Pixel got = test::pixelAt(int(windowOf(map.world(0, pts[i][0]))), int(windowOf(map.world(1, 5))));
@@ -116,8 +116,8 @@ TEST_F(Marks, PointLevelTakesTheUpperLevelOnABoundaryAndEntryZeroFarBelow) {
     }
 
     // The grey points use the grey ramp with the same levels: level 4 is grey 0.15.
-    view.settings.graphType = 1;
-    view.buildDisplayLists();
+    graph.settings.graphType = 1;
+    graph.compileGraph();
     drawGraph();
     Pixel grey = test::pixelAt(int(windowOf(map.world(0, 2))), int(windowOf(map.world(1, 5))));
     EXPECT_TRUE(test::near(grey, {38, 38, 38})) << grey;
@@ -126,37 +126,37 @@ TEST_F(Marks, PointLevelTakesTheUpperLevelOnABoundaryAndEntryZeroFarBelow) {
 // Format 7: each point is coloured by its data value (the fourth value), not
 // by its Z, in colour or grey, and every point is a pick target.
 TEST_F(Marks, PointValuePointsTakeTheLevelOfTheirDataValue) {
-    test::fillPoints(view, PointValues, 4, {{2, 5, 9, 3.5}, {6, 5, 1, 17.5}});
-    view.settings.legendColorSource = ColorByData;
-    view.settings.pointSize = 9;
-    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
+    test::fillPoints(graph, PointValues, 4, {{2, 5, 9, 3.5}, {6, 5, 1, 17.5}});
+    graph.settings.legendColorSource = ColorByData;
+    graph.settings.pointSize = 9;
+    AxisMapping map = graphMapping(graph.settings, graph.state.axisSpan);
     auto at = [&](double x) { return test::pixelAt(int(windowOf(map.world(0, x))), int(windowOf(map.world(1, 5)))); };
 
-    view.settings.graphType = 0;   // 点(ｶﾗｰ)
-    view.buildDisplayLists();
+    graph.settings.graphType = 0;   // 点(ｶﾗｰ)
+    graph.compileGraph();
     drawGraph();
     EXPECT_TRUE(test::near(at(2), levelColor(4))) << at(2);
     EXPECT_TRUE(test::near(at(6), levelColor(18))) << at(6);
 
-    view.settings.graphType = 1;   // 点(白黒): grey 0.15 at level 4
-    view.buildDisplayLists();
+    graph.settings.graphType = 1;   // 点(白黒): grey 0.15 at level 4
+    graph.compileGraph();
     drawGraph();
     EXPECT_TRUE(test::near(at(2), {38, 38, 38})) << at(2);
-    EXPECT_EQ(test::pickNames(view, windowOf(map.world(0, 6)), windowOf(map.world(1, 5))), (std::vector<GLuint>{4}));
+    EXPECT_EQ(test::pickNames(graph, windowOf(map.world(0, 6)), windowOf(map.world(1, 5))), (std::vector<GLuint>{4}));
 }
 
 TEST_F(Marks, PointsOutsideTheScaleBoxAreNeitherDrawnNorPickTargets) {
     // X 0..10 with a margin of 0.01: 10.005 is in, 10.02 and -0.02 are out.
     std::vector<std::vector<double>> pts = {{10.005, 0, 5}, {10.02, 10, 5}, {-0.02, 5, 5}, {5, 5, 10.2}};
-    test::fillPoints(view, Scattered, 3, pts);
-    view.settings.graphType = 2;
-    view.buildDisplayLists();
+    test::fillPoints(graph, Scattered, 3, pts);
+    graph.settings.graphType = 2;
+    graph.compileGraph();
     auto points = ofKind(graphFeedback(), FeedbackPrimitive::Point);
     ASSERT_EQ(points.size(), 1u);
-    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
+    AxisMapping map = graphMapping(graph.settings, graph.state.axisSpan);
     EXPECT_NEAR(points[0].vertices[0].x, windowOf(map.world(0, 10.005)), 0.01);
 
-    auto at = [&](int p) { return test::pickNames(view, windowOf(map.world(0, pts[p][0])), windowOf(map.world(1, pts[p][1]))); };
+    auto at = [&](int p) { return test::pickNames(graph, windowOf(map.world(0, pts[p][0])), windowOf(map.world(1, pts[p][1]))); };
     EXPECT_EQ(at(0), (std::vector<GLuint>{0}));
     EXPECT_TRUE(at(1).empty());
     EXPECT_TRUE(at(2).empty());
@@ -165,15 +165,15 @@ TEST_F(Marks, PointsOutsideTheScaleBoxAreNeitherDrawnNorPickTargets) {
 
 TEST_F(Marks, PointsWithoutAFinitePositionAreSkipped) {
     // ln 0 and ln of a negative X on a log axis; the box margin lets 0 in.
-    test::setScale(view, 0, 0.001, 1000);
-    view.settings.scaleLog[0] = 1;
+    test::setScale(graph, 0, 0.001, 1000);
+    graph.settings.scaleLog[0] = 1;
     const double nan = std::numeric_limits<double>::quiet_NaN();
     std::vector<std::vector<double>> pts = {{0.0, 5, 5}, {10, 5, 5}, {-0.5, 5, 5}, {1, nan, 5}};
-    test::fillPoints(view, Scattered, 3, pts);
+    test::fillPoints(graph, Scattered, 3, pts);
     for (int type : {0, 2, 3}) {
-        view.settings.graphType = type;
-        view.settings.barSizeX = view.settings.barSizeY = 1;
-        view.buildDisplayLists();
+        graph.settings.graphType = type;
+        graph.settings.barSizeX = graph.settings.barSizeY = 1;
+        graph.compileGraph();
         auto all = graphFeedback(Tilted);
         for (const auto& p : all)
             for (const auto& v : p.vertices)
@@ -182,18 +182,18 @@ TEST_F(Marks, PointsWithoutAFinitePositionAreSkipped) {
                               : int(ofKind(all, FeedbackPrimitive::Point).size());
         EXPECT_EQ(drawn, 1) << "type " << type;
     }
-    EXPECT_EQ(test::pickNames(view, windowOf(graphMapping(view.settings, view.state.axisSpan).world(0, 10)), 200),
+    EXPECT_EQ(test::pickNames(graph, windowOf(graphMapping(graph.settings, graph.state.axisSpan).world(0, 10)), 200),
               (std::vector<GLuint>{3}));
 }
 
 // ---- bars ----
 
 TEST_F(Marks, BarsStandOnTheZMinimumFaceAndPointsBelowItDrawNothing) {
-    test::fillPoints(view, Scattered, 3, {{5, 5, 5}, {2, 2, -1}});
-    view.settings.graphType = 3;   // 棒ｸﾞﾗﾌ
-    view.settings.barSizeX = 2;
-    view.settings.barSizeY = 2;
-    view.buildDisplayLists();
+    test::fillPoints(graph, Scattered, 3, {{5, 5, 5}, {2, 2, -1}});
+    graph.settings.graphType = 3;   // 棒ｸﾞﾗﾌ
+    graph.settings.barSizeX = 2;
+    graph.settings.barSizeY = 2;
+    graph.compileGraph();
     int edges = 0;
     EXPECT_EQ(visibleCount(graphFeedback(Tilted)), 12);   // six faces of two triangles: one bar only
     auto all = graphFeedback(Side);
@@ -206,23 +206,23 @@ TEST_F(Marks, BarsStandOnTheZMinimumFaceAndPointsBelowItDrawNothing) {
     for (const auto& p : ofKind(all, FeedbackPrimitive::Line)) EXPECT_FLOAT_EQ(p.vertices[0].r, 0.0f);
 
     // On a reversed Z the box face at the minimum is the top face.
-    view.settings.scaleReverse[2] = 1;
-    view.buildDisplayLists();
+    graph.settings.scaleReverse[2] = 1;
+    graph.compileGraph();
     box = extentOf(graphFeedback(Side), FeedbackPrimitive::Line);
     EXPECT_NEAR(box.minY, windowOf(0.0), 0.01);
     EXPECT_NEAR(box.maxY, windowOf(0.5), 0.01);
 }
 
 TEST_F(Marks, BarsOnALogarithmicAxisKeepTheirShareOfTheAxisEverywhere) {
-    test::setScale(view, 0, 1, 10000);
-    view.settings.scaleLog[0] = 1;
-    test::fillPoints(view, Scattered, 3, {{10, 3, 5}, {1000, 7, 5}});
-    view.settings.graphType = 3;
-    view.settings.barSizeX = 999.9;   // a tenth of the scale range: a tenth of the axis
-    view.settings.barSizeY = 1;
-    view.buildDisplayLists();
+    test::setScale(graph, 0, 1, 10000);
+    graph.settings.scaleLog[0] = 1;
+    test::fillPoints(graph, Scattered, 3, {{10, 3, 5}, {1000, 7, 5}});
+    graph.settings.graphType = 3;
+    graph.settings.barSizeX = 999.9;   // a tenth of the scale range: a tenth of the axis
+    graph.settings.barSizeY = 1;
+    graph.compileGraph();
     auto all = graphFeedback();
-    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
+    AxisMapping map = graphMapping(graph.settings, graph.state.axisSpan);
     for (double x : {10.0, 1000.0}) {
         double centre = windowOf(map.world(0, x));
         Extent e;
@@ -240,12 +240,12 @@ class Arrows : public Marks {
 protected:
     void SetUp() override {
         Marks::SetUp();
-        for (int a = 0; a < 3; ++a) test::setScale(view, a, -10, 10);
+        for (int a = 0; a < 3; ++a) test::setScale(graph, a, -10, 10);
         // At Y = 0, 5, -5, -8 (window y 200, 250, 150, 120): the longest
         // vector, half of it, a zero vector and one shorter than a head.
-        test::fillPoints(view, Vectors, 6,
+        test::fillPoints(graph, Vectors, 6,
                          {{0, 0, 0, 2, 0, 0}, {0, 5, 0, 1, 0, 0}, {0, -5, 0, 0, 0, 0}, {0, -8, 0, 0.4, 0, 0}});
-        view.settings.legendColorSource = ColorByData;
+        graph.settings.legendColorSource = ColorByData;
     }
 };
 
@@ -263,7 +263,7 @@ TEST_F(Arrows, LongestArrowIsShaftAndHeadOf0_15WorldUnitsAndTheOthersInProportio
         {"zero: nothing", 145, 155, 0, 0, 0, 0, 0},
         {"shorter than a head: the head alone", 115, 125, 0, 0, 0, 200, 209.6f},
     };
-    view.buildDisplayLists();
+    graph.compileGraph();
     auto all = graphFeedback();
     for (const Case& c : cases) {
         int lines = 0, heads = 0;
@@ -283,14 +283,14 @@ TEST_F(Arrows, LongestArrowIsShaftAndHeadOf0_15WorldUnitsAndTheOthersInProportio
                     extentOf(all, FeedbackPrimitive::Polygon, 195, 205).minY, 6.0, 0.2);
 
     // vectorSize scales every arrow: at 50 % the longest is 0.075.
-    view.settings.vectorSize = 50;
-    view.buildDisplayLists();
+    graph.settings.vectorSize = 50;
+    graph.compileGraph();
     EXPECT_NEAR(extentOf(graphFeedback(), FeedbackPrimitive::Polygon, 195, 205).maxX, 215.0, 0.01);
 }
 
 TEST_F(Arrows, ArrowsAreMirroredOnAReversedAxisAndSoAreTheirPickTargets) {
-    view.settings.scaleReverse[0] = 1;
-    view.buildDisplayLists();
+    graph.settings.scaleReverse[0] = 1;
+    graph.compileGraph();
     auto all = graphFeedback();
     Extent shaft = extentOf(all, FeedbackPrimitive::Line, 199, 201);
     EXPECT_NEAR(shaft.minX, 200.0 - 20.4, 0.01);
@@ -299,34 +299,34 @@ TEST_F(Arrows, ArrowsAreMirroredOnAReversedAxisAndSoAreTheirPickTargets) {
 
     // The target follows the arrow: a pick on it finds point 0, a pick where
     // the unmirrored line would be finds nothing.
-    EXPECT_EQ(test::pickNames(view, 185, 200), (std::vector<GLuint>{0}));
-    EXPECT_TRUE(test::pickNames(view, 220, 200).empty());
+    EXPECT_EQ(test::pickNames(graph, 185, 200), (std::vector<GLuint>{0}));
+    EXPECT_TRUE(test::pickNames(graph, 220, 200).empty());
     // Point 1 is named by its first value's index, 1 x 6.
-    EXPECT_EQ(test::pickNames(view, 195, 250), (std::vector<GLuint>{6}));
+    EXPECT_EQ(test::pickNames(graph, 195, 250), (std::vector<GLuint>{6}));
     // The zero vector is no target.
-    EXPECT_TRUE(test::pickNames(view, 200, 150).empty());
+    EXPECT_TRUE(test::pickNames(graph, 200, 150).empty());
 }
 
 TEST_F(Arrows, ColourIsTheVectorLengthForSixValuesAndTheDataValueForSeven) {
-    view.settings.wireWidthX = 4;   // a 6-pixel shaft to probe
+    graph.settings.wireWidthX = 4;   // a 6-pixel shaft to probe
     // Length 2.5: level 3 of the 20 levels over 0..20.
-    test::fillPoints(view, Vectors, 6, {{0, 0, 0, 2.5, 0, 0}});
-    view.buildDisplayLists();
+    test::fillPoints(graph, Vectors, 6, {{0, 0, 0, 2.5, 0, 0}});
+    graph.compileGraph();
     drawGraph();
     EXPECT_TRUE(test::near(test::pixelAt(210, 200), levelColor(3))) << test::pixelAt(210, 200);
 
     // Seven values: the data value 7.5 (level 8), whatever the length.
-    test::fillPoints(view, Vectors, 7, {{0, 0, 0, 10, 0, 0, 7.5}});
-    view.buildDisplayLists();
+    test::fillPoints(graph, Vectors, 7, {{0, 0, 0, 10, 0, 0, 7.5}});
+    graph.compileGraph();
     drawGraph();
     EXPECT_TRUE(test::near(test::pixelAt(210, 200), levelColor(8))) << test::pixelAt(210, 200);
 }
 
 TEST_F(Arrows, NoLongestLengthDrawsNoArrows) {
-    view.data.valueRange[RangeVector].max = 0.0;
-    view.buildDisplayLists();
+    graph.data.valueRange[RangeVector].max = 0.0;
+    graph.compileGraph();
     EXPECT_TRUE(graphFeedback().empty());
-    EXPECT_TRUE(test::pickNames(view, 210, 200).empty());
+    EXPECT_TRUE(test::pickNames(graph, 210, 200).empty());
 }
 
 }  // namespace

@@ -11,21 +11,19 @@
 #include <string>
 #include <vector>
 
-#include "base/headlessHost.h"
-#include "support/drawInput.h"
-#include "view/kelvraView.h"
+#include "render/scaleMapping.h"
+#include "support/records.h"
 
 namespace kelvra {
 namespace {
 
-using V = CKelvraView&;
-using CV = const CKelvraView&;
+using V = test::Records&;
+using CV = const test::Records&;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
+// The records the recompute reads and writes.
 struct ViewFixture {
-    HeadlessHost host;
-    CKelvraView view{host};
-    ViewFixture() { host.printMessages = false; }
+    test::Records view;
 };
 
 // A grid data set as a reader leaves it: X along the columns, Y down the rows, Z from f.
@@ -59,7 +57,7 @@ std::string num(double v) {
     return text;
 }
 // "min..max/step" of axis a (the legend's step is its level-count index).
-std::string axis(const CKelvraView& v, int a) {
+std::string axis(CV v, int a) {
     return num(v.settings.scaleMin[a]) + ".." + num(v.settings.scaleMax[a]) + "/" + num(v.settings.scaleStep[a]);
 }
 
@@ -109,7 +107,7 @@ TEST(FormatValue, TextAndWidthOfEachFormat) {
 
 // What the scale frame and the mapping rely on after every recompute: finite
 // ends and interval, max > min, a rising interval, at most about 1000 of them.
-void expectDrawableScales(const CKelvraView& v, const std::string& what) {
+void expectDrawableScales(CV v, const std::string& what) {
     for (int a = 0; a < 3; ++a) {
         double lo = v.settings.scaleMin[a], hi = v.settings.scaleMax[a], step = v.settings.scaleStep[a], span = v.state.axisSpan[a];
         bool log = v.settings.scaleLog[a] == 1;
@@ -252,7 +250,7 @@ TEST(Recompute, RangesIntervalsAndWhatFollowsThem) {
         SCOPED_TRACE(c.name);
         ViewFixture f;
         c.setup(f.view);
-        test::recompute(f.view, c.keepUserScales);
+        recomputeScales(f.view.settings, f.view.state, f.view.data, c.keepUserScales);
         EXPECT_EQ(c.look(f.view), c.expected);
         expectDrawableScales(f.view, c.name);
     }
@@ -270,7 +268,7 @@ TEST(Recompute, RandomRangesAndSettingsAlwaysGiveDrawableScales) {
     };
     for (int round = 0; round < 3000; ++round) {
         ViewFixture f;
-        CKelvraView& v = f.view;
+        V v = f.view;
         v.data.dataLoaded = true;
         v.data.dataKind = DataKind(pick(4)); v.data.valuesPerPoint = pick(2) ? 3 : 4; v.data.columnCount = pick(3); v.data.rowCount = pick(3);
         for (auto& r : v.data.valueRange) {
@@ -283,9 +281,9 @@ TEST(Recompute, RandomRangesAndSettingsAlwaysGiveDrawableScales) {
         }
         v.settings.legendStyle = LegendStyle(pick(2)); v.settings.legendColorSource = LegendColorSource(pick(6) - 1); v.settings.scaleSameStep = pick(2);
         v.settings.graphType = pick(2) ? 19 : 3; v.settings.barSizeX = value(); v.settings.barSizeY = value();
-        test::recompute(v, pick(2) == 0);
+        recomputeScales(v.settings, v.state, v.data, pick(2) == 0);
         expectDrawableScales(v, "round " + std::to_string(round));
-        test::recompute(v, true);   // and again over its own result
+        recomputeScales(v.settings, v.state, v.data, true);   // and again over its own result
         expectDrawableScales(v, "again, round " + std::to_string(round));
     }
 }

@@ -25,62 +25,62 @@ protected:
     void SetUp() override {
         ListView::SetUp();
         // A 6 x 5 grid, X = column, Y = row, Z = column + 2 * row (0..13).
-        test::fillGrid(view, 6, 5, [](int c, int r) { return c + 2.0 * r; });
-        test::setScale(view, 0, 0, 5);
-        test::setScale(view, 1, 0, 4);
-        test::setScale(view, 2, 0, 13);
+        test::fillGrid(graph, 6, 5, [](int c, int r) { return c + 2.0 * r; });
+        test::setScale(graph, 0, 0, 5);
+        test::setScale(graph, 1, 0, 4);
+        test::setScale(graph, 2, 0, 13);
     }
 };
 
 TEST_F(Sections, IndexIsHeldInsideTheGridOrZeroWithoutOneAndThePositionFollows) {
-    view.settings.graphType = 2;
-    view.settings.displayMode = DisplayXSection;
-    view.state.sectionIndexX = 17;   // as after a larger file or many key presses
-    view.settings.sectionPos[0] = 17;
-    view.buildDisplayLists();
-    EXPECT_EQ(view.state.sectionIndexX, 5);
-    EXPECT_DOUBLE_EQ(view.settings.sectionPos[0], 5.0);
+    graph.settings.graphType = 2;
+    graph.settings.displayMode = DisplayXSection;
+    graph.state.sectionIndexX = 17;   // as after a larger file or many key presses
+    graph.settings.sectionPos[0] = 17;
+    graph.compileGraph();
+    EXPECT_EQ(graph.state.sectionIndexX, 5);
+    EXPECT_DOUBLE_EQ(graph.settings.sectionPos[0], 5.0);
 
-    view.settings.displayMode = DisplayYSection;
-    view.state.sectionIndexY = 9;
-    view.buildDisplayLists();
-    EXPECT_EQ(view.state.sectionIndexY, 4);
-    EXPECT_DOUBLE_EQ(view.settings.sectionPos[1], 4.0);
+    graph.settings.displayMode = DisplayYSection;
+    graph.state.sectionIndexY = 9;
+    graph.compileGraph();
+    EXPECT_EQ(graph.state.sectionIndexY, 4);
+    EXPECT_DOUBLE_EQ(graph.settings.sectionPos[1], 4.0);
 
     // A smaller file: the next build brings both indices inside it.
-    test::fillGrid(view, 3, 2, [](int c, int r) { return 1.0; });
-    view.buildDisplayLists();
-    EXPECT_EQ(view.state.sectionIndexY, 1);
-    EXPECT_DOUBLE_EQ(view.settings.sectionPos[1], 1.0);
-    view.settings.displayMode = DisplayXSection;
-    view.buildDisplayLists();
-    EXPECT_EQ(view.state.sectionIndexX, 2);
-    EXPECT_DOUBLE_EQ(view.settings.sectionPos[0], 2.0);
+    test::fillGrid(graph, 3, 2, [](int c, int r) { return 1.0; });
+    graph.compileGraph();
+    EXPECT_EQ(graph.state.sectionIndexY, 1);
+    EXPECT_DOUBLE_EQ(graph.settings.sectionPos[1], 1.0);
+    graph.settings.displayMode = DisplayXSection;
+    graph.compileGraph();
+    EXPECT_EQ(graph.state.sectionIndexX, 2);
+    EXPECT_DOUBLE_EQ(graph.settings.sectionPos[0], 2.0);
 
-    view.state.sectionIndexX = -3;
-    holdSectionOnGrid(view.data, view.settings, view.state);
-    EXPECT_EQ(view.state.sectionIndexX, 0);
-    EXPECT_DOUBLE_EQ(view.settings.sectionPos[0], 0.0);
+    graph.state.sectionIndexX = -3;
+    holdSectionOnGrid(graph.data, graph.settings, graph.state);
+    EXPECT_EQ(graph.state.sectionIndexX, 0);
+    EXPECT_DOUBLE_EQ(graph.settings.sectionPos[0], 0.0);
 
     // Without a grid the index is zero, the position stays and nothing is read.
-    test::fillPoints(view, Scattered, 3, {{1, 2, 3}});
-    view.state.sectionIndexX = 4;
-    view.settings.sectionPos[0] = 2.5;
-    view.buildDisplayLists();
-    EXPECT_EQ(view.state.sectionIndexX, 0);
-    EXPECT_DOUBLE_EQ(view.settings.sectionPos[0], 2.5);
+    test::fillPoints(graph, Scattered, 3, {{1, 2, 3}});
+    graph.state.sectionIndexX = 4;
+    graph.settings.sectionPos[0] = 2.5;
+    graph.compileGraph();
+    EXPECT_EQ(graph.state.sectionIndexX, 0);
+    EXPECT_DOUBLE_EQ(graph.settings.sectionPos[0], 2.5);
     EXPECT_TRUE(graphFeedback().empty());
 }
 
 TEST_F(Sections, APositionBetweenColumnsDrawsTheNearerColumnTiesTheLower) {
-    view.settings.graphType = 2;
-    view.settings.displayMode = DisplayXSection;
-    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
+    graph.settings.graphType = 2;
+    graph.settings.displayMode = DisplayXSection;
+    AxisMapping map = graphMapping(graph.settings, graph.state.axisSpan);
     for (auto [pos, column] : {std::pair{2.5, 2}, std::pair{2.6, 3}, std::pair{-4.0, 0}}) {
-        view.settings.sectionPos[0] = pos;
-        snapSections(view.settings, view.state, view.data);
-        view.buildDisplayLists();
-        EXPECT_DOUBLE_EQ(view.settings.sectionPos[0], column) << "position " << pos;
+        graph.settings.sectionPos[0] = pos;
+        snapSections(graph.settings, graph.state, graph.data);
+        graph.compileGraph();
+        EXPECT_DOUBLE_EQ(graph.settings.sectionPos[0], column) << "position " << pos;
         auto lines = ofKind(graphFeedback(), FeedbackPrimitive::Line);
         ASSERT_FALSE(lines.empty());
         EXPECT_NEAR(lines[0].vertices[0].x, windowOf(map.world(0, column)), 0.01) << "position " << pos;
@@ -88,11 +88,11 @@ TEST_F(Sections, APositionBetweenColumnsDrawsTheNearerColumnTiesTheLower) {
 }
 
 TEST_F(Sections, LineRunsThroughTheRowsOfTheColumnOrTheColumnsOfTheRow) {
-    view.settings.graphType = 2;   // ﾜｲﾔｰﾌﾚｰﾑ
-    view.settings.displayMode = DisplayXSection;
-    view.state.sectionIndexX = 3;
-    view.buildDisplayLists();
-    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
+    graph.settings.graphType = 2;   // ﾜｲﾔｰﾌﾚｰﾑ
+    graph.settings.displayMode = DisplayXSection;
+    graph.state.sectionIndexX = 3;
+    graph.compileGraph();
+    AxisMapping map = graphMapping(graph.settings, graph.state.axisSpan);
     auto lines = ofKind(graphFeedback(), FeedbackPrimitive::Line);
     ASSERT_EQ(lines.size(), 4u);   // five rows, four segments
     for (int r = 0; r < 4; ++r) {
@@ -106,9 +106,9 @@ TEST_F(Sections, LineRunsThroughTheRowsOfTheColumnOrTheColumnsOfTheRow) {
     ASSERT_EQ(lines.size(), 4u);
     for (int r = 0; r < 4; ++r) EXPECT_NEAR(lines[r].vertices[0].y, windowOf(map.world(2, 3 + 2 * r)), 0.01);
 
-    view.settings.displayMode = DisplayYSection;
-    view.state.sectionIndexY = 7;   // held to row 4: Z = column + 8
-    view.buildDisplayLists();
+    graph.settings.displayMode = DisplayYSection;
+    graph.state.sectionIndexY = 7;   // held to row 4: Z = column + 8
+    graph.compileGraph();
     lines = ofKind(graphFeedback(Side), FeedbackPrimitive::Line);
     ASSERT_EQ(lines.size(), 5u);   // six columns
     for (int c = 0; c < 5; ++c) {
@@ -117,20 +117,20 @@ TEST_F(Sections, LineRunsThroughTheRowsOfTheColumnOrTheColumnsOfTheRow) {
     }
     // The targets are the columns of the row, named by value index.
     for (int c = 0; c < 6; ++c)
-        EXPECT_EQ(test::pickNames(view, windowOf(map.world(0, c)), windowOf(map.world(1, 4))),
+        EXPECT_EQ(test::pickNames(graph, windowOf(map.world(0, c)), windowOf(map.world(1, 4))),
                   (std::vector<GLuint>{GLuint((4 * 6 + c) * 3)}))
             << "column " << c;
 }
 
 TEST_F(Sections, PointsTakeEveryPointOfTheSectionInsideTheBoxColouredByPointLevel) {
-    view.settings.graphType = 3;   // 点(ｶﾗｰ)
-    view.settings.pointSize = 7;
-    view.settings.wireIntervalY = 3;   // the grid thinning does not apply to sections
-    view.settings.displayMode = DisplayXSection;
-    view.state.sectionIndexX = 2;
-    test::setScale(view, 2, 0, 9);   // Z = 10 (row 4 of column 2) lies above the box
-    view.buildDisplayLists();
-    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
+    graph.settings.graphType = 3;   // 点(ｶﾗｰ)
+    graph.settings.pointSize = 7;
+    graph.settings.wireIntervalY = 3;   // the grid thinning does not apply to sections
+    graph.settings.displayMode = DisplayXSection;
+    graph.state.sectionIndexX = 2;
+    test::setScale(graph, 2, 0, 9);   // Z = 10 (row 4 of column 2) lies above the box
+    graph.compileGraph();
+    AxisMapping map = graphMapping(graph.settings, graph.state.axisSpan);
     auto points = ofKind(graphFeedback(), FeedbackPrimitive::Point);
     ASSERT_EQ(points.size(), 4u);   // rows 0..3: Z = 2, 4, 6, 8
     for (int r = 0; r < 4; ++r) EXPECT_NEAR(points[r].vertices[0].y, windowOf(map.world(1, r)), 0.01);
@@ -142,12 +142,12 @@ TEST_F(Sections, PointsTakeEveryPointOfTheSectionInsideTheBoxColouredByPointLeve
 
     // Targets: every row inside the box, named by value index, none for rows above it.
     for (int r = 0; r < 5; ++r) {
-        auto names = test::pickNames(view, windowOf(map.world(0, 2)), windowOf(map.world(1, r)));
+        auto names = test::pickNames(graph, windowOf(map.world(0, 2)), windowOf(map.world(1, r)));
         if (r < 4) EXPECT_EQ(names, (std::vector<GLuint>{GLuint((r * 6 + 2) * 3)})) << "row " << r;
         else EXPECT_TRUE(names.empty());
     }
     // Neighbouring columns are no targets in a section display.
-    EXPECT_TRUE(test::pickNames(view, windowOf(map.world(0, 3)), windowOf(map.world(1, 1))).empty());
+    EXPECT_TRUE(test::pickNames(graph, windowOf(map.world(0, 3)), windowOf(map.world(1, 1))).empty());
 }
 
 // ---- the band under the curve and the cut surface ----
@@ -156,14 +156,14 @@ class SectionBand : public Sections {
 protected:
     void SetUp() override {
         Sections::SetUp();
-        view.settings.graphType = 0;   // 等高線(ｶﾗｰ)
-        view.settings.displayMode = DisplayYSection;
-        view.state.sectionIndexY = 2;   // Z = column + 4: 4..9; the data runs 0..13
-        test::setScale(view, 3, 0, 13);   // the legend over the data: 20 levels of 0.65
+        graph.settings.graphType = 0;   // 等高線(ｶﾗｰ)
+        graph.settings.displayMode = DisplayYSection;
+        graph.state.sectionIndexY = 2;   // Z = column + 4: 4..9; the data runs 0..13
+        test::setScale(graph, 3, 0, 13);   // the legend over the data: 20 levels of 0.65
     }
     void build() {
-        view.buildDisplayLists();
-        ctx = view.buildContext();
+        graph.compileGraph();
+        ctx = graph.context();
         map = ctx.map;
     }
 
@@ -193,13 +193,13 @@ TEST_F(SectionBand, RunsFromTheDataMinimumUpToTheCurveInLevelColours) {
         {"reversed Z", 0, 1, 13, {{2.5, 12.8, 20}, {2.5, 12.8, 20}, {2.5, 12.8, 20}}},
     };
     for (const Case& k : cases) {
-        test::setScale(view, 3, k.legendMin, 13);
-        view.settings.scaleReverse[2] = k.reverseZ;
+        test::setScale(graph, 3, k.legendMin, 13);
+        graph.settings.scaleReverse[2] = k.reverseZ;
         build();
         // The band alone, seen with Z up the screen and X across.
         auto polygons = visiblePolygons(test::captureFeedback([&] {
             turn(Side);
-            drawSectionFill(test::drawInput(view, ctx), 1);
+            drawSectionFill(test::drawInput(graph, ctx), 1);
         }));
         ASSERT_FALSE(polygons.empty()) << k.name;
         for (int c = 0; c < 6; ++c) {
@@ -229,15 +229,15 @@ TEST_F(SectionBand, CutKeepsLowerXForAnXSectionAndHigherYForAYSection) {
         double from, to;   // the kept part, in grid columns (X) or rows (Y)
     };
     const Case cases[] = {{0, 0, 0, 2}, {0, 1, 2, 5}, {1, 0, 2, 4}, {1, 1, 0, 2}};
-    view.state.sectionIndexX = 2;
-    view.state.sectionIndexY = 2;
+    graph.state.sectionIndexX = 2;
+    graph.state.sectionIndexY = 2;
     for (const Case& k : cases) {
-        view.settings.scaleReverse[0] = view.settings.scaleReverse[1] = 0;
-        view.settings.scaleReverse[k.axis] = k.reversed;
-        ctx = view.buildContext();
+        graph.settings.scaleReverse[0] = graph.settings.scaleReverse[1] = 0;
+        graph.settings.scaleReverse[k.axis] = k.reversed;
+        ctx = graph.context();
         auto polygons = visiblePolygons(test::captureFeedback([&] {
             turn(Top);
-            drawSectionCut(test::drawInput(view, ctx), k.axis);
+            drawSectionCut(test::drawInput(graph, ctx), k.axis);
         }));
         ASSERT_FALSE(polygons.empty()) << "axis " << k.axis << " reversed " << k.reversed;
         float lo = 1e9f, hi = -1e9f;
@@ -253,9 +253,9 @@ TEST_F(SectionBand, CutKeepsLowerXForAnXSectionAndHigherYForAYSection) {
 }
 
 TEST_F(SectionBand, FillWithCutDrawsTheSurfaceOnlyUpToTheSectionColumn) {
-    view.settings.graphType = 1;   // 等高線(ｶﾗｰ，形状付き)
-    view.settings.displayMode = DisplayXSection;
-    view.state.sectionIndexX = 2;
+    graph.settings.graphType = 1;   // 等高線(ｶﾗｰ，形状付き)
+    graph.settings.displayMode = DisplayXSection;
+    graph.state.sectionIndexX = 2;
     build();
     drawGraph();
     int y = int(windowOf(map.world(1, 1.5)));

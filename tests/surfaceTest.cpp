@@ -12,6 +12,7 @@
 
 #include "render/gridPoints.h"
 #include "support/drawInput.h"
+#include "support/records.h"
 #include "support/glFixture.h"
 #include "support/gridFixture.h"
 
@@ -19,24 +20,24 @@ namespace kelvra {
 namespace {
 
 using test::FeedbackPrimitive;
-using test::GridView;
+using test::GridRecords;
 using test::Pixel;
 
 const Pixel kWhite{255, 255, 255};
 const Pixel kBlack{0, 0, 0};
 
 // The 2-D top view over -100..100 on every axis; one data unit is one pixel.
-void standardScales(GridView& g) {
+void standardScales(GridRecords& g) {
     for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
     g.topView();
 }
 
 // Feedback of one routine under the 2-D camera (800 x 600, centre at 400, 300).
 template <class Draw>
-std::vector<FeedbackPrimitive> capture(GridView& g, Draw draw) {
-    g.view.resizeViewport(800, 600);
+std::vector<FeedbackPrimitive> capture(GridRecords& g, Draw draw) {
+    resizeViewport(800, 600, g.r.settings.viewZoom);
     glLoadIdentity();
-    BuildContext ctx = g.view.buildContext();
+    BuildContext ctx = g.r.context();
     return test::captureFeedback([&] { draw(ctx); });
 }
 
@@ -54,12 +55,12 @@ bool allFinite(const std::vector<FeedbackPrimitive>& fb) {
 TEST(Wireframe, IntervalsCountFromZeroSkipAnUndividedLastColumnAndRowsHaveTheirOwnColour) {
     GL_TEST_REQUIRE_CONTEXT(800, 600);
     for (int columns : {10, 11}) {
-        GridView g;
+        GridRecords g;
         g.fill(4, columns, -100, -100 + 20 * (columns - 1), -60, 60, [](double x, double) { return x / 2; });
         standardScales(g);
-        g.view.settings.wireIntervalX = 3;
-        g.view.settings.wireIntervalY = 0;   // no row lines
-        auto fb = capture(g, [&](const BuildContext& ctx) { drawWireframe(test::drawInput(g.view, ctx)); });
+        g.r.settings.wireIntervalX = 3;
+        g.r.settings.wireIntervalY = 0;   // no row lines
+        auto fb = capture(g, [&](const BuildContext& ctx) { drawWireframe(test::drawInput(g.r, ctx)); });
         std::set<int> xs;
         for (const auto& p : fb)
             for (const auto& v : p.vertices) xs.insert(int(std::lround(v.x - 400)));
@@ -67,14 +68,14 @@ TEST(Wireframe, IntervalsCountFromZeroSkipAnUndividedLastColumnAndRowsHaveTheirO
         EXPECT_EQ(xs, (std::set<int>{-100, -40, 20, 80})) << columns << " columns";
         EXPECT_EQ(fb.size(), 4u * 3) << "three segments per column line";
     }
-    GridView g;
+    GridRecords g;
     g.fill(7, 3, -50, 50, -90, 90, [](double, double) { return 0.0; });
     standardScales(g);
-    g.view.settings.wireIntervalX = 0;
-    g.view.settings.wireIntervalY = 2;
-    g.view.settings.wireColorY = {0.0, 0.5, 1.0};
+    g.r.settings.wireIntervalX = 0;
+    g.r.settings.wireIntervalY = 2;
+    g.r.settings.wireColorY = {0.0, 0.5, 1.0};
     std::set<int> ys;
-    for (const auto& p : capture(g, [&](const BuildContext& ctx) { drawWireframe(test::drawInput(g.view, ctx)); })) {
+    for (const auto& p : capture(g, [&](const BuildContext& ctx) { drawWireframe(test::drawInput(g.r, ctx)); })) {
         EXPECT_NEAR(p.vertices[0].b, 1.0, 1e-3);
         EXPECT_NEAR(p.vertices[0].g, 0.5, 1e-3);
         ys.insert(int(std::lround(p.vertices[0].y - 300)));
@@ -84,14 +85,14 @@ TEST(Wireframe, IntervalsCountFromZeroSkipAnUndividedLastColumnAndRowsHaveTheirO
 
 TEST(Wireframe, LineThroughAPointWithoutAPlaceIsBrokenThere) {
     GL_TEST_REQUIRE_CONTEXT(800, 600);
-    GridView g;
+    GridRecords g;
     // Z = 0 at column 2 has no place on a logarithmic Z axis.
     g.fill(1, 5, -80, 80, 0, 0, [](double x, double) { return x == 0 ? 0.0 : 50.0; });
     standardScales(g);
     g.scale(2, 1, 100, 10);
-    g.view.settings.scaleLog[2] = 1;
-    g.view.settings.wireIntervalX = 0;
-    auto fb = capture(g, [&](const BuildContext& ctx) { drawWireframe(test::drawInput(g.view, ctx)); });
+    g.r.settings.scaleLog[2] = 1;
+    g.r.settings.wireIntervalX = 0;
+    auto fb = capture(g, [&](const BuildContext& ctx) { drawWireframe(test::drawInput(g.r, ctx)); });
     // Columns 0-1 and 3-4 remain; nothing reaches towards column 2.
     ASSERT_EQ(fb.size(), 2u);
     ASSERT_TRUE(allFinite(fb));
@@ -111,11 +112,11 @@ TEST(ColorWireframe, SegmentIsSplitAtEachLevelTopInTheColourOfItsLevel) {
         {"Z = X: a level top every 10", -35, 35, -35, 35},
     };
     for (const Case& c : cases) {
-        GridView g;
+        GridRecords g;
         g.fill(1, 2, c.x0, c.x1, 0, 0, [&](double x, double) { return x < 0 ? c.z0 : c.z1; });
         standardScales(g);
-        auto fb = capture(g, [&](const BuildContext& ctx) { drawColorWireframe(test::drawInput(g.view, ctx)); });
-        const LevelTable levels = g.view.buildContext().levels;
+        auto fb = capture(g, [&](const BuildContext& ctx) { drawColorWireframe(test::drawInput(g.r, ctx)); });
+        const LevelTable levels = g.r.context().levels;
         double drawn = 0;
         for (const auto& p : fb) {
             double length = std::hypot(p.vertices[1].x - p.vertices[0].x, p.vertices[1].y - p.vertices[0].y);
@@ -134,13 +135,13 @@ TEST(ColorWireframe, SegmentIsSplitAtEachLevelTopInTheColourOfItsLevel) {
 
 TEST(ColorWireframe, SegmentFarOutsideTheLegendIsAFewPiecesEndToEnd) {
     GL_TEST_REQUIRE_CONTEXT(800, 600);
-    GridView g;
+    GridRecords g;
     // 1e12 level steps apart: drawn piece by level step, this would never end.
     g.fill(1, 2, -50, 50, 0, 0, [](double x, double) { return x < 0 ? -1e13 : 1e13; });
     standardScales(g);
     g.scale(2, -2e13, 2e13, 1e13);
-    auto fb = capture(g, [&](const BuildContext& ctx) { drawColorWireframe(test::drawInput(g.view, ctx)); });
-    const LevelTable levels = g.view.buildContext().levels;
+    auto fb = capture(g, [&](const BuildContext& ctx) { drawColorWireframe(test::drawInput(g.r, ctx)); });
+    const LevelTable levels = g.r.context().levels;
     ASSERT_GE(fb.size(), 2u);
     EXPECT_LE(fb.size(), 22u);
     EXPECT_NEAR(fb.front().vertices[0].x, 350, 1e-3);
@@ -152,18 +153,18 @@ TEST(ColorWireframe, SegmentFarOutsideTheLegendIsAFewPiecesEndToEnd) {
 
 TEST(OneRowGrid, DrawsRowWiresOnlyAndNoCells) {
     GL_TEST_REQUIRE_CONTEXT(800, 600);
-    GridView g;
+    GridRecords g;
     g.fill(1, 5, -80, 80, 0, 0, [](double x, double) { return x; });
     standardScales(g);
-    auto wires = capture(g, [&](const BuildContext& ctx) { drawColorWireframe(test::drawInput(g.view, ctx)); });
+    auto wires = capture(g, [&](const BuildContext& ctx) { drawColorWireframe(test::drawInput(g.r, ctx)); });
     ASSERT_FALSE(wires.empty());
     for (const auto& p : wires) EXPECT_NEAR(p.vertices[0].y, p.vertices[1].y, 1e-3);   // along X only
     auto cells = capture(g, [&](const BuildContext& ctx) {
-        drawWireHiddenFill(test::drawInput(g.view, ctx));
-        drawShadedShape(test::drawInput(g.view, ctx));
-        drawContourFill(test::drawInput(g.view, ctx), false);
-        drawContourHiddenFill(test::drawInput(g.view, ctx));
-        drawContourLines(test::drawInput(g.view, ctx), true, true);
+        drawWireHiddenFill(test::drawInput(g.r, ctx));
+        drawShadedShape(test::drawInput(g.r, ctx));
+        drawContourFill(test::drawInput(g.r, ctx), false);
+        drawContourHiddenFill(test::drawInput(g.r, ctx));
+        drawContourLines(test::drawInput(g.r, ctx), true, true);
     });
     EXPECT_TRUE(cells.empty());
 }
@@ -177,12 +178,12 @@ TEST(OneRowGrid, DrawsRowWiresOnlyAndNoCells) {
 // y = -50 and its level top Z = -60 at y = -25.
 TEST(HiddenLines, LineBehindTheSurfaceKeepsTheFillColour) {
     GL_TEST_REQUIRE_CONTEXT(800, 600);
-    GridView g;
+    GridRecords g;
     g.fill(5, 9, 0, 0, -100, 100, [](double, double) { return 0.0; });
     const double upperX[3] = {60, 20, -20};
     for (int r = 0; r < 5; ++r) {
         for (int c = 0; c < 9; ++c) {
-            double* p = g.view.data.point(std::size_t(r) * 9 + c);
+            double* p = g.r.data.point(std::size_t(r) * 9 + c);
             double y = -100 + 50 * r;
             if (c <= 5) p[0] = -100 + 40 * c, p[1] = y, p[2] = 0.4 * y - 50;
             else p[0] = upperX[c - 6], p[1] = 0.8 * y + 10, p[2] = 55;
@@ -196,7 +197,7 @@ TEST(HiddenLines, LineBehindTheSurfaceKeepsTheFillColour) {
     } cases[] = {{12, -50, false, true}, {13, -50, true, true}, {11, -50, true, false},   // wires
                  {6, -25, false, true},  {7, -25, true, true},  {5, -25, true, false}};   // contour lines
     for (const Case& c : cases) {
-        g.view.settings.graphType = c.graphType;
+        g.r.settings.graphType = c.graphType;
         g.draw(800, 600);
         // The darkest of the two pixel rows around data y (a line on a pixel
         // boundary may land in either).
@@ -214,14 +215,14 @@ TEST(HiddenLines, LineBehindTheSurfaceKeepsTheFillColour) {
 
 TEST(ShadedShape, NormalsComeFromTheDataAsStored) {
     GL_TEST_REQUIRE_CONTEXT(800, 600);
-    GridView g;
+    GridRecords g;
     // Z = X / 2 in the data, but a Z scale ten times longer makes the drawn
     // surface nearly flat: lit by its world slope it would show the highlight
     // (white); lit by the data's slope it is a mid grey.
     g.fill(5, 5, -100, 100, -100, 100, [](double x, double) { return x / 2; });
     standardScales(g);
     g.scale(2, -1000, 1000, 500);
-    g.view.settings.graphType = 17;
+    g.r.settings.graphType = 17;
     g.draw(800, 600);
     Pixel p = test::pixelAt(400, 300);
     EXPECT_TRUE(p.r == p.g && p.g == p.b && p.r > 150 && p.r < 230) << p;
@@ -253,8 +254,8 @@ TEST(ShadedShape, DegenerateTrianglesGetAnUpNormalAndHugeOrTinyOnesTheirDirectio
 // ---- every grid type through the list builder ----------------------------------------
 
 // Every drawing routine of the grid types, in immediate mode (see gridFixture.h).
-void drawEveryGridRoutine(const CKelvraView& v) {
-    BuildContext ctx = v.buildContext();
+void drawEveryGridRoutine(test::Records& v) {
+    BuildContext ctx = v.context();
     for (bool onFloor : {false, true}) {
         drawContourFill(test::drawInput(v, ctx), onFloor);
         drawGreyContourFill(test::drawInput(v, ctx), onFloor);
@@ -270,20 +271,20 @@ void drawEveryGridRoutine(const CKelvraView& v) {
 
 TEST(GridTypes, EveryTypeAndProjectionIsDrawnAndPointsWithoutAPlaceAreLeftOut) {
     GL_TEST_REQUIRE_CONTEXT(200, 200);
-    GridView g;
+    GridRecords g;
     // A logarithmic Z axis with points at zero, below zero and at infinity:
     // those cells go, the rest stay.
     g.fill(8, 9, -100, 100, -100, 100, [](double x, double y) {
         return x == 0 && y < 0 ? 0.0 : x == 0 && y > 0 ? -5.0 : 51 + x / 2;
     });
-    g.view.data.point(3)[2] = std::numeric_limits<double>::infinity();
+    g.r.data.point(3)[2] = std::numeric_limits<double>::infinity();
     for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
     g.scale(2, 1, 101, 10);
-    g.view.settings.scaleLog[2] = 1;
+    g.r.settings.scaleLog[2] = 1;
     for (int type : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 17, 18}) {
-        g.view.settings.graphType = type;
+        g.r.settings.graphType = type;
         for (int mode = 0; mode <= 6; ++mode) {
-            g.view.settings.xyContourMode = XyContourMode(mode);
+            g.r.settings.xyContourMode = XyContourMode(mode);
             g.draw(200, 200);
             int coloured = 0;
             for (int y = 0; y < 200; y += 2)
@@ -291,10 +292,10 @@ TEST(GridTypes, EveryTypeAndProjectionIsDrawnAndPointsWithoutAPlaceAreLeftOut) {
             EXPECT_GT(coloured, 40) << "type " << type << ", projection " << mode;
         }
     }
-    g.view.resizeViewport(200, 200);
+    resizeViewport(200, 200, g.r.settings.viewZoom);
     glLoadIdentity();
-    glRotated(g.view.settings.viewAngleX, 1, 0, 0);
-    auto fb = test::captureFeedback([&] { drawEveryGridRoutine(g.view); });
+    glRotated(g.r.settings.viewAngleX, 1, 0, 0);
+    auto fb = test::captureFeedback([&] { drawEveryGridRoutine(g.r); });
     EXPECT_GT(fb.size(), 100u);
     EXPECT_TRUE(allFinite(fb));
 }
@@ -303,34 +304,34 @@ TEST(GridTypes, OddSettingsAndDataDrawWithoutHarm) {
     GL_TEST_REQUIRE_CONTEXT(200, 200);
     struct Case {
         const char* name;
-        void (*apply)(GridView&);
+        void (*apply)(GridRecords&);
     } cases[] = {
-        {"flat legend", [](GridView& g) { g.scale(3, 5, 5, 3); }},
-        {"no level count", [](GridView& g) { g.view.settings.scaleStep[3] = 99; }},
-        {"legend of a value the points lack", [](GridView& g) { g.view.settings.legendColorSource = ColorByData; }},
-        {"huge intervals, no widths", [](GridView& g) {
-             g.view.settings.wireIntervalX = g.view.settings.wireIntervalY = 2147483647;
-             g.view.settings.wireWidthX = g.view.settings.wireWidthY = g.view.settings.contour2Width = -5;
+        {"flat legend", [](GridRecords& g) { g.scale(3, 5, 5, 3); }},
+        {"no level count", [](GridRecords& g) { g.r.settings.scaleStep[3] = 99; }},
+        {"legend of a value the points lack", [](GridRecords& g) { g.r.settings.legendColorSource = ColorByData; }},
+        {"huge intervals, no widths", [](GridRecords& g) {
+             g.r.settings.wireIntervalX = g.r.settings.wireIntervalY = 2147483647;
+             g.r.settings.wireWidthX = g.r.settings.wireWidthY = g.r.settings.contour2Width = -5;
          }},
-        {"colours not a number", [](GridView& g) {
-             for (Rgb& c : g.view.settings.legendColors) c = {std::nan(""), 0.5, 0.5};
-             g.view.settings.wireColorX = {std::nan(""), 0, 0};
+        {"colours not a number", [](GridRecords& g) {
+             for (Rgb& c : g.r.settings.legendColors) c = {std::nan(""), 0.5, 0.5};
+             g.r.settings.wireColorX = {std::nan(""), 0, 0};
          }},
-        {"data not a number", [](GridView& g) { g.view.data.point(7)[2] = std::nan(""); }},
-        {"one point", [](GridView& g) { g.fill(1, 1, 0, 0, 0, 0, [](double, double) { return 1.0; }); }},
+        {"data not a number", [](GridRecords& g) { g.r.data.point(7)[2] = std::nan(""); }},
+        {"one point", [](GridRecords& g) { g.fill(1, 1, 0, 0, 0, 0, [](double, double) { return 1.0; }); }},
     };
     for (const Case& c : cases) {
-        GridView g;
+        GridRecords g;
         g.fill(4, 5, -100, 100, -100, 100, [](double x, double y) { return x + y / 2; });
         for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
         c.apply(g);
-        g.view.resizeViewport(200, 200);
+        resizeViewport(200, 200, g.r.settings.viewZoom);
         glLoadIdentity();
         glRotated(60, 1, 0, 0);
-        EXPECT_TRUE(allFinite(test::captureFeedback([&] { drawEveryGridRoutine(g.view); }))) << c.name;
+        EXPECT_TRUE(allFinite(test::captureFeedback([&] { drawEveryGridRoutine(g.r); }))) << c.name;
         for (int type : {0, 5, 9, 11, 13, 18}) {   // and through the lists, without harm
-            g.view.settings.graphType = type;
-            g.view.settings.xyContourMode = XyContourMode(type % 7);
+            g.r.settings.graphType = type;
+            g.r.settings.xyContourMode = XyContourMode(type % 7);
             g.draw(200, 200);
         }
     }

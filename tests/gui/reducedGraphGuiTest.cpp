@@ -147,7 +147,8 @@ TEST_F(LargeGraphWindow, DragRepaintsMoreOftenWithTheReducedGraphAndEndsOnTheFul
     const int beforeWheel = reduced().reducedFrames;
     const wxPoint over = frame->canvas()->ClientToScreen(wxPoint(300, 200));
     ASSERT_TRUE(test::turnWheel(over.x, over.y, 10, 60));
-    EXPECT_GT(reduced().reducedFrames, beforeWheel);
+    // On a busy machine the notches may arrive together, and the frame after them.
+    EXPECT_TRUE(pumpUntil([&] { return reduced().reducedFrames > beforeWheel; }, 5000));
     EXPECT_EQ(frame->view().settings.viewZoom, 110);
     ASSERT_TRUE(pumpUntil([&] { return !reduced().moving && !reduced().lastFrameReduced; }, 20000));
 }

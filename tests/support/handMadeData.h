@@ -1,5 +1,5 @@
 // Data sets made by hand for drawing tests, without a data file: fill a grid
-// or a point list straight into the view, set the scales so that the box maps
+// or a point list straight into a view or a test's records (records.h), set the scales so that the box maps
 // onto known world positions, and pick with the pick's own
 // selection pass.
 //
@@ -12,14 +12,18 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <type_traits>
 #include <vector>
 
+#include "render/pickTargets.h"
+#include "render/sections.h"
 #include "view/kelvraView.h"
 
 namespace kelvra::test {
 
 // A columns x rows grid; point (r, c) at X = c, Y = r, Z = z(c, r).
-inline void fillGrid(CKelvraView& v, int columns, int rows, const std::function<double(int, int)>& z) {
+template <class Records>
+void fillGrid(Records& v, int columns, int rows, const std::function<double(int, int)>& z) {
     v.data.valuesPerPoint = 3;
     v.data.dataFormat = 1;
     v.data.dataKind = Grid;
@@ -44,7 +48,8 @@ inline void fillGrid(CKelvraView& v, int columns, int rows, const std::function<
 
 // A point list of `kind` with valuesPerPoint values each; RangeVector is the
 // longest vector when there are six or more values.
-inline void fillPoints(CKelvraView& v, DataKind kind, int valuesPerPoint, const std::vector<std::vector<double>>& points) {
+template <class Records>
+void fillPoints(Records& v, DataKind kind, int valuesPerPoint, const std::vector<std::vector<double>>& points) {
     v.data.valuesPerPoint = valuesPerPoint;
     v.data.dataKind = kind;
     v.data.pointCount = int(points.size());
@@ -64,7 +69,8 @@ inline void fillPoints(CKelvraView& v, DataKind kind, int valuesPerPoint, const 
 }
 
 // Scale of axis a (0..2 X, Y, Z; 3 the legend) with the box one world unit long.
-inline void setScale(CKelvraView& v, int a, double min, double max) {
+template <class Records>
+void setScale(Records& v, int a, double min, double max) {
     v.settings.scaleMin[a] = min;
     v.settings.scaleMax[a] = max;
     if (a < 3) {
@@ -78,11 +84,19 @@ inline void setScale(CKelvraView& v, int a, double min, double max) {
 inline double windowOf(double world) { return (world + 1.0) * 200.0; }
 
 // Names hit by the pick's 10 x 10 pixel box at window (x, y) (origin
-// bottom-left), under the top view of the current viewport.
-inline std::vector<GLuint> pickNames(CKelvraView& v, double x, double y, bool cull = true) {
+// bottom-left), under the top view of the current viewport: a view's pick,
+// or the pick targets of a test's records.
+template <class Records>
+std::vector<GLuint> pickNames(Records& v, double x, double y, bool cull = true) {
     const int kept[4] = {v.settings.viewPosX, v.settings.viewPosY, v.settings.viewAngleX, v.settings.viewAngleZ};
     v.settings.viewPosX = v.settings.viewPosY = v.settings.viewAngleX = v.settings.viewAngleZ = 0;
-    PickHits hits = v.selectPickTargets(x, y, cull);
+    PickHits hits;
+    if constexpr (std::is_same_v<Records, CKelvraView>) {
+        hits = v.selectPickTargets(x, y, cull);
+    } else {
+        holdSectionOnGrid(v.data, v.settings, v.state);
+        hits = selectPickTargets(v.input(), x, y, cull);
+    }
     v.settings.viewPosX = kept[0];
     v.settings.viewPosY = kept[1];
     v.settings.viewAngleX = kept[2];

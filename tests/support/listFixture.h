@@ -1,6 +1,7 @@
-// A view for tests that build the graph lists of hand-made data (points, bars,
-// vectors, sections) and look at list 100 under a fixed camera of a 400 x 400
-// viewport: the top view, 200 pixels per world unit (see handMadeData.h).
+// Records for tests that compile the graph list of hand-made data (points,
+// bars, vectors, sections) and look at list 100 under a fixed camera of a
+// 400 x 400 viewport: the top view, 200 pixels per world unit (see
+// handMadeData.h).
 // The legend runs 0..20 in 20 levels of 1; level k takes source entry k, and
 // entry 0 (green) is set apart.
 #pragma once
@@ -13,10 +14,10 @@
 #include <iterator>
 #include <vector>
 
-#include "base/headlessHost.h"
-#include "view/kelvraView.h"
+#include "render/scene.h"
 #include "support/glFixture.h"
 #include "support/handMadeData.h"
+#include "support/records.h"
 
 namespace kelvra::test {
 
@@ -24,19 +25,18 @@ class ListView : public ::testing::Test {
 protected:
     void SetUp() override {
         GL_TEST_REQUIRE_CONTEXT(400, 400);
-        host.printMessages = false;
-        view.resizeViewport(400, 400);
+        resizeViewport(400, 400, graph.settings.viewZoom);
         glLoadIdentity();
         glClearColor(1, 1, 1, 1);
         glEnable(GL_DEPTH_TEST);
         glDisable(GL_LIGHTING);
-        setScale(view, 3, 0, 20);
-        view.settings.scaleStep[3] = 3;
-        view.settings.legendColors[0] = {0, 1, 0};
-        for (int k = 1; k <= 20; ++k) view.settings.legendColors[k] = {k * 0.05, 0.3, 1 - k * 0.05};
+        setScale(graph, 3, 0, 20);
+        graph.settings.scaleStep[3] = 3;
+        graph.settings.legendColors[0] = {0, 1, 0};
+        for (int k = 1; k <= 20; ++k) graph.settings.legendColors[k] = {k * 0.05, 0.3, 1 - k * 0.05};
     }
 
-    // Top: the top view. Side: world Z up the screen, X across. Tilted: no face of a box seen edge-on (an edge-on face under
+    // Top: the top graph. Side: world Z up the screen, X across. Tilted: no face of a box seen edge-on (an edge-on face under
     // polygon offset gets an unbounded depth and is clipped apart).
     enum Camera { Top, Side, Tilted };
     static void turn(Camera camera) {
@@ -53,12 +53,11 @@ protected:
         return captureFeedback([&] { drawGraph(camera); });
     }
     Pixel levelColor(int k) const {
-        const Rgb& c = view.settings.legendColors[k];
+        const Rgb& c = graph.settings.legendColors[k];
         return {int(std::lround(c.r * 255)), int(std::lround(c.g * 255)), int(std::lround(c.b * 255))};
     }
 
-    HeadlessHost host{{400, 400}};
-    CKelvraView view{host};
+    Records graph;
 };
 
 inline std::vector<FeedbackPrimitive> ofKind(const std::vector<FeedbackPrimitive>& all, FeedbackPrimitive::Kind kind) {
