@@ -5,7 +5,7 @@
 // framebuffer, draw and read buffers and viewport that were bound before, so a
 // target can be bound inside the window's drawing or inside another target.
 //
-// Used by CKelvraView::renderPicture (output/picture.cpp), through which every
+// Used by CKelvraView::renderPicture (view/viewPicture.cpp), through which every
 // picture the program saves or hands on is drawn, and by the headless context
 // (app/render/offscreenContext.h) for the frame the tests draw into.
 #pragma once

@@ -1,5 +1,6 @@
-// The scene: fixed GL state, the orthographic camera, the per-frame draw and
-// the placement of the window-anchored overlays.
+// The scene: fixed GL state, the orthographic camera, the parts of a frame
+// and the placement of the window-anchored overlays (see scene.h). The view
+// decides for each frame which lists it calls (view/viewPaint.cpp).
 //
 // The camera makes one pixel 1/(2 * viewZoom) world units, so every position
 // the settings hold in pixels at 100 % becomes world units by * 0.005 and grows
@@ -8,8 +9,8 @@
 // angles) and the title: turning, moving and zooming rebuild nothing else.
 // While the view moves, a window frame may call the reduced graph instead of
 // the full one (render/reducedGraph.h); pictures never do.
-// drawScene draws into whatever framebuffer is bound: the window's, or the
-// picture's of renderPicture (output/picture.cpp).
+// A frame draws into whatever framebuffer is bound: the window's, or the
+// picture's of renderPicture (view/viewPicture.cpp).
 #include "render/scene.h"
 
 #include <GL/gl.h>

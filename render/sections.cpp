@@ -1,9 +1,9 @@
 // Sections: one column (X section) or one row (Y section) of a grid drawn as
 // a curve of Z: a black line, points coloured by level, a band of colour levels
 // under the curve, and the part of the surface on one side of the section.
-// The builder calls updateSectionX/Y at the start of lists 100 and 500, so the
+// The view calls holdSectionOnGrid before every build and pick, so the
 // section index is always inside the grid and sectionPos names its column or
-// row.
+// row; the routines take the records as they are.
 #include "render/sections.h"
 
 #include <GL/gl.h>

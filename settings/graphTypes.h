@@ -7,10 +7,11 @@
 // Which list applies: the section lists in the X and Y section displays (by the
 // number of values per point), otherwise the list of the data kind.
 //
-// Read by the display-list builder (render/displayLists.cpp: steps and legend),
-// the scale recompute (render/scaleMapping.cpp: the bar rule), the data reader
-// and the settings file reader (fitGraphChoiceToData after a load) and the
-// settings dialog (labels). Labels are UTF-8 (the source encoding); sj() from
+// Read by the graph's drawing steps (render/graphSteps.cpp) and the legend
+// (render/legend.cpp), the scale recompute (render/scaleMapping.cpp: the bar
+// rule), the view's change sequence (fitGraphChoiceToData after a load or a
+// settings change) and the settings dialog (labels, and the data kind's
+// rules below). Labels are UTF-8 (the source encoding); sj() from
 // base/cp932.h gives the CP932 bytes.
 #pragma once
 
