@@ -60,7 +60,7 @@ remove() { [ "$removed" = yes ] || "${apt[@]}" remove --purge kelvra >/dev/null;
 trap remove EXIT
 
 trap 'remove; rm -rf "$scratch"' EXIT
-kelvra-render --version | grep -q "Kelvra ver.1.52" || fail "the installed kelvra-render --version"
+grep -q "Kelvra ver.1.52" <<<"$(kelvra-render --version)" || fail "the installed kelvra-render --version"
 kelvra-render /usr/share/doc/kelvra/examples/surface.csv -o "$scratch/surface.png" || fail "the installed kelvra-render"
 [ "$(head -c 4 "$scratch/surface.png" | od -An -tx1 | tr -d ' \n')" = 89504e47 ] || fail "no PNG from the example"
 [ -x /usr/bin/kelvra ] || fail "no /usr/bin/kelvra"
