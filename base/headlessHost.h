@@ -40,8 +40,11 @@ public:
     void resizeFrame(int width, int height) override {}
     PixelSize frameSize() const override { return picture_; }
     PixelSize clientSize() const override { return picture_; }
-    void showLoadProgress(bool visible) override {}
-    void setLoadProgress(int percent) override { lastProgress = percent; }
+    void showLoadProgress(bool, const std::string&, std::uint64_t) override {}
+    bool setLoadProgress(int percent) override {
+        lastProgress = percent;
+        return true;
+    }
     void hideLoadProgress() override {}
     std::optional<std::string> askFileName(const FileDialogRequest& request) override;
     void showNote(const std::string& text) override;

@@ -9,6 +9,7 @@
 // All texts passed here are CP932 byte strings; the host converts them.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,9 +77,11 @@ public:
     virtual PixelSize clientSize() const = 0;
 
     // The load-progress window: created and shown (when `visible`) at the start
-    // of a load, advanced in percent, hidden at the end.
-    virtual void showLoadProgress(bool visible) = 0;
-    virtual void setLoadProgress(int percent) = 0;
+    // of a load of `fileBytes` bytes from the file called `title` (CP932),
+    // advanced in percent, hidden at the end. setLoadProgress answers false
+    // once the user has asked to stop the load.
+    virtual void showLoadProgress(bool visible, const std::string& title, std::uint64_t fileBytes) = 0;
+    virtual bool setLoadProgress(int percent) = 0;
     virtual void hideLoadProgress() = 0;
 
     // A file dialog; nothing when the user cancels or there is no user.

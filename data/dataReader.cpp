@@ -175,14 +175,16 @@ public:
     bool due(std::int64_t count) const { return count % step_ == 0; }
     // Shows fraction * 100, cut to a whole percent and to 0..100.
     void show(double fraction) {
-        if (!sink_.advance) return;
+        if (!sink_.advance || stopped_) return;
         double percent = std::floor(fraction * 100.0);
-        sink_.advance(percent >= 100.0 ? 100 : percent <= 0.0 ? 0 : int(percent));
+        stopped_ = !sink_.advance(percent >= 100.0 ? 100 : percent <= 0.0 ? 0 : int(percent));
     }
+    bool stopped() const { return stopped_; }
 
 private:
     const ReadProgress& sink_;
     std::int64_t step_;
+    bool stopped_ = false;
 };
 
 // ---- readers -----------------------------------------------------------------
@@ -247,7 +249,7 @@ void readColumnGrid(ReadJob& job) {
 
     const std::size_t blank = blankLimit(job.layout);
     std::size_t row = 0;
-    while (lines.next(&line)) {
+    while (!job.progress.stopped() && lines.next(&line)) {
         if (line.size() <= blank) continue;
         if (cols > 0 && (row + 1) * cols > job.capacityPoints) break;
         double* rowValues = values + row * cols * 3;
@@ -310,7 +312,7 @@ void readSteppedGrid(ReadJob& job) {
     std::size_t cols = 0, row = 0;
     bool firstRow = true;
     double v;
-    while (lines.next(&line)) {
+    while (!job.progress.stopped() && lines.next(&line)) {
         if (line.size() <= blank) continue;
         if (firstRow) {
             cols = std::size_t(datafile::countNonEmptyFields(line));
@@ -393,7 +395,7 @@ void readPoints(ReadJob& job, bool pointValueList) {
     const double total = pointValueList ? double(job.rowEstimate)
                                         : double(job.rowEstimate) * (N == 3 ? 12.0 : 1.0);
     std::size_t n = 0;
-    while (lines.next(&line)) {
+    while (!job.progress.stopped() && lines.next(&line)) {
         if (pointValueList && line.startsWith('<')) break;
         if (line.size() <= blank) continue;
         if (n >= job.capacityPoints) break;
@@ -418,7 +420,7 @@ void readPoints(ReadJob& job, bool pointValueList) {
     d.pointCount = int(n);
 
     if constexpr (N == 3 || N == 4) {
-        if (!pointValueList) {
+        if (!pointValueList && !job.progress.stopped()) {
             // The progress of the sort runs from total / 6 in steps of 10 per point.
             job.progress.show(std::floor(total / 6.0) / total);
             datafile::sortPointsByYThenX(values, n, N, job.scratch, job.scratchBytes);
@@ -500,6 +502,11 @@ DataRead readDataText(FileBytes& bytes, GraphData& d, const ReadProgress& progre
         d.dataKind = format == 7 ? PointValues : Vectors;
         d.rowCount = int(layout.rowEstimate);
         d.columnCount = int(layout.columnEstimate);
+    }
+    if (progress.stopped()) {
+        d.dataLoaded = false;
+        result.stopped = true;
+        return result;
     }
     d.dataLoaded = true;
     if (layout.hasSettings)

@@ -12,14 +12,16 @@ namespace kelvra {
 
 // Where a read reports its progress: `begin` once the file is measured (with
 // whether it is large enough to show a progress window for), then `advance`
-// in whole percent. Either may be empty.
+// in whole percent; `advance` answering false stops the read (the user
+// cancelled). Either may be empty.
 struct ReadProgress {
     std::function<void(bool worthShowing)> begin;
-    std::function<void(int percent)> advance;
+    std::function<bool(int percent)> advance;
 };
 
 struct DataRead {
     bool fits = true;                   // false: the point array found no memory (the data set is empty)
+    bool stopped = false;               // the progress asked to stop (the data set is incomplete)
     std::string_view settingsSection;   // from the first "[" line to the end; empty without one
 };
 

@@ -37,8 +37,20 @@ constexpr double kInit = 999999.0;   // a range that received no value is {kInit
 // Records whether the reader asked to show the progress window.
 struct ProgressHost : HeadlessHost {
     ProgressHost() { printMessages = false; }
-    void showLoadProgress(bool visible) override { shown.push_back(visible); }
+    void showLoadProgress(bool visible, const std::string& title, std::uint64_t bytes) override {
+        shown.push_back(visible);
+        titles.push_back(title);
+        sizes.push_back(bytes);
+    }
+    // Past `stopAt` percent the user has asked to stop.
+    bool setLoadProgress(int percent) override {
+        lastProgress = percent;
+        return percent < stopAt;
+    }
     std::vector<bool> shown;
+    std::vector<std::string> titles;
+    std::vector<std::uint64_t> sizes;
+    int stopAt = 101;
 };
 
 // Lines 1-3 as the writer makes them, then the lines of `body` ("|" between lines).
@@ -271,23 +283,44 @@ TEST_F(Reader, MissingFileIsReportedAndChangesNothing) {
 // overflowed allocation: more points than int counts (60000 commas on line 6,
 // 60000 lines), or about 2e9 points of 7 values (where the system promises any
 // amount of memory, that load succeeds instead; either way nothing breaks).
-TEST_F(Reader, HugeEstimateIsOutOfMemoryAndLeavesAUsableViewWithoutData) {
+// A load that does not finish, for memory or because the user stopped it,
+// leaves the data shown as it was, and F5 reloads that.
+TEST_F(Reader, LoadThatDoesNotFinishKeepsTheDataShown) {
+    const std::string kept = dataFile("2", "1,2,3");
+    auto expectKept = [&](const char* why) {
+        EXPECT_EQ(std::tuple(view.data.dataLoaded, view.data.pointCount, view.data.dataFileTitle),
+                  std::tuple(true, 1, std::string("data.csv")))
+            << why;
+        EXPECT_EQ(pointOf(view, 0), (V{1, 2, 3})) << why;
+    };
     for (auto [format, commas, count] : {std::tuple{"2", 60000, 60000}, std::tuple{"6", 40000, 50000}}) {
-        ASSERT_TRUE(load(dataFile("2", "1,2,3")));
+        ASSERT_TRUE(load(kept));
         host.messages.clear();
         std::string text = dataFile(format, "1,2,3,4,5,6,7|1,2,3,4,5,6,7|" + std::string(commas, ','));
         for (int i = 0; i < count; ++i) text += "7\r\n";
         if (load(text, false, "huge.csv") && commas == 40000) continue;
         EXPECT_EQ(host.messages, std::vector{cp932("メモリー不足です")});
-        EXPECT_EQ(std::tuple(view.data.dataLoaded, view.data.pointValues.size()), std::tuple(false, 0u));
-        EXPECT_EQ(std::tuple(view.data.rowCount, view.data.columnCount, view.data.pointCount), std::tuple(0, 0, 0));
-        EXPECT_EQ(view.data.dataFileTitle, "huge.csv");   // the file was opened
+        expectKept("out of memory");
     }
-    // The view stays usable: F5 now asks for a file, and a good file loads.
-    host.fileAnswers = {""};
-    EXPECT_FALSE(view.reloadDataFile());
-    EXPECT_TRUE(host.fileAnswers.empty());
-    EXPECT_TRUE(load(dataFile("2", "1,2,3")));
+
+    ASSERT_TRUE(load(kept));
+    auto point = [](int i) { return std::to_string(i % 50) + "," + std::to_string(i / 50) + ",1"; };
+    const std::string big = dataFile("2", lines(5000, point));
+    host.messages.clear();
+    host.stopAt = 10;   // the user presses the stop button at 10 %
+    EXPECT_FALSE(load(big, false, "big.csv"));
+    EXPECT_LT(host.lastProgress, 20);   // the read went no further than the first report past 10 %
+    EXPECT_EQ(host.titles.back(), "big.csv");
+    EXPECT_EQ(host.sizes.back(), big.size());
+    EXPECT_EQ(host.statusMessage, cp932("big.csv の読み込みを中止しました"));
+    EXPECT_TRUE(host.messages.empty());   // a choice of the user's, not a failure to box
+    expectKept("stopped");
+
+    host.stopAt = 101;
+    EXPECT_TRUE(view.reloadDataFile());
+    expectKept("reloaded");
+    EXPECT_TRUE(load(big, false, "big.csv"));
+    EXPECT_EQ(view.data.pointCount, 5000);
 }
 
 TEST_F(Reader, CommaDecimalLocaleStillReadsAPoint) {

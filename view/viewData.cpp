@@ -27,6 +27,7 @@ constexpr const char kCannotOpenText[] = " を開くことが出来ません。"
 constexpr const char kHeldByAnotherProgram[] = "(ｴｸｾﾙ等で使われている可能性があります)";
 constexpr const char kOutOfMemoryText[] = "メモリー不足です";
 constexpr const char kCannotSaveText[] = "ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません";
+constexpr const char kLoadStoppedText[] = " の読み込みを中止しました";
 
 FileDialogRequest dataDialog(const GraphData& data, bool save) {
     FileDialogRequest request;
@@ -59,26 +60,38 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
                                path, file.error);
         return false;
     }
-    data.dataFileTitle = title;
-    data.dataFilePath = path;
     if (file.result == ReadResult::NoMemory) {
         host().showFileMessage(sj(kOutOfMemoryText), path, file.error);
         return false;
     }
 
+    // The file is read into a data set of its own: until it has been read
+    // whole, the one shown stays as it was (a cancelled or failed load loses
+    // nothing). Its format starts as the last file's, which a format number
+    // outside 1..7 keeps.
+    GraphData fresh;
+    fresh.dataFormat = data.dataFormat;
+    fresh.valuesPerPoint = data.valuesPerPoint;
+    ReadProgress progress{
+        [&](bool worthShowing) { host().showLoadProgress(worthShowing, title, file.bytes.size()); },
+        [this](int percent) { return host().setLoadProgress(percent); }};
+    const DataRead read = readDataText(file.bytes, fresh, progress);
+    host().hideLoadProgress();
+    if (read.stopped) {
+        host().showStatusMessage(title + sj(kLoadStoppedText));
+        return false;
+    }
+    if (!read.fits) {
+        host().showFileMessage(sj(kOutOfMemoryText), path, ENOMEM);
+        return false;
+    }
+    fresh.dataFileTitle = title;
+    fresh.dataFilePath = path;
     const bool keepLook = reload && data.dataLoaded;
-    ReadProgress progress{[this](bool worthShowing) { host().showLoadProgress(worthShowing); },
-                          [this](int percent) { host().setLoadProgress(percent); }};
-    const DataRead read = readDataText(file.bytes, data, progress);
+    data = std::move(fresh);
     // The legend follows the data value where the points have one, unless a
     // reload keeps the user's look.
     if (!keepLook) settings.legendColorSource = defaultColorSource(data.valuesPerPoint);
-    if (!read.fits) {
-        host().showFileMessage(sj(kOutOfMemoryText), path, ENOMEM);
-        host().invalidate();
-        return false;
-    }
-    host().hideLoadProgress();
     // A file that held not one point (no data lines, or not a data file at
     // all) still loads as the empty graph; the status bar says why it is empty.
     host().showStatusMessage(data.pointCount == 0 ? sj(kNoGraphDataText) : std::string());

@@ -6,10 +6,33 @@
 #include "app/gui/appImages.h"
 
 namespace kelvra {
+namespace {
+CSplashWindow* current = nullptr;
+}  // namespace
 
 CSplashWindow::CSplashWindow(wxWindow* owner, int milliseconds)
     : wxSplashScreen(splashPicture(), wxSPLASH_CENTRE_ON_PARENT | wxSPLASH_TIMEOUT, milliseconds, owner,
-                     wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE | wxFRAME_NO_TASKBAR | wxSTAY_ON_TOP) {}
+                     wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE | wxFRAME_NO_TASKBAR | wxSTAY_ON_TOP),
+      closesAt_(std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds)) {
+    current = this;
+}
+
+CSplashWindow::~CSplashWindow() {
+    if (current == this) current = nullptr;
+}
+
+CSplashWindow* CSplashWindow::shown() { return current && !current->closing_ ? current : nullptr; }
+
+int CSplashWindow::remainingMilliseconds() const {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(closesAt_ - std::chrono::steady_clock::now());
+    return left.count() > 0 ? int(left.count()) : 0;
+}
+
+void CSplashWindow::closeNow() {
+    if (closing_) return;
+    closing_ = true;
+    Close(true);
+}
 
 int CSplashWindow::FilterEvent(wxEvent& event) {
     static const wxEventType kPresses[] = {
@@ -19,8 +42,7 @@ int CSplashWindow::FilterEvent(wxEvent& event) {
     if (closing_) return Event_Skip;
     for (wxEventType press : kPresses) {
         if (event.GetEventType() != press) continue;
-        closing_ = true;
-        Close(true);
+        closeNow();
         return Event_Processed;
     }
     return Event_Skip;

@@ -23,6 +23,7 @@
 #include "app/gui/loadProgressDlg.h"
 #include "app/gui/messageBox.h"
 #include "app/gui/selectedDataDlg.h"
+#include "app/gui/splashWindow.h"
 #include "app/launch/launch.h"
 #include "base/cp932.h"
 #include "base/fileFilter.h"
@@ -74,7 +75,8 @@ CViewCanvas::CViewCanvas(wxFrame* frame, std::string startupArgument, GuiHooks& 
       hooks_(hooks),
       view_(*this),
       startupArgument_(std::move(startupArgument)),
-      settleTimer_(this) {
+      settleTimer_(this),
+      startupWait_(this) {
     view_.lists.reduced.allowed = !fullDetailRequested();
     // A context without attributes is the legacy (compatibility) kind that
     // display lists and selection mode need.
@@ -94,6 +96,7 @@ CViewCanvas::CViewCanvas(wxFrame* frame, std::string startupArgument, GuiHooks& 
     Bind(wxEVT_KEY_UP, &CViewCanvas::onKeyUp, this);
     Bind(wxEVT_MOUSEWHEEL, &CViewCanvas::onMouseWheel, this);
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { view_.viewSettled(); }, settleTimer_.GetId());
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { runStartup(); }, startupWait_.GetId());
     Bind(wxEVT_RIGHT_DOWN, &CViewCanvas::onRightDown, this);
     Bind(wxEVT_DROP_FILES, &CViewCanvas::onDropFiles, this);
 }
@@ -286,6 +289,18 @@ void CViewCanvas::runStartup() {
         startupFinished_ = true;
         return;
     }
+    // The splash keeps its time whatever the first load does: a long load
+    // and list build hold the event loop, and the splash's timer with it, so
+    // a data file waits for the splash to go (at most its 750 ms); a calling
+    // program's launch file does not wait, and the splash goes at once.
+    if (CSplashWindow* splash = CSplashWindow::shown()) {
+        if (peekStartupKind(startupArgument_) == StartupFileKind::LaunchFile) {
+            splash->closeNow();
+        } else {
+            startupWait_.StartOnce(splash->remainingMilliseconds() + 20);
+            return;
+        }
+    }
     LaunchResult result;
     // A data file named alone is the user's, for the recent-file list; a
     // launch file's data file is the calling program's.
@@ -456,15 +471,13 @@ PixelSize CViewCanvas::clientSize() const {
     return {s.x, s.y};
 }
 
-void CViewCanvas::showLoadProgress(bool visible) {
+void CViewCanvas::showLoadProgress(bool visible, const std::string& title, std::uint64_t fileBytes) {
     hideLoadProgress();
-    progress_ = new CLoadProgressDlg(this);
+    progress_ = new CLoadProgressDlg(this, title, fileBytes);
     if (visible) progress_->showNow();
 }
 
-void CViewCanvas::setLoadProgress(int percent) {
-    if (progress_) progress_->setLoadProgress(percent);
-}
+bool CViewCanvas::setLoadProgress(int percent) { return !progress_ || progress_->setLoadProgress(percent); }
 
 void CViewCanvas::hideLoadProgress() {
     if (!progress_) return;

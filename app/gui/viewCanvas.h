@@ -102,8 +102,8 @@ public:
     void resizeFrame(int width, int height) override;
     PixelSize frameSize() const override;
     PixelSize clientSize() const override;
-    void showLoadProgress(bool visible) override;
-    void setLoadProgress(int percent) override;
+    void showLoadProgress(bool visible, const std::string& title, std::uint64_t fileBytes) override;
+    bool setLoadProgress(int percent) override;
     void hideLoadProgress() override;
     std::optional<std::string> askFileName(const FileDialogRequest& request) override;
     void showSelectedData() override;
@@ -162,6 +162,7 @@ private:
     // Runs out when a drag or a held key has not changed the view for a
     // while: the view is then drawn in full detail again.
     wxTimer settleTimer_;
+    wxTimer startupWait_;   // the start-up argument waits for the splash to go
 };
 
 }  // namespace kelvra

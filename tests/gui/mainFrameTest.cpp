@@ -748,6 +748,50 @@ TEST_F(MainWindow, LongLoadShowsAProgressWindowThatAdvances) {
     for (wxWindow* w : wxTopLevelWindows) EXPECT_FALSE(dynamic_cast<CLoadProgressDlg*>(w) && w->IsShown());
 }
 
+// "中止" during a long load, pressed as the user would: the read stops, and
+// the picture and the data shown before stay (saved again, the same bytes).
+TEST_F(MainWindow, StoppingALongLoadKeepsThePictureAndTheData) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    std::string small = dir.file("small.csv"), big = dir.file("big.csv");
+    test::writeFile(small, gridFile(20));
+    test::writeFile(big, gridFile(1000));
+    open(small);
+    test::pumpFor(300);
+    const PixelSize client = frame->canvas()->clientSize();
+    const std::vector<test::Pixel> before = test::windowPicture(*frame->canvas(), client);
+    answers = {dir.file("before.csv")};
+    ASSERT_TRUE(frame->runCommand(IdFileSave));
+
+    ProgressWatch watch;
+    wxUIActionSimulator sim;
+    bool pressed = false;
+    int pressedAt = -1;
+    watch.onEvent = [&] {
+        if (pressed) return;
+        for (wxWindow* w : wxTopLevelWindows) {
+            auto* dlg = dynamic_cast<CLoadProgressDlg*>(w);
+            wxWindow* stop = dlg && dlg->IsShown() ? dlg->FindWindow(wxID_CANCEL) : nullptr;
+            if (!stop || dlg->position() < 5) continue;
+            const wxRect r = stop->GetScreenRect();
+            pressed = true;
+            pressedAt = dlg->position();
+            sim.MouseMove(r.x + r.width / 2, r.y + r.height / 2);
+            sim.MouseClick();
+        }
+    };
+    frame->canvas()->dropFiles({big});
+    ASSERT_TRUE(pressed);
+    EXPECT_LT(watch.positions.back(), 100) << "pressed at " << pressedAt;
+    EXPECT_EQ(std::tuple(frame->view().data.dataFilePath, frame->view().data.pointCount), std::tuple(dir.file("before.csv"), 400));
+    EXPECT_EQ(pane(0), ui("big.csv の読み込みを中止しました"));
+    EXPECT_TRUE(messages.empty());
+    test::pumpFor(300);
+    EXPECT_EQ(test::windowPicture(*frame->canvas(), client), before);
+    answers = {dir.file("after.csv")};
+    ASSERT_TRUE(frame->runCommand(IdFileSave));
+    EXPECT_EQ(test::readFile(dir.file("after.csv")), test::readFile(dir.file("before.csv")));
+}
+
 // A dialog closes and a long load starts at once: while the load runs, the
 // view shows the graph it showed before, not what the dialog left there.
 TEST_F(MainWindow, LongLoadAfterADialogShowsTheGraphNotTheDialog) {
