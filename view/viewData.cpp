@@ -82,16 +82,19 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
     // A file that held not one point (no data lines, or not a data file at
     // all) still loads as the empty graph; the status bar says why it is empty.
     host().showStatusMessage(data.pointCount == 0 ? sj(kNoGraphDataText) : std::string());
+    finishLoad(read.settingsSection, reload);
+    return true;
+}
 
+void CKelvraView::finishLoad(std::string_view settingsSection, bool reload) {
     if (!reload) scalesFromData(settings, state, data);
-    if (read.settingsSection.empty()) {
+    if (settingsSection.empty()) {
         changed(ChangeData);
-        return true;
+        return;
     }
-    readSettingsText(read.settingsSection, settings);
+    readSettingsText(settingsSection, settings);
     host().resizeFrame(settings.windowWidth, settings.windowHeight);
     changed(ChangeData | ChangeSettings);
-    return true;
 }
 
 bool CKelvraView::chooseDataFile() {
