@@ -2,9 +2,9 @@
 // shows and loads it again, as F5 does, each time another program has
 // written it whole (base/liveFile.h: inotify on the file's folder, a closed
 // or renamed-over file, then a quiet spell). wxFileSystemWatcher is not used:
-// it drops the close-after-write report, which is what tells a whole file
-// from one still being written. Its descriptor is served by the toolkit's
-// event loop all the same.
+// it reports every write() as a modification and nothing at the close, so
+// it cannot tell a whole file from one still being written. The inotify
+// descriptor is served by the toolkit's event loop all the same.
 //
 // Nothing the user is doing is disturbed: a load waits while the window does
 // work of its own, while a modal dialog is open and while a drag moves
