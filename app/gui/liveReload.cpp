@@ -48,7 +48,11 @@ bool CLiveReload::follow() {
     }
     if (!source_)
         source_ = wxEventLoopBase::AddSourceForFD(file_.descriptor(), this, wxEVENT_SOURCE_INPUT);
-    return true;
+    if (source_) return true;
+    // Without the event loop's ear no report would ever come: off, and said.
+    turnOff();
+    errno = EIO;
+    return false;
 }
 
 void CLiveReload::followDataFile() {
