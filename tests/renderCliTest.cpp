@@ -58,6 +58,11 @@ TEST(RenderCli, ExitStatusAndMessages) {
         {{"x/a.csv", "y/a.csv", "-O", "out"}, 2, "", "y/a.csv: another FILE has the same name"},
         {{"x.csv", "y.csv", "-O", "out", "--write-settings", "s.txt"}, 2, "", "take one input file"},
         {{"--list-settings", "a.csv"}, 2, "", "--list-settings reads no input file"},
+        {{"a.csv", "--watch"}, 2, "", "--watch needs -o IMAGE"},
+        {{"a.csv", "-O", "out", "--watch"}, 2, "", "--watch follows one FILE drawn with -o IMAGE"},
+        {{"a.csv", "-o", "-", "--format", "png", "--watch"}, 2, "", "-o - cannot be one"},
+        {{"-", "-o", "x.png", "--watch"}, 2, "", "standard input has none"},
+        {{"a.csv", "-o", "x.png", "--write-data", "d.csv", "--watch"}, 2, "", "--watch writes only the picture"},
         // --set: the key and the value are checked before anything is read.
         {{"a.csv", "--set", "表示の設定.倍率"}, 2, "", "\"表示の設定.倍率\" is not KEY=VALUE"},
         {{"a.csv", "--set", "表示の設定.倍=1"}, 2, "", "unknown setting \"表示の設定.倍\""},

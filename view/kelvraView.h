@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,10 @@
 #include "settings/viewState.h"
 
 namespace kelvra {
+
+// How a data file that changed on disk was taken (loadChangedData), or that
+// it went.
+enum class LiveOutcome { Loaded, CannotOpen, NoMemory, NoData, CutShort, Gone };
 
 class CKelvraView {
 public:
@@ -75,6 +80,8 @@ public:
     // False, after the message, when the file could not be read or written,
     // or no line of it names a settings key (nothing changes then).
     bool loadSettingsFile(const std::string& path);
+    // The same for a file already read: `file` is what reading `path` gave.
+    bool loadSettingsText(const std::string& path, const FileRead& file);
     bool saveSettingsFile(const std::string& path);
     std::string settingsText() const;   // the whole settings file, CP932, CR LF line breaks
     // File menu: false when cancelled or failed.
@@ -95,6 +102,17 @@ public:
     // to path, replacing it only when complete. False after the message.
     bool writeDataFile(const std::string& path, const std::string& settingsText);
     bool saveDataCommand();     // File/Save with its dialog
+
+    // ---- a data file that changes on disk (view/viewLive.cpp) ----
+    // Loads `file`, the data file at `path` read whole after it changed
+    // (base/liveFile.h), as loadDataText does with `reload`, but never with a
+    // message box and only when it holds data: a file that could not be read,
+    // holds no point or, unless `settled`, fewer points than `shownPoints`
+    // (a writer may still be adding to it) changes nothing at all: the data
+    // set, the settings and the picture stay as they were. The caller says
+    // what happened (liveStatusText).
+    LiveOutcome loadChangedData(const std::string& path, FileRead file, int shownPoints, bool settled,
+                                bool reload);
 
     // ---- GL context, lists and the paint (view/viewPaint.cpp) ----
     // Fixed GL state of a new context, and its glyph lists.
@@ -202,7 +220,18 @@ public:
                                                      long long maxGraphPrimitives = kMaxVectorGraphPrimitives);
 
 private:
+    // The end of every load, once `fresh` has been read whole from `path`: it
+    // becomes the view's data set, then the legend quantity and the scales
+    // (both kept by a reload), the file's settings section when it has one,
+    // the change sequence.
+    void adoptData(GraphData&& fresh, const std::string& path, std::string_view settingsSection, bool reload);
+
     ViewHost& host_;
 };
+
+// What the message pane (kelvra-render: stderr) says after a data file
+// changed on disk, with the local time `when`: "14:03:27 再読み込み", or why
+// the picture stayed. `error` is the system's reason for CannotOpen.
+std::string liveStatusText(LiveOutcome outcome, const std::string& path, int error, std::time_t when);
 
 }  // namespace kelvra

@@ -71,7 +71,6 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
     // outside 1..7 keeps.
     GraphData fresh;
     fresh.dataFormat = data.dataFormat;
-    fresh.valuesPerPoint = data.valuesPerPoint;
     ReadProgress progress{
         [&](bool worthShowing) { host().showLoadProgress(worthShowing, title, file.bytes.size()); },
         [this](int percent) { return host().setLoadProgress(percent); }};
@@ -85,26 +84,29 @@ bool CKelvraView::loadDataText(const std::string& path, FileRead file, bool relo
         host().showFileMessage(sj(kOutOfMemoryText), path, ENOMEM);
         return false;
     }
-    fresh.dataFileTitle = title;
-    fresh.dataFilePath = path;
+    // A file that held not one point (no data lines, or not a data file at
+    // all) still loads as the empty graph; the status bar says why it is empty.
+    host().showStatusMessage(fresh.pointCount == 0 ? sj(kNoGraphDataText) : std::string());
+    adoptData(std::move(fresh), path, read.settingsSection, reload);
+    return true;
+}
+
+void CKelvraView::adoptData(GraphData&& fresh, const std::string& path, std::string_view settingsSection, bool reload) {
     const bool keepLook = reload && data.dataLoaded;
+    fresh.dataFileTitle = fileTitleOf(path);
+    fresh.dataFilePath = path;
     data = std::move(fresh);
     // The legend follows the data value where the points have one, unless a
     // reload keeps the user's look.
     if (!keepLook) settings.legendColorSource = defaultColorSource(data.valuesPerPoint);
-    // A file that held not one point (no data lines, or not a data file at
-    // all) still loads as the empty graph; the status bar says why it is empty.
-    host().showStatusMessage(data.pointCount == 0 ? sj(kNoGraphDataText) : std::string());
-
     if (!reload) scalesFromData(settings, state, data);
-    if (read.settingsSection.empty()) {
+    if (settingsSection.empty()) {
         changed(ChangeData);
-        return true;
+        return;
     }
-    readSettingsText(read.settingsSection, settings);
+    readSettingsText(settingsSection, settings);
     host().resizeFrame(settings.windowWidth, settings.windowHeight);
     changed(ChangeData | ChangeSettings);
-    return true;
 }
 
 bool CKelvraView::chooseDataFile() {

@@ -21,8 +21,9 @@ void CKelvraView::applySettingsText(std::string_view text) {
     changed(ChangeSettings);
 }
 
-bool CKelvraView::loadSettingsFile(const std::string& path) {
-    FileRead file = readTextFile(path);
+bool CKelvraView::loadSettingsFile(const std::string& path) { return loadSettingsText(path, readTextFile(path)); }
+
+bool CKelvraView::loadSettingsText(const std::string& path, const FileRead& file) {
     switch (file.result) {
         case ReadResult::Ok: break;
         case ReadResult::CannotOpen:

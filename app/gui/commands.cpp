@@ -13,6 +13,7 @@ const CommandInfo kCommands[] = {
     // id                  menu text                        status-bar prompt                 tooltip          enabled       checked         image
     {IdFileOpen,         "開く(&O)\tCtrl+O",              "ﾃﾞｰﾀﾌｧｲﾙを開く",                 "開く",          E::Always,     C::Never,        I::Open},
     {IdFileReload,       "再読み込み(&E)\tF5",            "ﾃﾞｰﾀﾌｧｲﾙの再読み込み",           "再読み込み",    E::DataLoaded, C::Never,        I::Reload},
+    {IdFileAutoReload,   "自動再読み込み(&A)",            "ﾃﾞｰﾀﾌｧｲﾙが更新されたら再読み込みする", "自動再読み込み", E::DataLoaded, C::AutoReload, I::AutoReload},
     {IdFileSave,         "保存(&S)\tCtrl+S",              "Kelvraﾃﾞｰﾀの保存",               "保存",          E::DataLoaded, C::Never,        I::Save},
     {IdFileSaveImage,    "画像の保存(&I)",                "画像を保存する",                 "画像保存",      E::DataLoaded, C::Never,        I::SaveImage},
     {IdFilePrint,        "印刷(&P).\tCtrl+P",             "作業中のﾌｧｲﾙを印刷",             "印刷",          E::DataLoaded, C::Never,        I::None},
@@ -50,9 +51,9 @@ const CommandInfo* findCommand(int id) {
 
 const MenuInfo kMenus[] = {
     {"ﾌｧｲﾙ(&F)",
-     {IdFileOpen, IdFileReload, 0, IdFileSave, IdFileSaveImage, 0, IdFilePrint, IdFilePrintPreview,
+     {IdFileOpen, IdFileReload, IdFileAutoReload, 0, IdFileSave, IdFileSaveImage, 0, IdFilePrint, IdFilePrintPreview,
       IdFilePrintSetup, 0, IdFileRecent, 0, IdAppExit},
-     13},
+     14},
     {"編集(&E)", {IdEditCopy}, 1},
     {"設定(&S)", {IdGraphSettings, 0, IdSettingsFileOpen, IdSettingsFileSave}, 4},
     {"表示(&V)", {IdViewToolbar, IdViewStatusBar}, 2},
@@ -61,7 +62,7 @@ const MenuInfo kMenus[] = {
 const std::size_t kMenuCount = std::size(kMenus);
 
 const int kToolbarButtons[] = {
-    IdFileOpen, IdFileReload, 0, IdFileSave, 0, IdFileSaveImage, 0, IdEditCopy, 0, IdGraphSettings, 0,
+    IdFileOpen, IdFileReload, IdFileAutoReload, 0, IdFileSave, 0, IdFileSaveImage, 0, IdEditCopy, 0, IdGraphSettings, 0,
     IdModeMove, IdModeZoom, IdModeRotate, IdModeSection, 0, IdModePick, 0,
     IdViewReset, IdPlaneXY, IdPlaneXZ, IdPlaneYZ,
 };

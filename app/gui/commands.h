@@ -14,6 +14,7 @@ enum CommandId {
     // File
     IdFileOpen = 57601,
     IdFileReload = 32785,
+    IdFileAutoReload = 32806,
     IdFileSave = 32793,
     IdFileSaveImage = 57603,
     IdFilePrint = 57607,
@@ -73,10 +74,13 @@ enum class EnableRule {
 };
 
 // When a command is shown checked (a pressed toolbar button, a ticked item).
-enum class CheckRule { Never, ModeMove, ModeZoom, ModeRotate, ModeSection, ModePick, ToolbarShown, StatusBarShown };
+enum class CheckRule {
+    Never, ModeMove, ModeZoom, ModeRotate, ModeSection, ModePick, ToolbarShown, StatusBarShown,
+    AutoReload,   // the data file is followed (liveReload.h)
+};
 
 enum class ToolImage {
-    None, Open, Reload, Save, SaveImage, Copy, Settings, Move, Zoom, Rotate, Section, Pick, Reset,
+    None, Open, Reload, AutoReload, Save, SaveImage, Copy, Settings, Move, Zoom, Rotate, Section, Pick, Reset,
     PlaneXY, PlaneXZ, PlaneYZ,
 };
 

@@ -18,6 +18,7 @@
 #include "app/gui/desktopProfile.h"
 #include "app/gui/guiText.h"
 #include "app/gui/helpCommands.h"
+#include "app/gui/liveReload.h"
 #include "app/gui/toolbarImages.h"
 #include "base/appInfo.h"
 #include "base/cp932.h"
@@ -33,7 +34,7 @@ constexpr int kFrameHeight = 550;
 constexpr int kPaneTextMargin = 2;
 
 bool isCheckTool(const CommandInfo& c) {
-    return c.check != CheckRule::Never && c.menuText == nullptr;
+    return c.check != CheckRule::Never && c.image != ToolImage::None;
 }
 
 static_assert(IdPopupLastPage - IdPopupFirstPage + 1 == SettingsPageCount, "one right-click item per settings page");
@@ -168,6 +169,7 @@ bool CMainFrame::isCommandChecked(int id) const {
         case CheckRule::ModePick: return v.state.interactionMode == ModePick;
         case CheckRule::ToolbarShown: return GetToolBar() && GetToolBar()->IsShown();
         case CheckRule::StatusBarShown: return GetStatusBar() && GetStatusBar()->IsShown();
+        case CheckRule::AutoReload: return canvas_->liveReload().on();
     }
     return false;
 }
@@ -188,7 +190,7 @@ void CMainFrame::onIdle(wxIdleEvent& event) {
     const CKelvraView& v = canvas_->view();
     long state = long(v.data.dataLoaded) | long(v.settings.displayMode & 0xFF) << 1 | long(v.state.interactionMode & 0xFF) << 9 |
                  long(isCommandChecked(IdViewToolbar)) << 17 | long(isCommandChecked(IdViewStatusBar)) << 18 |
-                 long(recentShown_.empty()) << 19;
+                 long(recentShown_.empty()) << 19 | long(isCommandChecked(IdFileAutoReload)) << 20;
     if (state == menuState_ || !GetMenuBar()) return;
     menuState_ = state;
     GetMenuBar()->UpdateMenus();
@@ -197,12 +199,13 @@ void CMainFrame::onIdle(wxIdleEvent& event) {
 void CMainFrame::onCommand(wxCommandEvent& event) {
     int command = commandIdOf(event.GetId());
     runCommand(command);
-    // A toolbar check button toggles itself when pressed; put it back to
-    // what the mode says at once rather than at the next idle time.
+    // A toolbar check button toggles itself when pressed; put every one
+    // back to what its rule says at once rather than at the next idle time.
     const CommandInfo* c = findCommand(command);
     if (GetToolBar() && c && isCheckTool(*c))
-        for (int id : {IdModeMove, IdModeZoom, IdModeRotate, IdModeSection, IdModePick})
-            GetToolBar()->ToggleTool(wxIdOf(id), isCommandChecked(id));
+        for (int id : std::span(kToolbarButtons, kToolbarButtonCount))
+            if (const CommandInfo* tool = findCommand(id); tool && isCheckTool(*tool))
+                GetToolBar()->ToggleTool(wxIdOf(id), isCommandChecked(id));
 }
 
 // ---- commands ------------------------------------------------------------------------
@@ -216,6 +219,7 @@ bool CMainFrame::runCommand(int id) {
     switch (id) {
         case IdFileOpen: core([&] { used = v.chooseDataFile(); }); break;
         case IdFileReload: core([&] { used = v.reloadDataFile(); }); break;
+        case IdFileAutoReload: canvas_->liveReload().toggle(); break;
         case IdFileSave: core([&] { used = v.saveDataCommand(); }); break;
         case IdFileSaveImage: canvas_->saveImageCommand(); break;
         case IdFilePrint: printing_->print(); break;

@@ -1,6 +1,7 @@
 // The toolbar images, compiled in from the XPM files of res/toolbar/.
 #include "app/gui/toolbarImages.h"
 
+#include "res/toolbar/autoreload.xpm"
 #include "res/toolbar/copy.xpm"
 #include "res/toolbar/move.xpm"
 #include "res/toolbar/open.xpm"
@@ -24,6 +25,7 @@ wxBitmap toolImage(ToolImage image) {
         case ToolImage::None: return wxBitmap();
         case ToolImage::Open: return wxBitmap(open_xpm);
         case ToolImage::Reload: return wxBitmap(reload_xpm);
+        case ToolImage::AutoReload: return wxBitmap(autoreload_xpm);
         case ToolImage::Save: return wxBitmap(save_xpm);
         case ToolImage::SaveImage: return wxBitmap(saveimage_xpm);
         case ToolImage::Copy: return wxBitmap(copy_xpm);

@@ -20,6 +20,7 @@
 #include "app/gui/desktopProfile.h"
 #include "app/gui/fileDialogFilters.h"
 #include "app/gui/guiText.h"
+#include "app/gui/liveReload.h"
 #include "app/gui/loadProgressDlg.h"
 #include "app/gui/messageBox.h"
 #include "app/gui/selectedDataDlg.h"
@@ -84,6 +85,7 @@ CViewCanvas::CViewCanvas(wxFrame* frame, std::string startupArgument, GuiHooks& 
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     DragAcceptFiles(true);
     selectedData_ = new CSelectedDataDlg(frame, view_);
+    live_ = std::make_unique<CLiveReload>(*this);
 
     Bind(wxEVT_PAINT, &CViewCanvas::onPaint, this);
     Bind(wxEVT_SIZE, &CViewCanvas::onSize, this);
@@ -99,9 +101,16 @@ CViewCanvas::CViewCanvas(wxFrame* frame, std::string startupArgument, GuiHooks& 
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { runStartup(); }, startupWait_.GetId());
     Bind(wxEVT_RIGHT_DOWN, &CViewCanvas::onRightDown, this);
     Bind(wxEVT_DROP_FILES, &CViewCanvas::onDropFiles, this);
+    // Another file opened, the data saved under another name: the automatic
+    // reload follows the file shown.
+    Bind(wxEVT_IDLE, [this](wxIdleEvent& e) {
+        e.Skip();
+        live_->followDataFile();
+    });
 }
 
 CViewCanvas::~CViewCanvas() {
+    live_.reset();
     if (progress_) progress_->Destroy();
     // The lists live in the context; delete them while it is still current.
     if (glReady_ && context_ && context_->SetCurrent(*this)) view_.destroyGlLists();
@@ -131,6 +140,7 @@ bool CViewCanvas::drawNow() {
     PixelSize size = clientSize();
     view_.paint(size.width, size.height);
     SwapBuffers();
+    if (framePainted) framePainted();
     return true;
 }
 
@@ -158,6 +168,7 @@ void CViewCanvas::onSize(wxSizeEvent& event) {
 void CViewCanvas::onLeftDown(wxMouseEvent& event) {
     SetFocus();
     pendingMotion_.reset();
+    lastDragMotion_ = std::chrono::steady_clock::now();
     if (makeCurrent()) {
         view_.leftButtonDown(event.GetX(), event.GetY());
         // The capture keeps the drag alive when the pointer leaves the window.
@@ -169,6 +180,7 @@ void CViewCanvas::onLeftDown(wxMouseEvent& event) {
 void CViewCanvas::onMotion(wxMouseEvent& event) {
     event.Skip();
     if (!view_.state.dragging) return;
+    lastDragMotion_ = std::chrono::steady_clock::now();
     // Applied once the events that came in with it have been handled, so a
     // burst of motion costs one update (a section move rebuilds the lists).
     pendingMotion_ = event.GetPosition();
@@ -203,6 +215,7 @@ void CViewCanvas::endDrag() {
     pendingMotion_.reset();
     view_.state.dragging = false;
     if (HasCapture()) ReleaseMouse();
+    live_->dragEnded();
 }
 
 namespace {

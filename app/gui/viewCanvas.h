@@ -17,6 +17,7 @@
 #include <wx/glcanvas.h>
 #include <wx/timer.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,6 +32,7 @@ class wxFrame;
 
 namespace kelvra {
 
+class CLiveReload;
 class CLoadProgressDlg;
 class CSelectedDataDlg;
 
@@ -85,10 +87,23 @@ public:
     void rebuildGraphLists();
     // The selected-data window, created hidden with the view window.
     CSelectedDataDlg* selectedDataWindow() const { return selectedData_; }
+    // File > 自動再読み込み.
+    CLiveReload& liveReload() { return *live_; }
+    const CLiveReload& liveReload() const { return *live_; }
+    // The window is doing work of its own (a load, an off-screen picture):
+    // nothing else may load now.
+    bool working() const { return paintBlocked_ > 0 || progress_ != nullptr; }
+    // Draws the current picture into the window now, without waiting for
+    // the toolkit's paint; false while painting is held off.
+    bool paintNow() { return drawNow(); }
+    // When the pointer last moved the drag in progress.
+    std::chrono::steady_clock::time_point lastDragMotion() const { return lastDragMotion_; }
 
     // Called after a data file was dropped or named on the command line and
     // loaded (the frame puts it in the recent-file list).
     std::function<void()> dataFileUsed;
+    // Called after each frame reached the window (benchmarks time it).
+    std::function<void()> framePainted;
 
     // ---- ViewHost ----
     void showMessage(const std::string& text) override;
@@ -159,6 +174,8 @@ private:
     int paintBlocked_ = 0;
     CLoadProgressDlg* progress_ = nullptr;
     CSelectedDataDlg* selectedData_ = nullptr;   // owned by the frame, as its child
+    std::unique_ptr<CLiveReload> live_;
+    std::chrono::steady_clock::time_point lastDragMotion_{};
     // Runs out when a drag or a held key has not changed the view for a
     // while: the view is then drawn in full detail again.
     wxTimer settleTimer_;

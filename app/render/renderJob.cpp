@@ -25,9 +25,8 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// The picture in its format, written where the output says. An image the
-// launch drew (`drawn`) is written as it is; a vector picture is always drawn
-// afresh. False after the message.
+}  // namespace
+
 bool writePicture(CKelvraView& view, HeadlessHost& host, const RenderOptions& o, const PictureOutput& out,
                   const std::optional<ImageBuffer>& drawn) {
     const PictureRequest request = shownPicture({o.width, o.height});
@@ -51,8 +50,6 @@ bool writePicture(CKelvraView& view, HeadlessHost& host, const RenderOptions& o,
     if (graphAsImage) host.showNote(sj(kGraphAsImageNote));
     return true;
 }
-
-}  // namespace
 
 FileRead readInput(const std::string& input) {
     return input == "-" ? readTextInput(STDIN_FILENO) : readTextFile(input);

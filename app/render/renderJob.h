@@ -24,6 +24,15 @@ struct PictureOutput {
     ImageFormat format = ImageFormat::Png;
 };
 
+class CKelvraView;
+class HeadlessHost;
+
+// The picture of the view in its format, written where the output says. An
+// image already drawn (`drawn`) is written as it is; a vector picture is
+// always drawn afresh. False after the message.
+bool writePicture(CKelvraView& view, HeadlessHost& host, const RenderOptions& o, const PictureOutput& out,
+                  const std::optional<ImageBuffer>& drawn);
+
 // Reads an input as kelvra-render takes it: "-" is standard input.
 FileRead readInput(const std::string& input);
 

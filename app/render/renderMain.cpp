@@ -18,6 +18,7 @@
 #include "app/render/offscreenContext.h"
 #include "app/render/renderJob.h"
 #include "app/render/renderOptions.h"
+#include "app/render/watchRender.h"
 #include "base/cp932.h"
 #include "base/headlessHost.h"
 #include "base/phaseTimes.h"
@@ -99,6 +100,7 @@ int renderOne(const RenderOptions& o) {
         return kExitFailed;
     }
     contextPhase.reset();
+    if (o.watch) return renderWatching(o, bytes);
     return renderInput(o, input, std::move(bytes), output);
 }
 

@@ -98,6 +98,12 @@ const OptionRow kOptions[] = {
      [](RenderOptions& o, const char* v) { o.writeSettings = v; return Next::Go; }},
     {"write-data", 0, "FILE", "save the data set with the settings appended",
      [](RenderOptions& o, const char* v) { o.writeData = v; return Next::Go; }},
+    {"watch", 0, nullptr,
+     "write the picture, then follow FILE (and the -s file):\n"
+     "draw it again each time it has been written whole,\n"
+     "until interrupted (SIGINT, SIGTERM: status 0); one\n"
+     "line on stderr per picture",
+     [](RenderOptions& o, const char*) { o.watch = true; return Next::Go; }},
     {"timings", 0, nullptr, "print the time of each phase on stderr",
      [](RenderOptions& o, const char*) { o.timings = true; return Next::Go; }},
     {"help", 'h', nullptr, "show this help and exit",
@@ -121,6 +127,7 @@ void printUsage() {
     std::fputs(
         "Usage: kelvra-render [OPTIONS] FILE -o IMAGE\n"
         "       kelvra-render [OPTIONS] FILE... -O DIR [-j N]\n"
+        "       kelvra-render [OPTIONS] DATA -o IMAGE --watch\n"
         "       kelvra-render --list-settings [-s FILE] [--set KEY=VALUE]...\n"
         "\n"
         "Draws a graph of a data FILE without a display. A FILE whose first line\n"
@@ -145,6 +152,11 @@ void printUsage() {
         "Order: load the data, apply -s, then each --set, write the settings and data\n"
         "files, draw, write the picture. Messages go to stderr as \"kelvra-render: FILE:\n"
         "reason: message\".\n"
+        "\n"
+        "--watch reads a file once it was closed after writing or renamed over its name\n"
+        "and then held still for 0.1 s; one that cannot be read, holds no points, or\n"
+        "holds fewer than the last picture while it may still grow leaves the picture\n"
+        "as it was. A file deleted or renamed away is waited for under its name.\n"
         "\n"
         "Exit status: 0 when everything asked for was done; 1 when a file it was asked\n"
         "to read or write failed (with -O: any of the files); 2 for a usage error;\n"
@@ -197,6 +209,19 @@ bool optionsAgree(RenderOptions& o) {
         usageError(o.output + ": unknown picture format; name it .png, .jpg, .jpeg, .bmp, .svg, .pdf or .eps, "
                               "or give --format");
         return false;
+    }
+    if (o.watch) {
+        const char* problem = many ? "--watch follows one FILE drawn with -o IMAGE, not -O"
+                              : o.output.empty() ? "--watch needs -o IMAGE"
+                              : o.output == "-" ? "--watch writes a file again and again; -o - cannot be one"
+                              : o.inputs.front() == "-" ? "--watch follows a file by its name; standard input has none"
+                              : !(o.writeSettings.empty() && o.writeData.empty())
+                                  ? "--watch writes only the picture, not --write-settings or --write-data"
+                                  : nullptr;
+        if (problem) {
+            usageError(problem);
+            return false;
+        }
     }
     if (many) {
         // Two files of one name would overwrite each other's picture.

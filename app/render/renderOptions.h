@@ -25,6 +25,7 @@ struct RenderOptions {
     int jobs = 0;                      // -j; 0: one per core
     bool timings = false;
     bool listSettings = false;
+    bool watch = false;                // --watch: draw again after every whole change (watchRender.h)
 
     // The picture's format: --format, else the extension of -o (checked when
     // the line was read), else PNG.
