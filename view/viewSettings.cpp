@@ -23,6 +23,8 @@ void CKelvraView::applySettingsText(std::string_view text) {
 
 bool CKelvraView::loadSettingsFile(const std::string& path) {
     FileRead file = readTextFile(path);
+    // A settings file without a mark may be UTF-8, as editors on Linux write it.
+    if (!takeUnmarkedUtf8(&file)) file.result = ReadResult::NoMemory;
     switch (file.result) {
         case ReadResult::Ok: break;
         case ReadResult::CannotOpen:

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "data/dataImport.h"
 #include "output/imageFiles.h"
 
 namespace kelvra {
@@ -25,6 +26,7 @@ struct RenderOptions {
     int jobs = 0;                      // -j; 0: one per core
     bool timings = false;
     bool listSettings = false;
+    ImportChoices import;              // --layout, --separator, --decimal
 
     // The picture's format: --format, else the extension of -o (checked when
     // the line was read), else PNG.
