@@ -209,7 +209,10 @@ public:
           end_(text.data() + text.size()),
           sep_(separatorChar(separator)),
           blanks_(separator == ImportSeparator::Spaces),
-          mark_(mark) {}
+          mark_(mark),
+          // Decimal commas between comma separators are quoted ("1,5"): a cell
+          // without quotes has no decimal part there.
+          plainMark_(separator == ImportSeparator::Comma ? DecimalMark::Point : mark) {}
 
     // The next record's cells; false at the end of the text.
     bool next(std::vector<Cell>& cells) {
@@ -256,7 +259,7 @@ private:
         const char* b = p_;
         // A number first, read in one pass: what nearly every cell holds.
         double v;
-        if (const char* stop = parseNumber(b, end_, mark_, &v)) {
+        if (const char* stop = parseNumber(b, end_, plainMark_, &v)) {
             const char* q = stop;
             while (q < end_ && isBlank(*q) && !atCellEnd(q)) ++q;
             if (atCellEnd(q) && std::isfinite(v)) {
@@ -270,7 +273,7 @@ private:
         const char* e = q;
         while (e > b && isBlank(e[-1])) --e;
         c.content = std::string_view(b, std::size_t(e - b));
-        c.kind = classify(c.content, mark_, &c.value);
+        c.kind = classify(c.content, plainMark_, &c.value);
         p_ = q;
     }
 
@@ -314,7 +317,8 @@ private:
     const char* end_;
     char sep_;
     bool blanks_;
-    DecimalMark mark_;
+    DecimalMark mark_;        // of a quoted cell
+    DecimalMark plainMark_;   // of a cell without quotes
     int line_ = 1;
     int recordLine_ = 0;
     const char* recordBegin_ = nullptr;
@@ -351,7 +355,8 @@ struct Dialect {
 const Dialect kDialects[] = {
     {ImportSeparator::Semicolon, DecimalMark::Point}, {ImportSeparator::Semicolon, DecimalMark::Comma},
     {ImportSeparator::Tab, DecimalMark::Point},       {ImportSeparator::Tab, DecimalMark::Comma},
-    {ImportSeparator::Comma, DecimalMark::Point},     {ImportSeparator::Spaces, DecimalMark::Point},
+    {ImportSeparator::Comma, DecimalMark::Point},     {ImportSeparator::Comma, DecimalMark::Comma},
+    {ImportSeparator::Spaces, DecimalMark::Point},
     {ImportSeparator::Spaces, DecimalMark::Comma},
 };
 
@@ -550,11 +555,10 @@ ImportPlan planDataText(std::string_view text, TextEncoding encoding, const Impo
         d.decimal = candidate.decimal;
         programLines = lines;
     }
-    // A separator and mark that read nothing (or a comma with decimal commas)
-    // are still what the user chose: the plan says what they read.
+    // A separator and mark that read nothing are still what the user chose:
+    // the plan says what they read.
     if (auto s = chosen(ImportChoice::Separator)) d.separator = ImportSeparator(*s);
     if (auto m = chosen(ImportChoice::Decimal)) d.decimal = DecimalMark(*m);
-    if (d.separator == ImportSeparator::Comma && !chosen(ImportChoice::Decimal)) d.decimal = DecimalMark::Point;
     const Dialect dialect{d.separator, d.decimal};
     if (best != LLONG_MIN) programLines = hasProgramLines(sample, dialect);
 

@@ -10,8 +10,8 @@
 //    all) is no data: readDataText reads it as it always has, to the empty
 //    graph that says there is no graph data;
 //  - anything else is imported: its separator (comma, semicolon, tab or runs
-//    of blanks), decimal mark (point, or comma where the separator is not a
-//    comma), the program's three header lines written with another separator,
+//    of blanks), decimal mark (point, or comma: between comma separators
+//    only in quoted cells, as spreadsheets write "1,5"), the program's three header lines written with another separator,
 //    a first row of column names, and the layout (a column grid, or a column
 //    list of 3, 4, 6 or 7 values) are detected, each open to a user's choice;
 //  - or it cannot be read as any layout, and the plan says what was seen.

@@ -63,8 +63,17 @@ namespace {
 // The import dialog's content for a text and its plan: each choice with the
 // plan's option selected, and a preview that reads the text (in another
 // encoding, the file read again) with the options selected.
+// Only the options that differ from the detection count as chosen: a text
+// that cannot be read stays unreadable until the user changes something.
+ImportChoices choicesOver(const ImportDialect& detected, const std::vector<int>& selected) {
+    ImportChoices choices;
+    for (std::size_t c = 0; c < selected.size() && c < choices.option.size(); ++c)
+        if (selected[c] != optionOf(detected, ImportChoice(c))) choices.option[c] = selected[c];
+    return choices;
+}
+
 ImportForm importFormOf(const std::string& path, const FileRead& file, const ImportPlan& plan,
-                        std::map<TextEncoding, FileRead>& otherEncodings) {
+                        const ImportDialect& detected, std::map<TextEncoding, FileRead>& otherEncodings) {
     ImportForm form;
     for (int c = 0; c < int(ImportChoice::Count); ++c) {
         ImportForm::Choice choice;
@@ -73,9 +82,8 @@ ImportForm importFormOf(const std::string& path, const FileRead& file, const Imp
         choice.selected = optionOf(plan.dialect, ImportChoice(c));
         form.choices.push_back(std::move(choice));
     }
-    form.preview = [&path, &file, &otherEncodings](const std::vector<int>& selected) {
-        ImportChoices choices;
-        for (std::size_t c = 0; c < selected.size() && c < choices.option.size(); ++c) choices.option[c] = selected[c];
+    form.preview = [&path, &file, detected, &otherEncodings](const std::vector<int>& selected) {
+        const ImportChoices choices = choicesOver(detected, selected);
         ImportDialect wanted;
         for (std::size_t c = 0; c < selected.size(); ++c) setOption(wanted, ImportChoice(c), selected[c]);
         const FileRead* text = &file;
@@ -124,22 +132,17 @@ bool CKelvraView::chooseImport(const std::string& path, FileRead& file, ImportPl
     const bool asking = ask == ImportAsk::Always || (ask == ImportAsk::UntilAnswered && !state.importAnswered);
     if (asking && (plan.kind == TextKind::Import || plan.kind == TextKind::Unreadable)) {
         std::map<TextEncoding, FileRead> otherEncodings;
-        ImportForm form = importFormOf(path, file, plan, otherEncodings);
+        ImportForm form = importFormOf(path, file, plan, detected, otherEncodings);
         if (!host().askImport(path, form)) return false;
         // What differs from the detection is kept for the run.
-        ImportChoices kept;
-        ImportDialect chosen;
-        for (int c = 0; c < int(ImportChoice::Count) && std::size_t(c) < form.choices.size(); ++c) {
-            int selected = form.choices[std::size_t(c)].selected;
-            setOption(chosen, ImportChoice(c), selected);
-            if (selected != optionOf(detected, ImportChoice(c))) kept.option[std::size_t(c)] = selected;
-        }
-        state.importChoices = kept;
+        std::vector<int> selected;
+        for (const ImportForm::Choice& c : form.choices) selected.push_back(c.selected);
+        state.importChoices = choicesOver(detected, selected);
         state.importAnswered = true;
+        ImportDialect chosen = detected;
+        for (std::size_t c = 0; c < selected.size(); ++c) setOption(chosen, ImportChoice(c), selected[c]);
         readAs(chosen.encoding);
-        ImportChoices all;
-        for (int c = 0; c < int(ImportChoice::Count); ++c) all.option[std::size_t(c)] = optionOf(chosen, ImportChoice(c));
-        plan = planDataText(file.bytes.view(), file.encoding, all);
+        plan = planDataText(file.bytes.view(), file.encoding, state.importChoices);
     }
     if (plan.kind != TextKind::Unreadable) return true;
     host().showFileMessage(fileTitleOf(path) + ": " + plan.problem, path, 0);

@@ -84,7 +84,7 @@ with open(f'{here}/prose.txt', 'w', encoding='utf-8') as f:
     f.write('測定の記録\n今日は雨でした。\n装置は午後に止めました。\n')
 # A settings file as an editor on Linux saves it: UTF-8 without a mark.
 with open(f'{here}/settings-utf8.txt', 'w', encoding='utf-8', newline='') as f:
-    f.write('[グラフの設定]\r\n 種類       = 3\r\n[表示の設定]\r\n 倍率       = 150\r\n[目盛の設定]\r\n X軸:ﾗﾍﾞﾙ   = 距離\r\n')
+    f.write('[グラフの設定]\r\n 種類       = 3\r\n[表示の設定]\r\n 倍率       = 150\r\n[スケールの設定]\r\n X軸:ﾗﾍﾞﾙ   = 距離\r\n')
 PY
 
 # LibreOffice Calc: the spreadsheet as an English (decimal point) and a German
