@@ -104,13 +104,16 @@ ImportForm importFormOf(const std::string& path, const FileRead& file, const Imp
             shown.summary = sj(kNoGraphDataText);
             return shown;
         }
+        if (p.kind == TextKind::Unreadable) {   // no layout: nothing to show but why
+            shown.readable = false;
+            shown.summary = p.problem;
+            return shown;
+        }
         ImportPreview preview = previewImport(text->bytes.view(), p.dialect);
         shown.columns = std::move(preview.columns);
         shown.rows = std::move(preview.rows);
-        shown.readable = p.kind == TextKind::Import && !shown.rows.empty();
-        shown.summary = p.kind == TextKind::Unreadable ? p.problem
-                        : shown.rows.empty()           ? sj(kNoGraphDataText)
-                                                       : dialectSummary(p.dialect);
+        shown.readable = !shown.rows.empty();
+        shown.summary = shown.rows.empty() ? sj(kNoGraphDataText) : dialectSummary(p.dialect);
         return shown;
     };
     return form;
