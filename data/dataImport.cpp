@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "base/cp932.h"
 #include "base/numberText.h"
@@ -345,6 +346,13 @@ bool numberRow(const std::vector<Cell>& cells) {
     return count(cells, CellKind::Number) > 0 && count(cells, CellKind::Text) == 0;
 }
 
+// A grid's X row of numbers whose empty top-left cell is not there (runs
+// of blanks before the first X value are no cell): one cell fewer than the
+// row after it.
+bool cornerless(const std::vector<Cell>& xRow, const std::vector<Cell>& next) {
+    return !xRow.empty() && xRow[0].kind == CellKind::Number && filledCount(next) == filledCount(xRow) + 1;
+}
+
 struct Dialect {
     ImportSeparator separator;
     DecimalMark decimal;
@@ -500,6 +508,7 @@ bool isGridHeader(const SampleRecords& s) {
     if (s.records.size() < 2) return false;
     const std::vector<Cell>& first = s.records[0];
     std::size_t n = filledCount(first);
+    if (cornerless(first, s.records[1])) return n >= 1 && numberRow(first) && count(first, CellKind::Number) == int(n);
     if (n < 2 || first[0].kind == CellKind::Number || n != modalCount(s.records, 1)) return false;
     for (std::size_t k = 1; k < n; ++k)
         if (first[k].kind != CellKind::Number) return false;
@@ -723,23 +732,26 @@ void readGrid(ImportJob& job) {
     GraphData& d = job.d;
     std::vector<Cell>& cells = job.cells;
     if (!job.records.next(cells)) return;
-    std::vector<int> columnOf(cells.size(), -1);
+    std::vector<Cell> xRow = cells;
+    bool more = job.records.next(cells);
+    if (more && cornerless(xRow, cells)) xRow.insert(xRow.begin(), Cell{});
+    std::vector<int> columnOf(xRow.size(), -1);
     std::vector<double> xs;
     Span xSpan, ySpan, zSpan;
-    const std::size_t last = filledCount(cells);
+    const std::size_t last = filledCount(xRow);
     for (std::size_t k = 1; k < last; ++k) {
-        if (cells[k].kind != CellKind::Number) {
+        if (xRow[k].kind != CellKind::Number) {
             ++job.read.skippedColumns;
             continue;
         }
         columnOf[k] = int(xs.size());
-        xs.push_back(cells[k].value);
-        xSpan.add(cells[k].value);
+        xs.push_back(xRow[k].value);
+        xSpan.add(xRow[k].value);
     }
     const std::size_t columns = xs.size();
     if (columns == 0 || !allocatePoints(job, job.rowCapacity * columns)) return;
     std::size_t row = 0;
-    while (job.records.next(cells)) {
+    for (; more; more = job.records.next(cells)) {
         if (cells[0].kind != CellKind::Number) {
             skipRow(job);
             continue;
@@ -959,13 +971,17 @@ ImportPreview previewImport(std::string_view text, const ImportDialect& dialect,
     const bool stepped = dialect.layout == ImportLayout::Stepped;
     if (dialect.header == ImportHeader::Names && !records.next(names)) return preview;
     std::vector<int> keep;   // grid cells kept, as a grid reads its X row
+    bool pending = false;   // `cells` holds the first row, read to see whether the X row has its corner
     if (grid) {
         if (!records.next(cells)) return preview;
+        std::vector<Cell> xRow = cells;
+        pending = records.next(cells);
+        if (pending && cornerless(xRow, cells)) xRow.insert(xRow.begin(), Cell{});
         preview.columns.push_back("Y \\ X");
-        for (std::size_t k = 1; k < filledCount(cells); ++k) {
-            if (cells[k].kind != CellKind::Number) continue;
+        for (std::size_t k = 1; k < filledCount(xRow); ++k) {
+            if (xRow[k].kind != CellKind::Number) continue;
             keep.push_back(int(k));
-            preview.columns.push_back(numberText(cells[k].value));
+            preview.columns.push_back(numberText(xRow[k].value));
         }
     } else if (stepped) {
         double x0 = 0, dx = 0, y0 = 0, dy = 0;
@@ -984,7 +1000,7 @@ ImportPreview previewImport(std::string_view text, const ImportDialect& dialect,
     } else {
         preview.columns = listColumns(dialect.layout, names.empty() ? nullptr : &names);
     }
-    while (int(preview.rows.size()) < maxRows && records.next(cells)) {
+    while (int(preview.rows.size()) < maxRows && (std::exchange(pending, false) || records.next(cells))) {
         std::vector<std::string> shown;
         if (grid) {
             if (cells[0].kind != CellKind::Number) continue;
