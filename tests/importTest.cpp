@@ -174,6 +174,21 @@ TEST(ImportCorpus, MissingValuesAreHolesThatSaveAsNanAndReadBack) {
     EXPECT_EQ(again.view.data.valueRange[RangeZ].max, z.max);
 }
 
+// Columns lined up with blanks, as a Fortran program writes a grid: the X
+// row has no top-left cell, only the blanks before its first value.
+TEST(ImportCorpus, ASpaceSeparatedGridWithoutItsTopLeftCell) {
+    test::ScratchDir dir;
+    const std::string path = dir.file("fortran.txt");
+    test::writeFile(path, "          0.5       1.0       1.5\n"
+                          "  10.0    1.0       2.0       nan\n"
+                          "  20.0    4.0       5.0       6.0\n");
+    Loaded l(path);
+    ASSERT_TRUE(l.loaded);
+    expectSamePoints(pointsOf(l.view.data), {{0.5, 10, 1}, {1, 10, 2}, {1.5, 10, NAN},
+                                             {0.5, 20, 4}, {1, 20, 5}, {1.5, 20, 6}});
+    EXPECT_EQ(l.view.data.valueRange[RangeZ].max, 6.0);
+}
+
 TEST(ImportCorpus, WhatCannotBeReadIsRefusedWithWhatWasSeen) {
     test::ScratchDir dir;
     struct Case {
