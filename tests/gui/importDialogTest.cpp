@@ -2,12 +2,13 @@
 // shows what was detected and a preview; a change of a choice changes the
 // preview at once; OK loads the file as the choices read it, and the window
 // shows the same picture as for the program's own file of the same grid. F5
-// reads it again without asking.
+// and a dropped file are read without asking again.
 #include <wx/choice.h>
 #include <wx/grid.h>
 #include <wx/stattext.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include "app/gui/commands.h"
 #include "app/gui/guiText.h"
@@ -25,25 +26,31 @@ using ImportWindow = test::MainWindow;
 constexpr int kSeparator = 1;   // the dialog's second choice
 constexpr int kComma = 0, kSemicolon = 1;
 
-// Runs `script` on the import dialog once File/Open has shown it, and closes
-// it if the script left it open, so that a failed check cannot hang the test.
-template <class Script>
-bool withImportDialog(CMainFrame& frame, Script script) {
-    bool seen = false;
-    wxTheApp->CallAfter([&seen, script] {
+// Runs `open`, and `script` on the import dialog if one shows within a
+// second; closes it if the script left it open, so that a failed check cannot
+// hang the test. True when the dialog showed.
+template <class Script, class Open>
+bool withImportDialog(Open open, Script script) {
+    struct Watch {
+        bool seen = false, done = false;
+    };
+    auto watch = std::make_shared<Watch>();
+    wxTheApp->CallAfter([watch, script] {
         CImportDlg* dialog = nullptr;
         pumpUntil([&] {
             for (wxWindow* w : wxTopLevelWindows)
                 if (auto* d = dynamic_cast<CImportDlg*>(w); d && d->IsShownOnScreen()) dialog = d;
             return dialog != nullptr;
-        }, 5000);
+        }, 1000);
+        watch->done = true;
         if (!dialog) return;
-        seen = true;
+        watch->seen = true;
         script(*dialog);
         if (dialog->IsModal()) dialog->pressCancel();
     });
-    frame.runCommand(IdFileOpen);
-    return seen;
+    open();
+    pumpUntil([&] { return watch->done; }, 5000);
+    return watch->seen;
 }
 
 void screenshot(const std::string& name) {
@@ -66,7 +73,7 @@ TEST_F(ImportWindow, TheImportDialogShowsThePreviewOfEachChoiceAndOkLoadsWhatItS
     const std::vector<test::Pixel> reference = test::windowPicture(*frame->canvas(), client);
 
     answers = {test::sourcePath("tests/data/import/lo-grid-semicolon.csv")};
-    const bool seen = withImportDialog(*frame, [&](CImportDlg& dialog) {
+    const bool seen = withImportDialog([&] { frame->runCommand(IdFileOpen); }, [&](CImportDlg& dialog) {
         EXPECT_EQ(dialog.choiceControl(kSeparator)->GetSelection(), kSemicolon) << "detected";
         EXPECT_EQ(dialog.previewGrid()->GetNumberCols(), 12);   // Y and 11 X values
         EXPECT_EQ(dialog.previewGrid()->GetColLabelValue(2), "0.5");
@@ -97,10 +104,16 @@ TEST_F(ImportWindow, TheImportDialogShowsThePreviewOfEachChoiceAndOkLoadsWhatItS
     for (std::size_t i = 0; i < shown.size() && i < reference.size(); ++i) differing += !(shown[i] == reference[i]);
     EXPECT_EQ(differing, 0) << "the imported grid draws as the program's own file of it";
 
-    // F5 reads it again as it was read, without asking.
-    EXPECT_TRUE(frame->runCommand(IdFileReload));
+    // F5 reads it again as it was read, and a dropped file is read as
+    // detected, neither asking again.
+    auto noDialog = [](CImportDlg& dialog) { ADD_FAILURE() << "asked again"; };
+    EXPECT_FALSE(withImportDialog([&] { EXPECT_TRUE(frame->runCommand(IdFileReload)); }, noDialog));
     EXPECT_EQ(frame->view().data.columnCount, 11);
     EXPECT_EQ(frame->view().data.rowCount, 9);
+    const std::string german = test::sourcePath("tests/data/import/lo-grid-semicolon-de.csv");
+    EXPECT_FALSE(withImportDialog([&] { frame->canvas()->dropFiles({german}); }, noDialog));
+    EXPECT_EQ(frame->view().data.dataFilePath, german);
+    EXPECT_DOUBLE_EQ(frame->view().data.point(1)[2], 24.35);
 }
 
 }  // namespace
