@@ -122,6 +122,19 @@ TEST_F(Sections, LineRunsThroughTheRowsOfTheColumnOrTheColumnsOfTheRow) {
             << "column " << c;
 }
 
+TEST_F(Sections, LineBreaksAtAHole) {
+    view.settings.graphType = 2;   // ﾜｲﾔｰﾌﾚｰﾑ
+    view.settings.displayMode = DisplayXSection;
+    view.state.sectionIndexX = 3;
+    view.data.point(2 * 6 + 3)[2] = NAN;   // row 2 of the column
+    view.buildDisplayLists();
+    AxisMapping map = graphMapping(view.settings, view.state.axisSpan);
+    auto lines = ofKind(graphFeedback(Side), FeedbackPrimitive::Line);
+    ASSERT_EQ(lines.size(), 2u);   // rows 0-1 and 3-4; nothing reaches row 2
+    for (const FeedbackPrimitive& line : lines)
+        for (const auto& v : line.vertices) EXPECT_NE(std::lround(v.y), std::lround(windowOf(map.world(2, 3 + 2 * 2))));
+}
+
 TEST_F(Sections, PointsTakeEveryPointOfTheSectionInsideTheBoxColouredByPointLevel) {
     view.settings.graphType = 3;   // 点(ｶﾗｰ)
     view.settings.pointSize = 7;
