@@ -96,6 +96,10 @@ public:
     std::string_view view() const { return {bytes_, size_}; }
     // Replaces the content with a copy of `text`; false when memory runs out.
     bool assign(std::string_view text);
+    // Keeps the first `size` bytes (a conversion in place made the text shorter).
+    void truncate(std::size_t size) {
+        if (size < size_) size_ = size;
+    }
 
 private:
     friend FileRead readAll(int fd);
@@ -103,11 +107,15 @@ private:
     std::size_t size_ = 0;
 };
 
+// The encodings a text file can come in (base/textInput.h converts them to CP932).
+enum class TextEncoding { Cp932, Utf8, Utf8Bom, Utf16Le, Utf16Be, Count };
+
 // A whole file read into memory, or why it could not be.
 struct FileRead {
     ReadResult result = ReadResult::CannotOpen;
     int error = 0;   // errno of the failure
     FileBytes bytes;
+    TextEncoding encoding = TextEncoding::Cp932;   // what the bytes were before base/textInput.h made them CP932
     bool ok() const { return result == ReadResult::Ok; }
 };
 

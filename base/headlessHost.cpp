@@ -38,7 +38,7 @@ void HeadlessHost::showMessage(const std::string& text) {
 }
 
 void HeadlessHost::showNote(const std::string& text) {
-    showStatusMessage(text);
+    notes.push_back(text);
     if (printMessages) printMessage(text);
 }
 

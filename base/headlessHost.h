@@ -47,7 +47,13 @@ public:
     }
     void hideLoadProgress() override {}
     std::optional<std::string> askFileName(const FileDialogRequest& request) override;
+    // Kept in `notes` and printed; the message pane is left as it is.
     void showNote(const std::string& text) override;
+    // Counts the question and takes the choices as they are.
+    bool askImport(const std::string& path, ImportForm& form) override {
+        ++importQuestions;
+        return true;
+    }
     void showSelectedData() override { ++selectedDataShows; }
 
     void setPictureSize(PixelSize size) { picture_ = size; }
@@ -60,6 +66,8 @@ public:
     std::string caption;
     std::string statusPanes[4];          // texts of panes 59143..59146
     std::string statusMessage;           // the message pane; empty: the idle message
+    std::vector<std::string> notes;      // the remarks shown, in order
+    int importQuestions = 0;             // times the import dialog would have been shown
     int invalidations = 0;
     int settleWait = 0;   // the last wait asked for by settleAfter; tests call viewSettled themselves
     int lastProgress = -1;

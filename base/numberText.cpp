@@ -87,6 +87,21 @@ void appendExponent(std::string& out, double v, int precision) {
     appendFormatted(out, v, precision, std::chars_format::scientific);
 }
 
+std::string withNumbers(std::string_view format, std::initializer_list<long long> numbers) {
+    std::string text;
+    auto next = numbers.begin();
+    for (std::size_t at = 0;;) {
+        std::size_t mark = format.find("%d", at);
+        if (mark == std::string_view::npos || next == numbers.end()) {
+            text += format.substr(at);
+            return text;
+        }
+        text += format.substr(at, mark - at);
+        text += std::to_string(*next++);
+        at = mark + 2;
+    }
+}
+
 int truncatedInt(double v) {
     if (!(v > -2147483649.0 && v < 2147483648.0)) return std::isnan(v) ? 0 : v < 0 ? INT_MIN : INT_MAX;
     return int(v);

@@ -6,6 +6,7 @@
 // settings file, the data files and the scale recompute.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,11 @@ std::string exponentText(double v, int precision);
 // The same, appended to out (no temporary string: for writing large data).
 void appendFixed(std::string& out, double v, int precision);
 void appendExponent(std::string& out, double v, int precision);
+
+// A message with numbers: each "%d" of `format` in turn replaced by the next
+// number (a "%d" with no number left stays). The format may be CP932: no
+// byte of a double-byte character is '%'.
+std::string withNumbers(std::string_view format, std::initializer_list<long long> numbers);
 
 // A double as printf("%d") takes it after truncation toward zero, saturating
 // at the int limits instead of overflowing; NaN gives 0.

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,26 @@ struct FileDialogRequest {
     std::string initialFolder;   // empty: the toolkit's default
     std::string initialName;     // save dialogs
     bool confirmOverwrite = false;
+};
+
+// The import dialog: a data file that is not in the program's own layout, as
+// it will be read, before it loads. Each choice lists its options with the
+// detected one selected; the preview shows what the selected options read.
+// Texts are CP932.
+struct ImportForm {
+    struct Choice {
+        std::string label;
+        std::vector<std::string> options;
+        int selected = 0;
+    };
+    struct Preview {
+        std::vector<std::string> columns;             // a label for each column
+        std::vector<std::vector<std::string>> rows;   // the first rows, cell by cell
+        std::string summary;                          // what the choices read, or why they read nothing
+        bool readable = true;                         // false: there is nothing to load with these choices
+    };
+    std::vector<Choice> choices;
+    std::function<Preview(const std::vector<int>& selected)> preview;
 };
 
 class ViewHost {
@@ -87,9 +108,15 @@ public:
     // A file dialog; nothing when the user cancels or there is no user.
     virtual std::optional<std::string> askFileName(const FileDialogRequest& request) = 0;
 
-    // A remark on work that succeeded (how a picture was written): the
-    // message pane, and stderr where there is no window to show it.
+    // A remark on work that succeeded (how a picture was written, how a file
+    // was imported, a row of a grid that does not fit): the message pane, and
+    // stderr where there is no window to show it.
     virtual void showNote(const std::string& text) { showStatusMessage(text); }
+
+    // The import dialog for the file at `path`: true for OK, with the choices
+    // as the user left them; false for Cancel. A host without a user (or a
+    // run nobody attends) takes the choices as they are.
+    virtual bool askImport(const std::string& path, ImportForm& form) { return true; }
 
     // The selected-data window, after a pick added to the view's selectedText:
     // shown with that text, scrolled to its last line. The first time it is

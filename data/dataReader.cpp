@@ -86,9 +86,13 @@ int decideFormat(const TextLine& line1, int previousFormat) {
 }
 
 // A blank line (skipped, never counted as a row or point): at most 1 character
-// in the grid layouts, 2 in the point lists, line break not counted.
+// in the grid layouts, 2 in the point lists, line break not counted; or a row
+// of nothing but commas, however long (a spreadsheet's empty row).
 std::size_t blankLimit(Layout layout) {
     return layout == Layout::ColumnGrid || layout == Layout::SteppedGrid ? 1 : 2;
+}
+bool isBlank(const TextLine& line, Layout layout) {
+    return line.size() <= blankLimit(layout) || datafile::onlyCommas(line);
 }
 
 // The estimates and the section boundaries. Lines 1-6 are read first: line 1
@@ -123,8 +127,7 @@ FileLayout measureFile(const FileBytes& text, int previousFormat, int* format) {
     // The first non-blank row of a stepped grid (line 6 on) sets its columns.
     std::int64_t steppedColumns = 0;
     bool steppedFound = false;
-    if (layout == Layout::SteppedGrid && count >= 6 && first[6].begin < out.dataEnd &&
-        first[6].size() > blankLimit(layout)) {
+    if (layout == Layout::SteppedGrid && count >= 6 && first[6].begin < out.dataEnd && !isBlank(first[6], layout)) {
         steppedColumns = datafile::countNonEmptyFields(first[6]);
         steppedFound = true;
     }
@@ -142,7 +145,7 @@ FileLayout measureFile(const FileBytes& text, int previousFormat, int* format) {
             if (line.startsWith('<')) counting = false;
             else if (counting) ++counted;
             ++scanned;
-            if (layout == Layout::SteppedGrid && !steppedFound && line.size() > blankLimit(layout)) {
+            if (layout == Layout::SteppedGrid && !steppedFound && !isBlank(line, layout)) {
                 steppedColumns = datafile::countNonEmptyFields(line);
                 steppedFound = true;
             }
@@ -220,11 +223,25 @@ struct ReadJob {
     // Memory the point sort may overwrite: the text of the lines already parsed.
     void* scratch;
     std::size_t scratchBytes;
+    RowCountMismatch* oddRow;    // the column grid's first row of another length
 };
+
+// The first row of a column grid whose count of values is not the header's
+// (the rest of the row, `f`, counted on); the rows after it are not counted.
+void noteOddRow(ReadJob& job, FieldCursor& f, int lineNumber, std::size_t stored, std::size_t columns) {
+    if (job.oddRow->line != 0) return;
+    std::size_t count = stored;
+    double v;
+    while (f.more())
+        if (f.next(&v)) ++count;
+    if (count == columns) return;
+    *job.oddRow = {lineNumber, int(std::min<std::size_t>(count, INT_MAX)), int(columns)};
+}
 
 // Format 1: line 4 is the X header (first cell dropped, empty fields skipped),
 // each later non-blank line a row: its Y, then one Z per column. Empty fields
-// are skipped, values beyond the header's columns are ignored.
+// are skipped, values beyond the header's columns are ignored; the first row
+// whose count of values is not the header's is noted in job.oddRow.
 void readColumnGrid(ReadJob& job) {
     GraphData& d = job.data;
     double* values = d.pointValues.data();
@@ -242,15 +259,17 @@ void readColumnGrid(ReadJob& job) {
     while (header.more()) {
         if (!header.next(&v)) continue;
         if (cols >= job.capacityPoints) break;
+        v = datafile::placed(v);
         values[cols * 3] = v;
         xs.add(v);
         ++cols;
     }
 
-    const std::size_t blank = blankLimit(job.layout);
     std::size_t row = 0;
+    int lineNumber = 4;   // the header's
     while (!job.progress.stopped() && lines.next(&line)) {
-        if (line.size() <= blank) continue;
+        ++lineNumber;
+        if (isBlank(line, job.layout)) continue;
         if (cols > 0 && (row + 1) * cols > job.capacityPoints) break;
         double* rowValues = values + row * cols * 3;
         FieldCursor f(line);
@@ -261,7 +280,7 @@ void readColumnGrid(ReadJob& job) {
             if (!f.next(&v)) continue;
             if (!haveY) {
                 haveY = true;
-                y = v;
+                y = datafile::placed(v);
                 ys.add(y);
                 if (cols > 0) rowValues[1] = y;
                 continue;
@@ -273,6 +292,7 @@ void readColumnGrid(ReadJob& job) {
             zs.add(v);
             ++c;
         }
+        if (c != cols || f.more()) noteOddRow(job, f, lineNumber, c, cols);
         ++row;
         if (job.progress.due(std::int64_t(row))) job.progress.show(double(row) / double(job.rowEstimate));
     }
@@ -290,7 +310,7 @@ void firstTwoValues(const TextLine& line, double* a, double* b) {
     int got = 0;
     while (f.more() && got < 2) {
         if (!f.next(&v)) continue;
-        (got == 0 ? *a : *b) = v;
+        (got == 0 ? *a : *b) = datafile::placed(v);
         ++got;
     }
 }
@@ -308,12 +328,11 @@ void readSteppedGrid(ReadJob& job) {
     if (lines.next(&line)) firstTwoValues(line, &y0, &dy);
 
     Span zs;
-    const std::size_t blank = blankLimit(job.layout);
     std::size_t cols = 0, row = 0;
     bool firstRow = true;
     double v;
     while (!job.progress.stopped() && lines.next(&line)) {
-        if (line.size() <= blank) continue;
+        if (isBlank(line, job.layout)) continue;
         if (firstRow) {
             cols = std::size_t(datafile::countNonEmptyFields(line));
             firstRow = false;
@@ -344,42 +363,6 @@ void readSteppedGrid(ReadJob& job) {
     zs.storeInto(d.valueRange[RangeZ]);
 }
 
-// Length of a vector; huge components neither overflow to infinity nor give NaN.
-double vectorLength(double x, double y, double z) {
-    double s = std::sqrt(x * x + y * y + z * z);
-    if (std::isfinite(s)) return s;
-    s = std::hypot(x, y, z);
-    return std::isfinite(s) ? s : std::numeric_limits<double>::max();
-}
-
-// Formats 2 and 3 after sorting: rows are runs of equal Y. All rows of equal
-// length make a grid, anything else a scattered list.
-void groupRows(GraphData& d, std::size_t n) {
-    if (n == 0) {
-        d.rowCount = 0;
-        d.columnCount = 0;
-        return;
-    }
-    const int vpp = d.valuesPerPoint;
-    const double* values = d.pointValues.data();
-    std::size_t rows = 1, run = 1, longest = 0, shortest = SIZE_MAX;
-    for (std::size_t i = 1; i < n; ++i) {
-        if (values[i * vpp + 1] != values[(i - 1) * vpp + 1]) {
-            longest = std::max(longest, run);
-            shortest = std::min(shortest, run);
-            ++rows;
-            run = 1;
-        } else {
-            ++run;
-        }
-    }
-    longest = std::max(longest, run);
-    shortest = std::min(shortest, run);
-    d.rowCount = int(rows);
-    d.columnCount = int(longest);
-    if (shortest < longest) d.dataKind = Scattered;
-}
-
 // Formats 2, 3, 5, 6 (N values per point) and 7 (N = 4, ends at a "<" line):
 // one point per non-blank line, empty fields read 0, extra fields are ignored.
 template <int N>
@@ -389,7 +372,6 @@ void readPoints(ReadJob& job, bool pointValueList) {
     LineCursor lines(job.dataBegin, job.dataEnd);
     TextLine line;
     Span xs, ys, zs, data, lengths;
-    const std::size_t blank = blankLimit(job.layout);
     // The progress of the point lists runs against 12 x the estimate for three
     // values per point, against the estimate otherwise; format 7 as the grids.
     const double total = pointValueList ? double(job.rowEstimate)
@@ -397,11 +379,16 @@ void readPoints(ReadJob& job, bool pointValueList) {
     std::size_t n = 0;
     while (!job.progress.stopped() && lines.next(&line)) {
         if (pointValueList && line.startsWith('<')) break;
-        if (line.size() <= blank) continue;
+        if (isBlank(line, job.layout)) continue;
         if (n >= job.capacityPoints) break;
         double* p = values + n * N;
         FieldCursor f(line);
         for (int k = 0; k < N && f.more(); ++k) f.next(&p[k]);
+        // Z and the data value may be missing (NaN, a hole); what places the point may not.
+        p[0] = datafile::placed(p[0]);
+        p[1] = datafile::placed(p[1]);
+        if constexpr (N >= 6)
+            for (int k = 3; k < 6; ++k) p[k] = datafile::placed(p[k]);
         xs.add(p[0]);
         ys.add(p[1]);
         zs.add(p[2]);
@@ -425,7 +412,7 @@ void readPoints(ReadJob& job, bool pointValueList) {
             job.progress.show(std::floor(total / 6.0) / total);
             datafile::sortPointsByYThenX(values, n, N, job.scratch, job.scratchBytes);
             job.progress.show((std::floor(total / 6.0) + 10.0 * double(n)) / total);
-            groupRows(d, n);
+            datafile::groupRows(d, n);
         }
     }
 
@@ -488,7 +475,8 @@ DataRead readDataText(FileBytes& bytes, GraphData& d, const ReadProgress& progre
     LoadProgress progress(progressSink, layout.rowEstimate);
     Layout kind = layoutOf(format);
     ReadJob job{d, progress, kind, layout.dataBegin, layout.dataEnd, layout.rowEstimate,
-                std::size_t(capacityPoints), bytes.data(), std::size_t(layout.dataEnd - bytes.begin())};
+                std::size_t(capacityPoints), bytes.data(), std::size_t(layout.dataEnd - bytes.begin()),
+                &result.oddRow};
     switch (kind) {
         case Layout::ColumnGrid: readColumnGrid(job); break;
         case Layout::SteppedGrid: readSteppedGrid(job); break;

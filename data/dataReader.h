@@ -19,10 +19,20 @@ struct ReadProgress {
     std::function<bool(int percent)> advance;
 };
 
+// A row of a column grid (format 1) whose count of values is not the X
+// header's: an empty field inside a row moves the values after it one column
+// to the left, so the graph would be wrong without a word. The first such line.
+struct RowCountMismatch {
+    int line = 0;      // 1-based; 0: every row has the header's count
+    int values = 0;    // the row's count of values (Y not counted)
+    int columns = 0;   // the header's count of X values
+};
+
 struct DataRead {
     bool fits = true;                   // false: the point array found no memory (the data set is empty)
     bool stopped = false;               // the progress asked to stop (the data set is incomplete)
     std::string_view settingsSection;   // from the first "[" line to the end; empty without one
+    RowCountMismatch oddRow;
 };
 
 // Reads `text` (a whole file, CP932 with LF or CR LF line ends) into `d`: its

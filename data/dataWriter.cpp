@@ -25,7 +25,11 @@ class DataText {
 public:
     explicit DataText(SafeFileWriter& out) : out_(out) { buf_.reserve(kChunk + 4096); }
     std::string& buf() { return buf_; }
-    void number(double v) { appendExponent(buf_, v, 6); }   // "%e"
+    // "%e"; a missing value (a hole) as "nan", which reads back as one.
+    void number(double v) {
+        if (v != v) buf_ += "nan";
+        else appendExponent(buf_, v, 6);
+    }
     void endLine() {
         buf_ += kEol;
         if (buf_.size() >= kChunk) flush();

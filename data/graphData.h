@@ -7,8 +7,10 @@
 #pragma once
 
 #include <cassert>
+#include <cmath>
 #include <cstddef>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -53,6 +55,15 @@ private:
     std::unique_ptr<double, Free> data_;
     std::size_t size_ = 0;
 };
+
+// Length of a vector; huge components neither overflow to infinity nor give
+// NaN. A missing component (NaN) leaves the length missing.
+inline double vectorLength(double x, double y, double z) {
+    double s = std::sqrt(x * x + y * y + z * z);
+    if (std::isfinite(s) || std::isnan(s)) return s;
+    s = std::hypot(x, y, z);
+    return std::isfinite(s) ? s : std::numeric_limits<double>::max();
+}
 
 struct GraphData {
     int dataFormat = -1;        // format number from line 1 of the file (kept as read)

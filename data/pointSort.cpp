@@ -260,4 +260,30 @@ void sortPointsByYThenX(double* values, std::size_t n, int valuesPerPoint, void*
     else if (valuesPerPoint == 4) sortByRows<4>(values, n, scratch, scratchBytes, work);
 }
 
+void groupRows(GraphData& d, std::size_t n) {
+    if (n == 0) {
+        d.rowCount = 0;
+        d.columnCount = 0;
+        return;
+    }
+    const int vpp = d.valuesPerPoint;
+    const double* values = d.pointValues.data();
+    std::size_t rows = 1, run = 1, longest = 0, shortest = SIZE_MAX;
+    for (std::size_t i = 1; i < n; ++i) {
+        if (values[i * vpp + 1] != values[(i - 1) * vpp + 1]) {
+            longest = std::max(longest, run);
+            shortest = std::min(shortest, run);
+            ++rows;
+            run = 1;
+        } else {
+            ++run;
+        }
+    }
+    longest = std::max(longest, run);
+    shortest = std::min(shortest, run);
+    d.rowCount = int(rows);
+    d.columnCount = int(longest);
+    if (shortest < longest) d.dataKind = Scattered;
+}
+
 }  // namespace kelvra::datafile

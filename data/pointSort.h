@@ -1,9 +1,12 @@
 // Sorting of point lists (formats 2 and 3) into rows: by Y, equal Y by X,
-// points equal in both in their file order. Used by the data file reader.
+// points equal in both in their file order; then the rows they make. Used by
+// the data file reader and the import.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "data/graphData.h"
 
 namespace kelvra::datafile {
 
@@ -26,5 +29,9 @@ struct RowSortWork {
 // slower in-place sort.
 void sortPointsByYThenX(double* values, std::size_t n, int valuesPerPoint, void* scratch,
                         std::size_t scratchBytes, RowSortWork* work = nullptr);
+
+// The rows of d's first n points, sorted: runs of equal Y. rowCount is their
+// number, columnCount the longest; rows of unequal length make d Scattered.
+void groupRows(GraphData& d, std::size_t n);
 
 }  // namespace kelvra::datafile

@@ -21,7 +21,7 @@ locale_t cLocale() {
 double parseNumberSlow(const char* text) {
     locale_t c = cLocale();
     double v = c ? strtod_l(text, nullptr, c) : std::strtod(text, nullptr);
-    return std::isfinite(v) ? v : 0.0;
+    return std::isfinite(v) || std::isnan(v) ? v : 0.0;
 }
 
 int parseInteger(const char* begin, const char* end) {

@@ -50,12 +50,14 @@ private:
 };
 
 // A plain decimal number at the start of [p, end): an optional '-', digits
-// with an optional '.', an optional exponent. Returns the end of the number, or
+// with an optional decimal point (`Point`: '.', or ',' for files that write
+// decimal commas), an optional exponent. Returns the end of the number, or
 // nullptr when there is none. Most numbers in data files have at most 19
 // significant digits and a small exponent; those are converted exactly (one
 // correctly rounded multiplication or division of two exact doubles, so the
 // result equals strtod's) without calling the library. The rest go to
 // std::from_chars, which is correctly rounded as well.
+template <char Point = '.'>
 inline const char* parseDecimal(const char* p, const char* end, double* value) {
     static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -68,7 +70,7 @@ inline const char* parseDecimal(const char* p, const char* end, double* value) {
     const char* q = p;
     while (q < end && isDigit(*q)) mantissa = mantissa * 10 + unsigned(*q++ - '0');
     std::ptrdiff_t digits = q - p, fraction = 0;
-    if (q < end && *q == '.') {
+    if (q < end && *q == Point) {
         const char* f = ++q;
         while (q < end && isDigit(*q)) mantissa = mantissa * 10 + unsigned(*q++ - '0');
         fraction = q - f;
@@ -102,13 +104,35 @@ inline const char* parseDecimal(const char* p, const char* end, double* value) {
             return q;
         }
     }
-    auto r = std::from_chars(start, end, *value, std::chars_format::general);
-    return r.ec == std::errc() ? r.ptr : nullptr;
+    if constexpr (Point == '.') {
+        auto r = std::from_chars(start, end, *value, std::chars_format::general);
+        return r.ec == std::errc() ? r.ptr : nullptr;
+    } else {
+        // from_chars knows only '.': the number as scanned, with its point replaced.
+        char text[128];
+        if (q - start >= std::ptrdiff_t(sizeof text)) return nullptr;
+        for (const char* c = start; c < q; ++c) text[c - start] = *c == Point ? '.' : *c;
+        auto r = std::from_chars(text, text + (q - start), *value, std::chars_format::general);
+        return r.ec == std::errc() ? start + (r.ptr - text) : nullptr;
+    }
 }
 
-// atof in the "C" locale on a NUL-terminated string; non-finite results
-// (inf, nan, overflow) read as 0.0 so that ranges and drawing stay finite.
+// atof in the "C" locale on a NUL-terminated string. "nan" (in any case, as
+// strtod reads it) stays NaN: a missing value, a hole in the graph; the other
+// non-finite results (inf, overflow) read as 0.0.
 double parseNumberSlow(const char* text);
+
+// A value that places a point (X, Y, a vector's component) cannot be missing:
+// NaN reads as 0.0 there, as it always has.
+inline double placed(double v) { return v != v ? 0.0 : v; }
+
+// A line of nothing but commas: a spreadsheet's empty row, no row at all.
+inline bool onlyCommas(const TextLine& line) {
+    if (!line.startsWith(',')) return false;
+    for (const char* p = line.begin; p < line.end; ++p)
+        if (*p != ',') return false;
+    return true;
+}
 
 // atoi on [begin, end): leading white space, a sign, digits; no digits gives 0,
 // values beyond int saturate instead of overflowing.
@@ -122,7 +146,8 @@ public:
     bool more() const { return more_; }
 
     // Converts the next field into *value. Returns false for an empty field
-    // (nothing left once spaces are removed); *value is then untouched.
+    // (nothing left once spaces are removed, or only a pair of quotes); *value
+    // is then untouched. A field wholly inside double quotes is its content.
     bool next(double* value) {
         const char* f = p_;
         if (f >= end_) {
@@ -183,8 +208,19 @@ private:
             more_ = false;
         }
         if (!any) return false;
+        // A spreadsheet quotes what it likes: "9" is 9 (a doubled quote inside is one).
+        const char* number = text;
+        if (n >= 2 && text[0] == '"' && text[n - 1] == '"') {
+            int kept = 0;
+            for (int i = 1; i < n - 1; ++i) {
+                if (text[i] == '"' && i + 2 < n && text[i + 1] == '"') ++i;
+                text[kept++] = text[i];
+            }
+            n = kept;
+            if (n == 0) return false;
+        }
         text[n] = '\0';
-        *value = parseNumberSlow(text);
+        *value = parseNumberSlow(number);
         return true;
     }
 
@@ -193,19 +229,23 @@ private:
     bool more_ = true;
 };
 
-// Number of non-empty fields of a line (fields of spaces only are empty).
+// Number of non-empty fields of a line (fields of spaces only, or of a pair
+// of quotes, are empty), as FieldCursor sees them.
 inline long long countNonEmptyFields(const TextLine& line) {
     long long count = 0;
-    bool filled = false;
+    int seen = 0;          // characters other than spaces in the field, 3 at most
+    bool quotes = true;    // all of them quotes
     for (const char* p = line.begin; p < line.end; ++p) {
         if (*p == ',') {
-            count += filled;
-            filled = false;
-        } else if (*p != ' ') {
-            filled = true;
+            count += seen > 0 && !(seen == 2 && quotes);
+            seen = 0;
+            quotes = true;
+        } else if (*p != ' ' && seen < 3) {
+            ++seen;
+            quotes = quotes && *p == '"';
         }
     }
-    return count + filled;
+    return count + (seen > 0 && !(seen == 2 && quotes));
 }
 
 }  // namespace kelvra::datafile

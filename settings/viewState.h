@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "data/dataImport.h"
 #include "settings/graphSettings.h"
 
 namespace kelvra {
@@ -36,6 +37,11 @@ struct ViewState {
     bool pickMarkersShown = false;          // list 550 is drawn (a pick marked a point)
     SelectedText selectedText;              // what the selected-data window shows
     bool startupDone = false;               // the start-up argument ran (first paint)
+
+    // ---- the import, for the run ----
+    ImportChoices importChoices;            // what the user (or the command line) chose over the detection
+    bool importAnswered = false;            // the import dialog was answered once
+    std::string labelsFromNames[3];         // scale labels an import put in from its names row
 };
 
 // What changed in the records, for the view's one change sequence

@@ -292,6 +292,20 @@ TEST(Pick, AClickOnAPointMarksItAndAddsItsValuesAClickBetweenPointsChangesNothin
     EXPECT_FALSE(g.view.state.pickMarkersShown);
 }
 
+// A hole (a missing Z) is no point: a click where it would be picks nothing.
+TEST(Pick, AHoleIsNeverPicked) {
+    GL_TEST_REQUIRE_CONTEXT(kSide, kSide);
+    PickView g;
+    const test::ClientPoint where = g.at(2, 3);
+    g.view.data.point(2 * 5 + 3)[2] = NAN;
+    g.paint();
+    g.click(where);
+    EXPECT_TRUE(g.view.state.selectedText.text.empty()) << cp932ToUtf8(g.view.state.selectedText.text);
+    EXPECT_FALSE(g.view.state.pickMarkersShown);
+    g.click(g.at(2, 2));
+    EXPECT_EQ(cp932ToUtf8(g.view.state.selectedText.text), pickedLine(2, 2));
+}
+
 // Every view the user can pick in, each point found where the camera shows it.
 TEST(Pick, FindsThePointUnderTheMouseInEveryDisplayAndOnReversedAndLogAxes) {
     GL_TEST_REQUIRE_CONTEXT(kSide, kSide);

@@ -122,6 +122,19 @@ TEST_F(Sections, LineRunsThroughTheRowsOfTheColumnOrTheColumnsOfTheRow) {
             << "column " << c;
 }
 
+TEST_F(Sections, LineBreaksAtAHole) {
+    graph.settings.graphType = 2;   // ﾜｲﾔｰﾌﾚｰﾑ
+    graph.settings.displayMode = DisplayXSection;
+    graph.state.sectionIndexX = 3;
+    graph.data.point(2 * 6 + 3)[2] = NAN;   // row 2 of the column
+    graph.compileGraph();
+    AxisMapping map = graphMapping(graph.settings, graph.state.axisSpan);
+    auto lines = ofKind(graphFeedback(Side), FeedbackPrimitive::Line);
+    ASSERT_EQ(lines.size(), 2u);   // rows 0-1 and 3-4; nothing reaches row 2
+    for (const FeedbackPrimitive& line : lines)
+        for (const auto& v : line.vertices) EXPECT_NE(std::lround(v.y), std::lround(windowOf(map.world(2, 3 + 2 * 2))));
+}
+
 TEST_F(Sections, PointsTakeEveryPointOfTheSectionInsideTheBoxColouredByPointLevel) {
     graph.settings.graphType = 3;   // 点(ｶﾗｰ)
     graph.settings.pointSize = 7;

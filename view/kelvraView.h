@@ -81,7 +81,7 @@ public:
     // or no line of it names a settings key (nothing changes then).
     bool loadSettingsFile(const std::string& path);
     // The same for a file already read: `file` is what reading `path` gave.
-    bool loadSettingsText(const std::string& path, const FileRead& file);
+    bool loadSettingsText(const std::string& path, FileRead file);
     bool saveSettingsFile(const std::string& path);
     std::string settingsText() const;   // the whole settings file, CP932, CR LF line breaks
     // File menu: false when cancelled or failed.
@@ -89,13 +89,19 @@ public:
     bool chooseAndSaveSettingsFile();
 
     // ---- data in and out (view/viewData.cpp) ----
+    // When a load asks the user how to import a file that is not in the
+    // program's own layout (the host's import dialog): File/Open and the
+    // start-up argument always, a drop until the dialog has been answered
+    // once, F5 never. Every load uses the choices kept for the run.
+    enum class ImportAsk { Always, UntilAnswered, Never };
     // Reads a data file into the data set and brings the picture up to date;
     // `reload` keeps the user's scales (F5). False (after its message) when
-    // the file cannot be opened or memory runs out.
-    bool loadDataFile(const std::string& path, bool reload);
+    // the file cannot be opened, cannot be read as any layout, or memory runs
+    // out, and when the user cancels the import dialog; nothing changes then.
+    bool loadDataFile(const std::string& path, bool reload, ImportAsk ask = ImportAsk::Always);
     // The same for a file already read (the start-up argument, standard
     // input): `file` is what reading `path` gave, failures included.
-    bool loadDataText(const std::string& path, FileRead file, bool reload);
+    bool loadDataText(const std::string& path, FileRead file, bool reload, ImportAsk ask = ImportAsk::Always);
     bool chooseDataFile();      // File/Open
     bool reloadDataFile();      // F5
     // Writes the data set and the given settings text (a whole settings file)
@@ -225,6 +231,14 @@ private:
     // (both kept by a reload), the file's settings section when it has one,
     // the change sequence.
     void adoptData(GraphData&& fresh, const std::string& path, std::string_view settingsSection, bool reload);
+    // The import of a file the plan says is not in the program's own layout:
+    // the text in the encoding chosen, the user asked when `ask` says so, the
+    // plan made again with the choices. False when cancelled or unreadable
+    // (said).
+    bool chooseImport(const std::string& path, FileRead& file, ImportPlan& plan, ImportAsk ask);
+    // Scale labels from a names row where the settings leave them empty (or
+    // hold what an earlier import put there).
+    void takeNamesAsLabels(const std::string (&names)[3]);
 
     ViewHost& host_;
 };

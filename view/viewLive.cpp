@@ -7,7 +7,8 @@
 #include "base/cp932.h"
 #include "base/liveFile.h"
 #include "base/phaseTimes.h"
-#include "data/dataReader.h"
+#include "base/textInput.h"
+#include "data/dataImport.h"
 #include "view/kelvraView.h"
 
 namespace kelvra {
@@ -25,10 +26,14 @@ LiveOutcome CKelvraView::loadChangedData(const std::string& path, FileRead file,
                                          bool reload) {
     PhaseScope phase(Phase::Load);
     if (file.result == ReadResult::CannotOpen) return LiveOutcome::CannotOpen;
-    if (file.result == ReadResult::NoMemory) return LiveOutcome::NoMemory;
+    if (file.result == ReadResult::NoMemory || !takeUnmarkedUtf8(&file)) return LiveOutcome::NoMemory;
+    // A spreadsheet's or a script's text is imported with the choices of the
+    // run; one that cannot be read is no data yet.
+    const ImportPlan plan = planDataText(file.bytes.view(), file.encoding, state.importChoices);
+    if (plan.kind == TextKind::Unreadable) return LiveOutcome::NoData;
     GraphData fresh;
     fresh.dataFormat = data.dataFormat;   // a format field the reader cannot decide keeps the shown one's
-    const DataRead read = readDataText(file.bytes, fresh);
+    const DataRead read = readPlannedText(file.bytes, plan, fresh);
     if (!read.fits) return LiveOutcome::NoMemory;
     if (fresh.pointCount == 0) return LiveOutcome::NoData;
     if (!settled && fresh.pointCount < shownPoints) return LiveOutcome::CutShort;

@@ -23,7 +23,9 @@ void CKelvraView::applySettingsText(std::string_view text) {
 
 bool CKelvraView::loadSettingsFile(const std::string& path) { return loadSettingsText(path, readTextFile(path)); }
 
-bool CKelvraView::loadSettingsText(const std::string& path, const FileRead& file) {
+bool CKelvraView::loadSettingsText(const std::string& path, FileRead file) {
+    // A settings file without a mark may be UTF-8, as editors on Linux write it.
+    if (file.ok() && !takeUnmarkedUtf8(&file)) file.result = ReadResult::NoMemory;
     switch (file.result) {
         case ReadResult::Ok: break;
         case ReadResult::CannotOpen:

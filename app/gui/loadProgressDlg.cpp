@@ -51,10 +51,17 @@ CLoadProgressDlg::~CLoadProgressDlg() = default;
 void CLoadProgressDlg::showNow() {
     // Input goes to this window alone until it closes: a menu command or a
     // second load must not run in the middle of this one.
+    focusBefore_ = wxWindow::FindFocus();
     othersDisabled_ = std::make_unique<wxWindowDisabler>(this);
     Show();
     if (wxWindow* stop = FindWindow(wxID_CANCEL)) stop->SetFocus();
     repaintNow();
+}
+
+void CLoadProgressDlg::hideNow() {
+    Hide();
+    othersDisabled_.reset();
+    if (focusBefore_) focusBefore_->SetFocus();
 }
 
 bool CLoadProgressDlg::setLoadProgress(int percent) {

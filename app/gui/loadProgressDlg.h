@@ -7,6 +7,7 @@
 #pragma once
 
 #include <wx/dialog.h>
+#include <wx/weakref.h>
 
 #include <cstdint>
 #include <memory>
@@ -27,6 +28,9 @@ public:
 
     // Shows the window and paints it at once.
     void showNow();
+    // Hides it, enables the other windows again and gives the focus back to
+    // the window that had it (the keys go on to the graph, not nowhere).
+    void hideNow();
     // Moves the bar to `percent` (0..100) and repaints when it changed.
     // False once the user has pressed "中止" (or Escape).
     bool setLoadProgress(int percent);
@@ -42,6 +46,7 @@ private:
     int position_ = 0;
     bool stopAsked_ = false;
     std::unique_ptr<wxWindowDisabler> othersDisabled_;
+    wxWeakRef<wxWindow> focusBefore_;
 };
 
 // "37 %   12.3 / 54.0 MB": the share of a file of `fileBytes` bytes that

@@ -20,6 +20,7 @@
 #include "app/gui/desktopProfile.h"
 #include "app/gui/fileDialogFilters.h"
 #include "app/gui/guiText.h"
+#include "app/gui/importDlg.h"
 #include "app/gui/liveReload.h"
 #include "app/gui/loadProgressDlg.h"
 #include "app/gui/messageBox.h"
@@ -402,7 +403,8 @@ void CViewCanvas::dropFiles(const std::vector<std::string>& paths) {
         case DroppedFileKind::SettingsFile: runWithContext([&] { view_.loadSettingsFile(path); }); break;
         case DroppedFileKind::DataFile: {
             bool loaded = false;
-            runWithContext([&] { loaded = view_.loadDataFile(path, false); });
+            // A drop asks how to import a file until the import dialog has been answered once.
+            runWithContext([&] { loaded = view_.loadDataFile(path, false, CKelvraView::ImportAsk::UntilAnswered); });
             if (loaded && dataFileUsed) dataFileUsed();
             break;
         }
@@ -417,6 +419,14 @@ void CViewCanvas::rebuildGraphLists() {
 // ---- ViewHost --------------------------------------------------------------------
 
 void CViewCanvas::showSelectedData() { selectedData_->showAt(ClientToScreen(wxPoint(0, 0))); }
+
+bool CViewCanvas::askImport(const std::string& path, ImportForm& form) {
+    if (unattended_) return true;
+    CImportDlg dialog(frame_, fileTitleOf(path), form);
+    const bool ok = dialog.ShowModal() == wxID_OK;
+    repairAfterDialog();
+    return ok;
+}
 
 void CViewCanvas::showMessage(const std::string& text) {
     if (unattended_) {
@@ -494,7 +504,7 @@ bool CViewCanvas::setLoadProgress(int percent) { return !progress_ || progress_-
 
 void CViewCanvas::hideLoadProgress() {
     if (!progress_) return;
-    progress_->Hide();
+    progress_->hideNow();
     progress_->Destroy();
     progress_ = nullptr;
     Refresh(false);

@@ -122,6 +122,8 @@ public:
     void hideLoadProgress() override;
     std::optional<std::string> askFileName(const FileDialogRequest& request) override;
     void showSelectedData() override;
+    // The import dialog; while a launch file runs, the choices as they are.
+    bool askImport(const std::string& path, ImportForm& form) override;
 
 private:
     std::optional<std::string> showFileDialog(const FileDialogRequest& request);

@@ -57,6 +57,19 @@ constexpr char kDataKey[] = "Data_File_Name", kSettingsKey[] = "Setting_File_Nam
                kSoftOnKey[] = "Soft_On";
 const char* const kLaunchKeys[] = {kDataKey, kSettingsKey, kImageKey, kSoftOnKey};
 
+// How the data file is read when it is not in the program's own layout, with
+// the values kelvra-render's --layout, --separator and --decimal take.
+struct ImportKey {
+    const char* key;
+    ImportChoice choice;
+};
+const ImportKey kImportKeys[] = {
+    {"Data_Layout", ImportChoice::Layout},
+    {"Data_Separator", ImportChoice::Separator},
+    {"Data_Decimal", ImportChoice::Decimal},
+};
+constexpr const char kBadLaunchValueText[] = " の値が使えません: ";
+
 // The folder relative launch paths fall back to: "." for a bare name.
 std::string launchFolderOf(const std::string& launchPath) {
     if (launchPath.empty() || launchPath == "-") return {};
@@ -168,6 +181,14 @@ LaunchResult runLaunchText(CKelvraView& view, std::string_view launchText, Pixel
     // file waits for this one to end.
     auto softOn = launchKeyOf(launchText, kSoftOnKey);
     result.endProgram = softOn && softOn->size() == 2 && startsWithIgnoringCase(*softOn, "NO");
+    for (const ImportKey& k : kImportKeys) {
+        std::optional<std::string> value = launchKeyOf(launchText, k.key);
+        if (!value) continue;
+        if (std::optional<int> option = optionNamed(k.choice, *value))
+            view.state.importChoices.option[std::size_t(k.choice)] = *option;
+        else   // said, and the data file read as detected
+            view.host().showMessage(k.key + sj(kBadLaunchValueText) + *value);
+    }
     if (auto data = launchKeyOf(launchText, kDataKey)) {
         if (!view.loadDataFile(pathOf(*data, false), false)) {
             result.dataLoadFailed = true;

@@ -3,7 +3,9 @@
 //
 // A launch file is CP932 text whose first line begins with "["; each key line
 // reads KEY, one separator character (normally "="), then the value up to the
-// end of the line. runLaunchFile carries one out on a view; the other
+// end of the line. Data_Layout, Data_Separator and Data_Decimal say how a
+// data file that is not in the program's own layout is read (the values of
+// kelvra-render's --layout, --separator and --decimal). runLaunchFile carries one out on a view; the other
 // functions read and classify files without touching the view.
 //
 // This is the start-up part both shells share, built as a library of its own

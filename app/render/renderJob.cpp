@@ -63,6 +63,7 @@ bool inputWritesAPicture(const FileRead& input) {
 int renderInput(const RenderOptions& o, const std::string& input, FileRead bytes, const PictureOutput& output) {
     HeadlessHost host({o.width, o.height});
     CKelvraView view(host);
+    view.state.importChoices = o.import;
     // One picture: the lists are built once, for the settings in force when it is drawn.
     view.lists.deferListBuilds = true;
     view.initGlState();

@@ -52,6 +52,14 @@ bool parseSize(const char* text, int* w, int* h) {
 
 constexpr int kMostJobs = 256;
 
+// An import choice by its command-line name; a usage error for another name.
+Next storeImportChoice(RenderOptions& o, const char* option, ImportChoice choice, const char* value) {
+    std::optional<int> named = optionNamed(choice, value);
+    if (!named) return badValue(option, "takes " + optionNames(choice) + ", not \"" + value + "\"");
+    o.import.option[std::size_t(choice)] = *named;
+    return Next::Go;
+}
+
 const OptionRow kOptions[] = {
     {"settings", 's', "FILE", "apply a settings file after the load",
      [](RenderOptions& o, const char* v) { o.settings = v; return Next::Go; }},
@@ -94,6 +102,17 @@ const OptionRow kOptions[] = {
              return badValue("--size", std::string("takes WIDTHxHEIGHT between 1x1 and 16384x16384, not \"") + v + "\"");
          return Next::Go;
      }},
+    {"layout", 0, "LAYOUT",
+     "read a FILE that is not in the program's own\n"
+     "layout as grid (X across the first row, Y down the\n"
+     "first column), xyz, xyzv, vectors or vectorsv\n"
+     "(X, Y, Z [, data] or X, Y, Z, Vx, Vy, Vz [, data]\n"
+     "in columns); detected without it",
+     [](RenderOptions& o, const char* v) { return storeImportChoice(o, "--layout", ImportChoice::Layout, v); }},
+    {"separator", 0, "SEP", "the separator of such a FILE: comma, semicolon,\ntab or space (runs of blanks); detected without it",
+     [](RenderOptions& o, const char* v) { return storeImportChoice(o, "--separator", ImportChoice::Separator, v); }},
+    {"decimal", 0, "MARK", "its decimal mark: point or comma; detected without it",
+     [](RenderOptions& o, const char* v) { return storeImportChoice(o, "--decimal", ImportChoice::Decimal, v); }},
     {"write-settings", 0, "FILE", "write the settings as a settings file",
      [](RenderOptions& o, const char* v) { o.writeSettings = v; return Next::Go; }},
     {"write-data", 0, "FILE", "save the data set with the settings appended",
@@ -135,6 +154,12 @@ void printUsage() {
         "Setting_File_Name, Image_File_Name; a relative path is taken from the current\n"
         "folder when it is there, else from the launch file's folder; Soft_On has no\n"
         "effect here). \"-\" reads the FILE from standard input.\n"
+        "\n"
+        "A FILE that is not in the program's own layout (a spreadsheet's or a\n"
+        "script's CSV, tab or space separated text) is imported: its encoding,\n"
+        "separator, decimal mark, header and layout are detected, the decision is\n"
+        "printed on stderr in one line, and --layout, --separator and --decimal (or\n"
+        "a launch file's Data_Layout, Data_Separator and Data_Decimal) override it.\n"
         "\n",
         stdout);
     for (const OptionRow& row : kOptions) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "data/dataImport.h"
 #include "output/imageFiles.h"
 
 namespace kelvra {
@@ -26,6 +27,7 @@ struct RenderOptions {
     bool timings = false;
     bool listSettings = false;
     bool watch = false;                // --watch: draw again after every whole change (watchRender.h)
+    ImportChoices import;              // --layout, --separator, --decimal
 
     // The picture's format: --format, else the extension of -o (checked when
     // the line was read), else PNG.

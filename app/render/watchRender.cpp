@@ -70,7 +70,7 @@ std::optional<LiveOutcome> drawPicture(const RenderOptions& o, LiveRead data,
     if (settingsText) {
         FileRead settings;
         settings.result = settings.bytes.assign(*settingsText) ? ReadResult::Ok : ReadResult::NoMemory;
-        if (!view.loadSettingsText(o.settings, settings)) return std::nullopt;
+        if (!view.loadSettingsText(o.settings, std::move(settings))) return std::nullopt;
     }
     if (!o.settingsText.empty()) view.applySettingsText(o.settingsText);
     if (!writePicture(view, host, o, {o.output, o.outputFormat()}, std::nullopt)) return std::nullopt;
