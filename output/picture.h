@@ -16,6 +16,11 @@
 
 namespace kelvra {
 
+inline constexpr double kMinPictureScale = 1.0;
+inline constexpr double kMaxPictureScale = 8.0;
+inline constexpr double kWindowDpi = 96.0;   // what a window's pixel is taken for when a dpi is asked
+inline constexpr double kDefaultVectorImageScale = 300.0 / kWindowDpi;
+
 struct PictureRequest {
     PixelSize size;   // pixels of the picture; the camera shows as much of the world as a window of that size
     // Window-anchored overlays (the axis indicator at the lower left, the
@@ -23,7 +28,26 @@ struct PictureRequest {
     // while the picture is drawn. Unset: as they are laid out for the window.
     std::optional<PixelSize> layoutFrame;
     bool pickMarkers = true;   // false leaves the pick markers out (clipboard copy, printing)
+    // The picture `scale` times `size` (1..8, fractions allowed) with the
+    // layout of `size`: every line width, point size, text, legend cell,
+    // offset and margin is `scale` times as large, so that shrunk back by
+    // `scale` it is the picture of `size`.
+    double scale = 1.0;
+    // The scale of the graph's image inside a vector picture whose graph is
+    // too large for vectors: 300 dpi for a picture whose pixels are taken as
+    // 96 dpi, unless the user asked for another.
+    double vectorImageScale = kDefaultVectorImageScale;
+    // Alpha 0 wherever nothing is drawn: PNG in RGBA, vector pictures without
+    // their white background. Nothing drawn is blended, so every other pixel
+    // has alpha 1 and the colour it has on white.
+    bool transparent = false;
+    // The largest tile drawn at once; 0: the largest the driver takes. Larger
+    // pictures are drawn tile by tile and put together.
+    int tileSide = 0;
 };
+
+// Pixels of the picture a request asks for: its size times its scale, rounded.
+PixelSize pictureSize(const PictureRequest& request);
 
 // The picture of what the window shows, at its client size.
 inline PictureRequest shownPicture(PixelSize clientSize) { return {clientSize, std::nullopt, true}; }

@@ -48,12 +48,18 @@ struct VectorPicture {
 
 // What a vector picture is made of: the scene's parts drawn into the current
 // framebuffer on demand (under the picture's camera, which the caller set),
-// the glyph renderer whose texts the picture captures, and the title its
-// header names (CP932).
+// the glyph renderer whose texts the picture captures, the title its header
+// names (CP932), the graph alone as an image at the resolution asked for
+// (for a graph too large for vectors; the caller's camera and framebuffer
+// come back unchanged), the sentence that describes the picture (UTF-8) and
+// whether the page has no background.
 struct VectorScene {
     std::function<void(const SceneDraw&)> draw;
     GlyphRenderer& glyphs;
     std::string title;
+    std::function<std::optional<ImageBuffer>()> graphImage;
+    std::string description;
+    bool transparent = false;
 };
 
 // The vector picture of a scene of `size` pixels; a graph of more primitives

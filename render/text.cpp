@@ -12,6 +12,7 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <array>
 #include <cassert>
 #include <cmath>
@@ -22,6 +23,7 @@
 #include "base/cp932.h"
 #include "settings/graphSettings.h"
 #include "render/displayLists.h"
+#include "render/feedbackState.h"
 #include "render/fonts.h"
 #include "settings/settingsTables.h"
 
@@ -331,10 +333,10 @@ int glyphCellHeight(const GraphSettings& s, TextRole role) {
                                                                            : s.viewZoom;
     // Integer arithmetic truncates toward zero like the size product in floating point.
     long long h = (long long)s.fontSize[role] * k / 100;
-    if (h == 0) return kDefaultCellHeight;
-    if (h > kMaxGlyphPixels) return kMaxGlyphPixels;
-    if (h < -kMaxGlyphPixels) return -kMaxGlyphPixels;
-    return int(h);
+    if (h == 0) h = kDefaultCellHeight;
+    h = std::clamp<long long>(h, -kMaxGlyphPixels, kMaxGlyphPixels);
+    // A picture K times the window's size: the window's cell, K times as high.
+    return int(std::lround(double(h) * pixelScale()));
 }
 
 bool roleUsesOutlines(const GraphSettings& s, TextRole role) {
