@@ -10,7 +10,7 @@
 #include "base/cp932.h"
 #include "base/headlessHost.h"
 #include "base/textInput.h"
-#include "render/colorMaps.h"
+#include "settings/colorMaps.h"
 #include "view/kelvraView.h"
 
 namespace kelvra {

@@ -18,7 +18,7 @@
 #include "base/fileIo.h"
 #include "base/headlessHost.h"
 #include "output/picture.h"
-#include "render/colorMaps.h"
+#include "settings/colorMaps.h"
 #include "settings/settingsFile.h"
 
 namespace kelvra {

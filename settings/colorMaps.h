@@ -4,8 +4,9 @@
 // A preset only fills the twenty level colours of the settings record (entry
 // 0 follows entry 1): the settings file keeps its colour keys and a file
 // saved after a preset reads back as the same colours. The settings dialog's
-// legend colour page offers the presets and shows the figures below;
-// kelvra-render --colormap applies one.
+// legend colour page offers the presets and shows, for the levels in use,
+// the smallest difference between neighbouring bands (render/levels.h:
+// legendBandDifferences); kelvra-render --colormap applies one.
 //
 // Colour differences are CIEDE2000 (Sharma, Wu and Dalal, "The CIEDE2000
 // colour-difference formula: implementation notes, supplementary test data,
@@ -38,6 +39,9 @@ const ColorMap* colorMapNamed(std::string_view name);
 std::string colorMapNames();
 // Sets the record's twenty level colours (and entry 0) to the preset's.
 void applyColorMap(const ColorMap& map, GraphSettings& s);
+// The position in colorMaps() of the preset whose colours the record holds
+// (as a settings file keeps them, to three decimals); -1 for none.
+int colorMapOf(const GraphSettings& s);
 
 struct Lab {
     double l, a, b;
@@ -50,14 +54,6 @@ enum class Vision { Normal, Deuteranopia, Protanopia, Count };
 // The sRGB colour a viewer with the deficiency sees (clamped to 0..1).
 Rgb simulateVision(const Rgb& c, Vision v);
 
-// The smallest CIEDE2000 difference between neighbouring bands of the levels
-// the settings draw (their level count, style and reversal), for each vision;
-// 0 with fewer than two levels.
-struct BandDifferences {
-    double smallest[int(Vision::Count)] = {};
-    int levels = 0;
-};
-BandDifferences legendBandDifferences(const GraphSettings& s);
 // Below this a pair of neighbouring bands is hard to tell apart.
 inline constexpr double kDistinctBands = 10.0;
 

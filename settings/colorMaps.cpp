@@ -1,12 +1,11 @@
 // Colour-map presets, CIEDE2000 and the simulated colour vision of
 // render/colorMaps.h.
-#include "render/colorMaps.h"
+#include "settings/colorMaps.h"
 
 #include <algorithm>
 #include <cmath>
 #include <iterator>
 
-#include "render/levels.h"
 
 namespace kelvra {
 namespace {
@@ -26,7 +25,7 @@ namespace {
 //   deuteranopia and protanopia, which keep blue apart from red.
 // - グレー: lightness L* evenly from 10 to 95 (CIE 1976), so that a grey
 //   print keeps the bands apart as evenly as grey allows.
-#include "render/colorMapTables.inc"
+#include "settings/colorMapTables.inc"
 
 ColorMap programDefault() {
     ColorMap m{"default", "標準", {}};
@@ -95,6 +94,18 @@ void applyColorMap(const ColorMap& map, GraphSettings& s) {
     s.legendColors[0] = s.legendColors[1];
 }
 
+int colorMapOf(const GraphSettings& s) {
+    for (std::size_t m = 0; m < std::size(kMaps); ++m) {
+        bool same = true;
+        for (int i = 0; i < 20 && same; ++i) {
+            const Rgb &a = s.legendColors[i + 1], &b = kMaps[m].colors[i];
+            same = std::abs(a.r - b.r) < 0.0006 && std::abs(a.g - b.g) < 0.0006 && std::abs(a.b - b.b) < 0.0006;
+        }
+        if (same) return int(m);
+    }
+    return -1;
+}
+
 Lab labOfSrgb(const Rgb& c) {
     const double r = linear(c.r), g = linear(c.g), b = linear(c.b);
     // sRGB to XYZ (IEC 61966-2-1), relative to the D65 white.
@@ -153,28 +164,6 @@ Rgb simulateVision(const Rgb& c, Vision v) {
     double out[3];
     for (int i = 0; i < 3; ++i) out[i] = m[i][0] * in[0] + m[i][1] * in[1] + m[i][2] * in[2];
     return {encoded(out[0]), encoded(out[1]), encoded(out[2])};
-}
-
-BandDifferences legendBandDifferences(const GraphSettings& s) {
-    BandDifferences d;
-    Rgb levels[kMaxLevelCount + 1];
-    d.levels = buildLevelColors(s.legendColors, s.legendStyle, s.legendReverse, s.scaleStep[3], levels);
-    for (int v = 0; v < int(Vision::Count); ++v) {
-        double smallest = 0.0;
-        bool any = false;
-        for (int i = 1; i < d.levels; ++i) {
-            // The absolute style repeats a colour on purpose: values of the
-            // same size either side of zero look alike.
-            const Rgb &lo = levels[i], &hi = levels[i + 1];
-            if (lo.r == hi.r && lo.g == hi.g && lo.b == hi.b) continue;
-            const double e = ciede2000(labOfSrgb(simulateVision(levels[i], Vision(v))),
-                                       labOfSrgb(simulateVision(levels[i + 1], Vision(v))));
-            smallest = any ? std::min(smallest, e) : e;
-            any = true;
-        }
-        d.smallest[v] = smallest;
-    }
-    return d;
 }
 
 }  // namespace kelvra
