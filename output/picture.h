@@ -44,10 +44,32 @@ struct PictureRequest {
     // The largest tile drawn at once; 0: the largest the driver takes. Larger
     // pictures are drawn tile by tile and put together.
     int tileSide = 0;
+    // The resolution the image file records (PNG pHYs, JPEG density, BMP);
+    // 0 when it is not known.
+    double dotsPerInch = 0;
 };
 
 // Pixels of the picture a request asks for: its size times its scale, rounded.
 PixelSize pictureSize(const PictureRequest& request);
+
+// The 倍率 choices of the desktop program's image save: a factor, or the
+// width of an A4 page (210 mm) at a resolution, which the file then records.
+struct PictureScaleChoice {
+    const char* label;      // UTF-8
+    double scale;           // 0: A4's width at dotsPerInch
+    double dotsPerInch;     // 0: not recorded
+};
+inline constexpr PictureScaleChoice kPictureScaleChoices[] = {
+    {"1倍", 1, 0}, {"2倍", 2, 0}, {"3倍", 3, 0}, {"4倍", 4, 0},
+    {"300 dpi (A4の幅)", 0, 300}, {"600 dpi (A4の幅)", 0, 600},
+};
+inline constexpr double kA4WidthInches = 210.0 / 25.4;
+
+// What a choice asks of a picture of the window at `client` size: the scale
+// (A4's width at 300 dpi is 2480 pixels, held to 1..8), the resolution
+// recorded, the image of a vector picture at the same resolution (a factor
+// as it is; a dpi as that many dots for each 96 of the window's pixels).
+PictureRequest chosenPicture(PixelSize client, const PictureScaleChoice& choice, bool transparent);
 
 // The picture of what the window shows, at its client size.
 inline PictureRequest shownPicture(PixelSize clientSize) { return {clientSize, std::nullopt, true}; }

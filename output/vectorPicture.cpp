@@ -11,6 +11,7 @@
 #include <gl2ps.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -532,6 +533,11 @@ std::string pageTitle(const std::string& title, ImageFormat format) {
 
 }  // namespace
 
+long long estimatedSortOutput(long long primitives, long long bars) {
+    const long long copies = std::max(1LL, bars / kBarsPerSplitCopy);
+    return primitives > LLONG_MAX / copies ? LLONG_MAX : primitives * copies;
+}
+
 std::optional<VectorPicture> renderVectorPicture(const VectorScene& scene, PixelSize size, ImageFormat format,
                                                  long long maxGraphPrimitives) {
     if (!isVectorFormat(format)) return std::nullopt;
@@ -541,14 +547,23 @@ std::optional<VectorPicture> renderVectorPicture(const VectorScene& scene, Pixel
         PhaseScope phase(Phase::Draw);
         picture.graphPrimitives = drawGraphCounting(scene);
     }
-    picture.graphAsImage = picture.graphPrimitives > maxGraphPrimitives;
+    picture.sortedPrimitives = estimatedSortOutput(picture.graphPrimitives, scene.bars);
+    picture.graphAsImage = picture.sortedPrimitives > maxGraphPrimitives;
     const Page page{format, size, pageTitle(scene.title, format), scene.transparent};
     TextCapture texts(scene.glyphs, format);
-    std::optional<std::string> bytes =
-        picture.graphAsImage
-            ? graphAsImagePage(scene, page)
-            : capturePage(page, {{GL2PS_BSP_SORT, [&] { scene.draw({SceneGraph | SceneFrame, true}); }},
-                                 overlayLayer(scene)});
+    std::optional<std::string> bytes;
+    if (!picture.graphAsImage) {
+        bytes = capturePage(page, {{GL2PS_BSP_SORT, [&] { scene.draw({SceneGraph | SceneFrame, true}); }},
+                                   overlayLayer(scene)});
+        // The estimate fell short: the file is made again with the graph as an
+        // image, which the graph drawn once more into the framebuffer needs.
+        if (bytes && bytes->size() > kMaxVectorPictureBytes) {
+            bytes.reset();
+            picture.graphAsImage = true;
+            drawGraphCounting(scene);
+        }
+    }
+    if (picture.graphAsImage) bytes = graphAsImagePage(scene, page);
     if (!bytes) return std::nullopt;
     picture.bytes = withMetadata(std::move(*bytes), format, scene.description);
     return picture;

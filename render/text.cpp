@@ -136,8 +136,9 @@ public:
     OutlineEmitter(const OutlineEmitter&) = delete;
     OutlineEmitter& operator=(const OutlineEmitter&) = delete;
 
-    void emit(GlyphRef ref) {
-        if (!ref.face) return;
+    // Returns the advance, in ems.
+    double emit(GlyphRef ref) {
+        if (!ref.face) return 0.0;
         GlyphOutline g;
         glyphOutline(ref, &g);
         if (tess_ && !g.contours.empty()) {
@@ -149,6 +150,7 @@ public:
             }
         }
         glTranslated(g.advance, 0.0, 0.0);
+        return g.advance;
     }
 
 private:
@@ -395,12 +397,20 @@ void drawTextOutlines(const TextSpan& span) {
     glTranslated(pos[0], pos[1], pos[2]);
     glScaled(span.emPixels, span.emPixels, 0.0);
     OutlineEmitter emitter(/*frontOnly=*/true);
+    // The pen only moves right: past the viewport's right edge nothing more
+    // can show, so a text of any length costs at most a picture's width of
+    // glyphs (a 300 000-character title drew 300 000 outlines into a PDF).
+    const double rightEdge = viewport[0] + viewport[2];
+    double pen = pos[0];
+    const auto glyph = [&](GlyphRef ref) {
+        if (pen <= rightEdge) pen += emitter.emit(ref) * span.emPixels;
+    };
     walkCharacters(
         span.text, face->symbol,
         [&](const unsigned char* first, size_t count) {
-            for (size_t i = 0; i < count; ++i) emitter.emit(byteGlyph(face, first[i]));
+            for (size_t i = 0; i < count && pen <= rightEdge; ++i) glyph(byteGlyph(face, first[i]));
         },
-        [&](uint16_t code) { emitter.emit(wideGlyph(face, code)); });
+        [&](uint16_t code) { glyph(wideGlyph(face, code)); });
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();

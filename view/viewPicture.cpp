@@ -19,6 +19,8 @@
 #include "output/pictureDescription.h"
 #include "render/feedbackState.h"
 #include "render/framebufferTarget.h"
+#include "render/reducedGraph.h"
+#include "settings/graphTypes.h"
 #include "view/kelvraView.h"
 
 namespace kelvra {
@@ -132,6 +134,17 @@ PixelSize pictureSize(const PictureRequest& request) {
     return {int(std::lround(request.size.width * request.scale)), int(std::lround(request.size.height * request.scale))};
 }
 
+PictureRequest chosenPicture(PixelSize client, const PictureScaleChoice& choice, bool transparent) {
+    PictureRequest request = shownPicture(client);
+    double scale = choice.scale;
+    if (scale == 0 && client.width > 0) scale = std::round(kA4WidthInches * choice.dotsPerInch) / client.width;
+    request.scale = std::clamp(scale, kMinPictureScale, kMaxPictureScale);
+    request.vectorImageScale = choice.scale != 0 ? request.scale : choice.dotsPerInch / kWindowDpi;
+    request.dotsPerInch = choice.dotsPerInch;
+    request.transparent = transparent;
+    return request;
+}
+
 std::optional<ImageBuffer> CKelvraView::renderPicture(const PictureRequest& request) {
     if (!(request.scale >= kMinPictureScale && request.scale <= kMaxPictureScale)) return std::nullopt;
     const PixelSize pixels = pictureSize(request);
@@ -141,6 +154,7 @@ std::optional<ImageBuffer> CKelvraView::renderPicture(const PictureRequest& requ
     PixelScaleScope scaled(*this, request.scale);
     if (!drawTiles(*this, pixels, request.scale, request.tileSide, {}, &*image)) return std::nullopt;
     image->description = describePicture(data, settings);
+    image->dotsPerInch = request.dotsPerInch;
     return image;
 }
 
@@ -172,7 +186,8 @@ std::optional<VectorPicture> CKelvraView::renderVectorPicture(const PictureReque
         return image;
     };
     const VectorScene scene{[this](const SceneDraw& how) { drawScene(how); }, *lists.glyphs, data.dataFileTitle,
-                            graphImage, describePicture(data, settings), request.transparent};
+                            graphImage, describePicture(data, settings), request.transparent,
+                            isBarGraph(settings, data) ? (long long)graphPoints(data) : 0};
     return kelvra::renderVectorPicture(scene, request.size, format, maxGraphPrimitives);
 }
 

@@ -335,7 +335,14 @@ void CViewCanvas::saveImageCommand() {
     request.confirmOverwrite = true;
     std::optional<std::string> path = askFileName(request);
     if (!path) return;
-    savePicture(*path, size);
+    CPictureOptionsDlg options(wxGetTopLevelParent(this), size, pictureChoice_);
+    const bool chosen = options.ShowModal() == wxID_OK;
+    repairAfterDialog();
+    if (!chosen) return;
+    pictureChoice_ = options.choice();
+    const PictureRequest picture = chosenPicture(size, kPictureScaleChoices[std::size_t(pictureChoice_.scale)],
+                                                 pictureChoice_.transparent);
+    savePicture(*path, picture);
 }
 
 bool CViewCanvas::drawOffScreen(const std::function<void()>& draw) {
@@ -354,10 +361,10 @@ std::optional<ImageBuffer> CViewCanvas::drawPicture(const PictureRequest& reques
     return picture;
 }
 
-bool CViewCanvas::savePicture(const std::string& path, PixelSize size) {
+bool CViewCanvas::savePicture(const std::string& path, const PictureRequest& request) {
     bool written = false;
     // Without a context there is no picture; writeImage still says so.
-    if (!drawOffScreen([&] { written = view_.saveImage(path, size); })) return view_.writeImage(std::nullopt, path);
+    if (!drawOffScreen([&] { written = view_.savePicture(request, path); })) return view_.writeImage(std::nullopt, path);
     return written;
 }
 

@@ -35,6 +35,7 @@ bool writePicture(CKelvraView& view, HeadlessHost& host, const RenderOptions& o,
     request.scale = o.scale;
     if (o.scaleGiven) request.vectorImageScale = o.scale;
     request.transparent = o.transparent;
+    request.dotsPerInch = o.dpi;
     auto failed = [&](int error) {
         host.showFileMessage(sj("ﾌｧｲﾙを作成することが出来ません。"), out.path, error);
         return false;
@@ -48,11 +49,10 @@ bool writePicture(CKelvraView& view, HeadlessHost& host, const RenderOptions& o,
         graphAsImage = picture->graphAsImage;
     } else {
         // A launch's own picture is the window's; a scaled or transparent one is drawn afresh.
-        const bool asDrawn = drawn && o.scale == 1.0 && !o.transparent;
+        const bool asDrawn = drawn && o.scale == 1.0 && !o.transparent && o.dpi == 0;
         errno = 0;
         std::optional<ImageBuffer> picture = asDrawn ? drawn : view.renderPicture(request);
         if (!picture) return failed(errno ? errno : ENOMEM);
-        picture->dotsPerInch = o.dpi;
         if (!encodeImage(*picture, out.format, out.path, &bytes)) return failed(ENOMEM);
     }
     bool written = out.path == "-" ? writeAll(STDOUT_FILENO, bytes) : writeFileSafely(out.path, bytes);
