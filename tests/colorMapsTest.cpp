@@ -38,6 +38,32 @@ TEST(ColourDifference, SimulatedVisionKeepsGreysAndMergesRedWithGreen) {
     }
 }
 
+// Two pairs worked through by hand (sRGB decoded, the severity-1 matrix,
+// encoded again and clamped, CIELAB, CIEDE2000): red against green, which
+// the deficiencies bring close, and yellow against blue, which they keep apart.
+TEST(ColourDifference, PairsUnderSimulatedVisionMatchTheHandComputedFigures) {
+    const struct {
+        Rgb a, b;
+        double normal, deuteranopia, protanopia;
+    } pairs[] = {
+        {{1, 0, 0}, {0, 1, 0}, 86.6082, 19.4086, 42.4233},
+        {{1, 1, 0}, {0, 0, 1}, 103.4270, 93.9994, 87.2997},
+    };
+    for (const auto& p : pairs) {
+        const auto seen = [&](Vision v) {
+            return ciede2000(labOfSrgb(simulateVision(p.a, v)), labOfSrgb(simulateVision(p.b, v)));
+        };
+        EXPECT_NEAR(seen(Vision::Normal), p.normal, 1e-3);
+        EXPECT_NEAR(seen(Vision::Deuteranopia), p.deuteranopia, 1e-3);
+        EXPECT_NEAR(seen(Vision::Protanopia), p.protanopia, 1e-3);
+    }
+    // Red as a deuteranope sees it: 0.640 0.566 0 (its blue clamped at 0).
+    const Rgb red = simulateVision({1, 0, 0}, Vision::Deuteranopia);
+    EXPECT_NEAR(red.r, 0.640060, 1e-5);
+    EXPECT_NEAR(red.g, 0.565807, 1e-5);
+    EXPECT_EQ(red.b, 0.0);
+}
+
 TEST(ColorMaps, EachPresetFillsTheTwentyColoursAndSurvivesASettingsFile) {
     EXPECT_EQ(colorMapNames(), "default, viridis, cividis, magma, grey, diverging");
     EXPECT_EQ(colorMapNamed("VIRIDIS"), colorMapNamed("viridis"));
