@@ -127,5 +127,23 @@ TEST(Picture, OfAnotherSizeIsWhatAWindowOfThatSizeShowsWithoutPickMarkers) {
     glDeleteLists(ListPickMarker, 1);
 }
 
+// A picture larger than the driver's renderbuffers is drawn tile by tile:
+// tiles of uneven sizes at the right and bottom edges put together give the
+// picture drawn at once, seams included.
+TEST(Picture, DrawnInTilesIsThePictureDrawnAtOnce) {
+    GL_TEST_REQUIRE_CONTEXT(kWindow.width, kWindow.height);
+    PictureView g;
+    PictureRequest whole = shownPicture(kWindow);
+    whole.scale = 3;   // 480 x 360
+    std::optional<ImageBuffer> once = g.view.renderPicture(whole);
+    ASSERT_TRUE(once);
+    PictureRequest tiled = whole;
+    tiled.tileSide = 100;   // 5 x 4 tiles, the last column 80 wide and the last row 60 high
+    std::optional<ImageBuffer> pieces = g.view.renderPicture(tiled);
+    ASSERT_TRUE(pieces);
+    EXPECT_EQ(std::pair(pieces->width, pieces->height), std::pair(480, 360));
+    EXPECT_EQ(differing(pieces->pixels, once->pixels), 0);
+}
+
 }  // namespace
 }  // namespace kelvra
