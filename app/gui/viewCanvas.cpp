@@ -335,11 +335,16 @@ void CViewCanvas::saveImageCommand() {
     request.confirmOverwrite = true;
     std::optional<std::string> path = askFileName(request);
     if (!path) return;
-    CPictureOptionsDlg options(wxGetTopLevelParent(this), size, pictureChoice_);
-    const bool chosen = options.ShowModal() == wxID_OK;
-    repairAfterDialog();
-    if (!chosen) return;
-    pictureChoice_ = options.choice();
+    std::optional<PictureSaveChoice> choice;
+    if (hooks_.pictureChoice) {
+        choice = hooks_.pictureChoice(pictureChoice_);
+    } else {
+        CPictureOptionsDlg options(wxGetTopLevelParent(this), size, pictureChoice_);
+        if (options.ShowModal() == wxID_OK) choice = options.choice();
+        repairAfterDialog();
+    }
+    if (!choice) return;
+    pictureChoice_ = *choice;
     const PictureRequest picture = chosenPicture(size, kPictureScaleChoices[std::size_t(pictureChoice_.scale)],
                                                  pictureChoice_.transparent);
     savePicture(*path, picture);

@@ -42,6 +42,8 @@ struct GuiHooks {
     std::function<std::optional<std::string>(const FileDialogRequest&)> fileName;    // file dialog
     std::function<void(int status)> endProcess;                                    // after Soft_On=NO
     ColourChooser colour;                                                          // colour dialog
+    // The image save's 倍率 and background dialog, given the last choice; nothing for Cancel.
+    std::function<std::optional<PictureSaveChoice>(const PictureSaveChoice& last)> pictureChoice;
 };
 
 class CViewCanvas : public wxGLCanvas, public ViewHost {

@@ -117,15 +117,15 @@ CSettingsPage::CSettingsPage(wxWindow* parent, SettingsPage page, SettingsDialog
 
 std::string bandDifferenceText(const GraphSettings& s) {
     const BandDifferences d = legendBandDifferences(s);
-    std::string text = "隣り合う" + std::to_string(d.levels) + "色の最小色差 (CIEDE2000、＊は10未満):\n";
+    std::string label = "隣り合う" + std::to_string(d.levels) + "色の最小色差 (CIEDE2000、＊は10未満):\n";
     const char* names[] = {"通常", "2型色覚", "1型色覚"};
     static_assert(std::size(names) == std::size_t(Vision::Count));
     for (int v = 0; v < int(Vision::Count); ++v) {
         char figure[32];
         std::snprintf(figure, sizeof figure, "%.1f", d.smallest[v]);
-        text += std::string(v ? "   " : "") + names[v] + " " + figure + (d.smallest[v] < kDistinctBands ? "＊" : "");
+        label += std::string(v ? "   " : "") + names[v] + " " + figure + (d.smallest[v] < kDistinctBands ? "＊" : "");
     }
-    return text;
+    return label;
 }
 
 // ---- layout -----------------------------------------------------------------------------
