@@ -13,7 +13,11 @@
 #include <png.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -27,9 +31,20 @@
 #include "base/phaseTimes.h"
 
 namespace kelvra {
+
+std::time_t pictureTime() {
+    // As the reproducible-builds convention has it: a decimal count of
+    // seconds; anything else is ignored.
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
+        long long seconds = 0;
+        auto [end, ec] = std::from_chars(epoch, epoch + std::strlen(epoch), seconds);
+        if (ec == std::errc() && *end == '\0' && seconds >= 0) return std::time_t(seconds);
+    }
+    return std::time(nullptr);
+}
+
 namespace {
 
-constexpr int kMaxImageSide = 16384;   // the largest renderbuffer llvmpipe offers
 
 // A buffer the encoders can trust: sizes positive and the pixels all there.
 bool isWellFormed(const ImageBuffer& image) {
@@ -139,14 +154,25 @@ void writePngStream(png_structp png, png_infop info, const ImageBuffer& image, c
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_gAMA(png, info, 0.45454545454545453);
     png_time now;
-    png_convert_from_time_t(&now, std::time(nullptr));
+    png_convert_from_time_t(&now, pictureTime());
     png_set_tIME(png, info, &now);
-    png_text text = {};
-    text.compression = PNG_TEXT_COMPRESSION_NONE;
-    text.key = const_cast<char*>("Title");
-    text.text = const_cast<char*>(title.c_str());
-    text.text_length = title.size();
-    png_set_text(png, info, &text, 1);
+    if (image.dotsPerInch > 0) {
+        const auto perMetre = png_uint_32(std::lround(image.dotsPerInch / 0.0254));
+        png_set_pHYs(png, info, perMetre, perMetre, PNG_RESOLUTION_METER);
+    }
+    png_text texts[2] = {};
+    texts[0].compression = PNG_TEXT_COMPRESSION_NONE;
+    texts[0].key = const_cast<char*>("Title");
+    texts[0].text = const_cast<char*>(title.c_str());
+    texts[0].text_length = title.size();
+    // The description is Japanese: an international (UTF-8) text chunk.
+    texts[1].compression = PNG_ITXT_COMPRESSION_NONE;
+    texts[1].key = const_cast<char*>("Description");
+    texts[1].text = const_cast<char*>(image.description.c_str());
+    texts[1].itxt_length = image.description.size();
+    texts[1].lang = const_cast<char*>("ja");
+    texts[1].lang_key = const_cast<char*>("");
+    png_set_text(png, info, texts, image.description.empty() ? 1 : 2);
     png_write_info(png, info);
     // The buffer's rows run bottom-up; the file's run top-down.
     for (int y = image.height - 1; y >= 0; --y) {
@@ -169,7 +195,14 @@ void writeJpegStream(jpeg_compress_struct* cinfo, const ImageBuffer& image, int 
     cinfo->in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(cinfo);
     jpeg_set_quality(cinfo, quality, TRUE);   // baseline-compatible tables
+    if (image.dotsPerInch > 0) {
+        cinfo->density_unit = 1;   // dots per inch, in the JFIF header
+        cinfo->X_density = cinfo->Y_density = UINT16(std::clamp(std::lround(image.dotsPerInch), 1L, 65535L));
+    }
     jpeg_start_compress(cinfo, TRUE);
+    if (!image.description.empty())
+        jpeg_write_marker(cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(image.description.data()),
+                          unsigned(std::min<std::size_t>(image.description.size(), 65533)));
     while (cinfo->next_scanline < cinfo->image_height) {
         const unsigned char* src = pixelRow(image, image.height - 1 - int(cinfo->next_scanline));
         unsigned char* dst = row;
@@ -269,8 +302,10 @@ bool encodeBmp(const ImageBuffer& image, std::string* out) {
     putLe16(*out, 24);
     putLe32(*out, 0);
     putLe32(*out, 0);
-    putLe32(*out, 2834);
-    putLe32(*out, 2834);
+    // Pixels per metre: 72 dpi unless the resolution is known.
+    const uint32_t perMetre = image.dotsPerInch > 0 ? uint32_t(std::lround(image.dotsPerInch / 0.0254)) : 2834;
+    putLe32(*out, perMetre);
+    putLe32(*out, perMetre);
     putLe32(*out, 0);
     putLe32(*out, 0);
     // Rows bottom-up like the buffer, B G R, zero padded to the row size.
@@ -348,7 +383,7 @@ bool encodeImage(const ImageBuffer& image, ImageFormat format, const std::string
 bool readPicture(int width, int height, ImageBuffer* image) {
     PhaseScope phase(Phase::ReadBack);
     *image = ImageBuffer{};
-    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) {
+    if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) {
         errno = EINVAL;
         return false;
     }
@@ -371,6 +406,19 @@ bool readPicture(int width, int height, ImageBuffer* image) {
     glPopClientAttrib();
     glFlush();
     return true;
+}
+
+void readTile(int x, int y, int width, int height, ImageBuffer* image) {
+    PhaseScope phase(Phase::ReadBack);
+    glFinish();
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, image->width);
+    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    unsigned char* corner = image->pixels.data() + (std::size_t(y) * std::size_t(image->width) + std::size_t(x)) * 4;
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, corner);
+    glPopClientAttrib();
 }
 
 }  // namespace kelvra

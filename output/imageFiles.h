@@ -4,6 +4,7 @@
 // every byte was written.
 #pragma once
 
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,7 +18,16 @@ struct ImageBuffer {
     int width = 0;
     int height = 0;
     int componentCount = 3;              // components written: 3 RGB; 1 grey (JPEG), 4 RGBA (PNG)
+    // What the files say about the picture where their format has a place:
+    // the resolution (PNG pHYs, JPEG density, BMP pixels per metre; 0: not
+    // known, as before) and one sentence describing it (UTF-8; PNG iTXt
+    // "Description", JPEG comment).
+    double dotsPerInch = 0;
+    std::string description;
 };
+
+// The largest side of a picture, drawn in tiles where the driver takes less.
+inline constexpr int kMaxPictureSide = 16384;
 
 // Svg, Pdf and Eps are vector pictures: drawn again through GL feedback, not
 // encoded from pixels (output/vectorPicture.h).
@@ -41,6 +51,11 @@ const char* imageFormatExtension(ImageFormat format);
 inline constexpr const char* kImageFormatNames = "png, jpeg, bmp, svg, pdf, eps";
 inline bool isVectorFormat(ImageFormat f) { return f == ImageFormat::Svg || f == ImageFormat::Pdf || f == ImageFormat::Eps; }
 
+// The time pictures carry (PNG tIME, the dates of PDF, SVG and EPS):
+// SOURCE_DATE_EPOCH when it is set to a number, so that two runs give the
+// same bytes, else now.
+std::time_t pictureTime();
+
 // Writes the picture as the image file the extension names. False, errno
 // set, when the file could not be written, and for the vector formats, which
 // are not made from pixels.
@@ -59,5 +74,8 @@ bool encodeImage(const ImageBuffer& image, ImageFormat format, const std::string
 // Reads width x height pixels of the current framebuffer into an ImageBuffer;
 // false, errno set, for a size out of range or when memory runs out.
 bool readPicture(int width, int height, ImageBuffer* image);
+// Reads width x height pixels of the current framebuffer into `image` (made
+// already) with their bottom-left corner at (x, y): one tile of a picture.
+void readTile(int x, int y, int width, int height, ImageBuffer* image);
 
 }  // namespace kelvra

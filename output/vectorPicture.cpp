@@ -11,9 +11,11 @@
 #include <gl2ps.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -103,6 +105,18 @@ std::string xmlText(std::string_view utf8) {
     return out;
 }
 
+// Text as XML character data, spaces kept as they are.
+std::string xmlEscaped(std::string_view utf8) {
+    std::string out;
+    for (char c : utf8) {
+        if (c == '&') out += "&amp;";
+        else if (c == '<') out += "&lt;";
+        else if (c == '>') out += "&gt;";
+        else if ((unsigned char)c >= 0x20 && c != 0x7F) out += c;
+    }
+    return out;
+}
+
 // ASCII as a PostScript or PDF string literal's contents; other bytes become '?'.
 std::string literalText(std::string_view text) {
     std::string out;
@@ -168,6 +182,7 @@ struct Page {
     ImageFormat format = ImageFormat::Svg;
     PixelSize size;
     std::string title;   // escaped for the format
+    bool transparent = false;
 };
 
 // One part of the page, sorted on its own and laid over the parts before it.
@@ -211,12 +226,14 @@ GLint printLayers(const std::vector<Layer>& layers, GLint options, PixelSize siz
 // feedback does not fit the largest buffer.
 std::optional<std::string> capturePage(const Page& page, const std::vector<Layer>& layers) {
     GLint viewport[4] = {0, 0, page.size.width, page.size.height};
+    // A transparent picture has no background to paint.
     // The best of several BSP roots splits far fewer polygons: on a 100 x 100
     // contour fill a third of the primitives and of the time. GL2PS's
     // occlusion culling is left off: it drops a line lying along the edge of
     // a polygon in front of it, such as the 2-D frame's outline along the rim
     // of the fill, which the raster picture shows.
-    const GLint options = GL2PS_DRAW_BACKGROUND | GL2PS_SILENT | GL2PS_NO_BLENDING | GL2PS_BEST_ROOT;
+    const GLint options =
+        (page.transparent ? 0 : GL2PS_DRAW_BACKGROUND) | GL2PS_SILENT | GL2PS_NO_BLENDING | GL2PS_BEST_ROOT;
     for (GLint buffer = kFirstBuffer;; buffer *= 2) {
         char* data = nullptr;
         size_t size = 0;
@@ -282,6 +299,7 @@ PixelBox coveredBox(const DepthImage& d) {
 
 ImageBuffer cropped(const ImageBuffer& image, const PixelBox& box) {
     ImageBuffer out;
+    out.componentCount = image.componentCount;
     out.width = box.width;
     out.height = box.height;
     out.pixels.resize(std::size_t(box.width) * std::size_t(box.height) * 4);
@@ -305,9 +323,17 @@ std::string base64(std::string_view bytes) {
     return out;
 }
 
-// Places the image at its box behind everything else (window depth 1). This
-// GL2PS embeds images in SVG only when built with libpng, so the SVG image
-// element is written here with the program's own PNG encoder.
+// The box of `box` (picture pixels) in an image `scale` times the picture.
+PixelBox scaledBox(const PixelBox& box, double scale) {
+    const auto at = [scale](int v) { return int(std::lround(v * scale)); };
+    return {at(box.x), at(box.y), at(box.x + box.width) - at(box.x), at(box.y + box.height) - at(box.y)};
+}
+
+// Places the image, of any resolution, over the box behind everything else
+// (window depth 1). This GL2PS embeds images in SVG only when built with
+// libpng, so the SVG image element is written here with the program's own
+// PNG encoder (RGBA for a transparent picture). PDF and EPS take the image's
+// size on the page from the pixel zoom.
 bool placeImage(const ImageBuffer& image, const PixelBox& box, PixelSize picture, ImageFormat format) {
     glWindowPos3d(box.x, box.y, 1.0);
     if (format == ImageFormat::Svg) {
@@ -320,10 +346,14 @@ bool placeImage(const ImageBuffer& image, const PixelBox& box, PixelSize picture
                               "\"/>";
         return gl2psSpecial(GL2PS_SVG, element.c_str()) == GL2PS_SUCCESS;
     }
-    std::vector<GLfloat> rgb(std::size_t(box.width) * std::size_t(box.height) * 3);
+    std::vector<GLfloat> rgb(std::size_t(image.width) * std::size_t(image.height) * 3);
     for (std::size_t i = 0; i < rgb.size() / 3; ++i)
         for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = image.pixels[i * 4 + c] / 255.0f;
-    return gl2psDrawPixels(box.width, box.height, 0, 0, GL_RGB, GL_FLOAT, rgb.data()) == GL2PS_SUCCESS;
+    glPushAttrib(GL_PIXEL_MODE_BIT);
+    glPixelZoom(GLfloat(double(box.width) / image.width), GLfloat(double(box.height) / image.height));
+    const GLint placed = gl2psDrawPixels(image.width, image.height, 0, 0, GL_RGB, GL_FLOAT, rgb.data());
+    glPopAttrib();
+    return placed == GL2PS_SUCCESS;
 }
 
 // Hands lines in window coordinates to GL2PS as they are: drawn through GL
@@ -351,9 +381,17 @@ Layer overlayLayer(const VectorScene& scene) {
 // as far as the graph leaves them visible, then everything else as vectors.
 std::optional<std::string> graphAsImagePage(const VectorScene& scene, const Page& page) {
     const DepthImage depth = readDepth(page.size);
+    const PixelBox box = coveredBox(depth);
+    // The graph drawn again at the resolution asked for; the image of the
+    // picture's own resolution where it cannot be had.
     ImageBuffer graph;
     if (!readPicture(page.size.width, page.size.height, &graph)) return std::nullopt;
-    const PixelBox box = coveredBox(depth);
+    graph.componentCount = page.transparent ? 4 : 3;
+    PixelBox imageBox = box;
+    if (std::optional<ImageBuffer> sharp = scene.graphImage ? scene.graphImage() : std::nullopt) {
+        imageBox = scaledBox(box, double(sharp->width) / page.size.width);
+        graph = std::move(*sharp);
+    }
     const std::vector<ScreenLine> frame =
         visibleParts(captureLines([&] { scene.draw({SceneFrame, false}); }), depth);
     // Nothing left to split: the image lies behind the rest, which is sorted by depth.
@@ -361,12 +399,130 @@ std::optional<std::string> graphAsImagePage(const VectorScene& scene, const Page
     std::optional<std::string> bytes = capturePage(
         page, {{GL2PS_SIMPLE_SORT,
                 [&] {
-                    if (box.width > 0) placed = placeImage(cropped(graph, box), box, page.size, page.format);
+                    if (box.width > 0) placed = placeImage(cropped(graph, imageBox), box, page.size, page.format);
                     addScreenLines(frame);
                     scene.draw({SceneFrameLabels, true});
                 }},
                overlayLayer(scene)});
     if (!placed) return std::nullopt;
+    return bytes;
+}
+
+// ---- dates and description ----------------------------------------------------------
+//
+// GL2PS dates its files with the time of writing and has no place for a
+// description, so both are put in afterwards: the dates (of the same length)
+// from pictureTime, which SOURCE_DATE_EPOCH sets; the sentence as the SVG
+// <desc> (GL2PS's creator lines go to a comment beside it), the PDF
+// information dictionary's /Subject (UTF-16 with its byte-order mark; the
+// cross-reference offsets after it are moved on), and an EPS comment after
+// the header.
+
+// Replaces `length` bytes after the first `key` with `text` (of that length).
+void replaceAfter(std::string& bytes, std::string_view key, std::size_t length, const std::string& text) {
+    const std::size_t at = bytes.find(key);
+    if (at == std::string::npos || text.size() != length || at + key.size() + length > bytes.size()) return;
+    bytes.replace(at + key.size(), length, text);
+}
+
+std::string formattedTime(const char* format) {
+    const std::time_t when = pictureTime();
+    std::tm parts{};
+    if (!gmtime_r(&when, &parts)) return {};
+    char text[64];
+    return std::string(text, std::strftime(text, sizeof text, format, &parts));
+}
+
+// The code points of UTF-8 text; a malformed byte stands for U+FFFD.
+std::vector<char32_t> codePoints(std::string_view utf8) {
+    std::vector<char32_t> out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const unsigned char b = utf8[i];
+        const int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+        char32_t c = extra == 0 ? b : extra == 1 ? b & 0x1F : extra == 2 ? b & 0x0F : b & 0x07;
+        bool good = extra >= 0 && i + extra < utf8.size();
+        for (int k = 1; good && k <= extra; ++k) {
+            const unsigned char t = utf8[i + k];
+            good = (t & 0xC0) == 0x80;
+            c = c << 6 | (t & 0x3F);
+        }
+        out.push_back(good ? c : char32_t(0xFFFD));
+        i += good ? std::size_t(extra) + 1 : 1;
+    }
+    return out;
+}
+
+// UTF-8 as the hexadecimal UTF-16BE string of a PDF text string.
+std::string pdfTextString(std::string_view utf8) {
+    std::string out = "<FEFF";
+    const auto unit = [&out](unsigned u) {
+        char hex[5];
+        std::snprintf(hex, sizeof hex, "%04X", u & 0xFFFF);
+        out += hex;
+    };
+    for (char32_t c : codePoints(utf8)) {
+        if (c < 0x10000) {
+            unit(unsigned(c));
+        } else {
+            unit(0xD800 + ((c - 0x10000) >> 10));
+            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    }
+    return out + ">";
+}
+
+// Inserts `text` at `at` of a PDF and moves the cross-reference offsets and
+// startxref that lie after it.
+void insertIntoPdf(std::string& pdf, std::size_t at, const std::string& text) {
+    pdf.insert(at, text);
+    const std::size_t xref = pdf.rfind("\nxref\n");
+    if (xref == std::string::npos) return;
+    std::size_t line = pdf.find('\n', pdf.find('\n', xref + 6) + 1) + 1;   // past "xref" and "0 N"
+    // Entries are "nnnnnnnnnn ggggg n \n": 20 bytes, offsets of ten digits.
+    for (; line + 20 <= pdf.size() && pdf[line + 17] == 'n'; line += 20) {
+        const long offset = std::strtol(pdf.c_str() + line, nullptr, 10);
+        if (std::size_t(offset) < at) continue;
+        char digits[11];
+        std::snprintf(digits, sizeof digits, "%010ld", offset + long(text.size()));
+        pdf.replace(line, 10, digits);
+    }
+    const std::size_t start = pdf.rfind("startxref\n");
+    if (start == std::string::npos) return;
+    const std::size_t number = start + 10, end = pdf.find('\n', number);
+    const long offset = std::strtol(pdf.c_str() + number, nullptr, 10);
+    if (std::size_t(offset) >= at) pdf.replace(number, end - number, std::to_string(offset + long(text.size())));
+}
+
+std::string withMetadata(std::string bytes, ImageFormat format, const std::string& description) {
+    const std::string asctime = formattedTime("%a %b %e %H:%M:%S %Y");
+    switch (format) {
+        case ImageFormat::Pdf: {
+            replaceAfter(bytes, "/CreationDate (D:", 14, formattedTime("%Y%m%d%H%M%S"));
+            const std::size_t title = bytes.find("/Title (");
+            if (title != std::string::npos && !description.empty())
+                insertIntoPdf(bytes, title, "/Subject " + pdfTextString(description) + "\n");
+            break;
+        }
+        case ImageFormat::Svg: {
+            replaceAfter(bytes, "CreationDate: ", 24, asctime);
+            const std::size_t open = bytes.find("<desc>"), close = bytes.find("</desc>");
+            if (open == std::string::npos || close == std::string::npos || close < open) break;
+            const std::string creator = bytes.substr(open + 6, close - open - 6);
+            bytes.replace(open, close + 7 - open,
+                          "<desc>" + xmlEscaped(description) + "</desc>\n<!--" + creator + "-->");
+            break;
+        }
+        case ImageFormat::Eps: {
+            replaceAfter(bytes, "%%CreationDate: ", 24, asctime);
+            const std::size_t end = bytes.find("%%EndComments\n");
+            if (end != std::string::npos && !description.empty())
+                bytes.insert(end + 14, "% Description: " + description + "\n");
+            break;
+        }
+        case ImageFormat::Png:
+        case ImageFormat::Jpeg:
+        case ImageFormat::Bmp: break;
+    }
     return bytes;
 }
 
@@ -377,6 +533,11 @@ std::string pageTitle(const std::string& title, ImageFormat format) {
 
 }  // namespace
 
+long long estimatedSortOutput(long long primitives, long long bars) {
+    const long long copies = std::max(1LL, bars / kBarsPerSplitCopy);
+    return primitives > LLONG_MAX / copies ? LLONG_MAX : primitives * copies;
+}
+
 std::optional<VectorPicture> renderVectorPicture(const VectorScene& scene, PixelSize size, ImageFormat format,
                                                  long long maxGraphPrimitives) {
     if (!isVectorFormat(format)) return std::nullopt;
@@ -386,16 +547,25 @@ std::optional<VectorPicture> renderVectorPicture(const VectorScene& scene, Pixel
         PhaseScope phase(Phase::Draw);
         picture.graphPrimitives = drawGraphCounting(scene);
     }
-    picture.graphAsImage = picture.graphPrimitives > maxGraphPrimitives;
-    const Page page{format, size, pageTitle(scene.title, format)};
+    picture.sortedPrimitives = estimatedSortOutput(picture.graphPrimitives, scene.bars);
+    picture.graphAsImage = picture.sortedPrimitives > maxGraphPrimitives;
+    const Page page{format, size, pageTitle(scene.title, format), scene.transparent};
     TextCapture texts(scene.glyphs, format);
-    std::optional<std::string> bytes =
-        picture.graphAsImage
-            ? graphAsImagePage(scene, page)
-            : capturePage(page, {{GL2PS_BSP_SORT, [&] { scene.draw({SceneGraph | SceneFrame, true}); }},
-                                 overlayLayer(scene)});
+    std::optional<std::string> bytes;
+    if (!picture.graphAsImage) {
+        bytes = capturePage(page, {{GL2PS_BSP_SORT, [&] { scene.draw({SceneGraph | SceneFrame, true}); }},
+                                   overlayLayer(scene)});
+        // The estimate fell short: the file is made again with the graph as an
+        // image, which the graph drawn once more into the framebuffer needs.
+        if (bytes && bytes->size() > kMaxVectorPictureBytes) {
+            bytes.reset();
+            picture.graphAsImage = true;
+            drawGraphCounting(scene);
+        }
+    }
+    if (picture.graphAsImage) bytes = graphAsImagePage(scene, page);
     if (!bytes) return std::nullopt;
-    picture.bytes = std::move(*bytes);
+    picture.bytes = withMetadata(std::move(*bytes), format, scene.description);
     return picture;
 }
 

@@ -11,6 +11,7 @@ namespace kelvra {
 namespace {
 
 bool capturing = false;
+double scale = 1.0;
 
 }  // namespace
 
@@ -19,14 +20,17 @@ bool vectorCapture() { return capturing; }
 
 void useFlatShading() { glShadeModel(capturing ? GL_SMOOTH : GL_FLAT); }
 
+void setPixelScale(double k) { scale = k > 0 ? k : 1.0; }
+double pixelScale() { return scale; }
+
 void setLineWidth(double pixels) {
-    GLfloat w = GLfloat(std::max(pixels, 1.0));
+    GLfloat w = GLfloat(std::max(pixels, 1.0) * scale);
     glLineWidth(w);
     gl2psLineWidth(w);
 }
 
 void setPointSize(double pixels) {
-    GLfloat s = GLfloat(std::max(pixels, 1.0));
+    GLfloat s = GLfloat(std::max(pixels, 1.0) * scale);
     glPointSize(s);
     gl2psPointSize(s);
 }

@@ -18,7 +18,16 @@ bool vectorCapture();
 // vertex instead (render/contours.cpp), which draws the same.
 void useFlatShading();
 
-void setLineWidth(double pixels);   // never thinner than one pixel
+// Pictures drawn K times the window's pixel size keep the window's layout:
+// every width, size and glyph cell given in window pixels is multiplied by
+// the scale set here (1 on the screen). Lines and points take it through
+// setLineWidth and setPointSize, texts through glyphCellHeight
+// (render/text.h). The picture path sets it for one picture
+// (view/viewPicture.cpp).
+void setPixelScale(double scale);
+double pixelScale();
+
+void setLineWidth(double pixels);   // window pixels, never thinner than one; times the pixel scale
 void setPointSize(double pixels);   // likewise
 // Pushes the fills that follow back by glPolygonOffset(1, 1), so that lines
 // drawn on the same surface afterwards win the depth test.

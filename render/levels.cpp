@@ -2,6 +2,7 @@
 // colours by value.
 #include "render/levels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 
@@ -144,6 +145,28 @@ double levelCrossing(const LevelTable& t, double a, double b, int k) {
     // Equal ends: the segment lies in one level; put the crossing at its far end.
     if (den == 0.0 || !std::isfinite(num / den)) return num <= 0.0 ? 0.0 : 1.0;
     return num / den;
+}
+
+BandDifferences legendBandDifferences(const GraphSettings& s) {
+    BandDifferences d;
+    Rgb levels[kMaxLevelCount + 1];
+    d.levels = buildLevelColors(s.legendColors, s.legendStyle, s.legendReverse, s.scaleStep[3], levels);
+    for (int v = 0; v < int(Vision::Count); ++v) {
+        double smallest = 0.0;
+        bool any = false;
+        for (int i = 1; i < d.levels; ++i) {
+            // The absolute style repeats a colour on purpose: values of the
+            // same size either side of zero look alike.
+            const Rgb &lo = levels[i], &hi = levels[i + 1];
+            if (lo.r == hi.r && lo.g == hi.g && lo.b == hi.b) continue;
+            const double e = ciede2000(labOfSrgb(simulateVision(levels[i], Vision(v))),
+                                       labOfSrgb(simulateVision(levels[i + 1], Vision(v))));
+            smallest = any ? std::min(smallest, e) : e;
+            any = true;
+        }
+        d.smallest[v] = smallest;
+    }
+    return d;
 }
 
 }  // namespace kelvra

@@ -7,6 +7,7 @@
 // colours (or the grey ramp) by buildLevelColors.
 #pragma once
 
+#include "settings/colorMaps.h"
 #include "settings/graphSettings.h"
 #include "settings/settingsTables.h"
 
@@ -43,5 +44,15 @@ int pointLevel(const LevelTable& t, double v);
 // axis (so crossings on a log Z axis with a linear legend fall where the
 // surface actually reaches the value).
 double levelCrossing(const LevelTable& t, double a, double b, int k);
+
+// The smallest CIEDE2000 difference between neighbouring bands of the levels
+// the settings draw (their level count, style and reversal), for each vision
+// (settings/colorMaps.h); 0 with fewer than two levels. Bands the absolute
+// style gives one colour on purpose are not compared.
+struct BandDifferences {
+    double smallest[int(Vision::Count)] = {};
+    int levels = 0;
+};
+BandDifferences legendBandDifferences(const GraphSettings& s);
 
 }  // namespace kelvra

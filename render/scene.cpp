@@ -51,7 +51,7 @@ void resizeViewport(int width, int height, int viewZoom) {
     setProjection(width, height, viewZoom);
 }
 
-void setProjection(int width, int height, int viewZoom) {
+void setProjection(double width, double height, int viewZoom) {
     // A zero-sized window (minimised) or a zero zoom would give an empty volume,
     // which GL rejects; the matrix is then left as it is.
     if (width > 0 && height > 0 && viewZoom != 0) {
@@ -60,6 +60,18 @@ void setProjection(int width, int height, int viewZoom) {
         glOrtho(-width / f, width / f, -height / f, height / f, -50.0 * m / f, 50.0 * m / f);
     }
     glMatrixMode(GL_MODELVIEW);
+}
+
+void setPictureCamera(PixelSize pixels, double scale, int viewZoom, const PixelRect& tile) {
+    glViewport(0, 0, tile.width, tile.height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // Normalised coordinates of the whole picture mapped onto the tile's: a
+    // window x of the picture is x - tile.x in the tile.
+    const double w = pixels.width, h = pixels.height;
+    glTranslated((w - 2.0 * tile.x - tile.width) / tile.width, (h - 2.0 * tile.y - tile.height) / tile.height, 0.0);
+    glScaled(w / tile.width, h / tile.height, 1.0);
+    setProjection(w / scale, h / scale, viewZoom);
 }
 
 namespace {

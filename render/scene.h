@@ -54,7 +54,18 @@ void initGlState();
 void resizeViewport(int width, int height, int viewZoom);
 // The camera alone, onto the current projection (the pick multiplies its pick
 // matrix first); leaves the modelview matrix current.
-void setProjection(int width, int height, int viewZoom);
+void setProjection(double width, double height, int viewZoom);
+
+// A rectangle of pixels, origin bottom-left.
+struct PixelRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+// The camera of a picture of `pixels` drawn `scale` times a window's size
+// (the window pixels / scale, fractions allowed), onto the part `tile` of it:
+// the viewport is the tile's, and the world it shows is the part of the
+// picture the tile covers, so tiles drawn one by one and laid side by side
+// are the whole picture.
+void setPictureCamera(PixelSize pixels, double scale, int viewZoom, const PixelRect& tile);
 
 // One frame's parts into the current framebuffer (cleared by the caller):
 // the graph and pick markers under the graph's turn, the anchored overlays,

@@ -12,6 +12,7 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <array>
 #include <cassert>
 #include <cmath>
@@ -22,6 +23,7 @@
 #include "base/cp932.h"
 #include "settings/graphSettings.h"
 #include "render/displayLists.h"
+#include "render/feedbackState.h"
 #include "render/fonts.h"
 #include "settings/settingsTables.h"
 
@@ -134,8 +136,9 @@ public:
     OutlineEmitter(const OutlineEmitter&) = delete;
     OutlineEmitter& operator=(const OutlineEmitter&) = delete;
 
-    void emit(GlyphRef ref) {
-        if (!ref.face) return;
+    // Returns the advance, in ems.
+    double emit(GlyphRef ref) {
+        if (!ref.face) return 0.0;
         GlyphOutline g;
         glyphOutline(ref, &g);
         if (tess_ && !g.contours.empty()) {
@@ -147,6 +150,7 @@ public:
             }
         }
         glTranslated(g.advance, 0.0, 0.0);
+        return g.advance;
     }
 
 private:
@@ -331,10 +335,10 @@ int glyphCellHeight(const GraphSettings& s, TextRole role) {
                                                                            : s.viewZoom;
     // Integer arithmetic truncates toward zero like the size product in floating point.
     long long h = (long long)s.fontSize[role] * k / 100;
-    if (h == 0) return kDefaultCellHeight;
-    if (h > kMaxGlyphPixels) return kMaxGlyphPixels;
-    if (h < -kMaxGlyphPixels) return -kMaxGlyphPixels;
-    return int(h);
+    if (h == 0) h = kDefaultCellHeight;
+    h = std::clamp<long long>(h, -kMaxGlyphPixels, kMaxGlyphPixels);
+    // A picture K times the window's size: the window's cell, K times as high.
+    return int(std::lround(double(h) * pixelScale()));
 }
 
 bool roleUsesOutlines(const GraphSettings& s, TextRole role) {
@@ -393,12 +397,20 @@ void drawTextOutlines(const TextSpan& span) {
     glTranslated(pos[0], pos[1], pos[2]);
     glScaled(span.emPixels, span.emPixels, 0.0);
     OutlineEmitter emitter(/*frontOnly=*/true);
+    // The pen only moves right: past the viewport's right edge nothing more
+    // can show, so a text of any length costs at most a picture's width of
+    // glyphs (a 300 000-character title drew 300 000 outlines into a PDF).
+    const double rightEdge = viewport[0] + viewport[2];
+    double pen = pos[0];
+    const auto glyph = [&](GlyphRef ref) {
+        if (pen <= rightEdge) pen += emitter.emit(ref) * span.emPixels;
+    };
     walkCharacters(
         span.text, face->symbol,
         [&](const unsigned char* first, size_t count) {
-            for (size_t i = 0; i < count; ++i) emitter.emit(byteGlyph(face, first[i]));
+            for (size_t i = 0; i < count && pen <= rightEdge; ++i) glyph(byteGlyph(face, first[i]));
         },
-        [&](uint16_t code) { emitter.emit(wideGlyph(face, code)); });
+        [&](uint16_t code) { glyph(wideGlyph(face, code)); });
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();

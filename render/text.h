@@ -47,6 +47,7 @@ inline constexpr int kWideListsPerRole = 4096;
 // Cell height in pixels (ascent + descent, as Windows sizes fonts) of a bitmap
 // role: trunc(fontSize * k / 100) with k the zoom, the axis-indicator size or
 // the legend size. 0 gives kDefaultCellHeight; a negative value is an em size.
+// Times the pixel scale of a picture drawn larger than the window (render/feedbackState.h).
 int glyphCellHeight(const GraphSettings& s, TextRole role);
 // True when the role draws outline glyphs: the title in one of the Japanese faces.
 bool roleUsesOutlines(const GraphSettings& s, TextRole role);

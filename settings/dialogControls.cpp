@@ -55,8 +55,9 @@ constexpr ControlGroup kGroups[] = {
     {.page = PageLegend, .box = {7, 7, 248, 62}},
     {.page = PageLegend, .box = {7, 76, 248, 135}},
 
-    {.page = PageLegendColors, .box = {7, 7, 248, 176}},
-    {.page = PageLegendColors, .box = {7, 188, 248, 24}, .framed = false},
+    {.page = PageLegendColors, .box = {7, 7, 248, 150}},
+    {.page = PageLegendColors, .box = {7, 160, 248, 52}, .framed = false, .notesAt = {12, 186, 243, 12},
+     .bandDifferences = true},
 
     {.page = PageTitle, .box = {7, 7, 248, 70}},
     {.page = PageTitle, .box = {7, 86, 248, 70}},
@@ -174,12 +175,18 @@ consteval DialogControl roleList(int group, int id, const char* label, Place p) 
     c.list = L::TextRoles;
     return c;
 }
+// The legend colour page's presets: no field, they only fill the swatches.
+consteval DialogControl colorMapList(int group, int id, const char* label, Place p) {
+    DialogControl c = control(group, id, W::List, label, -1, p);
+    c.list = L::ColorMaps;
+    return c;
+}
 constexpr const char* kLevelNames[] = {"1",  "2",  "3",  "4",  "5",  "6",  "7",  "8",  "9",  "10",
                                        "11", "12", "13", "14", "15", "16", "17", "18", "19", "20"};
 // Row n of the legend colour page (1 at the top): ten to a column.
 consteval DialogControl levelSwatch(int id, int n) {
     const int left = n <= 10;
-    const short y = short(16 + ((n - 1) % 10) * 16);
+    const short y = short(15 + ((n - 1) % 10) * 14);
     return swatch(GLevelColours, id, kLevelNames[n - 1], {&S::legendColors, 21 - n},
                   {short(left ? 30 : 152), y, 90, short(left ? 16 : 136), 14});
 }
@@ -268,7 +275,8 @@ constexpr DialogControl kControls[] = {
     levelSwatch(1271, 9), levelSwatch(1273, 10), levelSwatch(1275, 11), levelSwatch(1277, 12),
     levelSwatch(1279, 13), levelSwatch(1281, 14), levelSwatch(1283, 15), levelSwatch(1285, 16),
     levelSwatch(1287, 17), levelSwatch(1289, 18), levelSwatch(1291, 19), levelSwatch(1292, 20),
-    control(GLevelButton, 1256, W::Button, "ﾃﾞﾌｫﾙﾄ", -1, {199, 190, 56}),
+    colorMapList(GLevelButton, 1300, "ｶﾗｰﾏｯﾌﾟ", {62, 162, 120, 12, 48}),
+    control(GLevelButton, 1256, W::Button, "ﾃﾞﾌｫﾙﾄ", -1, {199, 162, 56}),
 
     // ｸﾞﾗﾌﾀｲﾄﾙ
     edit(GTitle, 1136, "タイトル", &S::titleText, {60, 34, 184, 18, 40}),
@@ -397,7 +405,7 @@ static_assert(placesFit(), "a control of the settings dialog lies outside its gr
 consteval bool controlsCoverTheRecord() {
     for (const DialogControl& c : kControls) {
         if (!widgetFits(c) || c.page != kGroups[c.group].page) return false;
-        if (c.field < 0 && c.widget == W::List && c.list != L::TextRoles) return false;
+        if (c.field < 0 && c.widget == W::List && c.list != L::TextRoles && c.list != L::ColorMaps) return false;
         for (const DialogControl& d : kControls)
             if (&c != &d && c.page == d.page && c.id == d.id) return false;
     }

@@ -64,6 +64,7 @@ enum class ListEntries : std::uint8_t {
     TickStyles,
     TextRoles,
     FontFaces,
+    ColorMaps,          // the colour-map presets that fill the level colours (settings/colorMaps.h)
 };
 
 // A rectangle on a page, in dialog units from the page's top-left corner.
@@ -90,6 +91,10 @@ struct ControlGroup {
     std::span<const char* const> notes = {};      // lines of text, from (notesAt.x, notesAt.y)
     DuRect notesAt = {};                              // w: their width, h: one line's height
     bool fontSample = false;   // the box shows a sample of the face and size the font page shows
+    // At notesAt (two lines): the smallest colour difference between
+    // neighbouring bands of the levels in use, for normal vision and two
+    // colour-vision deficiencies (the legend colour page).
+    bool bandDifferences = false;
 };
 
 struct DialogControl {

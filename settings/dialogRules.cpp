@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "base/cp932.h"
+#include "settings/colorMaps.h"
 #include "settings/graphTypes.h"
 #include "settings/settingsFields.h"
 #include "settings/settingsTables.h"
@@ -151,6 +152,11 @@ std::vector<std::string> listEntries(const SettingsDialogState& state, int contr
             return roles;
         }
         case ListEntries::FontFaces: return {kFontFaceNames, kFontFaceNames + kFontFaceCount};
+        case ListEntries::ColorMaps: {
+            std::vector<std::string> labels;
+            for (const ColorMap& map : colorMaps()) labels.push_back(map.label);
+            return labels;
+        }
     }
     return {};
 }
@@ -158,6 +164,7 @@ std::vector<std::string> listEntries(const SettingsDialogState& state, int contr
 int listSelection(const SettingsDialogState& state, int control) {
     const DialogControl& c = controlAt(control);
     if (c.list == ListEntries::TextRoles) return state.fontRole;
+    if (c.list == ListEntries::ColorMaps) return colorMapOf(state.page);
     // Without a grid the floor list holds "none" alone, shown chosen whatever the field holds.
     if (c.list == ListEntries::FloorProjections && !hasSections(state.facts.dataKind)) return 0;
     const FieldRow* row = fieldOf(state, control);
@@ -262,6 +269,10 @@ void chooseListEntry(SettingsDialogState& state, int control, int position) {
         for (std::size_t i = 0; i < kDialogControls.size(); ++i)
             if (kDialogControls[i].followsFontRole && kDialogControls[i].widget == Widget::IntEdit)
                 state.texts[i] = std::to_string(fieldInt(*fieldOf(state, int(i)), state.page));
+        return;
+    }
+    if (c.list == ListEntries::ColorMaps) {
+        applyColorMap(colorMaps()[std::size_t(position)], state.page);
         return;
     }
     const FieldRow* row = fieldOf(state, control);

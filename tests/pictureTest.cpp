@@ -127,5 +127,43 @@ TEST(Picture, OfAnotherSizeIsWhatAWindowOfThatSizeShowsWithoutPickMarkers) {
     glDeleteLists(ListPickMarker, 1);
 }
 
+// A picture larger than the driver's renderbuffers is drawn tile by tile:
+// tiles of uneven sizes at the right and bottom edges put together give the
+// picture drawn at once, seams included.
+TEST(Picture, DrawnInTilesIsThePictureDrawnAtOnce) {
+    GL_TEST_REQUIRE_CONTEXT(kWindow.width, kWindow.height);
+    PictureView g;
+    PictureRequest whole = shownPicture(kWindow);
+    whole.scale = 3;   // 480 x 360
+    std::optional<ImageBuffer> once = g.view.renderPicture(whole);
+    ASSERT_TRUE(once);
+    PictureRequest tiled = whole;
+    tiled.tileSide = 100;   // 5 x 4 tiles, the last column 80 wide and the last row 60 high
+    std::optional<ImageBuffer> pieces = g.view.renderPicture(tiled);
+    ASSERT_TRUE(pieces);
+    EXPECT_EQ(std::pair(pieces->width, pieces->height), std::pair(480, 360));
+    EXPECT_EQ(differing(pieces->pixels, once->pixels), 0);
+}
+
+// The image save's 倍率 choices: a factor as it is; A4's width (210 mm) at
+// 300 or 600 dpi as the factor that gives that many pixels across, which
+// the file records, held to 8 for a small window.
+TEST(Picture, TheScaleChoicesAskForTheirFactorOrA4sWidth) {
+    const PixelSize client{775, 461};
+    const auto pixels = [](const PictureRequest& r) { return std::pair(pictureSize(r).width, pictureSize(r).height); };
+    const auto chosen = [&](int i, PixelSize c = {775, 461}) { return chosenPicture(c, kPictureScaleChoices[i], false); };
+    EXPECT_EQ(pixels(chosen(0)), std::pair(775, 461));
+    EXPECT_EQ(chosen(0).dotsPerInch, 0);
+    EXPECT_EQ(chosen(0).vectorImageScale, 1);
+    EXPECT_EQ(pixels(chosen(2)), std::pair(2325, 1383));
+    const PictureRequest a4 = chosen(4);
+    EXPECT_EQ(pictureSize(a4).width, 2480);   // 210 mm at 300 dpi
+    EXPECT_EQ(a4.dotsPerInch, 300);
+    EXPECT_DOUBLE_EQ(a4.vectorImageScale, 300.0 / 96.0);
+    EXPECT_EQ(pictureSize(chosen(5)).width, 4961);
+    EXPECT_EQ(pixels(chosen(5, {300, 200})), std::pair(2400, 1600));
+    EXPECT_TRUE(chosenPicture(client, kPictureScaleChoices[1], true).transparent);
+}
+
 }  // namespace
 }  // namespace kelvra

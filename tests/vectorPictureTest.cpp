@@ -87,6 +87,7 @@ struct Svg {
     std::vector<std::string> fonts;   // font-family of each text
     int polylines = 0, images = 0;
     std::vector<std::string> imageData;   // href of each image
+    std::vector<int> imageWidths;         // width of each image, in the picture's units
 };
 
 Svg readSvg(const std::string& bytes) {
@@ -104,6 +105,7 @@ Svg readSvg(const std::string& bytes) {
         if (name == "image") {
             ++svg.images;
             svg.imageData.push_back(e.Attribute("xlink:href") ? e.Attribute("xlink:href") : "");
+            svg.imageWidths.push_back(e.IntAttribute("width"));
         }
     });
     return svg;
@@ -386,8 +388,8 @@ TEST(VectorPicture, TextsAreTextWhereTheFormatCanHoldThemAndOutlinesElsewhere) {
     EXPECT_LT(inkAbove(drawn, 90), titleInk * 2);
 }
 
-// Above the primitive limit the graph is one image at the picture's
-// resolution; the frame, legend, indicator and texts stay vectors, and the
+// Above the primitive limit the graph is one image at 300 dpi (window
+// pixels taken as 96 dpi); the frame, legend, indicator and texts stay vectors, and the
 // frame's lines are cut where the graph hides them.
 TEST(VectorPicture, ALargeGraphGoesInAsAnImageAndTheRestStaysVectors) {
     GL_TEST_REQUIRE_CONTEXT(kSize.width, kSize.height);
@@ -407,6 +409,18 @@ TEST(VectorPicture, ALargeGraphGoesInAsAnImageAndTheRestStaysVectors) {
     const std::vector<unsigned char> png = decodeBase64(std::string_view(svg.imageData[0]).substr(prefix.size()));
     ASSERT_GT(png.size(), 8u);
     EXPECT_EQ(std::string(png.begin(), png.begin() + 4), "\x89PNG");
+    // The image is at 300 dpi for window pixels taken as 96 dpi: its pixels
+    // (the PNG header's width) are 300/96 of its width in the picture.
+    ASSERT_GT(png.size(), 24u);
+    const int pixelsAcross = png[16] << 24 | png[17] << 16 | png[18] << 8 | png[19];
+    EXPECT_NEAR(pixelsAcross, svg.imageWidths[0] * 300.0 / 96.0, 4.0);
+    PictureRequest atOne = shownPicture(kSize);
+    atOne.vectorImageScale = 1;
+    const Svg plain = readSvg(s.view.renderVectorPicture(atOne, ImageFormat::Svg, 100)->bytes);
+    ASSERT_EQ(plain.images, 1);
+    const std::vector<unsigned char> small = decodeBase64(std::string_view(plain.imageData[0]).substr(prefix.size()));
+    ASSERT_GT(small.size(), 24u);
+    EXPECT_NEAR(small[16] << 24 | small[17] << 16 | small[18] << 8 | small[19], plain.imageWidths[0], 1.0);
     // Only the legend's cells (two triangles each) are polygons, besides the white background.
     EXPECT_LE(std::count_if(svg.fills.begin(), svg.fills.end(), [](const std::string& f) { return f != "#ffffff"; }),
               2 * 10);

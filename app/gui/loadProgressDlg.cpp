@@ -54,7 +54,6 @@ void CLoadProgressDlg::showNow() {
     focusBefore_ = wxWindow::FindFocus();
     othersDisabled_ = std::make_unique<wxWindowDisabler>(this);
     Show();
-    if (wxWindow* stop = FindWindow(wxID_CANCEL)) stop->SetFocus();
     repaintNow();
 }
 

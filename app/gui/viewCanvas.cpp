@@ -364,7 +364,19 @@ void CViewCanvas::saveImageCommand() {
     request.confirmOverwrite = true;
     std::optional<std::string> path = askFileName(request);
     if (!path) return;
-    savePicture(*path, size);
+    std::optional<PictureSaveChoice> choice;
+    if (hooks_.pictureChoice) {
+        choice = hooks_.pictureChoice(pictureChoice_);
+    } else {
+        CPictureOptionsDlg options(wxGetTopLevelParent(this), size, pictureChoice_);
+        if (options.ShowModal() == wxID_OK) choice = options.choice();
+        repairAfterDialog();
+    }
+    if (!choice) return;
+    pictureChoice_ = *choice;
+    const PictureRequest picture = chosenPicture(size, kPictureScaleChoices[std::size_t(pictureChoice_.scale)],
+                                                 pictureChoice_.transparent);
+    savePicture(*path, picture);
 }
 
 bool CViewCanvas::drawOffScreen(const std::function<void()>& draw) {
@@ -383,10 +395,10 @@ std::optional<ImageBuffer> CViewCanvas::drawPicture(const PictureRequest& reques
     return picture;
 }
 
-bool CViewCanvas::savePicture(const std::string& path, PixelSize size) {
+bool CViewCanvas::savePicture(const std::string& path, const PictureRequest& request) {
     bool written = false;
     // Without a context there is no picture; writeImage still says so.
-    if (!drawOffScreen([&] { written = view_.saveImage(path, size); })) return view_.writeImage(std::nullopt, path);
+    if (!drawOffScreen([&] { written = view_.savePicture(request, path); })) return view_.writeImage(std::nullopt, path);
     return written;
 }
 

@@ -27,6 +27,7 @@
 #include "view/kelvraView.h"
 #include "base/viewHost.h"
 #include "app/gui/dialog/colourSwatch.h"
+#include "app/gui/pictureOptionsDlg.h"
 
 class wxFrame;
 
@@ -43,6 +44,8 @@ struct GuiHooks {
     std::function<std::optional<std::string>(const FileDialogRequest&)> fileName;    // file dialog
     std::function<void(int status)> endProcess;                                    // after Soft_On=NO
     ColourChooser colour;                                                          // colour dialog
+    // The image save's 倍率 and background dialog, given the last choice; nothing for Cancel.
+    std::function<std::optional<PictureSaveChoice>(const PictureSaveChoice& last)> pictureChoice;
 };
 
 class CViewCanvas : public wxGLCanvas, public ViewHost {
@@ -72,10 +75,11 @@ public:
     // A picture drawn off-screen in the window's context (the core's
     // renderPicture); nothing while the window has no context yet.
     std::optional<ImageBuffer> drawPicture(const PictureRequest& request);
-    // File/Save image: asks for a name, then writes the picture at the client size.
+    // File/Save image: asks for a name, then for the 倍率 and the background
+    // (app/gui/pictureOptionsDlg.h), then writes the picture of the client size.
     void saveImageCommand();
-    // Draws the current picture at `size` off-screen and writes it to `path`.
-    bool savePicture(const std::string& path, PixelSize size);
+    // Draws the picture `request` asks for off-screen and writes it to `path`.
+    bool savePicture(const std::string& path, const PictureRequest& request);
     // Edit/Copy: the picture at the client size on the clipboard as a bitmap,
     // then the graph lists rebuilt. A failure leaves the clipboard as it was
     // and says nothing.
@@ -158,6 +162,7 @@ private:
     std::string startupArgument_;
     bool startupScheduled_ = false;
     bool startupFinished_ = false;
+    PictureSaveChoice pictureChoice_;   // the last 倍率 and background of the image save
     // While a launch file runs nobody may be there to close a message box:
     // messages go to stderr instead.
     bool unattended_ = false;

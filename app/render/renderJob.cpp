@@ -10,6 +10,7 @@
 #include "base/cp932.h"
 #include "base/headlessHost.h"
 #include "base/textInput.h"
+#include "settings/colorMaps.h"
 #include "view/kelvraView.h"
 
 namespace kelvra {
@@ -29,7 +30,11 @@ bool writeAll(int fd, std::string_view bytes) {
 
 bool writePicture(CKelvraView& view, HeadlessHost& host, const RenderOptions& o, const PictureOutput& out,
                   const std::optional<ImageBuffer>& drawn) {
-    const PictureRequest request = shownPicture({o.width, o.height});
+    PictureRequest request = shownPicture({o.width, o.height});
+    request.scale = o.scale;
+    if (o.scaleGiven) request.vectorImageScale = o.scale;
+    request.transparent = o.transparent;
+    request.dotsPerInch = o.dpi;
     auto failed = [&](int error) {
         host.showFileMessage(sj("ﾌｧｲﾙを作成することが出来ません。"), out.path, error);
         return false;
@@ -42,8 +47,12 @@ bool writePicture(CKelvraView& view, HeadlessHost& host, const RenderOptions& o,
         bytes = std::move(picture->bytes);
         graphAsImage = picture->graphAsImage;
     } else {
-        std::optional<ImageBuffer> picture = drawn ? drawn : view.renderPicture(request);
-        if (!picture || !encodeImage(*picture, out.format, out.path, &bytes)) return failed(ENOMEM);
+        // A launch's own picture is the window's; a scaled or transparent one is drawn afresh.
+        const bool asDrawn = drawn && o.scale == 1.0 && !o.transparent && o.dpi == 0;
+        errno = 0;
+        std::optional<ImageBuffer> picture = asDrawn ? drawn : view.renderPicture(request);
+        if (!picture) return failed(errno ? errno : ENOMEM);
+        if (!encodeImage(*picture, out.format, out.path, &bytes)) return failed(ENOMEM);
     }
     bool written = out.path == "-" ? writeAll(STDOUT_FILENO, bytes) : writeFileSafely(out.path, bytes);
     if (!written) return failed(errno);
@@ -100,6 +109,11 @@ int renderInput(const RenderOptions& o, const std::string& input, FileRead bytes
     }
     if (!o.settingsText.empty()) {
         view.applySettingsText(o.settingsText);
+        picture.reset();
+    }
+    if (!o.colormap.empty()) {
+        applyColorMap(*colorMapNamed(o.colormap), view.settings);
+        view.settingsChanged();
         picture.reset();
     }
     if (!o.writeSettings.empty() && !view.saveSettingsFile(o.writeSettings)) return kExitFailed;

@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <optional>
+#include <string_view>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -14,6 +17,8 @@
 #include "base/appInfo.h"
 #include "base/fileIo.h"
 #include "base/headlessHost.h"
+#include "output/picture.h"
+#include "settings/colorMaps.h"
 #include "settings/settingsFile.h"
 
 namespace kelvra {
@@ -48,6 +53,27 @@ bool parseSize(const char* text, int* w, int* h) {
     *w = int(a);
     *h = int(b);
     return true;
+}
+
+// A number without the locale: "2", "2.5".
+std::optional<double> parseNumber(std::string_view text) {
+    double v = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+// A picture scale: a number or a fraction ("600/96") from 1 to 8.
+std::optional<double> parseScale(std::string_view text) {
+    std::optional<double> k;
+    if (std::size_t slash = text.find('/'); slash != std::string_view::npos) {
+        std::optional<double> a = parseNumber(text.substr(0, slash)), b = parseNumber(text.substr(slash + 1));
+        if (a && b && *b > 0) k = *a / *b;
+    } else {
+        k = parseNumber(text);
+    }
+    if (!k || *k < kMinPictureScale || *k > kMaxPictureScale) return std::nullopt;
+    return k;
 }
 
 constexpr int kMostJobs = 256;
@@ -113,6 +139,45 @@ const OptionRow kOptions[] = {
      [](RenderOptions& o, const char* v) { return storeImportChoice(o, "--separator", ImportChoice::Separator, v); }},
     {"decimal", 0, "MARK", "its decimal mark: point or comma; detected without it",
      [](RenderOptions& o, const char* v) { return storeImportChoice(o, "--decimal", ImportChoice::Decimal, v); }},
+    {"scale", 0, "K",
+     "draw the picture K times --size (1 to 8, fractions\n"
+     "allowed: 2.5, 600/96) with every text, line, point\n"
+     "and margin K times as large; for a vector picture,\n"
+     "the graph's image at K (default 300/96)",
+     [](RenderOptions& o, const char* v) {
+         std::optional<double> k = parseScale(v);
+         if (!k) return badValue("--scale", std::string("takes a number from 1 to 8 (2, 2.5, 600/96), not \"") + v + "\"");
+         o.scale = *k;
+         o.scaleGiven = true;
+         return Next::Go;
+     }},
+    {"dpi", 0, "N", "record N dots per inch in the PNG, JPEG or BMP file\n(nothing is drawn differently)",
+     [](RenderOptions& o, const char* v) {
+         std::optional<double> dpi = parseNumber(v);
+         if (!dpi || *dpi < 1 || *dpi > 100000)
+             return badValue("--dpi", std::string("takes a number of dots per inch from 1 to 100000, not \"") + v + "\"");
+         o.dpi = *dpi;
+         return Next::Go;
+     }},
+    {"background", 0, "KIND",
+     "white (the default) or transparent: PNG with an alpha\n"
+     "channel, SVG, PDF and EPS without the white page",
+     [](RenderOptions& o, const char* v) {
+         const std::string kind = v;
+         if (kind != "white" && kind != "transparent")
+             return badValue("--background", "takes white or transparent, not \"" + kind + "\"");
+         o.transparent = kind == "transparent";
+         return Next::Go;
+     }},
+    {"colormap", 0, "NAME",
+     "fill the legend colours from a colour map (after -s\n"
+     "and --set): default, viridis, cividis, magma, grey,\n"
+     "diverging",
+     [](RenderOptions& o, const char* v) {
+         if (!colorMapNamed(v)) return badValue("--colormap", std::string("unknown colour map \"") + v + "\" (" + colorMapNames() + ")");
+         o.colormap = v;
+         return Next::Go;
+     }},
     {"write-settings", 0, "FILE", "write the settings as a settings file",
      [](RenderOptions& o, const char* v) { o.writeSettings = v; return Next::Go; }},
     {"write-data", 0, "FILE", "save the data set with the settings appended",
@@ -198,6 +263,10 @@ bool optionsAgree(RenderOptions& o) {
     }
     if (o.inputs.empty()) {
         usageError("no input file");
+        return false;
+    }
+    if (std::lround(o.width * o.scale) > kMaxPictureSide || std::lround(o.height * o.scale) > kMaxPictureSide) {
+        usageError("--size times --scale is larger than " + std::to_string(kMaxPictureSide) + " pixels a side");
         return false;
     }
     const bool many = !o.outputFolder.empty();

@@ -24,6 +24,11 @@ struct RenderOptions {
     int width = 775;
     int height = 550;
     int jobs = 0;                      // -j; 0: one per core
+    double scale = 1.0;                // --scale: the picture this many times --size, same layout
+    bool scaleGiven = false;           // a vector picture's image is then drawn at that scale too
+    double dpi = 0;                    // --dpi: the resolution the image file records; 0: none
+    bool transparent = false;          // --background transparent
+    std::string colormap;              // --colormap: a preset that fills the legend colours
     bool timings = false;
     bool listSettings = false;
     bool watch = false;                // --watch: draw again after every whole change (watchRender.h)

@@ -66,6 +66,8 @@ protected:
             return a;
         };
         frame->hooks.endProcess = [this](int status) { endStatus = status; };
+        // The image save's 倍率 dialog answered with OK: what it showed (1x at first).
+        frame->hooks.pictureChoice = [](const PictureSaveChoice& last) -> std::optional<PictureSaveChoice> { return last; };
         frame->SetPosition(wxPoint(0, 0));
         frame->Show();
         ASSERT_TRUE(pumpUntil([&] { return frame->canvas()->startupFinished(); }));

@@ -5,6 +5,8 @@
 // next print, and the print preview window opened from the menu and closed.
 #include <dlfcn.h>
 #include <gtk/gtk.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 #include <wx/image.h>
@@ -21,6 +23,7 @@
 #include "app/gui/commands.h"
 #include "app/gui/guiText.h"
 #include "app/gui/mainFrame.h"
+#include "app/gui/pictureOptionsDlg.h"
 #include "base/cp932.h"
 #include "render/framebufferTarget.h"
 #include "support/testFiles.h"
@@ -244,6 +247,83 @@ TEST_F(PictureOutput, CopyPutsTheWindowsPictureOnTheClipboardWithoutPickMarkers)
 // A view wider than any picture the driver can draw gives no picture: the
 // copy then says nothing and leaves what the clipboard held; at an ordinary
 // size again, the copy works.
+// File/画像の保存: after the name, the 倍率 and background dialog; 2x with a
+// transparent background gives a PNG twice the window's size with alpha,
+// and the dialog shows the last choice the next time.
+TEST_F(PictureOutput, ImageSaveAsksForTheScaleAndTheBackground) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    open();
+    const std::string path = dir.file("saved.png");
+    frame->hooks.fileName = [&](const FileDialogRequest&) -> std::optional<std::string> { return path; };
+    int seen = 0, ticks = 0;
+    PictureSaveChoice shownChoice;
+    wxUIActionSimulator sim;
+    // As a user answers: the pointer over the list, Down to the next entry,
+    // a click on the check box, a click on OK; a step a tick, once the dialog
+    // has painted.
+    wxTimer answer;
+    answer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        CPictureOptionsDlg* options = nullptr;
+        for (wxWindow* w : wxTopLevelWindows)
+            if (auto* d = dynamic_cast<CPictureOptionsDlg*>(w); d && d->IsShown() && d->IsModal()) options = d;
+        if (!options) return;
+        const auto centre = [](wxWindow* w) { return w->GetScreenRect().GetPosition() + w->GetSize() / 2; };
+        switch (ticks++) {
+            case 8:
+                ++seen;
+                shownChoice = options->choice();
+                test::saveScreenshot(options->GetScreenRect(), "picture-options.png");
+                sim.MouseMove(centre(options->scaleList()));
+                options->scaleList()->SetFocus();
+                break;
+            case 10: sim.Char(WXK_DOWN); break;   // 2倍
+            case 12:
+                sim.MouseMove(centre(options->transparentBox()));
+                sim.MouseClick();
+                break;
+            case 16:
+                test::saveScreenshot(options->GetScreenRect(), "picture-options-chosen.png");
+                sim.MouseMove(centre(options->FindWindow(wxID_OK)));
+                sim.MouseClick();
+                answer.Stop();
+                break;
+        }
+    });
+    answer.Start(50);
+    ASSERT_TRUE(frame->runCommand(IdFileSaveImage));
+    ASSERT_TRUE(pumpUntil([&] { return wxFileExists(path); }, 10000));
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(shownChoice.scale, 0);
+    EXPECT_FALSE(shownChoice.transparent);
+    const PixelSize client = frame->canvas()->clientSize();
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+    wxImage saved(wxString(path), wxBITMAP_TYPE_PNG);
+    ASSERT_TRUE(saved.IsOk());
+    EXPECT_EQ(saved.GetWidth(), 2 * client.width);
+    EXPECT_EQ(saved.GetHeight(), 2 * client.height);
+    ASSERT_TRUE(saved.HasAlpha());
+    EXPECT_EQ(saved.GetAlpha(2, 2), 0);   // the corner is background
+    EXPECT_TRUE(messages.empty());
+
+    // The next save starts from that choice; a cancel writes nothing.
+    wxTimer cancel;
+    cancel.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        for (wxWindow* w : wxTopLevelWindows)
+            if (auto* options = dynamic_cast<CPictureOptionsDlg*>(w); options && options->IsModal()) {
+                cancel.Stop();
+                shownChoice = options->choice();
+                options->EndModal(wxID_CANCEL);
+            }
+    });
+    cancel.Start(50);
+    std::remove(path.c_str());
+    ASSERT_TRUE(frame->runCommand(IdFileSaveImage));
+    test::pumpFor(300);
+    EXPECT_EQ(shownChoice.scale, 1);
+    EXPECT_TRUE(shownChoice.transparent);
+    EXPECT_FALSE(wxFileExists(path));
+}
+
 TEST_F(PictureOutput, ACopyThatCannotBeMadeLeavesTheClipboardAsItWas) {
     GUI_TEST_REQUIRE_DISPLAY();
     open();

@@ -10,6 +10,7 @@
 #include <wx/choice.h>
 #include <wx/notebook.h>
 #include <wx/statbox.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
@@ -21,6 +22,9 @@
 #include "app/gui/commands.h"
 #include "app/gui/guiText.h"
 #include "app/gui/dialog/settingsDlg.h"
+#include "app/gui/dialog/settingsPage.h"
+#include "settings/colorMaps.h"
+#include "settings/settingsFile.h"
 // Last: it brings in Xlib.
 #include "mainWindowFixture.h"
 
@@ -51,10 +55,15 @@ void screenshot(const std::string& name) {
 // `drive` ended it.
 class WhenDialogShows : public wxTimer {
 public:
-    explicit WhenDialogShows(std::function<void(CSettingsDlg&)> drive) : drive_(std::move(drive)) { Start(20); }
+    // `settleTicks` ticks of 20 ms pass between the dialog showing and `drive`,
+    // for a screenshot: the dialog paints only while its own loop runs.
+    explicit WhenDialogShows(std::function<void(CSettingsDlg&)> drive, int settleTicks = 0)
+        : drive_(std::move(drive)), settle_(settleTicks) {
+        Start(20);
+    }
     void Notify() override {
         CSettingsDlg* dialog = shownSettingsDialog();
-        if (!dialog) return;
+        if (!dialog || settle_-- > 0) return;
         Stop();
         drive_(*dialog);
         driven = true;
@@ -64,6 +73,7 @@ public:
 
 private:
     std::function<void(CSettingsDlg&)> drive_;
+    int settle_;
 };
 
 // Keys typed from a timer: they reach a menu or a dialog whose own loop runs.
@@ -144,8 +154,9 @@ protected:
     }
     // Runs `command` (by default the menu's ｸﾞﾗﾌの設定) and `drive` in the
     // dialog it opens; false when no dialog opened.
-    bool withDialog(const std::function<void(CSettingsDlg&)>& drive, const std::function<void()>& command = {}) {
-        WhenDialogShows watch(drive);
+    bool withDialog(const std::function<void(CSettingsDlg&)>& drive, const std::function<void()>& command = {},
+                    int settleTicks = 0) {
+        WhenDialogShows watch(drive, settleTicks);
         if (command) command();
         else frame->runCommand(IdGraphSettings);
         pumpUntil([&] { return watch.driven && !shownSettingsDialog(); }, 3000);
@@ -425,6 +436,55 @@ TEST_F(SettingsDialog, SwatchesPaintTheirColourAndAskInTheFormOfTheirPage) {
     }));
     EXPECT_TRUE(record().legendColors[1] == defaultSettings().legendColors[1]);
     EXPECT_TRUE(record().legendColors[0] == defaultSettings().legendColors[1]);
+}
+
+// A colour map chosen from the legend colour page's list fills the twenty
+// swatches and nothing else; the page tells the smallest difference between
+// neighbouring bands, marked where it falls under 10; a settings file saved
+// afterwards reopens with the same colours.
+TEST_F(SettingsDialog, AColourMapFillsTheSwatchesAndThePageTellsTheBandDifferences) {
+    GUI_TEST_REQUIRE_DISPLAY();
+    openWith(test::gridFile(6));
+    const GraphSettings before = record();
+    std::string shownBefore, shownAfter;
+    ASSERT_TRUE(withDialog([&](CSettingsDlg& dialog) {
+        dialog.showPage(PageLegendColors);
+        CSettingsPage* page = dialog.page(PageLegendColors);
+        EXPECT_EQ(entriesOf(page->control(1300)).size(), colorMaps().size());
+        EXPECT_EQ(selectionOf(page->control(1300)), 0);   // the program's own colours
+        auto figures = [&] {
+            for (wxWindow* child : page->GetChildren())
+                if (auto* text = dynamic_cast<wxStaticText*>(child); text && text->GetLabel().Contains("CIEDE2000"))
+                    return text->GetLabel().utf8_string();
+            return std::string("(none)");
+        };
+        shownBefore = figures();
+        ASSERT_TRUE(dialog.choose(PageLegendColors, 1300, 1));   // viridis
+        shownAfter = figures();
+        dialog.pressOk();
+    }));
+    EXPECT_NE(shownBefore, shownAfter);
+    EXPECT_EQ(shownAfter, bandDifferenceText(record()));
+    EXPECT_NE(shownAfter.find("通常"), std::string::npos) << shownAfter;
+    for (int i = 1; i <= 20; ++i) EXPECT_TRUE(record().legendColors[i] == colorMapNamed("viridis")->colors[i - 1]) << i;
+    EXPECT_TRUE(record().legendColors[0] == record().legendColors[1]);
+    GraphSettings others = record();
+    std::copy(std::begin(before.legendColors), std::end(before.legendColors), std::begin(others.legendColors));
+    others.settingsPage = before.settingsPage;
+    EXPECT_EQ(settingsFileText(others), settingsFileText(before));
+
+    ASSERT_TRUE(frame->view().saveSettingsFile(dir.file("viridis.txt")));
+    frame->view().applySettingsText(settingsFileText(defaultSettings()));
+    ASSERT_TRUE(frame->view().loadSettingsFile(dir.file("viridis.txt")));
+    for (int i = 1; i <= 20; ++i)
+        EXPECT_NEAR(record().legendColors[i].g, colorMapNamed("viridis")->colors[i - 1].g, 0.0005) << i;
+    // The page opens where it was left, painted before the look.
+    ASSERT_TRUE(withDialog(
+        [&](CSettingsDlg& dialog) {
+            EXPECT_EQ(selectionOf(dialog.page(PageLegendColors)->control(1300)), 1);   // known again after the file
+            test::saveScreenshot(dialog.GetScreenRect(), "legend-colours-viridis.png");
+        },
+        {}, 25));
 }
 
 // The toolkit's own colour dialog, opened by a click on a swatch: it starts at

@@ -12,10 +12,13 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "app/gui/guiText.h"
 #include "render/fonts.h"
+#include "render/levels.h"
 
 namespace kelvra {
 namespace {
@@ -112,6 +115,19 @@ CSettingsPage::CSettingsPage(wxWindow* parent, SettingsPage page, SettingsDialog
     });
 }
 
+std::string bandDifferenceText(const GraphSettings& s) {
+    const BandDifferences d = legendBandDifferences(s);
+    std::string label = "隣り合う" + std::to_string(d.levels) + "色の最小色差 (CIEDE2000、＊は10未満):\n";
+    const char* names[] = {"通常", "2型色覚", "1型色覚"};
+    static_assert(std::size(names) == std::size_t(Vision::Count));
+    for (int v = 0; v < int(Vision::Count); ++v) {
+        char figure[32];
+        std::snprintf(figure, sizeof figure, "%.1f", d.smallest[v]);
+        label += std::string(v ? "   " : "") + names[v] + " " + figure + (d.smallest[v] < kDistinctBands ? "＊" : "");
+    }
+    return label;
+}
+
 // ---- layout -----------------------------------------------------------------------------
 
 wxRect CSettingsPage::pixels(const DuRect& r) const {
@@ -152,6 +168,10 @@ void CSettingsPage::build() {
         for (std::size_t line = 0; line < group.notes.size(); ++line)
             text(group.notes[line],
                  {group.notesAt.x, short(group.notesAt.y + group.notesAt.h * short(line)), group.notesAt.w, 10}, 0);
+        if (group.bandDifferences) {
+            const wxRect r = pixels({group.notesAt.x, group.notesAt.y, group.notesAt.w, short(2 * group.notesAt.h)});
+            bandDifferences_ = new wxStaticText(this, wxID_ANY, "", r.GetPosition(), r.GetSize());
+        }
         if (group.fontSample) {
             wxRect inner = pixels({short(group.box.x + 6), short(group.box.y + 6), short(group.box.w - 12),
                                    short(group.box.h - 12)});
@@ -233,6 +253,7 @@ void CSettingsPage::refresh() {
     }
     if (relayout) Refresh();
     if (sample_) showFontSample();
+    if (bandDifferences_) bandDifferences_->SetLabel(wxString::FromUTF8(bandDifferenceText(state_.page)));
     refreshing_ = false;
 }
 

@@ -12,6 +12,8 @@
 
 #include <wx/panel.h>
 
+class wxStaticText;
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,6 +31,11 @@ struct DialogServices {
     std::function<void(const std::string& cp932)> message;
     ColourChooser chooseColour;
 };
+
+// The legend colour page's figures (UTF-8, two lines): the smallest CIEDE2000
+// difference between neighbouring bands of the levels in use, for normal
+// vision, deuteranopia and protanopia, marked with "＊" under 10.
+std::string bandDifferenceText(const GraphSettings& s);
 
 class CSettingsPage : public wxPanel {
 public:
@@ -70,6 +77,7 @@ private:
     };
     std::vector<Placed> controls_;
     CFontSample* sample_ = nullptr;   // the font page's
+    wxStaticText* bandDifferences_ = nullptr;   // the legend colour page's
     bool refreshing_ = false;
 };
 
