@@ -621,19 +621,6 @@ namespace {
 
 constexpr double kHole = std::numeric_limits<double>::quiet_NaN();
 
-// Smallest and largest of the values added, missing ones left out.
-struct Span {
-    double lo = std::numeric_limits<double>::infinity();
-    double hi = -std::numeric_limits<double>::infinity();
-    void add(double v) {
-        if (v < lo) lo = v;
-        if (v > hi) hi = v;
-    }
-    void storeInto(ValueRange& r) const {
-        if (lo <= hi) r = {lo, hi};
-    }
-};
-
 // The data records of a text as a dialect reads them: the program's header
 // lines skipped, empty records left out, ended by a settings section (a line
 // beginning with "[") or, in a point-value list, by a "<" record.

@@ -192,23 +192,6 @@ private:
 
 // ---- readers -----------------------------------------------------------------
 
-// Smallest and largest of the values added; empty until the first.
-struct Span {
-    double lo = std::numeric_limits<double>::infinity();
-    double hi = -std::numeric_limits<double>::infinity();
-    void add(double v) {
-        if (v < lo) lo = v;
-        if (v > hi) hi = v;
-    }
-    // A quantity that received no value keeps the range's initial state.
-    void storeInto(ValueRange& r) const {
-        if (lo <= hi) {
-            r.min = lo;
-            r.max = hi;
-        }
-    }
-};
-
 double finiteOrZero(double v) { return std::isfinite(v) ? v : 0.0; }
 
 // What every reader works on.

@@ -26,6 +26,20 @@ struct ValueRange {
     void reset() { min = 999999.0; max = -999999.0; }
 };
 
+// Smallest and largest of the values a reader adds; a quantity that received
+// no value (a hole, NaN, is never taken) leaves the range as it was.
+struct Span {
+    double lo = std::numeric_limits<double>::infinity();
+    double hi = -std::numeric_limits<double>::infinity();
+    void add(double v) {
+        if (v < lo) lo = v;
+        if (v > hi) hi = v;
+    }
+    void storeInto(ValueRange& r) const {
+        if (lo <= hi) r = {lo, hi};
+    }
+};
+
 // A zero-filled array of doubles obtained with calloc: large blocks come from
 // fresh zero pages, so the part a reader never reaches costs no time.
 class PointBuffer {
