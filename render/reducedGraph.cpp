@@ -14,7 +14,7 @@ namespace kelvra {
 
 std::size_t graphPoints(const GraphData& d) {
     if (!d.dataLoaded || d.valuesPerPoint < 3) return 0;
-    const std::size_t stored = d.pointValues.size() / std::size_t(d.valuesPerPoint);
+    const std::size_t stored = d.storedPoints();
     if (d.dataKind == Grid) {
         if (d.rowCount <= 0 || d.columnCount <= 0) return 0;
         std::size_t n = std::size_t(d.rowCount) * std::size_t(d.columnCount);
@@ -85,8 +85,8 @@ bool thinData(const GraphData& full, const Thinning& plan, GraphData& out) {
     if (kept == 0 || kept > std::size_t(INT_MAX) || !out.pointValues.allocate(kept * vpp)) return false;
     double* to = out.pointValues.data();
     auto copyPoint = [&](std::size_t p) {
-        const double* from = full.point(p);
-        to = std::copy(from, from + vpp, to);
+        const PointRecord from = full.pointAt(p);
+        to = std::copy(from.v, from.v + vpp, to);
     };
     if (grid) {
         for (int r : plan.rows)
