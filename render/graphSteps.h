@@ -12,8 +12,13 @@ namespace kelvra {
 BuildContext makeBuildContext(const GraphSettings& s, const ViewState& state);
 
 // The graph type's steps and the floor projection's, drawn into the list
-// being compiled or straight into the frame.
+// being compiled or straight into the frame. Straight into a frame, a grid
+// whose cells project under a pixel is drawn from a coarsened copy
+// (coarsenGrid) when the steps draw only its cells.
 void drawGraph(const DrawInput& in);
+// Whether that coarsening is done (on unless switched off: the full drawing
+// it is measured against).
+void setSubPixelCoarsening(bool on);
 // The same, the steps that walk the grid reading `grid` and those that walk
 // only the section reading `section` (the full data set under a thinned grid).
 void drawGraphSteps(const DrawInput& grid, const DrawInput& section);
