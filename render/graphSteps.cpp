@@ -7,7 +7,10 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
+
+#include "base/memory.h"
 
 #include "render/contours.h"
 #include "render/feedbackState.h"
@@ -185,5 +188,57 @@ void drawGraphSteps(const DrawInput& grid, const DrawInput& section) {
     if (const FloorProjectionInfo* floor = floorProjection(section.settings.xyContourMode))
         runSteps(grid, section, floor->draw, true, 0);
 }
+
+}  // namespace kelvra
+
+namespace kelvra {
+namespace {
+
+std::size_t budgetOverride = 0;
+
+// Bytes of a display list per point of the graph, by step: two triangles a
+// cell (more where levels cross), two wire segments a point, a bar's six
+// faces and twelve edges. Steps along a section only are left out.
+std::size_t bytesPerPoint(const DrawSteps& row) {
+    std::size_t bytes = 0;
+    for (DrawStep step : row.steps) {
+        switch (step) {
+            case DrawStep::None: return bytes;
+            case DrawStep::ContourFill:
+            case DrawStep::GreyFill:
+            case DrawStep::ContourHidden:
+            case DrawStep::WireHidden:
+            case DrawStep::Shaded:
+            case DrawStep::Vectors: bytes += 256; break;
+            case DrawStep::LevelLines:
+            case DrawStep::SingleLines:
+            case DrawStep::ColorWire:
+            case DrawStep::Wire: bytes += 128; break;
+            case DrawStep::ColorPoints:
+            case DrawStep::GreyPoints:
+            case DrawStep::BlackPoints: bytes += 64; break;
+            case DrawStep::Bars: bytes += 2048; break;
+            default: break;
+        }
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::size_t graphListBytes(const GraphSettings& s, const GraphData& d) {
+    std::size_t perPoint = 0;
+    if (const GraphTypeInfo* type = currentGraphType(s, d)) perPoint += bytesPerPoint(type->draw);
+    if (const FloorProjectionInfo* floor = floorProjection(s.xyContourMode)) perPoint += bytesPerPoint(floor->draw);
+    return graphPoints(d) * perPoint;
+}
+
+std::size_t graphListBudget() {
+    if (budgetOverride > 0) return budgetOverride;
+    constexpr std::size_t kBudget = std::size_t(512) << 20;
+    return std::min(kBudget, addressSpaceLeft() / 4);
+}
+
+void setGraphListBudget(std::size_t bytes) { budgetOverride = bytes; }
 
 }  // namespace kelvra

@@ -35,6 +35,9 @@
 
 namespace kelvra {
 
+// What a load, a settings file or a graph that found no memory says.
+inline constexpr char kOutOfMemoryText[] = "メモリー不足です";
+
 class CKelvraView {
 public:
     explicit CKelvraView(ViewHost& host);
