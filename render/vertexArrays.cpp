@@ -117,6 +117,12 @@ bool drawBatchesInOrder(std::size_t count, const std::function<void(std::size_t,
     if (drawRanOutOfMemory()) return false;
     // Enough batches in hand to keep every worker busy while one is drawn.
     const std::size_t ahead = std::size_t(2 * workerCount() + 1);
+    // Drawn into a frame, each batch is handed to the rasteriser at once: a
+    // software GL otherwise queues every triangle of the graph before it
+    // draws any, gigabytes for millions of bars.
+    GLint list = 0;
+    glGetIntegerv(GL_LIST_INDEX, &list);
+    const bool flushEach = list == 0;
     try {
         std::vector<VertexBatch> slots(std::min(ahead, std::max<std::size_t>(count, 1)));
         makeInOrder(
@@ -126,7 +132,10 @@ bool drawBatchesInOrder(std::size_t count, const std::function<void(std::size_t,
                 b.clear();
                 if (!drawRanOutOfMemory()) make(i, b);
             },
-            [&](std::size_t i) { drawBatch(slots[i % slots.size()]); });
+            [&](std::size_t i) {
+                drawBatch(slots[i % slots.size()]);
+                if (flushEach) glFlush();
+            });
     } catch (const std::bad_alloc&) {
         noteDrawOutOfMemory();
     } catch (const std::system_error&) {
