@@ -138,6 +138,14 @@ void adviseHugePages(void* block, std::size_t bytes) {
     if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }
 
+void dropPages(void* block, std::size_t bytes) {
+    const std::uintptr_t page = std::uintptr_t(sysconf(_SC_PAGESIZE));
+    if (!block || page == 0) return;
+    std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(block) + page - 1) & ~(page - 1);
+    std::uintptr_t last = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(page - 1);
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+}
+
 int openForReading(const std::string& path) {
     if (hasControlCharacter(path)) {
         errno = kErrorControlCharacterInName;

@@ -193,6 +193,10 @@ void setLockWaitMilliseconds(int milliseconds);
 // Large blocks filled from start to end ask for transparent huge pages: one
 // page fault per 2 MB instead of per 4 KB. Only an advice.
 void adviseHugePages(void* block, std::size_t bytes);
+// Gives the whole pages inside [block, block + bytes) back to the system: a
+// large file's text once it is parsed, so that the text and what was parsed
+// from it are never both held whole. The pages read as zeros afterwards.
+void dropPages(void* block, std::size_t bytes);
 
 // The folder part of a path ("" for a bare name, "/" for the root) and the
 // name part. Only '/' separates folders: 0x5C is a trail byte in CP932 names.

@@ -10,7 +10,8 @@
 #   bench/compare-peers.sh [-s "100 300 1000 2000"] [-t "TOOL ..."] [-n N]
 #                          [-N N_AT_2000] [-b BUILD_DIR] [-o OUT_DIR]
 #
-#   -s  grid sizes (N x N format-1 grids made by kelvra-make-grids)
+#   -s  grid sizes (N x N format-1 grids made by kelvra-make-grids); above
+#       2000 only Kelvra runs (gnuplot needs 1.6 GB at 2000, matplotlib more)
 #   -t  tools: kelvra gp-cairo gp-gd gp-cairo-fill mpl-full mpl-default probe
 #       (default: all but mpl-full, which needs 8 GB and 2 minutes at 2000)
 #   -n  runs per tool and size (default 5); -N runs at sizes above 1000 (3)
@@ -25,7 +26,7 @@
 set -u
 HERE="$(cd "$(dirname "$0")" && pwd)"
 ROOT="$(dirname "$HERE")"
-SIZES="100 300 1000 2000"
+SIZES="100 300 1000 2000 4000 10000"
 TOOLS="kelvra gp-gd gp-cairo gp-cairo-fill mpl-default probe"
 RUNS=5
 RUNS_BIG=3
@@ -95,10 +96,12 @@ for n in $SIZES; do
     [ -f "$data" ] || "$BUILD/bench/kelvra-make-grids" --out "$OUT" --format 1 "$n" >/dev/null || exit 1
     runs=$RUNS
     [ "$n" -gt 1000 ] && runs=$RUNS_BIG
+    tools=$TOOLS
+    [ "$n" -gt 2000 ] && tools=$(printf "%s\n" $TOOLS | grep -x kelvra)
     declare -A walls=() peaks=()
     # One unmeasured run each first (file cache, shader cache), then alternate.
     for ((i = 0; i <= runs; i++)); do
-        for tool in $TOOLS; do
+        for tool in $tools; do
             tool_cmd "$tool" "$data" "$OUT/pictures/$tool-$n.png" || exit 1
             tf="$OUT/logs/time.$$"
             t0=$EPOCHREALTIME
@@ -113,7 +116,7 @@ for n in $SIZES; do
     done
     rm -f "$OUT/logs/time.$$"
     kw=$(printf "%s\n" ${walls[kelvra]:-} | median)
-    for tool in $TOOLS; do
+    for tool in $tools; do
         w=$(printf "%s\n" ${walls[$tool]} | median)
         p=$(printf "%s\n" ${peaks[$tool]} | median)
         ratio=$(awk -v a="$w" -v b="$kw" 'BEGIN{if (b == "nan" || b <= 0) print "-"; else printf "%.2f", a/b}')

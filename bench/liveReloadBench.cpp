@@ -113,7 +113,7 @@ void runSize(int n, int rewrites, const std::string& folder) {
     // The first value of the last row tells the two data sets apart.
     auto corner = [&] {
         const GraphData& d = canvas->view().data;
-        return d.gridPoint(d.rowCount - 1, 0)[2];
+        return d.gridPointAt(d.rowCount - 1, 0)[2];
     };
     Clock::time_point painted{};
     double paintedCorner = corner();

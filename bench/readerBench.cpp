@@ -52,14 +52,14 @@ std::string gridText(const kelvra::GraphData& d, const Dialect& dialect) {
     };
     for (int c = 0; c < d.columnCount; ++c) {
         text += dialect.separator;
-        cell(d.gridPoint(0, c)[0]);
+        cell(d.gridPointAt(0, c)[0]);
     }
     text += "\r\n";
     for (int r = 0; r < d.rowCount; ++r) {
-        cell(d.gridPoint(r, 0)[1]);
+        cell(d.gridPointAt(r, 0)[1]);
         for (int c = 0; c < d.columnCount; ++c) {
             text += dialect.separator;
-            cell(d.gridPoint(r, c)[2]);
+            cell(d.gridPointAt(r, c)[2]);
         }
         text += "\r\n";
     }

@@ -13,16 +13,22 @@
 #include "data/dataReader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <mutex>
+#include <new>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <vector>
 
 #include "base/fileIo.h"
+#include "base/parallel.h"
 #include "base/textInput.h"
 #include "data/pointSort.h"
 #include "data/textScan.h"
@@ -210,15 +216,132 @@ struct ReadJob {
 };
 
 // The first row of a column grid whose count of values is not the header's
-// (the rest of the row, `f`, counted on); the rows after it are not counted.
+// (the rest of the row, `f`, counted on). Rows are parsed on several threads:
+// of the rows found, the one on the earliest line is kept.
 void noteOddRow(ReadJob& job, FieldCursor& f, int lineNumber, std::size_t stored, std::size_t columns) {
-    if (job.oddRow->line != 0) return;
     std::size_t count = stored;
     double v;
     while (f.more())
         if (f.next(&v)) ++count;
     if (count == columns) return;
+    static std::mutex noting;
+    std::lock_guard<std::mutex> hold(noting);
+    if (job.oddRow->line != 0 && job.oddRow->line < lineNumber) return;
     *job.oddRow = {lineNumber, int(std::min<std::size_t>(count, INT_MAX)), int(columns)};
+}
+
+// ---- grid rows ---------------------------------------------------------------
+
+// Smallest and largest Y and Z a part of the rows added.
+struct RowSpans {
+    Span y, z;
+    void add(const RowSpans& o) {
+        y.add(o.y);
+        z.add(o.z);
+    }
+};
+
+// Below this many bytes of rows a grid is parsed on the calling thread alone,
+// which reports its progress row by row as the progress window expects.
+constexpr std::size_t kParallelRowBytes = std::size_t(4) << 20;
+// Parsed text is given back to the system in pieces of about this size.
+constexpr std::size_t kDropBytes = std::size_t(16) << 20;
+
+// The rows of a grid layout, from `begin` (line `firstLine` of the file) to
+// the end of the data: each non-blank line is the next row, parsed by
+// parseRow(line, row, lineNumber, spans), which stores the row's values and
+// returns how many columns it filled. At most
+// maxRows rows are taken. Large files are cut into pieces at line ends:
+// every core counts the rows of its pieces, then parses them into their
+// places, giving each piece's text back to the system as it goes (nothing
+// reads it again; the settings section after the data is kept).
+template <class ParseRow>
+void parseGridRows(ReadJob& job, const char* begin, int firstLine, std::size_t maxRows, RowSpans& spans,
+                   ParseRow parseRow) {
+    GridAxes& a = job.data.axes;
+    const std::size_t bytes = std::size_t(job.dataEnd - begin);
+    const int workers = workerCount();
+    TextLine line;
+    if (bytes < kParallelRowBytes || workers < 2) {
+        LineCursor lines(begin, job.dataEnd);
+        std::size_t row = 0;
+        int lineNumber = firstLine - 1;
+        while (!job.progress.stopped() && lines.next(&line)) {
+            ++lineNumber;
+            if (isBlank(line, job.layout)) continue;
+            if (row >= maxRows) break;
+            a.y.push_back(0.0);
+            a.filled.push_back(0);
+            a.filled[row] = parseRow(line, row, lineNumber, spans);
+            ++row;
+            if (job.progress.due(std::int64_t(row))) job.progress.show(double(row) / double(job.rowEstimate));
+        }
+        return;
+    }
+
+    // Pieces of about equal size, each starting at a line start.
+    const std::size_t pieces = std::size_t(workers) * 8;
+    std::vector<const char*> cut(pieces + 1, job.dataEnd);
+    cut[0] = begin;
+    for (std::size_t k = 1; k < pieces; ++k) {
+        const char* p = std::max(begin + bytes / pieces * k, cut[k - 1]);
+        const char* nl = p < job.dataEnd ? static_cast<const char*>(std::memchr(p, '\n', std::size_t(job.dataEnd - p))) : nullptr;
+        cut[k] = nl ? nl + 1 : job.dataEnd;
+    }
+    // Rows and lines before each piece.
+    std::vector<std::size_t> first(pieces + 1, 0), firstLines(pieces + 1, 0);
+    forStripes(pieces, 1, [&](std::size_t b, std::size_t e) {
+        for (std::size_t k = b; k < e; ++k) {
+            LineCursor lines(cut[k], cut[k + 1]);
+            TextLine l;
+            while (lines.next(&l)) {
+                first[k + 1] += !isBlank(l, job.layout);
+                ++firstLines[k + 1];
+            }
+        }
+    });
+    for (std::size_t k = 0; k < pieces; ++k) {
+        first[k + 1] += first[k];
+        firstLines[k + 1] += firstLines[k];
+    }
+    const std::size_t rows = std::min(first[pieces], maxRows);
+    a.y.assign(rows, 0.0);
+    a.filled.assign(rows, 0);
+
+    std::vector<RowSpans> pieceSpans(pieces);
+    std::atomic<std::size_t> parsed{0};
+    std::atomic<bool> stop{false};   // the user stopped the load
+    forStripes(
+        pieces, 1,
+        [&](std::size_t b, std::size_t e) {
+            for (std::size_t k = b; k < e; ++k) {
+                LineCursor lines(cut[k], cut[k + 1]);
+                TextLine l;
+                std::size_t row = first[k], counted = first[k];
+                int lineNumber = firstLine + int(firstLines[k]) - 1;
+                const char* dropped = cut[k];
+                while (row < rows && !stop.load(std::memory_order_relaxed) && lines.next(&l)) {
+                    ++lineNumber;
+                    if (isBlank(l, job.layout)) continue;
+                    a.filled[row] = parseRow(l, row, lineNumber, pieceSpans[k]);
+                    ++row;
+                    if (lines.position() - dropped >= std::ptrdiff_t(kDropBytes)) {
+                        // Whole pages only: one shared with the next piece stays.
+                        dropPages(const_cast<char*>(dropped), std::size_t(lines.position() - dropped));
+                        dropped = lines.position();
+                        parsed.fetch_add(row - counted, std::memory_order_relaxed);
+                        counted = row;
+                    }
+                }
+                parsed.fetch_add(row - counted, std::memory_order_relaxed);
+                dropPages(const_cast<char*>(dropped), std::size_t(cut[k + 1] - dropped));
+            }
+        },
+        [&] {
+            job.progress.show(double(parsed.load(std::memory_order_relaxed)) / double(job.rowEstimate));
+            if (job.progress.stopped()) stop.store(true, std::memory_order_relaxed);
+        });
+    for (const RowSpans& p : pieceSpans) spans.add(p);
 }
 
 // Format 1: line 4 is the X header (first cell dropped, empty fields skipped),
@@ -227,63 +350,58 @@ void noteOddRow(ReadJob& job, FieldCursor& f, int lineNumber, std::size_t stored
 // whose count of values is not the header's is noted in job.oddRow.
 void readColumnGrid(ReadJob& job) {
     GraphData& d = job.data;
-    double* values = d.pointValues.data();
+    GridAxes& a = d.axes;
+    a.columnGridRules = true;
+    double* z = a.z.data();
     LineCursor lines(job.dataBegin, job.dataEnd);
     TextLine line;
     d.columnCount = 0;
     d.rowCount = 0;
     if (!lines.next(&line)) return;
 
-    Span xs, ys, zs;
+    Span xs;
+    RowSpans spans;
     double v;
     FieldCursor header(line);
     header.skip();
-    std::size_t cols = 0;
     while (header.more()) {
         if (!header.next(&v)) continue;
-        if (cols >= job.capacityPoints) break;
+        if (a.x.size() >= job.capacityPoints) break;
         v = datafile::placed(v);
-        values[cols * 3] = v;
+        a.x.push_back(v);
         xs.add(v);
-        ++cols;
     }
+    const std::size_t cols = a.x.size();
 
-    std::size_t row = 0;
-    int lineNumber = 4;   // the header's
-    while (!job.progress.stopped() && lines.next(&line)) {
-        ++lineNumber;
-        if (isBlank(line, job.layout)) continue;
-        if (cols > 0 && (row + 1) * cols > job.capacityPoints) break;
-        double* rowValues = values + row * cols * 3;
-        FieldCursor f(line);
+    const std::size_t maxRows = cols > 0 ? job.capacityPoints / cols : SIZE_MAX;
+    // The header is line 4.
+    parseGridRows(job, lines.position(), 5, maxRows, spans,
+                  [&](const TextLine& row, std::size_t r, int lineNumber, RowSpans& s) {
+        double* rowZ = z + r * cols;
+        FieldCursor f(row);
         bool haveY = false;
-        double y = 0.0;
+        double value;
         std::size_t c = 0;
         while (f.more() && (!haveY || c < cols)) {
-            if (!f.next(&v)) continue;
+            if (!f.next(&value)) continue;
             if (!haveY) {
                 haveY = true;
-                y = datafile::placed(v);
-                ys.add(y);
-                if (cols > 0) rowValues[1] = y;
+                a.y[r] = datafile::placed(value);
+                s.y.add(a.y[r]);
                 continue;
             }
-            double* p = rowValues + c * 3;
-            p[0] = values[c * 3];
-            p[1] = y;
-            p[2] = v;
-            zs.add(v);
+            rowZ[c] = value;
+            s.z.add(value);
             ++c;
         }
         if (c != cols || f.more()) noteOddRow(job, f, lineNumber, c, cols);
-        ++row;
-        if (job.progress.due(std::int64_t(row))) job.progress.show(double(row) / double(job.rowEstimate));
-    }
+        return int(c);
+    });
     d.columnCount = int(cols);
-    d.rowCount = int(row);
+    d.rowCount = int(a.y.size());
     xs.storeInto(d.valueRange[RangeX]);
-    ys.storeInto(d.valueRange[RangeY]);
-    zs.storeInto(d.valueRange[RangeZ]);
+    spans.y.storeInto(d.valueRange[RangeY]);
+    spans.z.storeInto(d.valueRange[RangeZ]);
 }
 
 // The first two non-empty fields of a line (0.0 for those missing).
@@ -303,47 +421,50 @@ void firstTwoValues(const TextLine& line, double* a, double* b) {
 // later rows' extra values are ignored. X and Y ranges follow the steps.
 void readSteppedGrid(ReadJob& job) {
     GraphData& d = job.data;
-    double* values = d.pointValues.data();
+    GridAxes& a = d.axes;
+    double* z = a.z.data();
     LineCursor lines(job.dataBegin, job.dataEnd);
     TextLine line;
     double x0 = 0.0, dx = 0.0, y0 = 0.0, dy = 0.0;
     if (lines.next(&line)) firstTwoValues(line, &x0, &dx);
     if (lines.next(&line)) firstTwoValues(line, &y0, &dy);
 
-    Span zs;
-    std::size_t cols = 0, row = 0;
-    bool firstRow = true;
-    double v;
-    while (!job.progress.stopped() && lines.next(&line)) {
+    // The first non-blank row sets the columns.
+    const char* rowsBegin = lines.position();
+    std::size_t cols = 0;
+    for (LineCursor find(rowsBegin, job.dataEnd); find.next(&line);) {
         if (isBlank(line, job.layout)) continue;
-        if (firstRow) {
-            cols = std::size_t(datafile::countNonEmptyFields(line));
-            firstRow = false;
-        }
-        if ((row + 1) * cols > job.capacityPoints) break;
-        double* rowValues = values + row * cols * 3;
-        double y = finiteOrZero(y0 + double(row) * dy);
-        FieldCursor f(line);
+        cols = std::size_t(datafile::countNonEmptyFields(line));
+        break;
+    }
+    cols = std::min(cols, job.capacityPoints);
+    a.x.resize(cols);
+    for (std::size_t c = 0; c < cols; ++c) a.x[c] = finiteOrZero(x0 + double(c) * dx);
+
+    RowSpans spans;
+    const std::size_t maxRows = cols > 0 ? job.capacityPoints / cols : SIZE_MAX;
+    // X and Y steps are lines 4 and 5.
+    parseGridRows(job, rowsBegin, 6, maxRows, spans, [&](const TextLine& row, std::size_t r, int, RowSpans& s) {
+        double* rowZ = z + r * cols;
+        a.y[r] = finiteOrZero(y0 + double(r) * dy);
+        FieldCursor f(row);
+        double value;
         std::size_t c = 0;
         while (f.more() && c < cols) {
-            if (!f.next(&v)) continue;
-            double* p = rowValues + c * 3;
-            p[0] = finiteOrZero(x0 + double(c) * dx);
-            p[1] = y;
-            p[2] = v;
-            zs.add(v);
+            if (!f.next(&value)) continue;
+            rowZ[c] = value;
+            s.z.add(value);
             ++c;
         }
-        ++row;
-        if (job.progress.due(std::int64_t(row))) job.progress.show(double(row) / double(job.rowEstimate));
-    }
+        return int(c);
+    });
     d.columnCount = int(cols);
-    d.rowCount = int(row);
+    d.rowCount = int(a.y.size());
     // First and last X and Y as the steps give them; a negative step leaves
     // min above max, as the file says.
     d.valueRange[RangeX] = {finiteOrZero(x0), finiteOrZero(x0 + (double(cols) - 1.0) * dx)};
-    d.valueRange[RangeY] = {finiteOrZero(y0), finiteOrZero(y0 + (double(row) - 1.0) * dy)};
-    zs.storeInto(d.valueRange[RangeZ]);
+    d.valueRange[RangeY] = {finiteOrZero(y0), finiteOrZero(y0 + (double(d.rowCount) - 1.0) * dy)};
+    spans.z.storeInto(d.valueRange[RangeZ]);
 }
 
 // Formats 2, 3, 5, 6 (N values per point) and 7 (N = 4, ends at a "<" line):
@@ -434,20 +555,26 @@ DataRead readDataText(FileBytes& bytes, GraphData& d, const ReadProgress& progre
     d.valuesPerPoint = valuesPerPointOf(format);
 
     // The old array goes first, so that both never need memory at once. The
-    // point count must stay within int: every count and index of the data set is one.
-    d.pointValues.release();
+    // point count must stay within int: every count and index of the data set
+    // is one. The grid layouts hold Z alone per point (GridAxes).
+    d.releasePoints();
+    const Layout kind = layoutOf(format);
+    const bool byAxes = kind == Layout::ColumnGrid || kind == Layout::SteppedGrid;
+    PointBuffer& values = byAxes ? d.axes.z : d.pointValues;
     std::int64_t capacityPoints = 0;
     bool fits = !__builtin_mul_overflow(layout.capacityRows, layout.capacityColumns, &capacityPoints) &&
                 capacityPoints <= INT_MAX &&
-                d.pointValues.allocate(std::size_t(capacityPoints) * std::size_t(d.valuesPerPoint));
-    if (!fits) {
+                values.allocate(std::size_t(capacityPoints) * std::size_t(byAxes ? 1 : d.valuesPerPoint));
+    auto outOfMemory = [&] {
+        d.releasePoints();
         d.dataLoaded = false;
         d.rowCount = d.columnCount = d.pointCount = 0;
         result.fits = false;
         return result;
-    }
+    };
+    if (!fits) return outOfMemory();
 
-    adviseHugePages(d.pointValues.data(), d.pointValues.size() * sizeof(double));
+    adviseHugePages(values.data(), values.size() * sizeof(double));
 
     const std::int64_t estimate = layout.rowEstimate * layout.columnEstimate;
     if (progressSink.begin) progressSink.begin(estimate > 1500);
@@ -456,15 +583,20 @@ DataRead readDataText(FileBytes& bytes, GraphData& d, const ReadProgress& progre
     d.rowCount = d.columnCount = d.pointCount = 0;
 
     LoadProgress progress(progressSink, layout.rowEstimate);
-    Layout kind = layoutOf(format);
     ReadJob job{d, progress, kind, layout.dataBegin, layout.dataEnd, layout.rowEstimate,
                 std::size_t(capacityPoints), bytes.data(), std::size_t(layout.dataEnd - bytes.begin()),
                 &result.oddRow};
-    switch (kind) {
-        case Layout::ColumnGrid: readColumnGrid(job); break;
-        case Layout::SteppedGrid: readSteppedGrid(job); break;
-        case Layout::PointList: readPointList(job, d.valuesPerPoint); break;
-        case Layout::PointValueList: readPointValueList(job); break;
+    try {
+        switch (kind) {
+            case Layout::ColumnGrid: readColumnGrid(job); break;
+            case Layout::SteppedGrid: readSteppedGrid(job); break;
+            case Layout::PointList: readPointList(job, d.valuesPerPoint); break;
+            case Layout::PointValueList: readPointValueList(job); break;
+        }
+    } catch (const std::bad_alloc&) {
+        return outOfMemory();   // the X and Y of a grid's columns and rows, or a thread
+    } catch (const std::system_error&) {
+        return outOfMemory();
     }
     if (kind == Layout::ColumnGrid || kind == Layout::SteppedGrid) {
         d.pointCount = d.rowCount * d.columnCount;

@@ -47,19 +47,24 @@ private:
     bool ok_ = true;
 };
 
+// Z of grid point (r, c), straight from the layout that holds it.
+double zAt(const GraphData& d, int r, int c) {
+    return d.heldByAxes() ? d.axesZ(r, c) : d.point(std::size_t(r) * std::size_t(d.columnCount) + std::size_t(c))[2];
+}
+
 // Format 1, a column grid: the X header (each X after a comma, so the line
 // begins with one), then per row its Y and a comma before each Z.
 void writeColumnGrid(const GraphData& d, int rows, DataText& t) {
     for (int c = 0; c < d.columnCount; ++c) {
         t.buf() += ',';
-        t.number(d.gridPoint(0, c)[0]);
+        t.number(d.gridPointAt(0, c)[0]);
     }
     t.endLine();
     for (int r = 0; r < rows && t.ok(); ++r) {
-        t.number(d.gridPoint(r, 0)[1]);
+        t.number(d.gridPointAt(r, 0)[1]);
         for (int c = 0; c < d.columnCount; ++c) {
             t.buf() += ',';
-            t.number(d.gridPoint(r, c)[2]);
+            t.number(zAt(d, r, c));
         }
         t.endLine();
     }
@@ -68,9 +73,9 @@ void writeColumnGrid(const GraphData& d, int rows, DataText& t) {
 // Format 4, a stepped grid: first X and X step, first Y and Y step, then the
 // Z rows. A grid of one column (or row) has no step; 0 reads back the same.
 void writeSteppedGrid(const GraphData& d, int rows, DataText& t) {
-    const double* origin = d.gridPoint(0, 0);
-    double stepX = d.columnCount > 1 ? d.gridPoint(0, 1)[0] - origin[0] : 0.0;
-    double stepY = rows > 1 ? d.gridPoint(1, 0)[1] - origin[1] : 0.0;
+    const PointRecord origin = d.gridPointAt(0, 0);
+    double stepX = d.columnCount > 1 ? d.gridPointAt(0, 1)[0] - origin[0] : 0.0;
+    double stepY = rows > 1 ? d.gridPointAt(1, 0)[1] - origin[1] : 0.0;
     t.number(origin[0]);
     t.buf() += ',';
     t.number(stepX);
@@ -82,7 +87,7 @@ void writeSteppedGrid(const GraphData& d, int rows, DataText& t) {
     for (int r = 0; r < rows && t.ok(); ++r) {
         for (int c = 0; c < d.columnCount; ++c) {
             if (c > 0) t.buf() += ',';
-            t.number(d.gridPoint(r, c)[2]);
+            t.number(zAt(d, r, c));
         }
         t.endLine();
     }
@@ -92,7 +97,7 @@ void writeSteppedGrid(const GraphData& d, int rows, DataText& t) {
 // held (formats 2 and 3 are held sorted by Y, then X).
 void writePointList(const GraphData& d, int points, DataText& t) {
     for (int p = 0; p < points && t.ok(); ++p) {
-        const double* values = d.point(std::size_t(p));
+        const PointRecord values = d.pointAt(std::size_t(p));
         for (int i = 0; i < d.valuesPerPoint; ++i) {
             if (i > 0) t.buf() += ',';
             t.number(values[i]);
@@ -101,11 +106,11 @@ void writePointList(const GraphData& d, int points, DataText& t) {
     }
 }
 
-// Rows (or points) that the point buffer really holds, so that a data set
-// whose counts disagree with its buffer is never read beyond it.
-int heldCount(const GraphData& d, int wanted, std::size_t valuesEach) {
-    if (wanted <= 0 || valuesEach == 0) return 0;
-    std::size_t held = d.pointValues.size() / valuesEach;
+// Rows (or points) that the data set really holds, so that a data set whose
+// counts disagree with what it holds is never read beyond it.
+int heldCount(const GraphData& d, int wanted, std::size_t pointsEach) {
+    if (wanted <= 0 || pointsEach == 0) return 0;
+    std::size_t held = d.storedPoints() / pointsEach;
     return int(std::min<std::size_t>(std::size_t(wanted), held));
 }
 
@@ -125,13 +130,12 @@ int savedFormat(const GraphData& d) { return d.dataFormat >= 1 && d.dataFormat <
 
 bool writeDataFile(const GraphData& d, const std::string& path, std::string_view settingsText, int* error) {
     *error = 0;
-    if (!d.dataLoaded || d.pointCount <= 0 || d.pointValues.empty()) return false;   // nothing to save
+    if (!d.dataLoaded || d.pointCount <= 0 || d.storedPoints() == 0) return false;   // nothing to save
 
     // Format numbers the reader knows nothing of were read as a column grid;
     // they are saved as one, under the number 1.
     const int format = savedFormat(d);
     bool grid = format == 1 || format == 4;
-    std::size_t vpp = std::size_t(d.valuesPerPoint);
     if (grid && (d.columnCount <= 0 || d.dataKind != Grid)) return false;
 
     SafeFileWriter out(path);
@@ -144,11 +148,11 @@ bool writeDataFile(const GraphData& d, const std::string& path, std::string_view
     t.buf() += std::string(kAppTitle) + kEol;
     t.buf() += kEol;
     if (grid) {
-        int rows = heldCount(d, d.rowCount, std::size_t(d.columnCount) * vpp);
+        int rows = heldCount(d, d.rowCount, std::size_t(d.columnCount));
         if (format == 1) writeColumnGrid(d, rows, t);
         else writeSteppedGrid(d, rows, t);
     } else {
-        writePointList(d, heldCount(d, d.pointCount, vpp), t);
+        writePointList(d, heldCount(d, d.pointCount, 1), t);
         // The points of format 7 end at a line beginning with "<".
         if (format == 7) {
             t.buf() += '<';

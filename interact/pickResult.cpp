@@ -17,17 +17,17 @@ std::string valueText(const GraphSettings& s, double v, int kind) { return forma
 
 }  // namespace
 
-const double* pickedPoint(const GraphData& data, std::size_t offset) {
+std::optional<PointRecord> pickedPoint(const GraphData& data, std::size_t offset) {
     const std::size_t per = data.valuesPerPoint > 0 ? std::size_t(data.valuesPerPoint) : 0;
-    const std::size_t stored = data.pointValues.size();
-    if (per < 3 || offset % per != 0 || offset > stored || stored - offset < per) return nullptr;
-    return data.pointValues.data() + offset;
+    if (per < 3 || offset % per != 0 || offset / per >= data.storedPoints()) return std::nullopt;
+    return data.pointAt(offset / per);
 }
 
 bool appendPickedPoint(SelectedText& selected, const GraphSettings& settings, const GraphData& data,
                        std::size_t offset) {
-    const double* p = pickedPoint(data, offset);
-    if (!p) return false;
+    const std::optional<PointRecord> picked = pickedPoint(data, offset);
+    if (!picked) return false;
+    const PointRecord& p = *picked;
     std::string add;
     int lines = 0;
     if (!selected.text.empty()) {

@@ -11,18 +11,19 @@
 #include <string>
 #include <vector>
 
+#include "data/graphData.h"
 #include "settings/viewState.h"
 
 namespace kelvra {
 
-struct GraphData;
 struct GraphSettings;
 
-// The values of the point whose first value is pointValues[offset] (a pick
-// name); null when offset is not the start of a stored point.
-const double* pickedPoint(const GraphData& data, std::size_t offset);
+// The values of the point a pick name stands for: point p's name is
+// p * valuesPerPoint, where its first value lies in the per-point array;
+// nothing when offset names no stored point.
+std::optional<PointRecord> pickedPoint(const GraphData& data, std::size_t offset);
 
-// Adds the values of the point whose first value is pointValues[offset]: its
+// Adds the values of the point the pick name `offset` stands for: its
 // coordinates, then its data value or vector as its kind has them. A text that
 // already holds a pick gets a blank line before the new one. False, and the
 // text unchanged, when offset is not the start of a stored point. Numbers are

@@ -42,19 +42,19 @@ std::string describePicture(const GraphData& d, const GraphSettings& s) {
     const int value = shownValue(d);
     const std::size_t points =
         d.dataKind == Grid ? std::size_t(d.columnCount) * std::size_t(d.rowCount) : std::size_t(d.pointCount);
-    if (value < 0 || points == 0 || d.pointValues.size() < points * std::size_t(d.valuesPerPoint)) return text;
+    if (value < 0 || points == 0 || d.storedPoints() < points) return text;
     std::size_t high = points, low = points;
     for (std::size_t p = 0; p < points; ++p) {
-        const double v = d.point(p)[value];
+        const double v = d.pointAt(p)[value];
         if (!std::isfinite(v)) continue;
-        if (high == points || v > d.point(high)[value]) high = p;
-        if (low == points || v < d.point(low)[value]) low = p;
+        if (high == points || v > d.pointAt(high)[value]) high = p;
+        if (low == points || v < d.pointAt(low)[value]) low = p;
     }
     if (high == points) return text;
     const char* name = value == 2 ? "Z" : "データ値";
-    auto at = [&](std::size_t p) { return "X=" + number(d.point(p)[0]) + ", Y=" + number(d.point(p)[1]); };
-    text += std::string(name) + " の最大 " + number(d.point(high)[value]) + " は " + at(high) + "、最小 " +
-            number(d.point(low)[value]) + " は " + at(low) + " にあります。";
+    auto at = [&](std::size_t p) { return "X=" + number(d.pointAt(p)[0]) + ", Y=" + number(d.pointAt(p)[1]); };
+    text += std::string(name) + " の最大 " + number(d.pointAt(high)[value]) + " は " + at(high) + "、最小 " +
+            number(d.pointAt(low)[value]) + " は " + at(low) + " にあります。";
     return text;
 }
 

@@ -4,32 +4,36 @@
 // the colour of their level (fillLevelPolygon) or one segment per level
 // boundary (traceLevelLines). drawGridCells runs the walk over a range of cells.
 //
-// The section fill uses the same pieces on its own quads:
-//     CellPaint paint(ctx.levels, ctx.levels.colors, ctx.levels.levelCount);
+// The pieces emit into a vertex batch (render/vertexArrays.h) that the
+// caller draws. The section fill uses them on its own quads:
+//     VertexBatch batch;
+//     CellPaint paint(ctx.levels, ctx.levels.colors, ctx.levels.levelCount, batch);
 //     CellSplit split = splitCell(c0, c1, c2, c3);     // corners from makeCorner
 //     for (int i = 0; i < split.count; ++i) fillLevelPolygon(split.polygon[i], paint);
+//     drawBatch(batch);
 // with glShadeModel(GL_FLAT) in effect: each triangle takes the colour of its
 // last vertex.
 #pragma once
 
 #include "render/gridPoints.h"
+#include "render/vertexArrays.h"
 
 namespace kelvra {
 
 // What a polygon is drawn with.
 struct CellPaint {
-    CellPaint(const LevelTable& levelTable, const Rgb* levelColors, int count)
-        : levels(&levelTable), colors(levelColors), levelCount(count) {}
+    CellPaint(const LevelTable& levelTable, const Rgb* levelColors, int count, VertexBatch& batch)
+        : levels(&levelTable), colors(levelColors), levelCount(count), out(&batch) {}
 
     const LevelTable* levels;   // levelBase, levelStep and the crossing rule
     const Rgb* colors;          // colour of level k at entry k, k = 0..levelCount
     int levelCount;             // n; levels are clamped to 0..n
+    VertexBatch* out;           // where the primitives go
     bool onFloor = false;       // every vertex at z = floorZ (the floor projection)
     double floorZ = 0.0;
-    // Inside a GL_TRIANGLES (fills) or GL_LINES (lines) batch the caller holds
-    // open, rather than one primitive per polygon (see drawGridCells).
+    // Polygons as the triangles (fills) or segments (lines) of one run,
+    // rather than one primitive each (see drawGridCells).
     bool batched = false;
-    CurrentColor color;
 };
 
 // A polygon of a cell: three or four corners in drawing order.
@@ -56,13 +60,15 @@ struct CellSplit {
 // The polygons point at the corners passed in.
 CellSplit splitCell(const Corner& c0, const Corner& c1, const Corner& c2, const Corner& c3);
 
-// Level-banded fill of one polygon: one GL_TRIANGLE_STRIP that zips up the
+// Level-banded fill of one polygon: one triangle strip that zips up the
 // polygon between two chains running from its lowest corner, emitting the
 // points where the value reaches the top of each level, each vertex in the
 // colour of the level being walked. A polygon in one level is a plain strip.
 // The walk repeats its first pass and emits some points twice; the degenerate
 // triangles this gives cover nothing. A polygon with a non-finite corner is
-// skipped.
+// skipped. Batched (and in a vector capture), the strip goes in as the
+// triangles GL makes of it, each in its colour at every corner, degenerate
+// ones left out.
 void fillLevelPolygon(const CellPolygon& polygon, CellPaint& paint);
 
 // Contour segments of one polygon: the same walk, drawing one GL_LINE_STRIP of
@@ -90,14 +96,15 @@ CellRange wholeGrid(const GraphData& d);
 double floorZ(const GraphSettings& s, const AxisMapping& map);
 
 // Whether drawGridCells batches its primitives (on unless switched off). Off,
-// every polygon is its own primitive: the plain build that the batched one
+// every polygon is its own primitive: the plain drawing that the batched one
 // must match pixel for pixel.
 void setCellBatching(bool on);
 bool cellBatching();
 
 // The cell walk, columns outer and rows inner, over the cells of `range` that
-// lie in the grid. Sets the flat shade model (and leaves it). Cells with a
-// non-finite corner are skipped whole. `colors` and `levelCount` are the
+// lie in the grid, made in stripes of columns on every core and drawn in
+// order. Sets the flat shade model (and leaves it). Cells with a non-finite
+// corner are skipped whole. `colors` and `levelCount` are the
 // colour table to use (colour, grey or one colour for SingleColorLines, whose
 // table is made here); levels and crossings come from ctx.levels.
 void drawGridCells(const DrawInput& in, const Rgb* colors, int levelCount,

@@ -2,9 +2,10 @@
 // onto the floor of the scale box: the cell walk of contourCells.h and the four
 // entry points the display-list builder calls inside list 100.
 //
-// Every grid point is mapped and levelled once per walk, a column at a time
-// (two columns of corners live at once); the colour is given to GL only when it
-// changes. The build time grows with cells times the levels each cell spans.
+// Every grid point is mapped and levelled once per walk; the cells are cut
+// into vertex batches in stripes of columns on every core, and the stripes
+// are drawn in order from arrays. The time grows with cells times the levels
+// each cell spans.
 #include "render/contours.h"
 
 #include <GL/gl.h>
@@ -15,9 +16,10 @@
 #include <utility>
 #include <vector>
 
-#include "render/graphSteps.h"
+#include "base/parallel.h"
 #include "render/contourCells.h"
 #include "render/feedbackState.h"
+#include "render/graphSteps.h"
 
 namespace kelvra {
 
@@ -34,10 +36,6 @@ inline bool drawable(const CellPolygon& p) {
 }
 
 inline int wrapIndex(int i, int m) { return i < 0 ? i + m : (i >= m ? i - m : i); }
-
-inline void emitVertex(double x, double y, double z, const CellPaint& paint) {
-    glVertex3d(x, y, paint.onFloor ? paint.floorZ : z);
-}
 
 // Polygon levels clamped into the colour table (levels from levelOf already are).
 inline void clampedLevels(const CellPolygon& p, int n, int* K) {
@@ -133,20 +131,17 @@ CellSplit splitCell(const Corner& c0, const Corner& c1, const Corner& c2, const 
 
 namespace {
 
-// Where the level walk's strips go. Straight: one GL_TRIANGLE_STRIP each.
-// Cut: into the triangles GL makes of that strip (triangle i is v[i],
-// v[i+1], v[i+2], its first two swapped when i is odd, coloured by v[i+2]
-// under flat shading), each with its colour at all three corners, appended to
-// the GL_TRIANGLES batch the caller holds open (batched) or to one of its own
-// (a vector capture, see useFlatShading); triangles with two equal corners
-// cover nothing and are left out.
+// Where the level walk's strips go. Straight: one triangle strip each, every
+// vertex in its colour. Cut: into the triangles GL makes of that strip
+// (triangle i is v[i], v[i+1], v[i+2], its first two swapped when i is odd,
+// coloured by v[i+2] under flat shading), each with its colour at all three
+// corners, in the indexed triangle run of the batch (batched, or in a vector
+// capture, see useFlatShading); triangles with two equal corners cover
+// nothing and are left out.
 class StripOut {
 public:
-    explicit StripOut(CellPaint& paint) : paint_(paint), cut_(paint.batched || vectorCapture()) {
-        if (!paint_.batched) glBegin(cut_ ? GL_TRIANGLES : GL_TRIANGLE_STRIP);
-    }
-    ~StripOut() {
-        if (!paint_.batched) glEnd();
+    explicit StripOut(CellPaint& paint) : paint_(paint), out_(*paint.out), cut_(paint.batched || vectorCapture()) {
+        out_.begin(cut_ ? GL_TRIANGLES : GL_TRIANGLE_STRIP, cut_);
     }
     StripOut(const StripOut&) = delete;
     StripOut& operator=(const StripOut&) = delete;
@@ -154,8 +149,8 @@ public:
     void vertex(double x, double y, double z, const Rgb& color) {
         if (paint_.onFloor) z = paint_.floorZ;
         if (!cut_) {
-            paint_.color.set(color);
-            glVertex3d(x, y, z);
+            out_.vertex(x, y, z, color);
+            out_.counted();
             return;
         }
         const Point c{x, y, z};
@@ -163,10 +158,10 @@ public:
             const Point& a = (count_ & 1) ? last_[1] : last_[0];
             const Point& b = (count_ & 1) ? last_[0] : last_[1];
             if (!(a == b || a == c || b == c)) {
-                paint_.color.set(color);
-                glVertex3d(a.x, a.y, a.z);
-                glVertex3d(b.x, b.y, b.z);
-                glVertex3d(c.x, c.y, c.z);
+                GLuint ia = out_.vertex(a.x, a.y, a.z, color);
+                GLuint ib = out_.vertex(b.x, b.y, b.z, color);
+                GLuint ic = out_.vertex(c.x, c.y, c.z, color);
+                out_.indices(ia, ib, ic);
             }
         }
         last_[0] = last_[1];
@@ -180,6 +175,7 @@ private:
         bool operator==(const Point&) const = default;
     };
     CellPaint& paint_;
+    VertexBatch& out_;
     bool cut_;
     Point last_[2] = {};
     int count_ = 0;
@@ -238,12 +234,14 @@ void traceLevelLines(const CellPolygon& p, CellPaint& paint) {
         }
         if (!hold) {
             if (std::fabs(end[0].value - end[1].value) < tol && std::fabs(top - end[1].value) < tol && k != n) {
-                // Batched: the same segment inside the caller's GL_LINES.
-                if (!paint.batched) glBegin(GL_LINE_STRIP);
-                paint.color.set(paint.colors[k]);
-                emitVertex(end[0].x, end[0].y, end[0].z, paint);
-                emitVertex(end[1].x, end[1].y, end[1].z, paint);
-                if (!paint.batched) glEnd();
+                // Batched: the same segment in the batch's GL_LINES run.
+                VertexBatch& out = *paint.out;
+                out.begin(paint.batched ? GL_LINES : GL_LINE_STRIP);
+                const Rgb& color = paint.colors[k];
+                for (const WalkPoint& e : end) {
+                    out.vertex(e.x, e.y, paint.onFloor ? paint.floorZ : e.z, color);
+                    out.counted();
+                }
             }
             ++k;
         }
@@ -282,17 +280,48 @@ namespace {
 
 bool batching = true;
 
+// Cells per stripe of drawGridCells: enough to make the hand-over to the GL
+// thread cheap, few enough that the batches in hand stay a few MB.
+constexpr long long kCellsPerStripe = 32768;
+
+// A triangle strip given to an indexed triangle run as the triangles GL makes
+// of it (the first two corners of every odd one swapped), sharing vertices.
+class IndexedStrip {
+public:
+    explicit IndexedStrip(VertexBatch& out) : out_(out) {}
+    void restart() { count_ = 0; }
+    void add(GLuint v) {
+        if (count_ >= 2) {
+            if (count_ & 1) out_.indices(last_[1], last_[0], v);
+            else out_.indices(last_[0], last_[1], v);
+        }
+        last_[0] = last_[1];
+        last_[1] = v;
+        ++count_;
+    }
+
+private:
+    VertexBatch& out_;
+    GLuint last_[2] = {0, 0};
+    int count_ = 0;
+};
+
 // One column of cells for the batched fill. A run of neighbouring cells whose
 // four corners share one level is one shared-vertex strip L0, R0, L1, R1, ...
 // (left and right corners of each row): per cell the two triangles splitCell
 // gives it on the c1-c2 diagonal, in the level's colour, two vertices per cell
-// instead of six. Any other cell goes through the level walk into a
-// GL_TRIANGLES batch. Cells with a non-finite corner are skipped.
+// instead of six. Any other cell goes through the level walk. All of it goes
+// into one indexed triangle run, in the order GL drew the strips and
+// triangles. Cells with a non-finite corner are skipped.
 void fillColumnBatched(const Corner* left, const Corner* right, int cells, CellPaint& paint) {
-    enum class Open { Nothing, Strip, Triangles } open = Open::Nothing;
+    VertexBatch& out = *paint.out;
+    out.begin(GL_TRIANGLES, true);
+    IndexedStrip strip(out);
     int stripEnd = -1;   // the row after the strip's last cell
     int stripLevel = -1;
-    auto vertex = [&](const Corner& c) { glVertex3d(c.x, c.y, paint.onFloor ? paint.floorZ : c.z); };
+    auto vertex = [&](const Corner& c, const Rgb& color) {
+        strip.add(out.vertex(c.x, c.y, paint.onFloor ? paint.floorZ : c.z, color));
+    };
     for (int j = 0; j < cells; ++j) {
         const Corner& c0 = left[j];
         const Corner& c1 = left[j + 1];
@@ -302,32 +331,25 @@ void fillColumnBatched(const Corner* left, const Corner* right, int cells, CellP
         const int level = c0.level;
         if (c1.level == level && c2.level == level && c3.level == level) {
             const int k = std::clamp(level, 0, paint.levelCount);
-            if (open == Open::Strip && stripEnd == j && stripLevel == k) {
-                vertex(c1);
-                vertex(c3);
+            const Rgb& color = paint.colors[k];
+            if (stripEnd == j && stripLevel == k) {
+                vertex(c1, color);
+                vertex(c3, color);
             } else {
-                if (open != Open::Nothing) glEnd();
-                glBegin(GL_TRIANGLE_STRIP);
-                open = Open::Strip;
+                strip.restart();
                 stripLevel = k;
-                paint.color.set(paint.colors[k]);
-                vertex(c0);
-                vertex(c2);
-                vertex(c1);
-                vertex(c3);
+                vertex(c0, color);
+                vertex(c2, color);
+                vertex(c1, color);
+                vertex(c3, color);
             }
             stripEnd = j + 1;
             continue;
         }
-        if (open != Open::Triangles) {
-            if (open != Open::Nothing) glEnd();
-            glBegin(GL_TRIANGLES);
-            open = Open::Triangles;
-        }
+        stripEnd = -1;
         CellSplit split = splitCell(c0, c1, c2, c3);
         for (int p = 0; p < split.count; ++p) fillLevelPolygon(split.polygon[p], paint);
     }
-    if (open != Open::Nothing) glEnd();
 }
 
 }  // namespace
@@ -361,60 +383,56 @@ void drawGridCells(const DrawInput& in, const Rgb* colors, int levelCount,
         colors = single.data();
         levelCount = std::min(levelCount, kMaxLevelCount);
     }
-    CellPaint paint(ctx.levels, colors, levelCount);
-    if (onFloor && drawer != CellDrawer::HiddenFill) {
-        paint.onFloor = true;
-        paint.floorZ = floorZ(in.settings, ctx.map);
-        if (!std::isfinite(paint.floorZ)) return;   // a log Z axis whose floor is at or below zero
-    }
-    if (drawer == CellDrawer::LevelLines || drawer == CellDrawer::SingleColorLines)
-        setLineWidth(in.settings.contour2Width);
+    const bool projected = onFloor && drawer != CellDrawer::HiddenFill;
+    const double floor = projected ? floorZ(in.settings, ctx.map) : 0.0;
+    if (!std::isfinite(floor)) return;   // a log Z axis whose floor is at or below zero
+    const bool lines = drawer == CellDrawer::LevelLines || drawer == CellDrawer::SingleColorLines;
+    if (lines) setLineWidth(in.settings.contour2Width);
 
-    // Batched, a column of cells is a few primitives (fillColumnBatched; one
-    // GL_TRIANGLES or GL_LINES for the other drawers) instead of one per
-    // polygon: the same triangles in the same colours, far quicker to compile
-    // and draw, and smaller in the list.
-    paint.batched = cellBatching();
-    const GLenum batch = drawer == CellDrawer::LevelLines || drawer == CellDrawer::SingleColorLines
-                             ? GL_LINES : GL_TRIANGLES;
-
-    // Corners of the rows firstRow..endRow of a block of neighbouring columns,
-    // read a block at a time (the last column of a block is read again as the
-    // first of the next).
-    constexpr int kBlock = 16;
+    // Batched, a column of cells is one run of triangles or segments
+    // (fillColumnBatched for the fill) instead of one primitive per polygon:
+    // the same triangles in the same colours, far quicker to draw and smaller
+    // in a list. Stripes of neighbouring columns are made on every core, each
+    // reading its corners a row at a time (a column alone would take one point
+    // from each row, a cache miss per point on a large grid).
+    const bool batched = cellBatching();
     const int pointRows = endRow - firstRow + 1;
-    std::vector<Corner> block(std::size_t(kBlock + 1) * pointRows);
-    int blockStart = -1;
-    for (int i = firstColumn; i < endColumn; ++i) {
-        if (blockStart < 0 || i == blockStart + kBlock) {
-            blockStart = i;
-            grid.columns(i, std::min(kBlock, endColumn - i) + 1, firstRow, endRow, block.data());
-        }
-        const Corner* left = block.data() + std::size_t(i - blockStart) * pointRows;
-        const Corner* right = left + pointRows;
-        if (paint.batched && drawer == CellDrawer::FillLevels) {
-            fillColumnBatched(left, right, pointRows - 1, paint);
-            continue;
-        }
-        if (paint.batched) glBegin(batch);
-        for (int j = 0; j + 1 < pointRows; ++j) {
-            const Corner& c0 = left[j];
-            const Corner& c1 = left[j + 1];
-            const Corner& c2 = right[j];
-            const Corner& c3 = right[j + 1];
-            if (!(c0.finite && c1.finite && c2.finite && c3.finite)) continue;
-            CellSplit split = splitCell(c0, c1, c2, c3);
-            for (int k = 0; k < split.count; ++k) {
-                switch (drawer) {
-                    case CellDrawer::FillLevels: fillLevelPolygon(split.polygon[k], paint); break;
-                    case CellDrawer::LevelLines:
-                    case CellDrawer::SingleColorLines: traceLevelLines(split.polygon[k], paint); break;
-                    case CellDrawer::HiddenFill: fillHiddenPolygon(split.polygon[k], paint); break;
+    const int perStripe = int(std::clamp<long long>(kCellsPerStripe / (pointRows - 1), 1, endColumn - firstColumn));
+    const std::size_t stripes = std::size_t((endColumn - firstColumn + perStripe - 1) / perStripe);
+    drawBatchesInOrder(stripes, [&](std::size_t stripe, VertexBatch& out) {
+        const int first = firstColumn + int(stripe) * perStripe;
+        const int count = std::min(perStripe, endColumn - first);
+        std::vector<Corner> block(std::size_t(count + 1) * std::size_t(pointRows));
+        grid.columns(first, count + 1, firstRow, endRow, block.data());
+        CellPaint paint(ctx.levels, colors, levelCount, out);
+        paint.onFloor = projected;
+        paint.floorZ = floor;
+        paint.batched = batched;
+        for (int k = 0; k < count; ++k) {
+            const Corner* left = block.data() + std::size_t(k) * std::size_t(pointRows);
+            const Corner* right = left + pointRows;
+            if (batched && drawer == CellDrawer::FillLevels) {
+                fillColumnBatched(left, right, pointRows - 1, paint);
+                continue;
+            }
+            for (int j = 0; j + 1 < pointRows; ++j) {
+                const Corner& c0 = left[j];
+                const Corner& c1 = left[j + 1];
+                const Corner& c2 = right[j];
+                const Corner& c3 = right[j + 1];
+                if (!(c0.finite && c1.finite && c2.finite && c3.finite)) continue;
+                CellSplit split = splitCell(c0, c1, c2, c3);
+                for (int p = 0; p < split.count; ++p) {
+                    switch (drawer) {
+                        case CellDrawer::FillLevels: fillLevelPolygon(split.polygon[p], paint); break;
+                        case CellDrawer::LevelLines:
+                        case CellDrawer::SingleColorLines: traceLevelLines(split.polygon[p], paint); break;
+                        case CellDrawer::HiddenFill: fillHiddenPolygon(split.polygon[p], paint); break;
+                    }
                 }
             }
         }
-        if (paint.batched) glEnd();
-    }
+    });
 }
 
 void drawContourFill(const DrawInput& in, bool onFloor) {

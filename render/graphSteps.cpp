@@ -7,11 +7,15 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
+
+#include "base/memory.h"
 
 #include "render/contours.h"
 #include "render/feedbackState.h"
 #include "render/marks.h"
+#include "render/reducedGraph.h"
 #include "render/sections.h"
 #include "render/surfaces.h"
 #include "settings/graphTypes.h"
@@ -105,7 +109,77 @@ void runSteps(const DrawInput& v, const DrawInput& section, const DrawSteps& row
 
 }  // namespace
 
-void drawGraph(const DrawInput& in) { drawGraphSteps(in, in); }
+namespace {
+
+bool coarsening = true;
+
+// Steps that draw the cells of a grid as surfaces or contour lines: drawn
+// from a grid coarsened to the pixels, they show the same picture. Wires,
+// points, bars, sections and vectors keep every point.
+bool drawsCellsOnly(const DrawSteps& row) {
+    for (DrawStep step : row.steps) {
+        switch (step) {
+            case DrawStep::None: return true;
+            case DrawStep::ContourFill:
+            case DrawStep::GreyFill:
+            case DrawStep::LevelLines:
+            case DrawStep::SingleLines:
+            case DrawStep::ContourHidden:
+            case DrawStep::Shaded: break;
+            default: return false;
+        }
+    }
+    return true;
+}
+
+// The coarsening step of a grid drawn straight into a frame (not into a list,
+// which outlives the view it was made for, nor for picking or a vector
+// picture): see subPixelStep.
+int frameCoarseningStep(const DrawInput& in) {
+    const GraphSettings& s = in.settings;
+    if (!coarsening || in.data.dataKind != Grid || s.displayMode == DisplayXSection ||
+        s.displayMode == DisplayYSection || vectorCapture())
+        return 1;
+    const GraphTypeInfo* type = currentGraphType(s, in.data);
+    const FloorProjectionInfo* floor = floorProjection(s.xyContourMode);
+    if (!type || !drawsCellsOnly(type->draw) || (floor && !drawsCellsOnly(floor->draw))) return 1;
+    GLint list = 0, mode = 0;
+    glGetIntegerv(GL_LIST_INDEX, &list);
+    glGetIntegerv(GL_RENDER_MODE, &mode);
+    if (list != 0 || mode != GL_RENDER) return 1;
+    GLdouble model[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    auto toPixel = [&](const Vec3& w, double* x, double* y) {
+        const double v[4] = {w.x, w.y, w.z, 1.0};
+        double eye[4], clip[4];
+        for (int i = 0; i < 4; ++i) eye[i] = model[i] * v[0] + model[4 + i] * v[1] + model[8 + i] * v[2] + model[12 + i] * v[3];
+        for (int i = 0; i < 4; ++i)
+            clip[i] = projection[i] * eye[0] + projection[4 + i] * eye[1] + projection[8 + i] * eye[2] + projection[12 + i] * eye[3];
+        const double wc = clip[3] != 0.0 ? clip[3] : 1.0;
+        *x = viewport[0] + (clip[0] / wc + 1.0) * 0.5 * viewport[2];
+        *y = viewport[1] + (clip[1] / wc + 1.0) * 0.5 * viewport[3];
+    };
+    return subPixelStep(in.data, in.ctx.map, in.ctx.map.world(2, s.scaleMin[2]), in.ctx.map.world(2, s.scaleMax[2]),
+                        toPixel);
+}
+
+}  // namespace
+
+void setSubPixelCoarsening(bool on) { coarsening = on; }
+
+void drawGraph(const DrawInput& in) {
+    if (const int step = frameCoarseningStep(in); step > 1) {
+        GraphData coarse;
+        if (coarsenGrid(in.data, step, coarse)) {
+            drawGraphSteps({coarse, in.settings, in.state, in.ctx}, in);
+            return;
+        }
+    }
+    drawGraphSteps(in, in);
+}
 
 void drawGraphSteps(const DrawInput& grid, const DrawInput& section) {
     const int sectionAxis = section.settings.displayMode == DisplayYSection ? 1 : 0;
@@ -114,5 +188,57 @@ void drawGraphSteps(const DrawInput& grid, const DrawInput& section) {
     if (const FloorProjectionInfo* floor = floorProjection(section.settings.xyContourMode))
         runSteps(grid, section, floor->draw, true, 0);
 }
+
+}  // namespace kelvra
+
+namespace kelvra {
+namespace {
+
+std::size_t budgetOverride = 0;
+
+// Bytes of a display list per point of the graph, by step: two triangles a
+// cell (more where levels cross), two wire segments a point, a bar's six
+// faces and twelve edges. Steps along a section only are left out.
+std::size_t bytesPerPoint(const DrawSteps& row) {
+    std::size_t bytes = 0;
+    for (DrawStep step : row.steps) {
+        switch (step) {
+            case DrawStep::None: return bytes;
+            case DrawStep::ContourFill:
+            case DrawStep::GreyFill:
+            case DrawStep::ContourHidden:
+            case DrawStep::WireHidden:
+            case DrawStep::Shaded:
+            case DrawStep::Vectors: bytes += 256; break;
+            case DrawStep::LevelLines:
+            case DrawStep::SingleLines:
+            case DrawStep::ColorWire:
+            case DrawStep::Wire: bytes += 128; break;
+            case DrawStep::ColorPoints:
+            case DrawStep::GreyPoints:
+            case DrawStep::BlackPoints: bytes += 64; break;
+            case DrawStep::Bars: bytes += 2048; break;
+            default: break;
+        }
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::size_t graphListBytes(const GraphSettings& s, const GraphData& d) {
+    std::size_t perPoint = 0;
+    if (const GraphTypeInfo* type = currentGraphType(s, d)) perPoint += bytesPerPoint(type->draw);
+    if (const FloorProjectionInfo* floor = floorProjection(s.xyContourMode)) perPoint += bytesPerPoint(floor->draw);
+    return graphPoints(d) * perPoint;
+}
+
+std::size_t graphListBudget() {
+    if (budgetOverride > 0) return budgetOverride;
+    constexpr std::size_t kBudget = std::size_t(512) << 20;
+    return std::min(kBudget, addressSpaceLeft() / 4);
+}
+
+void setGraphListBudget(std::size_t bytes) { budgetOverride = bytes; }
 
 }  // namespace kelvra

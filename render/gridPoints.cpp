@@ -25,24 +25,46 @@ int colorValueIndex(int legendColorSource, int valuesPerPoint) {
 }
 
 GridPoints::GridPoints(const DrawInput& in)
-    : map_(&in.ctx.map), levels_(&in.ctx.levels) {
+    : data_(&in.data), map_(&in.ctx.map), levels_(&in.ctx.levels) {
     rows_ = in.data.rowCount;
     columns_ = in.data.columnCount;
     valuesPerPoint_ = in.data.valuesPerPoint;
     colorIndex_ = colorValueIndex(in.settings.legendColorSource, valuesPerPoint_);
+    axes_ = in.data.heldByAxes();
     values_ = in.data.pointValues.data();
-    if (in.data.dataKind != Grid || rows_ < 1 || columns_ < 1 || valuesPerPoint_ < 3 || !values_) return;
-    // The grid must fit in what was allocated (counts set without data must not
-    // make the walk read past the buffer).
-    std::size_t points = std::size_t(rows_) * std::size_t(columns_);
-    if (points > SIZE_MAX / std::size_t(valuesPerPoint_)) return;
-    ready_ = points * std::size_t(valuesPerPoint_) <= in.data.pointValues.size();
+    if (in.data.dataKind != Grid || rows_ < 1 || columns_ < 1 || valuesPerPoint_ < 3 || (!values_ && !axes_)) return;
+    // The grid must fit in what is held (counts set without data must not
+    // make the walk read past it).
+    if (std::size_t(rows_) * std::size_t(columns_) > in.data.storedPoints()) return;
+    if (axes_) {
+        if (valuesPerPoint_ != 3) return;
+        worldX_.resize(std::size_t(columns_));
+        worldY_.resize(std::size_t(rows_));
+        for (int c = 0; c < columns_; ++c) worldX_[std::size_t(c)] = map_->world(0, in.data.axes.x[std::size_t(c)]);
+        for (int r = 0; r < rows_; ++r) worldY_[std::size_t(r)] = map_->world(1, in.data.axes.y[std::size_t(r)]);
+        worldZeroX_ = map_->world(0, 0.0);
+        worldZeroY_ = map_->world(1, 0.0);
+    }
+    ready_ = true;
+}
+
+double GridPoints::colorValue(int r, int c, const Vec3& raw) const {
+    double v;
+    switch (colorIndex_) {
+        case 0: v = raw.x; break;
+        case 1: v = raw.y; break;
+        case 2: v = raw.z; break;
+        default: v = values_[(std::size_t(r) * columns_ + c) * valuesPerPoint_ + std::size_t(colorIndex_)]; break;
+    }
+    return levels_->logLegend ? std::log(v) : v;
 }
 
 Corner GridPoints::corner(int r, int c) const {
-    const double* p = raw(r, c);
-    double value = levels_->logLegend ? std::log(p[colorIndex_]) : p[colorIndex_];
-    return makeCorner(map_->world(0, p[0]), map_->world(1, p[1]), map_->world(2, p[2]), value,
+    const Vec3 p = raw(r, c);
+    const double value = colorValue(r, c, p);
+    if (axes_)
+        return makeCorner(worldX(r, c), worldY(r, c), map_->world(2, p.z), value, levelOf(*levels_, value));
+    return makeCorner(map_->world(0, p.x), map_->world(1, p.y), map_->world(2, p.z), value,
                       levelOf(*levels_, value));
 }
 
@@ -53,8 +75,9 @@ void GridPoints::columns(int firstColumn, int count, int firstRow, int lastRow, 
 }
 
 Corner GridPoints::position(int r, int c) const {
-    const double* p = raw(r, c);
-    return makeCorner(map_->world(0, p[0]), map_->world(1, p[1]), map_->world(2, p[2]), 0.0, 0);
+    const Vec3 p = raw(r, c);
+    if (axes_) return makeCorner(worldX(r, c), worldY(r, c), map_->world(2, p.z), 0.0, 0);
+    return makeCorner(map_->world(0, p.x), map_->world(1, p.y), map_->world(2, p.z), 0.0, 0);
 }
 
 void GridPoints::columnPositions(int c, int firstRow, int lastRow, Corner* out) const {

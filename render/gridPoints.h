@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "render/drawInput.h"
 
@@ -42,9 +43,10 @@ private:
     bool known_ = false;
 };
 
-// Reads grid points of the view's data set and maps them with the build's
-// mapping and levels. ready() is false unless the data set is a Grid that holds
-// rowCount x columnCount points (then nothing may be read).
+// Reads grid points of a data set, in either of its layouts, and maps them
+// with the build's mapping and levels. ready() is false unless the data set
+// is a Grid that holds rowCount x columnCount points (then nothing may be
+// read). Every method may be called from several threads at once.
 class GridPoints {
 public:
     explicit GridPoints(const DrawInput& in);
@@ -53,9 +55,11 @@ public:
     int rows() const { return rows_; }
     int columns() const { return columns_; }
 
-    // Raw X, Y, Z (and further values) of point (row r, column c).
-    const double* raw(int r, int c) const {
-        return values_ + (std::size_t(r) * columns_ + c) * valuesPerPoint_;
+    // Raw X, Y, Z of point (row r, column c), as the data set holds them.
+    Vec3 raw(int r, int c) const {
+        if (axes_) return {data_->axesX(r, c), data_->axesY(r, c), data_->axesZ(r, c)};
+        const double* p = values_ + (std::size_t(r) * columns_ + c) * valuesPerPoint_;
+        return {p[0], p[1], p[2]};
     }
     // World position, colour value and level (levelOf) of point (r, c).
     Corner corner(int r, int c) const;
@@ -69,11 +73,27 @@ public:
     void columns(int firstColumn, int count, int firstRow, int lastRow, Corner* out) const;
 
 private:
+    // World X and Y of point (r, c): per column and row from the axes, with
+    // the exceptions of short rows (GraphData::axesX).
+    double worldX(int r, int c) const {
+        return c < data_->axes.filled[std::size_t(r)] || (r == 0 && data_->axes.columnGridRules) ? worldX_[std::size_t(c)]
+                                                                                                : worldZeroX_;
+    }
+    double worldY(int r, int c) const {
+        return c < data_->axes.filled[std::size_t(r)] || (c == 0 && data_->axes.columnGridRules) ? worldY_[std::size_t(r)]
+                                                                                                : worldZeroY_;
+    }
+    double colorValue(int r, int c, const Vec3& raw) const;
+
+    const GraphData* data_;
     const double* values_ = nullptr;
+    bool axes_ = false;
     int rows_ = 0, columns_ = 0, valuesPerPoint_ = 3;
     int colorIndex_ = 2;   // which value of a point colours it
     const AxisMapping* map_;
     const LevelTable* levels_;
+    std::vector<double> worldX_, worldY_;   // axes layout: mapped X of each column, Y of each row
+    double worldZeroX_ = 0.0, worldZeroY_ = 0.0;
     bool ready_ = false;
 };
 

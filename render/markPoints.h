@@ -14,11 +14,11 @@
 
 namespace kelvra::marks {
 
-// Points whose values lie inside pointValues; the counts of a data set are
-// trusted only this far, so no walk can read past the buffer.
+// Points whose values the data set holds; its counts are trusted only this
+// far, so no walk can read past what is held.
 inline std::size_t storedPoints(const GraphData& d) {
     if (!d.dataLoaded || d.valuesPerPoint < 3) return 0;
-    return d.pointValues.size() / std::size_t(d.valuesPerPoint);
+    return d.storedPoints();
 }
 
 // True when the grid's rows and columns are all in the buffer.
@@ -52,6 +52,29 @@ void forEachShownPoint(const DrawInput& v, F&& f) {
     }
     std::size_t n = listPoints(v.data);
     for (std::size_t p = 0; p < n; ++p) f(p);
+}
+
+// forEachShownPoint as a numbered sequence, so that stripes of it can be
+// made apart: how many points it visits, and the point number of visit i.
+inline std::size_t shownPointCount(const DrawInput& v) {
+    if (v.data.dataKind != Grid) return listPoints(v.data);
+    if (!gridFits(v.data)) return 0;
+    long long stepX = v.settings.wireIntervalX < 1 ? 1 : v.settings.wireIntervalX;
+    long long stepY = v.settings.wireIntervalY < 1 ? 1 : v.settings.wireIntervalY;
+    return std::size_t((v.data.columnCount - 1) / stepX + 1) * std::size_t((v.data.rowCount - 1) / stepY + 1);
+}
+inline std::size_t shownPoint(const DrawInput& v, std::size_t i) {
+    if (v.data.dataKind != Grid) return i;
+    std::size_t stepX = std::size_t(v.settings.wireIntervalX < 1 ? 1 : v.settings.wireIntervalX);
+    std::size_t stepY = std::size_t(v.settings.wireIntervalY < 1 ? 1 : v.settings.wireIntervalY);
+    std::size_t rows = (std::size_t(v.data.rowCount) - 1) / stepY + 1;
+    std::size_t c = i / rows * stepX, r = i % rows * stepY;
+    return r * std::size_t(v.data.columnCount) + c;
+}
+
+// Every point, grids included whole (bars are not thinned): how many.
+inline std::size_t pointCount(const GraphData& d) {
+    return d.dataKind == Grid ? (gridFits(d) ? std::size_t(d.rowCount) * d.columnCount : 0) : listPoints(d);
 }
 
 // Every point, grids included whole (bars are not thinned).

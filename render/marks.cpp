@@ -15,9 +15,10 @@
 #include <tuple>
 #include <utility>
 
-#include "render/graphSteps.h"
 #include "render/feedbackState.h"
+#include "render/graphSteps.h"
 #include "render/markPoints.h"
+#include "render/vertexArrays.h"
 
 namespace kelvra {
 namespace {
@@ -33,19 +34,38 @@ int markLevel(const DrawInput& v, const LevelTable& t, const double* p, int leve
 
 }  // namespace
 
+namespace {
+
+// Points per batch of the mark routines.
+constexpr std::size_t kPointsPerBatch = 16384;
+
+// The points of forEachShownPoint in batches made on every core and drawn in
+// order: point(n, out) adds point number n to the batch's GL_POINTS run.
+template <class Point>
+void drawShownPoints(const DrawInput& in, bool colored, Point point) {
+    const std::size_t count = marks::shownPointCount(in);
+    const std::size_t batches = (count + kPointsPerBatch - 1) / kPointsPerBatch;
+    drawBatchesInOrder(batches, [&](std::size_t b, VertexBatch& out) {
+        out.colored = colored;
+        out.begin(GL_POINTS);
+        const std::size_t end = std::min(count, (b + 1) * kPointsPerBatch);
+        for (std::size_t i = b * kPointsPerBatch; i < end; ++i) point(marks::shownPoint(in, i), out);
+    });
+}
+
+}  // namespace
+
 void drawColorPoints(const DrawInput& in, const Rgb* colors, int levelCount) {
     glPushAttrib(GL_POINT_BIT | GL_CURRENT_BIT);
     setPointSize(in.settings.pointSize);
-    glBegin(GL_POINTS);
-    marks::forEachShownPoint(in, [&](std::size_t n) {
-        const double* p = in.data.point(n);
+    drawShownPoints(in, true, [&](std::size_t n, VertexBatch& out) {
+        const PointRecord p = in.data.pointAt(n);
         if (!insideScaleBox(in.settings, p)) return;
         Vec3 w = in.ctx.map.world(p);
         if (!marks::finite(w)) return;
-        setColor(colors[markLevel(in, in.ctx.levels, p, levelCount)]);
-        glVertex3d(w.x, w.y, w.z);
+        out.vertex(w.x, w.y, w.z, colors[markLevel(in, in.ctx.levels, p, levelCount)]);
+        out.counted();
     });
-    glEnd();
     glPopAttrib();
 }
 
@@ -56,15 +76,15 @@ void drawGreyPoints(const DrawInput& in) {
 void drawBlackPoints(const DrawInput& in) {
     glPushAttrib(GL_POINT_BIT | GL_CURRENT_BIT);
     setPointSize(in.settings.pointSize);
-    glBegin(GL_POINTS);
     glColor3d(0.0, 0.0, 0.0);
-    marks::forEachShownPoint(in, [&](std::size_t n) {
-        const double* p = in.data.point(n);
+    drawShownPoints(in, false, [&](std::size_t n, VertexBatch& out) {
+        const PointRecord p = in.data.pointAt(n);
         if (!insideScaleBox(in.settings, p)) return;
         Vec3 w = in.ctx.map.world(p);
-        if (marks::finite(w)) glVertex3d(w.x, w.y, w.z);
+        if (!marks::finite(w)) return;
+        out.vertex(w.x, w.y, w.z);
+        out.counted();
     });
-    glEnd();
     glPopAttrib();
 }
 
@@ -90,17 +110,18 @@ double halfFootprint(const DrawInput& v, const AxisMapping& map, int a, double s
 
 constexpr std::size_t kBarsPerBatch = 1024;
 
-// A face as the two triangles a four-vertex strip (a, b, c, d) makes, inside
-// one GL_TRIANGLES batch: the same pixels as the strip, without a
-// glBegin/glEnd pair per face.
-void face(const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& d) {
-    for (const Vec3* v : {&a, &b, &c, &c, &b, &d}) glVertex3d(v->x, v->y, v->z);
+// A face as the two triangles a four-vertex strip (a, b, c, d) makes, in the
+// batch's GL_TRIANGLES run: the same pixels as the strip.
+void face(VertexBatch& out, const Rgb& color, const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& d) {
+    for (const Vec3* v : {&a, &b, &c, &c, &b, &d}) out.vertex(v->x, v->y, v->z, color);
+    out.runs.back().count += 6;
 }
 
-// A segment inside one GL_LINES batch.
-void segment(const Vec3& a, const Vec3& b) {
-    glVertex3d(a.x, a.y, a.z);
-    glVertex3d(b.x, b.y, b.z);
+// A segment in the batch's GL_LINES run (uncoloured: the edges are black).
+void segment(VertexBatch& out, const Vec3& a, const Vec3& b) {
+    out.vertex(a.x, a.y, a.z);
+    out.vertex(b.x, b.y, b.z);
+    out.runs.back().count += 2;
 }
 
 // The corners of a bar: bottom (z0) and top (z1) rectangles.
@@ -121,10 +142,10 @@ BarBox barBox(double x0, double y0, double x1, double y1, double z0, double z1) 
 // are left out; the caller clips to the scale box.
 //
 // A million bars are twelve million primitives: drawn one glBegin per face
-// and per edge, the calls alone took seconds. All faces go in one triangle
-// batch and all edges in one line batch; faces keep their order among
-// themselves, and the offset decides between faces and edges whatever the
-// order, so the picture is the same.
+// and per edge, the calls alone took seconds. All faces go in triangle
+// batches and all edges in line batches, made on every core; faces keep
+// their order among themselves, and the offset decides between faces and
+// edges whatever the order, so the picture is the same.
 void drawBars(const DrawInput& in) {
     const AxisMapping& map = in.ctx.map;
     double hx = halfFootprint(in, map, 0, in.settings.barSizeX);
@@ -134,7 +155,7 @@ void drawBars(const DrawInput& in) {
 
     // The box of point `number`, or nothing for a point drawn without a bar.
     auto boxOf = [&](std::size_t number, BarBox* box) {
-        const double* p = in.data.point(number);
+        const PointRecord p = in.data.pointAt(number);
         if (!(p[2] >= in.settings.scaleMin[2])) return false;   // below the minimum, or NaN
         Vec3 w = map.world(p);
         if (!marks::finite(w)) return false;
@@ -146,48 +167,43 @@ void drawBars(const DrawInput& in) {
     setLineWidth(1.0);
     beginOffsetFill();
     const int n = in.ctx.levels.levelCount;
-    BarBox b;
-    // Batches of kBarsPerBatch bars: one batch of every bar would make the
+    const std::size_t count = marks::pointCount(in.data);
+    const std::size_t batches = (count + kBarsPerBatch - 1) / kBarsPerBatch;
+    // Batches of kBarsPerBatch bars: a batch of every bar would make the
     // driver hold the whole graph's vertices at once.
-    std::size_t inBatch = 0;
-    auto nextBar = [&](GLenum mode) {
-        if (inBatch++ < kBarsPerBatch) return;
-        glEnd();
-        glFlush();
-        glBegin(mode);
-        inBatch = 1;
-    };
-    glBegin(GL_TRIANGLES);
-    marks::forEachPoint(in.data, [&](std::size_t number) {
-        if (!boxOf(number, &b)) return;
-        nextBar(GL_TRIANGLES);
-        setColor(in.ctx.levels.colors[markLevel(in, in.ctx.levels, in.data.point(number), n)]);
-        face(b.b00, b.b10, b.b01, b.b11);   // bottom
-        face(b.b00, b.b10, b.t00, b.t10);   // side y0
-        face(b.b00, b.b01, b.t00, b.t01);   // side x0
-        face(b.b01, b.b11, b.t01, b.t11);   // side y1
-        face(b.b10, b.b11, b.t10, b.t11);   // side x1
-        face(b.t00, b.t10, b.t01, b.t11);   // top
-    });
-    glEnd();
-
-    glColor3d(0.0, 0.0, 0.0);
-    inBatch = 0;
-    glBegin(GL_LINES);
-    marks::forEachPoint(in.data, [&](std::size_t number) {
-        if (!boxOf(number, &b)) return;
-        nextBar(GL_LINES);
-        for (const auto& [lo, hi] : {std::pair{&b.b00, &b.t00}, {&b.b10, &b.t10}, {&b.b01, &b.t01}, {&b.b11, &b.t11}})
-            segment(*lo, *hi);   // vertical edges
-        for (const auto& [r00, r10, r01, r11] : {std::tuple{&b.b00, &b.b10, &b.b01, &b.b11},
-                                                 std::tuple{&b.t00, &b.t10, &b.t01, &b.t11}}) {
-            segment(*r00, *r10);   // the bottom and the top rectangle
-            segment(*r10, *r11);
-            segment(*r11, *r01);
-            segment(*r01, *r00);
+    drawBatchesInOrder(batches, [&](std::size_t batch, VertexBatch& out) {
+        out.begin(GL_TRIANGLES);
+        BarBox b;
+        for (std::size_t number = batch * kBarsPerBatch; number < std::min(count, (batch + 1) * kBarsPerBatch); ++number) {
+            if (!boxOf(number, &b)) continue;
+            const Rgb& color = in.ctx.levels.colors[markLevel(in, in.ctx.levels, in.data.pointAt(number).values(), n)];
+            face(out, color, b.b00, b.b10, b.b01, b.b11);   // bottom
+            face(out, color, b.b00, b.b10, b.t00, b.t10);   // side y0
+            face(out, color, b.b00, b.b01, b.t00, b.t01);   // side x0
+            face(out, color, b.b01, b.b11, b.t01, b.t11);   // side y1
+            face(out, color, b.b10, b.b11, b.t10, b.t11);   // side x1
+            face(out, color, b.t00, b.t10, b.t01, b.t11);   // top
         }
     });
-    glEnd();
+
+    glColor3d(0.0, 0.0, 0.0);
+    drawBatchesInOrder(batches, [&](std::size_t batch, VertexBatch& out) {
+        out.colored = false;
+        out.begin(GL_LINES);
+        BarBox b;
+        for (std::size_t number = batch * kBarsPerBatch; number < std::min(count, (batch + 1) * kBarsPerBatch); ++number) {
+            if (!boxOf(number, &b)) continue;
+            for (const auto& [lo, hi] : {std::pair{&b.b00, &b.t00}, {&b.b10, &b.t10}, {&b.b01, &b.t01}, {&b.b11, &b.t11}})
+                segment(out, *lo, *hi);   // vertical edges
+            for (const auto& [r00, r10, r01, r11] : {std::tuple{&b.b00, &b.b10, &b.b01, &b.b11},
+                                                     std::tuple{&b.t00, &b.t10, &b.t01, &b.t11}}) {
+                segment(out, *r00, *r10);   // the bottom and the top rectangle
+                segment(out, *r10, *r11);
+                segment(out, *r11, *r01);
+                segment(out, *r01, *r00);
+            }
+        }
+    });
     endOffsetFill();
     glPopAttrib();
 }
@@ -230,7 +246,7 @@ void drawVectors(const DrawInput& in) {
     GLUquadric* cone = gluNewQuadric();   // one for every head of this build
     const int n = in.ctx.levels.levelCount;
     marks::forEachPoint(in.data, [&](std::size_t number) {
-        const double* p = in.data.point(number);
+        const PointRecord p = in.data.pointAt(number);
         if (!insideScaleBox(in.settings, p)) return;
         Vec3 w = in.ctx.map.world(p);
         if (!marks::finite(w)) return;

@@ -70,7 +70,7 @@ bool pickName(const DrawInput& v, std::size_t p, GLuint* name) {
 
 // A named point target; left out outside the scale box or without a finite position.
 void pointTarget(const DrawInput& v, const AxisMapping& map, const PickVolume& volume, std::size_t p) {
-    const double* values = v.data.point(p);
+    const PointRecord values = v.data.pointAt(p);
     GLuint name;
     if (!insideScaleBox(v.settings, values) || !pickName(v, p, &name)) return;
     Vec3 w = map.world(values);
@@ -93,7 +93,7 @@ void vectorTargets(const DrawInput& v, const AxisMapping& map, const PickVolume&
     for (int a = 0; a < 3; ++a) mirror[a] = v.settings.scaleReverse[a] == 1 ? -1.0 : 1.0;
     glLineWidth(GLfloat(std::max(v.settings.wireWidthX * 1.5, 1.0)));
     marks::forEachPoint(v.data, [&](std::size_t p) {
-        const double* values = v.data.point(p);
+        const PointRecord values = v.data.pointAt(p);
         GLuint name;
         if (!insideScaleBox(v.settings, values) || !pickName(v, p, &name)) return;
         Vec3 w = map.world(values);

@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <limits>
+
+#include "base/parallel.h"
 
 
 namespace kelvra {
@@ -14,7 +17,7 @@ namespace kelvra {
 
 std::size_t graphPoints(const GraphData& d) {
     if (!d.dataLoaded || d.valuesPerPoint < 3) return 0;
-    const std::size_t stored = d.pointValues.size() / std::size_t(d.valuesPerPoint);
+    const std::size_t stored = d.storedPoints();
     if (d.dataKind == Grid) {
         if (d.rowCount <= 0 || d.columnCount <= 0) return 0;
         std::size_t n = std::size_t(d.rowCount) * std::size_t(d.columnCount);
@@ -85,8 +88,8 @@ bool thinData(const GraphData& full, const Thinning& plan, GraphData& out) {
     if (kept == 0 || kept > std::size_t(INT_MAX) || !out.pointValues.allocate(kept * vpp)) return false;
     double* to = out.pointValues.data();
     auto copyPoint = [&](std::size_t p) {
-        const double* from = full.point(p);
-        to = std::copy(from, from + vpp, to);
+        const PointRecord from = full.pointAt(p);
+        to = std::copy(from.v, from.v + vpp, to);
     };
     if (grid) {
         for (int r : plan.rows)
@@ -103,6 +106,119 @@ bool thinData(const GraphData& full, const Thinning& plan, GraphData& out) {
     out.pointCount = int(kept);
     std::copy(std::begin(full.valueRange), std::end(full.valueRange), std::begin(out.valueRange));
     out.dataLoaded = true;
+    return true;
+}
+
+// ---- cells under a pixel -----------------------------------------------------------
+
+namespace {
+
+// Z of grid point (r, c), straight from the layout that holds it.
+double gridZ(const GraphData& d, int r, int c) {
+    return d.heldByAxes() ? d.axesZ(r, c) : d.point(std::size_t(r) * std::size_t(d.columnCount) + std::size_t(c))[2];
+}
+
+// The widest spacing of `count` world positions as a share of their whole span.
+template <class At>
+double widestShare(int count, At at) {
+    const double span = std::fabs(at(count - 1) - at(0));
+    if (!(span > 0.0) || !std::isfinite(span)) return 0.0;
+    double widest = 0.0;
+    for (int i = 0; i + 1 < count; ++i) widest = std::max(widest, std::fabs(at(i + 1) - at(i)));
+    return widest / span;
+}
+
+// Index ranges of the blocks the kept indices stand for: kept index i stands
+// for first[i] .. first[i + 1] - 1, the indices nearer to it than to its neighbours.
+std::vector<int> blockStarts(const std::vector<int>& kept, int count) {
+    std::vector<int> first(kept.size() + 1, count);
+    first[0] = 0;
+    for (std::size_t i = 1; i < kept.size(); ++i) first[i] = (kept[i - 1] + kept[i]) / 2 + 1;
+    return first;
+}
+
+}  // namespace
+
+int subPixelStep(const GraphData& d, const AxisMapping& map, double zLow, double zHigh, const ToPixel& project) {
+    if (d.dataKind != Grid || d.valuesPerPoint != 3 || graphPoints(d) == 0) return 1;
+    const int rows = d.rowCount, columns = d.columnCount;
+    if (rows < 8 || columns < 8) return 1;
+    auto worldX = [&](int c) { return map.world(0, d.gridPointAt(0, c)[0]); };
+    auto worldY = [&](int r) { return map.world(1, d.gridPointAt(r, 0)[1]); };
+    const double xs[2] = {worldX(0), worldX(columns - 1)}, ys[2] = {worldY(0), worldY(rows - 1)};
+    const double zs[2] = {zLow, zHigh};
+    // The longest screen length of the box's edges along X and along Y.
+    double px[8], py[8];
+    for (int k = 0; k < 8; ++k) project({xs[k & 1], ys[(k >> 1) & 1], zs[(k >> 2) & 1]}, &px[k], &py[k]);
+    double lengthX = 0.0, lengthY = 0.0;
+    for (int k = 0; k < 8; ++k) {
+        const int alongX = k ^ 1, alongY = k ^ 2;
+        lengthX = std::max(lengthX, std::hypot(px[alongX] - px[k], py[alongX] - py[k]));
+        lengthY = std::max(lengthY, std::hypot(px[alongY] - px[k], py[alongY] - py[k]));
+    }
+    const double cell = std::max(lengthX * widestShare(columns, worldX), lengthY * widestShare(rows, worldY));
+    if (!(cell > 0.0) || !std::isfinite(cell) || cell >= 0.5) return 1;
+    const int step = int(std::min(1.0 / cell, double(std::min(rows, columns) / 4)));
+    return std::max(step, 1);
+}
+
+bool coarsenGrid(const GraphData& full, int step, GraphData& out) {
+    if (full.dataKind != Grid || full.valuesPerPoint != 3 || step < 2) return false;
+    const Thinning plan = planThinning(full, step);
+    if (!thinData(full, plan, out)) return false;
+    const int keptRows = int(plan.rows.size()), keptColumns = int(plan.columns.size());
+    const std::vector<int> rowFirst = blockStarts(plan.rows, full.rowCount);
+    const std::vector<int> columnFirst = blockStarts(plan.columns, full.columnCount);
+    // Each kept point's block minimum and maximum of Z; NaN for a block that
+    // holds a value that is not finite.
+    const std::size_t kept = std::size_t(keptRows) * std::size_t(keptColumns);
+    std::vector<double> low(kept), high(kept);
+    forStripes(std::size_t(keptRows), 1, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            double* lo = low.data() + i * std::size_t(keptColumns);
+            double* hi = high.data() + i * std::size_t(keptColumns);
+            std::fill(lo, lo + keptColumns, std::numeric_limits<double>::infinity());
+            std::fill(hi, hi + keptColumns, -std::numeric_limits<double>::infinity());
+            for (int r = rowFirst[i]; r < rowFirst[i + 1]; ++r) {
+                for (int j = 0; j < keptColumns; ++j) {
+                    double a = lo[j], b = hi[j];
+                    for (int c = columnFirst[std::size_t(j)]; c < columnFirst[std::size_t(j) + 1]; ++c) {
+                        const double z = gridZ(full, r, c);
+                        if (!std::isfinite(z)) a = b = std::numeric_limits<double>::quiet_NaN();
+                        a = z < a ? z : a;   // NaN stays
+                        b = z > b ? z : b;
+                    }
+                    lo[j] = a, hi[j] = b;
+                }
+            }
+        }
+    });
+    // A kept point's own Z and its four kept neighbours' set the range it
+    // already shows; a block extreme outside it replaces the point's Z.
+    std::vector<double> own(kept);
+    for (std::size_t p = 0; p < kept; ++p) own[p] = out.pointValues[p * 3 + 2];
+    for (int i = 0; i < keptRows; ++i) {
+        for (int j = 0; j < keptColumns; ++j) {
+            const std::size_t p = std::size_t(i) * std::size_t(keptColumns) + std::size_t(j);
+            double& z = out.pointValues[p * 3 + 2];
+            if (std::isnan(low[p]) || std::isnan(high[p])) {
+                z = std::numeric_limits<double>::quiet_NaN();
+                continue;
+            }
+            double shownLow = own[p], shownHigh = own[p];
+            auto see = [&](int ni, int nj) {
+                if (ni < 0 || nj < 0 || ni >= keptRows || nj >= keptColumns) return;
+                const double v = own[std::size_t(ni) * std::size_t(keptColumns) + std::size_t(nj)];
+                if (!std::isfinite(v)) return;
+                shownLow = std::min(shownLow, v);
+                shownHigh = std::max(shownHigh, v);
+            };
+            see(i - 1, j), see(i + 1, j), see(i, j - 1), see(i, j + 1);
+            const double above = high[p] - shownHigh, below = shownLow - low[p];
+            if (above > 0.0 && above >= below) z = high[p];
+            else if (below > 0.0) z = low[p];
+        }
+    }
     return true;
 }
 

@@ -12,9 +12,11 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "data/graphData.h"
+#include "render/mapping.h"
 #include "render/scene.h"
 #include "settings/graphSettings.h"
 #include "settings/viewState.h"
@@ -77,6 +79,31 @@ Thinning planThinning(const GraphData& d, int step, int keepColumn = -1, int kee
 // and the kind kept, so colours, arrow lengths and bar floors do not move).
 // False when the memory cannot be had or there is nothing to keep.
 bool thinData(const GraphData& full, const Thinning& plan, GraphData& out);
+
+// ---- cells under a pixel ----------------------------------------------------------
+
+// A grid whose cells project smaller than a pixel in both directions adds
+// nothing the pixels can show: one picture (kelvra-render) draws it from a
+// coarsened copy instead. `project` gives the screen position in pixels of a
+// world position; the grid's world box runs over its first and last column
+// and row and over world Z zLow..zHigh.
+using ToPixel = std::function<void(const Vec3& world, double* x, double* y)>;
+
+// The coarsening step: the largest whole step s such that a block of s x s
+// cells still projects within a pixel in both directions (taking the widest
+// column and row spacing), or 1 when the cells are a pixel or more or the
+// grid is too small to gain (under 4 s points in a direction).
+int subPixelStep(const GraphData& d, const AxisMapping& map, double zLow, double zHigh, const ToPixel& project);
+
+// The grid coarsened by `step`: the rows and columns planThinning keeps, each
+// point standing for the block of points nearer to it than to its kept
+// neighbours. A point takes its own Z, unless its block holds a Z above (or
+// below) every Z the point and its four kept neighbours have: then it takes
+// that block maximum (or minimum; the further out of the two when both), so
+// that a one-cell spike or pit still shows and the colour bands still reach
+// every level that occurs. A block holding a value that is not finite passes
+// it on, so the hole stays a hole. Grids of three values per point only.
+bool coarsenGrid(const GraphData& full, int step, GraphData& out);
 
 // A graph's thinned copy: its own data set, settings and state, drawn through
 // the same routines as the full graph, with the full graph's mapping and levels.

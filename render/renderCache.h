@@ -27,6 +27,11 @@ struct RenderCache {
     // drawing it, and its memory. The primitives, and so the picture, are the
     // same.
     bool deferListBuilds = false;
+    // List 100 would pass the memory budget (graphListBudget), or compiling it
+    // ran out of memory: the full frames draw the graph straight from the data.
+    bool graphStraight = false;
+    // "Out of memory" was said for the present lists; said again only after a rebuild.
+    bool outOfMemorySaid = false;
     ReducedGraph reduced;   // the graph drawn while the view moves (render/reducedGraph.h)
     // Tests: when set, every label the scale frame, the axis indicator, the
     // legend and the title place is recorded here (render/scaleFrame.h).

@@ -306,13 +306,14 @@ void resetBarSizes(GraphSettings& s, const GraphData& d) {
 
 namespace {
 
-// Index of the entry of values[0..count) (taken every `stride` doubles) nearest
-// to target; the first of equally near entries wins.
-int nearestIndex(const double* values, int count, std::size_t stride, double target) {
+// Index i of 0..count - 1 whose value(i) is nearest to target; the first of
+// equally near entries wins.
+template <class ValueAt>
+int nearestIndex(int count, double target, ValueAt value) {
     int best = 0;
-    double bestDistance = std::abs(values[0] - target);
+    double bestDistance = std::abs(value(0) - target);
     for (int i = 1; i < count; ++i) {
-        double d = std::abs(values[std::size_t(i) * stride] - target);
+        double d = std::abs(value(i) - target);
         if (d < bestDistance) {
             best = i;
             bestDistance = d;
@@ -328,14 +329,12 @@ void snapSections(GraphSettings& s, ViewState& state, const GraphData& d) {
     // (in the first row) is nearest, the Y section on the row whose Y (of its
     // first point) is nearest. A position beyond the data goes to the end
     // column or row.
-    if (d.columnCount <= 0 || d.rowCount <= 0 || d.pointValues.empty()) return;
-    std::size_t needed = std::size_t(d.rowCount) * std::size_t(d.columnCount) * std::size_t(d.valuesPerPoint);
-    if (needed > d.pointValues.size()) return;
-    const double* first = d.pointValues.data();
-    state.sectionIndexX = nearestIndex(first, d.columnCount, std::size_t(d.valuesPerPoint), s.sectionPos[0]);
-    s.sectionPos[0] = d.gridPoint(0, state.sectionIndexX)[0];
-    state.sectionIndexY = nearestIndex(first + 1, d.rowCount, std::size_t(d.columnCount) * d.valuesPerPoint, s.sectionPos[1]);
-    s.sectionPos[1] = d.gridPoint(state.sectionIndexY, 0)[1];
+    if (d.columnCount <= 0 || d.rowCount <= 0) return;
+    if (std::size_t(d.rowCount) * std::size_t(d.columnCount) > d.storedPoints()) return;
+    state.sectionIndexX = nearestIndex(d.columnCount, s.sectionPos[0], [&](int c) { return d.gridPointAt(0, c)[0]; });
+    s.sectionPos[0] = d.gridPointAt(0, state.sectionIndexX)[0];
+    state.sectionIndexY = nearestIndex(d.rowCount, s.sectionPos[1], [&](int r) { return d.gridPointAt(r, 0)[1]; });
+    s.sectionPos[1] = d.gridPointAt(state.sectionIndexY, 0)[1];
 }
 
 

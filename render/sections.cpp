@@ -21,10 +21,10 @@ namespace kelvra {
 void holdSectionOnGrid(const GraphData& d, GraphSettings& s, ViewState& state) {
     if (s.displayMode == DisplayXSection) {
         state.sectionIndexX = d.columnCount > 0 ? std::clamp(state.sectionIndexX, 0, d.columnCount - 1) : 0;
-        if (marks::gridFits(d)) s.sectionPos[0] = d.gridPoint(0, state.sectionIndexX)[0];
+        if (marks::gridFits(d)) s.sectionPos[0] = d.gridPointAt(0, state.sectionIndexX)[0];
     } else if (s.displayMode == DisplayYSection) {
         state.sectionIndexY = d.rowCount > 0 ? std::clamp(state.sectionIndexY, 0, d.rowCount - 1) : 0;
-        if (marks::gridFits(d)) s.sectionPos[1] = d.gridPoint(state.sectionIndexY, 0)[1];
+        if (marks::gridFits(d)) s.sectionPos[1] = d.gridPointAt(state.sectionIndexY, 0)[1];
     }
 }
 
@@ -38,7 +38,7 @@ void drawSectionLine(const DrawInput& in, int axis) {
     glColor3d(0.0, 0.0, 0.0);
     glBegin(GL_LINE_STRIP);
     for (std::size_t k = 0; k < walk.count; ++k) {
-        Vec3 w = in.ctx.map.world(in.data.point(walk.first + k * walk.stride));
+        Vec3 w = in.ctx.map.world(in.data.pointAt(walk.first + k * walk.stride).values());
         if (marks::finite(w)) {
             glVertex3d(w.x, w.y, w.z);
         } else {
@@ -60,8 +60,8 @@ void drawSectionPoints(const DrawInput& in, int axis) {
     setPointSize(in.settings.pointSize);
     glBegin(GL_POINTS);
     for (std::size_t k = 0; k < walk.count; ++k) {
-        const double* p = in.data.point(walk.first + k * walk.stride);
-        if (!insideScaleBox(in.settings, p)) continue;
+        const PointRecord p = in.data.pointAt(walk.first + k * walk.stride);
+        if (!insideScaleBox(in.settings, p.values())) continue;
         Vec3 w = in.ctx.map.world(p);
         if (!marks::finite(w)) continue;
         int level = std::clamp(pointLevel(t, marks::levelSpace(t, marks::rawColorValue(in, p))), 0,
@@ -93,10 +93,11 @@ void drawSectionFill(const DrawInput& in, int axis) {
     double bottomZ = in.ctx.map.world(2, bottom);
     int bottomLevel = levelOf(t, bottomValue);
 
-    CellPaint paint(t, t.colors, t.levelCount);
+    VertexBatch batch;
+    CellPaint paint(t, t.colors, t.levelCount, batch);
     auto top = [&](std::size_t k) {
-        const double* p = in.data.point(walk.first + k * walk.stride);
-        Vec3 w = in.ctx.map.world(p);
+        const PointRecord p = in.data.pointAt(walk.first + k * walk.stride);
+        Vec3 w = in.ctx.map.world(p.values());
         double value = marks::levelSpace(t, p[2]);
         return makeCorner(w.x, w.y, w.z, value, levelOf(t, value));
     };
@@ -111,6 +112,7 @@ void drawSectionFill(const DrawInput& in, int axis) {
         }
         p = q;
     }
+    drawBatch(batch);
 }
 
 // The contour fill of the surface on one side of the section: the X section

@@ -5,6 +5,8 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -85,15 +87,22 @@ TEST(LevelWalk, TriangleOfThreeLevelsIsBandedAndHasTwoLinesAndNonFiniteDrawsNoth
     t.levelBase = 0.0;
     t.levelStep = 1.0;
     for (int k = 0; k <= 5; ++k) t.colors[k] = {0.2 * k, 1.0 - 0.2 * k, 0.5};
-    CellPaint paint(t, t.colors, t.levelCount);
+    VertexBatch batch;
+    CellPaint paint(t, t.colors, t.levelCount, batch);
+    // The pieces go into the batch, drawn from arrays as the cell walk draws them.
+    auto drawn = [&](const std::function<void()>& make) {
+        return test::captureFeedback([&] {
+            batch.clear();
+            make();
+            drawBatch(batch);
+        });
+    };
     // Values 0.5, 1.5, 2.5: levels 1, 2, 3.
     Corner a = corner(0, 0, 0, 1), b = corner(0.9, 0, 0, 2), c = corner(0, 0.9, 0, 3);
     a.value = 0.5, b.value = 1.5, c.value = 2.5;
     CellPolygon p{{&a, &b, &c, nullptr}, 3};
-    auto fill = test::captureFeedback([&] {
-        glShadeModel(GL_FLAT);
-        fillLevelPolygon(p, paint);
-    });
+    glShadeModel(GL_FLAT);
+    auto fill = drawn([&] { fillLevelPolygon(p, paint); });
     // One strip of 11 vertices: the repeated first pass and the degenerate
     // triangles are part of it.
     ASSERT_EQ(fill.size(), 9u);
@@ -115,7 +124,7 @@ TEST(LevelWalk, TriangleOfThreeLevelsIsBandedAndHasTwoLinesAndNonFiniteDrawsNoth
 
     // Tops of level 1 (value 1) from (0, 0.225) to (0.45, 0) and of level 2
     // from (0, 0.675) to (0.45, 0.45), each in its level's colour.
-    auto lines = test::captureFeedback([&] { traceLevelLines(p, paint); });
+    auto lines = drawn([&] { traceLevelLines(p, paint); });
     ASSERT_EQ(lines.size(), 2u);
     const double ends[2][5] = {{100, 122.5, 145, 100, t.colors[1].r}, {100, 167.5, 145, 145, t.colors[2].r}};
     for (int i = 0; i < 2; ++i) {
@@ -127,7 +136,7 @@ TEST(LevelWalk, TriangleOfThreeLevelsIsBandedAndHasTwoLinesAndNonFiniteDrawsNoth
 
     Corner bad = makeCorner(0, std::numeric_limits<double>::quiet_NaN(), 0, 2.5, 3);
     CellPolygon q{{&a, &b, &bad, nullptr}, 3};
-    EXPECT_TRUE(test::captureFeedback([&] {
+    EXPECT_TRUE(drawn([&] {
                     fillLevelPolygon(q, paint);
                     traceLevelLines(q, paint);
                     fillHiddenPolygon(q, paint);

@@ -70,7 +70,10 @@ std::string lines(int n, const std::function<std::string(int)>& line) {
     return body.substr(0, body.size() - (n > 0));   // without the last "|"
 }
 
-V pointOf(const CKelvraView& v, int p) { return V(v.data.point(p), v.data.point(p) + v.data.valuesPerPoint); }
+V pointOf(const CKelvraView& v, int p) {
+    const PointRecord values = v.data.pointAt(std::size_t(p));
+    return V(values.v, values.v + v.data.valuesPerPoint);
+}
 
 // ---- one table of files --------------------------------------------------------------
 
@@ -211,7 +214,7 @@ TEST(ReaderLayouts, EachFileReadsAsExpected) {
         auto range = [&](int r) { return std::pair(view.data.valueRange[r].min, view.data.valueRange[r].max); };
         for (auto [index, min, max] : c.ranges) EXPECT_EQ(range(index), std::pair(min, max)) << "range " << index;
         // The array holds every point the data set claims, and every range is finite.
-        std::size_t held = view.data.pointValues.size() / std::size_t(view.data.valuesPerPoint);
+        std::size_t held = view.data.storedPoints();
         EXPECT_TRUE(view.data.dataKind == Scattered || std::size_t(view.data.rowCount) * view.data.columnCount <= held);
         EXPECT_LE(std::size_t(view.data.pointCount), held);
         for (const ValueRange& r : view.data.valueRange) EXPECT_TRUE(std::isfinite(r.min) && std::isfinite(r.max));

@@ -30,6 +30,16 @@ using test::cp932;
 using test::readFile;
 using V = std::vector<double>;
 
+// The first `count` values of the data set, point after point, in whichever layout it holds them.
+V valuesOf(const GraphData& d, std::size_t count) {
+    V out;
+    for (std::size_t p = 0; out.size() < count && p < d.storedPoints(); ++p) {
+        const PointRecord values = d.pointAt(p);
+        for (int i = 0; i < d.valuesPerPoint && out.size() < count; ++i) out.push_back(values[i]);
+    }
+    return out;
+}
+
 const V kGrid = {1, 10, 10, 2, 10, 20, 1, 20, 20, 2, 20, 40};   // X 1, 2 along a row; Y 10, 20; Z = X * Y
 const char kCannotSave[] = "ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません";
 
@@ -117,7 +127,7 @@ TEST_F(Writer, EachLayoutSavesItsLinesAndReopensAsItWas) {
         ASSERT_TRUE(opened.view.loadDataFile(dir.file("saved.csv"), false));
         EXPECT_EQ(std::tuple(opened.view.data.dataFormat, opened.view.data.dataKind, opened.view.data.pointCount),
                   std::tuple(c.savedAs, view.data.dataKind, view.data.pointCount));
-        EXPECT_EQ(V(opened.view.data.point(0), opened.view.data.point(0) + c.values.size()), c.values);
+        EXPECT_EQ(valuesOf(opened.view.data, c.values.size()), c.values);
         EXPECT_EQ(cp932ToUtf8(opened.view.settingsText()), cp932ToUtf8(settings));
     }
 }
@@ -175,7 +185,9 @@ TEST_F(Writer, FilesKelvraRenderWritesReopenToWhatItHadLoaded) {
     ASSERT_TRUE(view.loadDataFile(data, false) && view.loadSettingsFile(settings));
     ASSERT_TRUE(fromData.view.loadDataFile(d, false));
     ASSERT_TRUE(fromSettings.view.loadDataFile(data, false) && fromSettings.view.loadSettingsFile(s));
-    auto values = [](const CKelvraView& v) { return e(V(v.data.point(0), v.data.point(v.data.pointCount))); };
+    auto values = [](const CKelvraView& v) {
+        return e(valuesOf(v.data, std::size_t(v.data.pointCount) * std::size_t(v.data.valuesPerPoint)));
+    };
     EXPECT_EQ(values(fromData.view), values(view));   // to the seven digits of "%e"
     auto look = [](const CKelvraView& v) { return cp932ToUtf8(v.settingsText()); };
     EXPECT_EQ(look(fromData.view), look(view));

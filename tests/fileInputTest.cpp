@@ -80,7 +80,7 @@ TEST(InputEncodings, EveryReaderTakesMarkedUnicodeAndLoneCrsAsTheCp932File) {
         host.printMessages = false;
         CKelvraView view(host), fromSettings(host);
         ASSERT_TRUE(view.loadDataFile(data, false));
-        EXPECT_EQ(std::tuple(view.data.dataKind, view.data.rowCount, view.data.columnCount, view.data.point(3)[2]), std::tuple(Grid, 2, 2, 4.0));
+        EXPECT_EQ(std::tuple(view.data.dataKind, view.data.rowCount, view.data.columnCount, view.data.pointAt(3)[2]), std::tuple(Grid, 2, 2, 4.0));
         EXPECT_EQ(std::tuple(cp932ToUtf8(view.settings.titleText), view.settings.viewZoom), std::tuple(kTitle, 250));
         ASSERT_TRUE(fromSettings.loadSettingsFile(settings));
         EXPECT_EQ(std::tuple(cp932ToUtf8(fromSettings.settings.titleText), fromSettings.settings.viewZoom), std::tuple(kTitle, 250));

@@ -44,7 +44,7 @@ TEST(FuzzRegression, EveryKeptInputPassesEveryReader) {
         if (view.loadDataFile(path, false)) {
             EXPECT_TRUE(view.loadDataFile(path, true));
         }
-        EXPECT_LE(std::size_t(view.data.pointCount) * std::size_t(view.data.valuesPerPoint), view.data.pointValues.size());
+        EXPECT_LE(std::size_t(view.data.pointCount), view.data.storedPoints());
 
         HeadlessHost settingsHost;
         settingsHost.printMessages = false;

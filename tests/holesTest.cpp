@@ -58,7 +58,7 @@ TEST(Holes, ASavedFileWithHolesReopensWithTheSamePicture) {
     auto picture = [&](const std::string& path, const std::string& saveAs) {
         test::GridView g;
         EXPECT_TRUE(g.view.loadDataFile(path, false));
-        EXPECT_GT(std::isnan(g.view.data.point(4 * 11 + 2)[2]), 0) << "the hole at column 2, row 4";
+        EXPECT_GT(std::isnan(g.view.data.pointAt(4 * 11 + 2)[2]), 0) << "the hole at column 2, row 4";
         g.draw(kSize, kSize);
         std::vector<test::Pixel> pixels;
         for (int y = 0; y < kSize; ++y)

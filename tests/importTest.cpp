@@ -42,7 +42,10 @@ struct Loaded {
 // The points of a data set, each a row of its values (holes as NaN).
 std::vector<std::vector<double>> pointsOf(const GraphData& d) {
     std::vector<std::vector<double>> points;
-    for (int i = 0; i < d.pointCount; ++i) points.emplace_back(d.point(i), d.point(i) + d.valuesPerPoint);
+    for (int i = 0; i < d.pointCount; ++i) {
+        const PointRecord p = d.pointAt(std::size_t(i));
+        points.emplace_back(p.v, p.v + d.valuesPerPoint);
+    }
     return points;
 }
 
@@ -145,8 +148,8 @@ TEST(ImportCorpus, ColumnListsReadAsPointListsWithTheirNamesAsLabels) {
         EXPECT_EQ(l.view.data.dataFormat, 6);
         ASSERT_EQ(l.view.data.pointCount, 5);
         for (int i = 0; i < 5; ++i) {
-            EXPECT_DOUBLE_EQ(l.view.data.point(i)[4], 0.5 * i);
-            EXPECT_DOUBLE_EQ(l.view.data.point(i)[6], 1.5 * i);
+            EXPECT_DOUBLE_EQ(l.view.data.pointAt(i)[4], 0.5 * i);
+            EXPECT_DOUBLE_EQ(l.view.data.pointAt(i)[6], 1.5 * i);
         }
     }
 }
@@ -228,10 +231,10 @@ TEST(ImportOwnLayout, QuotedNumbersRowsOfCommasAndShortRowsAreSaid) {
     ASSERT_TRUE(l.loaded);
     const GraphData& d = l.view.data;
     EXPECT_EQ(d.rowCount, 3);
-    EXPECT_EQ(d.point(0)[0], 1.0);
-    EXPECT_EQ(d.point(0)[2], 9.0);
+    EXPECT_EQ(d.pointAt(0)[0], 1.0);
+    EXPECT_EQ(d.pointAt(0)[2], 9.0);
     // "5, empty, 7" keeps its rule: the 7 moves left, the row is short, and that is said.
-    EXPECT_EQ(d.point(4)[2], 7.0);
+    EXPECT_EQ(d.pointAt(4)[2], 7.0);
     EXPECT_NE(l.notes().find(cp932("7 行目の値の数 (2) が X の数 (3) と違います")), std::string::npos) << l.notes();
     EXPECT_EQ(l.host.importQuestions, 0);
 }

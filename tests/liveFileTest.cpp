@@ -200,7 +200,7 @@ TEST(LoadChangedData, ChangesNothingUnlessTheFileHoldsDataAndOtherwiseReloadsAsF
         EXPECT_EQ(view.loadChangedData(path, std::move(f.file), view.data.pointCount, false, true), f.outcome);
         EXPECT_EQ(view.data.pointValues.data(), values);
         EXPECT_EQ(view.data.rowCount, 6);
-        EXPECT_EQ(view.data.gridPoint(5, 2)[2], 7.0);
+        EXPECT_EQ(view.data.gridPointAt(5, 2)[2], 7.0);
         EXPECT_EQ(view.settingsText(), settings);
     }
     EXPECT_TRUE(host.messages.empty()) << "a box from a reload nobody asked for";
@@ -211,7 +211,7 @@ TEST(LoadChangedData, ChangesNothingUnlessTheFileHoldsDataAndOtherwiseReloadsAsF
               LiveOutcome::Loaded);
     ASSERT_TRUE(twin.reloadDataFile());
     EXPECT_EQ(view.data.rowCount, 8);
-    EXPECT_EQ(view.data.gridPoint(7, 2)[2], 18.0);
+    EXPECT_EQ(view.data.gridPointAt(7, 2)[2], 18.0);
     EXPECT_EQ(view.settingsText(), twin.settingsText());
     EXPECT_EQ(view.data.dataFilePath, path);
     // What held still long enough is what the file holds, shorter or not.

@@ -76,9 +76,9 @@ TEST(ReducedGraphThinning, CopiesTheKeptPointsAndTheFullRanges) {
               std::tuple(4, 3, 4, Grid));
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 3; ++c) {
-            const double* p = thin.gridPoint(r, c);
-            const double* q = g.view.data.gridPoint(plan.rows[r], plan.columns[c]);
-            EXPECT_TRUE(std::equal(p, p + 4, q)) << r << "," << c;
+            const PointRecord p = thin.gridPointAt(r, c);
+            const PointRecord q = g.view.data.gridPointAt(plan.rows[r], plan.columns[c]);
+            EXPECT_TRUE(std::equal(p.v, p.v + 4, q.v)) << r << "," << c;
         }
     EXPECT_EQ(thin.valueRange[RangeZ].min, -3);
     EXPECT_EQ(thin.valueRange[RangeZ].max, 99);
@@ -282,7 +282,7 @@ TEST(ReducedGraph, SectionDragLeavesTheFullListsToTheEndOfTheMovement) {
     EXPECT_FALSE(v.lists.graphListsBuilt);
     const std::vector<unsigned char> reduced = g.paint();
     ASSERT_EQ(v.lists.reduced.reducedFrames, 1);
-    EXPECT_EQ(v.settings.sectionPos[0], v.data.gridPoint(0, 23)[0]);
+    EXPECT_EQ(v.settings.sectionPos[0], v.data.gridPointAt(0, 23)[0]);
 
     // The settle call (no button-up yet): the full frame rebuilds the lists.
     const int asked = g.host.invalidations;

@@ -39,6 +39,8 @@ namespace kelvra {
 // How a data file that changed on disk was taken (loadChangedData), or that
 // it went.
 enum class LiveOutcome { Loaded, CannotOpen, NoMemory, NoData, CutShort, Gone };
+// What a load, a settings file or a graph that found no memory says.
+inline constexpr char kOutOfMemoryText[] = "メモリー不足です";
 
 class CKelvraView {
 public:

@@ -30,7 +30,6 @@ constexpr const char kCannotOpenText[] = " を開くことが出来ません。"
 // Said only where the system reports the file busy or locked: for a file that
 // is missing or not allowed, the guess would send the user the wrong way.
 constexpr const char kHeldByAnotherProgram[] = "(ｴｸｾﾙ等で使われている可能性があります)";
-constexpr const char kOutOfMemoryText[] = "メモリー不足です";
 constexpr const char kCannotSaveText[] = "ﾃﾞｰﾀﾌｧｲﾙの保存が出来ません";
 constexpr const char kLoadStoppedText[] = " の読み込みを中止しました";
 // A column grid's row whose count of values is not the X header's.

@@ -18,7 +18,6 @@ constexpr const char kReloadedText[] = "再読み込み";
 constexpr const char kReloadSkippedText[] = "再読み込みを見送りました: ";
 constexpr const char kCutShortText[] = "ﾃﾞｰﾀが表示中より少ないので、書き込みの終わりを待っています";
 constexpr const char kFileGoneText[] = " がありません。同じ名前のﾌｧｲﾙが戻るのを待っています";
-constexpr const char kOutOfMemoryText[] = "メモリー不足です";
 
 }  // namespace
 

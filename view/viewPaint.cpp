@@ -12,6 +12,7 @@
 #include <chrono>
 
 #include "base/appInfo.h"
+#include "base/cp932.h"
 #include "base/phaseTimes.h"
 #include "render/glCurrent.h"
 #include "render/graphSteps.h"
@@ -19,6 +20,7 @@
 #include "render/reducedGraph.h"
 #include "render/scaleFrame.h"
 #include "render/sections.h"
+#include "render/vertexArrays.h"
 #include "view/kelvraView.h"
 
 namespace kelvra {
@@ -47,9 +49,22 @@ void CKelvraView::buildLists(bool withGraph) {
     const TextOut text = textOut();
 
     if (withGraph) {
+        // A list beyond the budget is not even begun: the GL would fail inside
+        // the compile, or take the memory the rest of the program needs.
+        clearDrawOutOfMemory();
+        glOutOfMemory();   // an old report must not count against this list
+        lists.graphStraight = graphListBytes(settings, data) > graphListBudget();
+        lists.outOfMemorySaid = false;
         glNewList(ListGraph, GL_COMPILE);
-        drawGraph(in);
+        if (!lists.graphStraight) drawGraph(in);
         glEndList();
+        if (!lists.graphStraight && (glOutOfMemory() || drawRanOutOfMemory())) {
+            // What was compiled is given back; the frames draw straight.
+            glNewList(ListGraph, GL_COMPILE);
+            glEndList();
+            clearDrawOutOfMemory();
+            lists.graphStraight = true;
+        }
         graphListsChanged();
     }
 
@@ -97,8 +112,10 @@ void CKelvraView::drawScene(const SceneDraw& how) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!data.dataLoaded) return;
     holdSectionOnGrid(data, settings, state);
-    const bool graphStraight = how.straight || (lists.deferListBuilds && !lists.graphListsBuilt);
     makeMissingLists(how.detail);
+    const bool graphStraight = how.straight || (lists.deferListBuilds && !lists.graphListsBuilt) ||
+                               (lists.graphStraight && how.detail == GraphDetail::Full);
+    clearDrawOutOfMemory();
     const BuildContext ctx = graphStraight ? buildContext() : BuildContext{};
     SceneSource source;
     source.parts = how.parts;
@@ -107,6 +124,12 @@ void CKelvraView::drawScene(const SceneDraw& how) {
     source.legendList = how.straight ? 0 : ListLegend;
     source.axisIndicatorList = how.straight ? 0 : ListAxisIndicator;
     drawSceneParts({data, settings, state, ctx}, textOut(), source);
+    // A straight draw that ran out of memory left part of the graph out; the
+    // program goes on, and says so once for these lists.
+    if ((drawRanOutOfMemory() || glOutOfMemory()) && !lists.outOfMemorySaid) {
+        lists.outOfMemorySaid = true;
+        host().showMessage(sj(kOutOfMemoryText));
+    }
 }
 
 void CKelvraView::paint(int width, int height) {

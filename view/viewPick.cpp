@@ -45,8 +45,8 @@ void CKelvraView::showPickResult(const std::vector<std::uint32_t>& names) {
 
 bool CKelvraView::buildPickMarker(std::size_t offset) {
     std::optional<PickMarkerBox> box;
-    if (const double* p = pickedPoint(data, offset))
-        box = pickMarkerBox(settings, graphMapping(settings, state.axisSpan), p);
+    if (const std::optional<PointRecord> p = pickedPoint(data, offset))
+        box = pickMarkerBox(settings, graphMapping(settings, state.axisSpan), p->values());
     glNewList(ListPickMarker, GL_COMPILE);
     if (box) drawPickMarker(*box);
     glEndList();

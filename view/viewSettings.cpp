@@ -32,7 +32,7 @@ bool CKelvraView::loadSettingsText(const std::string& path, FileRead file) {
             host().showFileMessage(sj("ﾌｧｲﾙを開くことが出来ません。"), path, file.error);
             return false;
         case ReadResult::NoMemory:
-            host().showFileMessage(sj("メモリー不足です"), path, file.error);
+            host().showFileMessage(sj(kOutOfMemoryText), path, file.error);
             return false;
     }
     // A file in which no line names a settings key (a data file, a binary

@@ -113,7 +113,7 @@ TEST_F(ImportWindow, TheImportDialogShowsThePreviewOfEachChoiceAndOkLoadsWhatItS
     const std::string german = test::sourcePath("tests/data/import/lo-grid-semicolon-de.csv");
     EXPECT_FALSE(withImportDialog([&] { frame->canvas()->dropFiles({german}); }, noDialog));
     EXPECT_EQ(frame->view().data.dataFilePath, german);
-    EXPECT_DOUBLE_EQ(frame->view().data.point(1)[2], 24.35);
+    EXPECT_DOUBLE_EQ(frame->view().data.pointAt(1)[2], 24.35);
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ protected:
     // Z at the far corner of the grid: tells the two data sets apart.
     double cornerZ() {
         const GraphData& d = frame->view().data;
-        return d.gridPoint(0, d.columnCount - 1)[2];
+        return d.gridPointAt(0, d.columnCount - 1)[2];
     }
     // Clicks the toolbar's button of the command, as a user would. wx cannot
     // say where a button is on GTK; GTK's toolbar can.

@@ -80,7 +80,10 @@ protected:
     CSelectedDataDlg& window() { return *frame->canvas()->selectedDataWindow(); }
     wxString shownText() { return window().textBox()->GetValue(); }
     PixelSize client() { return frame->canvas()->clientSize(); }
-    test::ClientPoint pointOf(std::size_t p) { return test::clientPointOf(view(), client(), view().data.point(p)); }
+    test::ClientPoint pointOf(std::size_t p) {
+        const PointRecord v = view().data.pointAt(p);
+        return test::clientPointOf(view(), client(), v);
+    }
     wxPoint screenOf(test::ClientPoint p) { return frame->canvas()->ClientToScreen(wxPoint(p.px(), p.py())); }
 
     // A left click at a client point; waits until the view has had it.
@@ -167,7 +170,7 @@ TEST_F(PickWindow, PicksOnASurfaceCollectInTheWindowUntilCleared) {
     const std::size_t first = std::size_t(1) * columns + 6;   // in front, right of the middle
     const std::size_t second = std::size_t(3) * columns + 3;
     auto line = [&](std::size_t p) {
-        const double* v = view().data.point(p);
+        const PointRecord v = view().data.pointAt(p);
         return "X = " + formatValue(view().settings, v[0], 0).text + "  Y = " + formatValue(view().settings, v[1], 1).text +
                "  Z = " + formatValue(view().settings, v[2], 2).text;
     };
@@ -270,7 +273,7 @@ TEST_F(PickWindow, TwoDimensionalPicksOnAReversedAndALogAxis) {
         // Columns 0, 5, 4, 3; the first at the lower right, clear of where
         // the window first opens, which is then moved aside.
         const std::size_t p = std::size_t(r) * 6 + (r * 5) % 6;
-        const double* v = view().data.point(p);
+        const PointRecord v = view().data.pointAt(p);
         std::string line = "X = " + formatValue(view().settings, v[0], 0).text + "  Y = " + formatValue(view().settings, v[1], 1).text +
                            "  Z = " + formatValue(view().settings, v[2], 2).text;
         expected += (expected.empty() ? "" : "\n\n") + line;
@@ -324,7 +327,7 @@ TEST_F(PickWindow, BarsAndVectorsShowTheirDataAndVectorLines) {
     openInPickMode(arrows);
     ASSERT_EQ(view().data.dataKind, Vectors);
     const std::size_t p = 4;   // at the front corner, clear of where the window opens
-    const double* v = view().data.point(p);
+    const PointRecord v = view().data.pointAt(p);
     std::string vectorLine = "Vx = " + formatValue(view().settings, v[3], 3).text + "  Vy = " + formatValue(view().settings, v[4], 3).text +
                              "  Vz = " + formatValue(view().settings, v[5], 3).text;
     pick(p, vectorLine);

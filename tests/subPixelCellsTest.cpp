@@ -1,0 +1,124 @@
+// Cells under a pixel: a 2000 x 2000 grid drawn straight into a frame from
+// its coarsened copy differs from drawing every cell in at most 0.5 % of the
+// pixels, on the benchmark surface and on one with one-cell spikes and pits,
+// and the coarsened copy keeps every spike and pit.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <vector>
+
+#include "render/graphSteps.h"
+#include "render/reducedGraph.h"
+#include "support/glFixture.h"
+#include "support/gridFixture.h"
+
+namespace kelvra {
+namespace {
+
+constexpr int kWidth = 640, kHeight = 480;
+constexpr int kSide = 2000;
+
+// The benchmark grids' surface over -3..3 both ways.
+double surface(double x, double y) {
+    double r2 = x * x + y * y;
+    return std::sin(1.4 * x) * std::cos(1.2 * y) * std::exp(-r2 / 6.0) +
+           0.35 * std::exp(-((x - 1.2) * (x - 1.2) + (y + 1.0) * (y + 1.0)) / 0.5) +
+           0.04 * std::sin(7.0 * x + 2.0 * y) * std::cos(5.0 * y);
+}
+
+// Single grid points lifted to 2.5 or sunk to -2.5, far apart.
+struct Spike {
+    int row, column;
+    double z;
+};
+const Spike kSpikes[] = {{300, 300, 2.5},   {301, 1500, -2.5}, {1000, 1000, 2.5}, {1703, 411, -2.5},
+                         {1650, 1777, 2.5}, {55, 999, 2.5},    {1999, 5, -2.5},   {0, 1998, 2.5}};
+
+void fill(test::GridView& g, bool spikes) {
+    g.fill(kSide, kSide, -3, 3, -3, 3, surface);
+    const double zMin = spikes ? -2.5 : -0.9, zMax = spikes ? 2.5 : 0.95;
+    if (spikes)
+        for (const Spike& s : kSpikes) g.view.data.point(std::size_t(s.row) * kSide + std::size_t(s.column))[2] = s.z;
+    for (int a = 0; a < 2; ++a) g.scale(a, -3, 3, 1.2);
+    g.scale(2, zMin, zMax, (zMax - zMin) / 4);
+    g.scale(3, zMin, zMax, 3);   // 20 levels
+    g.view.settings.graphType = 0;   // the coloured surface
+    g.view.settings.xyContourMode = XyContourMode(5);   // contour lines on the floor
+}
+
+std::vector<unsigned char> picture(bool spikes, bool coarsened) {
+    setSubPixelCoarsening(coarsened);
+    test::GridView g;
+    fill(g, spikes);
+    g.initGl();
+    g.view.lists.deferListBuilds = true;   // straight into the frame, as kelvra-render draws
+    g.view.resizeViewport(kWidth, kHeight);
+    g.view.drawScene();
+    setSubPixelCoarsening(true);
+    std::vector<unsigned char> pixels(std::size_t(kWidth) * kHeight * 4);
+    glFinish();
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+int differing(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    int n = 0;
+    for (std::size_t i = 0; i < a.size(); i += 4) n += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2];
+    return n;
+}
+
+TEST(SubPixelCells, CoarsenedPictureDiffersInAtMostHalfAPercentOfPixels) {
+    GL_TEST_REQUIRE_CONTEXT(kWidth, kHeight);
+    for (bool spikes : {false, true}) {
+        SCOPED_TRACE(spikes ? "one-cell spikes and pits" : "benchmark surface");
+        const auto full = picture(spikes, false);
+        const auto coarse = picture(spikes, true);
+        EXPECT_LE(differing(full, coarse), kWidth * kHeight / 200);
+        int drawn = 0;
+        for (std::size_t i = 0; i < full.size(); i += 4) drawn += full[i] != 255 || full[i + 1] != 255 || full[i + 2] != 255;
+        EXPECT_GT(drawn, kWidth * kHeight / 10);   // a picture, not an empty frame
+    }
+}
+
+TEST(SubPixelCells, StepFollowsTheProjectedCellsAndTheCopyKeepsSpikesPitsAndHoles) {
+    test::GridView g;
+    fill(g, true);
+    g.view.data.point(std::size_t(800) * kSide + 801)[2] = std::numeric_limits<double>::quiet_NaN();
+    const AxisMapping map;   // world = data
+    // The grid's 6 units over k pixels: 1999 cells of 6 k / 1999 pixels each.
+    auto scaled = [](double k) {
+        return [k](const Vec3& w, double* x, double* y) { *x = w.x * k, *y = w.y * k + w.z; };
+    };
+    EXPECT_EQ(subPixelStep(g.view.data, map, -1, 1, scaled(1)), 333);      // 0.003 pixels a cell
+    EXPECT_EQ(subPixelStep(g.view.data, map, -1, 1, scaled(0.01)), 500);   // at most a quarter of the grid
+    EXPECT_EQ(subPixelStep(g.view.data, map, -1, 1, scaled(100)), 3);      // 0.3
+    EXPECT_EQ(subPixelStep(g.view.data, map, -1, 1, scaled(500)), 1);      // 1.5: a pixel or more
+
+    const int step = 4;
+    GraphData coarse;
+    ASSERT_TRUE(coarsenGrid(g.view.data, step, coarse));
+    ASSERT_EQ(coarse.rowCount, kSide / step + 1);   // 0, 4, ..., 1996 and 1999
+    // The kept point nearest each spike carries it; the hole stays a hole.
+    const std::vector<int> kept = keptIndices(kSide, step);
+    auto keptNear = [&](int i) {   // position of the nearest kept index, the lower one of two as near
+        int best = 0;
+        for (int k = 1; k < int(kept.size()); ++k)
+            if (std::abs(kept[std::size_t(k)] - i) < std::abs(kept[std::size_t(best)] - i)) best = k;
+        return best;
+    };
+    for (const Spike& s : kSpikes) {
+        const double z = coarse.gridPointAt(keptNear(s.row), keptNear(s.column))[2];
+        EXPECT_EQ(z, s.z) << s.row << "," << s.column;
+    }
+    EXPECT_TRUE(std::isnan(coarse.gridPointAt(200, 200)[2]));
+    // Elsewhere a kept point keeps its own Z and position.
+    const PointRecord at = coarse.gridPointAt(100, 50);
+    const PointRecord own = g.view.data.gridPointAt(400, 200);
+    EXPECT_EQ(std::vector<double>(at.v, at.v + 3), std::vector<double>(own.v, own.v + 3));
+}
+
+}  // namespace
+}  // namespace kelvra
