@@ -170,15 +170,16 @@ int frameCoarseningStep(const DrawInput& in) {
 
 void setSubPixelCoarsening(bool on) { coarsening = on; }
 
-void drawGraph(const DrawInput& in) {
+int drawGraph(const DrawInput& in) {
     if (const int step = frameCoarseningStep(in); step > 1) {
         GraphData coarse;
         if (coarsenGrid(in.data, step, coarse)) {
             drawGraphSteps({coarse, in.settings, in.state, in.ctx}, in);
-            return;
+            return step;
         }
     }
     drawGraphSteps(in, in);
+    return 1;
 }
 
 void drawGraphSteps(const DrawInput& grid, const DrawInput& section) {

@@ -16,8 +16,9 @@ BuildContext makeBuildContext(const GraphSettings& s, const ViewState& state);
 // The graph type's steps and the floor projection's, drawn into the list
 // being compiled or straight into the frame. Straight into a frame, a grid
 // whose cells project under a pixel is drawn from a coarsened copy
-// (coarsenGrid) when the steps draw only its cells.
-void drawGraph(const DrawInput& in);
+// (coarsenGrid) when the steps draw only its cells. Returns the coarsening
+// step: 1 when every point was drawn.
+int drawGraph(const DrawInput& in);
 // Whether that coarsening is done (on unless switched off: the full drawing
 // it is measured against).
 void setSubPixelCoarsening(bool on);

@@ -38,6 +38,7 @@ struct ReducedGraph {
     bool allowed = true;
     bool moving = false;              // a drag or a held arrow key is changing the view
     double fullFrameSeconds = 0.0;    // draw time of the last full frame painted; 0 when none since the build
+    int fullFrameStep = 1;            // its coarsening step (cells under a pixel; 1: every point drawn)
     std::size_t targetPoints = 0;     // points list 120 is built for; 0: from the next build's frame time
     enum class List { NotBuilt, Built, NotWorthIt } list = List::NotBuilt;
     bool lastFrameReduced = false;    // what the window shows now

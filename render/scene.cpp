@@ -92,15 +92,16 @@ void translateOverlay(bool anchored, double posH, double posV, int viewPosX, int
 
 }  // namespace
 
-void drawSceneParts(const DrawInput& in, const TextOut& text, const SceneSource& source) {
+int drawSceneParts(const DrawInput& in, const TextOut& text, const SceneSource& source) {
     const GraphSettings& s = in.settings;
     const auto has = [&](unsigned part) { return (source.parts & part) != 0; };
+    int graphStep = 1;
 
     glLoadIdentity();
     if (has(SceneGraph)) {
         glPushMatrix();
         turnLikeTheGraph(s);
-        if (source.graphList == 0) drawGraph(in);
+        if (source.graphList == 0) graphStep = drawGraph(in);
         else callList(source.graphList);
         glPopMatrix();
     }
@@ -154,6 +155,7 @@ void drawSceneParts(const DrawInput& in, const TextOut& text, const SceneSource&
         glPopMatrix();
     }
     if (!s.titleText.empty() && has(SceneTitle)) drawTitle(s, text);
+    return graphStep;
 }
 
 void layoutAnchoredOverlays(GraphSettings& s, PixelSize frame) {

@@ -193,6 +193,19 @@ TEST(ReducedGraph, DrawnOnlyWhileASlowGraphMovesAndNeverWhenSwitchedOff) {
     g.paint();
     EXPECT_EQ(v.lists.reduced.reducedFrames, 2);
     v.keyUp();
+
+    // A slow full frame drawn from a grid coarsened to the pixels (a grid too
+    // large for a list) already draws fewer points than a reduced graph
+    // would keep: it goes on being drawn while the view moves.
+    v.lists.reduced.allowed = true;
+    v.buildDisplayLists();
+    g.pretendSlow();
+    v.lists.reduced.fullFrameStep = 20;
+    v.keyDown(ArrowKey::Right);
+    g.paint();
+    EXPECT_EQ(v.lists.reduced.reducedFrames, 2);
+    EXPECT_EQ(v.lists.reduced.list, ReducedGraph::List::NotWorthIt);
+    v.keyUp();
 }
 
 TEST(ReducedGraph, AfterADragTheWindowAndTheSavedPictureAreTheFullPicture) {

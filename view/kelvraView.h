@@ -129,8 +129,9 @@ public:
     // Draws the scene (all of it unless `how` says otherwise) into the current
     // framebuffer under the camera resizeViewport set; `how.detail` Reduced
     // shows list 120 instead of the graph list, which reducedGraphReady must
-    // have made.
-    void drawScene(const SceneDraw& how = {});
+    // have made. Returns the coarsening step of a graph drawn straight
+    // (render/graphSteps.h: 1 when every point was drawn).
+    int drawScene(const SceneDraw& how = {});
     // A frame of the window: caption, viewport and scene for a window of the
     // given size, with the reduced graph while the view moves and the full
     // one is slow (render/reducedGraph.h); the frame's time is noted.
@@ -168,7 +169,7 @@ public:
     // time go with it.
     void graphListsChanged();
     // Counts a painted frame and keeps its time (seconds, glFinish included).
-    void noteFrame(GraphDetail detail, double seconds);
+    void noteFrame(GraphDetail detail, double seconds, int graphStep);
 
     // ---- navigation (view/viewNavigation.cpp) ----
     void leftButtonDown(int x, int y);

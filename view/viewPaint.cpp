@@ -107,10 +107,10 @@ void CKelvraView::makeMissingLists(GraphDetail detail) {
     if (!lists.graphListsBuilt) buildDisplayLists();
 }
 
-void CKelvraView::drawScene(const SceneDraw& how) {
+int CKelvraView::drawScene(const SceneDraw& how) {
     PhaseScope phase(Phase::Draw);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (!data.dataLoaded) return;
+    if (!data.dataLoaded) return 1;
     holdSectionOnGrid(data, settings, state);
     makeMissingLists(how.detail);
     const bool graphStraight = how.straight || (lists.deferListBuilds && !lists.graphListsBuilt) ||
@@ -123,13 +123,14 @@ void CKelvraView::drawScene(const SceneDraw& how) {
     source.pickMarkerList = state.pickMarkersShown ? ListPickMarker : 0;
     source.legendList = how.straight ? 0 : ListLegend;
     source.axisIndicatorList = how.straight ? 0 : ListAxisIndicator;
-    drawSceneParts({data, settings, state, ctx}, textOut(), source);
+    const int graphStep = drawSceneParts({data, settings, state, ctx}, textOut(), source);
     // A straight draw that ran out of memory left part of the graph out; the
     // program goes on, and says so once for these lists.
     if ((drawRanOutOfMemory() || glOutOfMemory()) && !lists.outOfMemorySaid) {
         lists.outOfMemorySaid = true;
         host().showMessage(sj(kOutOfMemoryText));
     }
+    return graphStep;
 }
 
 void CKelvraView::paint(int width, int height) {
@@ -139,9 +140,9 @@ void CKelvraView::paint(int width, int height) {
         reducedGraphWanted() && reducedGraphReady() ? GraphDetail::Reduced : GraphDetail::Full;
     makeMissingLists(detail);   // a build is not the frame's time
     const auto start = std::chrono::steady_clock::now();
-    drawScene({.detail = detail});
+    const int graphStep = drawScene({.detail = detail});
     glFinish();   // the frame's time is the rasteriser's, not only the submission's
-    noteFrame(detail, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    noteFrame(detail, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), graphStep);
 }
 
 void CKelvraView::destroyGlLists() {
@@ -175,7 +176,12 @@ void CKelvraView::buildReducedGraph() {
     reduced.list = ReducedGraph::List::NotWorthIt;
     holdSectionOnGrid(data, settings, state);
     const std::size_t points = graphPoints(data);
-    if (reduced.targetPoints == 0) reduced.targetPoints = reducedPointTarget(points, reduced.fullFrameSeconds);
+    // A full frame drawn from a grid coarsened to the pixels draws fewer
+    // points than the data holds: the reduced graph is to have fewer still.
+    const std::size_t drawn =
+        std::max<std::size_t>(points / (std::size_t(reduced.fullFrameStep) * reduced.fullFrameStep), 1);
+    if (reduced.targetPoints == 0) reduced.targetPoints = reducedPointTarget(drawn, reduced.fullFrameSeconds);
+    if (reduced.targetPoints >= drawn) return;
     const int step = thinningStep(points, reduced.targetPoints);
     if (step < 2) return;
     ThinnedGraph thin;
@@ -194,16 +200,18 @@ void CKelvraView::buildReducedGraph() {
 void CKelvraView::graphListsChanged() {
     lists.reduced.list = ReducedGraph::List::NotBuilt;
     lists.reduced.fullFrameSeconds = 0.0;
+    lists.reduced.fullFrameStep = 1;
     lists.reduced.targetPoints = 0;
 }
 
-void CKelvraView::noteFrame(GraphDetail detail, double seconds) {
+void CKelvraView::noteFrame(GraphDetail detail, double seconds, int graphStep) {
     ReducedGraph& reduced = lists.reduced;
     ++reduced.frames;
     reduced.lastFrameReduced = detail == GraphDetail::Reduced;
     if (!data.dataLoaded) return;
     if (detail == GraphDetail::Full) {
         reduced.fullFrameSeconds = seconds;
+        reduced.fullFrameStep = graphStep;
         return;
     }
     ++reduced.reducedFrames;
