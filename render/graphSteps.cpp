@@ -18,6 +18,7 @@
 #include "render/reducedGraph.h"
 #include "render/sections.h"
 #include "render/surfaces.h"
+#include "render/vertexArrays.h"
 #include "settings/graphTypes.h"
 
 namespace kelvra {
@@ -111,6 +112,14 @@ void runSteps(const DrawInput& v, const DrawInput& section, const DrawSteps& row
 
 namespace {
 
+// What a straight draw of a large graph takes beyond what the process holds:
+// the software GL's own room and about the graph's list size again, at most
+// 512 MB (300 to 390 MB of address space measured for 200 x 200 to
+// 1200 x 1200 bars, the driver's code already made).
+constexpr std::size_t kLargeGraphBytes = std::size_t(16) << 20;
+constexpr std::size_t kDriverRoom = std::size_t(192) << 20;
+constexpr std::size_t kStraightDrawRoom = std::size_t(512) << 20;
+
 bool coarsening = true;
 
 // Steps that draw the cells of a grid as surfaces or contour lines: drawn
@@ -171,6 +180,17 @@ int frameCoarseningStep(const DrawInput& in) {
 void setSubPixelCoarsening(bool on) { coarsening = on; }
 
 int drawGraph(const DrawInput& in) {
+    // Drawn straight, a large graph needs room in the software GL (the scenes
+    // its threads bin, the arrays it copies, its threads' heaps): under an
+    // address-space limit that leaves less, the GL dies inside the draw. The
+    // graph is left out instead and the view says it ran out of memory.
+    GLint list = 0;
+    glGetIntegerv(GL_LIST_INDEX, &list);
+    const std::size_t bytes = list == 0 ? graphListBytes(in.settings, in.data) : 0;
+    if (bytes > kLargeGraphBytes && addressSpaceLeft() < std::min(kStraightDrawRoom, kDriverRoom + bytes)) {
+        noteDrawOutOfMemory();
+        return 1;
+    }
     if (const int step = frameCoarseningStep(in); step > 1) {
         GraphData coarse;
         if (coarsenGrid(in.data, step, coarse)) {
