@@ -194,5 +194,18 @@ TEST_F(Writer, FilesKelvraRenderWritesReopenToWhatItHadLoaded) {
     EXPECT_EQ(look(fromSettings.view), look(view));
 }
 
+// A data file without settings, saved with its look and drawn again, gives the
+// same picture: the legend and the axis indicator were laid out for the
+// picture only once a settings section said so.
+TEST_F(Writer, ADataFileSavedWithItsLookDrawsTheSamePicture) {
+    const std::string data = test::sourcePath("examples/surface.csv");
+    const std::string d = dir.file("d.csv"), a = dir.file("a.bmp"), b = dir.file("b.bmp");
+    auto r = test::runRender({data, "-o", a, "--write-data", d}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = test::runRender({d, "-o", b}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(readFile(a) == readFile(b));
+}
+
 }  // namespace
 }  // namespace kelvra

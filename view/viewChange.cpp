@@ -14,7 +14,9 @@ void CKelvraView::changed(unsigned what) {
     const bool bulk = (what & (ChangeData | ChangeSettings)) != 0;
     if (bulk) fitGraphChoiceToData(settings, data);
     if (what & (ChangeSettings | ChangeView)) showPanes(what & ChangeSettings ? unsigned(ChangeView) : what);
-    if (what & (ChangeSettings | ChangeZoom)) layoutAnchoredOverlays();
+    // A load lays them out too: a data file without settings is drawn with
+    // the overlays where a saved copy of it (settings included) puts them.
+    if (what & (ChangeData | ChangeSettings | ChangeZoom)) layoutAnchoredOverlays();
     if (bulk) {
         recomputeScales(settings, state, data, true);
         showPanes(ChangeSettings);
