@@ -14,7 +14,7 @@
 #
 # Reported, and a non-zero exit status when any was seen:
 #   crashes          the program ended with a signal or a non-zero status
-#   sanitizer        reports of ASan, UBSan or LSan (out/monkey/asan.*)
+#   sanitizer        reports of ASan, UBSan or LSan from the program (out/monkey/asan.PID)
 #   internal checks  failed wx assertions (the program prints them on stderr)
 #   GTK criticals    "Gtk-CRITICAL" / "GLib-CRITICAL" lines on stderr
 #   hangs            the main thread not back in its event loop within 120 s
@@ -57,6 +57,7 @@ mesa_driver="$(ls /usr/lib/*/dri/swrast_dri.so 2>/dev/null | head -1)"
 preload="$asan_runtime${mesa_driver:+ $mesa_driver}"
 
 declare -A sent=()
+started=()
 runs=0 crashes=0 exits=0 hangs=0 dialogs=0 displayFailures=0
 pid="" window=""
 
@@ -66,6 +67,7 @@ start() {
   runs=$((runs + 1))
   (cd "$out/work" && LD_PRELOAD="$preload" exec "$root/$build/kelvra" "$1") >>"$out/stderr-$runs.txt" 2>&1 &
   pid=$!
+  started+=("$pid")
   window=""
   for _ in $(seq 600); do   # the 1000 x 1000 grid takes a while under the sanitizers
     window=$(xdotool search --onlyvisible --pid "$pid" --name 'Kelvra' 2>/dev/null | head -1)
@@ -204,7 +206,20 @@ for file in "${files[@]}"; do
 done
 kill "$xvfb" 2>/dev/null
 
-sanitizer=$(find "$out" -maxdepth 1 -name 'asan.*' -size +0 | wc -l)
+# A report is the program's when its process wrote it (asan.PID). Programs it
+# starts (the help's browser through xdg-open, whose shell runs expr and tr)
+# inherit the sanitizer through LD_PRELOAD and report their own leaks: those
+# are counted apart.
+sanitizer=0 others=0 otherPrograms=""
+for f in $(find "$out" -maxdepth 1 -name 'asan.*' -size +0); do
+  if [[ " ${started[*]} " == *" ${f##*.} "* ]]; then
+    sanitizer=$((sanitizer + 1))
+  else
+    others=$((others + 1))
+    otherPrograms+=" $(grep -m1 -oE '\(/[^+)]*' "$f" | tr -d '(' | xargs -r basename)"
+  fi
+done
+otherPrograms=$(echo $otherPrograms | tr ' ' '\n' | sort -u | tr '\n' ' ')
 checks=$(cat "$out"/stderr-*.txt "$out/report.txt" 2>/dev/null | grep -cE 'internal check failed|^assertion dialog')
 criticals=$(cat "$out"/stderr-*.txt | grep -cE '(Gtk|GLib|GLib-GObject)-CRITICAL')
 events=0
@@ -215,5 +230,6 @@ for k in "${!sent[@]}"; do events=$((events + sent[$k])); done
   for k in "${!sent[@]}"; do echo -n "$k ${sent[$k]}, "; done
   echo "dialogs closed $dialogs)"
   echo "crashes $crashes, sanitizer reports $sanitizer, internal checks $checks, GTK criticals $criticals, hangs $hangs"
+  [ "$others" -gt 0 ] && echo "($others sanitizer reports from programs the program started, not counted: $otherPrograms)"
 } | tee -a "$out/report.txt"
 [ $((crashes + sanitizer + checks + criticals + hangs)) -eq 0 ]
