@@ -11,8 +11,6 @@
 //     build/bench/kelvra-live-reload-bench [--sizes "300 1000"] [--rewrites 20] [--folder DIR]
 #include <fcntl.h>
 #include <unistd.h>
-#include <wx/app.h>
-#include <wx/evtloop.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,20 +20,20 @@
 #include <cstring>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/gui/commands.h"
-#include "app/gui/kelvraApp.h"
 #include "app/gui/liveReload.h"
 #include "app/gui/mainFrame.h"
 #include "base/cp932.h"
 #include "base/phaseTimes.h"
+#include "bench/benchWindow.h"
 
 namespace {
 
 using namespace kelvra;
 using Clock = std::chrono::steady_clock;
+using bench::pumpUntil;
 
 double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
@@ -69,21 +67,6 @@ void writeInPlace(const std::string& path, const std::string& bytes) {
         std::exit(1);
     }
     ::close(fd);
-}
-
-template <class Done>
-bool pumpUntil(Done done, double limitSeconds) {
-    const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                                     std::chrono::duration<double>(limitSeconds));
-    while (!done()) {
-        if (Clock::now() > end) return false;
-        wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_ALL);
-        wxTheApp->ProcessPendingEvents();
-        while (wxTheApp->ProcessIdle()) {
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
-    }
-    return true;
 }
 
 // The lists and the frame, with the scale recompute and the glyph lists.
@@ -155,23 +138,9 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "--rewrites")) rewrites = std::max(1, std::atoi(argv[i + 1]));
         else if (!std::strcmp(argv[i], "--folder")) folder = argv[i + 1];
     }
-    if (!std::getenv("DISPLAY")) {
-        std::fprintf(stderr, "live-reload-bench: needs a display (xvfb-run)\n");
-        return 2;
-    }
-    setenv("GSETTINGS_BACKEND", "memory", 1);
-    installAssertHandler();
-    static int wxArgc = 1;
-    static char name[] = "kelvra-live-reload-bench";
-    static char* wxArgv[] = {name, nullptr};
-    wxApp::SetInstance(new wxApp);
-    if (!wxEntryStart(wxArgc, wxArgv) || !wxTheApp->CallOnInit()) return 1;
-    wxGUIEventLoop loop;
-    wxEventLoopBase::SetActive(&loop);
-    std::istringstream list(sizes);
-    for (int n; list >> n;) runSize(n, rewrites, folder);
-    wxEventLoopBase::SetActive(nullptr);
-    wxTheApp->OnExit();
-    wxEntryCleanup();
-    return 0;
+    return kelvra::bench::runWithToolkit("kelvra-live-reload-bench", [&] {
+        std::istringstream list(sizes);
+        for (int n; list >> n;) runSize(n, rewrites, folder);
+        return 0;
+    });
 }

@@ -8,40 +8,23 @@
 //
 //     build/bench/kelvra-window-bench FILE.csv...
 #include <sys/resource.h>
-#include <wx/app.h>
-#include <wx/evtloop.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <thread>
 
-#include "app/gui/kelvraApp.h"
 #include "app/gui/mainFrame.h"
 #include "app/gui/viewCanvas.h"
 #include "base/cp932.h"
+#include "bench/benchWindow.h"
 
 namespace {
 
 using namespace kelvra;
 using Clock = std::chrono::steady_clock;
+using bench::pumpUntil;
 
 double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-template <class Done>
-bool pumpUntil(Done done, double limitSeconds) {
-    const Clock::time_point start = Clock::now();
-    while (!done()) {
-        if (since(start) > limitSeconds) return false;
-        wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_ALL);
-        wxTheApp->ProcessPendingEvents();
-        while (wxTheApp->ProcessIdle()) {
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
-}
 
 // The canvas's own handlers, as the toolkit calls them for the pointer.
 void mouse(CViewCanvas* canvas, wxEventType type, int x, int y) {
@@ -108,24 +91,10 @@ bool runFile(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("DISPLAY")) {
-        std::fprintf(stderr, "window-bench: needs a display (xvfb-run)\n");
-        return 2;
-    }
-    setenv("GSETTINGS_BACKEND", "memory", 1);
-    installAssertHandler();
-    static int wxArgc = 1;
-    static char name[] = "kelvra-window-bench";
-    static char* wxArgv[] = {name, nullptr};
-    wxApp::SetInstance(new wxApp);
-    if (!wxEntryStart(wxArgc, wxArgv) || !wxTheApp->CallOnInit()) return 1;
-    wxGUIEventLoop loop;
-    wxEventLoopBase::SetActive(&loop);
-    int status = 0;
-    for (int i = 1; i < argc; ++i)
-        if (!runFile(argv[i])) status = 1;
-    wxEventLoopBase::SetActive(nullptr);
-    wxTheApp->OnExit();
-    wxEntryCleanup();
-    return status;
+    return kelvra::bench::runWithToolkit("kelvra-window-bench", [&] {
+        int status = 0;
+        for (int i = 1; i < argc; ++i)
+            if (!runFile(argv[i])) status = 1;
+        return status;
+    });
 }
