@@ -39,6 +39,21 @@ cp "$root"/examples/*.csv "$out/data/"
 files=("$out"/data/*.csv)
 export HOME="$out/home"   # the recent-file list and GTK's files stay here
 export GSETTINGS_BACKEND=memory   # no dconf daemon to write GTK's file-dialog state to
+# A desktop of its own whose one application for pages, links, pictures and
+# data files notes what it was given: the help, the about box's link and
+# "open with" must not start the machine's browser or spreadsheet, whose
+# windows would outlive the run.
+desktop="$out/desktop"
+mkdir -p "$desktop/share/applications" "$desktop/config" "$desktop/data"
+ln -s /usr/share/mime "$desktop/share/mime"
+printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$out/opened.txt" >"$desktop/stand-in"
+chmod +x "$desktop/stand-in"
+types="text/html;x-scheme-handler/http;x-scheme-handler/https;text/csv;text/plain;image/png;image/jpeg;image/bmp;application/pdf;inode/directory;"
+printf '[Desktop Entry]\nType=Application\nName=Stand-in\nExec=%s %%u\nMimeType=%s\n' "$desktop/stand-in" "$types" \
+  >"$desktop/share/applications/stand-in.desktop"
+{ echo "[Default Applications]"; for t in ${types//;/ }; do echo "$t=stand-in.desktop"; done; } >"$desktop/config/mimeapps.list"
+export XDG_DATA_DIRS="$desktop/share" XDG_DATA_HOME="$desktop/data" XDG_CONFIG_HOME="$desktop/config" \
+  XDG_CONFIG_DIRS="$desktop/config" BROWSER="$desktop/stand-in"
 
 # ---- the display ----------------------------------------------------------------
 display=90
