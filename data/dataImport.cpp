@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 #include <utility>
 
 #include "base/cp932.h"
@@ -27,41 +28,61 @@ namespace kelvra {
 
 namespace {
 
-const char* const kChoiceLabels[] = {"文字ｺｰﾄﾞ", "区切り文字", "小数点", "見出し", "並び"};
-static_assert(std::size(kChoiceLabels) == std::size_t(ImportChoice::Count));
+// One row a choice, in the order of ImportChoice: its label, its options in
+// the order of its enum, and the member of ImportDialect it sets.
+struct ChoiceRow {
+    const char* label;
+    std::vector<ImportOption> options;
+    int (*get)(const ImportDialect&);
+    void (*set)(ImportDialect&, int);
+};
 
-// Each table in the order of its enum.
-const std::vector<ImportOption> kEncodings = {
-    {"Shift-JIS (CP932)", "Shift-JIS", ""},
-    {"UTF-8", "UTF-8", ""},
-    {"UTF-8 (BOM付き)", "UTF-8 (BOM)", ""},
-    {"UTF-16LE (BOM付き)", "UTF-16LE", ""},
-    {"UTF-16BE (BOM付き)", "UTF-16BE", ""},
+template <auto Member>
+ChoiceRow row(const char* label, std::vector<ImportOption> options) {
+    using Value = std::remove_reference_t<decltype(std::declval<ImportDialect&>().*Member)>;
+    return {label, std::move(options), [](const ImportDialect& d) { return int(d.*Member); },
+            [](ImportDialect& d, int option) { d.*Member = Value(option); }};
+}
+
+const ChoiceRow kChoices[] = {
+    row<&ImportDialect::encoding>("文字ｺｰﾄﾞ", {
+        {"Shift-JIS (CP932)", "Shift-JIS", ""},
+        {"UTF-8", "UTF-8", ""},
+        {"UTF-8 (BOM付き)", "UTF-8 (BOM)", ""},
+        {"UTF-16LE (BOM付き)", "UTF-16LE", ""},
+        {"UTF-16BE (BOM付き)", "UTF-16BE", ""},
+    }),
+    row<&ImportDialect::separator>("区切り文字", {
+        {"ｶﾝﾏ (,)", "ｶﾝﾏ区切り", "comma|,"},
+        {"ｾﾐｺﾛﾝ (;)", "ｾﾐｺﾛﾝ区切り", "semicolon|;"},
+        {"ﾀﾌﾞ", "ﾀﾌﾞ区切り", "tab"},
+        {"空白", "空白区切り", "space|spaces| "},
+    }),
+    row<&ImportDialect::decimal>("小数点", {
+        {"ﾋﾟﾘｵﾄﾞ (1.5)", "小数点 .", "point|."},
+        {"ｶﾝﾏ (1,5)", "小数点 ,", "comma|,"},
+    }),
+    row<&ImportDialect::header>("見出し", {
+        {"なし", "見出しなし", ""},
+        {"1行目は列の名前", "1行目は列の名前", ""},
+        {"ﾃﾞｰﾀ形式の3行", "ﾃﾞｰﾀ形式の3行", ""},
+    }),
+    row<&ImportDialect::layout>("並び", {
+        {"格子 (1行目が X、1列目が Y)", "格子", "grid"},
+        {"X, Y, Z", "X,Y,Z の並び", "xyz"},
+        {"X, Y, Z, ﾃﾞｰﾀ", "X,Y,Z,ﾃﾞｰﾀ の並び", "xyzv"},
+        {"等間隔の格子 (形式4)", "等間隔の格子", ""},
+        {"X, Y, Z, Vx, Vy, Vz", "ﾍﾞｸﾄﾙ", "vectors"},
+        {"X, Y, Z, Vx, Vy, Vz, ﾃﾞｰﾀ", "ﾍﾞｸﾄﾙとﾃﾞｰﾀ", "vectorsv"},
+        {"X, Y, Z, ﾃﾞｰﾀ (形式7)", "点とﾃﾞｰﾀ (形式7)", ""},
+    }),
 };
-const std::vector<ImportOption> kSeparators = {
-    {"ｶﾝﾏ (,)", "ｶﾝﾏ区切り", "comma|,"},
-    {"ｾﾐｺﾛﾝ (;)", "ｾﾐｺﾛﾝ区切り", "semicolon|;"},
-    {"ﾀﾌﾞ", "ﾀﾌﾞ区切り", "tab"},
-    {"空白", "空白区切り", "space|spaces| "},
-};
-const std::vector<ImportOption> kDecimals = {
-    {"ﾋﾟﾘｵﾄﾞ (1.5)", "小数点 .", "point|."},
-    {"ｶﾝﾏ (1,5)", "小数点 ,", "comma|,"},
-};
-const std::vector<ImportOption> kHeaders = {
-    {"なし", "見出しなし", ""},
-    {"1行目は列の名前", "1行目は列の名前", ""},
-    {"ﾃﾞｰﾀ形式の3行", "ﾃﾞｰﾀ形式の3行", ""},
-};
-const std::vector<ImportOption> kLayouts = {
-    {"格子 (1行目が X、1列目が Y)", "格子", "grid"},
-    {"X, Y, Z", "X,Y,Z の並び", "xyz"},
-    {"X, Y, Z, ﾃﾞｰﾀ", "X,Y,Z,ﾃﾞｰﾀ の並び", "xyzv"},
-    {"等間隔の格子 (形式4)", "等間隔の格子", ""},
-    {"X, Y, Z, Vx, Vy, Vz", "ﾍﾞｸﾄﾙ", "vectors"},
-    {"X, Y, Z, Vx, Vy, Vz, ﾃﾞｰﾀ", "ﾍﾞｸﾄﾙとﾃﾞｰﾀ", "vectorsv"},
-    {"X, Y, Z, ﾃﾞｰﾀ (形式7)", "点とﾃﾞｰﾀ (形式7)", ""},
-};
+static_assert(std::size(kChoices) == std::size_t(ImportChoice::Count));
+
+// ImportChoice::Count stands for the last row, as the layout.
+const ChoiceRow& rowOf(ImportChoice choice) {
+    return kChoices[std::min(std::size_t(choice), std::size(kChoices) - 1)];
+}
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -72,42 +93,13 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-const char* importChoiceLabel(ImportChoice choice) { return kChoiceLabels[int(choice)]; }
-
-const std::vector<ImportOption>& importOptions(ImportChoice choice) {
-    switch (choice) {
-        case ImportChoice::Encoding: return kEncodings;
-        case ImportChoice::Separator: return kSeparators;
-        case ImportChoice::Decimal: return kDecimals;
-        case ImportChoice::Header: return kHeaders;
-        case ImportChoice::Layout:
-        case ImportChoice::Count: break;
-    }
-    return kLayouts;
-}
-
-int optionOf(const ImportDialect& d, ImportChoice choice) {
-    switch (choice) {
-        case ImportChoice::Encoding: return int(d.encoding);
-        case ImportChoice::Separator: return int(d.separator);
-        case ImportChoice::Decimal: return int(d.decimal);
-        case ImportChoice::Header: return int(d.header);
-        case ImportChoice::Layout:
-        case ImportChoice::Count: break;
-    }
-    return int(d.layout);
-}
+const char* importChoiceLabel(ImportChoice choice) { return rowOf(choice).label; }
+const std::vector<ImportOption>& importOptions(ImportChoice choice) { return rowOf(choice).options; }
+int optionOf(const ImportDialect& d, ImportChoice choice) { return rowOf(choice).get(d); }
 
 void setOption(ImportDialect& d, ImportChoice choice, int option) {
     if (option < 0 || option >= int(importOptions(choice).size())) return;
-    switch (choice) {
-        case ImportChoice::Encoding: d.encoding = TextEncoding(option); break;
-        case ImportChoice::Separator: d.separator = ImportSeparator(option); break;
-        case ImportChoice::Decimal: d.decimal = DecimalMark(option); break;
-        case ImportChoice::Header: d.header = ImportHeader(option); break;
-        case ImportChoice::Layout:
-        case ImportChoice::Count: d.layout = ImportLayout(option); break;
-    }
+    rowOf(choice).set(d, option);
 }
 
 std::optional<int> optionNamed(ImportChoice choice, std::string_view name) {

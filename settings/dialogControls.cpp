@@ -169,16 +169,11 @@ consteval DialogControl fontRole(DialogControl c) {
     c.followsFontRole = true;
     return c;
 }
-// The font page's list of text roles: which role the page shows, no field.
-consteval DialogControl roleList(int group, int id, const char* label, Place p) {
+// A list with no field: the font page's text roles (which role the page
+// shows) and the legend colour page's presets (they only fill the swatches).
+consteval DialogControl fieldlessList(int group, int id, const char* label, ListEntries entries, Place p) {
     DialogControl c = control(group, id, W::List, label, -1, p);
-    c.list = L::TextRoles;
-    return c;
-}
-// The legend colour page's presets: no field, they only fill the swatches.
-consteval DialogControl colorMapList(int group, int id, const char* label, Place p) {
-    DialogControl c = control(group, id, W::List, label, -1, p);
-    c.list = L::ColorMaps;
+    c.list = entries;
     return c;
 }
 constexpr const char* kLevelNames[] = {"1",  "2",  "3",  "4",  "5",  "6",  "7",  "8",  "9",  "10",
@@ -275,7 +270,7 @@ constexpr DialogControl kControls[] = {
     levelSwatch(1271, 9), levelSwatch(1273, 10), levelSwatch(1275, 11), levelSwatch(1277, 12),
     levelSwatch(1279, 13), levelSwatch(1281, 14), levelSwatch(1283, 15), levelSwatch(1285, 16),
     levelSwatch(1287, 17), levelSwatch(1289, 18), levelSwatch(1291, 19), levelSwatch(1292, 20),
-    colorMapList(GLevelButton, 1300, "ｶﾗｰﾏｯﾌﾟ", {62, 162, 120, 12, 48}),
+    fieldlessList(GLevelButton, 1300, "ｶﾗｰﾏｯﾌﾟ", L::ColorMaps, {62, 162, 120, 12, 48}),
     control(GLevelButton, 1256, W::Button, "ﾃﾞﾌｫﾙﾄ", -1, {199, 162, 56}),
 
     // ｸﾞﾗﾌﾀｲﾄﾙ
@@ -310,7 +305,7 @@ constexpr DialogControl kControls[] = {
     KELVRA_SCALE2_ROW(3, FieldAccess(&S::legendReverse)),
 
     // ﾌｫﾝﾄ
-    roleList(GFonts, 1135, "位置", {64, 18, 180, 18, 44}),
+    fieldlessList(GFonts, 1135, "位置", L::TextRoles, {64, 18, 180, 18, 44}),
     fontRole(list(GFonts, 1083, "フォント", {&S::fontFace, 0}, L::FontFaces, {64, 46, 180, 18, 44})),
     fontRole(intEdit(GFonts, 1085, "サイズ", {&S::fontSize, 0}, {64, 76, 48, 18, 44})),
 

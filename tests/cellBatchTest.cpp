@@ -2,16 +2,25 @@
 // every pixel equal, over hand-made grids (plain, logarithmic, reversed, with
 // holes, many levels) and the graph types and floor projections that walk the
 // cells. Also: kelvra-render's one picture, drawn without list 100, is the
-// picture the list draws, and the pick targets built on demand give the same hits.
+// picture the list draws, and the pick targets built on demand give the same
+// hits; a graph whose display list would pass the memory budget is not
+// compiled but drawn straight from the data in every full frame, the same
+// picture, with nothing said; the budget rule itself.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "render/contourCells.h"
+#include "render/graphSteps.h"
+#include "settings/graphTypes.h"
 #include "support/glFixture.h"
 #include "support/gridFixture.h"
 #include "support/handMadeData.h"
@@ -21,25 +30,8 @@ namespace {
 
 constexpr int kSide = 300;
 
-std::vector<unsigned char> readAll() {
-    std::vector<unsigned char> pixels(std::size_t(kSide) * kSide * 4);
-    glFinish();
-    glReadPixels(0, 0, kSide, kSide, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
-
-// Pixels that differ, and pixels that are not white background.
-struct Comparison {
-    int differing = 0, drawn = 0;
-};
-Comparison compare(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
-    Comparison c;
-    for (std::size_t i = 0; i < a.size(); i += 4) {
-        if (a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2]) ++c.differing;
-        if (a[i] != 255 || a[i + 1] != 255 || a[i + 2] != 255) ++c.drawn;
-    }
-    return c;
-}
+std::vector<unsigned char> readAll() { return test::readFrame(kSide, kSide); }
+using test::compareFrames;
 
 const double kNan = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
@@ -61,6 +53,7 @@ double holes(double x, double y) {
     return waves(x, y);
 }
 double flatSteps(double x, double y) { return std::floor((x + 100) / 40) * 25 + (y > 0 ? 10 : 0); }
+double hills(double x, double y) { return 50 + 40 * std::sin(x / 30) * std::cos(y / 25); }
 
 const Grid kGrids[] = {
     {"waves", 31, 41, waves, -20, 120, 3, 0, 0, 0},
@@ -70,12 +63,11 @@ const Grid kGrids[] = {
     {"holes", 31, 41, holes, -20, 120, 3, 0, 0, 0},
     {"flat steps", 25, 25, flatSteps, 0, 150, 3, 0, 0, 0},
 };
+// 1600 bars (drawn with contour lines on the floor).
+const Grid kBars = {"bars", 40, 40, hills, 0, 100, 3, 0, 0, 0};
 
 void setUp(test::GridView& g, const Grid& grid, int graphType, int floorMode, bool topView) {
-    g.fill(grid.rows, grid.columns, -100, 100, -100, 100, grid.z);
-    for (int a = 0; a < 2; ++a) g.scale(a, -100, 100, 50);
-    g.scale(2, grid.zMin, grid.zMax, (grid.zMax - grid.zMin) / 4);
-    g.scale(3, grid.zMin, grid.zMax, grid.levelIndex);
+    g.square(grid.rows, grid.columns, grid.z, grid.zMin, grid.zMax, grid.levelIndex);
     g.view.settings.scaleLog[2] = grid.logZ;
     g.view.settings.scaleLog[3] = grid.logLegend;
     for (int a = 0; a < 3; ++a) g.view.settings.scaleReverse[a] = grid.reversed;
@@ -117,10 +109,10 @@ TEST(CellBatch, SamePictureAsOnePrimitivePerPolygon) {
                 auto straight = picture(grid, graph[0], graph[1], top, Build::BatchedStraight);
                 SCOPED_TRACE(std::string(grid.name) + ", graph type " + std::to_string(graph[0]) +
                              ", floor " + std::to_string(graph[1]) + (top ? ", top view" : ", 3-D"));
-                Comparison c = compare(plain, batched);
+                test::FrameComparison c = compareFrames(plain, batched);
                 EXPECT_EQ(c.differing, 0);
                 EXPECT_GT(c.drawn, kSide * kSide / 20);   // a picture, not an empty frame
-                EXPECT_EQ(compare(plain, straight).differing, 0) << "drawn without list 100";
+                EXPECT_EQ(compareFrames(plain, straight).differing, 0) << "drawn without list 100";
             }
         }
     }
@@ -141,7 +133,7 @@ TEST(CellBatch, DeferredListsDrawTheSamePictureAndPickTheSamePoints) {
     g.view.drawScene();                   // overlay lists, and the graph straight
     EXPECT_TRUE(g.view.lists.overlayListsBuilt);
     EXPECT_FALSE(g.view.lists.graphListsBuilt);
-    EXPECT_EQ(compare(direct, readAll()).differing, 0);
+    EXPECT_EQ(compareFrames(direct, readAll()).differing, 0);
 
     // A pick finds the same targets before and after a rebuild.
     g.topView();
@@ -151,6 +143,89 @@ TEST(CellBatch, DeferredListsDrawTheSamePictureAndPickTheSamePoints) {
     g.view.buildDisplayLists();
     EXPECT_EQ(test::pickNames(g.view, kSide / 2.0, kSide / 2.0), names);
 }
+
+TEST(GraphListBudget, ABarGraphBeyondTheBudgetIsDrawnStraightAsTheListDrewIt) {
+    GL_TEST_REQUIRE_CONTEXT(kSide, kSide);
+    test::GridView listed;
+    setUp(listed, kBars, GridBars, 5, false);
+    listed.draw(kSide, kSide);
+    EXPECT_FALSE(listed.view.lists.graphStraight);
+    const auto fromList = readAll();
+
+    setGraphListBudget(1000);   // bytes: far below what 1600 bars take
+    test::GridView straight;
+    setUp(straight, kBars, GridBars, 5, false);
+    straight.draw(kSide, kSide);
+    setGraphListBudget(0);
+    EXPECT_TRUE(straight.view.lists.graphStraight);
+    EXPECT_TRUE(straight.view.lists.graphListsBuilt);
+    EXPECT_TRUE(readAll() == fromList);
+    EXPECT_TRUE(straight.host.messages.empty());
+
+    // A later build within the budget compiles the list again.
+    straight.draw(kSide, kSide);
+    EXPECT_FALSE(straight.view.lists.graphStraight);
+    EXPECT_TRUE(readAll() == fromList);
+}
+
+TEST(GraphListBudget, BarsOf2000By2000GoStraightAndA300GridSurfaceIsListed) {
+    auto bytes = [](int side, int graphType, int floorMode) {
+        test::GridView g;
+        g.fill(side, side, 0, 1, 0, 1, [](double x, double y) { return x * y; });
+        g.view.settings.graphType = graphType;
+        g.view.settings.xyContourMode = XyContourMode(floorMode);
+        return graphListBytes(g.view.settings, g.view.data);
+    };
+    EXPECT_GT(bytes(2000, GridBars, 0), std::size_t(512) << 20);
+    EXPECT_LE(graphListBudget(), std::size_t(512) << 20);
+    EXPECT_LT(bytes(300, 0, 5), std::size_t(512) << 20);
+    // The counts alone: what is held is what counts.
+    test::GridView g;
+    setUp(g, kBars, GridBars, 5, false);
+    g.view.data.rowCount = g.view.data.columnCount = 2000;
+    EXPECT_EQ(graphListBytes(g.view.settings, g.view.data), 0u);
+}
+
+// Run in a process of its own, under a limit that leaves 280 MB: a list of
+// 400 x 400 bars (about 130 MB in the driver) was compiled regardless, and
+// the driver died inside the compile. Now the list is over the budget (a
+// quarter of what is left) and a straight draw needs more room than is left:
+// the graph is left out and the view says it ran out of memory. With room
+// given back, the same view draws the bars.
+void barsUnderALimit() {
+    test::GridView warm;   // the driver's code for the first frame, before the limit
+    setUp(warm, kBars, GridBars, 5, false);
+    warm.draw(kSide, kSide);
+    unsigned long long pages = 0;   // the process's size: the first field of statm
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%llu", &pages) != 1) pages = 0;
+        std::fclose(f);
+    }
+    const auto limitTo = [&](std::size_t room) {
+        rlimit limit{};
+        getrlimit(RLIMIT_AS, &limit);
+        limit.rlim_cur = pages * sysconf(_SC_PAGESIZE) + room;
+        return setrlimit(RLIMIT_AS, &limit) == 0;
+    };
+    if (!limitTo(std::size_t(280) << 20)) std::_Exit(4);
+    test::GridView g;
+    setUp(g, {"400 x 400 bars", 400, 400, hills, 0, 100, 3, 0, 0, 0}, GridBars, 5, false);
+    g.draw(kSide, kSide);
+    if (!g.view.lists.graphStraight || g.host.messages.size() != 1) std::_Exit(5);
+    if (!limitTo(std::size_t(2) << 30)) std::_Exit(4);
+    g.view.drawScene();
+    const auto pixels = readAll();
+    const bool drawn = std::count(pixels.begin(), pixels.end(), 255) < long(pixels.size()) * 9 / 10;
+    std::_Exit(drawn && glGetError() == GL_NO_ERROR ? 0 : 3);
+}
+
+#if !defined(__SANITIZE_ADDRESS__)   // AddressSanitizer's shadow memory needs the whole address space
+TEST(GraphListBudget, BarsUnderAnAddressSpaceLimitAreDrawnAndTheProgramLivesOn) {
+    GL_TEST_REQUIRE_CONTEXT(kSide, kSide);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");   // a fresh process: the driver's threads do not survive a fork
+    EXPECT_EXIT(barsUnderALimit(), ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 }  // namespace
 }  // namespace kelvra

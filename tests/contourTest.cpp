@@ -166,8 +166,7 @@ std::vector<double> worldZ(const std::vector<FeedbackPrimitive>& fb) {
 // A 2-D top view of z = x over -100..100 (a column every 10), legend -100..100
 // in 20 levels; one data unit is one pixel at 100 % zoom.
 void planeZEqualsX(GridRecords& g) {
-    g.fill(11, 21, -100, 100, -100, 100, [](double x, double) { return x; });
-    for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
+    g.square(11, 21, [](double x, double) { return x; }, -100, 100);
     g.topView();
 }
 
@@ -181,10 +180,7 @@ TEST(FloorProjection, EveryVertexLiesOnTheFloorOfTheBox) {
                  {"reversed logarithmic", 1, 1000, 1, 1}};
     for (const Case& c : cases) {
         GridRecords g;
-        g.fill(6, 7, -100, 100, -100, 100, [&](double x, double y) {
-            return c.zMin + (c.zMax - c.zMin) * (x + y + 200) / 400;
-        });
-        for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
+        g.square(6, 7, [&](double x, double y) { return c.zMin + (c.zMax - c.zMin) * (x + y + 200) / 400; }, -100, 100);
         g.scale(2, c.zMin, c.zMax, 10);
         g.r.settings.scaleLog[2] = c.log;
         g.r.settings.scaleReverse[2] = c.reverse;

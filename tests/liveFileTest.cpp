@@ -4,11 +4,9 @@
 // followed through deletion and return, the longer wait for a file that looks
 // cut short; then the load of a changed file, which changes nothing at all
 // unless the file holds data, and otherwise does what F5 does. No GL context.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -23,33 +21,38 @@ namespace kelvra {
 namespace {
 
 using namespace std::chrono_literals;
+using test::openAndWrite;
+using test::renameOver;
 using test::writeFile;
+using test::writeInPlace;
 
-// Writes `bytes` in place (truncated first), leaving the file open: the
-// caller closes it when the save is over.
-int openAndWrite(const std::string& path, const std::string& bytes, int flags = O_TRUNC) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | flags, 0644);
-    EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
-    return fd;
-}
-
-void renameOver(const std::string& path, const std::string& bytes) {
-    writeFile(path + ".new", bytes);
-    ASSERT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0);
-}
-
-std::string wholeText(LiveRead& read) {
+std::string wholeText(const LiveRead& read) {
     EXPECT_EQ(read.kind, LiveRead::Whole);
     return read.file.ok() ? std::string(read.file.bytes.view()) : "(not read)";
 }
 
-TEST(LiveFile, ReadsAFileClosedInPlaceOrRenamedOverOnceItHeldStill) {
+// Following data.csv, in a folder of its own, from the time `t` on.
+class Following : public ::testing::Test {
+protected:
+    bool follow(const std::string& first) {
+        writeFile(path, first);
+        const bool ok = live.follow(path);
+        t = LiveClock::now();
+        return ok;
+    }
+    // What the file holds once it has held still after the news it gave at `at`.
+    std::string readAfterQuiet(LiveClock::time_point at) {
+        return wholeText(live.read(at + std::chrono::milliseconds(kQuietMilliseconds)));
+    }
+
     test::ScratchDir dir;
     const std::string path = dir.file("data.csv");
-    writeFile(path, "first");
     LiveFile live;
-    ASSERT_TRUE(live.follow(path));
-    LiveClock::time_point t = LiveClock::now();
+    LiveClock::time_point t;
+};
+
+TEST_F(Following, ReadsAFileClosedInPlaceOrRenamedOverOnceItHeldStill) {
+    ASSERT_TRUE(follow("first"));
     EXPECT_FALSE(live.due());
 
     // A write that is not closed yet is no news: the file may be half written.
@@ -71,46 +74,32 @@ TEST(LiveFile, ReadsAFileClosedInPlaceOrRenamedOverOnceItHeldStill) {
     EXPECT_FALSE(live.takeNews(t).any());
     renameOver(path, "third");
     EXPECT_TRUE(live.takeNews(t).written);
-    read = live.read(t + 100ms);
-    EXPECT_EQ(wholeText(read), "third");
+    EXPECT_EQ(readAfterQuiet(t), "third");
 }
 
-TEST(LiveFile, AFileThatMovesDuringItsSpellIsWaitedForAgain) {
-    test::ScratchDir dir;
-    const std::string path = dir.file("data.csv");
-    writeFile(path, "old");
-    LiveFile live;
-    ASSERT_TRUE(live.follow(path));
-    LiveClock::time_point t = LiveClock::now();
-    ::close(openAndWrite(path, "part one, "));
+TEST_F(Following, AFileThatMovesDuringItsSpellIsWaitedForAgain) {
+    ASSERT_TRUE(follow("old"));
+    writeInPlace(path, "part one, ");
     live.takeNews(t);
     // The writer opens it again and goes on writing, without closing yet.
-    int fd = openAndWrite(path, "part two", O_APPEND);
+    int fd = openAndWrite(path, "part two", /*append=*/true);
     EXPECT_EQ(live.read(t + 100ms).kind, LiveRead::Changed);
     ASSERT_TRUE(live.due());
     EXPECT_EQ(*live.due(), t + 200ms);
     ::close(fd);
     live.takeNews(t + 150ms);
-    LiveRead read = live.read(t + 250ms);
-    EXPECT_EQ(wholeText(read), "part one, part two");
+    EXPECT_EQ(wholeText(live.read(t + 250ms)), "part one, part two");
 }
 
-TEST(LiveFile, FollowsTheNameThroughDeletionAndReturn) {
-    test::ScratchDir dir;
-    const std::string path = dir.file("data.csv");
-    writeFile(path, "one");
-    LiveFile live;
-    ASSERT_TRUE(live.follow(path));
-    LiveClock::time_point t = LiveClock::now();
+TEST_F(Following, FollowsTheNameThroughDeletionAndReturn) {
+    ASSERT_TRUE(follow("one"));
 
     ASSERT_EQ(::unlink(path.c_str()), 0);
-    FileNews news = live.takeNews(t);
-    EXPECT_TRUE(news.gone);
+    EXPECT_TRUE(live.takeNews(t).gone);
     EXPECT_FALSE(live.due());
     writeFile(path, "two");
     EXPECT_TRUE(live.takeNews(t).written);
-    LiveRead read = live.read(t + 100ms);
-    EXPECT_EQ(wholeText(read), "two");
+    EXPECT_EQ(readAfterQuiet(t), "two");
 
     std::filesystem::rename(path, dir.file("away.csv"));
     EXPECT_TRUE(live.takeNews(t).gone);
@@ -128,19 +117,13 @@ TEST(LiveFile, FollowsTheNameThroughDeletionAndReturn) {
     ASSERT_TRUE(live.due());
     const LiveClock::time_point back = t + std::chrono::milliseconds(kRewatchMilliseconds);
     live.read(back);
-    read = live.read(back + 100ms);
-    EXPECT_EQ(wholeText(read), "three");
+    EXPECT_EQ(readAfterQuiet(back), "three");
     renameOver(path, "four");
     EXPECT_TRUE(live.takeNews(back).written);
 }
 
-TEST(LiveFile, AReadThatLookedCutShortIsTakenWhenTheFileHeldStillLonger) {
-    test::ScratchDir dir;
-    const std::string path = dir.file("data.csv");
-    writeFile(path, "half");
-    LiveFile live;
-    ASSERT_TRUE(live.follow(path));
-    LiveClock::time_point t = LiveClock::now();
+TEST_F(Following, AReadThatLookedCutShortIsTakenWhenTheFileHeldStillLonger) {
+    ASSERT_TRUE(follow("half"));
     live.waitForGrowth(t);
     EXPECT_EQ(live.read(t + 1s).kind, LiveRead::Changed);
     LiveRead read = live.read(t + std::chrono::milliseconds(kGrowthMilliseconds));
@@ -149,7 +132,7 @@ TEST(LiveFile, AReadThatLookedCutShortIsTakenWhenTheFileHeldStillLonger) {
 
     // The rest comes before the long wait is over: a short spell again, not settled.
     live.waitForGrowth(t);
-    ::close(openAndWrite(path, " and the rest", O_APPEND));
+    writeInPlace(path, " and the rest", /*append=*/true);
     live.takeNews(t + 500ms);
     read = live.read(t + 600ms);
     EXPECT_EQ(wholeText(read), "half and the rest");

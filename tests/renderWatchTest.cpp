@@ -108,17 +108,15 @@ std::optional<long> takePeakKb(pid_t pid) {
 // Writes in place, in two pieces with a pause between (the file open all the
 // while), or as a new file renamed over the name. The time the save ended.
 Clock::time_point save(const std::string& path, const std::string& bytes, bool inPlace) {
-    if (inPlace) {
-        int fd = open(path.c_str(), O_WRONLY | O_TRUNC);
-        const std::size_t half = bytes.size() / 2;
-        EXPECT_EQ(write(fd, bytes.data(), half), ssize_t(half));
-        std::this_thread::sleep_for(5ms);
-        EXPECT_EQ(write(fd, bytes.data() + half, bytes.size() - half), ssize_t(bytes.size() - half));
-        close(fd);
-    } else {
-        writeFile(path + ".new", bytes);
-        EXPECT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0);
+    if (!inPlace) {
+        test::renameOver(path, bytes);
+        return Clock::now();
     }
+    const std::size_t half = bytes.size() / 2;
+    int fd = test::openAndWrite(path, bytes.substr(0, half));
+    std::this_thread::sleep_for(5ms);
+    EXPECT_EQ(write(fd, bytes.data() + half, bytes.size() - half), ssize_t(bytes.size() - half));
+    close(fd);
     return Clock::now();
 }
 

@@ -274,11 +274,9 @@ TEST(GridTypes, EveryTypeAndProjectionIsDrawnAndPointsWithoutAPlaceAreLeftOut) {
     GridRecords g;
     // A logarithmic Z axis with points at zero, below zero and at infinity:
     // those cells go, the rest stay.
-    g.fill(8, 9, -100, 100, -100, 100, [](double x, double y) {
-        return x == 0 && y < 0 ? 0.0 : x == 0 && y > 0 ? -5.0 : 51 + x / 2;
-    });
+    g.square(8, 9, [](double x, double y) { return x == 0 && y < 0 ? 0.0 : x == 0 && y > 0 ? -5.0 : 51 + x / 2; }, -100,
+             100);
     g.r.data.point(3)[2] = std::numeric_limits<double>::infinity();
-    for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
     g.scale(2, 1, 101, 10);
     g.r.settings.scaleLog[2] = 1;
     for (int type : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 17, 18}) {
@@ -322,8 +320,7 @@ TEST(GridTypes, OddSettingsAndDataDrawWithoutHarm) {
     };
     for (const Case& c : cases) {
         GridRecords g;
-        g.fill(4, 5, -100, 100, -100, 100, [](double x, double y) { return x + y / 2; });
-        for (int a = 0; a < 4; ++a) g.scale(a, -100, 100, a < 3 ? 50 : 3);
+        g.square(4, 5, [](double x, double y) { return x + y / 2; }, -100, 100);
         c.apply(g);
         resizeViewport(200, 200, g.r.settings.viewZoom);
         glLoadIdentity();

@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <wx/app.h>
+#include <wx/dialog.h>
 #include <wx/evtloop.h>
 #include <wx/glcanvas.h>
 #include <wx/image.h>
@@ -128,6 +129,23 @@ bool pumpUntil(Condition done, int timeoutMs = 10000) {
 // Lets the loop run for a while with no condition (input reaching windows).
 inline void pumpFor(int ms) {
     pumpUntil([] { return false; }, ms);
+}
+
+// The top-level window of type T that is on the screen (the last opened), or null.
+template <class T>
+T* shownWindow() {
+    T* found = nullptr;
+    for (wxWindow* w : wxTopLevelWindows)
+        if (auto* t = dynamic_cast<T*>(w); t && t->IsShownOnScreen()) found = t;
+    return found;
+}
+
+// The modal dialog whose loop runs (the last opened), or null.
+inline wxDialog* modalDialog() {
+    wxDialog* found = nullptr;
+    for (wxWindow* w : wxTopLevelWindows)
+        if (auto* d = dynamic_cast<wxDialog*>(w); d && d->IsModal()) found = d;
+    return found;
 }
 
 // One connection to the X server for the whole test program, opened on first

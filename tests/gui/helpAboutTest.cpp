@@ -112,11 +112,7 @@ template <class Dialog, class Open, class Script>
 void runModal(Open open, Script script) {
     wxTheApp->CallAfter([script] {
         Dialog* dialog = nullptr;
-        pumpUntil([&] {
-            for (wxWindow* w : wxTopLevelWindows)
-                if (auto* d = dynamic_cast<Dialog*>(w); d && d->IsShownOnScreen()) dialog = d;
-            return dialog != nullptr;
-        }, 5000);
+        pumpUntil([&] { return (dialog = test::shownWindow<Dialog>()) != nullptr; }, 5000);
         if (!dialog) return;
         script(*dialog);
         if (dialog->IsModal()) dialog->EndModal(wxID_CANCEL);
@@ -377,9 +373,7 @@ TEST_F(LinkLabels, AFailedClickShowsTheProgramsMessageBoxWithItsIcon) {
     // The box's own loop runs until it is closed: a timer looks at it.
     wxTimer timer;
     timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-        wxDialog* box = nullptr;
-        for (wxWindow* w : wxTopLevelWindows)
-            if (auto* d = dynamic_cast<wxDialog*>(w); d && d->IsModal()) box = d;
+        wxDialog* box = test::modalDialog();
         if (++looks >= 50) timer.Stop();
         if (!box) return;
         if (auto* message = dynamic_cast<wxGenericMessageDialog*>(box)) text = message->GetMessage();

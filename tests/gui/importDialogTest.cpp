@@ -7,7 +7,6 @@
 #include <wx/grid.h>
 #include <wx/stattext.h>
 
-#include <cstdlib>
 #include <memory>
 
 #include "app/gui/commands.h"
@@ -37,11 +36,7 @@ bool withImportDialog(Open open, Script script) {
     auto watch = std::make_shared<Watch>();
     wxTheApp->CallAfter([watch, script] {
         CImportDlg* dialog = nullptr;
-        pumpUntil([&] {
-            for (wxWindow* w : wxTopLevelWindows)
-                if (auto* d = dynamic_cast<CImportDlg*>(w); d && d->IsShownOnScreen()) dialog = d;
-            return dialog != nullptr;
-        }, 1000);
+        pumpUntil([&] { return (dialog = test::shownWindow<CImportDlg>()) != nullptr; }, 1000);
         watch->done = true;
         if (!dialog) return;
         watch->seen = true;
@@ -51,14 +46,6 @@ bool withImportDialog(Open open, Script script) {
     open();
     pumpUntil([&] { return watch->done; }, 5000);
     return watch->seen;
-}
-
-void screenshot(const std::string& name) {
-    const char* folder = std::getenv("KELVRA_GUI_SHOTS");
-    if (!folder) return;
-    test::pumpFor(300);
-    std::string command = "import -window root '" + std::string(folder) + "/" + name + ".png'";
-    if (std::system(command.c_str()) != 0) ADD_FAILURE() << "screenshot failed: " << command;
 }
 
 TEST_F(ImportWindow, TheImportDialogShowsThePreviewOfEachChoiceAndOkLoadsWhatItShows) {
@@ -78,14 +65,14 @@ TEST_F(ImportWindow, TheImportDialogShowsThePreviewOfEachChoiceAndOkLoadsWhatItS
         EXPECT_EQ(dialog.previewGrid()->GetNumberCols(), 12);   // Y and 11 X values
         EXPECT_EQ(dialog.previewGrid()->GetColLabelValue(2), "0.5");
         EXPECT_EQ(dialog.previewGrid()->GetCellValue(0, 2), "24.35");
-        screenshot("import-detected");
+        test::saveScreenshot(dialog.GetScreenRect(), "import-detected.png");
 
         // Commas: nothing separates the cells; OK is not possible.
         dialog.select(kSeparator, kComma);
         EXPECT_NE(dialog.summaryLine()->GetLabel().Find(ui("区切り文字が見つかりません")), wxNOT_FOUND)
             << dialog.summaryLine()->GetLabel();
         EXPECT_FALSE(dialog.FindWindow(wxID_OK)->IsEnabled());
-        screenshot("import-comma");
+        test::saveScreenshot(dialog.GetScreenRect(), "import-comma.png");
 
         dialog.select(kSeparator, kSemicolon);
         EXPECT_EQ(dialog.previewGrid()->GetNumberCols(), 12);

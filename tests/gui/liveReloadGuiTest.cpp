@@ -4,8 +4,6 @@
 // without a key press, keeping the user's look; a file written half, left a
 // while and finished is never shown half; a drag is not interrupted; the
 // button turns it off again.
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <regex>
@@ -27,6 +25,7 @@ namespace {
 using test::gridFile;
 using test::MainWindow;
 using test::pumpUntil;
+using test::writeInPlace;
 
 ::testing::Environment* const wxEnv = ::testing::AddGlobalTestEnvironment(new test::WxEnvironment);
 
@@ -42,13 +41,6 @@ std::string mirroredGrid(int size) {
         out += "\r\n";
     }
     return out;
-}
-
-void writeInPlace(const std::string& path, const std::string& bytes) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_APPEND);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
-    ::close(fd);
 }
 
 class LiveReloadWindow : public MainWindow {
@@ -83,9 +75,7 @@ protected:
 
 TEST_F(LiveReloadWindow, TheButtonTurnsItOnAndRewritesAreShownWithTheTimeAndTheLookKept) {
     GUI_TEST_REQUIRE_DISPLAY();
-    const std::string data = dir.file("live.csv");
-    test::writeFile(data, gridFile(20));
-    open(data);
+    const std::string data = openGrid("live.csv", 20);
     wxToolBar* tools = frame->GetToolBar();
     wxMenuItem* item = frame->GetMenuBar()->FindItem(wxIdOf(IdFileAutoReload));
     ASSERT_TRUE(item && item->IsCheckable());
@@ -103,8 +93,7 @@ TEST_F(LiveReloadWindow, TheButtonTurnsItOnAndRewritesAreShownWithTheTimeAndTheL
     const double firstCorner = cornerZ();
 
     // Renamed over by another program: shown, with the time, and nothing asked.
-    test::writeFile(data + ".new", mirroredGrid(20));
-    ASSERT_EQ(std::rename((data + ".new").c_str(), data.c_str()), 0);
+    test::renameOver(data, mirroredGrid(20));
     ASSERT_TRUE(pumpUntil([&] { return cornerZ() != firstCorner && reloadedMessage(); }, 5000)) << shownText();
     ASSERT_TRUE(pumpUntil([&] { return picture() != before; }, 3000)) << "the new data is not on the screen";
     EXPECT_EQ(frame->view().settings.viewAngleZ, 300);
@@ -133,9 +122,7 @@ TEST_F(LiveReloadWindow, TheButtonTurnsItOnAndRewritesAreShownWithTheTimeAndTheL
 
 TEST_F(LiveReloadWindow, AFileWrittenHalfAndFinishedLaterIsNeverShownHalf) {
     GUI_TEST_REQUIRE_DISPLAY();
-    const std::string data = dir.file("growing.csv");
-    test::writeFile(data, gridFile(30));
-    open(data);
+    const std::string data = openGrid("growing.csv", 30);
     ASSERT_TRUE(frame->runCommand(IdFileAutoReload));
     const double firstCorner = cornerZ();
     const std::string next = mirroredGrid(30);
@@ -150,10 +137,7 @@ TEST_F(LiveReloadWindow, AFileWrittenHalfAndFinishedLaterIsNeverShownHalf) {
     pumpUntil(watchRows, 700);
     EXPECT_EQ(cornerZ(), firstCorner);
     EXPECT_NE(shownText().find("書き込みの終わりを待っています"), std::string::npos) << shownText();
-    int fd = ::open(data.c_str(), O_WRONLY | O_APPEND);
-    ASSERT_EQ(::write(fd, next.data() + next.size() / 2, next.size() - next.size() / 2),
-              ssize_t(next.size() - next.size() / 2));
-    ::close(fd);
+    writeInPlace(data, next.substr(next.size() / 2), /*append=*/true);
     ASSERT_TRUE(pumpUntil([&] {
         watchRows();
         return cornerZ() != firstCorner;
@@ -164,9 +148,7 @@ TEST_F(LiveReloadWindow, AFileWrittenHalfAndFinishedLaterIsNeverShownHalf) {
 
 TEST_F(LiveReloadWindow, ALoadWaitsForTheDragInProgress) {
     GUI_TEST_REQUIRE_DISPLAY();
-    const std::string data = dir.file("drag.csv");
-    test::writeFile(data, gridFile(20));
-    open(data);
+    const std::string data = openGrid("drag.csv", 20);
     ASSERT_TRUE(frame->runCommand(IdFileAutoReload));
     const double firstCorner = cornerZ();
     wxUIActionSimulator sim;

@@ -215,9 +215,7 @@ TEST_F(MainWindow, ArrowKeysAndDragsTurnTheGraphAndUpdateThePanes) {
 // 300 pixels to the right turn the Z angle from 330 to 270.
 TEST_F(MainWindow, FastDragOnALargeGridEndsAtTheAngleOfThePointerOffset) {
     GUI_TEST_REQUIRE_DISPLAY();
-    std::string big = dir.file("big.csv");
-    test::writeFile(big, gridFile(1000));
-    open(big);
+    std::string big = openGrid("big.csv", 1000);
     ASSERT_TRUE(frame->view().data.dataLoaded);
     ASSERT_EQ(frame->view().state.interactionMode, ModeRotate);
     // 100 steps of 3 pixels, 15 ms apart, then the release: the events come
@@ -242,9 +240,7 @@ TEST_F(MainWindow, FastDragOnALargeGridEndsAtTheAngleOfThePointerOffset) {
 // view wherever the pointer is, in any mode, and the zoom pane follows.
 TEST_F(MainWindow, TheWheelZoomsAboutTheMiddleOfTheViewAndThePaneFollows) {
     GUI_TEST_REQUIRE_DISPLAY();
-    std::string data = dir.file("grid.csv");
-    test::writeFile(data, gridFile(12));
-    open(data);
+    std::string data = openGrid("grid.csv", 12);
     ASSERT_TRUE(frame->view().data.dataLoaded);
     const PixelSize client = frame->canvas()->clientSize();
     // The graph's extent: its coloured pixels between the axis indicator and the legend.
@@ -451,9 +447,7 @@ TEST_F(MainWindow, TheOpenDialogsFilterFindsExtensionsInAnyCase) {
 
 TEST_F(MainWindow, EachFileCommandAsksWithItsOwnDialogAndSaveImageWritesTheClientSize) {
     GUI_TEST_REQUIRE_DISPLAY();
-    std::string data = dir.file("surface one.csv");
-    test::writeFile(data, gridFile(5));
-    open(data);
+    std::string data = openGrid("surface one.csv", 5);
     ASSERT_TRUE(frame->view().data.dataLoaded);
     struct Expected {
         int command;
@@ -503,9 +497,7 @@ TEST_F(MainWindow, EachFileCommandAsksWithItsOwnDialogAndSaveImageWritesTheClien
 // the graph (test::compareWithShown allows for line ends moved by a pixel).
 TEST_F(MainWindow, SavedPictureIsWhatTheWindowShows) {
     GUI_TEST_REQUIRE_DISPLAY();
-    std::string data = dir.file("grid.csv"), image = dir.file("shown.png");
-    test::writeFile(data, gridFile(12));
-    open(data);
+    std::string data = openGrid("grid.csv", 12), image = dir.file("shown.png");
     ASSERT_TRUE(frame->view().data.dataLoaded);
     wxUIActionSimulator sim;
     sim.MouseMove(pointInView(200, 150));
@@ -539,9 +531,7 @@ TEST_F(MainWindow, SavedPictureIsWhatTheWindowShows) {
 // pdftoppm to lay over the window.
 TEST_F(MainWindow, SaveImageFromTheMenuWritesAVectorPictureOfTheWindow) {
     GUI_TEST_REQUIRE_DISPLAY();
-    std::string data = dir.file("grid.csv"), pdf = dir.file("shown.pdf"), svg = dir.file("shown.svg");
-    test::writeFile(data, gridFile(12));
-    open(data);
+    std::string data = openGrid("grid.csv", 12), pdf = dir.file("shown.pdf"), svg = dir.file("shown.svg");
     ASSERT_TRUE(frame->view().data.dataLoaded);
     const std::vector<std::pair<std::string, std::string>> vectorFilters = {
         {test::cp932("SVGﾌｧｲﾙ (*.svg)"), "*.svg"}, {test::cp932("PDFﾌｧｲﾙ (*.pdf)"), "*.pdf"},
@@ -606,9 +596,7 @@ TEST_F(MainWindow, SaveImageFromTheMenuWritesAVectorPictureOfTheWindow) {
 
 TEST_F(MainWindow, StartsWithAPathContainingSpacesLoadsAndDrawsIt) {
     GUI_TEST_REQUIRE_DISPLAY();
-    std::string path = dir.file("my grid data.csv");
-    test::writeFile(path, gridFile());
-    open(path);
+    std::string path = openGrid("my grid data.csv", 40);
     EXPECT_TRUE(frame->view().data.dataLoaded);
     EXPECT_EQ(frame->view().data.columnCount, 40);
     ASSERT_TRUE(pumpUntil([&] { return frame->GetTitle() == ui("my grid data.csv - Kelvra ver.1.52"); }, 3000))
@@ -843,9 +831,7 @@ TEST_F(MainWindow, MessageBoxShowsItsExclamationIcon) {
     int looks = 0;
     wxTimer timer;
     timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-        wxDialog* box = nullptr;
-        for (wxWindow* w : wxTopLevelWindows)
-            if (auto* d = dynamic_cast<wxDialog*>(w); d && d->IsModal()) box = d;
+        wxDialog* box = test::modalDialog();
         if (++looks >= 50) timer.Stop();
         if (!box) return;
         // The box paints a moment after it shows; look until the icon is there.

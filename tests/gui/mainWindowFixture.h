@@ -73,6 +73,14 @@ protected:
         ASSERT_TRUE(pumpUntil([&] { return frame->canvas()->startupFinished(); }));
         pumpFor(50);
     }
+    // Opens the window with a size x size gridFile, written as `name` in the
+    // scratch folder; its path.
+    std::string openGrid(const std::string& name, int size) {
+        const std::string path = dir.file(name);
+        writeFile(path, gridFile(size));
+        open(path);
+        return path;
+    }
     wxString pane(int field) { return frame->GetStatusBar()->GetStatusText(field); }
     // Moves the pointer into the view (focus follows it without a window manager).
     wxPoint pointInView(int x, int y) { return frame->canvas()->ClientToScreen(wxPoint(x, y)); }

@@ -36,12 +36,6 @@ using test::pumpUntil;
 
 ::testing::Environment* const wxEnv = ::testing::AddGlobalTestEnvironment(new test::WxEnvironment);
 
-CSettingsDlg* shownSettingsDialog() {
-    for (wxWindow* w : wxTopLevelWindows)
-        if (auto* dialog = dynamic_cast<CSettingsDlg*>(w); dialog && dialog->IsShown()) return dialog;
-    return nullptr;
-}
-
 void screenshot(const std::string& name) {
     const char* folder = std::getenv("KELVRA_SCREENSHOTS");
     if (!folder) return;
@@ -62,7 +56,7 @@ public:
         Start(20);
     }
     void Notify() override {
-        CSettingsDlg* dialog = shownSettingsDialog();
+        CSettingsDlg* dialog = test::shownWindow<CSettingsDlg>();
         if (!dialog || settle_-- > 0) return;
         Stop();
         drive_(*dialog);
@@ -159,7 +153,7 @@ protected:
         WhenDialogShows watch(drive, settleTicks);
         if (command) command();
         else frame->runCommand(IdGraphSettings);
-        pumpUntil([&] { return watch.driven && !shownSettingsDialog(); }, 3000);
+        pumpUntil([&] { return watch.driven && !test::shownWindow<CSettingsDlg>(); }, 3000);
         return watch.driven;
     }
     const GraphSettings& record() { return frame->view().settings; }

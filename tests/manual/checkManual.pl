@@ -9,13 +9,14 @@
 #   tests/manual/checkManual.pl MANUAL_DIR SOURCE_DIR
 use strict;
 use warnings;
+use Cwd qw(abs_path);
 use File::Basename qw(dirname);
 use File::Find;
-use File::Spec;
 
 my ($manual, $source) = @ARGV;
 die "usage: checkManual.pl MANUAL_DIR SOURCE_DIR\n" unless defined $source && -d $manual && -d $source;
-$manual = File::Spec->rel2abs($manual);
+$manual = abs_path($manual);
+$source = abs_path($source);
 my @faults;
 
 sub slurp {
@@ -23,6 +24,12 @@ sub slurp {
     open(my $fh, '<:raw', $path) or die "$path: $!\n";
     local $/;
     return <$fh>;
+}
+
+# A path below `base` as it is named from there (every path named is one).
+sub below {
+    my ($path, $base) = @_;
+    return index($path, "$base/") == 0 ? substr($path, length($base) + 1) : $path;
 }
 
 # A path made plain (no "." or ".." parts), as a browser resolves a link.
@@ -42,7 +49,7 @@ my @queue = ("$manual/index.html");
 while (my $page = shift @queue) {
     next if $reached{$page}++;
     my $text = slurp($page);
-    my $name = File::Spec->abs2rel($page, $manual);
+    my $name = below($page, $manual);
     push @faults, "$name: placeholder $1 left by the build" while $text =~ /(\@[A-Z_]+\@)/g;
     while ($text =~ /\b(?:href|src)="([^"]*)"/g) {
         my $ref = $1;
@@ -60,7 +67,7 @@ while (my $page = shift @queue) {
     }
 }
 for my $page (glob "$manual/*.html") {
-    push @faults, File::Spec->abs2rel($page, $manual) . ": not reached from index.html" unless $reached{$page};
+    push @faults, below($page, $manual) . ": not reached from index.html" unless $reached{$page};
 }
 
 # ---- messages -------------------------------------------------------------------------
@@ -78,10 +85,10 @@ for my $file (@sources) {
     # What the views show (through their host), the texts named k...Text,
     # what a message function returns, and kelvra-render's own lines.
     while ($text =~ /(?:show\w*\(\s*sj\(|constexpr const char k\w*Text\[\]\s*=\s*|return sj\(|std::string text = )"((?:[^"\\]|\\.)*)"/g) {
-        $messages{$1} = File::Spec->abs2rel($file, $source);
+        $messages{$1} = below($file, $source);
     }
     while ($text =~ /(?<!\\)"kelvra-render: ((?:[^"\\]|\\.)*)"/g) {
-        $messages{$1} = File::Spec->abs2rel($file, $source);
+        $messages{$1} = below($file, $source);
     }
 }
 # The status bar's pane labels ("[位置] X=") are not messages.

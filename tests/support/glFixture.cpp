@@ -45,6 +45,22 @@ Pixel pixelAt(int x, int y) {
     return {rgba[0], rgba[1], rgba[2]};
 }
 
+std::vector<unsigned char> readFrame(int width, int height) {
+    std::vector<unsigned char> pixels(std::size_t(width) * height * 4);
+    glFinish();
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+FrameComparison compareFrames(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    FrameComparison c;
+    for (std::size_t i = 0; i < a.size(); i += 4) {
+        if (a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2]) ++c.differing;
+        if (a[i] != 255 || a[i + 1] != 255 || a[i + 2] != 255) ++c.drawn;
+    }
+    return c;
+}
+
 bool near(const Pixel& a, const Pixel& b, int tolerance) {
     return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
            std::abs(a.b - b.b) <= tolerance;

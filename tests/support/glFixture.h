@@ -29,6 +29,13 @@ bool ensureContext(int width, int height, std::string* why);
 
 // Colour of the pixel at (x, y), origin at the bottom-left corner.
 Pixel pixelAt(int x, int y);
+// The whole frame of width x height, RGBA, bottom row first.
+std::vector<unsigned char> readFrame(int width, int height);
+// Pixels in which two frames differ, and pixels of `a` that are not white background.
+struct FrameComparison {
+    int differing = 0, drawn = 0;
+};
+FrameComparison compareFrames(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b);
 // True when every channel differs by at most `tolerance`.
 bool near(const Pixel& a, const Pixel& b, int tolerance = 2);
 // Writes the current picture to a PNG for looking at (ignored when it fails).

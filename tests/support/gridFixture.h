@@ -18,62 +18,74 @@
 
 namespace kelvra::test {
 
-// What both fixtures do to their records (a view, or a test's Records).
-template <class Target>
-struct GridFilling {
+// What both fixtures do to their records: Records for GridRecords, a whole
+// view for GridView; `Self::target()` names them.
+template <class Self>
+struct GridBuilder {
     // A rows x columns grid over x0..x1 (columns) and y0..y1 (rows), Z = z(x, y),
     // and a data value extra(x, y) when `extra` is given (four values per point).
-    static void fill(Target& t, int rows, int columns, double x0, double x1, double y0, double y1,
-                     const std::function<double(double, double)>& z,
-                     const std::function<double(double, double)>& extra) {
-        t.data.dataKind = Grid;
-        t.data.rowCount = rows;
-        t.data.columnCount = columns;
-        t.data.pointCount = rows * columns;
-        t.data.valuesPerPoint = extra ? 4 : 3;
-        t.data.pointValues.allocate(std::size_t(rows) * columns * t.data.valuesPerPoint);
+    void fill(int rows, int columns, double x0, double x1, double y0, double y1,
+              const std::function<double(double, double)>& z,
+              const std::function<double(double, double)>& extra = nullptr) {
+        GraphData& data = target().data;
+        data.dataKind = Grid;
+        data.rowCount = rows;
+        data.columnCount = columns;
+        data.pointCount = rows * columns;
+        data.valuesPerPoint = extra ? 4 : 3;
+        data.pointValues.allocate(std::size_t(rows) * columns * data.valuesPerPoint);
         for (int r = 0; r < rows; ++r) {
             for (int c = 0; c < columns; ++c) {
-                double* p = t.data.point(std::size_t(r) * columns + c);
+                double* p = data.point(std::size_t(r) * columns + c);
                 p[0] = columns > 1 ? x0 + (x1 - x0) * c / (columns - 1) : x0;
                 p[1] = rows > 1 ? y0 + (y1 - y0) * r / (rows - 1) : y0;
                 p[2] = z(p[0], p[1]);
                 if (extra) p[3] = extra(p[0], p[1]);
             }
         }
-        t.data.dataLoaded = true;
+        data.dataLoaded = true;
     }
     // Axis 0..2 (X, Y, Z) or 3 (legend; `step` is then the level-count index).
-    static void scale(Target& t, int axis, double min, double max, double step) {
-        t.settings.scaleMin[axis] = min;
-        t.settings.scaleMax[axis] = max;
-        t.settings.scaleStep[axis] = step;
-        if (axis < 3) t.state.axisSpan[axis] = max - min;
+    void scale(int axis, double min, double max, double step) {
+        target().settings.scaleMin[axis] = min;
+        target().settings.scaleMax[axis] = max;
+        target().settings.scaleStep[axis] = step;
+        if (axis < 3) target().state.axisSpan[axis] = max - min;
     }
-    // The 2-D display seen from straight above; only the graph in the picture.
-    static void topView(Target& t) {
-        t.settings.displayMode = Display2D;
-        t.settings.viewAngleX = 0;
-        t.settings.viewAngleZ = 0;
+    // A rows x columns grid over -100..100 both ways, X and Y scaled -100..100
+    // by 50, Z in four steps from zMin to zMax, the legend zMin..zMax with
+    // level-count index `levels` (3: 20 levels).
+    void square(int rows, int columns, const std::function<double(double, double)>& z, double zMin, double zMax,
+                int levels = 3) {
+        fill(rows, columns, -100, 100, -100, 100, z);
+        for (int a = 0; a < 2; ++a) scale(a, -100, 100, 50);
+        scale(2, zMin, zMax, (zMax - zMin) / 4);
+        scale(3, zMin, zMax, levels);
     }
-    static void graphOnly(Target& t) {
-        t.settings.scaleShow = 0;
-        t.settings.legendShow = 0;
-        t.settings.axisShow = 0;
+    // The 2-D display seen from straight above.
+    void topView() {
+        target().settings.displayMode = Display2D;
+        target().settings.viewAngleX = 0;
+        target().settings.viewAngleZ = 0;
     }
+
+protected:
+    // Only the graph in the picture.
+    void graphOnly() {
+        target().settings.scaleShow = 0;
+        target().settings.legendShow = 0;
+        target().settings.axisShow = 0;
+    }
+
+private:
+    auto& target() { return static_cast<Self&>(*this).target(); }
 };
 
-struct GridRecords {
+struct GridRecords : GridBuilder<GridRecords> {
     Records r;
 
-    GridRecords() { GridFilling<Records>::graphOnly(r); }
-    void fill(int rows, int columns, double x0, double x1, double y0, double y1,
-              const std::function<double(double, double)>& z,
-              const std::function<double(double, double)>& extra = nullptr) {
-        GridFilling<Records>::fill(r, rows, columns, x0, x1, y0, y1, z, extra);
-    }
-    void scale(int axis, double min, double max, double step) { GridFilling<Records>::scale(r, axis, min, max, step); }
-    void topView() { GridFilling<Records>::topView(r); }
+    GridRecords() { graphOnly(); }
+    Records& target() { return r; }
     // One picture of width x height, the scene drawn straight from the
     // records (needs a context current).
     void draw(int width, int height) {
@@ -85,21 +97,15 @@ struct GridRecords {
     }
 };
 
-struct GridView {
+struct GridView : GridBuilder<GridView> {
     HeadlessHost host{{400, 400}};
     CKelvraView view{host};
 
     GridView() {
         host.printMessages = false;
-        GridFilling<CKelvraView>::graphOnly(view);
+        graphOnly();
     }
-    void fill(int rows, int columns, double x0, double x1, double y0, double y1,
-              const std::function<double(double, double)>& z,
-              const std::function<double(double, double)>& extra = nullptr) {
-        GridFilling<CKelvraView>::fill(view, rows, columns, x0, x1, y0, y1, z, extra);
-    }
-    void scale(int axis, double min, double max, double step) { GridFilling<CKelvraView>::scale(view, axis, min, max, step); }
-    void topView() { GridFilling<CKelvraView>::topView(view); }
+    CKelvraView& target() { return view; }
 
     // The fixed GL state of a new window (white background, depth test, light);
     // needs the context current.

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -46,6 +48,22 @@ std::string readFile(const std::string& path) {
 void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+int openAndWrite(const std::string& path, const std::string& bytes, bool append) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0644);
+    EXPECT_GE(fd, 0) << path;
+    EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size())) << path;
+    return fd;
+}
+
+void writeInPlace(const std::string& path, const std::string& bytes, bool append) {
+    ::close(openAndWrite(path, bytes, append));
+}
+
+void renameOver(const std::string& path, const std::string& bytes) {
+    writeFile(path + ".new", bytes);
+    EXPECT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0) << path;
 }
 
 std::string sourcePath(const std::string& relative) {

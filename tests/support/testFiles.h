@@ -21,6 +21,14 @@ private:
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
+// The two ways programs save over a file. In place: `bytes` written into
+// the file (truncated first, or appended to with append), which is left open
+// for the caller to close when the save is over...
+int openAndWrite(const std::string& path, const std::string& bytes, bool append = false);
+// ... or closed at once.
+void writeInPlace(const std::string& path, const std::string& bytes, bool append = false);
+// A new file beside it renamed over its name.
+void renameOver(const std::string& path, const std::string& bytes);
 std::string sourcePath(const std::string& relative);   // a file of the source tree
 // Runs check() in a child process that has given up root (when the tests run
 // as root), so that file permissions apply to it as to a user: a read-only
