@@ -263,6 +263,47 @@ TEST(ReducedGraph, CoversTheSameOutlineInTheSameColours) {
         EXPECT_TRUE(full.colours.count(c)) << std::get<0>(c) << "," << std::get<1>(c) << "," << std::get<2>(c);
 }
 
+// A one-cell spike and a one-cell pit on a flat grid, on rows and columns the
+// thinning does not keep, still show in the reduced graph, as in the full one.
+TEST(ReducedGraph, KeepsOneCellSpikesAndPits) {
+    GL_TEST_REQUIRE_CONTEXT(kWindow.width, kWindow.height);
+    MovingView g;
+    CKelvraView& v = g.view;
+    g.fill(170, 170, -1, 1, -1, 1, [](double, double) { return 0.0; });
+    v.data.point(86 * 170 + 42)[2] = 1.0;    // left half
+    v.data.point(86 * 170 + 127)[2] = -1.0;  // right half
+    g.topView();
+    v.settings.graphType = GridContourFill;
+    v.settings.xyContourMode = XyContourNone;
+    v.settings.legendShow = 0;
+    v.settings.axisShow = 0;
+    v.buildDisplayLists();
+    // Pixels in each half of the graph neither white nor the flat grid's colour.
+    auto odd = [](const std::vector<unsigned char>& px) {
+        const unsigned char* flat = px.data() + (std::size_t(kWindow.height / 4) * kWindow.width + kWindow.width / 2) * 4;
+        int left = 0, right = 0;
+        for (int y = 0; y < kWindow.height; ++y)
+            for (int x = 0; x < kWindow.width; ++x) {
+                const unsigned char* p = px.data() + (std::size_t(y) * kWindow.width + x) * 4;
+                if ((p[0] == 255 && p[1] == 255 && p[2] == 255) || std::equal(p, p + 3, flat)) continue;
+                ++(x < kWindow.width / 2 ? left : right);
+            }
+        return std::pair(left, right);
+    };
+    const auto full = odd(g.paint());
+    ASSERT_GT(full.first, 0);
+    ASSERT_GT(full.second, 0);
+    g.pretendSlow();
+    v.state.interactionMode = ModeMove;
+    v.leftButtonDown(50, 50);
+    v.mouseMove(50, 50);
+    const std::vector<unsigned char> reduced = g.paint();
+    ASSERT_EQ(v.lists.reduced.reducedFrames, 1);
+    v.leftButtonUp();
+    EXPECT_GT(odd(reduced).first, 0) << "the spike is gone";
+    EXPECT_GT(odd(reduced).second, 0) << "the pit is gone";
+}
+
 // A section drag with the reduced graph on the screen rebuilds only the
 // reduced list; the full one follows the section once the view settles.
 TEST(ReducedGraph, SectionDragLeavesTheFullListsToTheEndOfTheMovement) {
