@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -278,16 +279,24 @@ TEST(ReducedGraph, KeepsOneCellSpikesAndPits) {
     v.settings.legendShow = 0;
     v.settings.axisShow = 0;
     v.buildDisplayLists();
-    // Pixels in each half of the graph neither white nor the flat grid's colour.
+    // Pixels in each half of the graph neither white nor the flat grid's
+    // colour (the most frequent other than white).
     auto odd = [](const std::vector<unsigned char>& px) {
-        const unsigned char* flat = px.data() + (std::size_t(kWindow.height / 4) * kWindow.width + kWindow.width / 2) * 4;
+        auto colour = [&](int x, int y) {
+            const unsigned char* p = px.data() + (std::size_t(y) * kWindow.width + x) * 4;
+            return std::tuple(p[0], p[1], p[2]);
+        };
+        const auto white = std::tuple<unsigned char, unsigned char, unsigned char>(255, 255, 255);
+        std::map<std::tuple<unsigned char, unsigned char, unsigned char>, int> seen;
+        for (int y = 0; y < kWindow.height; ++y)
+            for (int x = 0; x < kWindow.width; ++x) ++seen[colour(x, y)];
+        seen.erase(white);
+        if (seen.empty()) return std::pair(0, 0);
+        const auto flat = std::max_element(seen.begin(), seen.end(), [](auto& a, auto& b) { return a.second < b.second; });
         int left = 0, right = 0;
         for (int y = 0; y < kWindow.height; ++y)
-            for (int x = 0; x < kWindow.width; ++x) {
-                const unsigned char* p = px.data() + (std::size_t(y) * kWindow.width + x) * 4;
-                if ((p[0] == 255 && p[1] == 255 && p[2] == 255) || std::equal(p, p + 3, flat)) continue;
-                ++(x < kWindow.width / 2 ? left : right);
-            }
+            for (int x = 0; x < kWindow.width; ++x)
+                if (colour(x, y) != white && colour(x, y) != flat->first) ++(x < kWindow.width / 2 ? left : right);
         return std::pair(left, right);
     };
     const auto full = odd(g.paint());
