@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <exception>
 #include <limits>
 
 #include "base/parallel.h"
@@ -262,7 +263,13 @@ bool thinGraph(const GraphData& d, const GraphSettings& s, const ViewState& stat
     // turns as they do in the full picture. Not in a section display: the
     // cut surface meets the section, which is drawn from the full data.
     const bool section = s.displayMode == DisplayXSection || s.displayMode == DisplayYSection;
-    if (d.valuesPerPoint == 3 && !section && step > 1) keepBlockExtremes(d, plan, out.data);
+    if (d.valuesPerPoint == 3 && !section && step > 1) {
+        try {
+            keepBlockExtremes(d, plan, out.data);
+        } catch (const std::exception&) {   // no memory or no thread: full frames
+            return false;
+        }
+    }
     if (keepColumn >= 0) out.state.sectionIndexX = keptPosition(plan.columns, keepColumn);
     if (keepRow >= 0) out.state.sectionIndexY = keptPosition(plan.rows, keepRow);
     // A grid's kept points stand `step` grid lines apart: wires and points
