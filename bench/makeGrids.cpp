@@ -5,12 +5,16 @@
 // format-2 points at random X and Y, which the reader keeps as a point list;
 // and pairs of format-2 lists of distinct Y values, one chosen to fall into a
 // single slot of the reader's row table, one at random, to show what chosen
-// values cost the row grouping.
+// values cost the row grouping. With --rough the grids' Z is rough instead of
+// the smooth surface: each value at random over the surface's range, so that
+// every cell crosses many colour levels (to measure against the smooth grid
+// of the same shape).
 //
-//   kelvra-make-grids [--out DIR] [--format 1|2|both] [--scattered POINTS]
+//   kelvra-make-grids [--out DIR] [--format 1|2|both] [--rough] [--scattered POINTS]
 //                     [--collisions POINTS] SIZE...
 //   SIZE is N (N x N) or NxM (N columns, M rows); X and Y run over -3..3.
-//   Files: DIR/grid-f1-NxM.csv, DIR/grid-f2-NxM.csv, DIR/scattered-POINTS.csv,
+//   Files: DIR/grid-f1-NxM.csv, DIR/grid-f2-NxM.csv (with --rough
+//   DIR/rough-f1-NxM.csv, DIR/rough-f2-NxM.csv), DIR/scattered-POINTS.csv,
 //   DIR/collide-POINTS.csv and DIR/random-POINTS.csv.
 #include <algorithm>
 #include <charconv>
@@ -42,6 +46,21 @@ double surface(double x, double y) {
            0.04 * std::sin(7.0 * x + 2.0 * y) * std::cos(5.0 * y);
 }
 
+// Z at random over -0.9..0.95 (about the surface's range), the same for the
+// same X and Y whatever order the points are written in.
+double rough(double x, double y) {
+    std::uint64_t a, b;
+    std::memcpy(&a, &x, sizeof a);
+    std::memcpy(&b, &y, sizeof b);
+    std::uint64_t h = a * 0x9E3779B97F4A7C15ull ^ (b + 0x632BE59BD9B4E019ull);
+    h ^= h >> 30, h *= 0xBF58476D1CE4E5B9ull;   // splitmix64's finish
+    h ^= h >> 27, h *= 0x94D049BB133111EBull;
+    h ^= h >> 31;
+    return -0.9 + 1.85 * double(h >> 11) / double(1ull << 53);
+}
+
+using Heights = double (*)(double x, double y);
+
 // "%e" without printf: to_chars writes the same text (two-digit exponent
 // included), several times faster.
 void appendNumber(std::string& out, double v) {
@@ -62,7 +81,8 @@ bool parseSize(const char* s, int* cols, int* rows) {
     long a = std::strtol(s, &end, 10);
     long b = a;
     if (*end == 'x' || *end == 'X') b = std::strtol(end + 1, &end, 10);
-    if (*end != '\0' || a < 2 || b < 2 || a > 20000 || b > 20000) return false;
+    // Up to a spreadsheet's 1 048 576 lines in one direction, 20000 x 20000 points in all.
+    if (*end != '\0' || a < 2 || b < 2 || a > 1048576 || b > 1048576 || double(a) * double(b) > 4e8) return false;
     *cols = int(a);
     *rows = int(b);
     return true;
@@ -74,7 +94,7 @@ std::vector<double> axis(int n) {
     return v;
 }
 
-std::string columnGrid(int cols, int rows) {
+std::string columnGrid(int cols, int rows, Heights z) {
     std::vector<double> xs = axis(cols), ys = axis(rows);
     std::string text = header(1);
     text.reserve(std::size_t(cols + 1) * std::size_t(rows + 1) * 14 + 64);
@@ -87,24 +107,24 @@ std::string columnGrid(int cols, int rows) {
         appendNumber(text, y);
         for (double x : xs) {
             text += ',';
-            appendNumber(text, surface(x, y));
+            appendNumber(text, z(x, y));
         }
         text += "\r\n";
     }
     return text;
 }
 
-// One "X,Y,Z" line of a point list, Z from the test surface.
-void appendPoint(std::string& text, double x, double y) {
+// One "X,Y,Z" line of a point list, Z from the test surface unless given.
+void appendPoint(std::string& text, double x, double y, Heights z = surface) {
     appendNumber(text, x);
     text += ',';
     appendNumber(text, y);
     text += ',';
-    appendNumber(text, surface(x, y));
+    appendNumber(text, z(x, y));
     text += "\r\n";
 }
 
-std::string shuffledPoints(int cols, int rows) {
+std::string shuffledPoints(int cols, int rows, Heights z) {
     std::vector<double> xs = axis(cols), ys = axis(rows);
     std::vector<std::size_t> order(std::size_t(cols) * std::size_t(rows));
     std::iota(order.begin(), order.end(), std::size_t(0));
@@ -114,7 +134,7 @@ std::string shuffledPoints(int cols, int rows) {
     text.reserve(order.size() * 42 + 64);
     for (std::size_t p : order) {
         double x = xs[p % std::size_t(cols)], y = ys[p / std::size_t(cols)];
-        appendPoint(text, x, y);
+        appendPoint(text, x, y, z);
     }
     return text;
 }
@@ -182,20 +202,22 @@ int main(int argc, char** argv) {
     std::string formats = "both";
     std::vector<const char*> sizes;
     std::vector<int> scattered, collisions;
+    bool roughGrids = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--out") && i + 1 < argc) outDir = argv[++i];
         else if (!std::strcmp(argv[i], "--scattered") && i + 1 < argc) scattered.push_back(std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--collisions") && i + 1 < argc) collisions.push_back(std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--format") && i + 1 < argc) formats = argv[++i];
+        else if (!std::strcmp(argv[i], "--rough")) roughGrids = true;
         else sizes.push_back(argv[i]);
     }
     auto bad = [](int n) { return n < 1 || n > 50000000; };
     bool badCount = std::any_of(scattered.begin(), scattered.end(), bad) ||
                     std::any_of(collisions.begin(), collisions.end(), bad);
     if ((sizes.empty() && scattered.empty() && collisions.empty()) || badCount || (formats != "1" && formats != "2" && formats != "both")) {
-        std::fprintf(stderr, "usage: kelvra-make-grids [--out DIR] [--format 1|2|both] [--scattered POINTS]\n"
+        std::fprintf(stderr, "usage: kelvra-make-grids [--out DIR] [--format 1|2|both] [--rough] [--scattered POINTS]\n"
                              "                         [--collisions POINTS] SIZE...\n"
-                             "       SIZE is N or NxM (columns x rows), 2..20000\n");
+                             "       SIZE is N or NxM (columns x rows), 2..1048576 each, 4e8 points at most\n");
         return 2;
     }
     std::string mkdir = "mkdir -p '" + outDir + "'";
@@ -210,8 +232,9 @@ int main(int argc, char** argv) {
         for (int format : {1, 2}) {
             if (formats != "both" && formats != std::to_string(format)) continue;
             auto t0 = std::chrono::steady_clock::now();
-            std::string text = format == 1 ? columnGrid(cols, rows) : shuffledPoints(cols, rows);
-            std::string path = outDir + "/grid-f" + std::to_string(format) + "-" + name;
+            const Heights z = roughGrids ? rough : surface;
+            std::string text = format == 1 ? columnGrid(cols, rows, z) : shuffledPoints(cols, rows, z);
+            std::string path = outDir + (roughGrids ? "/rough-f" : "/grid-f") + std::to_string(format) + "-" + name;
             if (!writeFile(path, text)) {
                 std::fprintf(stderr, "kelvra-make-grids: cannot write %s\n", path.c_str());
                 return 1;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <exception>
 #include <limits>
 
 #include "base/parallel.h"
@@ -162,10 +163,12 @@ int subPixelStep(const GraphData& d, const AxisMapping& map, double zLow, double
     return std::max(step, 1);
 }
 
-bool coarsenGrid(const GraphData& full, int step, GraphData& out) {
-    if (full.dataKind != Grid || full.valuesPerPoint != 3 || step < 2) return false;
-    const Thinning plan = planThinning(full, step);
-    if (!thinData(full, plan, out)) return false;
+namespace {
+
+// Gives each point of `out`, the grid `full` thinned by `plan` (thinData), its
+// block's maximum or minimum of Z where the point and its kept neighbours
+// would miss it (see coarsenGrid). Grids of three values per point only.
+void keepBlockExtremes(const GraphData& full, const Thinning& plan, GraphData& out) {
     const int keptRows = int(plan.rows.size()), keptColumns = int(plan.columns.size());
     const std::vector<int> rowFirst = blockStarts(plan.rows, full.rowCount);
     const std::vector<int> columnFirst = blockStarts(plan.columns, full.columnCount);
@@ -219,6 +222,15 @@ bool coarsenGrid(const GraphData& full, int step, GraphData& out) {
             else if (below > 0.0) z = low[p];
         }
     }
+}
+
+}  // namespace
+
+bool coarsenGrid(const GraphData& full, int step, GraphData& out) {
+    if (full.dataKind != Grid || full.valuesPerPoint != 3 || step < 2) return false;
+    const Thinning plan = planThinning(full, step);
+    if (!thinData(full, plan, out)) return false;
+    keepBlockExtremes(full, plan, out);
     return true;
 }
 
@@ -247,6 +259,17 @@ bool thinGraph(const GraphData& d, const GraphSettings& s, const ViewState& stat
     out.settings = s;
     out.state = state;
     if (d.dataKind != Grid) return true;
+    // Spikes, pits and the colour bands of every level show while the view
+    // turns as they do in the full picture. Not in a section display: the
+    // cut surface meets the section, which is drawn from the full data.
+    const bool section = s.displayMode == DisplayXSection || s.displayMode == DisplayYSection;
+    if (d.valuesPerPoint == 3 && !section && step > 1) {
+        try {
+            keepBlockExtremes(d, plan, out.data);
+        } catch (const std::exception&) {   // no memory or no thread: full frames
+            return false;
+        }
+    }
     if (keepColumn >= 0) out.state.sectionIndexX = keptPosition(plan.columns, keepColumn);
     if (keepRow >= 0) out.state.sectionIndexY = keptPosition(plan.rows, keepRow);
     // A grid's kept points stand `step` grid lines apart: wires and points

@@ -3,7 +3,8 @@
 // draws list 120 instead: the same drawing steps, mapping, colour levels and
 // overlays, fed with a copy of the data set thinned evenly in both grid
 // directions (the first and last row and column always kept, so outline and
-// ranges stay). When the view stops moving the full graph is drawn again, and
+// ranges stay; a grid's kept points carry their blocks' extremes as
+// coarsenGrid's do, so spikes and pits still show). When the view stops moving the full graph is drawn again, and
 // every picture that is saved or handed on is always the full one.
 //
 // The record below is part of the view's render cache; the view keeps it up
@@ -116,7 +117,9 @@ struct ThinnedGraph {
 
 // Fills `out` with the graph thinned by `step` both ways: a grid keeps the
 // section's column or row in a section display (the section index then
-// counts kept lines), wire intervals shrink and bars grow by the step. False
+// counts kept lines), else a grid of three values per point takes its
+// blocks' extremes as coarsenGrid does; wire intervals shrink and bars grow
+// by the step. False
 // when the memory cannot be had or there is nothing to keep.
 bool thinGraph(const GraphData& d, const GraphSettings& s, const ViewState& state, int step, ThinnedGraph& out);
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -274,6 +275,55 @@ TEST(ReducedGraph, CoversTheSameOutlineInTheSameColours) {
               std::tie(full.left, full.right, full.bottom, full.top));
     for (const auto& c : reduced.colours)
         EXPECT_TRUE(full.colours.count(c)) << std::get<0>(c) << "," << std::get<1>(c) << "," << std::get<2>(c);
+}
+
+// A one-cell spike and a one-cell pit on a flat grid, on rows and columns the
+// thinning does not keep, still show in the reduced graph, as in the full one.
+TEST(ReducedGraph, KeepsOneCellSpikesAndPits) {
+    GL_TEST_REQUIRE_CONTEXT(kWindow.width, kWindow.height);
+    MovingView g;
+    CKelvraView& v = g.view;
+    g.fill(170, 170, -1, 1, -1, 1, [](double, double) { return 0.0; });
+    v.data.point(86 * 170 + 42)[2] = 1.0;    // left half
+    v.data.point(86 * 170 + 127)[2] = -1.0;  // right half
+    g.topView();
+    v.settings.graphType = GridContourFill;
+    v.settings.xyContourMode = XyContourNone;
+    v.settings.legendShow = 0;
+    v.settings.axisShow = 0;
+    v.buildDisplayLists();
+    // Pixels in each half of the graph neither white nor the flat grid's
+    // colour (the most frequent other than white).
+    auto odd = [](const std::vector<unsigned char>& px) {
+        auto colour = [&](int x, int y) {
+            const unsigned char* p = px.data() + (std::size_t(y) * kWindow.width + x) * 4;
+            return std::tuple(p[0], p[1], p[2]);
+        };
+        const auto white = std::tuple<unsigned char, unsigned char, unsigned char>(255, 255, 255);
+        std::map<std::tuple<unsigned char, unsigned char, unsigned char>, int> seen;
+        for (int y = 0; y < kWindow.height; ++y)
+            for (int x = 0; x < kWindow.width; ++x) ++seen[colour(x, y)];
+        seen.erase(white);
+        if (seen.empty()) return std::pair(0, 0);
+        const auto flat = std::max_element(seen.begin(), seen.end(), [](auto& a, auto& b) { return a.second < b.second; });
+        int left = 0, right = 0;
+        for (int y = 0; y < kWindow.height; ++y)
+            for (int x = 0; x < kWindow.width; ++x)
+                if (colour(x, y) != white && colour(x, y) != flat->first) ++(x < kWindow.width / 2 ? left : right);
+        return std::pair(left, right);
+    };
+    const auto full = odd(g.paint());
+    ASSERT_GT(full.first, 0);
+    ASSERT_GT(full.second, 0);
+    g.pretendSlow();
+    v.state.interactionMode = ModeMove;
+    v.leftButtonDown(50, 50);
+    v.mouseMove(50, 50);
+    const std::vector<unsigned char> reduced = g.paint();
+    ASSERT_EQ(v.lists.reduced.reducedFrames, 1);
+    v.leftButtonUp();
+    EXPECT_GT(odd(reduced).first, 0) << "the spike is gone";
+    EXPECT_GT(odd(reduced).second, 0) << "the pit is gone";
 }
 
 // A section drag with the reduced graph on the screen rebuilds only the
