@@ -10,6 +10,7 @@
 // record as they were.
 #pragma once
 
+#include <cmath>
 #include <optional>
 
 #include "base/viewHost.h"
@@ -28,7 +29,9 @@ struct PictureRequest {
     // while the picture is drawn. Unset: as they are laid out for the window.
     std::optional<PixelSize> layoutFrame;
     bool pickMarkers = true;   // false leaves the pick markers out (clipboard copy, printing)
-    // The picture `scale` times `size` (1..8, fractions allowed) with the
+    // The picture `scale` times `size` (1..8 for a factor, fractions allowed;
+    // whatever gives A4's width for a dpi choice, past 8 for a narrow window
+    // and drawn in tiles) with the
     // layout of `size`: every line width, point size, text, legend cell,
     // offset and margin is `scale` times as large, so that shrunk back by
     // `scale` it is the picture of `size`.
@@ -64,11 +67,14 @@ inline constexpr PictureScaleChoice kPictureScaleChoices[] = {
     {"300 dpi (A4の幅)", 0, 300}, {"600 dpi (A4の幅)", 0, 600},
 };
 inline constexpr double kA4WidthInches = 210.0 / 25.4;
+// A4's width in pixels at a resolution: 2480 at 300 dpi, 4961 at 600.
+inline double a4WidthPixels(double dotsPerInch) { return std::round(kA4WidthInches * dotsPerInch); }
 
 // What a choice asks of a picture of the window at `client` size: the scale
-// (A4's width at 300 dpi is 2480 pixels, held to 1..8), the resolution
-// recorded, the image of a vector picture at the same resolution (a factor
-// as it is; a dpi as that many dots for each 96 of the window's pixels).
+// (a factor held to 1..8; for a dpi, A4's width whatever the window's width,
+// as far as kMaxPictureSide allows), the resolution recorded, the image of a
+// vector picture at the same resolution (a factor as it is; a dpi as that
+// many dots for each 96 of the window's pixels).
 PictureRequest chosenPicture(PixelSize client, const PictureScaleChoice& choice, bool transparent);
 
 // The picture of what the window shows, at its client size.

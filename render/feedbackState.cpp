@@ -37,7 +37,7 @@ void setPointSize(double pixels) {
 
 void beginOffsetFill() {
     glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1.0f, 1.0f);
+    glPolygonOffset(GLfloat(scale), GLfloat(scale));
     gl2psEnable(GL2PS_POLYGON_OFFSET_FILL);   // reads the offset just set
 }
 

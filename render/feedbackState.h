@@ -29,8 +29,11 @@ double pixelScale();
 
 void setLineWidth(double pixels);   // window pixels, never thinner than one; times the pixel scale
 void setPointSize(double pixels);   // likewise
-// Pushes the fills that follow back by glPolygonOffset(1, 1), so that lines
-// drawn on the same surface afterwards win the depth test.
+// Pushes the fills that follow back by glPolygonOffset(K, K) at pixel scale K,
+// so that lines drawn on the same surface afterwards win the depth test. The
+// offset's slope term is per pixel: a line K pixels wide reaches K/2 pixels
+// over a slanted face, and at an offset of 1 its sides sank under the face
+// (the bars' edges of a 3x picture, thinner by a third once shrunk).
 void beginOffsetFill();
 void endOffsetFill();
 

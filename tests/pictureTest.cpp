@@ -147,7 +147,7 @@ TEST(Picture, DrawnInTilesIsThePictureDrawnAtOnce) {
 
 // The image save's 倍率 choices: a factor as it is; A4's width (210 mm) at
 // 300 or 600 dpi as the factor that gives that many pixels across, which
-// the file records, held to 8 for a small window.
+// the file records, whatever the window's width.
 TEST(Picture, TheScaleChoicesAskForTheirFactorOrA4sWidth) {
     const PixelSize client{775, 461};
     const auto pixels = [](const PictureRequest& r) { return std::pair(pictureSize(r).width, pictureSize(r).height); };
@@ -161,8 +161,41 @@ TEST(Picture, TheScaleChoicesAskForTheirFactorOrA4sWidth) {
     EXPECT_EQ(a4.dotsPerInch, 300);
     EXPECT_DOUBLE_EQ(a4.vectorImageScale, 300.0 / 96.0);
     EXPECT_EQ(pictureSize(chosen(5)).width, 4961);
-    EXPECT_EQ(pixels(chosen(5, {300, 200})), std::pair(2400, 1600));
+    // A window too narrow for 8 times its width, and one wider than A4 at 300 dpi.
+    EXPECT_EQ(pixels(chosen(5, {300, 200})), std::pair(4961, 3307));
+    EXPECT_EQ(pixels(chosen(4, {2560, 1280})), std::pair(2480, 1240));
+    EXPECT_EQ(pixels(chosen(3, {300, 200})), std::pair(1200, 800));   // a factor stays one
     EXPECT_TRUE(chosenPicture(client, kPictureScaleChoices[1], true).transparent);
+}
+
+// A dpi choice past 8 times the window is drawn like any scale: in tiles,
+// with the window's layout, so that the graph, legend and axis indicator
+// cover the same share of the picture as of the window.
+TEST(Picture, ADpiChoiceForANarrowWindowIsA4WideWithTheWindowsLayout) {
+    GL_TEST_REQUIRE_CONTEXT(kWindow.width, kWindow.height);
+    PictureView g;
+    std::optional<ImageBuffer> small = g.view.renderPicture(shownPicture(kWindow));
+    PictureRequest request = chosenPicture(kWindow, kPictureScaleChoices[4], false);
+    request.tileSide = 1024;
+    std::optional<ImageBuffer> a4 = g.view.renderPicture(request);
+    ASSERT_TRUE(small && a4);
+    EXPECT_EQ(std::pair(a4->width, a4->height), std::pair(2480, 1860));   // 15.5 times 160 x 120
+    EXPECT_EQ(a4->dotsPerInch, 300);
+    const auto drawnShare = [](const ImageBuffer& image) {
+        long drawn = 0;
+        for (std::size_t i = 0; i < image.pixels.size(); i += 4)
+            drawn += image.pixels[i] != 255 || image.pixels[i + 1] != 255 || image.pixels[i + 2] != 255;
+        return double(drawn) / (double(image.width) * image.height);
+    };
+    EXPECT_NEAR(drawnShare(*a4), drawnShare(*small), 0.02);
+    // Every pixel of the window's picture is the colour of the middle of its
+    // 15.5 x 15.5 block but where an edge or a glyph runs through.
+    int same = 0, sampled = 0;
+    for (int y = 0; y < kWindow.height; y += 3) {
+        for (int x = 0; x < kWindow.width; x += 3, ++sampled)
+            same += pixelOf(*a4, int((x + 0.5) * 15.5), int((y + 0.5) * 15.5)) == pixelOf(*small, x, y);
+    }
+    EXPECT_GT(same, sampled * 9 / 10);
 }
 
 }  // namespace

@@ -136,9 +136,8 @@ PixelSize pictureSize(const PictureRequest& request) {
 
 PictureRequest chosenPicture(PixelSize client, const PictureScaleChoice& choice, bool transparent) {
     PictureRequest request = shownPicture(client);
-    double scale = choice.scale;
-    if (scale == 0 && client.width > 0) scale = std::round(kA4WidthInches * choice.dotsPerInch) / client.width;
-    request.scale = std::clamp(scale, kMinPictureScale, kMaxPictureScale);
+    if (choice.scale != 0) request.scale = std::clamp(choice.scale, kMinPictureScale, kMaxPictureScale);
+    else if (client.width > 0) request.scale = a4WidthPixels(choice.dotsPerInch) / client.width;
     request.vectorImageScale = choice.scale != 0 ? request.scale : choice.dotsPerInch / kWindowDpi;
     request.dotsPerInch = choice.dotsPerInch;
     request.transparent = transparent;
@@ -146,7 +145,9 @@ PictureRequest chosenPicture(PixelSize client, const PictureScaleChoice& choice,
 }
 
 std::optional<ImageBuffer> CKelvraView::renderPicture(const PictureRequest& request) {
-    if (!(request.scale >= kMinPictureScale && request.scale <= kMaxPictureScale)) return std::nullopt;
+    // Any scale whose picture fits (blankPicture): a dpi choice goes past 8
+    // for a narrow window, and under 1 for one wider than A4 at that dpi.
+    if (!(request.scale > 0 && std::isfinite(request.scale))) return std::nullopt;
     const PixelSize pixels = pictureSize(request);
     std::optional<ImageBuffer> image = blankPicture(pixels, request.transparent);
     if (!image) return std::nullopt;
