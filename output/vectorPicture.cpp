@@ -25,6 +25,7 @@
 #include "base/cp932.h"
 #include "base/phaseTimes.h"
 #include "output/lineVisibility.h"
+#include "output/sortSplits.h"
 #include "render/feedbackState.h"
 #include "render/text.h"
 
@@ -533,9 +534,11 @@ std::string pageTitle(const std::string& title, ImageFormat format) {
 
 }  // namespace
 
-long long estimatedSortOutput(long long primitives, long long bars) {
-    const long long copies = std::max(1LL, bars / kBarsPerSplitCopy);
-    return primitives > LLONG_MAX / copies ? LLONG_MAX : primitives * copies;
+long long estimatedSortOutput(long long primitives, long long bars, double cutsPerPrimitive) {
+    const double barCopies = std::max(1.0, double(bars / kBarsPerSplitCopy));
+    const double cutCopies = (1 + cutsPerPrimitive) / kSortedPerSmoothPrimitive;
+    const double sorted = double(primitives) * std::max(barCopies, cutCopies);
+    return sorted >= double(LLONG_MAX) ? LLONG_MAX : (long long)sorted;
 }
 
 std::optional<VectorPicture> renderVectorPicture(const VectorScene& scene, PixelSize size, ImageFormat format,
@@ -548,6 +551,17 @@ std::optional<VectorPicture> renderVectorPicture(const VectorScene& scene, Pixel
         picture.graphPrimitives = drawGraphCounting(scene);
     }
     picture.sortedPrimitives = estimatedSortOutput(picture.graphPrimitives, scene.bars);
+    if (picture.sortedPrimitives <= maxGraphPrimitives) {
+        PhaseScope phase(Phase::Draw);
+        const SplitMeasure splits = measureSplits([&] { scene.draw({SceneGraph | SceneFrame, true}); },
+                                                  picture.graphPrimitives);
+        picture.cuts = splits.cuts;
+        // Feedback that does not fit, or a sort too costly to count, is too large for vectors.
+        picture.sortedPrimitives = splits.measured && !splits.overBudget
+                                       ? estimatedSortOutput(picture.graphPrimitives, scene.bars,
+                                                             splits.cuts / double(std::max(1LL, splits.primitives)))
+                                       : LLONG_MAX;
+    }
     picture.graphAsImage = picture.sortedPrimitives > maxGraphPrimitives;
     const Page page{format, size, pageTitle(scene.title, format), scene.transparent};
     TextCapture texts(scene.glyphs, format);

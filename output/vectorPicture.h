@@ -14,7 +14,8 @@
 //   that is not plain printable ASCII is drawn there as filled glyph outlines
 //   of the program's own face, which shows it as on screen but is no longer
 //   text. A symbol face's texts are outlines in every format.
-// - a graph of more than maxGraphPrimitives primitives as one embedded image
+// - a graph whose depth sort is estimated to make more than maxGraphPrimitives
+//   primitives (bars and the sort's cuts counted before it runs) as one embedded image
 //   at the picture's resolution (a PNG in SVG, raw RGB in PDF and EPS), cut to
 //   the graph's extent, with the frame, legend, indicator and texts still as
 //   vectors; the parts of the frame the graph hides are cut out of its lines.
@@ -42,6 +43,11 @@ inline constexpr long long kMaxVectorGraphPrimitives = 50000;
 // many bars (30 x 30 bars seen from above: 21 600 primitives, 68 MB of SVG
 // and 25 s as vectors; 15 x 15: 3.5 MB, 3 s).
 inline constexpr long long kBarsPerSplitCopy = 30;
+// Every graph's cuts are counted too (output/sortSplits.h). The limit was
+// measured on smooth surfaces, which the sort makes about this many times
+// their primitives; a graph counts as many times its primitives as its sort
+// is estimated to make more than that.
+inline constexpr double kSortedPerSmoothPrimitive = 2;
 // A vector picture larger than this is made again with the graph as an image.
 inline constexpr std::size_t kMaxVectorPictureBytes = 50u << 20;
 
@@ -53,12 +59,15 @@ struct VectorPicture {
     std::string bytes;               // the whole file
     long long graphPrimitives = 0;   // what the graph sent to the rasteriser
     long long sortedPrimitives = 0;  // what the sort is estimated to make of them
+    double cuts = 0;                 // what the sort is estimated to cut (0 when not measured)
     bool graphAsImage = false;
 };
 
 // What the depth sort is estimated to make of a graph of `primitives` that
-// draws `bars` bars.
-long long estimatedSortOutput(long long primitives, long long bars);
+// draws `bars` bars and whose sort is estimated to cut `cutsPerPrimitive`
+// times its primitives, in primitives of a smooth surface (what the limit
+// counts).
+long long estimatedSortOutput(long long primitives, long long bars, double cutsPerPrimitive = 0);
 
 // What a vector picture is made of: the scene's parts drawn into the current
 // framebuffer on demand (under the picture's camera, which the caller set),

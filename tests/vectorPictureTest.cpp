@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "base/fileIo.h"
 #include "view/kelvraView.h"
 #include "output/lineVisibility.h"
+#include "output/sortSplits.h"
 #include "settings/graphTypes.h"
 #include "render/scaleFrame.h"
 #include "support/drawInput.h"
@@ -443,6 +445,104 @@ TEST(VectorPicture, ALargeGraphGoesInAsAnImageAndTheRestStaysVectors) {
     const auto [linesOverGraph, graph] = darkOverColour(raster, pdf, parts[0]);
     EXPECT_GT(graph, 5000);
     EXPECT_LE(linesOverGraph, graph / 500) << linesOverGraph << " of " << graph;
+}
+
+// What the depth sort would cut without bound goes in as an image, decided
+// on its cuts before the sort runs, though the primitives alone are below the
+// limit: the frame's lines behind 20 000 points, cut at every point's depth.
+// A rough surface stays within the size bound either way; a smooth one stays
+// vectors.
+TEST(VectorPicture, SplitHeavyGraphsStayWithinTheBounds) {
+    GL_TEST_REQUIRE_CONTEXT(kSize.width, kSize.height);
+    unsigned seed = 11;
+    const auto rough = [&seed](double, double) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8 & 0xFFFF) / 65535.0 * 10 - 5;
+    };
+    const auto smooth = [](double x, double y) { return 4 * std::sin(x / 9) * std::cos(y / 11); };
+    const struct {
+        const char* name;
+        int side;
+        std::function<double(double, double)> z;
+        int graphType;
+        int asImage;   // -1: either
+    } cases[] = {
+        {"rough hidden wireframe", 100, rough, GridWireHidden, -1},
+        {"smooth hidden wireframe", 60, smooth, GridWireHidden, 0},
+        {"smooth shape", 60, smooth, GridShape, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::GridView s;
+        s.host.setPictureSize(kSize);
+        s.fill(c.side, c.side, 0, c.side - 1, 0, c.side - 1, c.z);
+        s.scale(0, 0, c.side - 1, 10);
+        s.scale(1, 0, c.side - 1, 10);
+        s.scale(2, -5, 5, 1);
+        s.scale(3, -5, 5, 2);
+        s.view.settings.graphType = c.graphType;
+        s.initGl();
+        std::optional<VectorPicture> v = s.view.renderVectorPicture(shownPicture(kSize), ImageFormat::Svg);
+        ASSERT_TRUE(v);
+        EXPECT_LE(v->graphPrimitives, kMaxVectorGraphPrimitives);
+        if (c.asImage >= 0) EXPECT_EQ(v->graphAsImage, c.asImage != 0) << v->sortedPrimitives;
+        EXPECT_LT(v->bytes.size(), kMaxVectorPictureBytes);
+    }
+    test::ScratchDir dir;
+    std::string points = test::cp932("ﾃﾞｰﾀ形式,2\r\nKelvra ver.1.52\r\n\r\n");
+    for (int row = 0; row < 200; ++row)
+        for (int k = 0; k < 100; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            const unsigned x = (seed >> 8) % 10000;
+            seed = seed * 1103515245u + 12345u;
+            points += std::to_string(x / 100.0) + "," + std::to_string(row) + "," +
+                      std::to_string((seed >> 8) % 1000 / 100.0 - 5) + "\r\n";
+        }
+    test::writeFile(dir.file("points.csv"), points);
+    test::RenderRun r = test::runRender({dir.file("points.csv"), "-o", dir.file("points.svg")}, dir.path());
+    if (r.noGl()) GTEST_SKIP() << r.err;
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find(cp932ToUtf8(sj(kGraphAsImageNote))), std::string::npos) << r.err;
+    EXPECT_LT(test::readFile(dir.file("points.svg")).size(), kMaxVectorPictureBytes);
+}
+
+// The cuts of the best root's plane: none among faces of one plane, one where
+// walls stand across a floor, and for lines the plane along the view. More
+// cuts, or more bars, make more primitives of the sort.
+TEST(SortSplits, CountsThePrimitivesLyingAcrossARootsPlane) {
+    // Twenty triangles side by side in the plane z = 0.5.
+    std::vector<float> flat;
+    std::vector<int> counts;
+    for (int i = 0; i < 20; ++i) {
+        flat.insert(flat.end(), {float(i * 10), 0, 0.5f, float(i * 10 + 10), 0, 0.5f, float(i * 10), 10, 0.5f});
+        counts.push_back(3);
+    }
+    SplitMeasure m = measureSplits(flat, counts);
+    EXPECT_TRUE(m.measured);
+    EXPECT_EQ(m.primitives, 20);
+    EXPECT_EQ(m.cutsAtRoot, 0);
+    // Walls x = 5, 15, ... standing across a floor in z: each wall's plane cuts
+    // the floor, and the floor's plane cuts every wall, so the best root cuts one.
+    std::vector<float> walls = {0, 0, 0.5f, 100, 0, 0.5f, 100, 100, 0.5f, 0, 100, 0.5f};
+    std::vector<int> wallCounts = {4};
+    for (int i = 0; i < 10; ++i) {
+        const float x = float(i * 10 + 5);
+        walls.insert(walls.end(), {x, 10, 0.2f, x, 90, 0.2f, x, 90, 0.8f, x, 10, 0.8f});
+        wallCounts.push_back(4);
+    }
+    m = measureSplits(walls, wallCounts);
+    EXPECT_EQ(m.primitives, 11);
+    EXPECT_EQ(m.cutsAtRoot, 1);
+    // A line across two others on the screen: its plane along the view cuts
+    // both, theirs cut only it.
+    const std::vector<float> lines = {0, 50, 0.5f, 100, 50, 0.5f, 10, 0, 0.1f, 10, 100, 0.9f, 20, 0, 0.5f, 20, 100, 0.5f};
+    m = measureSplits(lines, {2, 2, 2});
+    EXPECT_EQ(m.cutsAtRoot, 1);
+    // A smooth surface's sort makes about twice its primitives: what the limit counts.
+    EXPECT_EQ(estimatedSortOutput(10000, 0, 0), 10000);
+    EXPECT_EQ(estimatedSortOutput(10000, 0, 1), 10000);
+    EXPECT_EQ(estimatedSortOutput(10000, 0, 3), 20000);
+    EXPECT_EQ(estimatedSortOutput(10000, 900, 0), 10000 * (900 / kBarsPerSplitCopy));
 }
 
 // kelvra-render and launch files: the extension picks the format, the picture
