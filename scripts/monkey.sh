@@ -45,7 +45,7 @@ export GSETTINGS_BACKEND=memory   # no dconf daemon to write GTK's file-dialog s
 # windows would outlive the run.
 desktop="$out/desktop"
 mkdir -p "$desktop/share/applications" "$desktop/config" "$desktop/data"
-ln -s /usr/share/mime "$desktop/share/mime"
+for shared in mime glib-2.0 icons themes; do ln -s "/usr/share/$shared" "$desktop/share/$shared"; done   # GTK's own
 printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$out/opened.txt" >"$desktop/stand-in"
 chmod +x "$desktop/stand-in"
 types="text/html;x-scheme-handler/http;x-scheme-handler/https;text/csv;text/plain;image/png;image/jpeg;image/bmp;application/pdf;inode/directory;"
