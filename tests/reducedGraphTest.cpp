@@ -132,6 +132,26 @@ struct MovingView : test::GridView {
     }
     // The window's last full frame took longer than the budget.
     void pretendSlow() { view.lists.reduced.fullFrameSeconds = 1.0; }
+    // A colour fill seen from above, without floor, legend or axis indicator.
+    void plainFillFromAbove() {
+        topView();
+        view.settings.graphType = GridContourFill;
+        view.settings.xyContourMode = XyContourNone;
+        view.settings.legendShow = 0;
+        view.settings.axisShow = 0;
+        view.buildDisplayLists();
+    }
+    // The picture of a slow graph moved by a drag: one reduced frame.
+    std::vector<unsigned char> reducedPicture() {
+        pretendSlow();
+        view.state.interactionMode = ModeMove;
+        view.leftButtonDown(50, 50);
+        view.mouseMove(50, 50);
+        std::vector<unsigned char> pixels = paint();
+        EXPECT_EQ(view.lists.reduced.reducedFrames, 1);
+        view.leftButtonUp();
+        return pixels;
+    }
     // What the window shows with the reduced graph switched off, the lists built afresh.
     std::vector<unsigned char> fullPicture() {
         const bool allowed = view.lists.reduced.allowed;
@@ -241,12 +261,7 @@ TEST(ReducedGraph, CoversTheSameOutlineInTheSameColours) {
     GL_TEST_REQUIRE_CONTEXT(kWindow.width, kWindow.height);
     MovingView g;
     CKelvraView& v = g.view;
-    g.topView();
-    v.settings.graphType = GridContourFill;
-    v.settings.xyContourMode = XyContourNone;
-    v.settings.legendShow = 0;
-    v.settings.axisShow = 0;
-    v.buildDisplayLists();
+    g.plainFillFromAbove();
     struct Seen {
         int left = 1 << 30, right = -1, bottom = 1 << 30, top = -1;
         std::set<std::tuple<int, int, int>> colours;
@@ -264,13 +279,7 @@ TEST(ReducedGraph, CoversTheSameOutlineInTheSameColours) {
         return s;
     };
     const Seen full = look(g.paint());
-    g.pretendSlow();
-    v.state.interactionMode = ModeMove;
-    v.leftButtonDown(50, 50);
-    v.mouseMove(50, 50);
-    const Seen reduced = look(g.paint());
-    ASSERT_EQ(v.lists.reduced.reducedFrames, 1);
-    v.leftButtonUp();
+    const Seen reduced = look(g.reducedPicture());
     EXPECT_EQ(std::tie(reduced.left, reduced.right, reduced.bottom, reduced.top),
               std::tie(full.left, full.right, full.bottom, full.top));
     for (const auto& c : reduced.colours)
@@ -286,12 +295,7 @@ TEST(ReducedGraph, KeepsOneCellSpikesAndPits) {
     g.fill(170, 170, -1, 1, -1, 1, [](double, double) { return 0.0; });
     v.data.point(86 * 170 + 42)[2] = 1.0;    // left half
     v.data.point(86 * 170 + 127)[2] = -1.0;  // right half
-    g.topView();
-    v.settings.graphType = GridContourFill;
-    v.settings.xyContourMode = XyContourNone;
-    v.settings.legendShow = 0;
-    v.settings.axisShow = 0;
-    v.buildDisplayLists();
+    g.plainFillFromAbove();
     // Pixels in each half of the graph neither white nor the flat grid's
     // colour (the most frequent other than white).
     auto odd = [](const std::vector<unsigned char>& px) {
@@ -315,13 +319,7 @@ TEST(ReducedGraph, KeepsOneCellSpikesAndPits) {
     const auto full = odd(g.paint());
     ASSERT_GT(full.first, 0);
     ASSERT_GT(full.second, 0);
-    g.pretendSlow();
-    v.state.interactionMode = ModeMove;
-    v.leftButtonDown(50, 50);
-    v.mouseMove(50, 50);
-    const std::vector<unsigned char> reduced = g.paint();
-    ASSERT_EQ(v.lists.reduced.reducedFrames, 1);
-    v.leftButtonUp();
+    const std::vector<unsigned char> reduced = g.reducedPicture();
     EXPECT_GT(odd(reduced).first, 0) << "the spike is gone";
     EXPECT_GT(odd(reduced).second, 0) << "the pit is gone";
 }
