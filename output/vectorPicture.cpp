@@ -233,16 +233,21 @@ std::optional<std::string> capturePage(const Page& page, const std::vector<Layer
     // occlusion culling is left off: it drops a line lying along the edge of
     // a polygon in front of it, such as the 2-D frame's outline along the rim
     // of the fill, which the raster picture shows.
-    const GLint options =
-        (page.transparent ? 0 : GL2PS_DRAW_BACKGROUND) | GL2PS_SILENT | GL2PS_NO_BLENDING | GL2PS_BEST_ROOT;
+    // A transparent PDF blends, so that the graph's image keeps its alpha.
+    const bool blend = page.transparent && page.format == ImageFormat::Pdf;
+    const GLint options = (page.transparent ? 0 : GL2PS_DRAW_BACKGROUND) | GL2PS_SILENT |
+                          (blend ? 0 : GL2PS_NO_BLENDING) | GL2PS_BEST_ROOT;
     for (GLint buffer = kFirstBuffer;; buffer *= 2) {
         char* data = nullptr;
         size_t size = 0;
         FILE* stream = open_memstream(&data, &size);
         if (!stream) return std::nullopt;
+        const GLboolean blending = glIsEnabled(GL_BLEND);
+        if (blend) glEnable(GL_BLEND);   // GL2PS takes its blending from GL's at the page's start
         GLint state = gl2psBeginPage(page.title.c_str(), kAppTitle, viewport, gl2psFormat(page.format),
                                      layers.front().sort, options, GL_RGBA, 0, nullptr, 0, 0, 0, buffer, stream,
                                      page.title.c_str());
+        if (!blending) glDisable(GL_BLEND);
         if (state == GL2PS_SUCCESS) state = printLayers(layers, options, page.size);
         const bool closed = std::fclose(stream) == 0;
         std::string bytes = data ? std::string(data, size) : std::string();
@@ -347,12 +352,16 @@ bool placeImage(const ImageBuffer& image, const PixelBox& box, PixelSize picture
                               "\"/>";
         return gl2psSpecial(GL2PS_SVG, element.c_str()) == GL2PS_SUCCESS;
     }
-    std::vector<GLfloat> rgb(std::size_t(image.width) * std::size_t(image.height) * 3);
-    for (std::size_t i = 0; i < rgb.size() / 3; ++i)
-        for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = image.pixels[i * 4 + c] / 255.0f;
+    // With its alpha (a soft mask in PDF) where the page is transparent and
+    // GL2PS blends; EPS has no such mask and takes the colours alone.
+    const int channels = image.componentCount == 4 && format == ImageFormat::Pdf ? 4 : 3;
+    std::vector<GLfloat> values(std::size_t(image.width) * std::size_t(image.height) * channels);
+    for (std::size_t i = 0; i < values.size() / channels; ++i)
+        for (int c = 0; c < channels; ++c) values[i * channels + c] = image.pixels[i * 4 + c] / 255.0f;
     glPushAttrib(GL_PIXEL_MODE_BIT);
     glPixelZoom(GLfloat(double(box.width) / image.width), GLfloat(double(box.height) / image.height));
-    const GLint placed = gl2psDrawPixels(image.width, image.height, 0, 0, GL_RGB, GL_FLOAT, rgb.data());
+    const GLint placed = gl2psDrawPixels(image.width, image.height, 0, 0, channels == 4 ? GL_RGBA : GL_RGB, GL_FLOAT,
+                                         values.data());
     glPopAttrib();
     return placed == GL2PS_SUCCESS;
 }

@@ -201,6 +201,27 @@ TEST(TransparentPicture, OverBlackAndOverWhiteShowsTheSameGraph) {
         EXPECT_EQ(test::readFile(dir.file(f.name)).find(f.pageFill), std::string::npos);
     }
     EXPECT_EQ(test::readFile(dir.file("a.svg")).find("#ffffff"), std::string::npos);
+
+    // A graph too large for vectors goes in as an image: a transparent PDF
+    // gives it its alpha as a soft mask, so no white box stands round it.
+    const std::string large = dir.file("large.csv");
+    std::string grid = test::cp932("ﾃﾞｰﾀ形式,1\r\nKelvra ver.1.52\r\n\r\n");
+    for (int c = 0; c < 200; ++c) grid += "," + std::to_string(c);
+    grid += "\r\n";
+    for (int r = 0; r < 200; ++r) {
+        grid += std::to_string(r);
+        for (int c = 0; c < 200; ++c) grid += "," + std::to_string((r * 7 + c * 13) % 50);
+        grid += "\r\n";
+    }
+    test::writeFile(large, grid);
+    for (const bool clear : {false, true}) {
+        std::vector<std::string> args = {large, "-o", dir.file("large.pdf")};
+        if (clear) args.insert(args.end(), {"--background", "transparent"});
+        ASSERT_EQ(test::runRender(args, dir.path()).status, 0);
+        const std::string pdf = test::readFile(dir.file("large.pdf"));
+        EXPECT_NE(pdf.find("/Subtype /Image"), std::string::npos);
+        EXPECT_EQ(pdf.find("/SMask") != std::string::npos, clear);
+    }
 }
 
 TEST(PictureFiles, SameBytesEveryRunUnderSourceDateEpoch) {
