@@ -1,15 +1,14 @@
 // Lines from GL feedback and their visible parts (see lineVisibility.h).
 #include "output/lineVisibility.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
+
+#include "output/feedback.h"
 
 namespace kelvra {
 namespace {
 
-constexpr int kVertexFloats = 7;   // GL_3D_COLOR in RGBA mode: x, y, z, r, g, b, a
 // A scale frame is at most a few thousand lines (its tick count is bounded)
 // plus a bitmap per label, far below this.
 constexpr std::size_t kLargestBuffer = std::size_t(1) << 24;
@@ -17,36 +16,6 @@ constexpr std::size_t kLargestBuffer = std::size_t(1) << 24;
 // floor projection) tie with it in depth; the rasteriser's rounding decides
 // such ties pixel by pixel, which would cut the line into dashes.
 constexpr float kDepthTie = 1e-5f;
-
-std::vector<ScreenLine> parseFeedback(const std::vector<GLfloat>& buffer, GLint used) {
-    std::vector<ScreenLine> lines;
-    const GLfloat* p = buffer.data();
-    const GLfloat* end = p + used;
-    while (p < end) {
-        const GLint token = GLint(*p++);
-        switch (token) {
-            case GL_LINE_TOKEN:
-            case GL_LINE_RESET_TOKEN:
-                if (end - p < 2 * kVertexFloats) return lines;
-                lines.push_back({p[0], p[1], p[2], p[7], p[8], p[9], p[3], p[4], p[5]});
-                p += 2 * kVertexFloats;
-                break;
-            case GL_POLYGON_TOKEN: {
-                if (p >= end) return lines;
-                const GLint n = GLint(*p++);
-                p += std::ptrdiff_t(n) * kVertexFloats;
-                break;
-            }
-            case GL_POINT_TOKEN:
-            case GL_BITMAP_TOKEN:
-            case GL_DRAW_PIXEL_TOKEN:
-            case GL_COPY_PIXEL_TOKEN: p += kVertexFloats; break;
-            case GL_PASS_THROUGH_TOKEN: p += 1; break;
-            default: return lines;   // not feedback of this layout
-        }
-    }
-    return lines;
-}
 
 bool hiddenAt(const DepthImage& depth, float x, float y, float z) {
     if (!(x >= 0 && y >= 0)) return false;
@@ -65,16 +34,18 @@ ScreenLine part(const ScreenLine& l, double t0, double t1) {
 }  // namespace
 
 std::vector<ScreenLine> captureLines(const std::function<void()>& draw) {
-    std::vector<GLfloat> buffer(std::size_t(1) << 16);
-    for (;;) {
-        glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR, buffer.data());
-        glRenderMode(GL_FEEDBACK);
-        draw();
-        const GLint used = glRenderMode(GL_RENDER);
-        if (used >= 0) return parseFeedback(buffer, used);
-        if (buffer.size() >= kLargestBuffer) return {};
-        buffer.resize(buffer.size() * 4);
+    const FeedbackPrimitives f = captureFeedback(draw, true, std::size_t(1) << 16, kLargestBuffer);
+    std::vector<ScreenLine> lines;
+    std::size_t vertex = 0;
+    for (int count : f.counts) {
+        if (count == 2) {
+            const float* a = f.xyz.data() + 3 * vertex;
+            const float* colour = f.rgb.data() + 3 * vertex;
+            lines.push_back({a[0], a[1], a[2], a[3], a[4], a[5], colour[0], colour[1], colour[2]});
+        }
+        vertex += std::size_t(count);
     }
+    return lines;
 }
 
 std::vector<ScreenLine> visibleParts(const std::vector<ScreenLine>& lines, const DepthImage& depth) {

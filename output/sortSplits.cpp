@@ -5,16 +5,16 @@
 // is cut when its vertices lie farther than GL2PS's tolerance on both sides.
 #include "output/sortSplits.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 
+#include "output/feedback.h"
+
 namespace kelvra {
 namespace {
 
-constexpr int kVertexFloats = 3;   // GL_3D: x, y, z
+constexpr int kVertexFloats = 3;   // x, y, z
 // The sort tries this many primitives for a root and keeps the one that cuts
 // fewest, at every node.
 constexpr int kRootCandidates = 10;
@@ -142,52 +142,10 @@ SplitMeasure measureSplits(const std::vector<float>& vertices, const std::vector
 }
 
 SplitMeasure measureSplits(const std::function<void()>& draw, long long expectedPrimitives) {
-    std::vector<GLfloat> buffer(std::clamp<std::size_t>(std::size_t(std::max(0LL, expectedPrimitives)) * 16 + 4096,
-                                                        1 << 16, kLargestBuffer));
-    GLint used = -1;
-    for (;;) {
-        glFeedbackBuffer(GLsizei(buffer.size()), GL_3D, buffer.data());
-        glRenderMode(GL_FEEDBACK);
-        draw();
-        used = glRenderMode(GL_RENDER);
-        if (used >= 0) break;
-        if (buffer.size() >= kLargestBuffer) return {};
-        buffer.resize(std::min(buffer.size() * 2, kLargestBuffer));
-    }
-    std::vector<float> vertices;
-    std::vector<int> counts;
-    const GLfloat* p = buffer.data();
-    const GLfloat* end = p + used;
-    const auto take = [&](int n) {
-        if (end - p < std::ptrdiff_t(n) * kVertexFloats) return false;
-        vertices.insert(vertices.end(), p, p + std::ptrdiff_t(n) * kVertexFloats);
-        counts.push_back(n);
-        p += std::ptrdiff_t(n) * kVertexFloats;
-        return true;
-    };
-    while (p < end) {
-        switch (GLint(*p++)) {
-            case GL_POINT_TOKEN:
-                if (!take(1)) return {};
-                break;
-            case GL_LINE_TOKEN:
-            case GL_LINE_RESET_TOKEN:
-                if (!take(2)) return {};
-                break;
-            case GL_POLYGON_TOKEN: {
-                if (p >= end) return {};
-                const GLint n = GLint(*p++);
-                if (n < 1 || !take(n)) return {};
-                break;
-            }
-            case GL_BITMAP_TOKEN:
-            case GL_DRAW_PIXEL_TOKEN:
-            case GL_COPY_PIXEL_TOKEN: p += kVertexFloats; break;
-            case GL_PASS_THROUGH_TOKEN: p += 1; break;
-            default: return {};   // not feedback of this layout
-        }
-    }
-    return measureSplits(vertices, counts);
+    const std::size_t first = std::size_t(std::max(0LL, expectedPrimitives)) * 16 + 4096;
+    const FeedbackPrimitives f = captureFeedback(draw, false, std::max<std::size_t>(first, 1 << 16), kLargestBuffer);
+    if (!f.complete) return {};
+    return measureSplits(f.xyz, f.counts);
 }
 
 }  // namespace kelvra
