@@ -31,10 +31,9 @@ struct PictureRequest {
     bool pickMarkers = true;   // false leaves the pick markers out (clipboard copy, printing)
     // The picture `scale` times `size` (1..8 for a factor, fractions allowed;
     // whatever gives A4's width for a dpi choice, past 8 for a narrow window
-    // and drawn in tiles) with the
-    // layout of `size`: every line width, point size, text, legend cell,
-    // offset and margin is `scale` times as large, so that shrunk back by
-    // `scale` it is the picture of `size`.
+    // and drawn in tiles) with the layout of `size`: every line width, point
+    // size, text, legend cell, offset and margin is `scale` times as large,
+    // so that shrunk back by `scale` it is the picture of `size`.
     double scale = 1.0;
     // The scale of the graph's image inside a vector picture whose graph is
     // too large for vectors: 300 dpi for a picture whose pixels are taken as
