@@ -18,6 +18,8 @@
 #include "render/gridPoints.h"
 #include "render/vertexArrays.h"
 
+#include <vector>
+
 namespace kelvra {
 
 // What a polygon is drawn with.
@@ -34,6 +36,13 @@ struct CellPaint {
     // Polygons as the triangles (fills) or segments (lines) of one run,
     // rather than one primitive each (see drawGridCells).
     bool batched = false;
+    // Fills of polygons across many levels take their colours from the band
+    // texture that drawGridCells binds, s = (value - levelBase) / (levelStep
+    // levelCount), instead of being cut at every level (0 when not).
+    double bandScale = 0.0;
+    // Their triangles, as vertex numbers of `out`: drawn after the rest of
+    // the batch, so that the batch is two runs, not one per change.
+    std::vector<GLuint>* banded = nullptr;
 };
 
 // A polygon of a cell: three or four corners in drawing order.

@@ -308,6 +308,82 @@ private:
     int count_ = 0;
 };
 
+// A polygon across this many level tops or more, in a grid whose cells are
+// at most kBandedCellPixels wide on the screen, is filled from the band
+// texture: cut at every level, a cell of rough data (a pixel wide and a
+// hundred tall, across every level) became a dozen triangles of a few pixels
+// each, and the software rasteriser spent its time setting them up. In cells
+// that narrow, where a quad's band edges bend (see fillBanded) moves a few
+// pixels of a picture at most.
+constexpr int kBandedSpan = 3;
+constexpr double kBandedCellPixels = 1.0;
+
+bool banded(const CellPolygon& p, const CellPaint& paint) {
+    if (paint.bandScale == 0.0 || !drawable(p)) return false;
+    int low = p.v[0]->level, high = low;
+    for (int i = 1; i < p.count; ++i) {
+        low = std::min(low, p.v[i]->level);
+        high = std::max(high, p.v[i]->level);
+    }
+    return high - low >= kBandedSpan;
+}
+
+// The polygon as its triangles, each pixel taking the band its interpolated
+// value lies in. A triangle's band edges are where the walk cuts it; a quad's
+// are straight across it in the walk and bend at the diagonal here.
+void fillBanded(const CellPolygon& p, CellPaint& paint) {
+    VertexBatch& out = *paint.out;
+    std::vector<GLuint>& triangles = *paint.banded;
+    const double base = paint.levels->levelBase;
+    GLuint v[4];
+    for (int i = 0; i < p.count; ++i) {
+        const Corner& c = *p.v[i];
+        const int k = std::clamp(c.level, 0, paint.levelCount);
+        v[i] = out.bandVertex(c.x, c.y, paint.onFloor ? paint.floorZ : c.z, float((c.value - base) * paint.bandScale),
+                              paint.colors[k]);
+    }
+    if (p.count == 3) {
+        triangles.insert(triangles.end(), {v[0], v[1], v[2]});
+        return;
+    }
+    // The quad c0, c1, c3, c2 on the diagonal whose ends differ less in value:
+    // the walk's band edges run straight from one chain to the other, and
+    // on that diagonal they bend only over the values between its ends.
+    if (std::fabs(p.v[3]->value - p.v[1]->value) < std::fabs(p.v[2]->value - p.v[0]->value))
+        triangles.insert(triangles.end(), {v[0], v[1], v[3], v[1], v[2], v[3]});
+    else
+        triangles.insert(triangles.end(), {v[0], v[1], v[2], v[0], v[2], v[3]});
+}
+
+// Binds the band texture of levels 1..n for fillBanded; returns the scale
+// of its coordinate, 0 when bands cannot be taken from it: a vector capture
+// (which sees no textures), or crossings that are not linear in the value
+// (a log Z axis with a linear legend, or the reverse).
+double beginBandTexture(const LevelTable& levels, const Rgb* colors, int n) {
+    if (vectorCapture() || levels.logZ != levels.logLegend || n < 1) return 0.0;
+    if (!(levels.levelStep > 0.0) || !std::isfinite(levels.levelBase)) return 0.0;
+    const double scale = 1.0 / (levels.levelStep * n);
+    if (!std::isfinite(scale) || scale == 0.0) return 0.0;
+    std::array<float, 3 * kMaxLevelCount> texels{};
+    for (int k = 1; k <= n; ++k) {
+        texels[std::size_t(3 * (k - 1))] = float(colors[k].r);
+        texels[std::size_t(3 * (k - 1) + 1)] = float(colors[k].g);
+        texels[std::size_t(3 * (k - 1) + 2)] = float(colors[k].b);
+    }
+    glPushAttrib(GL_TEXTURE_BIT | GL_ENABLE_BIT);
+    glBindTexture(GL_TEXTURE_1D, 0);
+    glTexImage1D(GL_TEXTURE_1D, 0, GL_RGB8, n, 0, GL_RGB, GL_FLOAT, texels.data());
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    return scale;
+}
+
+void endBandTexture(double scale) {
+    if (scale != 0.0) glPopAttrib();
+}
+
 // One column of cells for the batched fill. A run of neighbouring cells whose
 // four corners share one level is one shared-vertex strip L0, R0, L1, R1, ...
 // (left and right corners of each row): per cell the two triangles splitCell
@@ -350,7 +426,10 @@ void fillColumnBatched(const Corner* left, const Corner* right, int cells, CellP
         }
         stripEnd = -1;
         CellSplit split = splitCell(c0, c1, c2, c3);
-        for (int p = 0; p < split.count; ++p) fillLevelPolygon(split.polygon[p], paint);
+        for (int p = 0; p < split.count; ++p) {
+            if (banded(split.polygon[p], paint)) fillBanded(split.polygon[p], paint);
+            else fillLevelPolygon(split.polygon[p], paint);
+        }
     }
 }
 
@@ -398,6 +477,9 @@ void drawGridCells(const DrawInput& in, const Rgb* colors, int levelCount,
     // reading its corners a row at a time (a column alone would take one point
     // from each row, a cache miss per point on a large grid).
     const bool batched = cellBatching();
+    const bool bandable = batched && drawer == CellDrawer::FillLevels && ctx.cellPixels > 0.0 &&
+                          ctx.cellPixels <= kBandedCellPixels;
+    const double bandScale = bandable ? beginBandTexture(ctx.levels, colors, levelCount) : 0.0;
     const int pointRows = endRow - firstRow + 1;
     const int perStripe = int(std::clamp<long long>(kCellsPerStripe / (pointRows - 1), 1, endColumn - firstColumn));
     const std::size_t stripes = std::size_t((endColumn - firstColumn + perStripe - 1) / perStripe);
@@ -410,6 +492,10 @@ void drawGridCells(const DrawInput& in, const Rgb* colors, int levelCount,
         paint.onFloor = projected;
         paint.floorZ = floor;
         paint.batched = batched;
+        paint.bandScale = bandScale;
+        std::vector<GLuint> bandedTriangles;
+        paint.banded = &bandedTriangles;
+        out.banded = bandScale != 0.0;
         for (int k = 0; k < count; ++k) {
             const Corner* left = block.data() + std::size_t(k) * std::size_t(pointRows);
             const Corner* right = left + pointRows;
@@ -434,7 +520,13 @@ void drawGridCells(const DrawInput& in, const Rgb* colors, int levelCount,
                 }
             }
         }
+        if (!bandedTriangles.empty()) {
+            out.begin(GL_TRIANGLES, true, true);
+            out.index.insert(out.index.end(), bandedTriangles.begin(), bandedTriangles.end());
+            out.runs.back().count += std::uint32_t(bandedTriangles.size());
+        }
     });
+    endBandTexture(bandScale);
 }
 
 void drawContourFill(const DrawInput& in, bool onFloor) {

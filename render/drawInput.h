@@ -23,6 +23,9 @@ struct BuildContext {
     Rgb greys[kMaxLevelCount + 1];
     int greyCount = 0;
     double legendBandHeight = 0.0;   // height of one level in the legend list, world units
+    // Screen width of the grid's widest cell in pixels when the graph is
+    // drawn straight into a frame; 0 in a list, picking or a vector picture.
+    double cellPixels = 0.0;
 };
 
 struct DrawInput {

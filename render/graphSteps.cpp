@@ -141,21 +141,15 @@ bool drawsCellsOnly(const DrawSteps& row) {
     return true;
 }
 
-// The coarsening step of a grid drawn straight into a frame (not into a list,
-// which outlives the view it was made for, nor for picking or a vector
-// picture): see subPixelStep.
-int frameCoarseningStep(const DrawInput& in) {
-    const GraphSettings& s = in.settings;
-    if (!coarsening || in.data.dataKind != Grid || s.displayMode == DisplayXSection ||
-        s.displayMode == DisplayYSection || vectorCapture())
-        return 1;
-    const GraphTypeInfo* type = currentGraphType(s, in.data);
-    const FloorProjectionInfo* floor = floorProjection(s.xyContourMode);
-    if (!type || !drawsCellsOnly(type->draw) || (floor && !drawsCellsOnly(floor->draw))) return 1;
+// The screen width of a cell of a grid drawn straight into a frame (not into
+// a list, which outlives the view it was made for, nor for picking or a
+// vector picture), 0 otherwise: see cellPixels.
+double frameCellPixels(const DrawInput& in) {
+    if (in.data.dataKind != Grid || vectorCapture()) return 0.0;
     GLint list = 0, mode = 0;
     glGetIntegerv(GL_LIST_INDEX, &list);
     glGetIntegerv(GL_RENDER_MODE, &mode);
-    if (list != 0 || mode != GL_RENDER) return 1;
+    if (list != 0 || mode != GL_RENDER) return 0.0;
     GLdouble model[16], projection[16];
     GLint viewport[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, model);
@@ -171,8 +165,18 @@ int frameCoarseningStep(const DrawInput& in) {
         *x = viewport[0] + (clip[0] / wc + 1.0) * 0.5 * viewport[2];
         *y = viewport[1] + (clip[1] / wc + 1.0) * 0.5 * viewport[3];
     };
-    return subPixelStep(in.data, in.ctx.map, in.ctx.map.world(2, s.scaleMin[2]), in.ctx.map.world(2, s.scaleMax[2]),
-                        toPixel);
+    const GraphSettings& s = in.settings;
+    return cellPixels(in.data, in.ctx.map, in.ctx.map.world(2, s.scaleMin[2]), in.ctx.map.world(2, s.scaleMax[2]), toPixel);
+}
+
+// Whether a grid of cells `cell` pixels wide, drawn straight, is drawn from
+// a coarsened copy: see subPixelStep.
+bool coarsenable(const DrawInput& in) {
+    const GraphSettings& s = in.settings;
+    if (!coarsening || s.displayMode == DisplayXSection || s.displayMode == DisplayYSection) return false;
+    const GraphTypeInfo* type = currentGraphType(s, in.data);
+    const FloorProjectionInfo* floor = floorProjection(s.xyContourMode);
+    return type && drawsCellsOnly(type->draw) && (!floor || drawsCellsOnly(floor->draw));
 }
 
 }  // namespace
@@ -191,14 +195,25 @@ int drawGraph(const DrawInput& in) {
         noteDrawOutOfMemory();
         return 1;
     }
-    if (const int step = frameCoarseningStep(in); step > 1) {
+    const double cell = frameCellPixels(in);
+    if (cell == 0.0) {
+        drawGraphSteps(in, in);
+        return 1;
+    }
+    // The steps get the cells' size on the screen (see BuildContext).
+    BuildContext framed = in.ctx;
+    framed.cellPixels = cell;
+    const DrawInput straight{in.data, in.settings, in.state, framed};
+    if (const int step = coarsenable(in) ? subPixelStep(cell, in.data) : 1; step > 1) {
         GraphData coarse;
         if (coarsenGrid(in.data, step, coarse)) {
-            drawGraphSteps({coarse, in.settings, in.state, in.ctx}, in);
+            BuildContext coarseCells = framed;
+            coarseCells.cellPixels = cell * step;
+            drawGraphSteps({coarse, in.settings, in.state, coarseCells}, straight);
             return step;
         }
     }
-    drawGraphSteps(in, in);
+    drawGraphSteps(straight, straight);
     return 1;
 }
 

@@ -140,10 +140,10 @@ std::vector<int> blockStarts(const std::vector<int>& kept, int count) {
 
 }  // namespace
 
-int subPixelStep(const GraphData& d, const AxisMapping& map, double zLow, double zHigh, const ToPixel& project) {
-    if (d.dataKind != Grid || d.valuesPerPoint != 3 || graphPoints(d) == 0) return 1;
+double cellPixels(const GraphData& d, const AxisMapping& map, double zLow, double zHigh, const ToPixel& project) {
+    if (d.dataKind != Grid || d.valuesPerPoint != 3 || graphPoints(d) == 0) return 0.0;
     const int rows = d.rowCount, columns = d.columnCount;
-    if (rows < 8 || columns < 8) return 1;
+    if (rows < 2 || columns < 2) return 0.0;
     auto worldX = [&](int c) { return map.world(0, d.gridPointAt(0, c)[0]); };
     auto worldY = [&](int r) { return map.world(1, d.gridPointAt(r, 0)[1]); };
     const double xs[2] = {worldX(0), worldX(columns - 1)}, ys[2] = {worldY(0), worldY(rows - 1)};
@@ -158,8 +158,17 @@ int subPixelStep(const GraphData& d, const AxisMapping& map, double zLow, double
         lengthY = std::max(lengthY, std::hypot(px[alongY] - px[k], py[alongY] - py[k]));
     }
     const double cell = std::max(lengthX * widestShare(columns, worldX), lengthY * widestShare(rows, worldY));
-    if (!(cell > 0.0) || !std::isfinite(cell) || cell >= 0.5) return 1;
-    const int step = int(std::min(1.0 / cell, double(std::min(rows, columns) / 4)));
+    return cell > 0.0 && std::isfinite(cell) ? cell : 0.0;
+}
+
+int subPixelStep(const GraphData& d, const AxisMapping& map, double zLow, double zHigh, const ToPixel& project) {
+    return subPixelStep(cellPixels(d, map, zLow, zHigh, project), d);
+}
+
+int subPixelStep(double cell, const GraphData& d) {
+    if (d.rowCount < 8 || d.columnCount < 8) return 1;
+    if (!(cell > 0.0) || cell >= 0.5) return 1;
+    const int step = int(std::min(1.0 / cell, double(std::min(d.rowCount, d.columnCount) / 4)));
     return std::max(step, 1);
 }
 

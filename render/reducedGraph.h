@@ -91,11 +91,17 @@ bool thinData(const GraphData& full, const Thinning& plan, GraphData& out);
 // and row and over world Z zLow..zHigh.
 using ToPixel = std::function<void(const Vec3& world, double* x, double* y)>;
 
+// The screen width of the grid's widest cell along X or Y, in pixels (its
+// footprint, whatever its height); 0 when the data is not a grid of three
+// values per point or the size cannot be told.
+double cellPixels(const GraphData& d, const AxisMapping& map, double zLow, double zHigh, const ToPixel& project);
+
 // The coarsening step: the largest whole step s such that a block of s x s
 // cells still projects within a pixel in both directions (taking the widest
 // column and row spacing), or 1 when the cells are a pixel or more or the
 // grid is too small to gain (under 4 s points in a direction).
 int subPixelStep(const GraphData& d, const AxisMapping& map, double zLow, double zHigh, const ToPixel& project);
+int subPixelStep(double cellPixels, const GraphData& d);
 
 // The grid coarsened by `step`: the rows and columns planThinning keeps, each
 // point standing for the block of points nearer to it than to its kept

@@ -25,27 +25,41 @@ void VertexBatch::clear() {
     position.clear();
     color.clear();
     normal.clear();
+    band.clear();
     index.clear();
     runs.clear();
     colored = true;
     lit = false;
+    banded = false;
 }
 
 std::size_t VertexBatch::bytes() const {
-    return (position.capacity() + color.capacity() + normal.capacity()) * sizeof(float) +
+    return (position.capacity() + color.capacity() + normal.capacity() + band.capacity()) * sizeof(float) +
            index.capacity() * sizeof(GLuint) + runs.capacity() * sizeof(Run);
 }
 
-void VertexBatch::begin(GLenum mode, bool indexed) {
-    if (!runs.empty() && runs.back().mode == mode && runs.back().indexed == indexed && mergeable(mode)) return;
+void VertexBatch::begin(GLenum mode, bool indexed, bool bandedRun) {
+    if (!runs.empty()) {
+        const Run& last = runs.back();
+        if (last.mode == mode && last.indexed == indexed && last.banded == bandedRun && mergeable(mode)) return;
+    }
     const std::size_t first = indexed ? index.size() : vertexCount();
-    runs.push_back({mode, indexed, std::uint32_t(first), 0});
+    runs.push_back({mode, indexed, std::uint32_t(first), 0, bandedRun});
 }
 
 GLuint VertexBatch::vertex(double x, double y, double z, const Rgb& c) {
     const GLuint n = GLuint(vertexCount());
     position.insert(position.end(), {float(x), float(y), float(z)});
     color.insert(color.end(), {channel(c.r), channel(c.g), channel(c.b)});
+    if (banded) band.push_back(0.0f);
+    return n;
+}
+
+GLuint VertexBatch::bandVertex(double x, double y, double z, float s, const Rgb& c) {
+    const GLuint n = GLuint(vertexCount());
+    position.insert(position.end(), {float(x), float(y), float(z)});
+    color.insert(color.end(), {channel(c.r), channel(c.g), channel(c.b)});
+    band.push_back(s);
     return n;
 }
 
@@ -78,9 +92,20 @@ bool drawBatch(const VertexBatch& b) {
         glEnableClientState(GL_NORMAL_ARRAY);
         glNormalPointer(GL_FLOAT, 0, b.normal.data());
     }
+    const bool banded = b.banded && b.band.size() == b.vertexCount();
+    if (banded) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(1, GL_FLOAT, 0, b.band.data());
+    }
+    bool textured = false;
     GLint last = -1;   // the vertex drawn last
     for (const VertexBatch::Run& run : b.runs) {
         if (run.count == 0) continue;
+        if (banded && run.banded != textured) {
+            textured = run.banded;
+            if (textured) glEnable(GL_TEXTURE_1D);
+            else glDisable(GL_TEXTURE_1D);
+        }
         if (run.indexed) {
             glDrawElements(run.mode, GLsizei(run.count), GL_UNSIGNED_INT, b.index.data() + run.first);
             last = GLint(b.index[run.first + run.count - 1]);
@@ -89,6 +114,7 @@ bool drawBatch(const VertexBatch& b) {
             last = GLint(run.first + run.count - 1);
         }
     }
+    if (textured) glDisable(GL_TEXTURE_1D);
     glPopClientAttrib();
     // What one call per vertex leaves behind: the current colour and normal of
     // the last vertex (GL leaves them undefined after drawing from arrays).

@@ -8,7 +8,9 @@
 // A batch holds the same primitives, in the same order and with the same
 // vertices, that the drawing routines gave GL one call at a time before; the
 // pictures are the same pixel for pixel. Positions and colours are floats,
-// as GL holds them whichever way they are given.
+// as GL holds them whichever way they are given. A banded batch's vertices
+// also carry a coordinate into the 1-D texture of colour bands bound by the
+// caller, which its banded runs draw with (see drawGridCells).
 #pragma once
 
 #include <GL/gl.h>
@@ -29,14 +31,17 @@ struct VertexBatch {
         GLenum mode = GL_TRIANGLES;
         bool indexed = false;
         std::uint32_t first = 0, count = 0;
+        bool banded = false;   // coloured by the band texture
     };
     std::vector<float> position;   // x, y, z of each vertex
     std::vector<float> color;      // r, g, b of each vertex (when colored)
     std::vector<float> normal;     // x, y, z of each vertex (when lit)
+    std::vector<float> band;       // band texture coordinate of each vertex (when banded)
     std::vector<GLuint> index;     // the vertices of the indexed runs
     std::vector<Run> runs;
     bool colored = true;
     bool lit = false;
+    bool banded = false;
 
     void clear();
     std::size_t vertexCount() const { return position.size() / 3; }
@@ -47,12 +52,15 @@ struct VertexBatch {
     // Starts a run of `mode` (GL_POINTS, GL_LINES, GL_LINE_STRIP,
     // GL_TRIANGLES, GL_TRIANGLE_STRIP); points, lines and triangles go on in
     // the run before when it has the same mode and indexing.
-    void begin(GLenum mode, bool indexed = false);
+    void begin(GLenum mode, bool indexed = false, bool bandedRun = false);
     // Appends a vertex; returns its number. A colour that is not a number
     // draws black.
     GLuint vertex(double x, double y, double z, const Rgb& c);
     GLuint vertex(double x, double y, double z);   // uncoloured batches
     GLuint vertex(double x, double y, double z, const Vec3& n);   // lit batches
+    // A vertex of a banded run (banded batches): its band coordinate, and the
+    // colour it leaves current when it is the last one drawn.
+    GLuint bandVertex(double x, double y, double z, float s, const Rgb& c);
     // Adds vertex numbers to the indexed run being made.
     void indices(GLuint a, GLuint b, GLuint c) {
         index.push_back(a), index.push_back(b), index.push_back(c);

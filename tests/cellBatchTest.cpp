@@ -1,7 +1,8 @@
 // The batched cell walk draws the same picture as one primitive per polygon:
 // every pixel equal, over hand-made grids (plain, logarithmic, reversed, with
 // holes, many levels) and the graph types and floor projections that walk the
-// cells. Also: kelvra-render's one picture, drawn without list 100, is the
+// cells; rough cells a pixel wide, whose fill is banded from a texture when
+// drawn straight, within a few pixels. Also: kelvra-render's one picture, drawn without list 100, is the
 // picture the list draws, and the pick targets built on demand give the same
 // hits; a graph whose display list would pass the memory budget is not
 // compiled but drawn straight from the data in every full frame, the same
@@ -13,8 +14,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -116,6 +119,53 @@ TEST(CellBatch, SamePictureAsOnePrimitivePerPolygon) {
             }
         }
     }
+}
+
+// Z at random over 0.5..40 (a hash of the point): every cell crosses many
+// levels. 240 x 240 puts the cells under a pixel in the frame.
+double rough(double x, double y) {
+    const double h = std::sin(x * 12.9898 + y * 78.233) * 43758.5453;
+    return 0.5 + 39.5 * (h - std::floor(h));
+}
+
+// How many pixels of a frame would have to change colour to give another
+// frame's colours in the same amounts.
+int colourShift(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    std::map<std::uint32_t, int> count;
+    for (std::size_t i = 0; i + 3 < a.size(); i += 4) {
+        ++count[std::uint32_t(a[i]) << 16 | std::uint32_t(a[i + 1]) << 8 | a[i + 2]];
+        --count[std::uint32_t(b[i]) << 16 | std::uint32_t(b[i + 1]) << 8 | b[i + 2]];
+    }
+    int shift = 0;
+    for (const auto& [colour, n] : count) shift += std::abs(n);
+    return shift / 2;
+}
+
+TEST(CellBatch, RoughCellsUnderAPixelAreBandedInTheWalksColours) {
+    GL_TEST_REQUIRE_CONTEXT(kSide, kSide);
+    // Drawn straight, the fill of cells under a pixel that cross many levels
+    // takes its bands from a texture. A pixel then shows whichever band of
+    // its cell lies at its centre, and in a quad the bands bend at a diagonal
+    // where the walk draws them straight: pixels change, the colours they
+    // come to in all do not.
+    const Grid linear = {"rough", 240, 240, rough, 0.5, 40, 3, 0, 0, 0};
+    for (bool top : {false, true}) {
+        SCOPED_TRACE(top ? "top view" : "3-D");
+        auto plain = picture(linear, 0, 1, top, Build::PlainList);
+        auto banded = picture(linear, 0, 1, top, Build::BatchedStraight);
+        const test::FrameComparison c = compareFrames(plain, banded);
+        EXPECT_GT(c.drawn, kSide * kSide / 5);
+        EXPECT_LT(colourShift(plain, banded), c.drawn / 40);
+        if (!top) {
+            EXPECT_LT(c.differing, c.drawn / 40);   // the tall cells' bands are pixels apart
+        }
+    }
+    // A log Z axis under a linear legend puts the crossings where the surface
+    // reaches them, not linearly in the value: no texture gives those, and
+    // the walk draws every pixel.
+    const Grid logZ = {"rough on log Z", 240, 240, rough, 0.5, 40, 3, 1, 0, 0};
+    EXPECT_EQ(compareFrames(picture(logZ, 0, 1, false, Build::PlainList),
+                            picture(logZ, 0, 1, false, Build::BatchedStraight)).differing, 0);
 }
 
 TEST(CellBatch, DeferredListsDrawTheSamePictureAndPickTheSamePoints) {
