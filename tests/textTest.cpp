@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "base/headlessHost.h"
 #include "view/kelvraView.h"
+#include "render/feedbackState.h"
 #include "render/text.h"
 #include "support/drawInput.h"
 #include "support/glFixture.h"
@@ -107,6 +109,25 @@ TEST_F(Text, DrawnGlyphsFollowTheZoomOrTheOverlaySizeButNotTheUnpackState) {
     glPopClientAttrib();
     drawAt(20, 150, "HHHH", RoleScaleValue);
     EXPECT_EQ(measureInk(), at100);
+}
+
+// A picture K times the window's size has the window's text K times as
+// large: the em is K times the window's em, not the em of a cell K times as
+// high, which rounds on its own (45 pixels for a 48-pixel cell of the
+// legend's face where its 12-pixel cell has 11).
+TEST_F(Text, AtAPixelScaleTheEmIsTheWindowsEmTimesTheScale) {
+    view.buildGlyphLists();
+    int window[kTextRoleCount];
+    for (int role = 0; role < kTextRoleCount; ++role) window[role] = view.lists.glyphs->roleInfo(TextRole(role)).emPixels;
+    for (double k : {2.0, 3.0, 4.0, 2.5}) {
+        setPixelScale(k);
+        view.buildGlyphLists();
+        for (int role = 0; role < kTextRoleCount; ++role)
+            EXPECT_EQ(view.lists.glyphs->roleInfo(TextRole(role)).emPixels, std::lround(window[role] * k)) << role << " at " << k;
+    }
+    setPixelScale(1.0);
+    view.buildGlyphLists();
+    EXPECT_EQ(view.lists.glyphs->roleInfo(RoleLegendValue).emPixels, window[RoleLegendValue]);
 }
 
 TEST_F(Text, EmptyTextDrawsNothingAndBitmapRolesDrawDoubleByteCharactersWhole) {
