@@ -505,7 +505,7 @@ void GlyphRenderer::draw(std::string_view text, TextRole role) {
         if (!valid) return;
         GLfloat pos[4];
         glGetFloatv(GL_CURRENT_RASTER_POSITION, pos);
-        glWindowPos3f(pos[0], pos[1], pos[2]);
+        glWindowPos3d(windowPixelCorner(pos[0], 0), windowPixelCorner(pos[1], 1), pos[2]);
     }
     glPushAttrib(GL_LIST_BIT);
     drawBytes(text, role, r, compiling);
