@@ -224,42 +224,29 @@ TEST(TransparentPicture, OverBlackAndOverWhiteShowsTheSameGraph) {
         EXPECT_EQ(pdf.find("/SMask") != std::string::npos, clear);
     }
     // EPS has no soft mask: a transparent one masks its graph image with the
-    // alpha (a masked image, one bit a pixel); a white one keeps the plain
-    // colour image.
+    // alpha. Where ghostscript is at hand, drawn over a blue page it is the
+    // white EPS wherever that is not white, and blue wherever that is.
     for (const char* name : {"white.eps", "clear.eps"}) {
-        const bool clear = name[0] == 'c';
         std::vector<std::string> args = {large, "-o", dir.file(name)};
-        if (clear) args.insert(args.end(), {"--background", "transparent"});
+        if (name[0] == 'c') args.insert(args.end(), {"--background", "transparent"});
         ASSERT_EQ(test::runRender(args, dir.path()).status, 0);
-        const std::string eps = test::readFile(dir.file(name));
-        EXPECT_EQ(eps.find("/ImageType 3") != std::string::npos, clear);
-        EXPECT_EQ(eps.find("colorimage\n") == std::string::npos, clear);
+        EXPECT_EQ(test::readFile(dir.file(name)).find("/ImageType 3") != std::string::npos, name[0] == 'c');
+        const std::string command = "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -dEPSCrop -r72 -sOutputFile=" +
+                                    dir.file(name) + ".png -c '<< /BeginPage { 0 0.6 0.8 setrgbcolor clippath fill } "
+                                    ">> setpagedevice' -f " + dir.file(name) + " > /dev/null 2>&1";
+        if (std::system("gs -v > /dev/null 2>&1") != 0) return;
+        ASSERT_EQ(std::system(command.c_str()), 0);
     }
-    // Where ghostscript is at hand: the transparent EPS over a blue page is
-    // the white one wherever it draws, and the white one is white wherever
-    // the blue shows, round the graph's box as well.
-    if (std::system("gs -v > /dev/null 2>&1") != 0) return;
-    const auto rasterise = [&](const std::string& eps, const std::string& page) {
-        const std::string png = dir.file(eps + ".png");
-        const std::string command = "gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=png16m -dEPSCrop -r72 -sOutputFile=" + png +
-                                    " -c '<< /BeginPage { " + page + " setrgbcolor clippath fill } >> setpagedevice' -f " +
-                                    dir.file(eps) + " > /dev/null 2>&1";
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        return test::decode(test::readFile(png));
-    };
-    const test::Decoded overBlue = rasterise("clear.eps", "0 0.6 0.8"), white = rasterise("white.eps", "1 1 1");
-    ASSERT_EQ(overBlue.rgb.size(), white.rgb.size());
-    ASSERT_FALSE(white.rgb.empty());
-    long blue = 0, wrong = 0;
+    const test::Decoded white = test::decode(test::readFile(dir.file("white.eps.png")));
+    const test::Decoded clear = test::decode(test::readFile(dir.file("clear.eps.png")));
+    ASSERT_EQ(clear.rgb.size(), white.rgb.size());
+    long wrong = 0;
     for (std::size_t i = 0; i < white.rgb.size(); i += 3) {
-        const unsigned char *t = &overBlue.rgb[i], *w = &white.rgb[i];
-        const bool page = t[0] == 0 && t[1] == 153 && t[2] == 204;
-        const bool same = t[0] == w[0] && t[1] == w[1] && t[2] == w[2];
-        blue += page;
-        wrong += page != (w[0] == 255 && w[1] == 255 && w[2] == 255) || (!page && !same);
+        const unsigned char *t = &clear.rgb[i], *w = &white.rgb[i];
+        const bool blue = t[0] == 0 && t[1] == 153 && t[2] == 204, blank = w[0] == 255 && w[1] == 255 && w[2] == 255;
+        wrong += blue != blank || (!blue && !std::equal(t, t + 3, w));
     }
     EXPECT_EQ(wrong, 0);
-    EXPECT_GT(blue, long(white.rgb.size() / 3) / 2);
 }
 
 TEST(PictureFiles, SameBytesEveryRunUnderSourceDateEpoch) {
