@@ -335,6 +335,43 @@ PixelBox scaledBox(const PixelBox& box, double scale) {
     return {at(box.x), at(box.y), at(box.x + box.width) - at(box.x), at(box.y + box.height) - at(box.y)};
 }
 
+// A transparent EPS's graph image: PostScript has no soft mask, so the image
+// goes in as a masked image (ImageType 3, of the LanguageLevel 3 the file's
+// header names) with a one-bit mask from the alpha, which paints the pixels
+// drawn and leaves the rest of the box to what lies under the picture. The
+// graph draws every pixel whole (alpha 255 or 0), so one bit loses nothing.
+// The mask's rows go before the image's in one hex stream (InterleaveType 2),
+// both from the bottom row up like the buffer.
+std::string maskedImagePostScript(const ImageBuffer& image, const PixelBox& box) {
+    const std::string w = std::to_string(image.width), h = std::to_string(image.height);
+    const std::string size = " /Width " + w + " /Height " + h + " /ImageMatrix [" + w + " 0 0 " + h + " 0 0]";
+    std::string ps = "gsave\n" + std::to_string(box.x) + " " + std::to_string(box.y) + " translate\n" +
+                     std::to_string(box.width) + " " + std::to_string(box.height) + " scale\n" +
+                     "/DeviceRGB setcolorspace\n<< /ImageType 3 /InterleaveType 2\n/DataDict << /ImageType 1" + size +
+                     " /BitsPerComponent 8 /Decode [0 1 0 1 0 1]\n/DataSource currentfile /ASCIIHexDecode filter >>\n" +
+                     "/MaskDict << /ImageType 1" + size + " /BitsPerComponent 1 /Decode [1 0] >>\n>> image\n";
+    static const char kHex[] = "0123456789abcdef";
+    const auto hex = [&ps](unsigned byte) {
+        ps += kHex[byte >> 4];
+        ps += kHex[byte & 15];
+    };
+    const std::size_t width = std::size_t(image.width);
+    ps.reserve(ps.size() + std::size_t(image.height) * ((width + 7) / 8 * 2 + width * 6 + 2) + 16);
+    for (int y = 0; y < image.height; ++y) {
+        const unsigned char* row = image.pixels.data() + std::size_t(y) * width * 4;
+        for (std::size_t x = 0; x < width; x += 8) {
+            unsigned bits = 0;
+            for (std::size_t b = 0; b < 8; ++b) bits = bits << 1 | (x + b < width && row[(x + b) * 4 + 3] >= 128);
+            hex(bits);
+        }
+        ps += '\n';
+        for (std::size_t x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c) hex(row[x * 4 + c]);
+        ps += '\n';
+    }
+    return ps + ">\ngrestore";
+}
+
 // Places the image, of any resolution, over the box behind everything else
 // (window depth 1). This GL2PS embeds images in SVG only when built with
 // libpng, so the SVG image element is written here with the program's own
@@ -352,8 +389,10 @@ bool placeImage(const ImageBuffer& image, const PixelBox& box, PixelSize picture
                               "\"/>";
         return gl2psSpecial(GL2PS_SVG, element.c_str()) == GL2PS_SUCCESS;
     }
+    if (format == ImageFormat::Eps && image.componentCount == 4)
+        return gl2psSpecial(GL2PS_EPS, maskedImagePostScript(image, box).c_str()) == GL2PS_SUCCESS;
     // With its alpha (a soft mask in PDF) where the page is transparent and
-    // GL2PS blends; EPS has no such mask and takes the colours alone.
+    // GL2PS blends.
     const int channels = image.componentCount == 4 && format == ImageFormat::Pdf ? 4 : 3;
     std::vector<GLfloat> values(std::size_t(image.width) * std::size_t(image.height) * channels);
     for (std::size_t i = 0; i < values.size() / channels; ++i)

@@ -21,11 +21,22 @@ void useFlatShading();
 // Pictures drawn K times the window's pixel size keep the window's layout:
 // every width, size and glyph cell given in window pixels is multiplied by
 // the scale set here (1 on the screen). Lines and points take it through
-// setLineWidth and setPointSize, texts through glyphCellHeight
+// setLineWidth and setPointSize, texts through their cell and em
 // (render/text.h). The picture path sets it for one picture
 // (view/viewPicture.cpp).
 void setPixelScale(double scale);
 double pixelScale();
+// The pixel of the picture where the tile being drawn starts (origin
+// bottom-left), set by the picture camera (render/scene.h).
+void setPictureTileOrigin(int x, int y);
+// The corner of the window pixel that a window coordinate of the tile (axis
+// 0 for x, 1 for y) lies in. The window draws a bitmap text from the whole
+// pixel its raster position lies in; at pixel scale K the text starts on the
+// window's pixel, a multiple of K from the picture's corner, and not up to
+// K - 1 pixels further right and up, where it would fall once shrunk back
+// (the bars' labels, half a window pixel off on average). A coordinate at 1
+// is given back.
+double windowPixelCorner(double coordinate, int axis);
 
 void setLineWidth(double pixels);   // window pixels, never thinner than one; times the pixel scale
 void setPointSize(double pixels);   // likewise

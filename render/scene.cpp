@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "render/feedbackState.h"
 #include "render/graphSteps.h"
 #include "render/legend.h"
 #include "render/scaleFrame.h"
@@ -64,6 +65,7 @@ void setProjection(double width, double height, int viewZoom) {
 
 void setPictureCamera(PixelSize pixels, double scale, int viewZoom, const PixelRect& tile) {
     glViewport(0, 0, tile.width, tile.height);
+    setPictureTileOrigin(tile.x, tile.y);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // Normalised coordinates of the whole picture mapped onto the tile's: a

@@ -34,7 +34,8 @@ struct RoleLists {
     bool built = false;
     bool outline = false;
     FontFace* face = nullptr;
-    int cellHeight = 0;
+    int cellHeight = 0;    // the window's, as at pixel scale 1
+    double scale = 1.0;    // the pixel scale the lists were built at
     std::unordered_map<uint16_t, GLuint> wide;   // double-byte code -> its list
 };
 
@@ -90,9 +91,17 @@ struct TightUnpack {
     ~TightUnpack() { glPopClientAttrib(); }
 };
 
-void emitBitmapGlyph(GlyphRef ref, int cellHeight) {
+// A bitmap role's em in `face`: the em of the window's cell, times the pixel
+// scale. The em of a cell K times as high rounds on its own (45 pixels for a
+// 48-pixel cell where the window's 12-pixel cell has 11), and the text of a
+// picture K times the window's size is K times the window's text.
+int roleEmPixels(const FontFace& face, const RoleLists& r) {
+    return std::max(1, int(std::lround(emPixelsForCellHeight(face, r.cellHeight) * r.scale)));
+}
+
+void emitBitmapGlyph(GlyphRef ref, const RoleLists& r) {
     if (!ref.face) return;
-    const GlyphBitmap& g = bitmapGlyph(ref, emPixelsForCellHeight(*ref.face, cellHeight));
+    const GlyphBitmap& g = bitmapGlyph(ref, roleEmPixels(*ref.face, r));
     if (g.bits.empty()) {
         glBitmap(0, 0, 0, 0, g.advance, 0, nullptr);
         return;
@@ -223,7 +232,7 @@ void compileRole(TextRole role, RoleLists& r) {
     TightUnpack unpack;
     for (int b = 0; b < 256; ++b) {
         glNewList(base + b, GL_COMPILE);
-        emitBitmapGlyph(byteGlyph(r.face, static_cast<unsigned char>(b)), r.cellHeight);
+        emitBitmapGlyph(byteGlyph(r.face, static_cast<unsigned char>(b)), r);
         glEndList();
     }
 }
@@ -247,7 +256,7 @@ void emitWideGlyph(const RoleLists& r, uint16_t code) {
         return;
     }
     TightUnpack unpack;
-    emitBitmapGlyph(ref, r.cellHeight);
+    emitBitmapGlyph(ref, r);
 }
 
 // Draws one double-byte character from its cached list. While another list is
@@ -328,7 +337,9 @@ double outlineEmPixels() {
 
 }  // namespace
 
-int glyphCellHeight(const GraphSettings& s, TextRole role) {
+namespace {
+
+int windowCellHeight(const GraphSettings& s, TextRole role) {
     assert(role >= 0 && role < RoleCount);
     long long k = kTextRoles[role].sizeFollows == SizeSource::AxisSize     ? s.axisSize
                   : kTextRoles[role].sizeFollows == SizeSource::LegendSize ? s.legendSize
@@ -336,9 +347,14 @@ int glyphCellHeight(const GraphSettings& s, TextRole role) {
     // Integer arithmetic truncates toward zero like the size product in floating point.
     long long h = (long long)s.fontSize[role] * k / 100;
     if (h == 0) h = kDefaultCellHeight;
-    h = std::clamp<long long>(h, -kMaxGlyphPixels, kMaxGlyphPixels);
+    return int(std::clamp<long long>(h, -kMaxGlyphPixels, kMaxGlyphPixels));
+}
+
+}  // namespace
+
+int glyphCellHeight(const GraphSettings& s, TextRole role) {
     // A picture K times the window's size: the window's cell, K times as high.
-    return int(std::lround(double(h) * pixelScale()));
+    return int(std::lround(double(windowCellHeight(s, role)) * pixelScale()));
 }
 
 bool roleUsesOutlines(const GraphSettings& s, TextRole role) {
@@ -427,12 +443,14 @@ void GlyphRenderer::build(const GraphSettings& s) {
         RoleLists& r = roleLists[role];
         bool outline = roleUsesOutlines(s, role);
         FontFace* face = fontFaceFor(s.fontFace[role]);
-        int cell = outline ? 0 : glyphCellHeight(s, role);
-        if (r.built && r.outline == outline && r.face == face && r.cellHeight == cell && glIsList(roleBase(role)))
+        int cell = outline ? 0 : windowCellHeight(s, role);
+        if (r.built && r.outline == outline && r.face == face && r.cellHeight == cell && r.scale == pixelScale() &&
+            glIsList(roleBase(role)))
             continue;
         r.outline = outline;
         r.face = face;
         r.cellHeight = cell;
+        r.scale = pixelScale();
         compileRole(role, r);
         recompileWideLists(r);
         r.built = true;
@@ -461,7 +479,7 @@ void GlyphRenderer::draw(std::string_view text, TextRole role) {
             span.symbolFace = r.face->symbol;
             span.bold = r.face->embolden || (r.face->face && (r.face->face->style_flags & FT_STYLE_FLAG_BOLD));
         }
-        span.emPixels = r.outline ? outlineEmPixels() : r.face ? emPixelsForCellHeight(*r.face, r.cellHeight) : 0;
+        span.emPixels = r.outline ? outlineEmPixels() : r.face ? roleEmPixels(*r.face, r) : 0;
         (*sink_)(span);
         return;
     }
@@ -487,7 +505,7 @@ void GlyphRenderer::draw(std::string_view text, TextRole role) {
         if (!valid) return;
         GLfloat pos[4];
         glGetFloatv(GL_CURRENT_RASTER_POSITION, pos);
-        glWindowPos3f(pos[0], pos[1], pos[2]);
+        glWindowPos3d(windowPixelCorner(pos[0], 0), windowPixelCorner(pos[1], 1), pos[2]);
     }
     glPushAttrib(GL_LIST_BIT);
     drawBytes(text, role, r, compiling);
@@ -515,8 +533,8 @@ RoleGlyphInfo GlyphRenderer::roleInfo(TextRole role) const {
     const RoleLists& r = roleLists[role];
     info.built = r.built;
     info.outline = r.outline;
-    info.cellHeight = r.cellHeight;
-    info.emPixels = r.face && !r.outline ? emPixelsForCellHeight(*r.face, r.cellHeight) : 0;
+    info.cellHeight = int(std::lround(r.cellHeight * r.scale));
+    info.emPixels = r.face && !r.outline ? roleEmPixels(*r.face, r) : 0;
     info.family = r.face ? r.face->family : std::string();
     info.cachedWideGlyphs = int(r.wide.size());
     return info;

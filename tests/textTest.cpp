@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "base/headlessHost.h"
 #include "view/kelvraView.h"
+#include "render/feedbackState.h"
 #include "render/text.h"
 #include "support/drawInput.h"
 #include "support/glFixture.h"
@@ -107,6 +109,18 @@ TEST_F(Text, DrawnGlyphsFollowTheZoomOrTheOverlaySizeButNotTheUnpackState) {
     glPopClientAttrib();
     drawAt(20, 150, "HHHH", RoleScaleValue);
     EXPECT_EQ(measureInk(), at100);
+}
+
+// At pixel scale K the em is K times the window's, not the em of a K-times
+// cell, which rounds on its own (45 pixels at 4x where the window has 11).
+TEST_F(Text, AtAPixelScaleTheEmIsTheWindowsEmTimesTheScale) {
+    view.buildGlyphLists();
+    const int window = view.lists.glyphs->roleInfo(RoleLegendValue).emPixels;
+    for (double k : {2.0, 3.0, 4.0, 2.5, 1.0}) {
+        setPixelScale(k);
+        view.buildGlyphLists();
+        EXPECT_EQ(view.lists.glyphs->roleInfo(RoleLegendValue).emPixels, std::lround(window * k)) << k;
+    }
 }
 
 TEST_F(Text, EmptyTextDrawsNothingAndBitmapRolesDrawDoubleByteCharactersWhole) {
