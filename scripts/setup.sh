@@ -14,7 +14,7 @@ packages=(
   shared-mime-info xdg-utils libglib2.0-bin file
   adwaita-icon-theme
   libgtest-dev googletest xvfb xauth xdotool xclip x11-apps imagemagick
-  poppler-utils libtinyxml2-dev
+  poppler-utils ghostscript libtinyxml2-dev
 )
 
 missing=()
