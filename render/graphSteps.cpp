@@ -57,11 +57,6 @@ void unclipScaleBox() {
     for (int i = 0; i < 6; ++i) glDisable(GL_CLIP_PLANE0 + i);
 }
 
-void offsetFillOn(const GraphSettings& s, const ViewState& state) {
-    clipToScaleBox(s, state);
-    beginOffsetFill();
-}
-
 bool insideScaleBox(const GraphSettings& s, const double* xyz) {
     for (int a = 0; a < 3; ++a) {
         double margin = 0.001 * (s.scaleMax[a] - s.scaleMin[a]);
@@ -72,12 +67,50 @@ bool insideScaleBox(const GraphSettings& s, const double* xyz) {
 
 namespace {
 
+// Steps that draw the cells of a grid as surfaces or contour lines: drawn
+// from a grid coarsened to the pixels, they show the same picture. Wires,
+// points, bars, sections and vectors keep every point.
+bool drawsCellsOnly(const DrawSteps& row) {
+    for (DrawStep step : row.steps) {
+        switch (step) {
+            case DrawStep::None: return true;
+            case DrawStep::ContourFill:
+            case DrawStep::GreyFill:
+            case DrawStep::LevelLines:
+            case DrawStep::SingleLines:
+            case DrawStep::ContourHidden:
+            case DrawStep::Shaded: break;
+            default: return false;
+        }
+    }
+    return true;
+}
+
+// Whether the clip planes of the scale box would cut nothing of what a row of
+// steps that draw cells only draws: the data's ranges lie inside the box (the
+// cells and their contour lines stay within the hull of the points; the
+// floor is the box's bottom). The software GL tests every vertex against
+// every plane enabled, which costs a sixth of a large grid's drawing.
+bool cellsInsideScaleBox(const DrawInput& in) {
+    const GraphSettings& s = in.settings;
+    const AxisMapping plain = scaleMapping(s, in.state.axisSpan);
+    for (int a = 0; a < 3; ++a) {
+        const ValueRange& r = in.data.valueRange[a];
+        if (!(r.min <= r.max)) return false;
+        const double low = plain.world(a, s.scaleMin[a]) - 0.01, high = plain.world(a, s.scaleMax[a]) + 0.01;
+        for (double v : {r.min, r.max})
+            if (!(low <= in.ctx.map.world(a, v) && in.ctx.map.world(a, v) <= high)) return false;
+    }
+    return true;
+}
+
 // Runs one row of the graph-type or floor table; `axis` is the section axis (0 X, 1 Y).
 // The steps that walk the grid read `v`'s data set; those that walk only the
 // section read `section`'s.
 void runSteps(const DrawInput& v, const DrawInput& section, const DrawSteps& row, bool onFloor, int axis) {
-    if (row.prelude == Prelude::Clip) clipToScaleBox(v.settings, v.state);
-    if (row.prelude == Prelude::OffsetFill) offsetFillOn(v.settings, v.state);
+    const bool clip = row.prelude != Prelude::None && !(drawsCellsOnly(row) && cellsInsideScaleBox(v));
+    if (clip) clipToScaleBox(v.settings, v.state);
+    if (row.prelude == Prelude::OffsetFill) beginOffsetFill();
     bool first = true;
     for (DrawStep step : row.steps) {
         if (step == DrawStep::None) break;
@@ -105,7 +138,7 @@ void runSteps(const DrawInput& v, const DrawInput& section, const DrawSteps& row
         if (first && row.prelude == Prelude::OffsetFill) endOffsetFill();
         first = false;
     }
-    if (row.prelude != Prelude::None) unclipScaleBox();
+    if (clip) unclipScaleBox();
 }
 
 }  // namespace
@@ -122,34 +155,15 @@ constexpr std::size_t kStraightDrawRoom = std::size_t(512) << 20;
 
 bool coarsening = true;
 
-// Steps that draw the cells of a grid as surfaces or contour lines: drawn
-// from a grid coarsened to the pixels, they show the same picture. Wires,
-// points, bars, sections and vectors keep every point.
-bool drawsCellsOnly(const DrawSteps& row) {
-    for (DrawStep step : row.steps) {
-        switch (step) {
-            case DrawStep::None: return true;
-            case DrawStep::ContourFill:
-            case DrawStep::GreyFill:
-            case DrawStep::LevelLines:
-            case DrawStep::SingleLines:
-            case DrawStep::ContourHidden:
-            case DrawStep::Shaded: break;
-            default: return false;
-        }
-    }
-    return true;
-}
-
-// The screen width of a cell of a grid drawn straight into a frame (not into
+// The screen widths of a cell of a grid drawn straight into a frame (not into
 // a list, which outlives the view it was made for, nor for picking or a
 // vector picture), 0 otherwise: see cellPixels.
-double frameCellPixels(const DrawInput& in) {
-    if (in.data.dataKind != Grid || vectorCapture()) return 0.0;
+CellPixels frameCellPixels(const DrawInput& in) {
+    if (in.data.dataKind != Grid || vectorCapture()) return {};
     GLint list = 0, mode = 0;
     glGetIntegerv(GL_LIST_INDEX, &list);
     glGetIntegerv(GL_RENDER_MODE, &mode);
-    if (list != 0 || mode != GL_RENDER) return 0.0;
+    if (list != 0 || mode != GL_RENDER) return {};
     GLdouble model[16], projection[16];
     GLint viewport[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, model);
@@ -169,8 +183,8 @@ double frameCellPixels(const DrawInput& in) {
     return cellPixels(in.data, in.ctx.map, in.ctx.map.world(2, s.scaleMin[2]), in.ctx.map.world(2, s.scaleMax[2]), toPixel);
 }
 
-// Whether a grid of cells `cell` pixels wide, drawn straight, is drawn from
-// a coarsened copy: see subPixelStep.
+// Whether a grid drawn straight may be drawn from a coarsened copy: see
+// subPixelSteps.
 bool coarsenable(const DrawInput& in) {
     const GraphSettings& s = in.settings;
     if (!coarsening || s.displayMode == DisplayXSection || s.displayMode == DisplayYSection) return false;
@@ -195,22 +209,23 @@ int drawGraph(const DrawInput& in) {
         noteDrawOutOfMemory();
         return 1;
     }
-    const double cell = frameCellPixels(in);
-    if (cell == 0.0) {
+    const CellPixels cell = frameCellPixels(in);
+    if (cell.widest() == 0.0) {
         drawGraphSteps(in, in);
         return 1;
     }
     // The steps get the cells' size on the screen (see BuildContext).
     BuildContext framed = in.ctx;
-    framed.cellPixels = cell;
+    framed.cellPixels = cell.widest();
     const DrawInput straight{in.data, in.settings, in.state, framed};
-    if (const int step = coarsenable(in) ? subPixelStep(cell, in.data) : 1; step > 1) {
+    if (const CoarseningSteps steps = coarsenable(in) ? subPixelSteps(cell, in.data) : CoarseningSteps{};
+        steps.points() > 1) {
         GraphData coarse;
-        if (coarsenGrid(in.data, step, coarse)) {
+        if (coarsenGrid(in.data, steps, coarse)) {
             BuildContext coarseCells = framed;
-            coarseCells.cellPixels = cell * step;
+            coarseCells.cellPixels = std::max(cell.x * steps.x, cell.y * steps.y);
             drawGraphSteps({coarse, in.settings, in.state, coarseCells}, straight);
-            return step;
+            return steps.points();
         }
     }
     drawGraphSteps(straight, straight);

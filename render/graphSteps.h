@@ -16,8 +16,8 @@ BuildContext makeBuildContext(const GraphSettings& s, const ViewState& state);
 // The graph type's steps and the floor projection's, drawn into the list
 // being compiled or straight into the frame. Straight into a frame, a grid
 // whose cells project under a pixel is drawn from a coarsened copy
-// (coarsenGrid) when the steps draw only its cells. Returns the coarsening
-// step: 1 when every point was drawn.
+// (coarsenGrid) when the steps draw only its cells. Returns about how many
+// grid points each point drawn stood for: 1 when every point was drawn.
 int drawGraph(const DrawInput& in);
 // Whether that coarsening is done (on unless switched off: the full drawing
 // it is measured against).
@@ -40,8 +40,6 @@ void setGraphListBudget(std::size_t bytes);
 // it), enabled; unclipScaleBox disables them.
 void clipToScaleBox(const GraphSettings& s, const ViewState& state);
 void unclipScaleBox();
-// The clip, then polygon offset for a fill under lines (endOffsetFill ends it).
-void offsetFillOn(const GraphSettings& s, const ViewState& state);
 // A point's X, Y, Z lie inside the scale ranges, give or take a thousandth of each.
 bool insideScaleBox(const GraphSettings& s, const double* xyz);
 

@@ -140,10 +140,10 @@ std::vector<int> blockStarts(const std::vector<int>& kept, int count) {
 
 }  // namespace
 
-double cellPixels(const GraphData& d, const AxisMapping& map, double zLow, double zHigh, const ToPixel& project) {
-    if (d.dataKind != Grid || d.valuesPerPoint != 3 || graphPoints(d) == 0) return 0.0;
+CellPixels cellPixels(const GraphData& d, const AxisMapping& map, double zLow, double zHigh, const ToPixel& project) {
+    if (d.dataKind != Grid || d.valuesPerPoint != 3 || graphPoints(d) == 0) return {};
     const int rows = d.rowCount, columns = d.columnCount;
-    if (rows < 2 || columns < 2) return 0.0;
+    if (rows < 2 || columns < 2) return {};
     auto worldX = [&](int c) { return map.world(0, d.gridPointAt(0, c)[0]); };
     auto worldY = [&](int r) { return map.world(1, d.gridPointAt(r, 0)[1]); };
     const double xs[2] = {worldX(0), worldX(columns - 1)}, ys[2] = {worldY(0), worldY(rows - 1)};
@@ -157,19 +157,24 @@ double cellPixels(const GraphData& d, const AxisMapping& map, double zLow, doubl
         lengthX = std::max(lengthX, std::hypot(px[alongX] - px[k], py[alongX] - py[k]));
         lengthY = std::max(lengthY, std::hypot(px[alongY] - px[k], py[alongY] - py[k]));
     }
-    const double cell = std::max(lengthX * widestShare(columns, worldX), lengthY * widestShare(rows, worldY));
-    return cell > 0.0 && std::isfinite(cell) ? cell : 0.0;
+    const CellPixels cell{lengthX * widestShare(columns, worldX), lengthY * widestShare(rows, worldY)};
+    const bool told = cell.widest() > 0.0 && std::isfinite(cell.x) && std::isfinite(cell.y);
+    return told ? cell : CellPixels{};
 }
 
-int subPixelStep(const GraphData& d, const AxisMapping& map, double zLow, double zHigh, const ToPixel& project) {
-    return subPixelStep(cellPixels(d, map, zLow, zHigh, project), d);
+CoarseningSteps subPixelSteps(const GraphData& d, const AxisMapping& map, double zLow, double zHigh,
+                              const ToPixel& project) {
+    return subPixelSteps(cellPixels(d, map, zLow, zHigh, project), d);
 }
 
-int subPixelStep(double cell, const GraphData& d) {
-    if (d.rowCount < 8 || d.columnCount < 8) return 1;
-    if (!(cell > 0.0) || cell >= 0.5) return 1;
-    const int step = int(std::min(1.0 / cell, double(std::min(d.rowCount, d.columnCount) / 4)));
-    return std::max(step, 1);
+CoarseningSteps subPixelSteps(const CellPixels& cell, const GraphData& d) {
+    if (d.rowCount < 8 || d.columnCount < 8 || !(cell.widest() > 0.0)) return {};
+    auto step = [&](double size, int count) {
+        if (!(size > 0.0)) size = cell.widest();
+        if (size >= 0.5) return 1;
+        return std::max(int(std::min(1.0 / size, double(count / 4))), 1);
+    };
+    return {step(cell.x, d.columnCount), step(cell.y, d.rowCount)};
 }
 
 namespace {
@@ -235,9 +240,11 @@ void keepBlockExtremes(const GraphData& full, const Thinning& plan, GraphData& o
 
 }  // namespace
 
-bool coarsenGrid(const GraphData& full, int step, GraphData& out) {
-    if (full.dataKind != Grid || full.valuesPerPoint != 3 || step < 2) return false;
-    const Thinning plan = planThinning(full, step);
+bool coarsenGrid(const GraphData& full, CoarseningSteps steps, GraphData& out) {
+    if (full.dataKind != Grid || full.valuesPerPoint != 3 || steps.points() < 2) return false;
+    Thinning plan;
+    plan.rows = keptIndices(full.rowCount, steps.y);
+    plan.columns = keptIndices(full.columnCount, steps.x);
     if (!thinData(full, plan, out)) return false;
     keepBlockExtremes(full, plan, out);
     return true;

@@ -39,7 +39,7 @@ struct ReducedGraph {
     bool allowed = true;
     bool moving = false;              // a drag or a held arrow key is changing the view
     double fullFrameSeconds = 0.0;    // draw time of the last full frame painted; 0 when none since the build
-    int fullFrameStep = 1;            // its coarsening step (cells under a pixel; 1: every point drawn)
+    int fullFrameCoarsening = 1;      // grid points each point of it stood for (cells under a pixel; 1: all drawn)
     std::size_t targetPoints = 0;     // points list 120 is built for; 0: from the next build's frame time
     enum class List { NotBuilt, Built, NotWorthIt } list = List::NotBuilt;
     bool lastFrameReduced = false;    // what the window shows now
@@ -91,27 +91,41 @@ bool thinData(const GraphData& full, const Thinning& plan, GraphData& out);
 // and row and over world Z zLow..zHigh.
 using ToPixel = std::function<void(const Vec3& world, double* x, double* y)>;
 
-// The screen width of the grid's widest cell along X or Y, in pixels (its
-// footprint, whatever its height); 0 when the data is not a grid of three
-// values per point or the size cannot be told.
-double cellPixels(const GraphData& d, const AxisMapping& map, double zLow, double zHigh, const ToPixel& project);
+// The screen widths in pixels of the grid's widest cell along X (from column
+// to column) and along Y (from row to row), its footprint whatever its
+// height; 0 when the data is not a grid of three values per point or the
+// size cannot be told.
+struct CellPixels {
+    double x = 0.0, y = 0.0;
+    double widest() const { return x > y ? x : y; }
+};
+CellPixels cellPixels(const GraphData& d, const AxisMapping& map, double zLow, double zHigh, const ToPixel& project);
 
-// The coarsening step: the largest whole step s such that a block of s x s
-// cells still projects within a pixel in both directions (taking the widest
-// column and row spacing), or 1 when the cells are a pixel or more or the
-// grid is too small to gain (under 4 s points in a direction).
-int subPixelStep(const GraphData& d, const AxisMapping& map, double zLow, double zHigh, const ToPixel& project);
-int subPixelStep(double cellPixels, const GraphData& d);
+// The coarsening steps along X and Y: in each direction the largest whole
+// step such that a block of x by y cells still projects within a pixel in
+// both directions (taking the widest column and row spacing), or 1 where the
+// cells are half a pixel or more or the grid is too small to gain (under 4
+// steps of points in that direction, or under 8 points either way). A
+// direction whose cells project to no width at all (seen end on) takes the
+// other direction's step.
+struct CoarseningSteps {
+    int x = 1, y = 1;
+    // About how many grid points each point of the coarsened copy stands for.
+    int points() const { return x * y; }
+};
+CoarseningSteps subPixelSteps(const GraphData& d, const AxisMapping& map, double zLow, double zHigh,
+                              const ToPixel& project);
+CoarseningSteps subPixelSteps(const CellPixels& cell, const GraphData& d);
 
-// The grid coarsened by `step`: the rows and columns planThinning keeps, each
-// point standing for the block of points nearer to it than to its kept
-// neighbours. A point takes its own Z, unless its block holds a Z above (or
-// below) every Z the point and its four kept neighbours have: then it takes
-// that block maximum (or minimum; the further out of the two when both), so
-// that a one-cell spike or pit still shows and the colour bands still reach
-// every level that occurs. A block holding a value that is not finite passes
+// The grid coarsened by `steps`: the columns and rows keptIndices keeps for
+// steps.x and steps.y, each point standing for the block of points nearer to
+// it than to its kept neighbours. A point takes its own Z, unless its block
+// holds a Z above (or below) every Z the point and its four kept neighbours
+// have: then it takes that block maximum (or minimum; the further out of the
+// two when both), so that a one-cell spike or pit still shows and the colour
+// bands still reach every level that occurs. A block holding a value that is not finite passes
 // it on, so the hole stays a hole. Grids of three values per point only.
-bool coarsenGrid(const GraphData& full, int step, GraphData& out);
+bool coarsenGrid(const GraphData& full, CoarseningSteps steps, GraphData& out);
 
 // A graph's thinned copy: its own data set, settings and state, drawn through
 // the same routines as the full graph, with the full graph's mapping and levels.

@@ -97,13 +97,13 @@ void translateOverlay(bool anchored, double posH, double posV, int viewPosX, int
 int drawSceneParts(const DrawInput& in, const TextOut& text, const SceneSource& source) {
     const GraphSettings& s = in.settings;
     const auto has = [&](unsigned part) { return (source.parts & part) != 0; };
-    int graphStep = 1;
+    int graphCoarsening = 1;
 
     glLoadIdentity();
     if (has(SceneGraph)) {
         glPushMatrix();
         turnLikeTheGraph(s);
-        if (source.graphList == 0) graphStep = drawGraph(in);
+        if (source.graphList == 0) graphCoarsening = drawGraph(in);
         else callList(source.graphList);
         glPopMatrix();
     }
@@ -157,7 +157,7 @@ int drawSceneParts(const DrawInput& in, const TextOut& text, const SceneSource& 
         glPopMatrix();
     }
     if (!s.titleText.empty() && has(SceneTitle)) drawTitle(s, text);
-    return graphStep;
+    return graphCoarsening;
 }
 
 void layoutAnchoredOverlays(GraphSettings& s, PixelSize frame) {

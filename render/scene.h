@@ -71,7 +71,7 @@ void setPictureCamera(PixelSize pixels, double scale, int viewZoom, const PixelR
 // the graph and pick markers under the graph's turn, the anchored overlays,
 // the scale frame and the title. Drawing a part straight reads `in`; its ctx
 // must then be the build context of `in.settings`.
-// Returns the coarsening step of a graph drawn straight (see drawGraph), 1
+// Returns the coarsening of a graph drawn straight (see drawGraph), 1
 // for a list or when every point was drawn.
 int drawSceneParts(const DrawInput& in, const TextOut& text, const SceneSource& source);
 

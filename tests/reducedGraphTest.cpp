@@ -221,7 +221,7 @@ TEST(ReducedGraph, DrawnOnlyWhileASlowGraphMovesAndNeverWhenSwitchedOff) {
     v.lists.reduced.allowed = true;
     v.buildDisplayLists();
     g.pretendSlow();
-    v.lists.reduced.fullFrameStep = 20;
+    v.lists.reduced.fullFrameCoarsening = 400;
     v.keyDown(ArrowKey::Right);
     g.paint();
     EXPECT_EQ(v.lists.reduced.reducedFrames, 2);

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "render/graphSteps.h"
@@ -88,35 +89,43 @@ TEST(SubPixelCells, StepFollowsTheProjectedCellsAndTheCopyKeepsSpikesPitsAndHole
     fill(g, true);
     g.view.data.point(std::size_t(800) * kSide + 801)[2] = std::numeric_limits<double>::quiet_NaN();
     const AxisMapping map;   // world = data
-    // The grid's 6 units over k pixels: 1999 cells of 6 k / 1999 pixels each.
-    auto scaled = [](double k) {
-        return [k](const Vec3& w, double* x, double* y) { *x = w.x * k, *y = w.y * k + w.z; };
+    // The grid's 6 units over 6 k pixels along X and 6 m along Y: 1999 cells
+    // of 6 k / 1999 and 6 m / 1999 pixels.
+    auto scaled = [](double k, double m) {
+        return [k, m](const Vec3& w, double* x, double* y) { *x = w.x * k, *y = w.y * m + w.z; };
     };
-    EXPECT_EQ(subPixelStep(g.view.data, map, -1, 1, scaled(1)), 333);      // 0.003 pixels a cell
-    EXPECT_EQ(subPixelStep(g.view.data, map, -1, 1, scaled(0.01)), 500);   // at most a quarter of the grid
-    EXPECT_EQ(subPixelStep(g.view.data, map, -1, 1, scaled(100)), 3);      // 0.3
-    EXPECT_EQ(subPixelStep(g.view.data, map, -1, 1, scaled(500)), 1);      // 1.5: a pixel or more
+    auto steps = [&](double k, double m) {
+        const CoarseningSteps s = subPixelSteps(g.view.data, map, -1, 1, scaled(k, m));
+        return std::pair(s.x, s.y);
+    };
+    EXPECT_EQ(steps(1, 1), std::pair(333, 333));       // 0.003 pixels a cell
+    EXPECT_EQ(steps(0.01, 0.01), std::pair(500, 500)); // at most a quarter of the grid
+    EXPECT_EQ(steps(100, 100), std::pair(3, 3));       // 0.3
+    EXPECT_EQ(steps(500, 500), std::pair(1, 1));       // 1.5: a pixel or more
+    EXPECT_EQ(steps(180, 120), std::pair(1, 2));       // 0.54 and 0.36: only rows pair up
+    EXPECT_EQ(steps(100, 0), std::pair(3, 3));         // rows seen end on: the columns' step
 
-    const int step = 4;
+    const CoarseningSteps step{4, 3};
     GraphData coarse;
     ASSERT_TRUE(coarsenGrid(g.view.data, step, coarse));
-    ASSERT_EQ(coarse.rowCount, kSide / step + 1);   // 0, 4, ..., 1996 and 1999
+    ASSERT_EQ(coarse.columnCount, kSide / 4 + 1);   // 0, 4, ..., 1996 and 1999
+    ASSERT_EQ(coarse.rowCount, kSide / 3 + 2);      // 0, 3, ..., 1998 and 1999
     // The kept point nearest each spike carries it; the hole stays a hole.
-    const std::vector<int> kept = keptIndices(kSide, step);
-    auto keptNear = [&](int i) {   // position of the nearest kept index, the lower one of two as near
+    auto keptNear = [&](int i, int by) {   // position of the nearest kept index, the lower one of two as near
+        const std::vector<int> kept = keptIndices(kSide, by);
         int best = 0;
         for (int k = 1; k < int(kept.size()); ++k)
             if (std::abs(kept[std::size_t(k)] - i) < std::abs(kept[std::size_t(best)] - i)) best = k;
         return best;
     };
     for (const Spike& s : kSpikes) {
-        const double z = coarse.gridPointAt(keptNear(s.row), keptNear(s.column))[2];
+        const double z = coarse.gridPointAt(keptNear(s.row, step.y), keptNear(s.column, step.x))[2];
         EXPECT_EQ(z, s.z) << s.row << "," << s.column;
     }
-    EXPECT_TRUE(std::isnan(coarse.gridPointAt(200, 200)[2]));
+    EXPECT_TRUE(std::isnan(coarse.gridPointAt(267, 200)[2]));   // (801, 800)
     // Elsewhere a kept point keeps its own Z and position.
     const PointRecord at = coarse.gridPointAt(100, 50);
-    const PointRecord own = g.view.data.gridPointAt(400, 200);
+    const PointRecord own = g.view.data.gridPointAt(300, 200);
     EXPECT_EQ(std::vector<double>(at.v, at.v + 3), std::vector<double>(own.v, own.v + 3));
 }
 

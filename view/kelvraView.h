@@ -129,8 +129,8 @@ public:
     // Draws the scene (all of it unless `how` says otherwise) into the current
     // framebuffer under the camera resizeViewport set; `how.detail` Reduced
     // shows list 120 instead of the graph list, which reducedGraphReady must
-    // have made. Returns the coarsening step of a graph drawn straight
-    // (render/graphSteps.h: 1 when every point was drawn).
+    // have made. Returns the coarsening of a graph drawn straight, the grid
+    // points each point drawn stood for (render/graphSteps.h: 1 when all were).
     int drawScene(const SceneDraw& how = {});
     // A frame of the window: caption, viewport and scene for a window of the
     // given size, with the reduced graph while the view moves and the full
@@ -169,7 +169,7 @@ public:
     // time go with it.
     void graphListsChanged();
     // Counts a painted frame and keeps its time (seconds, glFinish included).
-    void noteFrame(GraphDetail detail, double seconds, int graphStep);
+    void noteFrame(GraphDetail detail, double seconds, int graphCoarsening);
 
     // ---- navigation (view/viewNavigation.cpp) ----
     void leftButtonDown(int x, int y);

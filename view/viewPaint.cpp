@@ -123,14 +123,14 @@ int CKelvraView::drawScene(const SceneDraw& how) {
     source.pickMarkerList = state.pickMarkersShown ? ListPickMarker : 0;
     source.legendList = how.straight ? 0 : ListLegend;
     source.axisIndicatorList = how.straight ? 0 : ListAxisIndicator;
-    const int graphStep = drawSceneParts({data, settings, state, ctx}, textOut(), source);
+    const int graphCoarsening = drawSceneParts({data, settings, state, ctx}, textOut(), source);
     // A straight draw that ran out of memory left part of the graph out; the
     // program goes on, and says so once for these lists.
     if ((drawRanOutOfMemory() || glOutOfMemory()) && !lists.outOfMemorySaid) {
         lists.outOfMemorySaid = true;
         host().showMessage(sj(kOutOfMemoryText));
     }
-    return graphStep;
+    return graphCoarsening;
 }
 
 void CKelvraView::paint(int width, int height) {
@@ -140,9 +140,9 @@ void CKelvraView::paint(int width, int height) {
         reducedGraphWanted() && reducedGraphReady() ? GraphDetail::Reduced : GraphDetail::Full;
     makeMissingLists(detail);   // a build is not the frame's time
     const auto start = std::chrono::steady_clock::now();
-    const int graphStep = drawScene({.detail = detail});
+    const int graphCoarsening = drawScene({.detail = detail});
     glFinish();   // the frame's time is the rasteriser's, not only the submission's
-    noteFrame(detail, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), graphStep);
+    noteFrame(detail, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), graphCoarsening);
 }
 
 void CKelvraView::destroyGlLists() {
@@ -178,8 +178,7 @@ void CKelvraView::buildReducedGraph() {
     const std::size_t points = graphPoints(data);
     // A full frame drawn from a grid coarsened to the pixels draws fewer
     // points than the data holds: the reduced graph is to have fewer still.
-    const std::size_t drawn =
-        std::max<std::size_t>(points / (std::size_t(reduced.fullFrameStep) * reduced.fullFrameStep), 1);
+    const std::size_t drawn = std::max<std::size_t>(points / std::size_t(reduced.fullFrameCoarsening), 1);
     if (reduced.targetPoints == 0) reduced.targetPoints = reducedPointTarget(drawn, reduced.fullFrameSeconds);
     if (reduced.targetPoints >= drawn) return;
     const int step = thinningStep(points, reduced.targetPoints);
@@ -200,18 +199,18 @@ void CKelvraView::buildReducedGraph() {
 void CKelvraView::graphListsChanged() {
     lists.reduced.list = ReducedGraph::List::NotBuilt;
     lists.reduced.fullFrameSeconds = 0.0;
-    lists.reduced.fullFrameStep = 1;
+    lists.reduced.fullFrameCoarsening = 1;
     lists.reduced.targetPoints = 0;
 }
 
-void CKelvraView::noteFrame(GraphDetail detail, double seconds, int graphStep) {
+void CKelvraView::noteFrame(GraphDetail detail, double seconds, int graphCoarsening) {
     ReducedGraph& reduced = lists.reduced;
     ++reduced.frames;
     reduced.lastFrameReduced = detail == GraphDetail::Reduced;
     if (!data.dataLoaded) return;
     if (detail == GraphDetail::Full) {
         reduced.fullFrameSeconds = seconds;
-        reduced.fullFrameStep = graphStep;
+        reduced.fullFrameCoarsening = graphCoarsening;
         return;
     }
     ++reduced.reducedFrames;
