@@ -211,7 +211,7 @@ void keepBlockExtremes(const GraphData& full, const Thinning& plan, GraphData& o
         }
     });
     // A kept point's own Z and its four kept neighbours' set the range it
-    // already shows; a block extreme outside it replaces the point's Z.
+    // already shows; a block extreme standing out of it replaces the point's Z.
     std::vector<double> own(kept);
     for (std::size_t p = 0; p < kept; ++p) own[p] = out.pointValues[p * 3 + 2];
     for (int i = 0; i < keptRows; ++i) {
@@ -232,8 +232,11 @@ void keepBlockExtremes(const GraphData& full, const Thinning& plan, GraphData& o
             };
             see(i - 1, j), see(i + 1, j), see(i, j - 1), see(i, j + 1);
             const double above = high[p] - shownHigh, below = shownLow - low[p];
-            if (above > 0.0 && above >= below) z = high[p];
-            else if (below > 0.0) z = low[p];
+            // In rough data every block passes its neighbours a little:
+            // taking those extremes would tip the colours toward the ends.
+            const double spread = shownHigh - shownLow;
+            if (above > spread && above >= below) z = high[p];
+            else if (below > spread) z = low[p];
         }
     }
 }
@@ -275,8 +278,8 @@ bool thinGraph(const GraphData& d, const GraphSettings& s, const ViewState& stat
     out.settings = s;
     out.state = state;
     if (d.dataKind != Grid) return true;
-    // Spikes, pits and the colour bands of every level show while the view
-    // turns as they do in the full picture. Not in a section display: the
+    // Spikes and pits show while the view turns as they do in the full
+    // picture. Not in a section display: the
     // cut surface meets the section, which is drawn from the full data.
     const bool section = s.displayMode == DisplayXSection || s.displayMode == DisplayYSection;
     if (d.valuesPerPoint == 3 && !section && step > 1) {

@@ -120,10 +120,10 @@ CoarseningSteps subPixelSteps(const CellPixels& cell, const GraphData& d);
 // The grid coarsened by `steps`: the columns and rows keptIndices keeps for
 // steps.x and steps.y, each point standing for the block of points nearer to
 // it than to its kept neighbours. A point takes its own Z, unless its block
-// holds a Z above (or below) every Z the point and its four kept neighbours
-// have: then it takes that block maximum (or minimum; the further out of the
-// two when both), so that a one-cell spike or pit still shows and the colour
-// bands still reach every level that occurs. A block holding a value that is not finite passes
+// holds a Z that stands out above (or below) the Zs of the point and its four
+// kept neighbours by more than those spread: then it takes that block maximum
+// (or minimum; the further out of the two when both), so that a one-cell
+// spike or pit still shows. A block holding a value that is not finite passes
 // it on, so the hole stays a hole. Grids of three values per point only.
 bool coarsenGrid(const GraphData& full, CoarseningSteps steps, GraphData& out);
 

@@ -14,10 +14,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <limits>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -128,19 +126,6 @@ double rough(double x, double y) {
     return 0.5 + 39.5 * (h - std::floor(h));
 }
 
-// How many pixels of a frame would have to change colour to give another
-// frame's colours in the same amounts.
-int colourShift(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
-    std::map<std::uint32_t, int> count;
-    for (std::size_t i = 0; i + 3 < a.size(); i += 4) {
-        ++count[std::uint32_t(a[i]) << 16 | std::uint32_t(a[i + 1]) << 8 | a[i + 2]];
-        --count[std::uint32_t(b[i]) << 16 | std::uint32_t(b[i + 1]) << 8 | b[i + 2]];
-    }
-    int shift = 0;
-    for (const auto& [colour, n] : count) shift += std::abs(n);
-    return shift / 2;
-}
-
 TEST(CellBatch, RoughCellsUnderAPixelAreBandedInTheWalksColours) {
     GL_TEST_REQUIRE_CONTEXT(kSide, kSide);
     // Drawn straight, the fill of cells under a pixel that cross many levels
@@ -155,7 +140,7 @@ TEST(CellBatch, RoughCellsUnderAPixelAreBandedInTheWalksColours) {
         auto banded = picture(linear, 0, 1, top, Build::BatchedStraight);
         const test::FrameComparison c = compareFrames(plain, banded);
         EXPECT_GT(c.drawn, kSide * kSide / 5);
-        EXPECT_LT(colourShift(plain, banded), c.drawn / 40);
+        EXPECT_LT(test::colourShift(plain, banded), c.drawn / 40);
         if (!top) {
             EXPECT_LT(c.differing, c.drawn / 40);   // the tall cells' bands are pixels apart
         }

@@ -2,6 +2,9 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
+#include <cstdlib>
+#include <map>
 #include <memory>
 #include <ostream>
 
@@ -59,6 +62,17 @@ FrameComparison compareFrames(const std::vector<unsigned char>& a, const std::ve
         if (a[i] != 255 || a[i + 1] != 255 || a[i + 2] != 255) ++c.drawn;
     }
     return c;
+}
+
+int colourShift(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    std::map<std::uint32_t, int> count;
+    for (std::size_t i = 0; i + 3 < a.size() && i + 3 < b.size(); i += 4) {
+        ++count[std::uint32_t(a[i]) << 16 | std::uint32_t(a[i + 1]) << 8 | a[i + 2]];
+        --count[std::uint32_t(b[i]) << 16 | std::uint32_t(b[i + 1]) << 8 | b[i + 2]];
+    }
+    int shift = 0;
+    for (const auto& [colour, n] : count) shift += std::abs(n);
+    return shift / 2;
 }
 
 bool near(const Pixel& a, const Pixel& b, int tolerance) {

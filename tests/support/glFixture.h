@@ -36,6 +36,9 @@ struct FrameComparison {
     int differing = 0, drawn = 0;
 };
 FrameComparison compareFrames(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b);
+// How many pixels of frame `a` would have to change colour to give frame
+// `b`'s colours in the same amounts.
+int colourShift(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b);
 // True when every channel differs by at most `tolerance`.
 bool near(const Pixel& a, const Pixel& b, int tolerance = 2);
 // Writes the current picture to a PNG for looking at (ignored when it fails).
