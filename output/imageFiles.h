@@ -4,6 +4,7 @@
 // every byte was written.
 #pragma once
 
+#include <cstddef>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -63,6 +64,11 @@ bool writeImageFile(const ImageBuffer& image, const std::string& path);
 bool writePngFile(const std::string& path, const ImageBuffer& image);
 bool writeJpegFile(const std::string& path, const ImageBuffer& image, int quality);
 bool writeBmpFile(const std::string& path, const ImageBuffer& image);
+
+// PNG image data is deflated in bands of whole rows, at most this many bytes
+// of rows each (or a row), on every core. The cut depends on the picture alone: the same
+// picture gives the same file on any machine.
+inline constexpr std::size_t kPngBandBytes = std::size_t(1) << 20;
 
 // In-memory encoders; `title` is the text of the PNG "Title" chunk.
 bool encodePng(const ImageBuffer& image, const std::string& title, std::string* out);
