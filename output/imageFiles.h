@@ -4,7 +4,6 @@
 // every byte was written.
 #pragma once
 
-#include <cstddef>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -65,17 +64,19 @@ bool writePngFile(const std::string& path, const ImageBuffer& image);
 bool writeJpegFile(const std::string& path, const ImageBuffer& image, int quality);
 bool writeBmpFile(const std::string& path, const ImageBuffer& image);
 
-// PNG image data is deflated in bands of whole rows, at most this many bytes
-// of rows each (or a row), on every core. The cut depends on the picture alone: the same
-// picture gives the same file on any machine.
-inline constexpr std::size_t kPngBandBytes = std::size_t(1) << 20;
-
 // In-memory encoders; `title` is the text of the PNG "Title" chunk.
 bool encodePng(const ImageBuffer& image, const std::string& title, std::string* out);
 bool encodeJpeg(const ImageBuffer& image, int quality, std::string* out);
 bool encodeBmp(const ImageBuffer& image, std::string* out);
 // The encoder of a raster format (JPEG at quality 90); false for the vector formats.
 bool encodeImage(const ImageBuffer& image, ImageFormat format, const std::string& title, std::string* out);
+
+// encodePng deflates the image data on every core in bands of whole rows: the
+// rows in each band but the last, for a picture of width x height pixels of
+// `components` channels (an eighth of the rows' bytes, held between 256 KiB
+// and 4 MiB, or a row). The cut depends on the picture alone: the same picture
+// gives the same file on any machine.
+int pngBandRows(int width, int height, int components);
 
 // Reads width x height pixels of the current framebuffer into an ImageBuffer;
 // false, errno set, for a size out of range or when memory runs out.
