@@ -153,7 +153,8 @@ struct EnvScope {
 };
 
 // Pictures of several bands in each colour type, with pixels that repeat along the rows and
-// change down them so that deflate matches across the cuts, and a picture of a row a band.
+// change down them so that deflate matches across the cuts, every other row noise that hardly
+// deflates, and a picture of a row a band.
 // The bands do not follow the cores: the bytes are the same however many threads deflate them.
 TEST(ImageEncoders, PngOfManyBandsDecodesToThePixelsWhateverTheThreads) {
     EnvScope epoch("SOURCE_DATE_EPOCH", "1700000000");
@@ -166,7 +167,9 @@ TEST(ImageEncoders, PngOfManyBandsDecodesToThePixelsWhateverTheThreads) {
         for (int y = 0; y < height; ++y)   // as the file has them, top row first
             for (int x = 0; x < width; ++x)
                 for (int c = 0; c < 4; ++c) {
-                    const auto v = (unsigned char)(x / 7 * 31 + y / 5 * 17 + c * 71 + (x * y % 13 ? 0 : y));
+                    unsigned noise = unsigned((y * width + x) * 4 + c) * 2654435761u;
+                    noise = y % 2 ? (noise ^ noise >> 15) * 2246822519u >> 24 : 0;
+                    const auto v = (unsigned char)(x / 7 * 31 + y / 5 * 17 + c * 71 + noise);
                     image.pixels[(std::size_t(height - 1 - y) * width + x) * 4 + c] = v;
                     if (c < components) expected.push_back(v);
                 }
