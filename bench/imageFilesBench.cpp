@@ -3,25 +3,28 @@
 //   kelvra-image-files-bench [DATA_FILE [SETTINGS_FILE]]
 //
 // Draws the data file (default examples/surface.csv with
-// examples/surface-settings.txt, run from the source tree) at 800x600 and
-// 1600x1200 in an off-screen context, then times the read-back, encodePng,
-// encodeJpeg and encodeBmp (best and median of 7 runs). For the PNG filter
-// choice it also times libpng at level 9 with every filter allowed against
-// unfiltered rows, on the same picture.
-#include <GL/gl.h>
+// examples/surface-settings.txt, run from the source tree) as kelvra-render
+// draws its pictures: 775x550, the same at 3x (2325x1650) and A4 at 600 dpi
+// (7016x4961) in an off-screen context, then times encodePng (on every core
+// and with KELVRA_THREADS=1), encodeJpeg and encodeBmp (best and median of 7
+// runs, 3 for A4). For the PNG filter choice it also times libpng at level 9
+// with every filter allowed against unfiltered rows, on the same picture.
 #include <png.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/render/offscreenContext.h"
 #include "base/headlessHost.h"
-#include "view/kelvraView.h"
 #include "output/imageFiles.h"
+#include "output/picture.h"
+#include "view/kelvraView.h"
 
 namespace {
 
@@ -81,40 +84,48 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no off-screen GL context: %s\n", error.c_str());
         return 1;
     }
-    const int sizes[][2] = {{800, 600}, {1600, 1200}};
-    for (const auto& size : sizes) {
-        int w = size[0], h = size[1];
-        if (!gl.setSize(w, h, &error)) {
-            std::fprintf(stderr, "%dx%d: %s\n", w, h, error.c_str());
-            return 1;
-        }
-        kelvra::HeadlessHost host({w, h});
+    struct Size {
+        int width, height;
+        double scale, dotsPerInch;
+        int runs;
+    } const sizes[] = {{775, 550, 1, 0, 7}, {775, 550, 3, 0, 7}, {1123, 794, 7016.0 / 1123, 600, 3}};
+    for (const Size& size : sizes) {
+        kelvra::HeadlessHost host({size.width, size.height});
         kelvra::CKelvraView view(host);
         view.initGlState();
         if (!view.loadDataFile(data, false)) return 1;
         if (!settings.empty()) view.loadSettingsFile(settings);
-        view.resizeViewport(w, h);
-        view.drawScene();
-
-        kelvra::ImageBuffer image;
-        Timing read = timeIt([&] { kelvra::readPicture(w, h, &image); });
+        kelvra::PictureRequest request = kelvra::shownPicture({size.width, size.height});
+        request.scale = size.scale;
+        request.dotsPerInch = size.dotsPerInch;
+        std::optional<kelvra::ImageBuffer> drawn = view.renderPicture(request);
+        if (!drawn) {
+            std::fprintf(stderr, "%dx%d at %g: not drawn\n", size.width, size.height, size.scale);
+            return 1;
+        }
+        const kelvra::ImageBuffer& image = *drawn;
+        const int runs = size.runs;
         std::string bytes;
-        Timing png = timeIt([&] { kelvra::encodePng(image, "bench.png", &bytes); });
+        Timing png = timeIt([&] { kelvra::encodePng(image, "bench.png", &bytes); }, runs);
         size_t pngSize = bytes.size();
-        Timing jpeg = timeIt([&] { kelvra::encodeJpeg(image, 90, &bytes); });
+        setenv("KELVRA_THREADS", "1", 1);
+        Timing pngOne = timeIt([&] { kelvra::encodePng(image, "bench.png", &bytes); }, runs);
+        unsetenv("KELVRA_THREADS");
+        Timing jpeg = timeIt([&] { kelvra::encodeJpeg(image, 90, &bytes); }, runs);
         size_t jpegSize = bytes.size();
-        Timing bmp = timeIt([&] { kelvra::encodeBmp(image, &bytes); });
+        Timing bmp = timeIt([&] { kelvra::encodeBmp(image, &bytes); }, runs);
         size_t allSize = 0, noneSize = 0;
-        Timing all = timeIt([&] { allSize = plainPng(image, PNG_ALL_FILTERS); });
-        Timing none = timeIt([&] { noneSize = plainPng(image, PNG_FILTER_NONE); });
+        Timing all = timeIt([&] { allSize = plainPng(image, PNG_ALL_FILTERS); }, runs);
+        Timing none = timeIt([&] { noneSize = plainPng(image, PNG_FILTER_NONE); }, runs);
 
-        std::printf("%dx%d (ms, best / median of 7)\n", w, h);
-        std::printf("  read back       %7.1f / %7.1f\n", read.best, read.median);
+        std::printf("%dx%d (ms, best / median of %d)\n", image.width, image.height, runs);
         std::printf("  encodePng       %7.1f / %7.1f   %8zu bytes\n", png.best, png.median, pngSize);
+        std::printf("  encodePng, 1 thread %7.1f / %7.1f\n", pngOne.best, pngOne.median);
         std::printf("  encodeJpeg q90  %7.1f / %7.1f   %8zu bytes\n", jpeg.best, jpeg.median, jpegSize);
         std::printf("  encodeBmp       %7.1f / %7.1f   %8zu bytes\n", bmp.best, bmp.median, bytes.size());
         std::printf("  libpng level 9, all filters  %7.1f / %7.1f   %8zu bytes\n", all.best, all.median, allSize);
         std::printf("  libpng level 9, no filter    %7.1f / %7.1f   %8zu bytes\n", none.best, none.median, noneSize);
+        std::fflush(stdout);
         view.destroyGlLists();
     }
     return 0;

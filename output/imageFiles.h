@@ -71,6 +71,13 @@ bool encodeBmp(const ImageBuffer& image, std::string* out);
 // The encoder of a raster format (JPEG at quality 90); false for the vector formats.
 bool encodeImage(const ImageBuffer& image, ImageFormat format, const std::string& title, std::string* out);
 
+// encodePng deflates the image data on every core in bands of whole rows: the
+// rows in each band but the last, for a picture of width x height pixels of
+// `components` channels (an eighth of the rows' bytes, held between 256 KiB
+// and 4 MiB, or a row). The cut depends on the picture alone: the same picture
+// gives the same file on any machine.
+int pngBandRows(int width, int height, int components);
+
 // Reads width x height pixels of the current framebuffer into an ImageBuffer;
 // false, errno set, for a size out of range or when memory runs out.
 bool readPicture(int width, int height, ImageBuffer* image);

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config ccache
   libwxgtk3.2-dev libgtk-3-dev
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
-  libpng-dev libjpeg62-turbo-dev libgl2ps-dev
+  zlib1g-dev libpng-dev libjpeg62-turbo-dev libgl2ps-dev
   libfreetype-dev libfontconfig-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2 fonts-urw-base35 fonts-dejavu-core
   librsvg2-bin libglib2.0-dev desktop-file-utils appstream groff-base man-db

@@ -2,8 +2,9 @@
 # Builds the threaded stages with ThreadSanitizer into build-tsan/ (gcc,
 # optimised with debug info, no desktop program) and runs them: the row
 # parser on every core (kelvra-reader-bench on a 1000 x 1000 column grid, no
-# GL) and the per-cell work in stripes
-# (tests cellBatchTest, subPixelCellsTest and reducedGraphTest, and
+# GL), the per-cell work in stripes
+# (tests cellBatchTest, subPixelCellsTest and reducedGraphTest), the PNG
+# encoder's bands (imageFilesTest's encoder tests), and
 # kelvra-render drawing the 1000 x 1000 grid and a rough 400 x 250 one, whose
 # fill is banded). Any report stops the run with a failure. Mesa's software
 # GL driver runs threads of its own that are not built for the checker: only
@@ -13,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="${KELVRA_TSAN_DIR:-build-tsan}"
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVRA_TSAN=ON -DKELVRA_BUILD_GUI=OFF >/dev/null
-cmake --build "$dir" -j"$(nproc)" --target cellBatchTest subPixelCellsTest reducedGraphTest \
+cmake --build "$dir" -j"$(nproc)" --target cellBatchTest subPixelCellsTest reducedGraphTest imageFilesTest \
   kelvra-render kelvra-make-grids kelvra-reader-bench
 options="halt_on_error=1:second_deadlock_stack=1"
 [ -f tests/tsan-suppressions.txt ] && options="$options:suppressions=$PWD/tests/tsan-suppressions.txt"
@@ -29,6 +30,8 @@ for test in cellBatchTest subPixelCellsTest reducedGraphTest; do
   echo "== $test"
   "$dir/tests/$test" --gtest_brief=1
 done
+echo "== imageFilesTest, encoders"
+"$dir/tests/imageFilesTest" --gtest_brief=1 --gtest_filter='ImageEncoders.*'
 echo "== kelvra-render, 1000 x 1000"
 "$dir/kelvra-render" "$work/grid-f1-1000x1000.csv" -s bench/peers/kelvra-bench-settings.txt \
   -o "$work/grid.png" --size 800x600

@@ -1,11 +1,14 @@
 // Image files: each encoder's output decoded again by an independent reader (libpng, libjpeg,
 // the BMP layout read by hand). The picture is a small asymmetric red-on-blue "F" whose pixels
 // all differ, so a swapped channel, a flipped row or a wrong stride shows. Also the PNG chunks,
-// the JPEG quality, the extension rules, and what a failed write says and leaves behind.
+// the JPEG quality, the extension rules, and what a failed write says and leaves behind. PNGs
+// of many bands are read back by libpng with every checksum checked.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -95,6 +98,107 @@ TEST(ImageEncoders, PngCarriesThePathAsTitleGammaAndTheTime) {
     EXPECT_NE(bytes.find(be(4, 4) + "gAMA" + be(45455, 4)), std::string::npos);
     EXPECT_NE(bytes.find(be(7, 4) + "tIME" + be(utc.tm_year + 1900, 2) + be(utc.tm_mon + 1, 1)), std::string::npos);
     EXPECT_TRUE(bytes.find("zTXt") == std::string::npos && bytes.find("iTXt") == std::string::npos);
+    // The description: UTF-8, not compressed, in Japanese, no translated keyword; before the image data.
+    ImageBuffer described = makeImage();
+    described.description = "等高線の図";
+    ASSERT_TRUE(encodePng(described, path, &bytes));
+    const std::string itxt = "iTXtDescription\0\0\0ja\0\0"s + described.description;
+    EXPECT_LT(bytes.find(be(itxt.size() - 4, 4) + itxt), bytes.find("IDAT"));
+}
+
+// libpng's full reader with a bad CRC on any chunk and a bad adler32 of the image data as errors,
+// not warnings: false then. The samples top row first, as the file has them.
+bool decodeStrictly(const std::string& file, std::vector<unsigned char>* samples, int* channels) {
+    struct Source {
+        const std::string& bytes;
+        std::size_t at;
+    } source{file, 0};
+    std::vector<png_bytep> rows;
+    png_structp png = png_create_read_struct(
+        PNG_LIBPNG_VER_STRING, nullptr, [](png_structp p, png_const_charp) { png_longjmp(p, 1); }, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, &source, [](png_structp p, png_bytep to, png_size_t n) {
+        auto* s = static_cast<Source*>(png_get_io_ptr(p));
+        if (n > s->bytes.size() - s->at) png_error(p, "short");
+        std::memcpy(to, s->bytes.data() + s->at, n);
+        s->at += n;
+    });
+    png_set_crc_action(png, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
+    png_set_benign_errors(png, 0);
+    png_read_info(png, info);
+    *channels = png_get_channels(png, info);
+    samples->resize(png_get_rowbytes(png, info) * png_get_image_height(png, info));
+    for (std::size_t y = 0; y < png_get_image_height(png, info); ++y)
+        rows.push_back(samples->data() + y * png_get_rowbytes(png, info));
+    png_read_image(png, rows.data());
+    png_read_end(png, info);   // the rest of the zlib stream: the adler32
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+// An environment variable set for a scope, and as it was after it.
+struct EnvScope {
+    EnvScope(const char* name, const char* value) : name(name), was(std::getenv(name) != nullptr) {
+        if (was) kept = std::getenv(name);
+        setenv(name, value, 1);
+    }
+    ~EnvScope() { was ? setenv(name, kept.c_str(), 1) : unsetenv(name); }
+    const char* name;
+    bool was;
+    std::string kept;
+};
+
+// Pictures of several bands in each colour type, with pixels that repeat along the rows and
+// change down them so that deflate matches across the cuts, every other row noise that hardly
+// deflates, and a picture of a row a band.
+// The bands do not follow the cores: the bytes are the same however many threads deflate them.
+TEST(ImageEncoders, PngOfManyBandsDecodesToThePixelsWhateverTheThreads) {
+    EnvScope epoch("SOURCE_DATE_EPOCH", "1700000000");
+    for (auto [width, height, components] : {std::tuple(900, 400, 3), {700, 400, 4}, {1500, 400, 1}, {70000, 3, 4}}) {
+        const int bandRows = pngBandRows(width, height, components);
+        ASSERT_GE((height + bandRows - 1) / bandRows, 3);
+        ImageBuffer image{std::vector<unsigned char>(std::size_t(width) * std::size_t(height) * 4), width, height,
+                          components, 0, {}};
+        std::vector<unsigned char> expected, samples;
+        for (int y = 0; y < height; ++y)   // as the file has them, top row first
+            for (int x = 0; x < width; ++x)
+                for (int c = 0; c < 4; ++c) {
+                    unsigned noise = unsigned((y * width + x) * 4 + c) * 2654435761u;
+                    noise = y % 2 ? (noise ^ noise >> 15) * 2246822519u >> 24 : 0;
+                    const auto v = (unsigned char)(x / 7 * 31 + y / 5 * 17 + c * 71 + noise);
+                    image.pixels[(std::size_t(height - 1 - y) * width + x) * 4 + c] = v;
+                    if (c < components) expected.push_back(v);
+                }
+        std::string png, again;
+        ASSERT_TRUE(encodePng(image, "t", &png));
+        int channels = 0;
+        ASSERT_TRUE(decodeStrictly(png, &samples, &channels));
+        EXPECT_EQ(channels, components);
+        EXPECT_TRUE(samples == expected) << width;
+        for (const char* threads : {"1", "2", "3"}) {
+            EnvScope scope("KELVRA_THREADS", threads);
+            ASSERT_TRUE(encodePng(image, "t", &again));
+            EXPECT_TRUE(again == png) << width << ": " << threads << " threads";
+        }
+        // The reader does catch a wrong CRC, and a wrong adler32 in a chunk whose CRC is right.
+        std::string bad = png;
+        bad[png.find("tEXt") + 6] ^= 1;
+        EXPECT_FALSE(decodeStrictly(bad, &samples, &channels));
+        bad = png;
+        const std::size_t crcAt = png.size() - 16, idat = png.rfind("IDAT", crcAt);   // the last IDAT's CRC
+        bad[crcAt - 1] ^= 1;
+        const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(&bad[idat]), uInt(crcAt - idat));
+        for (std::size_t i = 0; i < 4; ++i) bad[crcAt + i] = char(crc >> (24 - 8 * i));
+        EXPECT_FALSE(decodeStrictly(bad, &samples, &channels));
+    }
+    // A side over libpng's limit is refused as when libpng wrote the file, nothing left behind.
+    std::string png = "old";
+    EXPECT_FALSE(encodePng({std::vector<unsigned char>(4000004), 1000001, 1, 1, 0, {}}, "", &png));
+    EXPECT_EQ(png, "");
 }
 
 TEST(ImageEncoders, BmpHasTheFixedHeadersAndPadsRowsAndFile) {
