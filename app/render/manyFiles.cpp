@@ -75,11 +75,14 @@ void closeFd(int& fd) {
 
 // A worker: one GL context, then files until the parent closes the task pipe.
 [[noreturn]] void workerMain(const RenderOptions& o, int workers, int taskFd, int resultFd) {
-    // Mesa's software rasteriser starts a thread per core in every context:
-    // with a worker per core that is more threads than cores, each pair
+    // Mesa's software rasteriser starts a thread per core in every context,
+    // and reading, drawing and the PNG encoder split their work over every
+    // core: with a worker per core that is more threads than cores, each pair
     // fighting over the caches. Each worker takes its share, unless the user
     // set the count.
-    setenv("LP_NUM_THREADS", std::to_string(std::max(1, availableCores() / workers)).c_str(), 0);
+    const std::string share = std::to_string(std::max(1, availableCores() / workers));
+    setenv("LP_NUM_THREADS", share.c_str(), 0);
+    setenv("KELVRA_THREADS", share.c_str(), 0);
     OffscreenContext gl;
     std::string error;
     if (!gl.create(&error)) {
