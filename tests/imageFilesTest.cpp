@@ -6,7 +6,6 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <png.h>
-#include <zlib.h>
 
 #include <cstring>
 #include <ctime>
@@ -184,16 +183,6 @@ TEST(ImageEncoders, PngOfManyBandsDecodesToThePixelsWhateverTheThreads) {
             ASSERT_TRUE(encodePng(image, "t", &again));
             EXPECT_TRUE(again == png) << width << ": " << threads << " threads";
         }
-        // The reader does catch a wrong CRC, and a wrong adler32 in a chunk whose CRC is right.
-        std::string bad = png;
-        bad[png.find("tEXt") + 6] ^= 1;
-        EXPECT_FALSE(decodeStrictly(bad, &samples, &channels));
-        bad = png;
-        const std::size_t crcAt = png.size() - 16, idat = png.rfind("IDAT", crcAt);   // the last IDAT's CRC
-        bad[crcAt - 1] ^= 1;
-        const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(&bad[idat]), uInt(crcAt - idat));
-        for (std::size_t i = 0; i < 4; ++i) bad[crcAt + i] = char(crc >> (24 - 8 * i));
-        EXPECT_FALSE(decodeStrictly(bad, &samples, &channels));
     }
     // A side over libpng's limit is refused as when libpng wrote the file, nothing left behind.
     std::string png = "old";
