@@ -38,13 +38,31 @@ BuildContext makeBuildContext(const GraphSettings& s, const ViewState& state) {
     return ctx;
 }
 
-void clipToScaleBox(const GraphSettings& s, const ViewState& state) {
-    AxisMapping plain = scaleMapping(s, state.axisSpan);
+namespace {
+
+// Where the clip planes of the scale box lie along each axis, in world units:
+// a hundredth outside the box.
+struct ClipBox {
+    double low[3], high[3];
+};
+
+ClipBox scaleClipBox(const GraphSettings& s, const ViewState& state) {
+    const AxisMapping plain = scaleMapping(s, state.axisSpan);
+    ClipBox box;
     for (int a = 0; a < 3; ++a) {
-        double wMin = plain.world(a, s.scaleMin[a]);
-        double wMax = plain.world(a, s.scaleMax[a]);
-        GLdouble lower[4] = {0, 0, 0, 0.01 - wMin};
-        GLdouble upper[4] = {0, 0, 0, wMax + 0.01};
+        box.low[a] = plain.world(a, s.scaleMin[a]) - 0.01;
+        box.high[a] = plain.world(a, s.scaleMax[a]) + 0.01;
+    }
+    return box;
+}
+
+}  // namespace
+
+void clipToScaleBox(const GraphSettings& s, const ViewState& state) {
+    const ClipBox box = scaleClipBox(s, state);
+    for (int a = 0; a < 3; ++a) {
+        GLdouble lower[4] = {0, 0, 0, -box.low[a]};
+        GLdouble upper[4] = {0, 0, 0, box.high[a]};
         lower[a] = 1.0;
         upper[a] = -1.0;
         glClipPlane(GL_CLIP_PLANE0 + a, lower);
@@ -92,14 +110,14 @@ bool drawsCellsOnly(const DrawSteps& row) {
 // floor is the box's bottom). The software GL tests every vertex against
 // every plane enabled, which costs a sixth of a large grid's drawing.
 bool cellsInsideScaleBox(const DrawInput& in) {
-    const GraphSettings& s = in.settings;
-    const AxisMapping plain = scaleMapping(s, in.state.axisSpan);
+    const ClipBox box = scaleClipBox(in.settings, in.state);
     for (int a = 0; a < 3; ++a) {
         const ValueRange& r = in.data.valueRange[a];
         if (!(r.min <= r.max)) return false;
-        const double low = plain.world(a, s.scaleMin[a]) - 0.01, high = plain.world(a, s.scaleMax[a]) + 0.01;
-        for (double v : {r.min, r.max})
-            if (!(low <= in.ctx.map.world(a, v) && in.ctx.map.world(a, v) <= high)) return false;
+        for (double v : {r.min, r.max}) {
+            const double w = in.ctx.map.world(a, v);
+            if (!(box.low[a] <= w && w <= box.high[a])) return false;
+        }
     }
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <cmath>
 #include <new>
 #include <stdexcept>
@@ -56,10 +57,9 @@ GLuint VertexBatch::vertex(double x, double y, double z, const Rgb& c) {
 }
 
 GLuint VertexBatch::bandVertex(double x, double y, double z, float s, const Rgb& c) {
-    const GLuint n = GLuint(vertexCount());
-    position.insert(position.end(), {float(x), float(y), float(z)});
-    color.insert(color.end(), {channel(c.r), channel(c.g), channel(c.b)});
-    band.push_back(s);
+    assert(banded);   // vertex() then gave it a band coordinate
+    const GLuint n = vertex(x, y, z, c);
+    band.back() = s;
     return n;
 }
 
